@@ -1,0 +1,427 @@
+/*
+ * korva.h: the public C interface of the Korva optimisation library.
+ *
+ * Every function takes an environment first and returns 0 on success or an
+ * error code whose text KRVgeterrorstring() gives (getters that return a
+ * value say so). Handles are opaque. The header compiles as C99 and as C++.
+ *
+ * Families: plain names take 32-bit counts and positions; KRVL names take
+ * 64-bit positions and nonzero counts (begin arrays, array space, surplus);
+ * KRVS names are the plain functions under a second name.
+ */
+#ifndef KORVA_KORVA_H
+#define KORVA_KORVA_H
+
+#include <stddef.h>
+#include <stdio.h>
+
+#if defined(KORVA_BUILDING_LIBRARY)
+#define KRVAPI __attribute__((visibility("default")))
+#else
+#define KRVAPI
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ------------------------------------------------------------------------ */
+/* Handles and shared constants                                             */
+/* ------------------------------------------------------------------------ */
+
+typedef struct krv_env_s *KRVenv;
+typedef struct krv_prob_s *KRVprob;
+typedef struct krv_net_s *KRVnet;
+typedef struct krv_channel_s *KRVchannel;
+
+#define KRV_INFBOUND 1.0e20
+#define KRV_BIGINT 2100000000
+#define KRV_BIGLONG 9223372036800000000LL
+#define KRV_BIGDBL 1.0e75
+
+/* Objective sense. */
+#define KRV_MIN 1
+#define KRV_MAX -1
+
+/* Problem types. */
+#define KRVPROB_LP 0
+#define KRVPROB_MILP 1
+#define KRVPROB_FIXEDMILP 3
+#define KRVPROB_QP 5
+#define KRVPROB_MIQP 7
+#define KRVPROB_FIXEDMIQP 8
+#define KRVPROB_QCP 10
+#define KRVPROB_MIQCP 11
+#define KRVPROB_FIXEDMIQCP 13
+
+/* Basis statuses of columns and rows. */
+#define KRV_AT_LOWER 0
+#define KRV_BASIC 1
+#define KRV_AT_UPPER 2
+#define KRV_FREE_SUPER 3
+
+/* Parameter types returned by KRVgetparamtype. */
+#define KRV_PARAMTYPE_NONE 0
+#define KRV_PARAMTYPE_INT 1
+#define KRV_PARAMTYPE_DOUBLE 2
+#define KRV_PARAMTYPE_STRING 3
+#define KRV_PARAMTYPE_LONG 4
+
+/* Size of the buffers that receive error texts, status texts, parameter
+   names and string parameter values. */
+#define KRV_MESSAGEBUFSIZE 1024
+#define KRV_STRBUFSIZE 512
+
+/* ------------------------------------------------------------------------ */
+/* Process, environment and memory                                           */
+/* ------------------------------------------------------------------------ */
+
+KRVAPI int KRVinitialize(void);
+KRVAPI int KRVfinalize(void);
+
+KRVAPI KRVenv KRVopenKORVA(int *status_p);
+KRVAPI KRVenv KRVopenKORVAruntime(int *status_p, int serialnum, const char *licenvstring_str);
+KRVAPI int KRVcloseKORVA(KRVenv *env_p);
+KRVAPI KRVenv KRVparenv(KRVenv env, int *status_p);
+KRVAPI int KRVfreeparenv(KRVenv env, KRVenv *child_p);
+KRVAPI const char *KRVversion(KRVenv env);
+KRVAPI int KRVsetterminate(KRVenv env, volatile int *terminate_p);
+KRVAPI int KRVgettime(KRVenv env, double *timestamp_p);
+KRVAPI int KRVEgetmaxthreads(KRVenv env);
+
+/* Name providers for rows and columns that have no name of their own; the
+   file writers call them with the user handle, the 0-based index and a
+   scratch buffer of bufsize bytes, and use the returned text. */
+typedef const char *(*KRVnamefunc)(void *userhandle, long long index, char *buffer, size_t bufsize);
+KRVAPI int KRVEsetnamefunctions(KRVenv env, void *userhandle, KRVnamefunc colnamefunc,
+                                KRVnamefunc rownamefunc, void *userdata1, void *userdata2,
+                                void *userdata3);
+
+/* Allocation with the library's allocator (16-byte aligned). */
+KRVAPI void *KRVmalloc(size_t size);
+KRVAPI void *KRVrealloc(void *ptr, size_t size);
+KRVAPI void KRVfree(void *ptr);
+KRVAPI void *KRVmemcpy(void *dest, const void *src, size_t n);
+KRVAPI size_t KRVstrlen(const char *s);
+KRVAPI char *KRVstrcpy(char *dest, const char *src);
+KRVAPI int KRVputenv(char *envsetting);
+KRVAPI FILE *KRVfopen(const char *filename, const char *mode);
+KRVAPI int KRVfclose(FILE *stream);
+KRVAPI int KRVfputs(const char *s, FILE *stream);
+
+/* ------------------------------------------------------------------------ */
+/* Errors and message channels                                               */
+/* ------------------------------------------------------------------------ */
+
+KRVAPI const char *KRVgeterrorstring(KRVenv env, int errcode, char *buffer_str);
+
+typedef void (*KRVmsgfunc)(void *handle, const char *message);
+
+KRVAPI int KRVgetchannels(KRVenv env, KRVchannel *results_p, KRVchannel *warning_p,
+                          KRVchannel *error_p, KRVchannel *log_p);
+KRVAPI int KRVflushstdchannels(KRVenv env);
+KRVAPI KRVchannel KRVaddchannel(KRVenv env);
+KRVAPI int KRVdelchannel(KRVenv env, KRVchannel *channel_p);
+KRVAPI int KRVdisconnectchannel(KRVenv env, KRVchannel channel);
+KRVAPI int KRVflushchannel(KRVenv env, KRVchannel channel);
+KRVAPI int KRVaddfpdest(KRVenv env, KRVchannel channel, FILE *fileptr);
+KRVAPI int KRVdelfpdest(KRVenv env, KRVchannel channel, FILE *fileptr);
+KRVAPI int KRVaddfuncdest(KRVenv env, KRVchannel channel, void *handle, KRVmsgfunc msgfunction);
+KRVAPI int KRVdelfuncdest(KRVenv env, KRVchannel channel, void *handle, KRVmsgfunc msgfunction);
+KRVAPI int KRVmsg(KRVchannel channel, const char *format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 2, 3)))
+#endif
+    ;
+KRVAPI int KRVmsgstr(KRVchannel channel, const char *msg_str);
+KRVAPI int KRVsetlogfile(KRVenv env, FILE *fp);
+KRVAPI int KRVgetlogfile(KRVenv env, FILE **fp_p);
+
+/* ------------------------------------------------------------------------ */
+/* Parameters                                                                */
+/* ------------------------------------------------------------------------ */
+
+KRVAPI int KRVsetintparam(KRVenv env, int whichparam, int newvalue);
+KRVAPI int KRVsetlongparam(KRVenv env, int whichparam, long long newvalue);
+KRVAPI int KRVsetdblparam(KRVenv env, int whichparam, double newvalue);
+KRVAPI int KRVsetstrparam(KRVenv env, int whichparam, const char *newvalue_str);
+KRVAPI int KRVgetintparam(KRVenv env, int whichparam, int *value_p);
+KRVAPI int KRVgetlongparam(KRVenv env, int whichparam, long long *value_p);
+KRVAPI int KRVgetdblparam(KRVenv env, int whichparam, double *value_p);
+KRVAPI int KRVgetstrparam(KRVenv env, int whichparam, char *value_str);
+KRVAPI int KRVinfointparam(KRVenv env, int whichparam, int *defvalue_p, int *minvalue_p,
+                           int *maxvalue_p);
+KRVAPI int KRVinfolongparam(KRVenv env, int whichparam, long long *defvalue_p,
+                            long long *minvalue_p, long long *maxvalue_p);
+KRVAPI int KRVinfodblparam(KRVenv env, int whichparam, double *defvalue_p, double *minvalue_p,
+                           double *maxvalue_p);
+KRVAPI int KRVinfostrparam(KRVenv env, int whichparam, char *defvalue_str);
+KRVAPI int KRVgetparamname(KRVenv env, int whichparam, char *name_str);
+KRVAPI int KRVgetparamnum(KRVenv env, const char *name_str, int *whichparam_p);
+KRVAPI int KRVgetparamtype(KRVenv env, int whichparam, int *paramtype);
+KRVAPI int KRVgetchgparam(KRVenv env, int *cnt_p, int *paramnum, int pspace, int *surplus_p);
+KRVAPI int KRVsetdefaults(KRVenv env);
+KRVAPI int KRVwriteparam(KRVenv env, const char *filename_str);
+KRVAPI int KRVEwriteparam(KRVenv env, const char *filename_str);
+KRVAPI int KRVreadcopyparam(KRVenv env, const char *filename_str);
+
+/* Public parameter numbers. */
+#define KRV_PARAM_ADVIND                     1001
+#define KRV_PARAM_AGGFILL                    1002
+#define KRV_PARAM_AGGIND                     1003
+#define KRV_PARAM_CFILEMUL                   1005
+#define KRV_PARAM_CLOCKTYPE                  1006
+#define KRV_PARAM_CRAIND                     1007
+#define KRV_PARAM_DEPIND                     1008
+#define KRV_PARAM_DPRIIND                    1009
+#define KRV_PARAM_PRICELIM                   1010
+#define KRV_PARAM_EPMRK                      1013
+#define KRV_PARAM_EPOPT                      1014
+#define KRV_PARAM_EPPER                      1015
+#define KRV_PARAM_EPRHS                      1016
+#define KRV_PARAM_SIMDISPLAY                 1019
+#define KRV_PARAM_ITLIM                      1020
+#define KRV_PARAM_ROWREADLIM                 1021
+#define KRV_PARAM_NETFIND                    1022
+#define KRV_PARAM_COLREADLIM                 1023
+#define KRV_PARAM_NZREADLIM                  1024
+#define KRV_PARAM_OBJLLIM                    1025
+#define KRV_PARAM_OBJULIM                    1026
+#define KRV_PARAM_PERIND                     1027
+#define KRV_PARAM_PERLIM                     1028
+#define KRV_PARAM_PPRIIND                    1029
+#define KRV_PARAM_PREIND                     1030
+#define KRV_PARAM_REINV                      1031
+#define KRV_PARAM_RFILEMUL                   1033
+#define KRV_PARAM_SCAIND                     1034
+#define KRV_PARAM_SCRIND                     1035
+#define KRV_PARAM_SINGLIM                    1037
+#define KRV_PARAM_SINGTOL                    1038
+#define KRV_PARAM_TILIM                      1039
+#define KRV_PARAM_PREDUAL                    1044
+#define KRV_PARAM_PREPASS                    1052
+#define KRV_PARAM_DATACHECK                  1056
+#define KRV_PARAM_REDUCE                     1057
+#define KRV_PARAM_PRELINEAR                  1058
+#define KRV_PARAM_LPMETHOD                   1062
+#define KRV_PARAM_QPMETHOD                   1063
+#define KRV_PARAM_WORKDIR                    1064
+#define KRV_PARAM_WORKMEM                    1065
+#define KRV_PARAM_THREADS                    1067
+#define KRV_PARAM_CONFLICTDISPLAY            1074
+#define KRV_PARAM_SIFTDISPLAY                1076
+#define KRV_PARAM_SIFTALG                    1077
+#define KRV_PARAM_SIFTITLIM                  1078
+#define KRV_PARAM_MPSLONGNUM                 1081
+#define KRV_PARAM_MEMORYEMPHASIS             1082
+#define KRV_PARAM_NUMERICALEMPHASIS          1083
+#define KRV_PARAM_FEASOPTMODE                1084
+#define KRV_PARAM_PARALLELMODE               1109
+#define KRV_PARAM_TUNINGMEASURE              1110
+#define KRV_PARAM_TUNINGREPEAT               1111
+#define KRV_PARAM_TUNINGTILIM                1112
+#define KRV_PARAM_TUNINGDISPLAY              1113
+#define KRV_PARAM_WRITELEVEL                 1114
+#define KRV_PARAM_PERFVAR_RUNS               1121
+#define KRV_PARAM_PERFVAR_DISPLAY            1122
+#define KRV_PARAM_PERFVAR_MEASURE            1123
+#define KRV_PARAM_DETTILIM                   1127
+#define KRV_PARAM_FILEENCODING               1129
+#define KRV_PARAM_APIENCODING                1130
+#define KRV_PARAM_SOLUTIONTARGET             1131
+#define KRV_PARAM_CLONELOG                   1132
+#define KRV_PARAM_BRDIR                      2001
+#define KRV_PARAM_BTTOL                      2002
+#define KRV_PARAM_CLIQUES                    2003
+#define KRV_PARAM_COEREDIND                  2004
+#define KRV_PARAM_COVERS                     2005
+#define KRV_PARAM_CUTLO                      2006
+#define KRV_PARAM_CUTUP                      2007
+#define KRV_PARAM_EPAGAP                     2008
+#define KRV_PARAM_EPGAP                      2009
+#define KRV_PARAM_EPINT                      2010
+#define KRV_PARAM_MIPDISPLAY                 2012
+#define KRV_PARAM_MIPINTERVAL                2013
+#define KRV_PARAM_INTSOLLIM                  2015
+#define KRV_PARAM_NODEFILEIND                2016
+#define KRV_PARAM_NODELIM                    2017
+#define KRV_PARAM_NODESEL                    2018
+#define KRV_PARAM_OBJDIF                     2019
+#define KRV_PARAM_MIPORDIND                  2020
+#define KRV_PARAM_RELOBJDIF                  2022
+#define KRV_PARAM_STARTALG                   2025
+#define KRV_PARAM_SUBALG                     2026
+#define KRV_PARAM_TRELIM                     2027
+#define KRV_PARAM_VARSEL                     2028
+#define KRV_PARAM_BNDSTRENIND                2029
+#define KRV_PARAM_HEURFREQ                   2031
+#define KRV_PARAM_MIPORDTYPE                 2032
+#define KRV_PARAM_CUTSFACTOR                 2033
+#define KRV_PARAM_RELAXPREIND                2034
+#define KRV_PARAM_PRESLVND                   2037
+#define KRV_PARAM_BBINTERVAL                 2039
+#define KRV_PARAM_FLOWCOVERS                 2040
+#define KRV_PARAM_IMPLBD                     2041
+#define KRV_PARAM_PROBE                      2042
+#define KRV_PARAM_GUBCOVERS                  2044
+#define KRV_PARAM_STRONGCANDLIM              2045
+#define KRV_PARAM_STRONGITLIM                2046
+#define KRV_PARAM_FRACCAND                   2048
+#define KRV_PARAM_FRACCUTS                   2049
+#define KRV_PARAM_FRACPASS                   2050
+#define KRV_PARAM_FLOWPATHS                  2051
+#define KRV_PARAM_MIRCUTS                    2052
+#define KRV_PARAM_DISJCUTS                   2053
+#define KRV_PARAM_AGGCUTLIM                  2054
+#define KRV_PARAM_MIPCBREDLP                 2055
+#define KRV_PARAM_CUTPASS                    2056
+#define KRV_PARAM_MIPEMPHASIS                2058
+#define KRV_PARAM_SYMMETRY                   2059
+#define KRV_PARAM_DIVETYPE                   2060
+#define KRV_PARAM_RINSHEUR                   2061
+#define KRV_PARAM_SUBMIPNODELIM              2062
+#define KRV_PARAM_LBHEUR                     2063
+#define KRV_PARAM_REPEATPRESOLVE             2064
+#define KRV_PARAM_PROBETIME                  2065
+#define KRV_PARAM_POLISHTIME                 2066
+#define KRV_PARAM_REPAIRTRIES                2067
+#define KRV_PARAM_EPRELAX                    2073
+#define KRV_PARAM_FPHEUR                     2098
+#define KRV_PARAM_EACHCUTLIM                 2102
+#define KRV_PARAM_SOLNPOOLCAPACITY           2103
+#define KRV_PARAM_SOLNPOOLREPLACE            2104
+#define KRV_PARAM_SOLNPOOLGAP                2105
+#define KRV_PARAM_SOLNPOOLAGAP               2106
+#define KRV_PARAM_SOLNPOOLINTENSITY          2107
+#define KRV_PARAM_POPULATELIM                2108
+#define KRV_PARAM_MIPSEARCH                  2109
+#define KRV_PARAM_MIQCPSTRAT                 2110
+#define KRV_PARAM_ZEROHALFCUTS               2111
+#define KRV_PARAM_POLISHAFTEREPAGAP          2126
+#define KRV_PARAM_POLISHAFTEREPGAP           2127
+#define KRV_PARAM_POLISHAFTERNODE            2128
+#define KRV_PARAM_POLISHAFTERINTSOL          2129
+#define KRV_PARAM_POLISHAFTERTIME            2130
+#define KRV_PARAM_MCFCUTS                    2134
+#define KRV_PARAM_MIPKAPPASTATS              2137
+#define KRV_PARAM_AUXROOTTHREADS             2139
+#define KRV_PARAM_INTSOLFILEPREFIX           2143
+#define KRV_PARAM_BAREPCOMP                  3002
+#define KRV_PARAM_BARGROWTH                  3003
+#define KRV_PARAM_BAROBJRNG                  3004
+#define KRV_PARAM_BARALG                     3007
+#define KRV_PARAM_BARCOLNZ                   3009
+#define KRV_PARAM_BARDISPLAY                 3010
+#define KRV_PARAM_BARITLIM                   3012
+#define KRV_PARAM_BARMAXCOR                  3013
+#define KRV_PARAM_BARORDER                   3014
+#define KRV_PARAM_BARSTARTALG                3017
+#define KRV_PARAM_BARCROSSALG                3018
+#define KRV_PARAM_BARQCPEPCOMP               3020
+#define KRV_PARAM_QPNZREADLIM                4001
+#define KRV_PARAM_QPMAKEPSDIND               4010
+#define KRV_PARAM_NETITLIM                   5001
+#define KRV_PARAM_NETEPOPT                   5002
+#define KRV_PARAM_NETEPRHS                   5003
+#define KRV_PARAM_NETPPRIIND                 5004
+#define KRV_PARAM_NETDISPLAY                 5005
+
+/* ------------------------------------------------------------------------ */
+/* Callbacks                                                                 */
+/* ------------------------------------------------------------------------ */
+
+/* Informational, MIP informational, LP, network and tuning callbacks. A
+   non-zero return asks the running optimiser to stop. */
+typedef int (*KRVcallbackfunc)(KRVenv env, void *cbdata, int wherefrom, void *cbhandle);
+/* Cut, lazy constraint and user cut callbacks. */
+typedef int (*KRVcutcallbackfunc)(KRVenv env, void *cbdata, int wherefrom, void *cbhandle,
+                                  int *useraction_p);
+/* Branch callbacks: the proposed children (nodecnt of them; child k changes
+   the bounds listed at positions nodebeg[k] .. ) and the estimates. */
+typedef int (*KRVbranchcallbackfunc)(KRVenv env, void *cbdata, int wherefrom, void *cbhandle,
+                                     int brtype, int brset, int nodecnt, int bdcnt,
+                                     const int *nodebeg, const int *indices, const char *lu,
+                                     const double *bd, const double *nodeest,
+                                     int *useraction_p);
+typedef int (*KRVnodecallbackfunc)(KRVenv env, void *cbdata, int wherefrom, void *cbhandle,
+                                   int *nodeindex_p, int *useraction_p);
+typedef int (*KRVheuristiccallbackfunc)(KRVenv env, void *cbdata, int wherefrom, void *cbhandle,
+                                        double *objval_p, double *x, int *checkfeas_p,
+                                        int *useraction_p);
+typedef int (*KRVincumbentcallbackfunc)(KRVenv env, void *cbdata, int wherefrom,
+                                        void *cbhandle, double objval, double *x,
+                                        int *isfeas_p, int *useraction_p);
+typedef int (*KRVsolvecallbackfunc)(KRVenv env, void *cbdata, int wherefrom, void *cbhandle,
+                                    int *useraction_p);
+typedef void (*KRVdeletenodecallbackfunc)(KRVenv env, int wherefrom, void *cbhandle,
+                                          int seqnum, void *nodehandle);
+/* Profiling: called with 0 before and 1 after an optimisation. */
+typedef void (*KRVprofcallbackfunc)(KRVenv env, int event, void *cbhandle);
+
+KRVAPI int KRVsetmipcallbackfunc(KRVenv env, KRVcallbackfunc callback, void *cbhandle);
+KRVAPI int KRVgetmipcallbackfunc(KRVenv env, KRVcallbackfunc *callback_p, void **cbhandle_p);
+KRVAPI int KRVsetinfocallbackfunc(KRVenv env, KRVcallbackfunc callback, void *cbhandle);
+KRVAPI int KRVgetinfocallbackfunc(KRVenv env, KRVcallbackfunc *callback_p, void **cbhandle_p);
+KRVAPI int KRVsetlpcallbackfunc(KRVenv env, KRVcallbackfunc callback, void *cbhandle);
+KRVAPI int KRVgetlpcallbackfunc(KRVenv env, KRVcallbackfunc *callback_p, void **cbhandle_p);
+KRVAPI int KRVsetnetcallbackfunc(KRVenv env, KRVcallbackfunc callback, void *cbhandle);
+KRVAPI int KRVgetnetcallbackfunc(KRVenv env, KRVcallbackfunc *callback_p, void **cbhandle_p);
+KRVAPI int KRVsettuningcallbackfunc(KRVenv env, KRVcallbackfunc callback, void *cbhandle);
+KRVAPI int KRVgettuningcallbackfunc(KRVenv env, KRVcallbackfunc *callback_p, void **cbhandle_p);
+KRVAPI int KRVsetbranchcallbackfunc(KRVenv env, KRVbranchcallbackfunc callback, void *cbhandle);
+KRVAPI int KRVgetbranchcallbackfunc(KRVenv env, KRVbranchcallbackfunc *callback_p,
+                                    void **cbhandle_p);
+KRVAPI int KRVsetbranchnosolncallbackfunc(KRVenv env, KRVbranchcallbackfunc callback,
+                                          void *cbhandle);
+KRVAPI int KRVgetbranchnosolncallbackfunc(KRVenv env, KRVbranchcallbackfunc *callback_p,
+                                          void **cbhandle_p);
+KRVAPI int KRVsetcutcallbackfunc(KRVenv env, KRVcutcallbackfunc callback, void *cbhandle);
+KRVAPI int KRVgetcutcallbackfunc(KRVenv env, KRVcutcallbackfunc *callback_p, void **cbhandle_p);
+KRVAPI int KRVsetlazyconstraintcallbackfunc(KRVenv env, KRVcutcallbackfunc callback,
+                                            void *cbhandle);
+KRVAPI int KRVgetlazyconstraintcallbackfunc(KRVenv env, KRVcutcallbackfunc *callback_p,
+                                            void **cbhandle_p);
+KRVAPI int KRVsetusercutcallbackfunc(KRVenv env, KRVcutcallbackfunc callback, void *cbhandle);
+KRVAPI int KRVgetusercutcallbackfunc(KRVenv env, KRVcutcallbackfunc *callback_p,
+                                     void **cbhandle_p);
+KRVAPI int KRVsetnodecallbackfunc(KRVenv env, KRVnodecallbackfunc callback, void *cbhandle);
+KRVAPI int KRVgetnodecallbackfunc(KRVenv env, KRVnodecallbackfunc *callback_p,
+                                  void **cbhandle_p);
+KRVAPI int KRVsetheuristiccallbackfunc(KRVenv env, KRVheuristiccallbackfunc callback,
+                                       void *cbhandle);
+KRVAPI int KRVgetheuristiccallbackfunc(KRVenv env, KRVheuristiccallbackfunc *callback_p,
+                                       void **cbhandle_p);
+KRVAPI int KRVsetincumbentcallbackfunc(KRVenv env, KRVincumbentcallbackfunc callback,
+                                       void *cbhandle);
+KRVAPI int KRVgetincumbentcallbackfunc(KRVenv env, KRVincumbentcallbackfunc *callback_p,
+                                       void **cbhandle_p);
+KRVAPI int KRVsetsolvecallbackfunc(KRVenv env, KRVsolvecallbackfunc callback, void *cbhandle);
+KRVAPI int KRVgetsolvecallbackfunc(KRVenv env, KRVsolvecallbackfunc *callback_p,
+                                   void **cbhandle_p);
+KRVAPI int KRVsetdeletenodecallbackfunc(KRVenv env, KRVdeletenodecallbackfunc callback,
+                                        void *cbhandle);
+KRVAPI int KRVgetdeletenodecallbackfunc(KRVenv env, KRVdeletenodecallbackfunc *callback_p,
+                                        void **cbhandle_p);
+KRVAPI int KRVsetprofcallbackfunc(KRVenv env, KRVprofcallbackfunc callback, void *cbhandle);
+
+
+/* ------------------------------------------------------------------------ */
+/* Problem object, LP data, editing and names                                */
+/* ------------------------------------------------------------------------ */
+/* @MODEL-SECTION@ (problem object functions are declared below this line) */
+
+/* ------------------------------------------------------------------------ */
+/* Files                                                                     */
+/* ------------------------------------------------------------------------ */
+/* @FILES-SECTION@ */
+
+/* ------------------------------------------------------------------------ */
+/* Optimisers and solution queries                                           */
+/* ------------------------------------------------------------------------ */
+/* @OPTIMIZER-SECTION@ */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KORVA_KORVA_H */

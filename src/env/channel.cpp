@@ -1,0 +1,172 @@
+#include "env/channel.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "env/environment.h"
+#include "env/errors.h"
+
+namespace korva {
+
+void Destination::write(std::string_view utf8, bool ascii) {
+  std::string_view out = utf8;
+  std::string plain;  // keeps a NUL-terminated copy for function destinations
+  const bool as_is = !converter.is_open() || converter.is_utf8() ||
+                     (ascii && converter.ascii_compatible());
+  if (!as_is) {
+    if (utf8_to_utf16(utf8, utf16) && converter.from_utf16(utf16, encoded)) {
+      const size_t text_len = encoded.size();
+      encoded.append(static_cast<size_t>(converter.terminator_size()), '\0');
+      out = std::string_view(encoded.data(), text_len);
+    }
+  }
+  switch (kind) {
+    case DestinationKind::File:
+      if (file && !out.empty()) std::fwrite(out.data(), 1, out.size(), file);
+      break;
+    case DestinationKind::IndirectFile:
+      if (indirect && *indirect && !out.empty()) std::fwrite(out.data(), 1, out.size(), *indirect);
+      break;
+    case DestinationKind::Function:
+      if (function) {
+        if (out.data() == utf8.data()) {
+          plain.assign(utf8);
+          function(handle, plain.c_str());
+        } else {
+          function(handle, out.data());
+        }
+      }
+      break;
+  }
+}
+
+void Destination::flush() {
+  if (kind == DestinationKind::File && file) std::fflush(file);
+  if (kind == DestinationKind::IndirectFile && indirect && *indirect) std::fflush(*indirect);
+}
+
+}  // namespace korva
+
+void krv_channel_s::write_utf8(std::string_view text) {
+  const bool ascii = korva::is_ascii(text);
+  for (auto& d : destinations) d->write(text, ascii);
+}
+
+void krv_channel_s::flush() {
+  for (auto& d : destinations) d->flush();
+}
+
+void krv_channel_s::clear() {
+  flush();
+  destinations.clear();
+}
+
+bool krv_channel_s::has_file(FILE* fp) const {
+  for (const auto& d : destinations)
+    if (d->kind == korva::DestinationKind::File && d->file == fp) return true;
+  return false;
+}
+
+namespace korva {
+namespace {
+
+int add_destination(Channel& ch, std::unique_ptr<Destination> d, const std::string& encoding) {
+  const bool opened = d->converter.open(encoding);
+  ch.destinations.insert(ch.destinations.begin(), std::move(d));
+  return opened ? 0 : err::kEncoding;
+}
+
+std::string file_encoding_for(const Channel& ch, FILE* fp) {
+  if (fp == stdout || fp == stderr) return default_terminal_encoding();
+  return ch.env->str_param(KRV_PARAM_FILEENCODING);
+}
+
+}  // namespace
+
+int add_file_destination(Channel& ch, FILE* fp) {
+  auto d = std::make_unique<Destination>();
+  d->kind = DestinationKind::File;
+  d->file = fp;
+  return add_destination(ch, std::move(d), file_encoding_for(ch, fp));
+}
+
+int add_indirect_destination(Channel& ch, FILE** fpp) {
+  auto d = std::make_unique<Destination>();
+  d->kind = DestinationKind::IndirectFile;
+  d->indirect = fpp;
+  return add_destination(ch, std::move(d), ch.env->str_param(KRV_PARAM_FILEENCODING));
+}
+
+int add_function_destination(Channel& ch, void* handle, KRVmsgfunc fn) {
+  auto d = std::make_unique<Destination>();
+  d->kind = DestinationKind::Function;
+  d->handle = handle;
+  d->function = fn;
+  const std::string& own = ch.env->str_param(hidden_param::kFunctionDestEncoding);
+  return add_destination(ch, std::move(d),
+                         own.empty() ? ch.env->str_param(KRV_PARAM_APIENCODING) : own);
+}
+
+int remove_file_destination(Channel& ch, FILE* fp) {
+  auto it = std::find_if(ch.destinations.begin(), ch.destinations.end(), [&](const auto& d) {
+    return d->kind == DestinationKind::File && d->file == fp;
+  });
+  if (it == ch.destinations.end()) return err::kNoFileDest;
+  (*it)->flush();
+  ch.destinations.erase(it);
+  return 0;
+}
+
+int remove_function_destination(Channel& ch, void* handle, KRVmsgfunc fn) {
+  auto it = std::find_if(ch.destinations.begin(), ch.destinations.end(), [&](const auto& d) {
+    return d->kind == DestinationKind::Function && d->handle == handle && d->function == fn;
+  });
+  if (it == ch.destinations.end()) return err::kNoFuncDest;
+  ch.destinations.erase(it);
+  return 0;
+}
+
+int msg_text(Channel* ch, std::string_view text) {
+  if (!ch) return 0;
+  if (ch->destinations.empty()) return static_cast<int>(text.size());
+  if (is_ascii(text)) {
+    ch->write_utf8(text);
+    return static_cast<int>(text.size());
+  }
+  std::string clean(text);
+  normalize_utf8(clean);
+  ch->write_utf8(clean);
+  return static_cast<int>(clean.size());
+}
+
+int vmsg(Channel* ch, const char* format, va_list args) {
+  if (!ch) return 0;
+  char buffer[2048];
+  int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+  if (n < 0) return 0;
+  if (n >= static_cast<int>(sizeof buffer)) n = sizeof buffer - 1;
+  return msg_text(ch, std::string_view(buffer, static_cast<size_t>(n)));
+}
+
+int msg(Channel* ch, const char* format, ...) {
+  if (!ch) return 0;
+  va_list args;
+  va_start(args, format);
+  const int n = vmsg(ch, format, args);
+  va_end(args);
+  return n;
+}
+
+void set_screen_output(Environment& env, bool on) {
+  for (Channel* ch : {env.results(), env.warning(), env.error()}) {
+    if (!ch) continue;
+    if (on) {
+      if (!ch->has_file(stdout)) add_file_destination(*ch, stdout);
+    } else {
+      while (remove_file_destination(*ch, stdout) == 0) {
+      }
+    }
+  }
+}
+
+}  // namespace korva

@@ -1,0 +1,121 @@
+// Parameters: the process-wide registry of descriptors and the per-
+// environment values, with the get/set rules shared by the C API, the
+// parameter files and the optimisers.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+struct krv_env_s;
+
+namespace korva {
+using Environment = krv_env_s;
+
+enum class ParamType : int { None = 0, Int = 1, Double = 2, String = 3, Long = 4 };
+
+inline constexpr long long kLongInfinity = 9223372036800000000LL;
+inline constexpr int kIntInfinity = 2100000000;
+inline constexpr size_t kStringParamCapacity = 512;  // 511 bytes and the terminator
+
+// Bounds that depend on the machine are resolved when they are read.
+enum class BoundRule : int { Fixed, UsableProcessors, UsableProcessorsLessOne };
+
+struct ParamDef {
+  int number;
+  const char* name;  // empty for a hidden parameter
+  ParamType type;
+  long long idefault;
+  long long imin;
+  long long imax;
+  double ddefault;
+  double dmin;
+  double dmax;
+  const char* sdefault;
+  bool hidden;
+  BoundRule max_rule;
+};
+
+// The registry. Ranges are scanned in the order general, mixed-integer,
+// barrier, quadratic, network; a number inside a range without a parameter
+// has a descriptor of type None.
+struct ParamRange {
+  int first;
+  int last;
+  int slot_offset;  // position of `first` in the value array
+};
+inline constexpr ParamRange kParamRanges[] = {
+    {1001, 1137, 0}, {2000, 2145, 137}, {3001, 3037, 283}, {4001, 4011, 320}, {5001, 5005, 331}};
+inline constexpr int kParamSlotCount = 336;
+
+// Slot of a number in the value array, or -1 outside every range.
+inline int param_slot(int number) {
+  int slot = -1;
+  for (const ParamRange& r : kParamRanges)
+    if (number >= r.first && number <= r.last) slot = r.slot_offset + (number - r.first);
+  return slot;
+}
+
+// Descriptor by number: nullptr outside every range, a type-None descriptor
+// for an unused number inside a range.
+const ParamDef* find_param(int number);
+// Descriptor by position of the value array.
+const ParamDef& param_at_slot(int slot);
+// Visible (named) parameters in registry order, and lookup by exact name.
+const std::vector<const ParamDef*>& visible_params();
+const ParamDef* find_param_by_name(const char* name);
+
+long long param_int_max(const ParamDef& def);  // resolves processor-dependent bounds
+long long param_int_min(const ParamDef& def);
+
+struct ParamSlot {
+  long long i = 0;  // int and long values
+  double d = 0.0;
+  std::string s;
+};
+
+// The values of one environment. A child environment copies them, which also
+// shares the termination pointer and the log file pointer.
+struct ParamValues {
+  std::vector<ParamSlot> slots = std::vector<ParamSlot>(kParamSlotCount);
+  FILE* log_file = nullptr;
+  volatile int* terminate = nullptr;
+
+  void reset_to_defaults();
+  int get_int(int number) const { return static_cast<int>(slots[param_slot(number)].i); }
+  long long get_long(int number) const { return slots[param_slot(number)].i; }
+  double get_dbl(int number) const { return slots[param_slot(number)].d; }
+  const std::string& get_str(int number) const { return slots[param_slot(number)].s; }
+  bool differs_from_default(const ParamDef& def) const;
+};
+
+// Setters with every rule of the C API (bounds, combinations, side effects,
+// parameter display). Return 0 or an unreported error code.
+int set_int_param(Environment& env, int number, int value);
+int set_long_param(Environment& env, int number, long long value);
+int set_dbl_param(Environment& env, int number, double value);
+// `value` is UTF-8 (or raw bytes for the raw-byte parameters).
+int set_str_param(Environment& env, int number, const char* value);
+
+// Resets every parameter to its default. `keep_screen` keeps the current
+// screen indicator and leaves the channels alone (used by tuning).
+void reset_params(Environment& env, bool keep_screen = false);
+
+// Hidden parameter numbers used by several subsystems.
+namespace hidden_param {
+inline constexpr int kPresolveMessages = 1043;
+inline constexpr int kPrmNamesOnly = 1053;
+inline constexpr int kParamDisplay = 1075;
+inline constexpr int kLpReadDefaultExt = 1106;
+inline constexpr int kLpWriteDefaultExt = 1116;
+inline constexpr int kRandomSeed = 1124;
+inline constexpr int kFunctionDestEncoding = 1134;
+inline constexpr int kMipThreads = 2014;
+inline constexpr int kBarrierThreads = 3016;
+}  // namespace hidden_param
+
+// String parameters whose bytes are stored and returned without encoding
+// conversion (paths and encoding names).
+bool is_raw_string_param(int number);
+
+}  // namespace korva

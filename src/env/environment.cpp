@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "env/errors.h"
 #include "env/prm_file.h"
@@ -87,6 +88,37 @@ void free_worker_clones(Environment* env) {
   env->worker_clones.clear();
 }
 
+// Closed environments keep their (emptied) record, so that a stale handle
+// still reads as "no environment" instead of touching freed memory. Records
+// are reused by later environments and freed at process exit.
+class Graveyard {
+ public:
+  ~Graveyard() {
+    for (Environment* e : dead_) delete e;
+  }
+  Environment* take() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (dead_.empty()) return new Environment();
+    Environment* e = dead_.back();
+    dead_.pop_back();
+    e->~Environment();
+    return new (e) Environment();
+  }
+  void bury(Environment* e) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    dead_.push_back(e);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<Environment*> dead_;
+};
+
+Graveyard& graveyard() {
+  static Graveyard g;
+  return g;
+}
+
 }  // namespace
 
 int machine_processor_count() {
@@ -142,7 +174,7 @@ Environment* create_environment(Environment* parent, int* status) {
   Environment* env = nullptr;
   int code = 0;
   try {
-    env = new Environment();
+    env = graveyard().take();
     env->self = env;
     env->random.reseed(1);
     env->ticks.current = &dummy_tick_counter();
@@ -215,7 +247,18 @@ void destroy_environment(Environment* env) {
     if (*slot) (*slot)->clear();
   env->self = nullptr;
   env->params_ready = false;
-  delete env;
+  // Release what the record holds; the emptied record stays readable.
+  env->error_channel.reset();
+  env->warning_channel.reset();
+  env->results_channel.reset();
+  env->log_channel.reset();
+  env->params = ParamValues{};
+  env->params.slots.clear();
+  env->params.slots.shrink_to_fit();
+  env->api_converter.close();
+  env->owned.shrink_to_fit();
+  env->worker_clones.shrink_to_fit();
+  graveyard().bury(env);
 }
 
 int api_to_utf8(Environment& env, const char* in, std::string& out) {

@@ -1,5 +1,6 @@
 // Placeholders for model operations that are not written yet; each one is
 // replaced by its real implementation in src/model/.
+#include "env/error_codes.h"
 #include "model/model.h"
 
 namespace korva {

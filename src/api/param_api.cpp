@@ -1,5 +1,8 @@
-// Parameter entry points: thin wrappers over the registry in env/params.
+// Parameter entry points: thin wrappers over the registry in env/params and
+// the files in env/prm_file. Checks run in the order number (1013), value
+// (1014, 1015, 1807, ...), name (1028), then missing outputs (1004).
 #include <cstring>
+#include <initializer_list>
 
 #include "env/frame.h"
 #include "env/prm_file.h"
@@ -10,25 +13,34 @@ namespace {
 
 constexpr bool in_param_space(int number) { return number >= 1001 && number < 6000; }
 
-// Descriptor of `number` with the given type family, or an error code.
-int lookup(int number, const ParamDef*& def) {
-  if (!in_param_space(number)) return err::kBadParamNumber;
-  def = find_param(number);
-  return def ? 0 : err::kBadParamNumber;
+// The descriptor of `number` when its type is one of `accepted`, else 1013.
+int lookup(Environment& env, int number, std::initializer_list<ParamType> accepted,
+           const ParamDef*& def) {
+  def = in_param_space(number) ? find_param(env, number) : nullptr;
+  if (!def) return err::kBadParamNumber;
+  for (ParamType t : accepted)
+    if (def->type == t) return 0;
+  return err::kBadParamNumber;
 }
 
-bool is_integral(const ParamDef& def) {
-  return def.type == ParamType::Int || def.type == ParamType::Long;
-}
+constexpr std::initializer_list<ParamType> kIntegral = {ParamType::Int, ParamType::Long};
+constexpr std::initializer_list<ParamType> kDouble = {ParamType::Double};
+constexpr std::initializer_list<ParamType> kString = {ParamType::String};
+constexpr std::initializer_list<ParamType> kAnyType = {ParamType::None, ParamType::Int,
+                                                       ParamType::Double, ParamType::String,
+                                                       ParamType::Long};
 
+// Long values read through the int interface saturate instead of failing:
+// a "no limit" long still reads as a very large int.
 int clamp_int(long long v) {
   if (v > 2147483647LL) return 2147483647;
   if (v < -2147483648LL) return -2147483647 - 1;
   return static_cast<int>(v);
 }
 
-// Copies a UTF-8 (or raw) string out in the interface encoding.
-int copy_out(Environment& e, int number, const std::string& value, char* out) {
+// Copies a stored string out in the interface encoding (raw-byte parameters
+// unchanged), cut to the caller's 512-byte buffer.
+int copy_out(Environment& e, int number, std::string_view value, char* out) {
   std::string converted;
   if (is_raw_string_param(number)) {
     converted = value;
@@ -40,6 +52,32 @@ int copy_out(Environment& e, int number, const std::string& value, char* out) {
   out[n] = '\0';
   return 0;
 }
+
+// Holds the screen indicator and the callback reduced-LP switch at their
+// defaults while a parameter file is written for another layer: they
+// describe the calling program's session, not the settings being saved.
+class SessionParamsAtDefaults {
+ public:
+  explicit SessionParamsAtDefaults(Environment& env) : env_(env) {
+    for (Saved& s : saved_) {
+      s.value = env_.long_param(s.number);
+      env_.params.slot(s.number).i = find_param(s.number)->idefault;
+    }
+  }
+  ~SessionParamsAtDefaults() {
+    for (const Saved& s : saved_) env_.params.slot(s.number).i = s.value;
+  }
+  SessionParamsAtDefaults(const SessionParamsAtDefaults&) = delete;
+  SessionParamsAtDefaults& operator=(const SessionParamsAtDefaults&) = delete;
+
+ private:
+  struct Saved {
+    int number;
+    long long value;
+  };
+  Environment& env_;
+  Saved saved_[2] = {{KRV_PARAM_SCRIND, 0}, {KRV_PARAM_MIPCBREDLP, 0}};
+};
 
 }  // namespace
 
@@ -69,8 +107,7 @@ int KRVsetdblparam(KRVenv env, int whichparam, double newvalue) {
 int KRVsetstrparam(KRVenv env, int whichparam, const char* newvalue_str) {
   return api::call(env, api::kNone, [&](Environment& e) {
     const ParamDef* def = nullptr;
-    if (int status = lookup(whichparam, def)) return status;
-    if (def->type != ParamType::String) return err::kBadParamNumber;
+    if (int status = lookup(e, whichparam, kString, def)) return status;
     if (!newvalue_str) return err::kNullPointer;
     if (is_raw_string_param(whichparam)) return set_str_param(e, whichparam, newvalue_str);
     std::string utf8;
@@ -82,8 +119,7 @@ int KRVsetstrparam(KRVenv env, int whichparam, const char* newvalue_str) {
 int KRVgetintparam(KRVenv env, int whichparam, int* value_p) {
   return api::call(env, api::kInfoCallbackOk, [&](Environment& e) {
     const ParamDef* def = nullptr;
-    if (int status = lookup(whichparam, def)) return status;
-    if (!is_integral(*def)) return err::kBadParamNumber;
+    if (int status = lookup(e, whichparam, kIntegral, def)) return status;
     if (!value_p) return err::kNullPointer;
     *value_p = clamp_int(e.long_param(whichparam));
     return 0;
@@ -93,8 +129,7 @@ int KRVgetintparam(KRVenv env, int whichparam, int* value_p) {
 int KRVgetlongparam(KRVenv env, int whichparam, long long* value_p) {
   return api::call(env, api::kInfoCallbackOk, [&](Environment& e) {
     const ParamDef* def = nullptr;
-    if (int status = lookup(whichparam, def)) return status;
-    if (!is_integral(*def)) return err::kBadParamNumber;
+    if (int status = lookup(e, whichparam, kIntegral, def)) return status;
     if (!value_p) return err::kNullPointer;
     *value_p = e.long_param(whichparam);
     return 0;
@@ -104,8 +139,7 @@ int KRVgetlongparam(KRVenv env, int whichparam, long long* value_p) {
 int KRVgetdblparam(KRVenv env, int whichparam, double* value_p) {
   return api::call(env, api::kInfoCallbackOk, [&](Environment& e) {
     const ParamDef* def = nullptr;
-    if (int status = lookup(whichparam, def)) return status;
-    if (def->type != ParamType::Double) return err::kBadParamNumber;
+    if (int status = lookup(e, whichparam, kDouble, def)) return status;
     if (!value_p) return err::kNullPointer;
     *value_p = e.dbl_param(whichparam);
     return 0;
@@ -115,8 +149,7 @@ int KRVgetdblparam(KRVenv env, int whichparam, double* value_p) {
 int KRVgetstrparam(KRVenv env, int whichparam, char* value_str) {
   return api::call(env, api::kInfoCallbackOk, [&](Environment& e) {
     const ParamDef* def = nullptr;
-    if (int status = lookup(whichparam, def)) return status;
-    if (def->type != ParamType::String) return err::kBadParamNumber;
+    if (int status = lookup(e, whichparam, kString, def)) return status;
     if (!value_str) return err::kNullPointer;
     return copy_out(e, whichparam, e.str_param(whichparam), value_str);
   });
@@ -124,36 +157,33 @@ int KRVgetstrparam(KRVenv env, int whichparam, char* value_str) {
 
 int KRVinfointparam(KRVenv env, int whichparam, int* defvalue_p, int* minvalue_p,
                     int* maxvalue_p) {
-  return api::call(env, api::kInfoCallbackOk, [&](Environment&) {
+  return api::call(env, api::kInfoCallbackOk, [&](Environment& e) {
     const ParamDef* def = nullptr;
-    if (int status = lookup(whichparam, def)) return status;
-    if (!is_integral(*def)) return err::kBadParamNumber;
+    if (int status = lookup(e, whichparam, kIntegral, def)) return status;
     if (defvalue_p) *defvalue_p = clamp_int(def->idefault);
     if (minvalue_p) *minvalue_p = clamp_int(param_int_min(*def));
-    if (maxvalue_p) *maxvalue_p = clamp_int(param_int_max(*def));
+    if (maxvalue_p) *maxvalue_p = clamp_int(param_int_max(*def, e));
     return 0;
   });
 }
 
 int KRVinfolongparam(KRVenv env, int whichparam, long long* defvalue_p, long long* minvalue_p,
                      long long* maxvalue_p) {
-  return api::call(env, api::kInfoCallbackOk, [&](Environment&) {
+  return api::call(env, api::kInfoCallbackOk, [&](Environment& e) {
     const ParamDef* def = nullptr;
-    if (int status = lookup(whichparam, def)) return status;
-    if (!is_integral(*def)) return err::kBadParamNumber;
+    if (int status = lookup(e, whichparam, kIntegral, def)) return status;
     if (defvalue_p) *defvalue_p = def->idefault;
     if (minvalue_p) *minvalue_p = param_int_min(*def);
-    if (maxvalue_p) *maxvalue_p = param_int_max(*def);
+    if (maxvalue_p) *maxvalue_p = param_int_max(*def, e);
     return 0;
   });
 }
 
 int KRVinfodblparam(KRVenv env, int whichparam, double* defvalue_p, double* minvalue_p,
                     double* maxvalue_p) {
-  return api::call(env, api::kInfoCallbackOk, [&](Environment&) {
+  return api::call(env, api::kInfoCallbackOk, [&](Environment& e) {
     const ParamDef* def = nullptr;
-    if (int status = lookup(whichparam, def)) return status;
-    if (def->type != ParamType::Double) return err::kBadParamNumber;
+    if (int status = lookup(e, whichparam, kDouble, def)) return status;
     if (defvalue_p) *defvalue_p = def->ddefault;
     if (minvalue_p) *minvalue_p = def->dmin;
     if (maxvalue_p) *maxvalue_p = def->dmax;
@@ -164,8 +194,7 @@ int KRVinfodblparam(KRVenv env, int whichparam, double* defvalue_p, double* minv
 int KRVinfostrparam(KRVenv env, int whichparam, char* defvalue_str) {
   return api::call(env, api::kInfoCallbackOk, [&](Environment& e) {
     const ParamDef* def = nullptr;
-    if (int status = lookup(whichparam, def)) return status;
-    if (def->type != ParamType::String) return err::kBadParamNumber;
+    if (int status = lookup(e, whichparam, kString, def)) return status;
     if (!defvalue_str) return err::kNullPointer;
     return copy_out(e, whichparam, def->sdefault ? def->sdefault : "", defvalue_str);
   });
@@ -174,7 +203,7 @@ int KRVinfostrparam(KRVenv env, int whichparam, char* defvalue_str) {
 int KRVgetparamname(KRVenv env, int whichparam, char* name_str) {
   return api::call(env, api::kInfoCallbackOk, [&](Environment& e) {
     const ParamDef* def = nullptr;
-    if (int status = lookup(whichparam, def)) return status;
+    if (int status = lookup(e, whichparam, kAnyType, def)) return status;
     if (!name_str) return err::kNullPointer;
     std::string converted;
     if (int status = utf8_to_api(e, def->name ? def->name : "", converted)) return status;
@@ -185,20 +214,21 @@ int KRVgetparamname(KRVenv env, int whichparam, char* name_str) {
 
 int KRVgetparamnum(KRVenv env, const char* name_str, int* whichparam_p) {
   return api::call(env, api::kInfoCallbackOk, [&](Environment& e) {
-    if (!name_str || !whichparam_p) return err::kNullPointer;
+    if (!name_str) return err::kNullPointer;
     std::string utf8;
     if (int status = api_to_utf8(e, name_str, utf8)) return status;
     const ParamDef* def = find_param_by_name(utf8.c_str());
     if (!def) return err::kBadParamName;
+    if (!whichparam_p) return err::kNullPointer;
     *whichparam_p = def->number;
     return 0;
   });
 }
 
 int KRVgetparamtype(KRVenv env, int whichparam, int* paramtype) {
-  return api::call(env, api::kInfoCallbackOk, [&](Environment&) {
+  return api::call(env, api::kInfoCallbackOk, [&](Environment& e) {
     const ParamDef* def = nullptr;
-    if (int status = lookup(whichparam, def)) return status;
+    if (int status = lookup(e, whichparam, kAnyType, def)) return status;
     if (!paramtype) return err::kNullPointer;
     *paramtype = static_cast<int>(def->type);
     return 0;
@@ -229,34 +259,21 @@ int KRVsetdefaults(KRVenv env) {
 }
 
 int KRVwriteparam(KRVenv env, const char* filename_str) {
-  return api::call(env, api::kNone, [&](Environment& e) {
-    if (!filename_str || !*filename_str) return err::kNoFileName;
-    return write_param_file(e, filename_str);
-  });
+  return api::call(env, api::kNone,
+                   [&](Environment& e) { return write_param_file(e, filename_str); });
 }
 
 int KRVEwriteparam(KRVenv env, const char* filename_str) {
   return api::call(env, api::kNone, [&](Environment& e) {
     if (!filename_str || !*filename_str) return err::kNoFileName;
-    // Settings that belong to the calling layer, not to the model, stay out.
-    const int screen = e.int_param(KRV_PARAM_SCRIND);
-    const int redlp = e.int_param(KRV_PARAM_MIPCBREDLP);
-    const ParamDef* screen_def = find_param(KRV_PARAM_SCRIND);
-    const ParamDef* redlp_def = find_param(KRV_PARAM_MIPCBREDLP);
-    e.params.slots[param_slot(KRV_PARAM_SCRIND)].i = screen_def->idefault;
-    e.params.slots[param_slot(KRV_PARAM_MIPCBREDLP)].i = redlp_def->idefault;
-    const int status = write_param_file(e, filename_str);
-    e.params.slots[param_slot(KRV_PARAM_SCRIND)].i = screen;
-    e.params.slots[param_slot(KRV_PARAM_MIPCBREDLP)].i = redlp;
-    return status;
+    SessionParamsAtDefaults session(e);
+    return write_param_file(e, filename_str);
   });
 }
 
 int KRVreadcopyparam(KRVenv env, const char* filename_str) {
-  return api::call(env, api::kNone, [&](Environment& e) {
-    if (!filename_str || !*filename_str) return err::kNoFileName;
-    return read_param_file(e, filename_str);
-  });
+  return api::call(env, api::kNone,
+                   [&](Environment& e) { return read_param_file(e, filename_str); });
 }
 
 }  // extern "C"

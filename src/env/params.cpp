@@ -1,5 +1,6 @@
 #include "env/params.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -40,6 +41,8 @@ const Registry& registry() {
   return r;
 }
 
+const char* string_default(const ParamDef& def) { return def.sdefault ? def.sdefault : ""; }
+
 bool polish_time_blocked(const Environment& env) {
   return env.dbl_param(KRV_PARAM_POLISHAFTEREPAGAP) != 0.0 ||
          env.dbl_param(KRV_PARAM_POLISHAFTEREPGAP) != 0.0 ||
@@ -48,59 +51,124 @@ bool polish_time_blocked(const Environment& env) {
          env.dbl_param(KRV_PARAM_POLISHAFTERTIME) < 1e74;
 }
 
-// The polishing parameters exclude each other: a time-based polish cannot be
-// combined with any of the "polish after" triggers.
+bool polish_time_on(const Environment& env) { return env.dbl_param(KRV_PARAM_POLISHTIME) > 0; }
+
+// Polishing is started either after a fixed time at the end of the search
+// or by one of the "polish after" triggers, never both: the second request
+// would silently change what the first one means.
 int check_combination(const Environment& env, int number, double value) {
+  bool refused = false;
   switch (number) {
     case KRV_PARAM_POLISHTIME:
-      return value > 0 && polish_time_blocked(env) ? err::kIncompatibleParams : 0;
+      refused = value > 0 && polish_time_blocked(env);
+      break;
     case KRV_PARAM_POLISHAFTEREPAGAP:
     case KRV_PARAM_POLISHAFTEREPGAP:
-      return env.dbl_param(KRV_PARAM_POLISHTIME) > 0 && value > 0 ? err::kIncompatibleParams : 0;
+      refused = polish_time_on(env) && value > 0;
+      break;
     case KRV_PARAM_POLISHAFTERNODE:
     case KRV_PARAM_POLISHAFTERINTSOL:
-      return env.dbl_param(KRV_PARAM_POLISHTIME) > 0 && value < 2.1e9 ? err::kIncompatibleParams
-                                                                      : 0;
+      refused = polish_time_on(env) && value < 2.1e9;
+      break;
     case KRV_PARAM_POLISHAFTERTIME:
-      return env.dbl_param(KRV_PARAM_POLISHTIME) > 0 && value < 1e75 ? err::kIncompatibleParams
-                                                                     : 0;
+      refused = polish_time_on(env) && value < 1e75;
+      break;
     default:
-      return 0;
+      break;
   }
+  return refused ? err::kIncompatibleParams : 0;
 }
 
-void apply_side_effect(Environment& env, int number) {
-  if (number == KRV_PARAM_SCRIND) set_screen_output(env, env.int_param(number) != 0);
-  if (number == hidden_param::kRandomSeed)
-    env.random.reseed(static_cast<uint32_t>(env.int_param(number)));
+// The integer widening of the int setter: the 32-bit "no limit" means the
+// 64-bit one.
+long long widen_to_long(int value) {
+  if (value >= kIntInfinity) return kLongInfinity;
+  if (value <= -kIntInfinity) return -kLongInfinity;
+  return value;
 }
 
 bool display_on(const Environment& env) {
   return env.int_param(hidden_param::kParamDisplay) != 0;
 }
 
-ParamSlot& slot_of(Environment& env, int number) { return env.params.slots[param_slot(number)]; }
+void sync_screen_output(Environment& env) {
+  set_screen_output(env, env.int_param(KRV_PARAM_SCRIND) != 0);
+}
 
-int store_int(Environment& env, const ParamDef& def, long long value) {
+void sync_api_converter(Environment& env) {
+  const std::string& api = env.str_param(KRV_PARAM_APIENCODING);
+  if (!env.api_converter.is_open() || env.api_converter.name() != api) env.api_converter.open(api);
+}
+
+void sync_random_seed(Environment& env) {
+  env.random.reseed(static_cast<uint32_t>(env.int_param(hidden_param::kRandomSeed)));
+}
+
+void apply_side_effect(Environment& env, int number) {
+  if (number == KRV_PARAM_SCRIND) sync_screen_output(env);
+  if (number == hidden_param::kRandomSeed) sync_random_seed(env);
+}
+
+int check_integral(Environment& env, const ParamDef& def, long long value) {
   if (value < param_int_min(def)) return err::kParamTooSmall;
-  if (value > param_int_max(def)) return err::kParamTooBig;
-  if (int status = check_combination(env, def.number, static_cast<double>(value))) return status;
-  slot_of(env, def.number).i = value;
+  if (value > param_int_max(def, env)) return err::kParamTooBig;
+  return check_combination(env, def.number, static_cast<double>(value));
+}
+
+// Stores an already validated integer or long value.
+void store_integral(Environment& env, const ParamDef& def, long long value) {
+  env.params.slot(def.number).i = value;
   apply_side_effect(env, def.number);
-  if (display_on(env)) {
-    if (def.type == ParamType::Int)
-      msg(env.results(), "Parameter %d set to %d.\n", def.number, static_cast<int>(value));
-    else
-      msg(env.results(), "Parameter %d set to %lld.\n", def.number, value);
+  if (!display_on(env)) return;
+  if (def.type == ParamType::Int)
+    msg(env.results(), "Parameter %d set to %d.\n", def.number, static_cast<int>(value));
+  else
+    msg(env.results(), "Parameter %d set to %lld.\n", def.number, value);
+}
+
+// Opens a converter for an encoding name; 1003 when the name is unknown.
+int open_encoding(const char* name, Converter& out) {
+  return out.open(name) ? 0 : err::kBadArgument;
+}
+
+bool is_encoding_param(int number) {
+  return number == KRV_PARAM_FILEENCODING || number == KRV_PARAM_APIENCODING;
+}
+
+// Integer values for an integer or long parameter, after the int setter's
+// widening (or none, from the long setter and the files).
+int validate_integral(Environment& env, const ParamDef* def, long long value) {
+  if (!def) return err::kBadParamNumber;
+  if (def->type == ParamType::Int) {
+    if (value < -2147483648LL) return err::kParamTooSmall;
+    if (value > 2147483647LL) return err::kParamTooBig;
+    return check_integral(env, *def, value);
   }
-  return 0;
+  if (def->type == ParamType::Long) return check_integral(env, *def, value);
+  return err::kBadParamNumber;
 }
 
 }  // namespace
 
+ScopedCLocale::ScopedCLocale() {
+  // Created once and never freed: every thread may switch to it at any time.
+  static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  if (c_locale) previous_ = uselocale(c_locale);
+}
+
+ScopedCLocale::~ScopedCLocale() {
+  if (previous_) uselocale(previous_);
+}
+
 const ParamDef* find_param(int number) {
   const int slot = param_slot(number);
   return slot < 0 ? nullptr : registry().by_slot[slot];
+}
+
+const ParamDef* find_param(Environment& env, int number) {
+  constexpr uint64_t kLookupWork = 2 * (sizeof kParamRanges / sizeof kParamRanges[0]) + 1;
+  env.ticks.charge(kLookupWork);
+  return find_param(number);
 }
 
 const ParamDef& param_at_slot(int slot) { return *registry().by_slot[slot]; }
@@ -114,20 +182,21 @@ const ParamDef* find_param_by_name(const char* name) {
   return i < 0 ? nullptr : r.visible[i];
 }
 
-long long param_int_max(const ParamDef& def) {
-  const int procs = machine_processor_count();
+long long param_int_min(const ParamDef& def) { return def.imin; }
+
+long long param_int_max(const ParamDef& def, const Environment& env) {
   switch (def.max_rule) {
     case BoundRule::UsableProcessors:
-      return procs;
+      return usable_processors(env);
     case BoundRule::UsableProcessorsLessOne:
-      return procs - 1;
+      return usable_processors(env) - 1;
+    case BoundRule::ThreadLimit:
+      return env.thread_limit;
     case BoundRule::Fixed:
       break;
   }
   return def.imax;
 }
-
-long long param_int_min(const ParamDef& def) { return def.imin; }
 
 bool is_raw_string_param(int number) {
   switch (number) {
@@ -157,7 +226,7 @@ void ParamValues::reset_to_defaults() {
         v.d = def.ddefault;
         break;
       case ParamType::String:
-        v.s = def.sdefault ? def.sdefault : "";
+        v.s = string_default(def);
         break;
       case ParamType::None:
         break;
@@ -174,61 +243,75 @@ bool ParamValues::differs_from_default(const ParamDef& def) const {
     case ParamType::Double:
       return v.d != def.ddefault;
     case ParamType::String:
-      return v.s != (def.sdefault ? def.sdefault : "");
+      return v.s != string_default(def);
     case ParamType::None:
       break;
   }
   return false;
 }
 
-int set_long_param(Environment& env, int number, long long value);
-
-int set_int_param(Environment& env, int number, int value) {
-  const ParamDef* def = find_param(number);
-  if (!def) return err::kBadParamNumber;
-  if (def->type == ParamType::Int) return store_int(env, *def, value);
-  if (def->type == ParamType::Long) {
-    long long wide = value;
-    if (value >= kIntInfinity) wide = kLongInfinity;
-    if (value <= -kIntInfinity) wide = -kLongInfinity;
-    return store_int(env, *def, wide);
-  }
-  return err::kBadParamNumber;
+int validate_long_param(Environment& env, int number, long long value) {
+  return validate_integral(env, find_param(env, number), value);
 }
 
-int set_long_param(Environment& env, int number, long long value) {
-  const ParamDef* def = find_param(number);
-  if (!def) return err::kBadParamNumber;
-  if (def->type == ParamType::Long) return store_int(env, *def, value);
-  if (def->type == ParamType::Int) {
-    if (value < -2147483648LL) return err::kParamTooSmall;
-    if (value > 2147483647LL) return err::kParamTooBig;
-    return store_int(env, *def, value);
-  }
-  return err::kBadParamNumber;
-}
-
-int set_dbl_param(Environment& env, int number, double value) {
-  const ParamDef* def = find_param(number);
+int validate_dbl_param(Environment& env, int number, double value) {
+  const ParamDef* def = find_param(env, number);
   if (!def || def->type != ParamType::Double) return err::kBadParamNumber;
-  if (def->dmin != def->dmax || std::isnan(def->dmin) || std::isnan(def->dmax)) {
+  // Equal bounds mark a parameter that takes any value (objective limits and
+  // cutoffs); NaN bounds are never equal, so they are checked.
+  if (def->dmin != def->dmax) {
     if (value < def->dmin) return err::kParamTooSmall;
     if (value > def->dmax) return err::kParamTooBig;
   }
-  if (int status = check_combination(env, number, value)) return status;
-  slot_of(env, number).d = value;
-  if (display_on(env)) msg(env.results(), "Parameter %d set to %g.\n", number, value);
+  return check_combination(env, number, value);
+}
+
+int validate_str_param(Environment& env, int number, const char* utf8) {
+  const ParamDef* def = find_param(env, number);
+  if (!def || def->type != ParamType::String) return err::kBadParamNumber;
+  if (!utf8) return err::kNullPointer;
+  if (std::strlen(utf8) >= kStringParamCapacity) return err::kStringParamTooLong;
+  if (is_encoding_param(number) && env.str_param(number) != utf8) {
+    Converter probe;
+    return open_encoding(utf8, probe);
+  }
+  return 0;
+}
+
+int set_int_param(Environment& env, int number, int value) {
+  const ParamDef* def = find_param(number);
+  if (def && def->type == ParamType::Long) return set_long_param(env, number, widen_to_long(value));
+  return set_long_param(env, number, value);
+}
+
+int set_long_param(Environment& env, int number, long long value) {
+  if (int status = validate_long_param(env, number, value)) return status;
+  store_integral(env, *find_param(number), value);
+  return 0;
+}
+
+int set_dbl_param(Environment& env, int number, double value) {
+  if (int status = validate_dbl_param(env, number, value)) return status;
+  env.params.slot(number).d = value;
+  if (display_on(env)) {
+    ScopedCLocale c_locale;
+    msg(env.results(), "Parameter %d set to %g.\n", number, value);
+  }
   return 0;
 }
 
 int set_str_param(Environment& env, int number, const char* value) {
-  const ParamDef* def = find_param(number);
+  const ParamDef* def = find_param(env, number);
   if (!def || def->type != ParamType::String) return err::kBadParamNumber;
+  if (!value) return err::kNullPointer;
   if (std::strlen(value) >= kStringParamCapacity) return err::kStringParamTooLong;
-  ParamSlot& slot = slot_of(env, number);
-  if ((number == KRV_PARAM_FILEENCODING || number == KRV_PARAM_APIENCODING) && slot.s != value) {
+  ParamSlot& slot = env.params.slot(number);
+  if (is_encoding_param(number) && slot.s != value) {
+    // A name no converter exists for is refused before anything changes.
+    // Destinations keep the converters they were created with; only the
+    // interface converter follows the new interface encoding.
     Converter probe;
-    if (!probe.open(value)) return err::kBadArgument;
+    if (int status = open_encoding(value, probe)) return status;
     if (number == KRV_PARAM_APIENCODING) env.api_converter = std::move(probe);
   }
   slot.s = value;
@@ -239,13 +322,29 @@ int set_str_param(Environment& env, int number, const char* value) {
 void reset_params(Environment& env, bool keep_screen) {
   const int screen = env.int_param(KRV_PARAM_SCRIND);
   env.params.reset_to_defaults();
-  if (keep_screen) {
-    slot_of(env, KRV_PARAM_SCRIND).i = screen;
-  } else {
-    set_screen_output(env, false);
-  }
-  const std::string& api = env.str_param(KRV_PARAM_APIENCODING);
-  if (env.api_converter.name() != api) env.api_converter.open(api);
+  if (keep_screen)
+    env.params.slot(KRV_PARAM_SCRIND).i = screen;
+  else
+    sync_screen_output(env);
+  // The interface converter always matches the interface encoding it is
+  // reported as; otherwise names would be converted with a stale encoding.
+  sync_api_converter(env);
+}
+
+void restore_params(Environment& env, const ParamValues& saved) {
+  const bool screen_changed = env.int_param(KRV_PARAM_SCRIND) != saved.get_int(KRV_PARAM_SCRIND);
+  const bool seed_changed =
+      env.int_param(hidden_param::kRandomSeed) != saved.get_int(hidden_param::kRandomSeed);
+  // The log file and the termination pointer are not parameters: whatever
+  // the application set meanwhile stays.
+  FILE* const log_file = env.params.log_file;
+  volatile int* const terminate = env.params.terminate;
+  env.params = saved;
+  env.params.log_file = log_file;
+  env.params.terminate = terminate;
+  if (screen_changed) sync_screen_output(env);
+  if (seed_changed) sync_random_seed(env);
+  sync_api_converter(env);
 }
 
 }  // namespace korva

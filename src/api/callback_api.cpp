@@ -5,9 +5,12 @@ using namespace korva;
 
 namespace {
 
+// Tells whether storing a slot conflicts with another one (1006).
+using ConflictRule = bool (*)(const CallbackRegistry&);
+
 template <class Fn>
 int set_slot(KRVenv env, CallbackSlot<Fn> CallbackRegistry::*slot, Fn fn, void* handle,
-             int (*conflict)(const CallbackRegistry&) = nullptr) {
+             ConflictRule conflict = nullptr) {
   return api::call(env, api::kNone, [&](Environment& e) {
     (e.callbacks.*slot).function = fn;
     (e.callbacks.*slot).handle = handle;
@@ -28,10 +31,10 @@ int get_slot(KRVenv env, CallbackSlot<Fn> CallbackRegistry::*slot, Fn* fn_p, voi
 
 // The cut callback serves every cut context; it cannot be combined with the
 // dedicated lazy constraint and user cut callbacks.
-int cut_conflicts(const CallbackRegistry& r) {
+bool cut_conflicts(const CallbackRegistry& r) {
   return r.lazy_constraint.is_set() || r.user_cut.is_set();
 }
-int lazy_or_user_conflicts(const CallbackRegistry& r) { return r.cut.is_set(); }
+bool lazy_or_user_conflicts(const CallbackRegistry& r) { return r.cut.is_set(); }
 
 }  // namespace
 
@@ -58,14 +61,37 @@ KORVA_CALLBACK_PAIR(KRVsetlazyconstraintcallbackfunc, KRVgetlazyconstraintcallba
                     KRVcutcallbackfunc, lazy_constraint, lazy_or_user_conflicts)
 KORVA_CALLBACK_PAIR(KRVsetusercutcallbackfunc, KRVgetusercutcallbackfunc, KRVcutcallbackfunc,
                     user_cut, lazy_or_user_conflicts)
-KORVA_CALLBACK_PAIR(KRVsetnodecallbackfunc, KRVgetnodecallbackfunc, KRVnodecallbackfunc, node, nullptr)
 KORVA_CALLBACK_PAIR(KRVsetheuristiccallbackfunc, KRVgetheuristiccallbackfunc,
                     KRVheuristiccallbackfunc, heuristic, nullptr)
 KORVA_CALLBACK_PAIR(KRVsetincumbentcallbackfunc, KRVgetincumbentcallbackfunc,
                     KRVincumbentcallbackfunc, incumbent, nullptr)
 KORVA_CALLBACK_PAIR(KRVsetsolvecallbackfunc, KRVgetsolvecallbackfunc, KRVsolvecallbackfunc, solve, nullptr)
-KORVA_CALLBACK_PAIR(KRVsetdeletenodecallbackfunc, KRVgetdeletenodecallbackfunc,
-                    KRVdeletenodecallbackfunc, delete_node, nullptr)
+
+// The node callback replaces a 64-bit one installed internally.
+int KRVsetnodecallbackfunc(KRVenv env, KRVnodecallbackfunc callback, void* cbhandle) {
+  return api::call(env, api::kNone, [&](Environment& e) {
+    e.callbacks.node64 = {};
+    e.callbacks.node = {callback, cbhandle};
+    return 0;
+  });
+}
+
+int KRVgetnodecallbackfunc(KRVenv env, KRVnodecallbackfunc* callback_p, void** cbhandle_p) {
+  return get_slot(env, &CallbackRegistry::node, callback_p, cbhandle_p);
+}
+
+int KRVsetdeletenodecallbackfunc(KRVenv env, KRVdeletenodecallbackfunc callback,
+                                 void* cbhandle) {
+  return api::call(env, api::kNone, [&](Environment& e) {
+    set_delete_node_slot(e, callback, cbhandle);
+    return 0;
+  });
+}
+
+int KRVgetdeletenodecallbackfunc(KRVenv env, KRVdeletenodecallbackfunc* callback_p,
+                                 void** cbhandle_p) {
+  return get_slot(env, &CallbackRegistry::delete_node, callback_p, cbhandle_p);
+}
 
 int KRVsetprofcallbackfunc(KRVenv env, KRVprofcallbackfunc callback, void* cbhandle) {
   return set_slot(env, &CallbackRegistry::profiling, callback, cbhandle);

@@ -1,4 +1,5 @@
 // Error texts and message channels.
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -6,6 +7,26 @@
 #include "env/frame.h"
 
 using namespace korva;
+
+namespace {
+
+bool is_standard_channel(Environment& e, const Channel* ch) {
+  return ch == e.error() || ch == e.warning() || ch == e.results() || ch == e.log();
+}
+
+// Application text arrives in the interface encoding and is converted to
+// UTF-8 before it reaches the destinations. Returns the length of the text
+// as given, or -1 when it is not valid in the interface encoding.
+int send_application_text(Channel* channel, const char* text, size_t len) {
+  Environment* env = channel->env;
+  if (!is_valid_env(env)) return -1;
+  std::string utf8;
+  if (!env->api_converter.to_utf8(std::string_view(text, len), utf8)) return -1;
+  channel->write_utf8(utf8);
+  return static_cast<int>(len);
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -16,16 +37,16 @@ const char *KRVgeterrorstring(KRVenv env, int errcode, char *buffer_str) {
   char composed[KRV_MESSAGEBUFSIZE];
   std::snprintf(composed, sizeof composed, "KORVA Error %5d: %s.\n", errcode,
                 text ? text : "Unknown error code");
+  std::string out(composed);
+  // Only an environment knows the interface encoding.
   if (e) {
     std::string converted;
-    if (utf8_to_api(*e, composed, converted) == 0) {
-      std::snprintf(buffer_str, KRV_MESSAGEBUFSIZE, "%s", converted.c_str());
-    } else {
-      std::memcpy(buffer_str, composed, std::strlen(composed) + 1);
-    }
-  } else {
-    std::memcpy(buffer_str, composed, std::strlen(composed) + 1);
+    if (utf8_to_api(*e, out, converted) == 0) out.swap(converted);
   }
+  // Wide encodings need more than one terminating zero byte.
+  const size_t n = std::min(out.size(), static_cast<size_t>(KRV_MESSAGEBUFSIZE - 4));
+  std::memcpy(buffer_str, out.data(), n);
+  std::memset(buffer_str + n, 0, 4);
   return text ? buffer_str : nullptr;
 }
 
@@ -66,6 +87,9 @@ int KRVdelchannel(KRVenv env, KRVchannel *channel_p) {
   return api::call(env, api::kNone, [&](Environment &e) {
     if (!channel_p || !*channel_p) return 0;
     Channel *ch = *channel_p;
+    // The standard channels and other environments' channels are not ours
+    // to free.
+    if (is_standard_channel(e, ch) || !is_tracked(e, ch)) return err::kBadArgument;
     ch->clear();
     untrack_object(e, ch);
     delete ch;
@@ -120,16 +144,6 @@ int KRVdelfuncdest(KRVenv env, KRVchannel channel, void *handle, KRVmsgfunc msgf
   });
 }
 
-// Application text arrives in the interface encoding and is converted to
-// UTF-8 before it reaches the destinations.
-static int send_application_text(KRVchannel channel, const char *text, size_t len) {
-  Environment *env = channel->env;
-  std::string utf8;
-  if (!env->api_converter.to_utf8(std::string_view(text, len), utf8)) return -1;
-  channel->write_utf8(utf8);
-  return static_cast<int>(len);
-}
-
 int KRVmsg(KRVchannel channel, const char *format, ...) {
   if (!channel || !format) return 0;
   char buffer[KRV_MESSAGEBUFSIZE];
@@ -148,21 +162,7 @@ int KRVmsgstr(KRVchannel channel, const char *msg_str) {
 }
 
 int KRVsetlogfile(KRVenv env, FILE *fp) {
-  return api::call(env, api::kNone, [&](Environment &e) {
-    if (FILE *old = e.params.log_file) {
-      for (Channel *ch : {e.results(), e.warning(), e.error(), e.log()})
-        remove_file_destination(*ch, old);
-      e.params.log_file = nullptr;
-    }
-    if (!fp) return 0;
-    int status = 0;
-    for (Channel *ch : {e.results(), e.warning(), e.error(), e.log()}) {
-      const int s = add_file_destination(*ch, fp);
-      if (!status) status = s;
-    }
-    e.params.log_file = fp;
-    return status;
-  });
+  return api::call(env, api::kNone, [&](Environment &e) { return set_log_file(e, fp); });
 }
 
 int KRVgetlogfile(KRVenv env, FILE **fp_p) {

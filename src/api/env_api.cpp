@@ -2,7 +2,6 @@
 #include <atomic>
 #include <cstdlib>
 
-#include "env/clock.h"
 #include "env/frame.h"
 #include "env/threads.h"
 
@@ -34,17 +33,20 @@ int KRVfinalize(void) {
 
 KRVenv KRVopenKORVA(int *status_p) { return create_environment(nullptr, status_p); }
 
+// The serial number and licence string of older callers are accepted and
+// not used.
 KRVenv KRVopenKORVAruntime(int *status_p, int, const char *) {
   return create_environment(nullptr, status_p);
 }
 
 int KRVcloseKORVA(KRVenv *env_p) {
-  if (!env_p || !is_valid_env(*env_p)) return err::kNoEnvironment;
-  Environment *env = *env_p;
-  if (env->parent) return report_error(env, err::kCloseChild);
-  destroy_environment(env);
-  *env_p = nullptr;
-  return 0;
+  if (!env_p) return err::kNoEnvironment;
+  return api::call(*env_p, api::kNone, [&](Environment &e) {
+    if (e.parent) return err::kCloseChild;
+    destroy_environment(&e);
+    *env_p = nullptr;
+    return 0;
+  });
 }
 
 KRVenv KRVparenv(KRVenv env, int *status_p) {
@@ -56,6 +58,7 @@ KRVenv KRVparenv(KRVenv env, int *status_p) {
     int status = 0;
     child = create_environment(&e, &status);
     if (!child) return status;
+    // A child made by the application starts outside any thread team.
     child->team = nullptr;
     child->nesting = 0;
     track_object(e, ObjectKind::ChildEnvironment, child);
@@ -69,7 +72,8 @@ int KRVfreeparenv(KRVenv env, KRVenv *child_p) {
   return api::call(env, api::kNone, [&](Environment &e) {
     if (!child_p || !*child_p) return 0;
     Environment *child = *child_p;
-    if (!is_valid_env(child) || child->parent != &e) return err::kBadArgument;
+    if (!is_valid_env(child) || child->parent != &e || child->is_worker_clone)
+      return err::kBadArgument;
     untrack_object(e, child);
     destroy_environment(child);
     --e.live_children;
@@ -80,6 +84,8 @@ int KRVfreeparenv(KRVenv env, KRVenv *child_p) {
 
 const char *KRVversion(KRVenv env) { return is_valid_env(env) ? env->version : nullptr; }
 
+// The flag lives with the parameters, so that children and worker clones
+// that copy them watch the same integer.
 int KRVsetterminate(KRVenv env, volatile int *terminate_p) {
   if (!is_valid_env(env)) return err::kNoEnvironment;
   env->params.terminate = terminate_p;

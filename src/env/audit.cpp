@@ -1,5 +1,5 @@
-// The audit file: one line per environment start and end and per
-// optimisation, each tagged with the environment and the file position.
+#include "env/audit.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -10,7 +10,23 @@
 namespace korva {
 namespace {
 
-// Appends one record; false when the file cannot be written.
+// Record kinds: they enter the tag so that records can be told apart.
+constexpr int kStartRecord = 0;
+constexpr int kEndRecord = 15;
+
+struct OptimizationRecord {
+  int probtype;
+  const char* text;
+  int kind;
+};
+constexpr OptimizationRecord kOptimizationRecords[] = {
+    {0, "Solving LP\n", 1},   {3, "Solving LP\n", 1},    {1, "Solving MILP\n", 4},
+    {5, "Solving QP\n", 2},   {8, "Solving QP\n", 2},    {7, "Solving MIQP\n", 5},
+    {10, "Solving QCP\n", 3}, {11, "Solving MIQCP\n", 6},
+};
+
+// Appends one record; false when the file cannot be written. The file is
+// opened for this record only, so that a crash never loses earlier lines.
 bool append_record(Environment* env, const char* text, int kind) {
   FILE* f = std::fopen(env->audit_file.c_str(), "a");
   if (!f) return false;
@@ -23,11 +39,13 @@ bool append_record(Environment* env, const char* text, int kind) {
   std::snprintf(prefix, sizeof prefix, "[%08lx%08lx:%08lx%08lx] %%s",
                 static_cast<unsigned long>(address >> 32),
                 static_cast<unsigned long>(address & 0xffffffffUL),
-                static_cast<unsigned long>(tag >> 32), static_cast<unsigned long>(tag & 0xffffffffUL));
+                static_cast<unsigned long>(tag >> 32),
+                static_cast<unsigned long>(tag & 0xffffffffUL));
   const bool ok = std::fprintf(f, prefix, text) >= 0;
   return std::fclose(f) == 0 && ok;
 }
 
+// An empty line, then the version and the local date and time.
 bool write_stamp_records(Environment* env, const char* what, int kind) {
   std::time_t now = std::time(nullptr);
   char date[32];
@@ -46,32 +64,26 @@ void report_audit_failure(Environment* env) {
 
 int audit_open(Environment* env) {
   // No destination exists yet; standard output makes the failure visible.
-  const bool added = add_file_destination(*env->error(), stdout) == 0;
-  const bool ok = write_stamp_records(env, "started", 0);
+  // (The destination is added even when its encoding cannot be opened.)
+  add_file_destination(*env->error(), stdout);
+  const bool ok = write_stamp_records(env, "started", kStartRecord);
   if (!ok) report_audit_failure(env);
-  if (added) remove_file_destination(*env->error(), stdout);
+  remove_file_destination(*env->error(), stdout);
   return ok ? 0 : -err::kCannotWrite;
 }
 
 void audit_close(Environment* env) {
   if (env->audit_file.empty()) return;
-  if (!write_stamp_records(env, "ended", 15)) report_audit_failure(env);
+  if (!write_stamp_records(env, "ended", kEndRecord)) report_audit_failure(env);
 }
 
 void audit_optimization(Environment* env, int probtype) {
   if (!env || env->audit_file.empty()) return;
-  const char* text = nullptr;
-  int kind = 0;
-  switch (probtype) {
-    case 0: case 3: text = "Solving LP\n"; kind = 1; break;
-    case 1: text = "Solving MILP\n"; kind = 4; break;
-    case 5: case 8: text = "Solving QP\n"; kind = 2; break;
-    case 7: text = "Solving MIQP\n"; kind = 5; break;
-    case 10: text = "Solving QCP\n"; kind = 3; break;
-    case 11: text = "Solving MIQCP\n"; kind = 6; break;
-    default: return;
+  for (const OptimizationRecord& r : kOptimizationRecords) {
+    if (r.probtype != probtype) continue;
+    if (!append_record(env, r.text, r.kind)) report_audit_failure(env);
+    return;
   }
-  if (!append_record(env, text, kind)) report_audit_failure(env);
 }
 
 }  // namespace korva

@@ -8,34 +8,33 @@
 
 namespace korva {
 
-void Destination::write(std::string_view utf8, bool ascii) {
-  std::string_view out = utf8;
-  std::string plain;  // keeps a NUL-terminated copy for function destinations
+// The scratch buffers start with room for a typical line; conversion grows
+// them when a longer message arrives.
+Destination::Destination() {
+  utf16.reserve(1025);
+  encoded.reserve(1025);
+}
+
+void Destination::write(const std::string& utf8, bool ascii) {
+  const char* out = utf8.c_str();
+  size_t out_len = utf8.size();
   const bool as_is = !converter.is_open() || converter.is_utf8() ||
                      (ascii && converter.ascii_compatible());
-  if (!as_is) {
-    if (utf8_to_utf16(utf8, utf16) && converter.from_utf16(utf16, encoded)) {
-      const size_t text_len = encoded.size();
-      encoded.append(static_cast<size_t>(converter.terminator_size()), '\0');
-      out = std::string_view(encoded.data(), text_len);
-    }
+  // A failed conversion falls back to the UTF-8 text: writing never fails.
+  if (!as_is && utf8_to_utf16(utf8, utf16) && converter.from_utf16(utf16, encoded)) {
+    out_len = encoded.size();
+    encoded.append(static_cast<size_t>(converter.terminator_size()), '\0');
+    out = encoded.data();
   }
   switch (kind) {
     case DestinationKind::File:
-      if (file && !out.empty()) std::fwrite(out.data(), 1, out.size(), file);
+      if (file && out_len) std::fwrite(out, 1, out_len, file);
       break;
     case DestinationKind::IndirectFile:
-      if (indirect && *indirect && !out.empty()) std::fwrite(out.data(), 1, out.size(), *indirect);
+      if (indirect && *indirect && out_len) std::fwrite(out, 1, out_len, *indirect);
       break;
     case DestinationKind::Function:
-      if (function) {
-        if (out.data() == utf8.data()) {
-          plain.assign(utf8);
-          function(handle, plain.c_str());
-        } else {
-          function(handle, out.data());
-        }
-      }
+      if (function) function(handle, out);
       break;
   }
 }
@@ -47,7 +46,8 @@ void Destination::flush() {
 
 }  // namespace korva
 
-void krv_channel_s::write_utf8(std::string_view text) {
+void krv_channel_s::write_utf8(const std::string& text) {
+  if (destinations.empty()) return;
   const bool ascii = korva::is_ascii(text);
   for (auto& d : destinations) d->write(text, ascii);
 }
@@ -128,13 +128,9 @@ int remove_function_destination(Channel& ch, void* handle, KRVmsgfunc fn) {
 
 int msg_text(Channel* ch, std::string_view text) {
   if (!ch) return 0;
-  if (ch->destinations.empty()) return static_cast<int>(text.size());
-  if (is_ascii(text)) {
-    ch->write_utf8(text);
-    return static_cast<int>(text.size());
-  }
+  if (ch->destinations.empty() && is_ascii(text)) return static_cast<int>(text.size());
   std::string clean(text);
-  normalize_utf8(clean);
+  if (!is_ascii(clean)) normalize_utf8(clean);
   ch->write_utf8(clean);
   return static_cast<int>(clean.size());
 }
@@ -167,6 +163,22 @@ void set_screen_output(Environment& env, bool on) {
       }
     }
   }
+}
+
+int set_log_file(Environment& env, FILE* fp) {
+  Channel* const channels[] = {env.results(), env.warning(), env.error(), env.log()};
+  if (FILE* old = env.params.log_file) {
+    for (Channel* ch : channels) remove_file_destination(*ch, old);
+    env.params.log_file = nullptr;
+  }
+  if (!fp) return 0;
+  int status = 0;
+  for (Channel* ch : channels) {
+    const int s = add_file_destination(*ch, fp);
+    if (!status) status = s;
+  }
+  env.params.log_file = fp;
+  return status;
 }
 
 }  // namespace korva

@@ -28,7 +28,9 @@ struct Destination {
   std::u16string utf16;            // conversion scratch, kept between messages
   std::string encoded;
 
-  void write(std::string_view utf8, bool ascii);
+  Destination();
+  // `utf8` is NUL-terminated UTF-8; `ascii` says it is 7-bit only.
+  void write(const std::string& utf8, bool ascii);
   void flush();
 };
 
@@ -39,8 +41,8 @@ struct krv_channel_s {
   // Front is the head: the most recently added destination receives first.
   std::vector<std::unique_ptr<korva::Destination>> destinations;
 
-  // Writes UTF-8 text to every destination.
-  void write_utf8(std::string_view text);
+  // Writes well-formed UTF-8 text to every destination.
+  void write_utf8(const std::string& text);
   void flush();
   void clear();  // flushes and removes all destinations
   bool has_file(FILE* fp) const;
@@ -55,11 +57,12 @@ using Channel = krv_channel_s;
 int add_file_destination(Channel& ch, FILE* fp);
 int add_indirect_destination(Channel& ch, FILE** fpp);
 int add_function_destination(Channel& ch, void* handle, KRVmsgfunc fn);
+// Remove the first matching destination from the head; 1052 / 1053 when none.
 int remove_file_destination(Channel& ch, FILE* fp);
 int remove_function_destination(Channel& ch, void* handle, KRVmsgfunc fn);
 
 // The internal message routine: printf-style, at most 2047 bytes, normalised
-// to UTF-8. A null channel prints nothing. Returns the length written.
+// to UTF-8. A null channel prints nothing. Returns the length of the UTF-8 text.
 int msg(Channel* ch, const char* format, ...) __attribute__((format(printf, 2, 3)));
 int vmsg(Channel* ch, const char* format, va_list args);
 // Unformatted, any length (UTF-8 expected; normalised like msg).
@@ -68,5 +71,9 @@ int msg_text(Channel* ch, std::string_view text);
 // KRV_PARAM_SCRIND's side effect: standard output on the results, warning
 // and error channels, added once or removed.
 void set_screen_output(Environment& env, bool on);
+
+// KRVsetlogfile: moves the log file destination of the results, warning,
+// error and log channels from the recorded log file to `fp` (null: none).
+int set_log_file(Environment& env, FILE* fp);
 
 }  // namespace korva

@@ -4,9 +4,11 @@
 // object created in it.
 #pragma once
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "env/callbacks.h"
@@ -21,6 +23,7 @@
 
 namespace korva {
 class ThreadTeam;
+class RegisteredLock;
 
 inline constexpr int kErrorHashSlots = 479;
 
@@ -36,6 +39,7 @@ struct NameProviders {
 struct krv_env_s {
   void* binding_state = nullptr;
   krv_env_s* self = nullptr;  // equals the handle while the environment is alive
+  // Worker clones made by parallel optimisers; freed (logs first) at close.
   std::vector<krv_env_s*> worker_clones;
 
   korva::ParamValues params;
@@ -47,9 +51,9 @@ struct krv_env_s {
   krv_env_s* parent = nullptr;
   int flag_word = 0;
   int live_children = 0;
-  int info_callback_depth = 0;
+  int info_callback_depth = 0;   // non-zero while an informational callback runs
   int inherited_flag = 0;
-  int callback_permission = 0;
+  int callback_permission = 0;   // lets a callback call back into the library
 
   korva::Random random;
   char message_buffer[KRV_MESSAGEBUFSIZE] = {};
@@ -68,8 +72,9 @@ struct krv_env_s {
   korva::NameProviders name_providers;
   std::string audit_file;  // empty: no audit file
 
-  std::mutex env_lock;          // guards the lock registry and the wait total
-  double lock_wait_total = 0.0;
+  std::mutex env_lock;                          // guards the lock ring and the wait total
+  korva::RegisteredLock* lock_ring = nullptr;   // every lock optimisers made here
+  double lock_wait_total = 0.0;                 // seconds
 
   korva::TimeLimitFrame* time_limit_top = nullptr;
   korva::TimeLimitFrame outermost_frame;
@@ -80,6 +85,11 @@ struct krv_env_s {
 
   korva::Converter api_converter;  // KRV_PARAM_APIENCODING
   korva::CallbackRegistry callbacks;
+
+  // Worker clones only: the clone's number and the clone log it opened.
+  bool is_worker_clone = false;
+  int clone_number = -1;
+  FILE* clone_log = nullptr;
 
   // Convenience accessors used throughout the library.
   korva::Channel* error() { return error_channel.get(); }
@@ -115,6 +125,17 @@ void destroy_environment(Environment* env);
 // Owned-object list.
 void track_object(Environment& env, ObjectKind kind, void* object);
 void untrack_object(Environment& env, void* object);
+bool is_tracked(const Environment& env, const void* object);
+
+// Worker clone `index` (0-based) of `parent` for a parallel optimiser: a
+// child with the parent's current parameters, callbacks, thread team and
+// nesting counter, and its own "clone%d.log" when KRV_PARAM_CLONELOG asks
+// for one. Clones are kept and reused by later runs (their parameters are
+// copied again) and freed when the parent is closed. Null and the code in
+// `*status` on failure.
+Environment* worker_clone(Environment& parent, int index, int* status);
+// Frees every worker clone: closes its log, merges its ticks (maximum).
+void free_worker_clones(Environment& parent);
 
 // Maximum thread count of an optimiser started now (KRVEgetmaxthreads).
 int max_threads(Environment& env);
@@ -127,7 +148,8 @@ int machine_processor_count();
 int api_to_utf8(Environment& env, const char* in, std::string& out);
 int utf8_to_api(Environment& env, std::string_view in, std::string& out);
 
-// Audit file records (no-ops without an audit file).
+// Audit file records (no-ops without an audit file). Optimisers announce
+// themselves through env.admission_hook, which writes the record.
 void audit_optimization(Environment* env, int probtype);
 
 }  // namespace korva

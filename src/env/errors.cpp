@@ -11,6 +11,8 @@ namespace {
 
 constexpr int kSlots = kErrorHashSlots;
 
+// Double hashing: the step depends on the code modulo the slot count less
+// two, so that codes sharing a home slot follow different paths.
 int probe_step(int code) { return kSlots - 2 - (code % (kSlots - 2)); }
 
 int table_index_linear(int code) {
@@ -19,26 +21,8 @@ int table_index_linear(int code) {
   return -1;
 }
 
-int table_index_hashed(const int32_t* slots, int code) {
-  int s = code % kSlots;
-  const int step = probe_step(code);
-  for (int probes = 0; probes < kSlots && slots[s] != -1; ++probes) {
-    if (kErrorTable[slots[s]].code == code) return slots[s];
-    s = (s + step) % kSlots;
-  }
-  return -1;
-}
-
-// Error reporting must not change deterministic time: the current counter is
-// set aside while the message is formatted.
-struct SuspendTicks {
-  explicit SuspendTicks(Environment* env) : env_(env) {
-    env_->ticks.push(&dummy_tick_counter());
-  }
-  ~SuspendTicks() { env_->ticks.pop(); }
-  Environment* env_;
-};
-
+// The codes whose messages only say how presolve ended; hidden parameter
+// 1043 silences them while the codes are still returned.
 bool presolve_outcome(int code) {
   switch (code) {
     case 1101: case 1106: case 1117: case 1118: case 1123: case 1124:
@@ -60,9 +44,20 @@ void fill_error_hash(int32_t* slots) {
   }
 }
 
+int error_index(const int32_t* slots, int code) {
+  if (code <= 0) return -1;
+  if (!slots) return table_index_linear(code);
+  int s = code % kSlots;
+  const int step = probe_step(code);
+  for (int probes = 0; probes < kSlots && slots[s] != -1; ++probes) {
+    if (kErrorTable[slots[s]].code == code) return slots[s];
+    s = (s + step) % kSlots;
+  }
+  return -1;
+}
+
 const char* error_text(const Environment* env, int code) {
-  if (code <= 0) return nullptr;
-  const int i = env ? table_index_hashed(env->error_hash, code) : table_index_linear(code);
+  const int i = error_index(env ? env->error_hash : nullptr, code);
   return i < 0 ? nullptr : kErrorTable[i].text;
 }
 
@@ -72,26 +67,37 @@ int report_error(Environment* env, int status) {
   if (status == err::kTaskSignalled) return status;
   if (presolve_outcome(status) && env->int_param(hidden_param::kPresolveMessages) == 0)
     return status;
-  SuspendTicks suspend(env);
+  SuspendedTicks suspend(env->ticks);
   const char* text = error_text(env, status);
-  if (text) {
-    // The message goes out verbatim: conversions in it stay unfilled here.
-    msg(env->error(), "KORVA Error %5d: %s.\n", status, text);
-  } else {
-    msg(env->error(), "KORVA Error %5d:  Unknown error code.\n", status);
-  }
+  char* line = env->message_buffer;
+  // The message goes out verbatim: conversions in it stay unfilled here.
+  if (text)
+    std::snprintf(line, KRV_MESSAGEBUFSIZE, "KORVA Error %5d: %s.\n", status, text);
+  else
+    std::snprintf(line, KRV_MESSAGEBUFSIZE, "KORVA Error %5d:  Unknown error code.\n", status);
+  msg(env->error(), "%s", line);
   return status;
 }
 
-int report_formatted(Environment* env, int code, ...) {
-  if (!is_valid_env(env)) return -code;
-  SuspendTicks suspend(env);
+const char* error_format(Environment* env, int code) {
+  if (!is_valid_env(env)) return nullptr;
   const char* text = error_text(env, code);
   char* format = env->message_buffer;
   if (text)
     std::snprintf(format, KRV_MESSAGEBUFSIZE, "KORVA Error %5d: %s.\n", code, text);
   else
     std::snprintf(format, KRV_MESSAGEBUFSIZE, "Unknown error code %d.\n", code);
+  return format;
+}
+
+int report_formatted(Environment* env, int code, ...) {
+  if (!is_valid_env(env)) return -code;
+  SuspendedTicks suspend(env->ticks);
+  if (!error_text(env, code)) {
+    msg(env->error(), "Unknown error code %d.\n", code);
+    return -code;
+  }
+  const char* format = error_format(env, code);
   va_list args;
   va_start(args, code);
   vmsg(env->error(), format, args);

@@ -20,15 +20,24 @@ struct ErrorEntry {
 };
 extern const ErrorEntry kErrorTable[];  // terminated by {0, nullptr}
 
+// Fills the environment's 479-slot table with indices into kErrorTable.
 void fill_error_hash(int32_t* slots);
+// Index in kErrorTable by the hash table (or a linear search without one), -1 if unknown.
+int error_index(const int32_t* slots, int code);
 // Text of `code` (unfilled printf format) or nullptr for an unknown code.
 const char* error_text(const Environment* env, int code);
 
 // Prints a not yet printed code and returns its absolute value.
 int report_error(Environment* env, int status);
 
-// Prints "KORVA Error %5d: " + the code's message filled with the arguments
-// + ".\n" to the error channel and returns -code (printed).
+// Composes "KORVA Error %5d: " + the code's message + ".\n" in the
+// environment's message buffer and returns it as a printf format for the
+// caller's arguments ("Unknown error code %d.\n" for an unknown code). Null
+// for an invalid environment.
+const char* error_format(Environment* env, int code);
+
+// Prints the composed format filled with the arguments to the error channel
+// and returns -code (printed). An unknown code prints its number instead.
 int report_formatted(Environment* env, int code, ...);
 
 // Exception used inside operations to abandon work with a code; the calling

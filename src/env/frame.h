@@ -1,7 +1,9 @@
 // The calling frame of every exported function. The checks run in a fixed
-// order (environment 1002, problem membership 1806/1009, informational
-// callback 1804), the body runs with exceptions caught, a long operation
-// runs inside a time-limit frame, and a failure is reported exactly once.
+// order: environment (1002), problem membership through the root
+// environment (1806), missing problem (1009), informational callback
+// (1804); then the body runs its own argument checks with exceptions
+// caught, a long operation runs inside a time-limit frame, and a failure is
+// reported exactly once.
 //
 //   int KRVgetnumcols(KRVenv env, KRVprob lp) {
 //     int n = 0;
@@ -12,6 +14,7 @@
 #pragma once
 #include <exception>
 #include <new>
+#include <stdexcept>
 #include <type_traits>
 
 #include "env/environment.h"
@@ -24,7 +27,7 @@ enum Flags : unsigned {
   kNone = 0,
   kInfoCallbackOk = 1u << 0,  // may be called from an informational callback
   kLongOperation = 1u << 1,   // runs inside its own time-limit frame
-  kNullProblemOk = 1u << 2,   // the body handles a null problem itself
+  kNullProblemOk = 1u << 2,   // a null problem passes; the body takes T* and handles it
 };
 
 // 0 or 1002.
@@ -41,25 +44,31 @@ inline int check_info_callback(Environment& env) {
   return err::kInfoCallback;
 }
 
-// 1009 for a null or dead problem, 1806 for one of another environment.
-inline int check_object(Environment& env, const void* handle) {
+// 1806 for a live object of another environment tree; null passes (the
+// caller decides about it).
+inline int check_membership(Environment& env, const void* handle) {
   const auto* header = static_cast<const ObjectHeader*>(handle);
-  if (!header || header->self != handle) return err::kNoProblem;
-  if (header->root_env != env.root()) return err::kForeignProblem;
+  if (header && header->self == handle && header->root_env != env.root())
+    return err::kForeignProblem;
   return 0;
 }
 
-// Runs `body` and converts exceptions into codes.
+// 1806 for an object of another environment, 1009 for a null or freed one.
+inline int check_object(Environment& env, const void* handle) {
+  if (int status = check_membership(env, handle)) return status;
+  const auto* header = static_cast<const ObjectHeader*>(handle);
+  if (!header || header->self != handle) return err::kNoProblem;
+  return 0;
+}
+
+// Runs `body` and converts exceptions into codes: nothing may cross the C
+// boundary, and running out of memory anywhere is 1001.
 template <class Body>
 int guarded(Body&& body) noexcept {
   try {
     return body();
   } catch (const Failure& f) {
     return f.code;
-  } catch (const std::bad_alloc&) {
-    return err::kNoMemory;
-  } catch (const std::length_error&) {
-    return err::kNoMemory;
   } catch (...) {
     return err::kNoMemory;
   }
@@ -76,29 +85,41 @@ int run_body(Environment& env, unsigned flags, Body&& body) noexcept {
   return guarded(body);
 }
 
+// The informational-callback check, with its pass for the queries allowed
+// inside such a callback.
+inline int callback_status(Environment& env, unsigned flags) {
+  const int status = check_info_callback(env);
+  return (flags & kInfoCallbackOk) ? 0 : status;
+}
+
 // Environment-only functions. `body(Environment&)` returns a status.
 template <class Body>
 int call(KRVenv env, unsigned flags, Body&& body) noexcept {
   int status = check_env(env);
   if (status) return status;
-  status = check_info_callback(*env);
-  if (status && (flags & kInfoCallbackOk)) status = 0;
+  status = callback_status(*env, flags);
   if (!status) status = run_body(*env, flags, [&] { return body(*env); });
   return report_error(env, status);
 }
 
 // Functions on an object of type T (the problem or network problem record
-// behind the handle). `body(Environment&, T&)` returns a status.
+// behind the handle; its first member is an ObjectHeader).
+// `body(Environment&, T&)` returns a status; with kNullProblemOk the body is
+// `body(Environment&, T*)` and sees null problems too.
 template <class T, class Body>
 int call(KRVenv env, T* object, unsigned flags, Body&& body) noexcept {
   int status = check_env(env);
   if (status) return status;
-  status = check_object(*env, object);
-  if (status == 0) {
-    status = check_info_callback(*env);
-    if (status && (flags & kInfoCallbackOk)) status = 0;
+  status = (flags & kNullProblemOk) && !object ? 0 : check_object(*env, object);
+  if (!status) status = callback_status(*env, flags);
+  if (!status) {
+    status = run_body(*env, flags, [&] {
+      if constexpr (std::is_invocable_v<Body&, Environment&, T*>)
+        return body(*env, object);
+      else
+        return body(*env, *object);
+    });
   }
-  if (!status) status = run_body(*env, flags, [&] { return body(*env, *object); });
   return report_error(env, status);
 }
 

@@ -17,6 +17,9 @@ struct ObjectHeader {
   Environment* root_env = nullptr;   // owning top-level environment
   Environment* created_in = nullptr; // environment (or child) it was created in
   void (*destroy)(ObjectHeader*) = nullptr;
+  // Drops the object's branch-and-cut search (when the delete-node callback
+  // changes); null when the object has none to drop.
+  void (*discard_search)(ObjectHeader*) = nullptr;
 };
 
 struct OwnedObject {

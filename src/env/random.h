@@ -21,4 +21,18 @@ struct Random {
   }
 };
 
+// A run that must not depend on earlier draws (a simplex run) restarts the
+// sequence from the seed and hands the caller's sequence back afterwards.
+class RestartedRandom {
+ public:
+  explicit RestartedRandom(Random& r) : random_(r), saved_(r.state) { random_.state = random_.seed; }
+  ~RestartedRandom() { random_.state = saved_; }
+  RestartedRandom(const RestartedRandom&) = delete;
+  RestartedRandom& operator=(const RestartedRandom&) = delete;
+
+ private:
+  Random& random_;
+  uint64_t saved_;
+};
+
 }  // namespace korva

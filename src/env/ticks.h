@@ -14,6 +14,7 @@ struct TickCounter {
 
 // Charging this counter has no effect on any environment: error reporting
 // switches to it so that printing a message never costs deterministic time.
+// Each thread has its own, so that teams never race on it.
 TickCounter& dummy_tick_counter();
 
 struct TickArea {
@@ -25,17 +26,33 @@ struct TickArea {
 
   void charge(uint64_t amount) { current->charge(amount); }
   uint64_t now() const { return current->value; }
-  // Pushes the current counter and makes `c` current. A full stack keeps the
-  // current counter, so suspend/resume pairs stay balanced.
+  // Pushes the current counter and makes `c` current. Beyond the stack's
+  // capacity the current counter stays in place, so that the matching pop
+  // still finds the right counter to return to.
   void push(TickCounter* c) {
-    if (depth < kStackDepth) stack[depth] = current;
+    if (depth < kStackDepth) {
+      stack[depth] = current;
+      current = c;
+    }
     ++depth;
-    current = c;
   }
   void pop() {
+    if (depth <= 0) return;
     --depth;
     if (depth < kStackDepth) current = stack[depth];
   }
+};
+
+// Suspends deterministic accounting for a scope (error reporting).
+class SuspendedTicks {
+ public:
+  explicit SuspendedTicks(TickArea& area) : area_(area) { area_.push(&dummy_tick_counter()); }
+  ~SuspendedTicks() { area_.pop(); }
+  SuspendedTicks(const SuspendedTicks&) = delete;
+  SuspendedTicks& operator=(const SuspendedTicks&) = delete;
+
+ private:
+  TickArea& area_;
 };
 
 }  // namespace korva

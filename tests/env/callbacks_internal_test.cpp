@@ -91,12 +91,6 @@ TEST_F(EnvTest, ChangingTheDeleteNodeCallbackDropsSearches) {
   korva::untrack_object(*env, &p);
 }
 
-TEST_F(EnvTest, ControlCallbacksAreRecognised) {
-  EXPECT_FALSE(env->callbacks.any_control_callback());
-  KRVsetsolvecallbackfunc(env, [](KRVenv, void*, int, void*, int*) { return 0; }, nullptr);
-  EXPECT_TRUE(env->callbacks.any_control_callback());
-}
-
 TEST_F(EnvTest, SerialCallbacksLimitTheMipCountOnly) {
   env->processor_count = 64;
   EXPECT_EQ(KRVEgetmaxthreads(env), 32);

@@ -150,12 +150,14 @@ TEST_F(Frame, TurnsExceptionsIntoCodes) {
 TEST_F(Frame, LongOperationsRunInTheirOwnTimeLimitFrame) {
   korva::TimeLimitFrame* outside = env->time_limit_top;
   korva::TimeLimitFrame* inside = nullptr;
+  korva::TimeLimitFrame* enclosing = nullptr;
   api::call(env, api::kLongOperation, [&](Environment& e) {
     inside = e.time_limit_top;
+    enclosing = inside->previous;
     return 0;
   });
   EXPECT_NE(inside, outside);
-  EXPECT_EQ(inside->previous, outside);
+  EXPECT_EQ(enclosing, outside);
   EXPECT_EQ(env->time_limit_top, outside);
 }
 
@@ -216,4 +218,19 @@ TEST_F(EnvTest, InfoCallbackOnAChildMarksTheRoot) {
   EXPECT_EQ(probe.set_status, 1804);
   EXPECT_EQ(probe.depth_seen, 0);  // the child's own counter stays; the root carries the mark
   EXPECT_EQ(KRVsetintparam(env, KRV_PARAM_SIMDISPLAY, 2), 0);
+}
+
+TEST_F(EnvTest, ChildrenAreLimitedByTheThreadLimit) {
+  env->thread_limit = 2;
+  int status = 0;
+  KRVenv a = KRVparenv(env, &status);
+  KRVenv b = KRVparenv(env, &status);
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(KRVparenv(env, &status), nullptr);
+  EXPECT_EQ(status, 1020);
+  EXPECT_EQ(errors->text(), "KORVA Error  1020: Thread limit exceeded.\n");
+  EXPECT_EQ(a->thread_limit, 2);  // children inherit the limit
+  ASSERT_EQ(KRVfreeparenv(env, &a), 0);
+  EXPECT_NE(KRVparenv(env, &status), nullptr);
+  EXPECT_EQ(KRVparenv(env, nullptr), nullptr);
 }

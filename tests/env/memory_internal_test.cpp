@@ -13,14 +13,6 @@ TEST(Allocator, FreeClearsThePointerVariable) {
   korva::lib_free(nullptr);
 }
 
-TEST(Allocator, StoresTheAdvanceBeforeTheBlock) {
-  auto* p = static_cast<unsigned char*>(korva::lib_alloc(5));
-  EXPECT_GE(p[-1], 1);
-  EXPECT_LE(p[-1], 16);
-  void* v = p;
-  korva::lib_free(&v);
-}
-
 TEST(Allocator, MultiArraySizesRoundEachArrayUp) {
   size_t total = 0;
   ASSERT_TRUE(korva::multi_array_size({{8, 3}, {4, 5}, {1, 0}, {2, 8}}, total));

@@ -72,13 +72,6 @@ TEST_F(EnvTest, HugeDeterministicLimitMeansNone) {
   EXPECT_EQ(frame.frame().tick_deadline, ~0ULL);
 }
 
-TEST_F(EnvTest, TickChargesAreShifted) {
-  const uint64_t before = env->ticks.own.value;
-  env->ticks.own.shift = 3;
-  env->ticks.charge(5);
-  EXPECT_EQ(env->ticks.own.value, before + 40);
-}
-
 TEST_F(EnvTest, TickStackRestoresTheCounterEvenBeyond128Levels) {
   korva::TickCounter other;
   for (int i = 0; i < 200; ++i) env->ticks.push(&other);

@@ -1,0 +1,142 @@
+// btran: y <- B⁻ᵀy = L⁻ᵀ Rᵀ U⁻ᵀ y. The input is indexed by basis position
+// and first moved to row space; U is then solved by rows, the row
+// transformations are applied transposed in reverse order, and L is solved
+// through its row-wise copy. Dense sweeps or reach-driven hypersparse
+// passes as in ftran, always keeping the index list current.
+#include <cmath>
+
+#include "simplex/lu/lu_codes.h"
+#include "simplex/lu/lu_factor.h"
+
+namespace korva::lu {
+
+namespace {
+inline void subtract(SparseVector& x, int i, double delta) {
+  double old = x.values[i];
+  if (old == 0.0) x.index[x.count++] = i;
+  double v = old - delta;
+  x.values[i] = v == 0.0 ? SparseVector::kCancelled : v;
+}
+
+// After a reach-driven pass: list exactly the nonzeros among the reached nodes.
+inline void list_reached(SparseVector& x, const std::vector<int>& post, int n) {
+  x.count = 0;
+  for (int k = 0; k < n; ++k)
+    if (x.values[post[k]] != 0.0) x.index[x.count++] = post[k];
+}
+}  // namespace
+
+void LuFactor::btran(SparseVector& y, SolveKind kind) {
+  if (!y.indexed) {
+    y.rebuild_index();
+    charge(static_cast<uint64_t>(m_));
+  }
+  to_row_space(y);
+  btran_upper(y, use_hyper(kind, y));
+  btran_updates(y);
+  btran_lower(y, use_hyper(kind, y));
+  y.tidy(kSolveDropTolerance);
+  charge(static_cast<uint64_t>(y.count));
+  observe_fill();
+}
+
+void LuFactor::to_row_space(SparseVector& y) {
+  SparseVector& out = permuted_;
+  for (int k = 0; k < y.count; ++k) {
+    int p = y.index[k];
+    double v = y.values[p];
+    y.values[p] = 0.0;
+    if (v != 0.0) out.set_new(U_.row_of_pos[p], v);
+  }
+  y.count = 0;
+  y.swap(out);
+  charge(static_cast<uint64_t>(y.count));
+}
+
+void LuFactor::btran_upper(SparseVector& x, bool hyper) {
+  uint64_t work = 0;
+  if (hyper) {
+    auto edges = [&](int r, const int*& succ, int& count) {
+      succ = U_.rows.indices(r);
+      count = U_.rows.length(r);
+    };
+    int n = reach(reach_, x.index.data(), x.count, edges, reach_limit(), work);
+    if (n >= 0) {
+      for (int k = n - 1; k >= 0; --k) {
+        int r = reach_.post[k];
+        double xr = x.values[r];
+        if (xr == 0.0) continue;
+        xr /= U_.diag[r];
+        x.values[r] = xr;
+        int len = U_.rows.length(r);
+        const int* idx = U_.rows.indices(r);
+        const double* val = U_.rows.values(r);
+        for (int q = 0; q < len; ++q) x.values[idx[q]] -= val[q] * xr;
+        work += static_cast<uint64_t>(len) + 1;
+      }
+      list_reached(x, reach_.post, n);
+      charge(work);
+      return;
+    }
+  }
+  for (int s = 0; s < U_.num_slots; ++s) {
+    int r = U_.slot_row[s];
+    if (r < 0) continue;
+    double xr = x.values[r];
+    if (xr == 0.0) continue;
+    xr /= U_.diag[r];
+    x.values[r] = xr;
+    int len = U_.rows.length(r);
+    const int* idx = U_.rows.indices(r);
+    const double* val = U_.rows.values(r);
+    for (int q = 0; q < len; ++q) subtract(x, idx[q], val[q] * xr);
+    work += static_cast<uint64_t>(len) + 1;
+  }
+  charge(work + static_cast<uint64_t>(U_.num_slots));
+}
+
+// Transformation t is x[p] -= sum v_j x[j]; transposed it spreads x[p]
+// over the x[j]. Applied from the latest to the first.
+void LuFactor::btran_updates(SparseVector& x) {
+  uint64_t work = 0;
+  for (int t = R_.count() - 1; t >= 0; --t) {
+    double xp = x.values[R_.pivot_row[t]];
+    ++work;
+    if (xp == 0.0) continue;
+    for (int64_t q = R_.start[t]; q < R_.start[t + 1]; ++q) subtract(x, R_.index[q], R_.value[q] * xp);
+    work += static_cast<uint64_t>(R_.start[t + 1] - R_.start[t]);
+  }
+  charge(work);
+}
+
+void LuFactor::btran_lower(SparseVector& x, bool hyper) {
+  uint64_t work = 0;
+  if (hyper) {
+    auto edges = [&](int i, const int*& succ, int& count) {
+      succ = L_.row_index.data() + L_.row_start[i];
+      count = static_cast<int>(L_.row_start[i + 1] - L_.row_start[i]);
+    };
+    int n = reach(reach_, x.index.data(), x.count, edges, reach_limit(), work);
+    if (n >= 0) {
+      for (int k = n - 1; k >= 0; --k) {
+        int i = reach_.post[k];
+        double xi = x.values[i];
+        if (xi == 0.0) continue;
+        for (int64_t q = L_.row_start[i]; q < L_.row_start[i + 1]; ++q) x.values[L_.row_index[q]] -= L_.row_value[q] * xi;
+        work += static_cast<uint64_t>(L_.row_start[i + 1] - L_.row_start[i]) + 1;
+      }
+      list_reached(x, reach_.post, n);
+      charge(work);
+      return;
+    }
+  }
+  for (int i : L_.rows_latest_first) {
+    double xi = x.values[i];
+    if (xi == 0.0) continue;
+    for (int64_t q = L_.row_start[i]; q < L_.row_start[i + 1]; ++q) subtract(x, L_.row_index[q], L_.row_value[q] * xi);
+    work += static_cast<uint64_t>(L_.row_start[i + 1] - L_.row_start[i]);
+  }
+  charge(work + L_.rows_latest_first.size());
+}
+
+}  // namespace korva::lu

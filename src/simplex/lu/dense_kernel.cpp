@@ -63,7 +63,7 @@ int Factorizer::dense_rest() {
     const int r = dense_rows[k];
     const double pivot = colj[k];
 
-    U->rows.reserve(r, nc - jj - 1);
+    U->rows.reserve(r, nc - jj - 1, true);
     for (int j2 = jj + 1; j2 < nc; ++j2) {
       double u = dense[static_cast<size_t>(j2) * nr + k];
       if (std::fabs(u) < kDropTolerance) continue;

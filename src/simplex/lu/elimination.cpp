@@ -37,7 +37,7 @@ void Factorizer::eliminate(int row, int col) {
     work += static_cast<uint64_t>(cols.length(j));
     cols.remove_index(j, row);
   }
-  U->rows.reserve(row, fill_room);
+  U->rows.reserve(row, fill_room, true);
   for (int j : pivot_row_cols) U->rows.push(row, j, w[j]);
   record_pivot(row, col, pivot);
 

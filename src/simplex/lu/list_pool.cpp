@@ -46,7 +46,7 @@ bool ListPool::remove_index(int k, int index) {
   return true;
 }
 
-void ListPool::reserve(int k, int extra) {
+void ListPool::reserve(int k, int extra, bool exact) {
   int need = len_[k] + extra;
   if (need <= cap_[k]) return;
   // The last list can simply extend into the free tail.
@@ -56,7 +56,7 @@ void ListPool::reserve(int k, int extra) {
     return;
   }
   // Give a moved list some slack: lists that grow once tend to grow again.
-  int room = need + need / 4 + 4;
+  int room = exact ? need : need + need / 4 + 4;
   if (end_ + room > capacity()) {
     compress();
     if (end_ + room > capacity() || capacity() - end_ < kHeadroom * capacity()) {

@@ -30,7 +30,9 @@ class ListPool {
   // list k and, through compression, every other list: pointers into the
   // pool are invalid afterwards, and so is room reserved for other lists
   // that is still unused (compression keeps only their entries).
-  void reserve(int k, int extra);
+  // `exact`: no spare room when the list moves (lists that are written
+  // once, such as the rows of a fresh U).
+  void reserve(int k, int extra, bool exact = false);
   // Appends to list k; the room must have been reserved.
   void push(int k, int index, double value) {
     int64_t p = start_[k] + len_[k]++;

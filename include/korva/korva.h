@@ -410,6 +410,309 @@ KRVAPI int KRVsetprofcallbackfunc(KRVenv env, KRVprofcallbackfunc callback, void
 /* ------------------------------------------------------------------------ */
 /* @MODEL-SECTION@ (problem object functions are declared below this line) */
 
+/* Creation, copying and problem types. */
+KRVAPI KRVprob KRVcreateprob(KRVenv env, int *status_p, const char *probname_str);
+KRVAPI int KRVfreeprob(KRVenv env, KRVprob *lp_p);
+KRVAPI KRVprob KRVcloneprob(KRVenv env, KRVprob lp, int *status_p);
+KRVAPI int KRVcopylp(KRVenv env, KRVprob lp, int numcols, int numrows, int objsense,
+                     const double *objective, const double *rhs, const char *sense,
+                     const int *matbeg, const int *matcnt, const int *matind,
+                     const double *matval, const double *lb, const double *ub,
+                     const double *rngval);
+KRVAPI int KRVLcopylp(KRVenv env, KRVprob lp, int numcols, int numrows, int objsense,
+                      const double *objective, const double *rhs, const char *sense,
+                      const long long *matbeg, const int *matcnt, const int *matind,
+                      const double *matval, const double *lb, const double *ub,
+                      const double *rngval);
+KRVAPI int KRVScopylp(KRVenv env, KRVprob lp, int numcols, int numrows, int objsense,
+                      const double *objective, const double *rhs, const char *sense,
+                      const int *matbeg, const int *matcnt, const int *matind,
+                      const double *matval, const double *lb, const double *ub,
+                      const double *rngval);
+KRVAPI int KRVcopylpwnames(KRVenv env, KRVprob lp, int numcols, int numrows, int objsense,
+                           const double *objective, const double *rhs, const char *sense,
+                           const int *matbeg, const int *matcnt, const int *matind,
+                           const double *matval, const double *lb, const double *ub,
+                           const double *rngval, char **colname, char **rowname);
+KRVAPI int KRVLcopylpwnames(KRVenv env, KRVprob lp, int numcols, int numrows, int objsense,
+                            const double *objective, const double *rhs, const char *sense,
+                            const long long *matbeg, const int *matcnt, const int *matind,
+                            const double *matval, const double *lb, const double *ub,
+                            const double *rngval, char **colname, char **rowname);
+KRVAPI int KRVScopylpwnames(KRVenv env, KRVprob lp, int numcols, int numrows, int objsense,
+                            const double *objective, const double *rhs, const char *sense,
+                            const int *matbeg, const int *matcnt, const int *matind,
+                            const double *matval, const double *lb, const double *ub,
+                            const double *rngval, char **colname, char **rowname);
+KRVAPI int KRVcopyobjname(KRVenv env, KRVprob lp, const char *objname_str);
+KRVAPI int KRVchgprobtype(KRVenv env, KRVprob lp, int type);
+/* The problem type, or -1 on error. */
+KRVAPI int KRVgetprobtype(KRVenv env, KRVprob lp);
+
+/* Counts (0 on error) and the objective sense. KRVgetnumnz reports 1810
+   and returns 2147483647 when the count does not fit an int. */
+KRVAPI int KRVgetnumcols(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetnumrows(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetnumnz(KRVenv env, KRVprob lp);
+KRVAPI long long KRVLgetnumnz(KRVenv env, KRVprob lp);
+KRVAPI int KRVSgetnumnz(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetobjsen(KRVenv env, KRVprob lp);
+
+/* Values of columns or rows begin..end (inclusive). */
+KRVAPI int KRVgetobj(KRVenv env, KRVprob lp, double *obj, int begin, int end);
+KRVAPI int KRVgetrhs(KRVenv env, KRVprob lp, double *rhs, int begin, int end);
+KRVAPI int KRVgetsense(KRVenv env, KRVprob lp, char *sense, int begin, int end);
+KRVAPI int KRVgetlb(KRVenv env, KRVprob lp, double *lb, int begin, int end);
+KRVAPI int KRVgetub(KRVenv env, KRVprob lp, double *ub, int begin, int end);
+KRVAPI int KRVgetrngval(KRVenv env, KRVprob lp, double *rngval, int begin, int end);
+KRVAPI int KRVgetcoef(KRVenv env, KRVprob lp, int i, int j, double *coef_p);
+
+/* Matrix slices. With cmatspace too small the result is 1207 and
+   *surplus_p = cmatspace - needed; with cmatspace 0 the 1207 is not
+   printed, so a first call with space 0 asks for the size. */
+KRVAPI int KRVgetcols(KRVenv env, KRVprob lp, int *nzcnt_p, int *cmatbeg, int *cmatind,
+                      double *cmatval, int cmatspace, int *surplus_p, int begin, int end);
+KRVAPI int KRVLgetcols(KRVenv env, KRVprob lp, long long *nzcnt_p, long long *cmatbeg,
+                       int *cmatind, double *cmatval, long long cmatspace,
+                       long long *surplus_p, int begin, int end);
+KRVAPI int KRVSgetcols(KRVenv env, KRVprob lp, int *nzcnt_p, int *cmatbeg, int *cmatind,
+                       double *cmatval, int cmatspace, int *surplus_p, int begin, int end);
+KRVAPI int KRVgetrows(KRVenv env, KRVprob lp, int *nzcnt_p, int *rmatbeg, int *rmatind,
+                      double *rmatval, int rmatspace, int *surplus_p, int begin, int end);
+KRVAPI int KRVLgetrows(KRVenv env, KRVprob lp, long long *nzcnt_p, long long *rmatbeg,
+                       int *rmatind, double *rmatval, long long rmatspace,
+                       long long *surplus_p, int begin, int end);
+KRVAPI int KRVSgetrows(KRVenv env, KRVprob lp, int *nzcnt_p, int *rmatbeg, int *rmatind,
+                       double *rmatval, int rmatspace, int *surplus_p, int begin, int end);
+KRVAPI int KRVgetprobname(KRVenv env, KRVprob lp, char *buf_str, int bufspace, int *surplus_p);
+KRVAPI int KRVgetobjname(KRVenv env, KRVprob lp, char *buf_str, int bufspace, int *surplus_p);
+
+/* Adding rows and columns. Null arrays take defaults: rhs 0, sense 'E', no
+   range, objective 0, lower bound 0, upper bound 1e20 (1 for type 'B'). */
+KRVAPI int KRVnewrows(KRVenv env, KRVprob lp, int rcnt, const double *rhs, const char *sense,
+                      const double *rngval, char **rowname);
+KRVAPI int KRVaddrows(KRVenv env, KRVprob lp, int ccnt, int rcnt, int nzcnt, const double *rhs,
+                      const char *sense, const int *rmatbeg, const int *rmatind,
+                      const double *rmatval, char **colname, char **rowname);
+KRVAPI int KRVLaddrows(KRVenv env, KRVprob lp, int ccnt, int rcnt, long long nzcnt,
+                       const double *rhs, const char *sense, const long long *rmatbeg,
+                       const int *rmatind, const double *rmatval, char **colname,
+                       char **rowname);
+KRVAPI int KRVSaddrows(KRVenv env, KRVprob lp, int ccnt, int rcnt, int nzcnt, const double *rhs,
+                       const char *sense, const int *rmatbeg, const int *rmatind,
+                       const double *rmatval, char **colname, char **rowname);
+KRVAPI int KRVnewcols(KRVenv env, KRVprob lp, int ccnt, const double *obj, const double *lb,
+                      const double *ub, const char *xctype, char **colname);
+KRVAPI int KRVaddcols(KRVenv env, KRVprob lp, int ccnt, int nzcnt, const double *obj,
+                      const int *cmatbeg, const int *cmatind, const double *cmatval,
+                      const double *lb, const double *ub, char **colname);
+KRVAPI int KRVLaddcols(KRVenv env, KRVprob lp, int ccnt, long long nzcnt, const double *obj,
+                       const long long *cmatbeg, const int *cmatind, const double *cmatval,
+                       const double *lb, const double *ub, char **colname);
+KRVAPI int KRVSaddcols(KRVenv env, KRVprob lp, int ccnt, int nzcnt, const double *obj,
+                       const int *cmatbeg, const int *cmatind, const double *cmatval,
+                       const double *lb, const double *ub, char **colname);
+
+/* Deleting rows and columns. The set variants delete every entry equal to
+   1 and return the new index of each row (column), -1 when deleted. */
+KRVAPI int KRVdelrows(KRVenv env, KRVprob lp, int begin, int end);
+KRVAPI int KRVdelcols(KRVenv env, KRVprob lp, int begin, int end);
+KRVAPI int KRVdelsetrows(KRVenv env, KRVprob lp, int *delstat);
+KRVAPI int KRVdelsetcols(KRVenv env, KRVprob lp, int *delstat);
+
+/* Changing values. In KRVchgcoef, i = -1 addresses the objective, j = -1
+   the right-hand side and j = -2 the range value; a zero coefficient
+   removes the entry. lu is 'L', 'U' or 'B' per bound. */
+KRVAPI int KRVchgcoef(KRVenv env, KRVprob lp, int i, int j, double newvalue);
+KRVAPI int KRVchgcoeflist(KRVenv env, KRVprob lp, int numcoefs, const int *rowlist,
+                          const int *collist, const double *vallist);
+KRVAPI int KRVLchgcoeflist(KRVenv env, KRVprob lp, long long numcoefs, const int *rowlist,
+                           const int *collist, const double *vallist);
+KRVAPI int KRVSchgcoeflist(KRVenv env, KRVprob lp, int numcoefs, const int *rowlist,
+                           const int *collist, const double *vallist);
+KRVAPI int KRVchgbds(KRVenv env, KRVprob lp, int cnt, const int *indices, const char *lu,
+                     const double *bd);
+KRVAPI int KRVtightenbds(KRVenv env, KRVprob lp, int cnt, const int *indices, const char *lu,
+                         const double *bd);
+KRVAPI int KRVchgobj(KRVenv env, KRVprob lp, int cnt, const int *indices, const double *values);
+KRVAPI int KRVchgrhs(KRVenv env, KRVprob lp, int cnt, const int *indices, const double *values);
+KRVAPI int KRVchgsense(KRVenv env, KRVprob lp, int cnt, const int *indices, const char *sense);
+KRVAPI int KRVchgrngval(KRVenv env, KRVprob lp, int cnt, const int *indices,
+                        const double *values);
+KRVAPI int KRVchgobjsen(KRVenv env, KRVprob lp, int maxormin);
+KRVAPI int KRVcompletelp(KRVenv env, KRVprob lp);
+
+/* Basis: one status per column and per row (KRV_AT_LOWER .. KRV_FREE_SUPER).
+   Either array of KRVgetbase may be null. */
+KRVAPI int KRVcopybase(KRVenv env, KRVprob lp, const int *cstat, const int *rstat);
+KRVAPI int KRVgetbase(KRVenv env, KRVprob lp, int *cstat, int *rstat);
+
+/* Names. key 'r' renames a row and 'c' a column in KRVchgname. The name
+   getters store the names back to back with terminators in namestore and
+   point name[k] at each; a problem without names in that dimension gives
+   1219. KRVgetrowindex/KRVgetcolindex return 1210, unprinted, for an
+   unknown name. */
+KRVAPI int KRVchgname(KRVenv env, KRVprob lp, int key, int ij, const char *newname_str);
+KRVAPI int KRVchgrowname(KRVenv env, KRVprob lp, int cnt, const int *indices, char **newname);
+KRVAPI int KRVchgcolname(KRVenv env, KRVprob lp, int cnt, const int *indices, char **newname);
+KRVAPI int KRVchgprobname(KRVenv env, KRVprob lp, const char *probname);
+KRVAPI int KRVdelnames(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetrowname(KRVenv env, KRVprob lp, char **name, char *namestore, int storespace,
+                         int *surplus_p, int begin, int end);
+KRVAPI int KRVLgetrowname(KRVenv env, KRVprob lp, char **name, char *namestore,
+                          long long storespace, long long *surplus_p, int begin, int end);
+KRVAPI int KRVSgetrowname(KRVenv env, KRVprob lp, char **name, char *namestore, int storespace,
+                          int *surplus_p, int begin, int end);
+KRVAPI int KRVgetcolname(KRVenv env, KRVprob lp, char **name, char *namestore, int storespace,
+                         int *surplus_p, int begin, int end);
+KRVAPI int KRVLgetcolname(KRVenv env, KRVprob lp, char **name, char *namestore,
+                          long long storespace, long long *surplus_p, int begin, int end);
+KRVAPI int KRVSgetcolname(KRVenv env, KRVprob lp, char **name, char *namestore, int storespace,
+                          int *surplus_p, int begin, int end);
+KRVAPI int KRVgetrowindex(KRVenv env, KRVprob lp, const char *lname_str, int *index_p);
+KRVAPI int KRVgetcolindex(KRVenv env, KRVprob lp, const char *lname_str, int *index_p);
+
+/* Column types ('C', 'B', 'I', 'S', 'N'); setting types makes the problem
+   mixed-integer. */
+KRVAPI int KRVcopyctype(KRVenv env, KRVprob lp, const char *xctype);
+KRVAPI int KRVchgctype(KRVenv env, KRVprob lp, int cnt, const int *indices, const char *xctype);
+KRVAPI int KRVgetctype(KRVenv env, KRVprob lp, char *xctype, int begin, int end);
+
+/* Special ordered sets of type '1' or '2'; set k's members and weights are
+   at sosbeg[k] .. sosbeg[k + 1] - 1 (the last up to numsosnz - 1). */
+KRVAPI int KRVaddsos(KRVenv env, KRVprob lp, int numsos, int numsosnz, const char *sostype,
+                     const int *sosbeg, const int *sosind, const double *soswt,
+                     char **sosname);
+KRVAPI int KRVLaddsos(KRVenv env, KRVprob lp, int numsos, long long numsosnz,
+                      const char *sostype, const long long *sosbeg, const int *sosind,
+                      const double *soswt, char **sosname);
+KRVAPI int KRVSaddsos(KRVenv env, KRVprob lp, int numsos, int numsosnz, const char *sostype,
+                      const int *sosbeg, const int *sosind, const double *soswt,
+                      char **sosname);
+KRVAPI int KRVgetsos(KRVenv env, KRVprob lp, int *numsosnz_p, char *sostype, int *sosbeg,
+                     int *sosind, double *soswt, int sosspace, int *surplus_p, int begin,
+                     int end);
+KRVAPI int KRVLgetsos(KRVenv env, KRVprob lp, long long *numsosnz_p, char *sostype,
+                      long long *sosbeg, int *sosind, double *soswt, long long sosspace,
+                      long long *surplus_p, int begin, int end);
+KRVAPI int KRVSgetsos(KRVenv env, KRVprob lp, int *numsosnz_p, char *sostype, int *sosbeg,
+                      int *sosind, double *soswt, int sosspace, int *surplus_p, int begin,
+                      int end);
+KRVAPI int KRVdelsos(KRVenv env, KRVprob lp, int begin, int end);
+KRVAPI int KRVgetnumsos(KRVenv env, KRVprob lp);
+
+/* Indicator constraints: when column indvar is 1 (0 if complemented),
+   sum(linval[k] * x[linind[k]]) sense rhs holds; sense 'L', 'E' or 'G'. */
+KRVAPI int KRVaddindconstr(KRVenv env, KRVprob lp, int indvar, int complemented, int nzcnt,
+                           double rhs, int sense, const int *linind, const double *linval,
+                           const char *indname_str);
+KRVAPI int KRVgetindconstr(KRVenv env, KRVprob lp, int *indvar_p, int *complemented_p,
+                           int *nzcnt_p, double *rhs_p, char *sense_p, int *linind,
+                           double *linval, int space, int *surplus_p, int which);
+KRVAPI int KRVgetnumindconstrs(KRVenv env, KRVprob lp);
+
+/* User cuts and lazy constraints, kept in pools apart from the rows. */
+KRVAPI int KRVaddusercuts(KRVenv env, KRVprob lp, int rcnt, int nzcnt, const double *rhs,
+                          const char *sense, const int *rmatbeg, const int *rmatind,
+                          const double *rmatval, char **rowname);
+KRVAPI int KRVLaddusercuts(KRVenv env, KRVprob lp, int rcnt, long long nzcnt,
+                           const double *rhs, const char *sense, const long long *rmatbeg,
+                           const int *rmatind, const double *rmatval, char **rowname);
+KRVAPI int KRVSaddusercuts(KRVenv env, KRVprob lp, int rcnt, int nzcnt, const double *rhs,
+                           const char *sense, const int *rmatbeg, const int *rmatind,
+                           const double *rmatval, char **rowname);
+KRVAPI int KRVaddlazyconstraints(KRVenv env, KRVprob lp, int rcnt, int nzcnt,
+                                 const double *rhs, const char *sense, const int *rmatbeg,
+                                 const int *rmatind, const double *rmatval, char **rowname);
+KRVAPI int KRVLaddlazyconstraints(KRVenv env, KRVprob lp, int rcnt, long long nzcnt,
+                                  const double *rhs, const char *sense,
+                                  const long long *rmatbeg, const int *rmatind,
+                                  const double *rmatval, char **rowname);
+KRVAPI int KRVSaddlazyconstraints(KRVenv env, KRVprob lp, int rcnt, int nzcnt,
+                                  const double *rhs, const char *sense, const int *rmatbeg,
+                                  const int *rmatind, const double *rmatval, char **rowname);
+KRVAPI int KRVfreeusercuts(KRVenv env, KRVprob lp);
+KRVAPI int KRVfreelazyconstraints(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetnumusercuts(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetnumlazyconstraints(KRVenv env, KRVprob lp);
+
+/* Quadratic objective data: the full symmetric matrix Q by columns. */
+KRVAPI int KRVcopyquad(KRVenv env, KRVprob lp, const int *qmatbeg, const int *qmatcnt,
+                       const int *qmatind, const double *qmatval);
+KRVAPI int KRVLcopyquad(KRVenv env, KRVprob lp, const long long *qmatbeg, const int *qmatcnt,
+                        const int *qmatind, const double *qmatval);
+KRVAPI int KRVScopyquad(KRVenv env, KRVprob lp, const int *qmatbeg, const int *qmatcnt,
+                        const int *qmatind, const double *qmatval);
+KRVAPI int KRVcopyqpsep(KRVenv env, KRVprob lp, const double *qsepvec);
+KRVAPI int KRVgetquad(KRVenv env, KRVprob lp, int *nzcnt_p, int *qmatbeg, int *qmatind,
+                      double *qmatval, int qmatspace, int *surplus_p, int begin, int end);
+KRVAPI int KRVLgetquad(KRVenv env, KRVprob lp, long long *nzcnt_p, long long *qmatbeg,
+                       int *qmatind, double *qmatval, long long qmatspace,
+                       long long *surplus_p, int begin, int end);
+KRVAPI int KRVSgetquad(KRVenv env, KRVprob lp, int *nzcnt_p, int *qmatbeg, int *qmatind,
+                       double *qmatval, int qmatspace, int *surplus_p, int begin, int end);
+KRVAPI int KRVchgqpcoef(KRVenv env, KRVprob lp, int i, int j, double newvalue);
+/* Columns with quadratic coefficients, and the nonzeros of Q. */
+KRVAPI int KRVgetnumquad(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetnumqpnz(KRVenv env, KRVprob lp);
+KRVAPI long long KRVLgetnumqpnz(KRVenv env, KRVprob lp);
+KRVAPI int KRVSgetnumqpnz(KRVenv env, KRVprob lp);
+
+/* Quadratic constraints: linear part, quadratic triplets, sense 'L' or 'G'. */
+KRVAPI int KRVaddqconstr(KRVenv env, KRVprob lp, int linnzcnt, int quadnzcnt, double rhs,
+                         int sense, const int *linind, const double *linval,
+                         const int *quadrow, const int *quadcol, const double *quadval,
+                         const char *lname_str);
+KRVAPI int KRVLaddqconstr(KRVenv env, KRVprob lp, int linnzcnt, long long quadnzcnt,
+                          double rhs, int sense, const int *linind, const double *linval,
+                          const int *quadrow, const int *quadcol, const double *quadval,
+                          const char *lname_str);
+KRVAPI int KRVSaddqconstr(KRVenv env, KRVprob lp, int linnzcnt, int quadnzcnt, double rhs,
+                          int sense, const int *linind, const double *linval,
+                          const int *quadrow, const int *quadcol, const double *quadval,
+                          const char *lname_str);
+KRVAPI int KRVgetqconstr(KRVenv env, KRVprob lp, int *linnzcnt_p, int *quadnzcnt_p,
+                         double *rhs_p, char *sense_p, int *linind, double *linval,
+                         int linspace, int *linsurplus_p, int *quadrow, int *quadcol,
+                         double *quadval, int quadspace, int *quadsurplus_p, int which);
+KRVAPI int KRVLgetqconstr(KRVenv env, KRVprob lp, int *linnzcnt_p, long long *quadnzcnt_p,
+                          double *rhs_p, char *sense_p, int *linind, double *linval,
+                          int linspace, int *linsurplus_p, int *quadrow, int *quadcol,
+                          double *quadval, long long quadspace, long long *quadsurplus_p,
+                          int which);
+KRVAPI int KRVSgetqconstr(KRVenv env, KRVprob lp, int *linnzcnt_p, int *quadnzcnt_p,
+                          double *rhs_p, char *sense_p, int *linind, double *linval,
+                          int linspace, int *linsurplus_p, int *quadrow, int *quadcol,
+                          double *quadval, int quadspace, int *quadsurplus_p, int which);
+KRVAPI int KRVgetnumqconstrs(KRVenv env, KRVprob lp);
+KRVAPI int KRVdelqconstrs(KRVenv env, KRVprob lp, int begin, int end);
+
+/* Branching priority order of a mixed-integer problem; priority and
+   direction (-1 down, 0 automatic, 1 up) may be null. */
+KRVAPI int KRVcopyorder(KRVenv env, KRVprob lp, int cnt, const int *indices,
+                        const int *priority, const int *direction);
+KRVAPI int KRVgetorder(KRVenv env, KRVprob lp, int *cnt_p, int *indices, int *priority,
+                       int *direction, int ordspace, int *surplus_p);
+
+/* Modification buffer for modelling layers. Columns, rows and nonzeros
+   cached here cost no more than copying their data; they become part of
+   the model in one step before the next read of it (any getter, optimiser,
+   writer, clone) or at KRVcompletelp. Pending columns take the indices
+   after the model's columns, pending rows those after its rows, and
+   KRVchgcoef, KRVchgbds and KRVEcacheNewNZsByNZ may address them.
+   KRVEgetCache reports what is pending (each pointer may be null).
+   KRVEcacheNewNZsByNZ sets the coefficients (rowind[k], colind[k]) to
+   val[k]; a zero removes an entry. */
+KRVAPI int KRVEgetCache(KRVenv env, KRVprob lp, int *pendingcols_p, int *pendingrows_p,
+                        long long *pendingnzs_p);
+KRVAPI int KRVEcacheNewCols(KRVenv env, KRVprob lp, int ccnt, const double *obj,
+                            const double *lb, const double *ub, const char *xctype,
+                            char **colname);
+KRVAPI int KRVEcacheNewRows(KRVenv env, KRVprob lp, int rcnt, const double *rhs,
+                            const char *sense, const double *rngval, char **rowname);
+KRVAPI int KRVEcacheNewNZsByNZ(KRVenv env, KRVprob lp, long long nzcnt, const int *rowind,
+                               const int *colind, const double *val);
+
 /* ------------------------------------------------------------------------ */
 /* Files                                                                     */
 /* ------------------------------------------------------------------------ */

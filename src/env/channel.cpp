@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "env/c_locale.h"
 #include "env/environment.h"
 #include "env/errors.h"
 
@@ -138,7 +139,12 @@ int msg_text(Channel* ch, std::string_view text) {
 int vmsg(Channel* ch, const char* format, va_list args) {
   if (!ch) return 0;
   char buffer[2048];
-  int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+  // The library's own messages print numbers the same way in every locale.
+  int n = 0;
+  {
+    ScopedCLocale c_locale;
+    n = std::vsnprintf(buffer, sizeof buffer, format, args);
+  }
   if (n < 0) return 0;
   if (n >= static_cast<int>(sizeof buffer)) n = sizeof buffer - 1;
   return msg_text(ch, std::string_view(buffer, static_cast<size_t>(n)));

@@ -150,16 +150,6 @@ int validate_integral(Environment& env, const ParamDef* def, long long value) {
 
 }  // namespace
 
-ScopedCLocale::ScopedCLocale() {
-  // Created once and never freed: every thread may switch to it at any time.
-  static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  if (c_locale) previous_ = uselocale(c_locale);
-}
-
-ScopedCLocale::~ScopedCLocale() {
-  if (previous_) uselocale(previous_);
-}
-
 const ParamDef* find_param(int number) {
   const int slot = param_slot(number);
   return slot < 0 ? nullptr : registry().by_slot[slot];

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "env/c_locale.h"
+
 struct krv_env_s;
 
 namespace korva {
@@ -148,19 +150,5 @@ inline constexpr int kBarrierTolScale = 3037;
 // conversion (paths and encoding names).
 bool is_raw_string_param(int number);
 
-// Switches the calling thread to the "C" numeric conventions for its
-// lifetime, so numbers in files and parameter messages never depend on the
-// application's locale (a comma decimal separator would make files
-// unreadable elsewhere). Per-thread, so other threads are unaffected.
-class ScopedCLocale {
- public:
-  ScopedCLocale();
-  ~ScopedCLocale();
-  ScopedCLocale(const ScopedCLocale&) = delete;
-  ScopedCLocale& operator=(const ScopedCLocale&) = delete;
-
- private:
-  locale_t previous_ = nullptr;
-};
 
 }  // namespace korva

@@ -718,10 +718,177 @@ KRVAPI int KRVEcacheNewNZsByNZ(KRVenv env, KRVprob lp, long long nzcnt, const in
 /* ------------------------------------------------------------------------ */
 /* @FILES-SECTION@ */
 
+/* Model files of any format. KRVreadcopyprob replaces the problem's model
+   by the file's; the format is the type string's ("LP", "MPS", "SAV", "NET",
+   "MIN", compared by prefix and ignoring case), else the file name's
+   extension, else what the file's first bytes say. KRVwriteprob writes the
+   format of the type string or of the extension ("LP", "RLP", "ALP", "MPS",
+   "RMP", "REW", "SAV"). Names ending in ".gz", ".bz2" or ".Z" are read and
+   written through gzip or bzip2. */
+KRVAPI int KRVreadcopyprob(KRVenv env, KRVprob lp, const char *filename_str,
+                           const char *filetype_str);
+KRVAPI int KRVLreadcopyprob(KRVenv env, KRVprob lp, const char *filename_str,
+                            const char *filetype_str);
+KRVAPI int KRVwriteprob(KRVenv env, KRVprob lp, const char *filename_str,
+                        const char *filetype_str);
+KRVAPI int KRVLwriteprob(KRVenv env, KRVprob lp, const char *filename_str,
+                         const char *filetype_str);
+
+/* LP files. KRVlpwrite writes the problem with its own names, KRVlprewrite
+   with generic names (x1, c1, ...). With hidden integer parameter 1115 set
+   to 1, names the LP format cannot carry are rewritten to readable ones. */
+KRVAPI int KRVlpwrite(KRVenv env, KRVprob lp, const char *filename_str);
+KRVAPI int KRVlprewrite(KRVenv env, KRVprob lp, const char *filename_str);
+
+/* MPS files. KRVmpswrite writes the problem with its own names,
+   KRVmpsrewrite with generic names (x1, c1, ...). KRV_PARAM_MPSLONGNUM
+   selects 15 significant digits (1, default) or 12-character fields (0).
+   A maximisation is written as the minimisation of the negated objective,
+   marked by a comment line that this library's reader recognises.
+   KRVdualwrite writes the dual of a linear program; *objshift_p (may be
+   null) receives the objective constant the dual omits. */
+KRVAPI int KRVmpswrite(KRVenv env, KRVprob lp, const char *filename_str);
+KRVAPI int KRVmpsrewrite(KRVenv env, KRVprob lp, const char *filename_str);
+KRVAPI int KRVdualwrite(KRVenv env, KRVprob lp, const char *filename_str, double *objshift_p);
+
 /* ------------------------------------------------------------------------ */
 /* Optimisers and solution queries                                           */
 /* ------------------------------------------------------------------------ */
 /* @OPTIMIZER-SECTION@ */
+
+/* LP methods (KRV_PARAM_LPMETHOD, KRV_PARAM_QPMETHOD) and solution
+   methods reported by KRVgetmethod and KRVsolninfo. */
+#define KRV_ALG_NONE -1
+#define KRV_ALG_AUTOMATIC 0
+#define KRV_ALG_PRIMAL 1
+#define KRV_ALG_DUAL 2
+#define KRV_ALG_NET 3
+#define KRV_ALG_BARRIER 4
+#define KRV_ALG_SIFTING 5
+#define KRV_ALG_CONCURRENT 6
+#define KRV_ALG_MIP_RELAXATION 11
+#define KRV_ALG_MIP 12
+
+/* Solution types of KRVsolninfo. */
+#define KRV_NO_SOLN 0
+#define KRV_BASIC_SOLN 1
+#define KRV_NONBASIC_SOLN 2
+#define KRV_PRIMAL_SOLN 3
+
+/* Continuous solution statuses. */
+#define KRV_STAT_OPTIMAL 1
+#define KRV_STAT_UNBOUNDED 2
+#define KRV_STAT_INFEASIBLE 3
+#define KRV_STAT_INForUNBD 4
+#define KRV_STAT_OPTIMAL_INFEAS 5
+#define KRV_STAT_NUM_BEST 6
+#define KRV_STAT_ABORT_IT_LIM 10
+#define KRV_STAT_ABORT_TIME_LIM 11
+#define KRV_STAT_ABORT_OBJ_LIM 12
+#define KRV_STAT_ABORT_USER 13
+#define KRV_STAT_ABORT_DETTIME_LIM 25
+
+/* Where-values the continuous optimisers pass to the informational and LP
+   callbacks. */
+#define KRV_CALLBACK_PRIMAL 1
+#define KRV_CALLBACK_DUAL 2
+
+/* Optimisers. Each returns 0 when it ran (the outcome is the solution
+   status) or an error code. Optimisers not part of this version (barrier,
+   network, sifting, quadratic simplex) return 1292 after a line on the
+   error channel naming what is missing. */
+KRVAPI int KRVlpopt(KRVenv env, KRVprob lp);
+KRVAPI int KRVprimopt(KRVenv env, KRVprob lp);
+KRVAPI int KRVdualopt(KRVenv env, KRVprob lp);
+KRVAPI int KRVbaropt(KRVenv env, KRVprob lp);
+KRVAPI int KRVhybbaropt(KRVenv env, KRVprob lp, int method);
+KRVAPI int KRVhybnetopt(KRVenv env, KRVprob lp, int method);
+KRVAPI int KRVqpopt(KRVenv env, KRVprob lp);
+KRVAPI int KRVsiftopt(KRVenv env, KRVprob lp);
+
+/* Status, method and solution. KRVgetstatstring copies the status text
+   into buffer_str (KRV_MESSAGEBUFSIZE bytes) and returns it, or returns
+   null for an unknown code. Vector queries copy entries begin..end. */
+KRVAPI char *KRVgetstatstring(KRVenv env, int statind, char *buffer_str);
+KRVAPI int KRVgetstat(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetmethod(KRVenv env, KRVprob lp);
+KRVAPI int KRVsolninfo(KRVenv env, KRVprob lp, int *solnmethod_p, int *solntype_p, int *pfeasind_p,
+                       int *dfeasind_p);
+KRVAPI int KRVsolution(KRVenv env, KRVprob lp, int *lpstat_p, double *objval_p, double *x,
+                       double *pi, double *slack, double *dj);
+KRVAPI int KRVgetobjval(KRVenv env, KRVprob lp, double *objval_p);
+KRVAPI int KRVgetx(KRVenv env, KRVprob lp, double *x, int begin, int end);
+KRVAPI int KRVgetpi(KRVenv env, KRVprob lp, double *pi, int begin, int end);
+KRVAPI int KRVgetslack(KRVenv env, KRVprob lp, double *slack, int begin, int end);
+KRVAPI int KRVgetdj(KRVenv env, KRVprob lp, double *dj, int begin, int end);
+KRVAPI int KRVgetax(KRVenv env, KRVprob lp, double *x, int begin, int end);
+/* Violations of the rows and bounds by x (the solution's x when null):
+   negative below the lower end, positive above the upper end, else 0. */
+KRVAPI int KRVgetrowinfeas(KRVenv env, KRVprob lp, const double *x, double *infeasout, int begin,
+                           int end);
+KRVAPI int KRVgetcolinfeas(KRVenv env, KRVprob lp, const double *x, double *infeasout, int begin,
+                           int end);
+
+/* Counters of the last optimisation. A count beyond the 32-bit range is
+   returned as INT_MAX (INT_MIN when negative) with error 1810; the KRVL
+   functions return the 64-bit counts. */
+KRVAPI int KRVgetitcnt(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetphase1cnt(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetbaritcnt(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetcrossppushcnt(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetcrosspexchcnt(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetcrossdpushcnt(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetcrossdexchcnt(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetsiftitcnt(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetsiftphase1cnt(KRVenv env, KRVprob lp);
+KRVAPI long long KRVLgetitcnt(KRVenv env, KRVprob lp);
+KRVAPI long long KRVLgetphase1cnt(KRVenv env, KRVprob lp);
+KRVAPI long long KRVLgetbaritcnt(KRVenv env, KRVprob lp);
+KRVAPI long long KRVLgetcrossppushcnt(KRVenv env, KRVprob lp);
+KRVAPI long long KRVLgetcrosspexchcnt(KRVenv env, KRVprob lp);
+KRVAPI long long KRVLgetcrossdpushcnt(KRVenv env, KRVprob lp);
+KRVAPI long long KRVLgetcrossdexchcnt(KRVenv env, KRVprob lp);
+KRVAPI long long KRVLgetsiftitcnt(KRVenv env, KRVprob lp);
+KRVAPI long long KRVLgetsiftphase1cnt(KRVenv env, KRVprob lp);
+
+/* Solution quality. Selectors 1..57:
+    1/2   max/total primal infeasibility (bounds and rows combined)
+    3/4   max/total bound infeasibility    5/6   max/total row infeasibility
+    7..12 the same six, scaled
+   13/14  max/total dual infeasibility (reduced costs and row duals)
+   15/16  reduced costs                    17/18 row duals
+   19..24 the same six, scaled
+   25..32 max/sum of |x|, |slack|, |pi|, |dj|;   33..40 the same, scaled
+   41/42  max/total |rhs - Ax - slack|     43/44 max/total |c - A'pi - dj|
+   45..48 the same, scaled
+   49/50  condition number of the basis, scaled/unscaled
+   51 primal objective  52 dual objective  53 duality gap
+   54 relative duality gap  55/56 max/total complementarity violation
+   57 max quadratic-constraint violation
+   KRVgetintquality gives the column (j) or row (-i-1; i for the row-only
+   measures) where a maximum is attained, or 2100000000. */
+KRVAPI int KRVgetdblquality(KRVenv env, KRVprob lp, double *quality_p, int what);
+KRVAPI int KRVgetintquality(KRVenv env, KRVprob lp, int *quality_p, int what);
+
+/* Starting information for the next optimisation (KRV_PARAM_ADVIND): a
+   basis when cstat and rstat are both given, primal and dual values for
+   the variables and rows. Any array may be null. */
+KRVAPI int KRVcopystart(KRVenv env, KRVprob lp, const int *cstat, const int *rstat,
+                        const double *cprim, const double *rprim, const double *cdual,
+                        const double *rdual);
+
+/* Solves with the basis factor of the last simplex run, in the user's
+   units: x <- inverse(B) x and y <- inverse(B)' y (one entry per row). */
+KRVAPI int KRVftran(KRVenv env, KRVprob lp, double *x);
+KRVAPI int KRVbtran(KRVenv env, KRVprob lp, double *y);
+/* Puts the problem back in unscaled form and forgets its scale factors. */
+KRVAPI int KRVunscaleprob(KRVenv env, KRVprob lp);
+/* The most primal-infeasible basic variable of the current basis (column
+   j, or -i-1 for the slack of row i), or 2100000000 when it is feasible. */
+KRVAPI int KRVcheckpfeas(KRVenv env, KRVprob lp, int *infeas_p);
+/* After an infeasible result of the dual simplex: multipliers y (one per
+   row) proving infeasibility, and the proof value (positive). */
+KRVAPI int KRVdualfarkas(KRVenv env, KRVprob lp, double *y, double *proof_p);
 
 #ifdef __cplusplus
 }

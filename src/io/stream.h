@@ -3,7 +3,11 @@
 // transparently through gzip/bzip2 pipes when the name asks for it.
 //
 // Open failures are printed here (with the file name) and returned negated,
-// so the exported function does not print them again.
+// so the exported function does not print them again. Read and write errors
+// are returned positive (not yet printed) and remembered: the first one
+// stays in status() and is what close() returns when the caller had no
+// error of its own, so a writer that ignores write results still reports a
+// full disk.
 #pragma once
 #include <cstdarg>
 #include <cstdint>
@@ -23,6 +27,8 @@ enum class Compressor { None, Gzip, Bzip2 };
 // Compression selected by the file name's suffix (".gz"/".bz2" in any case,
 // ".Z" with an upper-case Z only).
 Compressor compressor_for(std::string_view filename);
+// The program run for a compressor ("gzip", "bzip2").
+const char* compressor_program(Compressor c);
 
 struct StreamOptions {
   const char* mode = "rb";               // "rb" or "w" (or "wb")
@@ -39,21 +45,26 @@ class FileStream {
   FileStream(const FileStream&) = delete;
   FileStream& operator=(const FileStream&) = delete;
 
-  // Opens `filename`. Returns 0 or a (negated, printed) error code.
+  // Opens `filename`. Returns 0 or a (negated, printed) error code. With
+  // options.existing the handle is wrapped and `filename` only names it.
   static int open(Environment& env, const char* filename, const StreamOptions& options,
                   std::unique_ptr<FileStream>& out);
 
   // Reads one line including its newline into `buffer` (NUL-terminated,
   // never splitting a UTF-8 sequence; long lines come in pieces). `length`
   // receives the bytes stored, 0 at end of file. Returns 0 or an error code.
+  // On a wrapped handle (standard input) a line also ends 4 bytes before the
+  // end of the buffer.
   int read_line(char* buffer, size_t size, size_t& length);
   // Next code point, or -1 at end of file, in `cp`. Returns 0 or an error code.
   int read_char(int32_t& cp);
-  // Raw bytes without conversion (format detection only).
+  // Raw bytes without conversion (format detection only, before any text
+  // has been read).
   size_t read_bytes(void* buffer, size_t size, size_t count);
 
   int write(std::string_view utf8);
   int printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  int vprintf(const char* format, va_list args);
   int write_char(int32_t cp, int64_t repeat = 1);
 
   // Closes the stream; returns `caller_status` when that is an error, else
@@ -62,10 +73,17 @@ class FileStream {
 
   int status() const { return status_; }
   const std::string& name() const { return name_; }
+  // Canonical name of the file encoding (written into LP and MPS headers).
+  const char* encoding_name() const;
+  // True when the stream wraps a handle it did not open (standard input).
+  bool wrapped() const;
 
  private:
-  FileStream() = default;
+  FileStream();
   struct Impl;
+  int fail(int code);  // records the first error, returns it
+  int fill(size_t limit);
+  int write_bytes(const char* data, size_t n);
   std::unique_ptr<Impl> impl_;
   std::string name_;
   int status_ = 0;
@@ -76,6 +94,8 @@ class FileStream {
 int open_bare_read(Environment& env, const char* filename, const char* default_extension,
                    bool allow_compression, FILE*& out);
 int open_bare_write(Environment& env, const char* filename, bool allow_compression, FILE*& out);
+// Closes with pclose when the name has a compression suffix, else fclose.
+// Returns 0, or 1426 (not printed) when the close reports a failure.
 int close_bare(const char* filename, FILE* file);
 
 }  // namespace korva

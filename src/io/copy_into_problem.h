@@ -1,0 +1,25 @@
+// Installs what a model-file reader produced in a problem object.
+#pragma once
+#include "io/reader_arrays.h"
+#include "model/problem.h"
+
+namespace korva {
+
+// Copies `a` into `lp` in this order: LP data with names, column types
+// (only when some column is not continuous, or always for the binary
+// format), special ordered sets, user cuts, lazy constraints, quadratic
+// objective, quadratic constraints, indicator constraints, basis. The first
+// failure stops the copy and leaves what was copied so far. Returns 0 or an
+// error code.
+int copy_into_problem(Environment& env, Problem& lp, const ReaderArrays& a, bool from_sav);
+
+// Initial capacities of the reader arrays (rows, columns, nonzeros,
+// quadratic nonzeros): hidden integer parameters 1045 to 1048, with 100,
+// 100, 500 and 200 for negative settings. Readers may reserve these.
+struct ReaderCapacities {
+  int64_t rows, cols, nonzeros, quad_nonzeros;
+};
+ReaderCapacities reader_capacities(const Environment& env);
+void reserve_reader_arrays(ReaderArrays& a, const ReaderCapacities& c);
+
+}  // namespace korva

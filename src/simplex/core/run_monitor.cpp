@@ -1,0 +1,37 @@
+#include "simplex/core/run_monitor.h"
+
+#include "env/callbacks.h"
+#include "env/time_limit.h"
+#include "simplex/status.h"
+
+namespace korva::simplex {
+
+RunMonitor::RunMonitor(Environment& env, int wherefrom, int64_t iteration_base)
+    : env_(env), wherefrom_(wherefrom), iteration_base_(iteration_base) {
+  iteration_limit_ = env.long_param(KRV_PARAM_ITLIM);
+  // Worker clones of a concurrent run do not call the application's
+  // informational callback; the LP callback belongs to every solver.
+  callbacks_ = (!env.is_worker_clone && env.callbacks.info.is_set()) || env.callbacks.lp.is_set();
+}
+
+int RunMonitor::check_limits(int64_t run_iterations) const {
+  if (env_.terminate_requested()) return status::kAbortUser;
+  if (iteration_base_ + run_iterations >= iteration_limit_) return status::kAbortItLim;
+  if (time_limit_reached(env_)) return status::kAbortTimeLim;
+  if (tick_limit_reached(env_)) return status::kAbortDetTimeLim;
+  return 0;
+}
+
+int RunMonitor::check(int64_t run_iterations, LpCallbackData& data) {
+  if (callbacks_) {
+    data.iterations = iteration_base_ + run_iterations;
+    if (!env_.is_worker_clone && env_.callbacks.info.is_set() &&
+        invoke_info_callback(env_, env_.callbacks.info, &data, wherefrom_) != 0)
+      return status::kAbortUser;
+    if (env_.callbacks.lp.is_set() && invoke_info_callback(env_, env_.callbacks.lp, &data, wherefrom_) != 0)
+      return status::kAbortUser;
+  }
+  return check_limits(run_iterations);
+}
+
+}  // namespace korva::simplex

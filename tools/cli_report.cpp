@@ -1,0 +1,85 @@
+#include "cli_report.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "cli_options.h"
+
+namespace korva_cli {
+namespace {
+
+std::string status_text(KRVenv env, int stat) {
+  char text[KRV_MESSAGEBUFSIZE];
+  return KRVgetstatstring(env, stat, text) ? text : "unknown status " + std::to_string(stat);
+}
+
+// Name of column or row i; models without names get the generic x1, c1.
+std::string name_of(KRVenv env, KRVprob lp, bool row, int i) {
+  char buf[1024];
+  char* name = nullptr;
+  int surplus = 0;
+  const int status = row ? KRVgetrowname(env, lp, &name, buf, sizeof buf, &surplus, i, i)
+                         : KRVgetcolname(env, lp, &name, buf, sizeof buf, &surplus, i, i);
+  if (status != 0 || name == nullptr) return (row ? "c" : "x") + std::to_string(i + 1);
+  return name;
+}
+
+// Values of a solution query over all indices, or empty when it has none.
+template <typename Query>
+std::vector<double> all_values(int count, Query query) {
+  std::vector<double> values(count);
+  if (count == 0 || query(values.data(), 0, count - 1) != 0) values.clear();
+  return values;
+}
+
+}  // namespace
+
+void print_summary(KRVenv env, KRVprob lp, double seconds) {
+  double obj = 0;
+  std::printf("\nStatus     : %s\n", status_text(env, KRVgetstat(env, lp)).c_str());
+  if (KRVgetobjval(env, lp, &obj) == 0) std::printf("Objective  : %.10e\n", obj);
+  std::printf("Iterations : %d\n", KRVgetitcnt(env, lp));
+  std::printf("Solve time : %.3f s\n", seconds);
+}
+
+void print_solution(KRVenv env, KRVprob lp) {
+  const auto x = all_values(KRVgetnumcols(env, lp),
+                            [&](double* v, int b, int e) { return KRVgetx(env, lp, v, b, e); });
+  const auto pi = all_values(KRVgetnumrows(env, lp),
+                             [&](double* v, int b, int e) { return KRVgetpi(env, lp, v, b, e); });
+  if (!x.empty()) {
+    std::printf("\n%-24s %20s\n", "Variable", "Value");
+    for (size_t j = 0; j < x.size(); ++j)
+      if (x[j] != 0.0) std::printf("%-24s %20.10g\n", name_of(env, lp, false, int(j)).c_str(), x[j]);
+  }
+  if (!pi.empty()) {
+    std::printf("\n%-24s %20s\n", "Constraint", "Dual value");
+    for (size_t i = 0; i < pi.size(); ++i)
+      if (pi[i] != 0.0) std::printf("%-24s %20.10g\n", name_of(env, lp, true, int(i)).c_str(), pi[i]);
+  }
+}
+
+int write_solution_text(KRVenv env, KRVprob lp, const std::string& file) {
+  FILE* f = std::fopen(file.c_str(), "w");
+  if (!f) {
+    std::fprintf(stderr, "korva: cannot write the solution file '%s'.\n", file.c_str());
+    return kExitFailure;
+  }
+  const int stat = KRVgetstat(env, lp);
+  double obj = 0;
+  KRVgetobjval(env, lp, &obj);
+  std::fprintf(f, "status %d %s\nobjective %.17g\n", stat, status_text(env, stat).c_str(), obj);
+  const auto x = all_values(KRVgetnumcols(env, lp),
+                            [&](double* v, int b, int e) { return KRVgetx(env, lp, v, b, e); });
+  for (size_t j = 0; j < x.size(); ++j) std::fprintf(f, "x %zu %.17g\n", j, x[j]);
+  const auto pi = all_values(KRVgetnumrows(env, lp),
+                             [&](double* v, int b, int e) { return KRVgetpi(env, lp, v, b, e); });
+  for (size_t i = 0; i < pi.size(); ++i) std::fprintf(f, "pi %zu %.17g\n", i, pi[i]);
+  if (std::fclose(f) != 0) {
+    std::fprintf(stderr, "korva: writing the solution file '%s' failed.\n", file.c_str());
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+}  // namespace korva_cli

@@ -1,0 +1,18 @@
+// What the korva tool prints and writes after a solve.
+#pragma once
+#include <korva/korva.h>
+
+#include <string>
+
+namespace korva_cli {
+
+void print_summary(KRVenv env, KRVprob lp, double seconds);
+
+// Nonzero primal values and dual values as aligned tables, by name.
+void print_solution(KRVenv env, KRVprob lp);
+
+// Plain text: "status <n> <text>", "objective <value>", then "x <j> <value>"
+// per column and "pi <i> <value>" per row, all values round-trip exact.
+int write_solution_text(KRVenv env, KRVprob lp, const std::string& file);
+
+}  // namespace korva_cli

@@ -59,8 +59,8 @@ void Parser::apply_bound_rules() {
     if ((type == 'S' || type == 'N') && !lower_given && std::fabs(ub) > kTolerance) {
       lb = 1.0;
       if (semi_continuous.admit())
-        log_.warning("Warning:  Lower bound of 1.0 assumed for semi-continuous column \n"
-                     "          '%s' in bound '%s'\n",
+        log_.warning(
+            "Warning:  Lower bound of 1.0 assumed for semi-continuous column \n          '%s' in bound '%s'\n",
                      name().c_str(), set.c_str());
     }
 

@@ -15,14 +15,16 @@
 // primal optimum is the dual optimum plus the shift (negated back for a
 // maximisation).
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "env/channel.h"
 #include "io/mps/mps.h"
+#include "io/model_view.h"
 #include "io/mps/mps_errors.h"
-#include "io/number_format.h"
+#include "io/mps/mps_writer.h"
 #include "model/model.h"
 #include "model/name_store.h"
 
@@ -58,9 +60,17 @@ struct DualModel {
   }
 };
 
-std::string numbered(char letter, int64_t index) {
+// Default names of the dual's columns: c1, c2, ... for the rows' duals,
+// l and u with the column's 1-based number for the bound duals.
+enum class DualName { Row, Lower, Upper };
+std::string numbered(DualName kind, int64_t index) {
   char buffer[32];
-  format_default_name(buffer, sizeof buffer, letter, index);
+  const long long number = static_cast<long long>(index + 1);
+  switch (kind) {
+    case DualName::Row: std::snprintf(buffer, sizeof buffer, "c%lld", number); break;
+    case DualName::Lower: std::snprintf(buffer, sizeof buffer, "l%lld", number); break;
+    case DualName::Upper: std::snprintf(buffer, sizeof buffer, "u%lld", number); break;
+  }
   return buffer;
 }
 
@@ -102,7 +112,7 @@ void build_dual(Environment& env, Problem& lp, DualModel& d) {
       d.rhs.push_back(0.0);
       d.row_names.push_back("Rg" + model::row_name(env, lp, i));
     }
-    d.add_column(numbered('c', i), cost, lower, upper);
+    d.add_column(numbered(DualName::Row, i), cost, lower, upper);
     for (int64_t k = rows.begin[i]; k < rows.begin[i + 1]; ++k)
       if (dual_row[rows.index[k]] >= 0) d.add_entry(dual_row[rows.index[k]], rows.value[k]);
     if (slack_row >= 0) d.add_entry(slack_row, -1.0);
@@ -113,11 +123,11 @@ void build_dual(Environment& env, Problem& lp, DualModel& d) {
   int64_t slack = n;
   auto bound_duals = [&](int64_t number, int row, double lower, double upper, double column_sign) {
     if (lower > -kInf) {
-      d.add_column(numbered('l', number), lower, 0.0, kInf);
+      d.add_column(numbered(DualName::Lower, number), lower, 0.0, kInf);
       d.add_entry(row, column_sign);
     }
     if (upper < kInf) {
-      d.add_column(numbered('u', number), -upper, 0.0, kInf);
+      d.add_column(numbered(DualName::Upper, number), -upper, 0.0, kInf);
       d.add_entry(row, -column_sign);
     }
   };
@@ -145,15 +155,10 @@ int write_dual_mps(Environment& env, Problem& lp, const char* filename, double* 
   build_dual(env, lp, d);
   if (objshift) *objshift = d.shift;
 
-  std::string name = lp.lp.name + ".dual";
-  if (d.shift != 0.0) {
-    char text[kNumberTextSize];
-    bool representable = true;
-    format_number(d.shift, text, representable);
-    name += std::string(" (objshift = ") + text + ")";
-  }
+  DualHeader header{lp.lp.name, d.shift};
   int status = 0;
-  std::unique_ptr<Problem, ProblemDeleter> dual(model::create_problem(env, name.c_str(), &status));
+  std::unique_ptr<Problem, ProblemDeleter> dual(
+      model::create_problem(env, (lp.lp.name + ".dual").c_str(), &status));
   if (status) return status;
 
   const int ncols = static_cast<int>(d.obj.size());
@@ -167,7 +172,9 @@ int write_dual_mps(Environment& env, Problem& lp, const char* filename, double* 
                           d.lb.data(), d.ub.data(), nullptr, col_names.data(), row_names.data());
   if (status) return status;
   msg(env.warning(), "Default variable names c1, c2 ... being created.\n");
-  return write_mps(env, *dual, filename, false);
+  const ModelView view(env, *dual, false);
+  if (int status = view.status()) return status;
+  return write_mps_view(env, view, filename, &header);
 }
 
 }  // namespace korva::mps

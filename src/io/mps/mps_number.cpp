@@ -143,4 +143,46 @@ int format_number12(double value, char* out, bool& representable) {
   return format_rounded(value, digits_for_12(value), 'E', -2, value < 0 ? 10 : 11, out);
 }
 
+int format_shortest12(double value, char* out, bool& representable) {
+  representable = std::isfinite(value);
+  if (!representable) return special_text(value, out);
+  if (value == 0.0) {
+    out[0] = '0';
+    return 1;
+  }
+  // The shortest digits that read back to the same double.
+  char sci[48];
+  const auto result =
+      std::to_chars(sci, sci + sizeof sci, std::fabs(value), std::chars_format::scientific);
+  char digits[24];
+  int count = 0;
+  const char* p = sci;
+  for (; p < result.ptr && *p != 'e'; ++p)
+    if (*p != '.') digits[count++] = *p;
+  int exponent = 0;
+  std::from_chars(p + 1 + (p[1] == '+'), result.ptr, exponent);
+  while (count > 1 && digits[count - 1] == '0') --count;
+  const bool negative = value < 0;
+
+  char best[48];
+  int best_length = compose(negative, digits, count, exponent, 'E', 1, 0, best);  // exponential
+  if (exponent > -12 && exponent < 12) {
+    char fixed[48];
+    int n = compose(negative, digits, count, exponent, 'E', exponent, exponent, fixed);
+    // "0.25" needs no leading zero: ".25" reads the same.
+    const int zero = negative ? 1 : 0;
+    if (n > zero + 1 && fixed[zero] == '0' && fixed[zero + 1] == '.') {
+      std::memmove(fixed + zero, fixed + zero + 1, static_cast<size_t>(n - zero - 1));
+      --n;
+    }
+    if (n <= best_length) {
+      std::memcpy(best, fixed, static_cast<size_t>(n));
+      best_length = n;
+    }
+  }
+  if (best_length > 12) return format_number12(value, out, representable);
+  std::memcpy(out, best, static_cast<size_t>(best_length));
+  return best_length;
+}
+
 }  // namespace korva::mps

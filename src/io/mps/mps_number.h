@@ -22,4 +22,8 @@ inline constexpr int kMaxNumberText = 32;
 // 11 (others).
 int format_number12(double value, char* out, bool& representable);
 
+// The shortest text of at most 12 characters that reads back to exactly
+// `value`; the 12-character layout above when there is none.
+int format_shortest12(double value, char* out, bool& representable);
+
 }  // namespace korva::mps

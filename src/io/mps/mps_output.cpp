@@ -1,5 +1,8 @@
 #include "io/mps/mps_output.h"
 
+#include <cstdarg>
+#include <cstdio>
+
 #include "io/mps/mps_errors.h"
 #include "io/mps/mps_number.h"
 #include "io/number_format.h"
@@ -19,46 +22,63 @@ std::string_view writable_name(std::string_view name) {
   return name.substr(0, length);
 }
 
-Output::Output(FileStream& stream, bool long_numbers)
-    : stream_(stream), long_numbers_(long_numbers) {
-  buffer_.reserve(kFlushSize + 1024);
+const char* NameText::operator()(std::string_view name, size_t width) {
+  const std::string_view cut = writable_name(name);
+  text_.assign(cut);
+  if (cut.size() < width) text_.append(width - cut.size(), ' ');
+  return text_.c_str();
 }
 
-Output::~Output() = default;
-
-Output& Output::padded(std::string_view s, size_t width) {
-  const std::string_view name = writable_name(s);
-  buffer_.append(name);
-  if (name.size() < width) buffer_.append(width - name.size(), ' ');
-  return *this;
+Output::Output(FileStream& stream, NumberLayout layout) : stream_(stream), layout_(layout) {
+  buffer_.reserve(kFlushSize + 2048);
 }
 
-size_t Output::format(double value, char* text) {
+void Output::format(const char* format, ...) {
+  const size_t at = buffer_.size();
+  // Most lines fit the spare room; a longer one is formatted again.
+  buffer_.resize(at + 1024);
+  va_list args;
+  va_start(args, format);
+  int n = std::vsnprintf(buffer_.data() + at, 1024, format, args);
+  va_end(args);
+  if (n >= 1024) {
+    buffer_.resize(at + static_cast<size_t>(n) + 1);
+    va_start(args, format);
+    n = std::vsnprintf(buffer_.data() + at, static_cast<size_t>(n) + 1, format, args);
+    va_end(args);
+  }
+  buffer_.resize(at + (n > 0 ? static_cast<size_t>(n) : 0));
+  flush_if_full();
+}
+
+size_t Output::text_of(double value, char* text) {
   bool ok = true;
-  const size_t n = long_numbers_ ? format_number(value, text, ok)
-                                 : static_cast<size_t>(format_number12(value, text, ok));
+  size_t n = 0;
+  switch (layout_) {
+    case NumberLayout::Long: n = format_number(value, text, ok); break;
+    case NumberLayout::Short: n = static_cast<size_t>(format_number12(value, text, ok)); break;
+    case NumberLayout::Columns: n = static_cast<size_t>(format_shortest12(value, text, ok)); break;
+  }
+  text[n] = '\0';
   if (!ok) unrepresentable_ = true;
   return n;
 }
 
-Output& Output::raw_number(double value) {
-  char text[kNumberTextSize];
-  buffer_.append(text, format(value, text));
-  return *this;
+NumberText Output::field(double value) {
+  char text[kNumberTextSize + 8];
+  text_of(value, text);
+  NumberText out;
+  if (layout_ == NumberLayout::Long)
+    std::snprintf(out.text, sizeof out.text, "%23s", text);
+  else
+    std::snprintf(out.text, sizeof out.text, "%12s", text);
+  return out;
 }
 
-Output& Output::number(double value) {
-  char text[kNumberTextSize];
-  const size_t n = format(value, text);
-  const size_t width = number_width();
-  if (n < width) buffer_.append(width - n, ' ');
-  buffer_.append(text, n);
-  return *this;
-}
-
-void Output::end_line() {
-  buffer_.push_back('\n');
-  flush_if_full();
+NumberText Output::bare(double value) {
+  NumberText out;
+  text_of(value, out.text);
+  return out;
 }
 
 void Output::flush_if_full() {

@@ -208,8 +208,12 @@ int Parser::read_objective_line(std::string_view line) {
     else
       return log_.error(code::kBadObjSense, lines_.number(), std::string(word).c_str());
     objsense_given_ = true;
-    if (verbose_)
-      log_.info("Specified objective sense: %s\n", objsense_ < 0 ? "MAXIMIZE" : "MINIMIZE");
+    if (verbose_) {
+      if (objsense_ < 0)
+        log_.info("Specified objective sense: MAXIMIZE\n");
+      else
+        log_.info("Specified objective sense: MINIMIZE\n");
+    }
   } else if (section_ == Section::ObjName) {
     objective_name_ = arena_.store(name_field(word));
   } else {

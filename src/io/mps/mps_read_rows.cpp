@@ -67,7 +67,7 @@ int Parser::finish_rows() {
     if (is_objective_candidate(r)) objective_row_ = r;
   if (objective_row_ < 0) return log_.error(code::kNoObjective, lines_.number());
   if (verbose_)
-    log_.info("Selected %-10s name:  %.255s\n", "objective",
+    log_.info("Selected objective  name:  %.255s\n",
               std::string(row_names_[objective_row_]).c_str());
 
   row_role_.resize(rows);

@@ -14,18 +14,31 @@ constexpr double kInf = 1e20;
 
 void Writer::write_bounds() {
   bool started = false;
-  auto line = [&](const char* type) {
-    if (!started) out_.text("BOUNDS").end_line();
+  auto begin = [&] {
+    if (!started) out_.format("BOUNDS\n");
     started = true;
-    out_.text(" ").text(type).text(" ").padded("bnd", column_width_).text("  ");
   };
-  auto valued = [&](const char* type, int j, double value) {
-    line(type);
-    out_.padded(column(j), column_width_).text("  ").number(value).end_line();
+  auto set = [&] { return name1_("bnd", column_width_); };
+  auto col = [&](int j) { return name2_(column(j), column_width_); };
+  enum Kind { UP, LO, FX, LI, SC };
+  auto valued = [&](Kind kind, int j, double value) {
+    begin();
+    const NumberText number = out_.field(value);
+    switch (kind) {
+      case UP: out_.format(" UP %.255s  %.255s  %s\n", set(), col(j), number.c_str()); break;
+      case LO: out_.format(" LO %.255s  %.255s  %s\n", set(), col(j), number.c_str()); break;
+      case FX: out_.format(" FX %.255s  %.255s  %s\n", set(), col(j), number.c_str()); break;
+      case LI: out_.format(" LI %.255s  %.255s  %s\n", set(), col(j), number.c_str()); break;
+      case SC: out_.format(" SC %.255s  %.255s  %s\n", set(), col(j), number.c_str()); break;
+    }
   };
-  auto bare = [&](const char* type, int j) {
-    line(type);
-    out_.text(writable_name(column(j))).end_line();
+  auto free_column = [&](int j) {
+    begin();
+    out_.format(" FR %.255s  %.255s\n", set(), name2_(column(j)));
+  };
+  auto minus_infinity = [&](int j) {
+    begin();
+    out_.format(" MI %.255s  %.255s\n", set(), name2_(column(j)));
   };
 
   for (int j = 0; j < view_.num_cols(); ++j) {
@@ -38,44 +51,44 @@ void Writer::write_bounds() {
         // Written although the markers imply it: other readers differ on
         // the default bounds of integer columns.
         if (lb == ub) {
-          valued("FX", j, lb);
+          valued(FX, j, lb);
         } else {
-          if (lb != 0.0) valued("LO", j, lb);
-          valued("UP", j, ub);
+          if (lb != 0.0) valued(LO, j, lb);
+          valued(UP, j, ub);
         }
         break;
       case 'I':
         // LI marks the column integer whatever its upper bound.
         if (no_lower && no_upper) {
-          bare("FR", j);
+          free_column(j);
           break;
         }
         if (no_lower)
-          bare("MI", j);
+          minus_infinity(j);
         else
-          valued("LI", j, lb);
-        if (!no_upper) valued("UP", j, ub);
+          valued(LI, j, lb);
+        if (!no_upper) valued(UP, j, ub);
         break;
       case 'S':
       case 'N':
         // An explicit lower bound: without one the reader assumes 1.
         if (no_lower)
-          bare("MI", j);
+          minus_infinity(j);
         else
-          valued("LO", j, lb);
-        valued("SC", j, ub);
+          valued(LO, j, lb);
+        valued(SC, j, ub);
         break;
       default:
         if (no_lower && no_upper) {
-          bare("FR", j);
+          free_column(j);
         } else if (lb == ub) {
-          valued("FX", j, lb);
+          valued(FX, j, lb);
         } else {
           if (no_lower)
-            bare("MI", j);
+            minus_infinity(j);
           else if (lb != 0.0 || (!no_upper && ub < 0.0))
-            valued("LO", j, lb);  // without it a negative upper bound frees the column below
-          if (!no_upper) valued("UP", j, ub);
+            valued(LO, j, lb);  // without it a negative upper bound frees the column below
+          if (!no_upper) valued(UP, j, ub);
         }
     }
   }

@@ -22,17 +22,13 @@ const char* kind_code(int kind) {
 void Writer::write_quadratic() {
   if (!view_.has_quadratic()) return;
   // The problem keeps the full symmetric matrix, which is what QMATRIX holds.
-  out_.text("QMATRIX").end_line();
+  out_.format("QMATRIX\n");
   for (int j = 0; j < view_.num_cols(); ++j) {
     const SparseSpan entries = view_.quad_column(j);
     for (int k = 0; k < entries.size(); ++k)
-      out_.text("    ")
-          .padded(column(entries.index[k]), column_width_)
-          .text("  ")
-          .padded(column(j), column_width_)
-          .text("  ")
-          .number(objective_sign_ * entries.value[k])
-          .end_line();
+      out_.format("    %.255s  %.255s  %s\n", name1_(column(entries.index[k]), column_width_),
+                  name2_(column(j), column_width_),
+                  out_.field(objective_sign_ * entries.value[k]).c_str());
   }
 }
 
@@ -44,7 +40,7 @@ void Writer::write_qconstraints() {
   std::vector<Entry> entries;
   for (int k = 0; k < view_.num_qconstraints(); ++k) {
     const QuadConstraint& qc = view_.qconstraint(k);
-    out_.text("QCMATRIX   ").text(writable_name(qc_rows_[k].name)).end_line();
+    out_.format("QCMATRIX   %.255s\n", name1_(qc_rows_[k].name));
     // The section holds the symmetric matrix Q of x'Qx: a term v·x_i·x_j
     // (i != j) is v/2 at (i, j) and at (j, i), halves the reader adds back
     // exactly.
@@ -66,48 +62,34 @@ void Writer::write_qconstraints() {
       Entry e = entries[t++];
       while (t < entries.size() && entries[t].row == e.row && entries[t].column == e.column)
         e.value += entries[t++].value;
-      out_.text("    ")
-          .padded(column(e.row), column_width_)
-          .text("  ")
-          .padded(column(e.column), column_width_)
-          .text("  ")
-          .number(e.value)
-          .end_line();
+      out_.format("    %.255s  %.255s  %s\n", name1_(column(e.row), column_width_),
+                  name2_(column(e.column), column_width_), out_.field(e.value).c_str());
     }
   }
 }
 
 void Writer::write_sos() {
   if (view_.num_sos() == 0) return;
-  out_.text("SOS").end_line();
+  out_.format("SOS\n");
   for (int k = 0; k < view_.num_sos(); ++k) {
     const SosSet& set = view_.sos(k);
-    const char header[5] = {' ', 'S', set.type, ' ', '\0'};
-    out_.text(header).text(writable_name(sos_names_[k])).end_line();
+    out_.format(" S%c %s\n", set.type, name1_(sos_names_[k]));
     for (size_t m = 0; m < set.indices.size(); ++m)
-      out_.text("    ")
-          .padded(column(set.indices[m]), column_width_)
-          .text("  ")
-          .number(set.weights[m])
-          .end_line();
+      out_.format("    %.255s  %s\n", name1_(column(set.indices[m]), column_width_),
+                  out_.field(set.weights[m]).c_str());
   }
 }
 
 void Writer::write_indicators() {
   if (view_.num_indicators() == 0) return;
-  out_.text("INDICATORS").end_line();
+  out_.format("INDICATORS\n");
   for (int k = 0; k < view_.num_indicators(); ++k) {
     const int kind = view_.indicator_kind(k);
     // A complemented indicator (negative kind) triggers at 0.
-    out_.text(" ")
-        .text(kind_code(kind))
-        .text(" ")
-        .padded(indicator_rows_[k].name, row_width_)
-        .text("  ")
-        .padded(column(view_.indicator(k).indicator), column_width_)
-        .text("  ")
-        .number(kind < 0 ? 0.0 : 1.0)
-        .end_line();
+    out_.format(" %s %.255s  %.255s  %s\n", kind_code(kind),
+                name1_(indicator_rows_[k].name, row_width_),
+                name2_(column(view_.indicator(k).indicator), column_width_),
+                out_.field(kind < 0 ? 0.0 : 1.0).c_str());
   }
 }
 

@@ -6,14 +6,13 @@
 
 namespace korva::mps {
 
-Writer::Writer(const ModelView& view, Output& out) : view_(view), out_(out) {}
+Writer::Writer(const ModelView& view, Output& out, const DualHeader* dual)
+    : view_(view), out_(out), dual_(dual) {}
 
 void Writer::write(const std::string& encoding) {
   resolve_names();
   objective_sign_ = view_.objsense() < 0 ? -1.0 : 1.0;
-  out_.text("* ENCODING=").text(encoding).end_line();
-  out_.text("NAME          ").text(writable_name(view_.problem_name())).end_line();
-  if (objective_sign_ < 0) out_.text(kMaximizeComment).end_line();
+  write_header(encoding);
   write_rows();
   write_columns();
   write_rhs_and_ranges();
@@ -22,31 +21,41 @@ void Writer::write(const std::string& encoding) {
   write_qconstraints();
   write_sos();
   write_indicators();
-  out_.text("ENDATA").end_line();
+  out_.format("ENDATA\n");
+}
+
+void Writer::write_header(const std::string& encoding) {
+  out_.format("* ENCODING=%s\n", encoding.c_str());
+  if (!dual_) {
+    out_.format("NAME          %.255s\n", name1_(view_.problem_name()));
+  } else if (dual_->shift == 0.0) {
+    out_.format("NAME          %s.dual\n", dual_->primal_name.c_str());
+  } else {
+    out_.format("NAME          %s.dual (objshift = ", dual_->primal_name.c_str());
+    out_.format("%s)\n", out_.bare(dual_->shift).c_str());
+  }
+  if (objective_sign_ < 0)
+    out_.format("%.*s\n", static_cast<int>(kMaximizeComment.size()), kMaximizeComment.data());
 }
 
 void Writer::write_rows() {
-  auto row_line = [&](char sense, std::string_view name) {
-    const char text[5] = {' ', sense, ' ', ' ', '\0'};
-    out_.text(text).text(writable_name(name)).end_line();
-  };
-  out_.text("ROWS").end_line();
-  row_line('N', objective_);
+  out_.format("ROWS\n");
+  out_.format(" N  %.255s\n", name1_(objective_));
   for (int i = 0; i < view_.num_rows(); ++i) {
     // A ranged row is an E row with its range in RANGES: the range's sign
     // then gives the direction, exactly as the problem stores it.
     const char sense = view_.sense(i) == 'R' ? 'E' : view_.sense(i);
-    row_line(sense, row(i));
+    out_.format(" %c  %.255s\n", sense, name1_(row(i)));
   }
   for (const auto* list : {&qc_rows_, &indicator_rows_})
-    for (const ExtraRow& r : *list) row_line(r.sense, r.name);
+    for (const ExtraRow& r : *list) out_.format(" %c  %.255s\n", r.sense, name1_(r.name));
   if (!cut_rows_.empty()) {
-    out_.text("USERCUTS").end_line();
-    for (const ExtraRow& r : cut_rows_) row_line(r.sense, r.name);
+    out_.format("USERCUTS\n");
+    for (const ExtraRow& r : cut_rows_) out_.format(" %c  %.255s\n", r.sense, name1_(r.name));
   }
   if (!lazy_rows_.empty()) {
-    out_.text("LAZYCONS").end_line();
-    for (const ExtraRow& r : lazy_rows_) row_line(r.sense, r.name);
+    out_.format("LAZYCONS\n");
+    for (const ExtraRow& r : lazy_rows_) out_.format(" %c  %.255s\n", r.sense, name1_(r.name));
   }
 }
 
@@ -55,37 +64,37 @@ bool Writer::is_integer(int j) const {
   return t == 'B' || t == 'I' || t == 'N';
 }
 
-void Writer::marker(const char* kind) {
-  char text[64];
-  std::snprintf(text, sizeof text, "    MARK%04lld  'MARKER'                 '%s'", marker_count_,
-                kind);
+void Writer::marker(bool integers_begin) {
+  if (integers_begin)
+    out_.format("    MARK%04lld  'MARKER'                 'INTORG'\n", marker_count_);
+  else
+    out_.format("    MARK%04lld  'MARKER'                 'INTEND'\n", marker_count_);
   marker_count_ = marker_count_ == 9999 ? 0 : marker_count_ + 1;
-  out_.text(text).end_line();
 }
 
 void Writer::pair(std::string_view first, std::string_view label, double value) {
-  if (pairs_in_line_ == 0) {
-    out_.text("    ").padded(first, column_width_).text("  ");
-  } else {
-    out_.text("   ");
-  }
-  out_.padded(label, row_width_).text("  ").number(value);
+  if (pairs_in_line_ == 0)
+    out_.format("    %.255s  %.255s  %s", name1_(first, column_width_),
+                name2_(label, row_width_), out_.field(value).c_str());
+  else
+    out_.format("   %.255s  %s\n", name2_(label, row_width_), out_.field(value).c_str());
   if (++pairs_in_line_ == pairs_per_line_) end_pairs();
 }
 
 void Writer::end_pairs() {
   if (pairs_in_line_ == 0) return;
-  out_.end_line();
+  // A line with its second pair ends with that pair's format.
+  if (pairs_in_line_ == 1) out_.format("\n");
   pairs_in_line_ = 0;
 }
 
 void Writer::write_columns() {
-  out_.text("COLUMNS").end_line();
+  out_.format("COLUMNS\n");
   bool in_integers = false;
   for (int j = 0; j < view_.num_cols(); ++j) {
     if (is_integer(j) != in_integers) {
       in_integers = !in_integers;
-      marker(in_integers ? "INTORG" : "INTEND");
+      marker(in_integers);
     }
     const std::string_view name = column(j);
     const double c = view_.obj(j);
@@ -98,11 +107,11 @@ void Writer::write_columns() {
       pair(name, *extra_label_[k], extra_value_[k]);
     end_pairs();
   }
-  if (in_integers) marker("INTEND");
+  if (in_integers) marker(false);
 }
 
 void Writer::write_rhs_and_ranges() {
-  out_.text("RHS").end_line();
+  out_.format("RHS\n");
   for (int i = 0; i < view_.num_rows(); ++i)
     if (view_.rhs(i) != 0.0) pair("rhs", row(i), view_.rhs(i));
   for (const auto* list : {&qc_rows_, &indicator_rows_, &cut_rows_, &lazy_rows_})
@@ -113,7 +122,7 @@ void Writer::write_rhs_and_ranges() {
   bool ranged = false;
   for (int i = 0; i < view_.num_rows() && !ranged; ++i) ranged = view_.sense(i) == 'R';
   if (!ranged) return;
-  out_.text("RANGES").end_line();
+  out_.format("RANGES\n");
   for (int i = 0; i < view_.num_rows(); ++i)
     if (view_.sense(i) == 'R') pair("rng", row(i), view_.range(i));
   end_pairs();

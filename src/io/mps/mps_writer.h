@@ -16,6 +16,13 @@
 
 namespace korva::mps {
 
+// The NAME line of a dual written by KRVdualwrite: the primal's name with
+// ".dual", and the objective shift when it is nonzero.
+struct DualHeader {
+  std::string primal_name;
+  double shift = 0.0;
+};
+
 // A row of the file that is not a row of the model.
 struct ExtraRow {
   std::string name;
@@ -25,8 +32,13 @@ struct ExtraRow {
 
 class Writer {
  public:
-  Writer(const ModelView& view, Output& out);
+  Writer(const ModelView& view, Output& out, const DualHeader* dual = nullptr);
   void write(const std::string& encoding);
+
+  // Whether some name holds a blank while all fit the classical 8
+  // characters: such a model is written in the column layout, the only
+  // one in which it reads back.
+  static bool needs_columns(const ModelView& view);
 
  private:
   // Names and the extra rows (mps_write_names.cpp).
@@ -42,11 +54,12 @@ class Writer {
   void write_sos();
   void write_indicators();
 
+  void write_header(const std::string& encoding);
   // A line of "first-name  label  value" pairs, two per line when the
   // line stays below 75 characters.
   void pair(std::string_view first, std::string_view label, double value);
   void end_pairs();
-  void marker(const char* kind);
+  void marker(bool integers_begin);
 
   bool is_integer(int j) const;
   std::string_view column(int j) const { return view_.col_name(j); }
@@ -54,6 +67,8 @@ class Writer {
 
   const ModelView& view_;
   Output& out_;
+  const DualHeader* dual_;
+  NameText name1_, name2_, name3_;
   double objective_sign_ = 1.0;
 
   std::string objective_;
@@ -70,5 +85,10 @@ class Writer {
   int pairs_in_line_ = 0;
   long long marker_count_ = 0;
 };
+
+// Writes `view` to `filename`; `dual` (may be null) gives the NAME line of
+// a dual.
+int write_mps_view(Environment& env, const ModelView& view, const char* filename,
+                   const DualHeader* dual);
 
 }  // namespace korva::mps

@@ -19,23 +19,6 @@ constexpr double kDevexWeightLimit = 1e7;
 constexpr int kSections = 8;
 constexpr int kMinSection = 200;
 
-// How far a nonbasic variable's reduced cost says the objective improves
-// when it moves (0 when it does not, or not by more than the tolerance).
-inline double attraction(const PrimalState& st, int j, double tol) {
-  const uint8_t status = st.w.status[j];
-  if (is_basic(status) || (status & kFixedBySingularity)) return 0.0;
-  const double d = st.w.dj[j];
-  switch (st.move_of(j)) {
-    case 1:
-      return d < -tol ? -d : 0.0;
-    case -1:
-      return d > tol ? d : 0.0;
-    case 2:
-      return std::fabs(d) > tol ? std::fabs(d) : 0.0;
-    default:
-      return 0.0;
-  }
-}
 
 // Samples of iterations the automatic switch needs before it judges.
 int64_t switch_sample(int n) {
@@ -156,12 +139,18 @@ void ColumnPricing::steepest_exact(PrimalState& st) {
 int ColumnPricing::choose_range(PrimalState& st, int begin, int end, double* best_score) const {
   const double tol = st.opt_tol;
   const double* weight = st.s.weight.data();
+  const double* dj = st.w.dj.data();
+  const int8_t* move = st.s.move.data();
   const bool use_weights = weighted();
   int best = -1;
   double score_max = *best_score;
   for (int j = begin; j < end; ++j) {
-    const double a = attraction(st, j, tol);
-    if (a == 0.0) continue;
+    const int mv = move[j];
+    if (mv == 0) continue;
+    // How far the reduced cost says the objective improves when j moves.
+    const double d = dj[j];
+    const double a = mv == 1 ? -d : mv == -1 ? d : std::fabs(d);
+    if (a <= tol) continue;
     const double score = use_weights ? a * a / weight[j] : a;
     if (score > score_max) {
       score_max = score;

@@ -41,6 +41,9 @@ constexpr int kMaxPhaseReturns = 30;
 // the infeasibility does not improve.
 constexpr int kRelaxFromReturn = 3;
 constexpr double kRequiredImprovement = 1e-10;
+// The last pricing pass before optimality tightens the tolerance this much.
+constexpr double kPolishFactor = 0.1;
+constexpr double kPolishFloor = 1e-9;
 // Updates between refactorisations: enough to amortise a factorisation,
 // few enough to keep the update file cheap to apply and the values accurate.
 int refactor_interval(int m) { return std::min(100 + m / 100, 1000); }
@@ -70,7 +73,7 @@ class PrimalLoop {
   int iterate(int q);
   void flip_entering(int q, int direction, double range);
   int pivot(int q, int direction, const RatioResult& rr);
-  void after_phase1_step();
+  void after_phase1_step(bool everywhere);
   int end_of_pass();
   bool check_dropped();
   bool release_dropped();
@@ -82,7 +85,9 @@ class PrimalLoop {
   void check_stall();
   bool objective_limit_passed() const;
   double user_objective() const { return st_.lp.objsense * st_.objective; }
-  double phase_measure() const { return st_.phase == 1 ? st_.infeasibility_sum : st_.objective; }
+  double phase_measure() const {
+    return st_.phase == 1 ? st_.measure_infeasibility(st_.feas_tol_work, nullptr) : st_.objective;
+  }
   bool fresh_factor() const { return st_.w.lu.updates() == 0 || last_rebuild_iteration_ == st_.iterations; }
 
   PrimalState& st_;
@@ -99,6 +104,7 @@ class PrimalLoop {
   double last_return_infeasibility_ = kInf;
   int reinclusions_ = 0;
   int rejections_ = 0;
+  bool polished_ = false;
 };
 
 // ---- start -----------------------------------------------------------------
@@ -153,6 +159,7 @@ int PrimalLoop::rebuild() {
 
 void PrimalLoop::recompute_all() {
   st_.recompute_primal();
+  st_.refresh_moves();
   const int previous = st_.phase;
   // Variables that left the basis keep no phase I cost.
   std::fill(st_.s.phase1_cost.begin(), st_.s.phase1_cost.end(), 0.0);
@@ -186,7 +193,7 @@ void PrimalLoop::recompute_all() {
 int PrimalLoop::iterate(int q) {
   SimplexWork& w = st_.w;
   PrimalScratch& s = st_.s;
-  const int mv = st_.move_of(q);
+  const int mv = st_.s.move[q];
   const int direction = mv == 2 ? (w.dj[q] < 0.0 ? 1 : -1) : mv;
   // The maintained reduced cost may have drifted: the duals decide.
   const double d = st_.m > 0 ? st_.exact_reduced_cost(q) : w.dj[q];
@@ -258,10 +265,11 @@ void PrimalLoop::flip_entering(int q, int direction, double range) {
     w.x[q] = w.work_lower[q];
     w.status[q] = kAtLower | flag;
   }
+  st_.s.move[q] = static_cast<int8_t>(st_.move_of(q));
   ++st_.iterations;
   if (st_.phase == 1) {
     ++st_.phase1_iterations;
-    after_phase1_step();
+    after_phase1_step(false);
   }
 }
 
@@ -332,9 +340,10 @@ int PrimalLoop::pivot(int q, int direction, const RatioResult& rr) {
   }
   w.dj[q] = 0.0;
   w.dj[out] = -theta;
-  if (st_.phase == 1) {
+  if (st_.phase == 1 && s.phase1_cost[out] != 0.0) {
     w.dj[out] -= s.phase1_cost[out];
     s.phase1_cost[out] = 0.0;
+    --st_.infeasible_count;
   }
 
   // Basis change.
@@ -349,6 +358,8 @@ int PrimalLoop::pivot(int q, int direction, const RatioResult& rr) {
   w.basic_lower[r] = w.work_lower[q];
   w.basic_upper[r] = w.work_upper[q];
   if (q < st_.n) ++s.enter_count[q];
+  s.move[q] = 0;
+  s.move[out] = static_cast<int8_t>(st_.move_of(out));
 
   ++st_.iterations;
   if (st_.phase == 1) ++st_.phase1_iterations;
@@ -360,14 +371,28 @@ int PrimalLoop::pivot(int q, int direction, const RatioResult& rr) {
                       variable_name(st_.env, st_.problem, st_.lp, out));
   }
   if (refactor) return rebuild();
-  if (st_.phase == 1) after_phase1_step();
+  if (st_.phase == 1) after_phase1_step(false);
   return 0;
 }
 
-void PrimalLoop::after_phase1_step() {
+void PrimalLoop::after_phase1_step(bool everywhere) {
   // The step may have made basic variables feasible (or, within the
-  // tolerance, changed sides): the phase I costs and duals follow.
-  if (!st_.refresh_phase1_costs()) return;
+  // tolerance, changed sides): the phase I costs and duals follow. Only
+  // the positions the step moved can have changed.
+  if (!everywhere && st_.infeasible_count > 0) {
+    const SparseVector& col = st_.s.col_aq;
+    const double t = st_.feas_tol_work;
+    bool changed = false;
+    for (int k = 0; k < col.count && !changed; ++k) {
+      const int r = col.index[k];
+      const double v = st_.violation(r, t);
+      const double c = v < 0.0 ? -1.0 : v > 0.0 ? 1.0 : 0.0;
+      changed = st_.s.phase1_cost[st_.w.basic_index[r]] != c;
+    }
+    st_.env.ticks.charge(static_cast<uint64_t>(col.count));
+    if (!changed) return;
+  }
+  if (!st_.refresh_phase1_costs() && st_.infeasible_count > 0) return;
   if (st_.infeasible_count == 0) {
     st_.phase = 2;
     std::fill(st_.s.phase1_cost.begin(), st_.s.phase1_cost.end(), 0.0);
@@ -379,10 +404,13 @@ void PrimalLoop::after_phase1_step() {
 // ---- stall control and limits ------------------------------------------------------
 
 void PrimalLoop::check_stall() {
+  // The measure costs a pass over the rows in phase I: only taken when
+  // the stall control looks at it.
+  if (st_.phase == stall_.mark_phase && st_.iterations - stall_.mark_iteration < stall_.window) return;
   if (!stall_.stalled(st_.iterations, st_.phase, phase_measure())) return;
   perturb_bounds(st_, stall_);
   // Wider bounds may have made basic variables feasible.
-  if (st_.phase == 1) after_phase1_step();
+  if (st_.phase == 1) after_phase1_step(true);
 }
 
 bool PrimalLoop::objective_limit_passed() const {
@@ -410,6 +438,14 @@ int PrimalLoop::end_of_pass() {
     out_.dual_feasible = false;
     return 0;
   }
+  if (!polished_) {
+    // Reduced costs just inside the tolerance still move the objective
+    // noticeably on models with large values: one last pass prices with a
+    // tenfold tighter tolerance before optimality is declared.
+    polished_ = true;
+    st_.opt_tol = std::max(st_.opt_tol * kPolishFactor, kPolishFloor);
+    return 0;
+  }
   if (!check_dropped()) return 0;
   finish(status::kOptimal);
   out_.primal_feasible = true;
@@ -433,7 +469,10 @@ bool PrimalLoop::check_dropped() {
     }
     any = true;
     const double d = w.dj[j];
+    const uint8_t saved = w.status[j];
+    w.status[j] &= static_cast<uint8_t>(~kFixedBySingularity);
     const int mv = st_.move_of(j);
+    w.status[j] = saved;
     const double violation = mv == 2 ? std::fabs(d) : mv == 1 ? -d : mv == -1 ? d : 0.0;
     if (violation <= st_.opt_tol) continue;
     ++violations;
@@ -449,12 +488,14 @@ bool PrimalLoop::check_dropped() {
   if (violations == 0) {
     if (show) msg(st_.env.results(), "Dropped variables satisfy optimality criteria.\n");
     for (int j = 0; j < st_.nv; ++j) w.status[j] &= static_cast<uint8_t>(~kFixedBySingularity);
+    st_.refresh_moves();
     return true;
   }
   if (reinclusions_ == 0) {
     if (show) msg(st_.env.results(), "Attempting to reinclude dropped variables.\n");
     ++reinclusions_;
     for (int j = 0; j < st_.nv; ++j) w.status[j] &= static_cast<uint8_t>(~kFixedBySingularity);
+    st_.refresh_moves();
     return false;
   }
   if (show) msg(st_.env.results(), "There are %lld violations to optimality.\n", static_cast<long long>(violations));
@@ -470,6 +511,7 @@ bool PrimalLoop::release_dropped() {
     w.status[j] &= static_cast<uint8_t>(~kFixedBySingularity);
     any = any || !is_basic(w.status[j]);
   }
+  if (any) st_.refresh_moves();
   return any;
 }
 
@@ -477,7 +519,7 @@ bool PrimalLoop::release_dropped() {
 
 void PrimalLoop::log_iteration() {
   if (!log_.line_due(st_.w.factor_control.refactorisations, st_.phase)) return;
-  const double value = st_.phase == 1 ? st_.infeasibility_sum : user_objective();
+  const double value = st_.phase == 1 ? st_.measure_infeasibility(st_.feas_tol_work, nullptr) : user_objective();
   log_.write_line(st_.iterations, st_.phase, st_.lp.scaled, value, st_.w.factor_control.refactorisations);
 }
 

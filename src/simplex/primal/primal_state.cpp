@@ -18,6 +18,7 @@ void PrimalScratch::size(int m, int n) {
   }
   if (row_ap.size != n) row_ap.resize(n);
   phase1_cost.assign(static_cast<size_t>(nv), 0.0);
+  move.assign(static_cast<size_t>(nv), 0);
   weight.assign(static_cast<size_t>(nv), 1.0);
   reference.assign(static_cast<size_t>(nv), 0);
   enter_count.assign(static_cast<size_t>(n), 1);
@@ -100,7 +101,7 @@ void PrimalState::recompute_objective() {
 
 int PrimalState::move_of(int j) const {
   const uint8_t st = w.status[j];
-  if (is_basic(st)) return 0;
+  if (is_basic(st) || (st & kFixedBySingularity)) return 0;
   const double lo = w.work_lower[j], up = w.work_upper[j];
   switch (base_status(st)) {
     case kAtLower:
@@ -114,6 +115,11 @@ int PrimalState::move_of(int j) const {
       return can_up ? 1 : can_down ? -1 : 0;
     }
   }
+}
+
+void PrimalState::refresh_moves() {
+  for (int j = 0; j < nv; ++j) s.move[j] = static_cast<int8_t>(move_of(j));
+  env.ticks.charge(static_cast<uint64_t>(nv));
 }
 
 double PrimalState::exact_reduced_cost(int j) const {

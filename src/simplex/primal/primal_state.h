@@ -24,6 +24,7 @@ struct PrimalScratch : AlgorithmScratch {
   SparseVector y;        // row duals of the phase's costs (dense)
   SparseVector work_m;   // scratch for recomputations
   std::vector<double> phase1_cost;  // per variable
+  std::vector<int8_t> move;         // per variable: move_of, kept current
   std::vector<double> weight;       // devex or steepest-edge weight per variable
   std::vector<char> reference;      // devex reference framework
   std::vector<int> enter_count;     // per structural: times it entered (ratio-test score)
@@ -84,8 +85,10 @@ struct PrimalState {
   void recompute_primal();
   void recompute_duals();
   void recompute_objective();
-  // Nonbasic j may move up (+1), down (-1), both ways (2) or not at all (0).
+  // Nonbasic j may move up (+1), down (-1), both ways (2) or not at all
+  // (0: basic, fixed, or dropped because of singularity).
   int move_of(int j) const;
+  void refresh_moves();
   // Exact reduced cost of j from the current duals.
   double exact_reduced_cost(int j) const;
 };

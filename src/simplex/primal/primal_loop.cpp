@@ -105,6 +105,7 @@ class PrimalLoop {
   int reinclusions_ = 0;
   int rejections_ = 0;
   bool polished_ = false;
+  bool tightened_ = false;
 };
 
 // ---- start -----------------------------------------------------------------
@@ -433,6 +434,16 @@ int PrimalLoop::end_of_pass() {
   if (st_.phase == 1) {
     // Dropped variables may still reduce the infeasibility.
     if (release_dropped()) return 0;
+    if (!tightened_) {
+      // Before giving up, phase I sees the smaller violations too: a
+      // tighter tolerance, values recomputed, one more pricing pass.
+      tightened_ = true;
+      st_.feas_tol_work = tighten_tolerance(st_.feas_tol_work);
+      recompute_all();
+      if (st_.phase == 1) return 0;
+      st_.feas_tol_work = st_.feas_tol;
+      return 0;
+    }
     finish(status::kInfeasible);
     out_.primal_feasible = false;
     out_.dual_feasible = false;

@@ -890,6 +890,39 @@ KRVAPI int KRVcheckpfeas(KRVenv env, KRVprob lp, int *infeas_p);
    row) proving infeasibility, and the proof value (positive). */
 KRVAPI int KRVdualfarkas(KRVenv env, KRVprob lp, double *y, double *proof_p);
 
+/* Presolve. KRVpresolve reduces the problem for `method` (1 primal, 2 dual
+   simplex) without optimising; the reduced problem is an ordinary problem
+   object owned by the original (KRVgetredlp gives null when none exists).
+   KRVgetprestat: prestat 0 no presolve, 1 a reduced problem exists, 2
+   presolve removed everything; pcstat and prstat give per original column
+   and row its reduced index or a negative code (-3: an inequality row that
+   became an equality); ocstat and orstat per reduced column and row its
+   original index. Any output may be null, but not all. */
+KRVAPI int KRVpresolve(KRVenv env, KRVprob lp, int method);
+KRVAPI int KRVfreepresolve(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetredlp(KRVenv env, KRVprob lp, KRVprob *redlp_p);
+KRVAPI int KRVgetprestat(KRVenv env, KRVprob lp, int *prestat_p, int *pcstat, int *prstat, int *ocstat,
+                         int *orstat);
+/* Crush maps original vectors and linear forms to the reduced problem,
+   uncrush maps them back. A form is len entries (ind, val); its crushed
+   form has a constant offset and at most one entry per reduced column
+   (pind and pval need that room); an uncrushed form at most plen entries. */
+KRVAPI int KRVcrushx(KRVenv env, KRVprob lp, const double *x, double *prex);
+KRVAPI int KRVcrushpi(KRVenv env, KRVprob lp, const double *pi, double *prepi);
+KRVAPI int KRVcrushform(KRVenv env, KRVprob lp, int len, const int *ind, const double *val, int *plen_p,
+                        double *poffset_p, int *pind, double *pval);
+KRVAPI int KRVuncrushx(KRVenv env, KRVprob lp, double *x, const double *prex);
+KRVAPI int KRVuncrushpi(KRVenv env, KRVprob lp, double *pi, const double *prepi);
+KRVAPI int KRVuncrushform(KRVenv env, KRVprob lp, int plen, const int *pind, const double *pval,
+                          int *len_p, double *offset_p, int *ind, double *val);
+/* Original index of reduced column (row) `redindex`. */
+KRVAPI int KRVEgetorigcolind(KRVenv env, KRVprob lp, int redindex, int *origindex_p);
+KRVAPI int KRVEgetorigrowind(KRVenv env, KRVprob lp, int redindex, int *origindex_p);
+/* A basic presolve of the problem without a reduced problem: tightened
+   column bounds, and rstat[i] 1 for the rows it removes, 0 for the others.
+   Any array may be null. */
+KRVAPI int KRVbasicpresolve(KRVenv env, KRVprob lp, double *redlb, double *redub, int *rstat);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,8 +1,8 @@
 // The seam through which the simplex driver uses a presolve subsystem. The
 // driver only knows this interface: presolve the original problem into a
 // reduced one, solve that, map the solution back, clean up on the original.
-// A presolve subsystem installs its implementation with install_presolve();
-// without one the driver solves the original problem directly.
+// The library's presolve serves unless another implementation is
+// installed with install_presolve() (tests install their own).
 #pragma once
 #include "model/problem.h"
 
@@ -21,6 +21,9 @@ struct PresolveResult {
   // The reduced problem is the dual formulation of the original: the
   // driver solves it with the other simplex.
   bool dual_formulation = false;
+  // Presolve removed every row and column: there is nothing to solve and
+  // uncrush alone gives the solution.
+  bool everything_removed = false;
   // A presolve verdict as a solution status (infeasible, unbounded,
   // infeasible or unbounded, aborted, time limits); 0 when none.
   int status = 0;

@@ -96,7 +96,13 @@ int presolved_solve(Environment& env, Problem& p, int method, const SimplexSetti
     *solved = true;
     return 0;
   }
-  if (!result.reduced) return 0;
+  if (!result.reduced) {
+    if (!result.everything_removed) return 0;
+    bool optimal = false;
+    if (int code = pre.uncrush(env, p, result, &optimal)) return code;
+    *solved = optimal;
+    return 0;
+  }
 
   const int reduced_method = result.dual_formulation ? 3 - method : method;
   SimplexAlgorithm reduced_algorithm = algorithm_for(reduced_method);

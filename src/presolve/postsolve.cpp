@@ -1,0 +1,263 @@
+#include "presolve/postsolve.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "presolve/presolve_work.h"
+
+namespace korva::presolve {
+
+namespace {
+
+constexpr double kAtBoundTol = 1e-9;
+constexpr double kPrimalTol = 1e-6;
+constexpr double kDualTol = 1e-6;
+
+bool near(double x, double b) { return std::fabs(x - b) <= kAtBoundTol * std::max(1.0, std::fabs(b)); }
+
+class Replay {
+ public:
+  Replay(const Problem& p, const PresolveRecord& rec, const ReducedSolution& red)
+      : p_(p), rec_(rec), red_(red), rows_(p.row_copy()) {
+    const int m = rec.orig_rows, n = rec.orig_cols;
+    x.assign(n, 0.0);
+    pi.assign(m, 0.0);
+    col_basic.assign(n, 0);
+    row_basic.assign(m, 1);
+    col_done.assign(n, 0);
+    row_done.assign(m, 0);
+    col_cost.assign(n, 0.0);
+    fixed_at_time.assign(n, 0);
+    const double s = p.objsense();
+    for (size_t k = 0; k < rec.orig_col.size(); ++k) {
+      const int j = rec.orig_col[k];
+      x[j] = red.x ? red.x[k] : 0.0;
+      col_basic[j] = red.cstat && red.cstat[k] == KRV_BASIC;
+      col_done[j] = 1;
+      col_cost[j] = rec.reduced_cost[k];
+    }
+    for (size_t k = 0; k < rec.orig_row.size(); ++k) {
+      const int i = rec.orig_row[k];
+      pi[i] = red.pi ? s * red.pi[k] : 0.0;
+      row_basic[i] = red.rstat ? red.rstat[k] == KRV_BASIC : 1;
+      row_done[i] = 1;
+    }
+  }
+
+  void run() {
+    for (auto it = rec_.stack.rbegin(); it != rec_.stack.rend(); ++it) {
+      const Reduction& r = *it;
+      switch (r.kind) {
+        case ReductionKind::RemoveRow:
+          restore_row(r.row);
+          break;
+        case ReductionKind::FixColumn:
+          x[r.col] = r.value;
+          col_done[r.col] = 1;
+          col_basic[r.col] = 0;
+          col_cost[r.col] = r.cost;
+          fixed_at_time[r.col] = r.ub - r.lb < 1e-10;
+          break;
+        case ReductionKind::SingletonRow:
+          singleton_row(r);
+          break;
+        case ReductionKind::ForcingRow:
+          forcing_row(r);
+          break;
+        case ReductionKind::FreeSingleton:
+          free_singleton(r);
+          break;
+      }
+    }
+  }
+
+  std::vector<double> x, pi;  // pi in the minimisation sense
+  std::vector<uint8_t> col_basic, row_basic;
+
+ private:
+  void restore_row(int i) {
+    row_done[i] = 1;
+    row_basic[i] = 1;
+    pi[i] = 0.0;
+  }
+
+  // Reduced cost of column j in the problem as it was when the reduction
+  // being undone was made: its cost then, less the duals of the rows that
+  // existed then (exactly the rows restored so far).
+  double reduced_cost_now(int j, double cost) const {
+    const SparseSpan c = p_.column(j);
+    double d = cost;
+    for (int k = 0; k < c.size(); ++k)
+      if (row_done[c.index[k]]) d -= c.value[k] * pi[c.index[k]];
+    return d;
+  }
+
+  // A column left nonbasic at a bound the row gave it hands that bound
+  // back to the row: the column turns basic and the row takes its dual.
+  void singleton_row(const Reduction& r) {
+    restore_row(r.row);
+    const int j = r.col;
+    if (col_basic[j] || !red_.pi) return;
+    const double d = reduced_cost_now(j, r.cost);
+    if (!red_.x) {
+      // Duals alone: the row takes over whatever the tightened bound carries.
+      if ((r.lb > r.old_lb && d > 0) || (r.ub < r.old_ub && d < 0)) pi[r.row] = d / r.a;
+      return;
+    }
+    const bool at_new_lb = r.lb > r.old_lb && near(x[j], r.lb) && !(d < 0 && near(x[j], r.old_ub));
+    const bool at_new_ub = r.ub < r.old_ub && near(x[j], r.ub) && !(d > 0 && near(x[j], r.old_lb));
+    if (!at_new_lb && !at_new_ub) return;
+    pi[r.row] = d / r.a;
+    col_basic[j] = 1;
+    row_basic[r.row] = 0;
+  }
+
+  // The row's dual is the largest (side +1: smallest) that keeps every
+  // forced column's reduced cost of the right sign; the column that limits
+  // it turns basic.
+  void forcing_row(const Reduction& r) {
+    const int i = r.row;
+    restore_row(i);
+    if (!red_.pi) return;
+    double best = 0.0;
+    int best_col = -1;
+    for (int64_t k = rows_.begin[i]; k < rows_.begin[i + 1]; ++k) {
+      const int j = rows_.index[k];
+      const double a = rows_.value[k];
+      if (!col_done[j] || col_basic[j] || fixed_at_time[j] || a == 0.0) continue;
+      const double ratio = reduced_cost_now(j, col_cost[j]) / a;
+      if ((r.side < 0 && ratio < best) || (r.side > 0 && ratio > best)) {
+        best = ratio;
+        best_col = j;
+      }
+    }
+    if (best_col < 0) return;
+    pi[i] = best;
+    col_basic[best_col] = 1;
+    row_basic[i] = 0;
+  }
+
+  void free_singleton(const Reduction& r) {
+    const int i = r.row, j = r.col;
+    double rest = 0.0;
+    for (int64_t k = rows_.begin[i]; k < rows_.begin[i + 1]; ++k) {
+      const int col = rows_.index[k];
+      if (col != j && col_done[col]) rest += rows_.value[k] * x[col];
+    }
+    x[j] = (r.value - rest) / r.a;
+    col_done[j] = 1;
+    col_basic[j] = 1;
+    row_done[i] = 1;
+    row_basic[i] = 0;
+    pi[i] = r.cost / r.a;
+  }
+
+  const Problem& p_;
+  const PresolveRecord& rec_;
+  const ReducedSolution& red_;
+  const RowCopy& rows_;
+  std::vector<uint8_t> col_done, row_done, fixed_at_time;
+  std::vector<double> col_cost;
+};
+
+double tol(double base, double b) { return base * std::max(1.0, std::isinf(b) ? 1.0 : std::fabs(b)); }
+
+void basis_and_checks(const Problem& p, const Replay& rp, OriginalSolution& out) {
+  const int m = p.num_rows(), n = p.num_cols();
+  const double s = p.objsense();
+  out.cstat.resize(n);
+  out.rstat.resize(m);
+  int basics = 0;
+  bool dual_ok = true;
+  for (int j = 0; j < n; ++j) {
+    const double lb = to_work_bound(p.lower(j)), ub = to_work_bound(p.upper(j));
+    const double d = s * out.dj[j];  // minimisation sense
+    int st;
+    if (rp.col_basic[j]) {
+      st = KRV_BASIC;
+      ++basics;
+      dual_ok &= std::fabs(d) <= kDualTol;
+    } else if (lb == ub) {
+      st = d < 0 ? KRV_AT_UPPER : KRV_AT_LOWER;
+    } else if (lb > -kInf && std::fabs(out.x[j] - lb) <= tol(kPrimalTol, lb)) {
+      st = KRV_AT_LOWER;
+      dual_ok &= d >= -kDualTol;
+    } else if (ub < kInf && std::fabs(out.x[j] - ub) <= tol(kPrimalTol, ub)) {
+      st = KRV_AT_UPPER;
+      dual_ok &= d <= kDualTol;
+    } else {
+      st = KRV_FREE_SUPER;
+      dual_ok &= std::fabs(d) <= kDualTol;
+    }
+    out.cstat[j] = st;
+  }
+  for (int i = 0; i < m; ++i) {
+    const double y = s * out.pi[i];
+    if (rp.row_basic[i]) {
+      out.rstat[i] = KRV_BASIC;
+      ++basics;
+      dual_ok &= std::fabs(y) <= kDualTol;
+      continue;
+    }
+    double lo, hi;
+    row_bounds(p, i, &lo, &hi);
+    bool at_lower_side;
+    if (lo == hi) {
+      at_lower_side = y >= 0;
+    } else if (lo > -kInf && hi < kInf) {
+      at_lower_side = std::fabs(out.activity[i] - lo) <= std::fabs(out.activity[i] - hi);
+    } else {
+      at_lower_side = lo > -kInf;
+    }
+    if (lo != hi) dual_ok &= at_lower_side ? y >= -kDualTol : y <= kDualTol;
+    // Nonbasic rows are told by the end they sit at: 0 the rhs end, 2 the far end of a range.
+    int st = KRV_AT_LOWER;
+    if (p.sense(i) == 'R' && lo != hi) {
+      const bool rhs_is_lower = p.range(i) >= 0;
+      st = at_lower_side == rhs_is_lower ? KRV_AT_LOWER : KRV_AT_UPPER;
+    }
+    out.rstat[i] = st;
+  }
+  out.basis_complete = basics == m;
+  out.dual_feasible = dual_ok;
+}
+
+}  // namespace
+
+void postsolve(const Problem& p, const PresolveRecord& rec, const ReducedSolution& red, OriginalSolution& out) {
+  Replay rp(p, rec, red);
+  rp.run();
+  const int m = p.num_rows(), n = p.num_cols();
+  const double s = p.objsense();
+  out.x = rp.x;
+  out.activity.assign(m, 0.0);
+  out.dj.assign(n, 0.0);
+  out.pi.resize(m);
+  for (int i = 0; i < m; ++i) out.pi[i] = s * rp.pi[i];
+  double obj = 0.0;
+  bool primal_ok = true;
+  for (int j = 0; j < n; ++j) {
+    const SparseSpan c = p.column(j);
+    double d = p.obj(j);
+    for (int k = 0; k < c.size(); ++k) {
+      out.activity[c.index[k]] += c.value[k] * out.x[j];
+      d -= c.value[k] * out.pi[c.index[k]];
+    }
+    out.dj[j] = d;
+    obj += p.obj(j) * out.x[j];
+    const double lb = to_work_bound(p.lower(j)), ub = to_work_bound(p.upper(j));
+    primal_ok &= out.x[j] >= lb - tol(kPrimalTol, lb) && out.x[j] <= ub + tol(kPrimalTol, ub);
+  }
+  for (int i = 0; i < m; ++i) {
+    double lo, hi;
+    row_bounds(p, i, &lo, &hi);
+    primal_ok &= out.activity[i] >= lo - tol(kPrimalTol, lo) && out.activity[i] <= hi + tol(kPrimalTol, hi);
+  }
+  out.objective = obj;
+  out.primal_feasible = primal_ok;
+  out.dual_feasible = false;
+  out.basis_complete = false;
+  if (red.pi && red.cstat && red.rstat) basis_and_checks(p, rp, out);
+}
+
+}  // namespace korva::presolve

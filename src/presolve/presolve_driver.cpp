@@ -1,0 +1,253 @@
+#include "presolve/presolve_driver.h"
+
+#include <memory>
+#include <vector>
+
+#include "env/channel.h"
+#include "env/errors.h"
+#include "model/model.h"
+#include "presolve/presolve_work.h"
+#include "presolve/reductions.h"
+
+namespace korva::presolve {
+
+namespace {
+
+double to_user_bound(double b) {
+  if (b == kInf) return kInfinity;
+  if (b == -kInf) return -kInfinity;
+  return b;
+}
+
+// Maps between original and reduced indices.
+void build_maps(const PresolveWork& w, PresolveRecord& rec) {
+  rec.orig_rows = w.m;
+  rec.orig_cols = w.n;
+  rec.col_map.assign(w.n, kRemoved);
+  rec.row_map.assign(w.m, kRemoved);
+  rec.orig_col.clear();
+  rec.orig_row.clear();
+  for (const Reduction& r : w.stack)
+    if (r.kind == ReductionKind::FreeSingleton) rec.col_map[r.col] = kSubstituted;
+  for (int j = 0; j < w.n; ++j)
+    if (w.col_alive[j]) {
+      rec.col_map[j] = static_cast<int>(rec.orig_col.size());
+      rec.orig_col.push_back(j);
+      rec.reduced_cost.push_back(w.cost[j]);
+    }
+  for (int i = 0; i < w.m; ++i)
+    if (w.row_alive[i]) {
+      rec.row_map[i] = static_cast<int>(rec.orig_row.size());
+      rec.orig_row.push_back(i);
+    }
+}
+
+template <class Get>
+std::vector<const char*> names_of(const std::vector<int>& items, Get get) {
+  std::vector<const char*> names;
+  names.reserve(items.size());
+  for (int k : items) {
+    const char* name = get(k);
+    if (!name) return {};
+    names.push_back(name);
+  }
+  return names;
+}
+
+int build_reduced(Environment& env, const Problem& p, const PresolveWork& w, PresolveRecord& rec) {
+  const int nc = static_cast<int>(rec.orig_col.size()), nr = static_cast<int>(rec.orig_row.size());
+  std::vector<double> obj(nc), lb(nc), ub(nc), rhs(nr), range(nr, 0.0);
+  std::vector<char> sense(nr);
+  std::vector<int64_t> beg(nc);
+  std::vector<int> cnt(nc), ind;
+  std::vector<double> val;
+  bool ranged = false;
+  for (int k = 0; k < nc; ++k) {
+    const int j = rec.orig_col[k];
+    obj[k] = w.objsense * w.cost[j];
+    lb[k] = to_user_bound(w.lb[j]);
+    ub[k] = to_user_bound(w.ub[j]);
+    beg[k] = static_cast<int64_t>(ind.size());
+    for (int64_t e = w.cbeg[j]; e < w.cbeg[j + 1]; ++e) {
+      const int row = rec.row_map[w.cidx[e]];
+      if (row < 0) continue;
+      ind.push_back(row);
+      val.push_back(w.cval[e]);
+    }
+    cnt[k] = static_cast<int>(ind.size() - beg[k]);
+  }
+  for (int k = 0; k < nr; ++k) {
+    const int i = rec.orig_row[k];
+    const double lo = w.rlo[i], hi = w.rhi[i];
+    if (lo == hi) {
+      sense[k] = 'E';
+      rhs[k] = lo;
+    } else if (lo > -kInf && hi < kInf) {
+      sense[k] = 'R';
+      rhs[k] = lo;
+      range[k] = hi - lo;
+      ranged = true;
+    } else if (lo > -kInf) {
+      sense[k] = 'G';
+      rhs[k] = lo;
+    } else {
+      sense[k] = 'L';
+      rhs[k] = hi;
+    }
+  }
+  const std::vector<const char*> colnames = names_of(rec.orig_col, [&](int j) { return p.col_name(j); });
+  const std::vector<const char*> rownames = names_of(rec.orig_row, [&](int i) { return p.row_name(i); });
+
+  Problem* red = new_owned_problem(env);
+  rec.reduced = red;
+  red->lp.name = p.lp.name;
+  red->lp.objname = p.lp.objname;
+  const int code = model::copy_lp(env, *red, nc, nr, w.objsense, obj.data(), rhs.data(), sense.data(), beg.data(),
+                                  cnt.data(), ind.data(), val.data(), lb.data(), ub.data(),
+                                  ranged ? range.data() : nullptr, colnames.empty() ? nullptr : colnames.data(),
+                                  rownames.empty() ? nullptr : rownames.data());
+  return code < 0 ? -code : code;
+}
+
+// A basis of the original problem carried into the reduced one, so that a
+// warm start survives presolve.
+void crush_basis(const Problem& p, PresolveRecord& rec) {
+  const Basis* b = p.derived.basis.get();
+  if (!b || !rec.reduced || b->cstat.size() != static_cast<size_t>(rec.orig_cols) ||
+      b->rstat.size() != static_cast<size_t>(rec.orig_rows))
+    return;
+  auto crushed = std::make_unique<Basis>();
+  crushed->cstat.resize(rec.orig_col.size());
+  crushed->rstat.resize(rec.orig_row.size());
+  for (size_t k = 0; k < rec.orig_col.size(); ++k) crushed->cstat[k] = b->cstat[rec.orig_col[k]];
+  // A column that took over the dual of its singleton row is basic in the
+  // original basis but sits at the bound that row gave it in the reduced one.
+  for (const Reduction& r : rec.stack) {
+    if (r.kind != ReductionKind::SingletonRow || rec.col_map[r.col] < 0) continue;
+    if (b->rstat[r.row] == KRV_BASIC || b->cstat[r.col] != KRV_BASIC) continue;
+    const char sense = p.sense(r.row);
+    bool at_low_end = sense == 'G' || sense == 'E';
+    if (sense == 'R') at_low_end = (b->rstat[r.row] == KRV_AT_LOWER) == (p.range(r.row) >= 0);
+    crushed->cstat[rec.col_map[r.col]] = (r.a > 0) == at_low_end ? KRV_AT_LOWER : KRV_AT_UPPER;
+  }
+  for (size_t k = 0; k < rec.orig_row.size(); ++k) {
+    int st = b->rstat[rec.orig_row[k]];
+    // The far end of a range exists only for rows that stayed ranged.
+    if (st == KRV_AT_UPPER && rec.reduced->sense(static_cast<int>(k)) != 'R') st = KRV_AT_LOWER;
+    crushed->rstat[k] = st;
+  }
+  rec.reduced->derived.basis = std::move(crushed);
+}
+
+void summary(Environment& env, const PresolveRecord& rec) {
+  Channel* out = env.results();
+  const PresolveCounters& c = rec.counters;
+  const char* kind = "LP";
+  if (c.substitutions > 0) {
+    if (c.aggregator_passes == 1)
+      msg(out, "Tried aggregator 1 time.\n");
+    else
+      msg(out, "Tried aggregator %d times.\n", static_cast<int>(c.aggregator_passes));
+  }
+  const bool eliminated = c.rows_removed > 0 || c.cols_removed > 0;
+  if (eliminated) msg(out, "%s Presolve eliminated %lld rows and %lld columns.\n", kind, c.rows_removed, c.cols_removed);
+  if (c.rows_added > 0 || c.cols_added > 0)
+    msg(out, "%s Presolve added %lld rows and %lld columns.\n", kind, c.rows_added, c.cols_added);
+  if (c.substitutions > 0) msg(out, "Aggregator did %lld substitutions.\n", c.substitutions);
+  if (!eliminated && c.substitutions == 0 && c.bound_improvements == 0)
+    msg(out, "No %s presolve or aggregator reductions.\n", kind);
+  if (rec.everything_removed) {
+    msg(out, "All rows and columns eliminated.\n");
+  } else if (rec.reduced) {
+    msg(out, "Reduced %s has %lld rows, %lld columns, and %lld nonzeros.\n", kind,
+        static_cast<long long>(rec.reduced->num_rows()), static_cast<long long>(rec.reduced->num_cols()),
+        static_cast<long long>(rec.reduced->num_nonzeros()));
+  }
+}
+
+bool improves_towards_infinity(const Problem& p) {
+  for (int j = 0; j < p.num_cols(); ++j) {
+    const double c = p.objsense() * p.obj(j);
+    if ((c > 0 && p.lower(j) <= -kInfinity) || (c < 0 && p.upper(j) >= kInfinity)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool is_verdict(int code) {
+  switch (code) {
+    case kPresolveInfeasible:
+    case kPresolveUnbounded:
+    case kPresolveInfOrUnbd:
+    case kPresolveAborted:
+    case kPresolveTimeLimit:
+    case kPresolveDetTimeLimit:
+      return true;
+    default:
+      return false;
+  }
+}
+
+int verdict_status(const Problem& p, int code) {
+  switch (code) {
+    case kPresolveInfeasible:
+      return 3;
+    case kPresolveUnbounded:
+      return 2;
+    case kPresolveInfOrUnbd:
+      return improves_towards_infinity(p) ? 4 : 3;
+    case kPresolveAborted:
+      return 13;
+    case kPresolveTimeLimit:
+      return 11;
+    case kPresolveDetTimeLimit:
+      return 25;
+    default:
+      return 0;
+  }
+}
+
+PresolveSettings settings_from_params(Environment& env, int method, bool messages) {
+  PresolveSettings s;
+  s.method = method;
+  s.passes = env.int_param(KRV_PARAM_PREPASS);
+  s.reduce = env.int_param(KRV_PARAM_REDUCE);
+  s.linear = env.int_param(KRV_PARAM_PRELINEAR);
+  s.aggregate = env.int_param(KRV_PARAM_AGGIND);
+  s.agg_fill = env.int_param(KRV_PARAM_AGGFILL);
+  s.dependent = env.int_param(KRV_PARAM_DEPIND);
+  s.dual_form = env.int_param(KRV_PARAM_PREDUAL);
+  s.messages = messages;
+  return s;
+}
+
+int presolve_lp(Environment& env, Problem& p, const PresolveSettings& settings, bool copy_unchanged) {
+  p.derived.presolve.reset();
+  PresolveWork w;
+  w.load(p);
+  if (int code = run_reductions(env, p, w, settings)) return code;
+
+  auto rec = std::make_unique<PresolveRecord>();
+  rec->settings = settings;
+  rec->counters = w.counters;
+  rec->offset = w.offset;
+  rec->stack = std::move(w.stack);
+  build_maps(w, *rec);
+  const bool unchanged = rec->stack.empty() && w.counters.bound_improvements == 0;
+  if (unchanged && !copy_unchanged) {
+    if (settings.messages) summary(env, *rec);
+    return 0;
+  }
+  if (rec->orig_col.empty() && rec->orig_row.empty()) {
+    rec->everything_removed = true;
+  } else {
+    if (int code = build_reduced(env, p, w, *rec)) return code;
+    crush_basis(p, *rec);
+  }
+  if (settings.messages) summary(env, *rec);
+  p.derived.presolve = std::move(rec);
+  return 0;
+}
+
+}  // namespace korva::presolve

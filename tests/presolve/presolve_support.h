@@ -1,0 +1,157 @@
+// Shared pieces of the presolve tests: a fixture with one problem, the
+// Netlib reference optima and checks of a solution on the original model.
+#pragma once
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/korva_test.h"
+
+namespace presolve_test {
+
+inline std::map<std::string, double> reference_optima() {
+  std::map<std::string, double> ref;
+  std::ifstream in(korva_test::data_path("netlib/optimal.csv"));
+  std::string line;
+  std::getline(in, line);  // header
+  while (std::getline(in, line)) {
+    std::stringstream fields(line);
+    std::string name, value;
+    std::getline(fields, name, ',');
+    std::getline(fields, value, ',');
+    ref[name] = std::stod(value);
+  }
+  return ref;
+}
+
+class PresolveTest : public korva_test::EnvTest {
+ protected:
+  void SetUp() override {
+    EnvTest::SetUp();
+    int status = 0;
+    lp = KRVcreateprob(env, &status, "presolve");
+    ASSERT_NE(lp, nullptr);
+  }
+  void TearDown() override {
+    if (lp) KRVfreeprob(env, &lp);
+    EnvTest::TearDown();
+  }
+  void read_netlib(const std::string& name) {
+    ASSERT_EQ(KRVreadcopyprob(env, lp, korva_test::data_path("netlib/" + name + ".mps.gz").c_str(), nullptr), 0)
+        << name;
+  }
+  void read_lp_text(const std::string& text) {
+    const std::string file = dir.file("model.lp");
+    korva_test::write_file(file, text);
+    ASSERT_EQ(KRVreadcopyprob(env, lp, file.c_str(), nullptr), 0);
+  }
+  double objective() {
+    double obj = 0.0;
+    EXPECT_EQ(KRVgetobjval(env, lp, &obj), 0);
+    return obj;
+  }
+  double quality(int what) {
+    double value = -1.0;
+    EXPECT_EQ(KRVgetdblquality(env, lp, &value, what), 0);
+    return value;
+  }
+  // c·x of the original problem.
+  double objective_of(const std::vector<double>& x) {
+    const int n = KRVgetnumcols(env, lp);
+    std::vector<double> c(n);
+    EXPECT_EQ(KRVgetobj(env, lp, c.data(), 0, n - 1), 0);
+    double sum = 0.0;
+    for (int j = 0; j < n; ++j) sum += c[j] * x[j];
+    return sum;
+  }
+  // Largest violation of bounds and rows by x on the original problem.
+  double violation(const std::vector<double>& x) {
+    const int n = KRVgetnumcols(env, lp), m = KRVgetnumrows(env, lp);
+    std::vector<double> lb(n), ub(n), rhs(m), range(m, 0.0), act(m, 0.0);
+    std::vector<char> sense(m);
+    EXPECT_EQ(KRVgetlb(env, lp, lb.data(), 0, n - 1), 0);
+    EXPECT_EQ(KRVgetub(env, lp, ub.data(), 0, n - 1), 0);
+    EXPECT_EQ(KRVgetrhs(env, lp, rhs.data(), 0, m - 1), 0);
+    EXPECT_EQ(KRVgetsense(env, lp, sense.data(), 0, m - 1), 0);
+    for (int i = 0; i < m; ++i)
+      if (sense[i] == 'R') {
+        EXPECT_EQ(KRVgetrngval(env, lp, &range[i], i, i), 0);
+      }
+    double worst = 0.0;
+    for (int j = 0; j < n; ++j) {
+      worst = std::max({worst, lb[j] - x[j], x[j] - ub[j]});
+      int nz = 0, beg = 0, surplus = 0;
+      KRVgetcols(env, lp, &nz, &beg, nullptr, nullptr, 0, &surplus, j, j);
+      std::vector<int> ind(-surplus);
+      std::vector<double> val(-surplus);
+      EXPECT_EQ(KRVgetcols(env, lp, &nz, &beg, ind.data(), val.data(), -surplus, &surplus, j, j), 0);
+      for (int k = 0; k < nz; ++k) act[ind[k]] += val[k] * x[j];
+    }
+    for (int i = 0; i < m; ++i) {
+      double lo = rhs[i], hi = rhs[i];
+      if (sense[i] == 'L') lo = -1e300;
+      if (sense[i] == 'G') hi = 1e300;
+      if (sense[i] == 'R') {
+        lo = std::min(rhs[i], rhs[i] + range[i]);
+        hi = std::max(rhs[i], rhs[i] + range[i]);
+      }
+      worst = std::max({worst, (lo - act[i]) / std::max(1.0, std::fabs(lo)),
+                        (act[i] - hi) / std::max(1.0, std::fabs(hi))});
+    }
+    return worst;
+  }
+
+  // Largest dual infeasibility of the stored solution under its basis, in
+  // the minimisation sense: reduced costs and row duals of the wrong sign
+  // for where their variable sits.
+  double dual_violation() {
+    const int n = KRVgetnumcols(env, lp), m = KRVgetnumrows(env, lp);
+    std::vector<double> dj(n), pi(m), range(m, 0.0);
+    std::vector<int> cstat(n), rstat(m);
+    std::vector<char> sense(m);
+    EXPECT_EQ(KRVgetdj(env, lp, dj.data(), 0, n - 1), 0);
+    EXPECT_EQ(KRVgetpi(env, lp, pi.data(), 0, m - 1), 0);
+    EXPECT_EQ(KRVgetbase(env, lp, cstat.data(), rstat.data()), 0);
+    EXPECT_EQ(KRVgetsense(env, lp, sense.data(), 0, m - 1), 0);
+    const double s = KRVgetobjsen(env, lp);
+    auto violation = [](double d, int status) {
+      switch (status) {
+        case KRV_AT_LOWER:
+          return std::max(0.0, -d);
+        case KRV_AT_UPPER:
+          return std::max(0.0, d);
+        default:
+          return std::fabs(d);
+      }
+    };
+    double worst = 0.0;
+    for (int j = 0; j < n; ++j) worst = std::max(worst, violation(s * dj[j], cstat[j]));
+    for (int i = 0; i < m; ++i) {
+      const double y = s * pi[i];
+      if (rstat[i] == KRV_BASIC) {
+        worst = std::max(worst, std::fabs(y));
+        continue;
+      }
+      bool at_lower_end = sense[i] == 'G';
+      if (sense[i] == 'R') {
+        EXPECT_EQ(KRVgetrngval(env, lp, &range[i], i, i), 0);
+        at_lower_end = (rstat[i] == KRV_AT_LOWER) == (range[i] >= 0);
+      }
+      if (sense[i] != 'E') worst = std::max(worst, at_lower_end ? -y : y);
+    }
+    return worst;
+  }
+
+  KRVprob lp = nullptr;
+  korva_test::TempDir dir;
+};
+
+inline bool near_reference(double value, double reference) {
+  return std::fabs(value - reference) <= 1e-6 * std::max(1.0, std::fabs(reference));
+}
+
+}  // namespace presolve_test

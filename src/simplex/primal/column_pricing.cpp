@@ -20,6 +20,9 @@ constexpr int kSections = 8;
 constexpr int kMinSection = 200;
 
 
+// Share of a devex iteration's cost that steepest edge may add on a run
+// judged long.
+constexpr double kSteepestShare = 0.8;
 // Samples of iterations the automatic switch needs before it judges.
 int64_t switch_sample(int n) {
   if (n < 1000) return 4;
@@ -190,6 +193,8 @@ void ColumnPricing::update(PrimalState& st, int q, int r, double alpha) {
   const SparseVector& col = s.col_aq;
   const SparseVector& ap = s.row_ap;
   const SparseVector& ep = s.row_ep;
+  row_count_sum_ += ap.count + ep.count;
+  ++row_count_samples_;
   const int out = w.basic_index[r];
   double* weight = s.weight.data();
 
@@ -256,13 +261,22 @@ void ColumnPricing::update(PrimalState& st, int q, int r, double alpha) {
 
 void ColumnPricing::after_refactor(PrimalState& st, bool perturbed) {
   if (!automatic_ || switched_ || mode_ != kPrimalDevex) return;
-  if (st.iterations < switch_sample(st.n)) return;
-  // Steepest edge costs one more solve and a column product per pivot-row
-  // entry; it pays when the run is long compared with the problem's width,
-  // more so while degeneracy keeps perturbation on.
+  if (st.iterations < switch_sample(st.n) || row_count_samples_ == 0) return;
+  // Steepest edge saves iterations at the price of one more solve per
+  // iteration and a column product per pivot-row entry. The estimate
+  // compares that price with the cost of a devex iteration (two solves, the
+  // pivot row and the pricing scan), and accepts more of it the longer the
+  // run promises to be for its width (the rows' count as the first guess of
+  // the iterations to come) and while degeneracy keeps perturbation on.
   const double factor = perturbed && !st.settings.perturb_from_start ? 2.5 : 1.5;
-  const double ratio = factor * static_cast<double>(st.iterations) / std::max(st.n, 1);
-  if (ratio < 1.0) return;
+  const double n = std::max(st.n, 1);
+  const double length = factor * std::max<double>(static_cast<double>(st.iterations), st.m) / n;
+  const double solve = 1.5 * static_cast<double>(st.w.lu.factor_nonzeros()) + st.m;
+  const double row = row_count_sum_ / static_cast<double>(row_count_samples_);
+  const double column_length = static_cast<double>(st.lp.col_begin[st.n]) / n;
+  const double extra = solve + row * column_length;
+  const double base = 2.0 * solve + row + st.nv;
+  if (extra > kSteepestShare * std::min(length, 1.0) * base) return;
   switched_ = true;
   mode_ = kPrimalSteepest;
   steepest_exact(st);

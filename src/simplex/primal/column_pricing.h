@@ -54,6 +54,9 @@ class ColumnPricing {
   bool automatic_ = false;
   bool switched_ = false;
   int section_start_ = 0;
+  // Pivot-row lengths seen since the start, for the switch's cost model.
+  double row_count_sum_ = 0.0;
+  int64_t row_count_samples_ = 0;
 };
 
 }  // namespace korva::simplex

@@ -2,6 +2,7 @@
 // informational and LP callbacks, and the iteration, time and deterministic
 // time limits. Each ends the run with its status.
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 #include "env/environment.h"
@@ -24,6 +25,11 @@ struct LpCallbackData {
 inline constexpr int kWherePrimal = 1;
 inline constexpr int kWhereDual = 2;
 
+// A concurrent optimisation: every run started in `env` while it is
+// watched also ends (user-abort status) once `*stop` is set, which is how
+// the first solver to finish stops the others. Null stops watching.
+void watch_race(Environment& env, const std::atomic<int>* stop);
+
 class RunMonitor {
  public:
   // `iteration_base`: iterations made before this run that count towards
@@ -40,6 +46,7 @@ class RunMonitor {
   int64_t iteration_base_;
   int64_t iteration_limit_;
   bool callbacks_;
+  const std::atomic<int>* race_stop_;
 };
 
 }  // namespace korva::simplex

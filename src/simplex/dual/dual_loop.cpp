@@ -67,6 +67,7 @@ class DualLoop {
   void record_farkas();
   void log_iteration();
   void check_stall();
+  void report_dual_superbasis();
   bool objective_limit_reached() const;
   double user_objective() const { return st_.lp.objsense * st_.objective; }
   double log_value() const { return st_.phase == 1 ? -st_.objective : user_objective(); }
@@ -453,7 +454,17 @@ int DualLoop::run() {
     out_.dual_feasible = st_.phase == 2 && !feasibility_mode_;
   }
   st_.w.sync_basic_values();
+  report_dual_superbasis();
   return 0;
+}
+
+// Free variables left nonbasic form a dual superbasis: their reduced costs
+// are held at zero rather than by a bound.
+void DualLoop::report_dual_superbasis() {
+  int64_t count = 0;
+  for (int j = 0; j < st_.nv; ++j)
+    if (!is_basic(st_.w.status[j]) && st_.s.move[j] == kMoveFree) ++count;
+  if (count > 0) msg(st_.env.log(), "Dual superbasis exists (%lld).\n", static_cast<long long>(count));
 }
 
 }  // namespace

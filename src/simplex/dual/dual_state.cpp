@@ -4,6 +4,10 @@
 
 namespace korva::simplex {
 
+namespace {
+constexpr double kWorkingOptimalityShare = 0.1;
+}  // namespace
+
 void DualScratch::size(int m, int n) {
   const int nv = m + n;
   if (row_ep.size != m) {
@@ -31,7 +35,11 @@ DualState::DualState(Environment& e, const Problem& p, SimplexWork& work, const 
   n = lp.num_cols;
   nv = m + n;
   primal_tol = e.dbl_param(KRV_PARAM_EPRHS);
-  dual_tol_original = e.dbl_param(KRV_PARAM_EPOPT);
+  // The run works a decade inside the optimality tolerance: reduced costs
+  // that the Harris ratio test lets stray up to the tolerance would
+  // otherwise add up, on long unbounded columns, to a visible loss of
+  // objective.
+  dual_tol_original = e.dbl_param(KRV_PARAM_EPOPT) * kWorkingOptimalityShare;
   dual_tol = dual_tol_original;
   base_cost = &lp.cost;
 }

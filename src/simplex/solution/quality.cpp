@@ -69,6 +69,8 @@ double bound_violation(double v, double lo, double up) {
 double dual_violation(double d, double v, double lo, double up, int st, double tol) {
   const bool has_lo = lo > -kUserInfinity, has_up = up < kUserInfinity;
   if (st == KRV_BASIC) return std::fabs(d);
+  // A fixed variable (or an equality row) takes a reduced cost of either sign.
+  if (has_lo && has_up && up - lo <= tol * (1.0 + std::fabs(lo))) return 0.0;
   bool at_lo = has_lo && std::fabs(v - lo) <= tol * (1.0 + std::fabs(lo));
   bool at_up = has_up && std::fabs(v - up) <= tol * (1.0 + std::fabs(up));
   if (st == KRV_AT_LOWER && has_lo) at_lo = true, at_up = false;

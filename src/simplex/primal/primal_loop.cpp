@@ -106,6 +106,7 @@ class PrimalLoop {
   int rejections_ = 0;
   bool polished_ = false;
   bool tightened_ = false;
+  bool verdict_pending_ = false;  // the pass ended: recomputations judge it
 };
 
 // ---- start -----------------------------------------------------------------
@@ -166,10 +167,11 @@ void PrimalLoop::recompute_all() {
   std::fill(st_.s.phase1_cost.begin(), st_.s.phase1_cost.end(), 0.0);
   st_.refresh_phase1_costs();
   if (st_.infeasible_count > 0) {
-    if (started_ && previous == 2) {
-      // Feasibility lost on the way: back to phase I. When it keeps
-      // happening without progress the tolerance was too tight for the
-      // numerics of this problem.
+    if (started_ && previous == 2 && verdict_pending_) {
+      // Feasibility lost when the pass ended: back to phase I. When it
+      // keeps happening without progress the tolerance was too tight for
+      // the numerics of this problem. (Losing it during the pass, by
+      // accumulated update errors, just resumes phase I.)
       ++phase_returns_;
       if (phase_returns_ >= kRelaxFromReturn &&
           !(st_.infeasibility_sum < last_return_infeasibility_ - kRequiredImprovement)) {
@@ -425,9 +427,15 @@ bool PrimalLoop::objective_limit_passed() const {
 
 int PrimalLoop::end_of_pass() {
   // Verdicts are only given on values computed from a fresh factor.
-  if (!fresh_factor()) return rebuild();
+  verdict_pending_ = true;
+  if (!fresh_factor()) {
+    const int code = rebuild();
+    verdict_pending_ = false;
+    return code;
+  }
   if (remove_bound_changes(st_, stall_, false)) {
     recompute_all();
+    verdict_pending_ = false;
     stall_.set_mark(st_.iterations, st_.phase, phase_measure());
     return 0;
   }
@@ -553,6 +561,7 @@ int PrimalLoop::run() {
     const int q = pricing_.choose(st_);
     const int64_t before = st_.iterations;
     const int code = q < 0 ? end_of_pass() : iterate(q);
+    verdict_pending_ = false;
     if (code != 0) return code;
     if (st_.iterations != before && !finished_) {
       check_stall();

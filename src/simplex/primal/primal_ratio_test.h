@@ -1,12 +1,18 @@
 // The ratio test of the primal simplex: how far the entering variable may
 // move before a basic variable reaches a bound, and which one leaves.
 //
-// Every basic variable moving towards a finite bound is a candidate; in
-// phase I a variable outside its bounds moving towards them stops at the
-// bound it violates (it leaves there, feasible), and one moving away does
-// not block. The two-pass (Harris) selection lets the basic variables
-// overshoot by at most the working feasibility tolerance and, among the
-// ratios within that bound, takes the best-scored pivot.
+// Every basic variable moving towards a finite bound is a candidate, and
+// one moving away from a violated bound does not block. The two-pass
+// (Harris) selection lets the basic variables overshoot by at most the
+// working feasibility tolerance and, among the ratios within that bound,
+// takes the best-scored pivot.
+//
+// In phase I a variable outside its bounds moving towards them is a
+// breakpoint rather than a block: once it is feasible, the sum of
+// infeasibilities falls more slowly (its slope rises by |alpha|). The step
+// passes breakpoints while the slope stays negative, so that one iteration
+// can make many variables feasible; the one where the slope turns leaves
+// at the bound it violated.
 #pragma once
 #include "simplex/primal/primal_state.h"
 

@@ -26,6 +26,11 @@ void PrimalScratch::size(int m, int n) {
   candidate_ratio.resize(static_cast<size_t>(m));
   candidate_pivot.resize(static_cast<size_t>(m));
   candidate_lower.resize(static_cast<size_t>(m));
+  pass_row.resize(static_cast<size_t>(m));
+  pass_ratio.resize(static_cast<size_t>(m));
+  pass_pivot.resize(static_cast<size_t>(m));
+  pass_lower.resize(static_cast<size_t>(m));
+  pass_order.resize(static_cast<size_t>(m));
 }
 
 PrimalState::PrimalState(Environment& e, const Problem& p, SimplexWork& work, const SimplexSettings& st,

@@ -33,6 +33,12 @@ struct PrimalScratch : AlgorithmScratch {
   std::vector<int> candidate;
   std::vector<double> candidate_ratio, candidate_pivot;
   std::vector<char> candidate_lower;
+  // Phase I breakpoints where an infeasible basic variable becomes
+  // feasible: position, step, |alpha|, bound; and their order.
+  std::vector<int> pass_row;
+  std::vector<double> pass_ratio, pass_pivot;
+  std::vector<char> pass_lower;
+  std::vector<int> pass_order;
 
   void size(int m, int n);
 };

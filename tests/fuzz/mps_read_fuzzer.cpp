@@ -3,7 +3,7 @@
 //
 //   mkdir corpus && for m in afiro sc50a boeing2 forplan; do
 //     zcat ../shared/data/netlib/$m.mps.gz > corpus/$m.mps; done
-//   build-fuzz/tests/fuzz/mps_read_fuzzer -dict=tests/fuzz/mps.dict corpus
+//   <clang build>/tests/fuzz/mps_read_fuzzer -dict=tests/fuzz/mps.dict corpus
 #include <korva/korva.h>
 #include <unistd.h>
 

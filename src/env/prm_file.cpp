@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "env/environment.h"
 #include "env/errors.h"
 #include "env/params.h"
+#include "io/stream.h"
 
 namespace korva {
 namespace {
@@ -23,109 +25,90 @@ constexpr const char* kVersionWarning =
 constexpr const char* kNonIntegralWarning =
     "Warning, line %lld: non-integral value specified for integer parameter.\n";
 constexpr size_t kLineBufferSize = 10000;
-constexpr std::string_view kDefaultExtension = ".prm";
+constexpr const char* kDefaultExtension = ".prm";
 
 // ---------------------------------------------------------------------------
-// File access. Parameter files will go through the shared file stream
-// (io/stream.h, UTF-8 encoding, ".prm" default extension) once it exists;
-// until then these two FILE* wrappers stand in for it. They report open
-// failures exactly as the stream does (printed with the file name, returned
-// negated), so switching over only replaces this section. Compressed names
-// come with the stream.
-
-bool ends_with_ignoring_case(std::string_view text, std::string_view suffix) {
-  if (text.size() < suffix.size()) return false;
-  text.remove_prefix(text.size() - suffix.size());
-  for (size_t i = 0; i < suffix.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (lower(text[i]) != lower(suffix[i])) return false;
-  }
-  return true;
-}
+// File access through the library's file stream: parameter files are UTF-8
+// text (decoded and normalised by the stream), compressed when the name asks
+// for it. Open failures are printed by the stream with the file name and
+// come back negated.
 
 class OutputFile {
  public:
-  OutputFile() = default;
-  OutputFile(const OutputFile&) = delete;
-  OutputFile& operator=(const OutputFile&) = delete;
-  ~OutputFile() {
-    if (file_) std::fclose(file_);
-  }
-
   int open(Environment& env, const char* name) {
-    file_ = std::fopen(name, "w");
-    if (!file_) return report_formatted(&env, err::kCannotWrite, name);
+    StreamOptions options;
+    options.mode = "w";
+    options.encoding = "UTF-8";
+    options.allow_compression = true;
     name_ = name;
-    return 0;
+    return FileStream::open(env, name, options, stream_);
   }
 
+  // Results are collected by the stream: its first failure is what close
+  // reports.
   [[gnu::format(printf, 2, 3)]] void printf(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    std::vfprintf(file_, format, args);
+    stream_->vprintf(format, args);
     va_end(args);
   }
 
   // Write errors surface when the data reaches the disk, so they are
-  // checked at the close.
+  // checked at the close; a parameter file that did not get there is one
+  // that could not be written.
   int close(Environment& env) {
-    bool failed = std::ferror(file_) != 0 || std::fflush(file_) != 0;
-    failed = std::fclose(file_) != 0 || failed;
-    file_ = nullptr;
-    return failed ? report_formatted(&env, err::kCannotWrite, name_.c_str()) : 0;
+    if (FileStream::close(env, stream_, 0) != 0)
+      return report_formatted(&env, err::kCannotWrite, name_.c_str());
+    return 0;
   }
 
  private:
-  FILE* file_ = nullptr;
+  std::unique_ptr<FileStream> stream_;
   std::string name_;
 };
 
 class InputFile {
  public:
-  InputFile() = default;
+  InputFile() : buffer_(kLineBufferSize) {}
+  ~InputFile() {
+    if (stream_) FileStream::close(*env_, stream_, 0);
+  }
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
-  ~InputFile() {
-    if (file_) std::fclose(file_);
-  }
 
   // Tries the name, then the name with the default extension appended.
   int open(Environment& env, const char* name) {
-    name_ = name;
-    if ((file_ = std::fopen(name, "rb"))) return 0;
-    if (ends_with_ignoring_case(name_, kDefaultExtension))
-      return report_formatted(&env, err::kCannotRead, name);
-    name_ += kDefaultExtension;
-    if ((file_ = std::fopen(name_.c_str(), "rb"))) return 0;
-    report_formatted(&env, err::kCannotRead, name);
-    return report_formatted(&env, err::kCannotRead, name_.c_str());
+    env_ = &env;
+    StreamOptions options;
+    options.mode = "rb";
+    options.default_extension = kDefaultExtension;
+    options.encoding = "UTF-8";
+    options.must_exist = false;
+    options.allow_compression = true;
+    if (int status = FileStream::open(env, name, options, stream_)) return status;
+    name_ = stream_->name();
+    return 0;
   }
 
   // Next piece of a line, at most kLineBufferSize - 1 bytes including its
-  // newline. False at end of file or on a read error.
+  // newline. False at end of file or on a read or decoding error.
   bool read_piece(std::string& piece) {
-    if (!std::fgets(buffer_, sizeof buffer_, file_)) return false;
-    piece.assign(buffer_);
+    size_t length = 0;
+    status_ = stream_->read_line(buffer_.data(), buffer_.size(), length);
+    if (status_ || length == 0) return false;
+    piece.assign(buffer_.data(), length);
     return true;
   }
-  bool failed() const { return std::ferror(file_) != 0; }
+  int status() const { return status_; }
   const std::string& name() const { return name_; }
 
  private:
-  FILE* file_ = nullptr;
+  Environment* env_ = nullptr;
+  std::unique_ptr<FileStream> stream_;
   std::string name_;
-  char buffer_[kLineBufferSize];
+  std::vector<char> buffer_;
+  int status_ = 0;
 };
-
-// Text read from a parameter file is UTF-8, normalised to composed form like
-// every text the library reads. 1235 for bytes that are not UTF-8.
-int normalise_utf8(std::string& text) {
-  if (is_ascii(text)) return 0;
-  std::u16string wide;
-  if (!utf8_to_utf16(text, wide) || !nfc_normalize(wide) || !utf16_to_utf8(wide, text))
-    return err::kEncoding;
-  return 0;
-}
 
 // ---------------------------------------------------------------------------
 // Writer
@@ -394,11 +377,10 @@ int read_param_file(Environment& env, const char* filename) {
     // Lines longer than the buffer arrive in pieces of the same line.
     if (line_complete) ++line_number;
     line_complete = !piece.empty() && piece.back() == '\n';
-    if (int status = normalise_utf8(piece)) return status;
     strip_line(piece);
     if (int status = parser.parse(line_number, piece)) return status;
   }
-  if (in.failed()) return err::kIoError;
+  if (in.status()) return in.status();
   if (int status = parser.finish(line_number)) return status;
   return apply_all(env, parser.pending());
 }

@@ -9,6 +9,7 @@
 #include "io/dispatch.h"
 #include "io/file_type.h"
 #include "io/lp/lp_reader.h"
+#include "io/permute_read.h"
 #include "io/mps/mps.h"
 #include "io/stream.h"
 #include "model/model.h"
@@ -81,6 +82,7 @@ int read_model_file(Environment& env, Problem& lp, const char* filename, const c
       break;
   }
   if (status) return status;
+  permute_read_model(env, arrays);
   return copy_into_problem(env, lp, arrays, type == FileType::kSav);
 }
 

@@ -95,7 +95,8 @@ TEST_F(LpRead, ExpressionErrors) {
       {"min\n x\nlazy constraints\n x + [ x ^ 2 ] <= 2\nend\n", 1605,
        "Line 4: Illegal quadratic term in a constraint"},
       {"min\n x + ^ 2\nend\n", 1606, "Lines 2,2: Adjacent sign and quadratic character"},
-      {"min\n x : y\nend\n", 1607, "Line 2: Expected '+' or '-', found ':'"},
+      // "x : y" would be the label x; the colon after a term is the error.
+      {"min\n x + y : z\nend\n", 1607, "Line 2: Expected '+' or '-', found ':'"},
       {"min\n x\nst\n x | y <= 2\nend\n", 1608, "Line 4: Expected '+','-' or sense, found '|'"},
       {"min\n x + 2\n + y\nend\n", 1609, "Line 3: Expected identifier first"},
       {"min\n x\nst\n x <= y\nend\n", 1610, "Line 4: Expected RHS coefficient"},
@@ -139,8 +140,8 @@ TEST_F(LpRead, MissingEndWarns) {
 }
 
 TEST_F(LpRead, BoundForms) {
-  ASSERT_EQ(read_text("min\n a + b + c + d + e0 + f + g + h\nbounds\n a <= 4\n -2 <= b <= 3\n c >= -1\n"
-                      " 5 >= d\n e0 = 7\n f free\n g >= -inf\n -INFINITY <= h <= +Inf\nend\n"),
+  ASSERT_EQ(read_text("min\n a + b + c + d + k + f + g + h\nbounds\n a <= 4\n -2 <= b <= 3\n c >= -1\n"
+                      " 5 >= d\n k = 7\n f free\n g >= -inf\n -INFINITY <= h <= +Inf\nend\n"),
             0);
   const double inf = 1e20;
   EXPECT_EQ(lb(), (std::vector<double>{0, -2, -1, 0, 7, -inf, -inf, -inf}));
@@ -190,12 +191,12 @@ TEST_F(LpRead, NameWarningsStopAfterTwenty) {
 }
 
 TEST_F(LpRead, VariableTypeRules) {
-  ASSERT_EQ(read_text("min\n a + b + c + d + e0 + f + g\nbounds\n b <= 5\n 0 <= c <= 1\n"
-                      "general\n a\nintegers\n b c d\nsemi-continuous\n e0 a\n"
-                      "generals\n e0\nend\n"),
+  ASSERT_EQ(read_text("min\n a + b + c + d + k + f + g\nbounds\n b <= 5\n 0 <= c <= 1\n"
+                      "general\n a\nintegers\n b c d\nsemi-continuous\n k a\n"
+                      "generals\n k\nend\n"),
             0);
   // a: general then semi -> N; b: integer with bounds -> I; c: bounds 0,1 -> B;
-  // d: integer without bounds -> B with upper bound 1; e0: semi then general -> N.
+  // d: integer without bounds -> B with upper bound 1; k: semi then general -> N.
   EXPECT_EQ(ctypes(), "NIBBNCC");
   EXPECT_EQ(ub()[3], 1.0);
   EXPECT_EQ(ub()[1], 5.0);
@@ -204,7 +205,10 @@ TEST_F(LpRead, VariableTypeRules) {
 TEST_F(LpRead, BinariesWithOtherBoundsWarnOnce) {
   ASSERT_EQ(read_text("min\n x + y + z + w\nbounds\n x <= 3\n y = 1\n z >= 2\nbinaries\n x y z w\nend\n"), 0);
   EXPECT_EQ(ctypes(), "BBBB");
-  EXPECT_EQ(ub(), (std::vector<double>{3, 1, 1e20, 1}));
+  // Stated bounds remain; the binary type gives z's infinite upper bound
+  // the value 1, as it does for every column made binary.
+  EXPECT_EQ(lb(), (std::vector<double>{0, 1, 2, 0}));
+  EXPECT_EQ(ub(), (std::vector<double>{3, 1, 1, 1}));
   EXPECT_EQ(warnings->text(),
             "Warning:  Binary variables declared with bounds other than 0 and 1.\n");
 }

@@ -101,8 +101,8 @@ TEST_F(LpWrite, ConformityRewritesWholeList) {
   const std::string text = write();
   EXPECT_NE(text.find(" obj: xm1#0 + y#1\n"), std::string::npos) << text;
   EXPECT_EQ(warnings->text(),
-            "Default row names c1, c2 ... being created.\n"
-            "Warning:  Output names have been modified to conform to LP format.\n");
+            "Warning:  Output names have been modified to conform to LP format.\n"
+            "Default row names c1, c2 ... being created.\n");
 }
 
 TEST_F(LpWrite, ConformityOffWritesNamesAsTheyStand) {
@@ -145,6 +145,9 @@ TEST_F(LpWrite, ColumnsKeepTheirOrder) {
   // Column x3 is used first by the rows; the objective lists the columns so
   // that they read back in their order.
   make(3, {0, 0, 0}, {0, 0, 0}, {1e20, 1e20, 1e20}, {{0, 0, 1}, {1, 1, 0}}, "LL", {1, 2});
+  char* names[] = {const_cast<char*>("p"), const_cast<char*>("q"), const_cast<char*>("r")};
+  int idx[] = {0, 1, 2};
+  ASSERT_EQ(KRVchgcolname(env, lp, 3, idx, names), 0);
   write();
   KRVprob back = KRVcreateprob(env, nullptr, "back");
   ASSERT_EQ(KRVreadcopyprob(env, back, path("out.lp").c_str(), nullptr), 0);

@@ -30,9 +30,10 @@ class NameList {
   void add_label(std::string_view label) {
     bool added = false;
     used_.find_or_add(label, added);
-    if (!added && ++repeats_ <= kRepeatLimit)
-      msg(env_.warning(), "%s '%.*s' repeats.\n", kind_, static_cast<int>(label.size()),
-          label.data());
+    if (!added && ++repeats_ <= kRepeatLimit) {
+      const std::string text(label);
+      msg(env_.warning(), "%s '%s' repeats.\n", kind_, text.c_str());
+    }
   }
   // Default name for position k (0-based) of the list.
   std::string default_name(int64_t k) {

@@ -1,5 +1,6 @@
 #include "io/lp/lp_line_builder.h"
 
+#include "env/channel.h"
 #include "io/stream.h"
 
 namespace korva::lp {
@@ -21,7 +22,7 @@ void LineBuilder::emit_line() {
   }
   buffer_.append(line_, 0, len);
   buffer_.push_back('\n');
-  if (buffer_.size() >= kFlushSize) flush();
+  if (buffer_.size() >= kFlushSize || !stream_) flush();
 }
 
 void LineBuilder::piece(std::string_view text) {
@@ -45,12 +46,18 @@ void LineBuilder::end_line() {
 void LineBuilder::text(std::string_view t) {
   if (open_) end_line();
   buffer_.append(t);
-  if (buffer_.size() >= kFlushSize) flush();
+  if (buffer_.size() >= kFlushSize || !stream_) flush();
 }
 
 int LineBuilder::flush() {
-  if (buffer_.empty()) return out_.status();
-  const int status = out_.write(buffer_);
+  if (!stream_) {
+    // Messages go out line by line so that destinations see whole lines.
+    if (!buffer_.empty()) msg_text(channel_, buffer_);
+    buffer_.clear();
+    return 0;
+  }
+  if (buffer_.empty()) return stream_->status();
+  const int status = stream_->write(buffer_);
   buffer_.clear();
   return status;
 }

@@ -2,10 +2,14 @@
 // right-hand side, a bracket) are appended to the current line, which is
 // written out before a piece would take it to 80 characters; continuation
 // lines start with the indent in blanks (or with '\' in comment mode).
+// The lines go to a file stream (the LP writer) or to a message channel
+// (the display of a problem's parts), so both share the section printers.
 #pragma once
 #include <cstddef>
 #include <string>
 #include <string_view>
+
+struct krv_channel_s;
 
 namespace korva {
 class FileStream;
@@ -15,7 +19,8 @@ namespace korva::lp {
 
 class LineBuilder {
  public:
-  explicit LineBuilder(FileStream& out) : out_(out) { buffer_.reserve(kFlushSize + 4096); }
+  explicit LineBuilder(FileStream& out) : stream_(&out) { buffer_.reserve(kFlushSize + 4096); }
+  explicit LineBuilder(krv_channel_s& out) : channel_(&out) {}
   ~LineBuilder() { flush(); }
 
   // Starts a line with `text`; continuation lines are indented by `indent`.
@@ -27,7 +32,8 @@ class LineBuilder {
   // Writes whole text (headings, comments) outside the line logic.
   void text(std::string_view t);
   void set_comment_mode(bool on) { comment_ = on; }
-  // Hands everything written so far to the stream. Returns its status.
+  // Hands everything written so far to the stream or channel. Returns the
+  // stream's status (0 for a channel).
   int flush();
 
  private:
@@ -36,7 +42,8 @@ class LineBuilder {
   static constexpr size_t kFlushSize = 1 << 16;
   void emit_line();
 
-  FileStream& out_;
+  FileStream* stream_ = nullptr;
+  krv_channel_s* channel_ = nullptr;
   std::string line_;
   size_t indent_ = 0;
   bool comment_ = false;

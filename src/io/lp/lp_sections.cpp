@@ -162,6 +162,12 @@ void Parser::parse_bound() {
     return;
   }
   q = s;
+  {
+    // A number that something other than a sense follows ("4 x").
+    const NumberScan r = scan_number(s, end, true);
+    if (r.status == NumberScan::kOk && r.end < end && !has(*r.end, kSense))
+      error(kBadBoundSense, line);
+  }
   const double v1 = value(q);
   const char s1 = scan_sense(q, end);
   if (!s1) error(kBadBoundSense, line);

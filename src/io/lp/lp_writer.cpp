@@ -32,6 +32,8 @@ class Writer {
       : env_(env), view_(view), out_(out), mode_(mode) {}
 
   int write(const char* encoding);
+  // One section for a display channel, under the names the file would use.
+  void display(DisplayPart part);
 
  private:
   void prepare_names();
@@ -63,6 +65,7 @@ class Writer {
   char number_[kNumberTextSize];
   std::string piece_;
   NameList cols_, rows_, sos_, qcons_, inds_, cuts_, lazy_;
+  std::string objname_;
   std::vector<std::string> range_cols_;  // "Rg" + row name, per ranged row ("" otherwise)
 };
 
@@ -166,6 +169,12 @@ void Writer::prepare_names() {
   rewritten |= cuts_.assign(view_.pool_rows(0), [&](size_t k) { return view_.pool_row_name(0, static_cast<int>(k)); }, conform);
   rewritten |= lazy_.assign(view_.pool_rows(1), [&](size_t k) { return view_.pool_row_name(1, static_cast<int>(k)); }, conform);
   rewritten |= sos_.assign(view_.num_sos(), [&](size_t k) { return view_.sos_name(static_cast<int>(k)); }, conform);
+  // The objective's label is read back like the others.
+  objname_ = view_.objective_name();
+  if (conform && !objname_.empty() && needs_conformity(objname_)) {
+    objname_ = conforming_name(objname_, 0);
+    rewritten = true;
+  }
   if (rewritten)
     msg(env_.warning(), "Warning:  Output names have been modified to conform to LP format.\n");
   range_cols_.assign(view_.has_ranges() ? view_.num_rows() : 0, std::string());
@@ -194,12 +203,14 @@ void Writer::warn_default_names() {
 // ---- sections -------------------------------------------------------------------
 
 void Writer::header(const char* encoding) {
-  std::string h = "\\ENCODING=";
-  h += encoding;
-  h += "\n\\Problem name: ";
-  h += cut_name(view_.problem_name());
-  h += "\n\n";
-  out_.text(h);
+  char line[1024];
+  std::snprintf(line, sizeof line, "\\ENCODING=%s\n", encoding);
+  out_.text(line);
+  // The name is cut at a character boundary first, so that the precision
+  // of the format never splits a UTF-8 sequence.
+  const std::string name(cut_name(view_.problem_name()));
+  std::snprintf(line, sizeof line, "\\Problem name: %.255s\n\n", name.c_str());
+  out_.text(line);
 }
 
 // The reader numbers columns by first appearance. The objective lists
@@ -209,6 +220,10 @@ void Writer::header(const char* encoding) {
 // columns in increasing order, all columns.
 int Writer::objective_prefix() const {
   const int n = view_.num_cols();
+  // Range columns appear in the rows; listing every column first keeps them
+  // behind the problem's own columns.
+  for (const std::string& rg : range_cols_)
+    if (!rg.empty()) return n;
   int m = 0;
   for (int j = 0; j < n; ++j)
     if (view_.obj(j) != 0.0 || (view_.has_quadratic() && view_.quad_column(j).size() > 0))
@@ -243,7 +258,7 @@ int Writer::objective_prefix() const {
 
 void Writer::objective() {
   out_.text(view_.objsense() < 0 ? "Maximize\n" : "Minimize\n");
-  const std::string& name = view_.objective_name();
+  const std::string& name = objname_;
   if (name.empty()) {
     out_.start(" obj:", 5);
   } else {
@@ -416,6 +431,23 @@ void Writer::sets() {
   }
 }
 
+void Writer::display(DisplayPart part) {
+  prepare_names();
+  switch (part) {
+    case DisplayPart::kObjective: objective(); break;
+    case DisplayPart::kConstraints:
+      if (view_.num_rows() == 0 && view_.num_qconstraints() == 0 && view_.num_indicators() == 0)
+        out_.text("There are no constraints.\n");
+      else
+        constraints();
+      break;
+    case DisplayPart::kBounds: bounds(); break;
+    case DisplayPart::kTypes: types(); break;
+    case DisplayPart::kSets: sets(); break;
+  }
+  out_.flush();
+}
+
 int Writer::write(const char* encoding) {
   prepare_names();
   warn_default_names();
@@ -448,6 +480,15 @@ int write_lp(Environment& env, Problem& lp, const char* filename, NameMode mode)
     status = writer.write(stream->encoding_name());
   }
   return FileStream::close(env, stream, status);
+}
+
+int display_part(Environment& env, Problem& lp, Channel& channel, DisplayPart part) {
+  ModelView view(env, lp, false);
+  if (int status = view.status()) return status;
+  LineBuilder out(channel);
+  Writer writer(env, view, out, NameMode::kOwn);
+  writer.display(part);
+  return 0;
 }
 
 }  // namespace korva::lp

@@ -2,6 +2,7 @@
 // (generic names) and the annotated mode of KRVwriteprob ("ALP"), whose
 // column names carry each column's type, index and bounds.
 #pragma once
+#include "env/channel.h"
 #include "model/problem.h"
 
 namespace korva::lp {
@@ -20,5 +21,11 @@ inline constexpr int kNameConformityParam = 1115;
 // an error code (negated when printed); 1650 when a number could not be
 // written (the file is written all the same).
 int write_lp(Environment& env, Problem& lp, const char* filename, NameMode mode);
+
+// The display of one part of a problem on a message channel, laid out as in
+// an LP file; a problem without constraints says "There are no
+// constraints." instead. Returns 0 or an error code.
+enum class DisplayPart { kObjective, kConstraints, kBounds, kTypes, kSets };
+int display_part(Environment& env, Problem& lp, Channel& channel, DisplayPart part);
 
 }  // namespace korva::lp

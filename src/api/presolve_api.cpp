@@ -111,9 +111,9 @@ KRVAPI int KRVcrushx(KRVenv env, KRVprob lp, const double* x, double* prex) {
 }
 
 KRVAPI int KRVcrushpi(KRVenv env, KRVprob lp, const double* pi, double* prepi) {
-  return with_crushable(env, lp, [&](Problem&, PresolveRecord& rec) {
+  return with_crushable(env, lp, [&](Problem& p, PresolveRecord& rec) {
     if (!pi || !prepi) return static_cast<int>(err::kNullPointer);
-    presolve::crush_pi(rec, pi, prepi);
+    presolve::crush_pi(p, rec, pi, prepi);
     return 0;
   });
 }

@@ -21,8 +21,12 @@ void crush_x(const PresolveRecord& rec, const double* x, double* prex) {
   for (size_t k = 0; k < rec.orig_col.size(); ++k) prex[k] = x[rec.orig_col[k]];
 }
 
-void crush_pi(const PresolveRecord& rec, const double* pi, double* prepi) {
-  for (size_t k = 0; k < rec.orig_row.size(); ++k) prepi[k] = pi[rec.orig_row[k]];
+void crush_pi(const Problem& p, const PresolveRecord& rec, const double* pi, double* prepi) {
+  std::vector<double> y(pi, pi + rec.orig_rows);
+  // A row that absorbed a slack column prices the column's cost apart.
+  for (const Reduction& r : rec.stack)
+    if (r.kind == ReductionKind::SlackSingleton) y[r.row] -= p.objsense() * r.cost / r.a;
+  for (size_t k = 0; k < rec.orig_row.size(); ++k) prepi[k] = y[rec.orig_row[k]];
 }
 
 int crush_form(const Problem& p, const PresolveRecord& rec, int len, const int* ind, const double* val,
@@ -43,7 +47,7 @@ int crush_form(const Problem& p, const PresolveRecord& rec, int len, const int* 
       constant += coef[r.col] * r.value;
       coef[r.col] = 0.0;
       alive[r.col] = 0;
-    } else if (r.kind == ReductionKind::FreeSingleton) {
+    } else if (r.kind == ReductionKind::FreeSingleton || r.kind == ReductionKind::SlackSingleton) {
       const double c = coef[r.col];
       alive[r.col] = 0;
       coef[r.col] = 0.0;

@@ -11,7 +11,7 @@ namespace korva::presolve {
 int crushable_record(Problem& p, PresolveRecord** rec);
 
 void crush_x(const PresolveRecord& rec, const double* x, double* prex);
-void crush_pi(const PresolveRecord& rec, const double* pi, double* prepi);
+void crush_pi(const Problem& p, const PresolveRecord& rec, const double* pi, double* prepi);
 // Substitutes the removed columns of the form sum val[k]·x[ind[k]] by their
 // values or defining rows. 1200 for an index outside the problem.
 int crush_form(const Problem& p, const PresolveRecord& rec, int len, const int* ind, const double* val,

@@ -67,6 +67,9 @@ class Replay {
         case ReductionKind::FreeSingleton:
           free_singleton(r);
           break;
+        case ReductionKind::SlackSingleton:
+          slack_singleton(r);
+          break;
       }
     }
   }
@@ -137,14 +140,30 @@ class Replay {
     row_basic[i] = 0;
   }
 
+  // x_j from its defining row over the columns that existed then.
+  double defined_value(const Reduction& r) const {
+    double rest = 0.0;
+    for (int64_t k = rows_.begin[r.row]; k < rows_.begin[r.row + 1]; ++k) {
+      const int col = rows_.index[k];
+      if (col != r.col && col_done[col]) rest += rows_.value[k] * x[col];
+    }
+    return (r.value - rest) / r.a;
+  }
+
+  // The row's range was the slack column's: a basic row hands its basic
+  // place to the column; the row's dual takes back the column's cost.
+  void slack_singleton(const Reduction& r) {
+    const int i = r.row, j = r.col;
+    x[j] = red_.x ? defined_value(r) : 0.0;
+    col_done[j] = 1;
+    pi[i] += r.cost / r.a;
+    col_basic[j] = row_basic[i];
+    row_basic[i] = 0;
+  }
+
   void free_singleton(const Reduction& r) {
     const int i = r.row, j = r.col;
-    double rest = 0.0;
-    for (int64_t k = rows_.begin[i]; k < rows_.begin[i + 1]; ++k) {
-      const int col = rows_.index[k];
-      if (col != j && col_done[col]) rest += rows_.value[k] * x[col];
-    }
-    x[j] = (r.value - rest) / r.a;
+    x[j] = defined_value(r);
     col_done[j] = 1;
     col_basic[j] = 1;
     row_done[i] = 1;

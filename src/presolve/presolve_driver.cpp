@@ -1,5 +1,6 @@
 #include "presolve/presolve_driver.h"
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "model/model.h"
 #include "presolve/presolve_work.h"
 #include "presolve/reductions.h"
+#include "simplex/solution/lp_solution.h"
 
 namespace korva::presolve {
 
@@ -28,7 +30,8 @@ void build_maps(const PresolveWork& w, PresolveRecord& rec) {
   rec.orig_col.clear();
   rec.orig_row.clear();
   for (const Reduction& r : w.stack)
-    if (r.kind == ReductionKind::FreeSingleton) rec.col_map[r.col] = kSubstituted;
+    if (r.kind == ReductionKind::FreeSingleton || r.kind == ReductionKind::SlackSingleton)
+      rec.col_map[r.col] = kSubstituted;
   for (int j = 0; j < w.n; ++j)
     if (w.col_alive[j]) {
       rec.col_map[j] = static_cast<int>(rec.orig_col.size());
@@ -111,11 +114,13 @@ int build_reduced(Environment& env, const Problem& p, const PresolveWork& w, Pre
 
 // A basis of the original problem carried into the reduced one, so that a
 // warm start survives presolve.
-void crush_basis(const Problem& p, PresolveRecord& rec) {
+void crush_basis(Problem& p, PresolveRecord& rec) {
   const Basis* b = p.derived.basis.get();
   if (!b || !rec.reduced || b->cstat.size() != static_cast<size_t>(rec.orig_cols) ||
       b->rstat.size() != static_cast<size_t>(rec.orig_rows))
     return;
+  const simplex::LpSolution* sol = simplex::find_lp_solution(p);
+  const double* x = sol && sol->has_primal && sol->x.size() == b->cstat.size() ? sol->x.data() : nullptr;
   auto crushed = std::make_unique<Basis>();
   crushed->cstat.resize(rec.orig_col.size());
   crushed->rstat.resize(rec.orig_row.size());
@@ -125,16 +130,50 @@ void crush_basis(const Problem& p, PresolveRecord& rec) {
   for (const Reduction& r : rec.stack) {
     if (r.kind != ReductionKind::SingletonRow || rec.col_map[r.col] < 0) continue;
     if (b->rstat[r.row] == KRV_BASIC || b->cstat[r.col] != KRV_BASIC) continue;
-    const char sense = p.sense(r.row);
-    bool at_low_end = sense == 'G' || sense == 'E';
-    if (sense == 'R') at_low_end = (b->rstat[r.row] == KRV_AT_LOWER) == (p.range(r.row) >= 0);
-    crushed->cstat[rec.col_map[r.col]] = (r.a > 0) == at_low_end ? KRV_AT_LOWER : KRV_AT_UPPER;
+    // The last solution tells which bound; the row's sense is the guess
+    // without one (an absorbed slack may have widened an equality).
+    bool at_upper;
+    if (x && r.ub < kInf && r.lb > -kInf) {
+      at_upper = std::fabs(x[r.col] - r.ub) < std::fabs(x[r.col] - r.lb);
+    } else if (r.ub < kInf && r.lb > -kInf) {
+      const char sense = p.sense(r.row);
+      bool at_low_end = sense == 'G' || sense == 'E';
+      if (sense == 'R') at_low_end = (b->rstat[r.row] == KRV_AT_LOWER) == (p.range(r.row) >= 0);
+      at_upper = (r.a > 0) != at_low_end;
+    } else {
+      at_upper = r.ub < kInf;
+    }
+    crushed->cstat[rec.col_map[r.col]] = at_upper ? KRV_AT_UPPER : KRV_AT_LOWER;
   }
   for (size_t k = 0; k < rec.orig_row.size(); ++k) {
     int st = b->rstat[rec.orig_row[k]];
     // The far end of a range exists only for rows that stayed ranged.
     if (st == KRV_AT_UPPER && rec.reduced->sense(static_cast<int>(k)) != 'R') st = KRV_AT_LOWER;
     crushed->rstat[k] = st;
+  }
+  // A row that absorbed a slack column is basic when the column was, else
+  // at the end of its range that the column's bound gives.
+  for (const Reduction& r : rec.stack) {
+    if (r.kind != ReductionKind::SlackSingleton) continue;
+    const int row = rec.row_map[r.row];
+    if (row < 0) continue;
+    int col_status = b->cstat[r.col];
+    if (x) {
+      // Where the column sits decides, whatever its status says.
+      const double tol = 1e-9 * (1.0 + std::fabs(x[r.col]));
+      if (r.lb > -kInf && std::fabs(x[r.col] - r.lb) <= tol)
+        col_status = KRV_AT_LOWER;
+      else if (r.ub < kInf && std::fabs(x[r.col] - r.ub) <= tol)
+        col_status = KRV_AT_UPPER;
+      else
+        col_status = KRV_BASIC;
+    }
+    int st = KRV_BASIC;
+    if (col_status != KRV_BASIC) {
+      const bool at_upper_end = (col_status == KRV_AT_UPPER) != (r.a > 0);
+      st = rec.reduced->sense(row) == 'R' && at_upper_end ? KRV_AT_UPPER : KRV_AT_LOWER;
+    }
+    crushed->rstat[row] = st;
   }
   rec.reduced->derived.basis = std::move(crushed);
 }

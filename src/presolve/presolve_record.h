@@ -23,6 +23,7 @@ enum class ReductionKind : uint8_t {
   SingletonRow,   // row of one entry turned into bounds of its column
   ForcingRow,     // row whose implied bounds force every column to a bound
   FreeSingleton,  // (implied) free column alone in an equality row, substituted out
+  SlackSingleton, // bounded column alone in an equality row: its bounds become the row's
 };
 
 // One reduction. Costs are in the minimisation sense and taken at the time

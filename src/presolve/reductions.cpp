@@ -293,8 +293,10 @@ class Reducer {
       for (int64_t k = w_.rbeg[i]; k < w_.rbeg[i + 1]; ++k)
         if (w_.col_alive[w_.ridx[k]]) largest = std::max(largest, std::fabs(w_.rval[k]));
       if (std::fabs(a) < kPivotRatio * largest) continue;
-      if (!implied_free(i, j, a)) continue;
-      substitute(i, j, a);
+      if (implied_free(i, j, a))
+        substitute(i, j, a);
+      else
+        absorb_slack(i, j, a);
       changed = true;
     }
   }
@@ -318,6 +320,38 @@ class Reducer {
     return lb_implied && ub_implied;
   }
 
+  // b = a_i·x + a·x_j with x_j in [l, u]: the column acts as the row's
+  // slack, so the row keeps a_i·x between b - a·u and b - a·l instead.
+  void absorb_slack(int i, int j, double a) {
+    Reduction r;
+    r.kind = ReductionKind::SlackSingleton;
+    r.row = i;
+    r.col = j;
+    r.a = a;
+    r.value = w_.rlo[i];
+    r.cost = w_.cost[j];
+    r.lb = w_.lb[j];
+    r.ub = w_.ub[j];
+    w_.stack.push_back(r);
+    shift_costs(i, j, a, r.value);
+    const double from_lb = r.value - a * r.lb, from_ub = r.value - a * r.ub;
+    w_.rlo[i] = std::min(from_lb, from_ub);
+    w_.rhi[i] = std::max(from_lb, from_ub);
+    w_.drop_column(j);
+    ++w_.counters.substitutions;
+  }
+
+  // The cost of x_j moves onto the other columns of its defining row.
+  void shift_costs(int i, int j, double a, double b) {
+    const double ratio = w_.cost[j] / a;
+    if (ratio == 0.0) return;
+    for (int64_t k = w_.rbeg[i]; k < w_.rbeg[i + 1]; ++k) {
+      const int col = w_.ridx[k];
+      if (col != j && w_.col_alive[col]) w_.cost[col] -= ratio * w_.rval[k];
+    }
+    w_.offset += ratio * b;
+  }
+
   void substitute(int i, int j, double a) {
     Reduction r;
     r.kind = ReductionKind::FreeSingleton;
@@ -327,14 +361,7 @@ class Reducer {
     r.value = w_.rlo[i];
     r.cost = w_.cost[j];
     w_.stack.push_back(r);
-    const double ratio = w_.cost[j] / a;
-    if (ratio != 0.0) {
-      for (int64_t k = w_.rbeg[i]; k < w_.rbeg[i + 1]; ++k) {
-        const int col = w_.ridx[k];
-        if (col != j && w_.col_alive[col]) w_.cost[col] -= ratio * w_.rval[k];
-      }
-      w_.offset += ratio * r.value;
-    }
+    shift_costs(i, j, a, r.value);
     w_.drop_column(j);
     w_.drop_row(i);
     ++w_.counters.substitutions;

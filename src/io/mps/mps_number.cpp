@@ -164,8 +164,29 @@ int format_shortest12(double value, char* out, bool& representable) {
   while (count > 1 && digits[count - 1] == '0') --count;
   const bool negative = value < 0;
 
+  // Exponential candidates, with the exponent's sign only when negative:
+  // d.dddEx, and the digits as a whole number, ddddEx (one character less
+  // when there are several digits).
+  auto exponential = [&](char* text, bool point) {
+    char* p = text;
+    if (negative) *p++ = '-';
+    *p++ = digits[0];
+    if (point && count > 1) *p++ = '.';
+    for (int k = 1; k < count; ++k) *p++ = digits[k];
+    const int e = point ? exponent : exponent - (count - 1);
+    *p++ = 'E';
+    if (e < 0) *p++ = '-';
+    p = std::to_chars(p, p + 8, e < 0 ? -e : e).ptr;
+    return static_cast<int>(p - text);
+  };
   char best[48];
-  int best_length = compose(negative, digits, count, exponent, 'E', 1, 0, best);  // exponential
+  int best_length = exponential(best, true);
+  char whole[48];
+  const int whole_length = exponential(whole, false);
+  if (whole_length < best_length) {
+    std::memcpy(best, whole, static_cast<size_t>(whole_length));
+    best_length = whole_length;
+  }
   if (exponent > -12 && exponent < 12) {
     char fixed[48];
     int n = compose(negative, digits, count, exponent, 'E', exponent, exponent, fixed);
@@ -175,7 +196,8 @@ int format_shortest12(double value, char* out, bool& representable) {
       std::memmove(fixed + zero, fixed + zero + 1, static_cast<size_t>(n - zero - 1));
       --n;
     }
-    if (n <= best_length) {
+    // Fixed notation reads best; exponential only when fixed does not fit.
+    if (n <= 12 || n <= best_length) {
       std::memcpy(best, fixed, static_cast<size_t>(n));
       best_length = n;
     }

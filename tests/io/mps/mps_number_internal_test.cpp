@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -91,6 +93,39 @@ TEST(MpsNumber, TwelveCharacterLayoutNeverExceedsItsField) {
     if (v != 0) {
       ASSERT_LE(std::fabs(back - v) / std::fabs(v), 5e-5) << v << " " << t;
     }
+  }
+}
+
+// The column layout (names with blanks): the shortest exact text within 12
+// characters, fixed notation when it fits.
+std::string shortest12(double v) {
+  char buffer[korva::mps::kMaxNumberText];
+  bool ok = true;
+  return std::string(buffer, korva::mps::format_shortest12(v, buffer, ok));
+}
+
+TEST(MpsNumber, ColumnLayoutKeepsEveryTwelveCharacterValueExact) {
+  EXPECT_EQ(shortest12(200000), "200000");
+  EXPECT_EQ(shortest12(-0.1234567891), "-.1234567891");
+  EXPECT_EQ(shortest12(1.2345678e-5), "1.2345678E-5");
+  EXPECT_EQ(shortest12(9311669565e9), "9311669565E9");
+  EXPECT_EQ(shortest12(1e-300), "1E-300");
+  EXPECT_EQ(shortest12(2.5e20), "25E19");
+  EXPECT_EQ(shortest12(0.0), "0");
+  // Any value read from a 12-character field comes back bit-identical.
+  std::mt19937_64 random(7);
+  std::uniform_int_distribution<long long> mantissa(-9999999999LL, 9999999999LL);
+  std::uniform_int_distribution<int> exponent(-30, 30);
+  for (int k = 0; k < 20000; ++k) {
+    char field[32];
+    std::snprintf(field, sizeof field, "%lldE%d", mantissa(random), exponent(random));
+    if (std::strlen(field) > 12) continue;
+    double value = 0, back = 0;
+    ASSERT_TRUE(korva::mps::parse_number(field, value));
+    const std::string text = shortest12(value);
+    ASSERT_LE(text.size(), 12u) << field;
+    ASSERT_TRUE(korva::mps::parse_number(text, back));
+    ASSERT_EQ(back, value) << field << " " << text;
   }
 }
 

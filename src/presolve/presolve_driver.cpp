@@ -29,7 +29,7 @@ void build_maps(const PresolveWork& w, PresolveRecord& rec) {
   rec.row_map.assign(w.m, kRemoved);
   rec.orig_col.clear();
   rec.orig_row.clear();
-  for (const Reduction& r : w.stack)
+  for (const Reduction& r : rec.stack)
     if (r.kind == ReductionKind::FreeSingleton || r.kind == ReductionKind::SlackSingleton)
       rec.col_map[r.col] = kSubstituted;
   for (int j = 0; j < w.n; ++j)

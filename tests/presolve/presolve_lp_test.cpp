@@ -110,3 +110,60 @@ TEST_F(PresolveTest, PresolveOffSolvesTheOriginal) {
 }
 
 }  // namespace
+
+namespace {
+
+using presolve_test::PresolveTest;
+
+// x3 is alone in an equality row and free: the row defines it.
+constexpr const char* kSubstitutionModel =
+    "Minimize\n obj: x1 + 2 x2 + x3\nSubject To\n c1: x1 + x2 + x3 = 4\n c2: x1 - x2 >= -2\n c3: x1 + 3 x2 >= 3\n"
+    "Bounds\n x3 free\nEnd\n";
+
+TEST_F(PresolveTest, SubstitutedColumnsAreCountedAndMappedBack) {
+  read_lp_text(kSubstitutionModel);
+  ASSERT_EQ(KRVlpopt(env, lp), 0);
+  EXPECT_NE(results->text().find("Aggregator did 1 substitutions.\n"), std::string::npos) << results->text();
+  EXPECT_NE(results->text().find("Tried aggregator 1 time.\n"), std::string::npos);
+  ASSERT_EQ(KRVgetstat(env, lp), 1);
+  // x3 = 4 - x1 - x2 makes the objective 4 + x2, so x2 = 0, x1 >= 3.
+  EXPECT_NEAR(objective(), 4.0, 1e-9);
+  double x[3];
+  ASSERT_EQ(KRVgetx(env, lp, x, 0, 2), 0);
+  EXPECT_NEAR(x[0] + x[1] + x[2], 4.0, 1e-9);
+  EXPECT_LE(dual_violation(), 1e-9);
+  ASSERT_EQ(KRVpresolve(env, lp, 2), 0);
+  int pcstat[3], prstat[3];
+  ASSERT_EQ(KRVgetprestat(env, lp, nullptr, pcstat, prstat, nullptr, nullptr), 0);
+  EXPECT_EQ(pcstat[2], -2);
+  EXPECT_LT(prstat[0], 0);
+}
+
+TEST_F(PresolveTest, ReductionSwitchesAreHonoured) {
+  // Without aggregation nothing is substituted; with no reductions at all
+  // presolve says so.
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_AGGIND, 0), 0);
+  read_lp_text(kSubstitutionModel);
+  ASSERT_EQ(KRVlpopt(env, lp), 0);
+  EXPECT_EQ(results->text().find("Aggregator did"), std::string::npos) << results->text();
+  EXPECT_NEAR(objective(), 4.0, 1e-9);
+
+  results->clear();
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_REDUCE, 0), 0);
+  read_lp_text(kSubstitutionModel);
+  ASSERT_EQ(KRVlpopt(env, lp), 0);
+  EXPECT_NE(results->text().find("No LP presolve or aggregator reductions.\n"), std::string::npos)
+      << results->text();
+  EXPECT_NEAR(objective(), 4.0, 1e-9);
+}
+
+TEST_F(PresolveTest, PresolveAloneRecordsItsVerdict) {
+  read_lp_text("Minimize\n obj: x1 + x2\nSubject To\n c1: x1 + x2 >= 10\nBounds\n x1 <= 2\n x2 <= 3\nEnd\n");
+  ASSERT_EQ(KRVpresolve(env, lp, 2), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), 3);
+  int prestat = -1;
+  ASSERT_EQ(KRVgetprestat(env, lp, &prestat, nullptr, nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(prestat, 0);
+}
+
+}  // namespace

@@ -155,6 +155,33 @@ TEST_F(PrimalTest, SteepestEdgeAnnouncesItsNorms) {
   EXPECT_NE(results->text().find("\nIteration log . . .\n"), std::string::npos);
 }
 
+TEST_F(PrimalTest, AutomaticPricingSwitchesToSteepestEdgeOnALongRun) {
+  const auto ref = reference_optima();
+  read_netlib("25fv47");
+  ASSERT_EQ(KRVprimopt(env, lp), 0);
+  EXPECT_NE(results->text().find("Initializing primal norms"), std::string::npos);
+  expect_solved("25fv47", ref.at("25fv47"));
+}
+
+TEST_F(PrimalTest, DisplayZeroWritesNoLog) {
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_SIMDISPLAY, 0), 0);
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PPRIIND, 2), 0);
+  ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_PERLIM, 5), 0);
+  read_netlib("degen2");
+  ASSERT_EQ(KRVprimopt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), 1);
+  EXPECT_EQ(results->text().find("Iteration"), std::string::npos) << results->text();
+  EXPECT_EQ(results->text().find("Perturbation"), std::string::npos);
+  EXPECT_EQ(results->text().find("Initializing"), std::string::npos);
+}
+
+TEST_F(PrimalTest, DeterministicTimeLimit) {
+  ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_DETTILIM, 0.01), 0);
+  read_netlib("scfxm1");
+  ASSERT_EQ(KRVprimopt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), 25);
+}
+
 TEST_F(PrimalTest, WarmStartFromTheOptimalBasisTakesNoIteration) {
   const auto ref = reference_optima();
   read_netlib("scagr7");

@@ -36,7 +36,9 @@ class Writer {
   void display(DisplayPart part);
 
  private:
-  void prepare_names();
+  // `announce`: say on the warning channel when names were rewritten (a
+  // file; a display says nothing).
+  void prepare_names(bool announce);
   void warn_default_names();
   void header(const char* encoding);
   void objective();
@@ -147,7 +149,7 @@ std::string bound_text(double v) {
   return out.substr(0, 13);
 }
 
-void Writer::prepare_names() {
+void Writer::prepare_names(bool announce) {
   const bool conform = mode_ == NameMode::kOwn && env_.int_param(kNameConformityParam) != 0;
   bool rewritten = false;
   const int n = view_.num_cols();
@@ -175,7 +177,7 @@ void Writer::prepare_names() {
     objname_ = conforming_name(objname_, 0);
     rewritten = true;
   }
-  if (rewritten)
+  if (rewritten && announce)
     msg(env_.warning(), "Warning:  Output names have been modified to conform to LP format.\n");
   range_cols_.assign(view_.has_ranges() ? view_.num_rows() : 0, std::string());
   for (int i = 0; i < static_cast<int>(range_cols_.size()); ++i)
@@ -432,7 +434,7 @@ void Writer::sets() {
 }
 
 void Writer::display(DisplayPart part) {
-  prepare_names();
+  prepare_names(false);
   switch (part) {
     case DisplayPart::kObjective: objective(); break;
     case DisplayPart::kConstraints:
@@ -449,7 +451,7 @@ void Writer::display(DisplayPart part) {
 }
 
 int Writer::write(const char* encoding) {
-  prepare_names();
+  prepare_names(true);
   warn_default_names();
   header(encoding);
   objective();

@@ -167,3 +167,31 @@ TEST_F(PresolveTest, PresolveAloneRecordsItsVerdict) {
 }
 
 }  // namespace
+
+namespace {
+
+using presolve_test::PresolveTest;
+
+TEST_F(PresolveTest, MultiplesOfAnEqualityRowGoOrProveInfeasibility) {
+  read_lp_text(
+      "Minimize\n obj: x1 + x2 + x3\nSubject To\n c1: x1 + 2 x2 + x3 = 4\n c2: 2 x1 + 4 x2 + 2 x3 <= 9\n"
+      " c3: x1 - x2 >= -1\nEnd\n");
+  ASSERT_EQ(KRVpresolve(env, lp, 2), 0);
+  int prstat[3];
+  ASSERT_EQ(KRVgetprestat(env, lp, nullptr, nullptr, prstat, nullptr, nullptr), 0);
+  EXPECT_LT(prstat[1], 0);
+  ASSERT_EQ(KRVlpopt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), 1);
+  EXPECT_NEAR(objective(), 7.0 / 3.0, 1e-9);
+  EXPECT_LE(dual_violation(), 1e-9);
+
+  results->clear();
+  read_lp_text(
+      "Minimize\n obj: x1 + x2 + x3\nSubject To\n c1: x1 + 2 x2 + x3 = 4\n c2: 2 x1 + 4 x2 + 2 x3 <= 7\n"
+      " c3: x1 - x2 >= -1\nEnd\n");
+  ASSERT_EQ(KRVlpopt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), 3);
+  EXPECT_NE(results->text().find("Row 'c2' is dependent and infeasible.\n"), std::string::npos) << results->text();
+}
+
+}  // namespace

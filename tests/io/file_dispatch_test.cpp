@@ -117,5 +117,31 @@ TEST_F(FileDispatch, NetworkAndSavAreNotAvailable) {
   EXPECT_EQ(KRVwriteprob(env, lp, path("m.sav").c_str(), nullptr), 1424);
 }
 
+// Parameter files go through the same stream: compressed by their name and
+// written in UTF-8 whatever the file encoding parameter says.
+TEST_F(FileDispatch, ParameterFilesUseTheStream) {
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_ITLIM, 1234), 0);
+  ASSERT_EQ(KRVsetstrparam(env, KRV_PARAM_APIENCODING, "UTF-8"), 0);
+  ASSERT_EQ(KRVsetstrparam(env, KRV_PARAM_WORKDIR, "caf\xc3\xa9"), 0);
+  const std::string name = path("p.prm.gz");
+  ASSERT_EQ(KRVwriteparam(env, name.c_str()), 0) << errors->text();
+  const std::string packed = read_file(name);
+  ASSERT_GE(packed.size(), 2u);
+  EXPECT_EQ(static_cast<unsigned char>(packed[0]), 0x1f);  // gzip's magic bytes
+  EXPECT_EQ(static_cast<unsigned char>(packed[1]), 0x8b);
+  ASSERT_EQ(std::system(("gzip -cd " + name + " > " + path("p.prm")).c_str()), 0);
+  EXPECT_NE(read_file(path("p.prm")).find("\"caf\xc3\xa9\""), std::string::npos);
+  ASSERT_EQ(KRVsetdefaults(env), 0);
+  ASSERT_EQ(KRVsetstrparam(env, KRV_PARAM_APIENCODING, "UTF-8"), 0);
+  // The default extension is tried as for model files.
+  ASSERT_EQ(KRVreadcopyparam(env, path("p").c_str()), 0) << errors->text();
+  int itlim = 0;
+  KRVgetintparam(env, KRV_PARAM_ITLIM, &itlim);
+  EXPECT_EQ(itlim, 1234);
+  char value[64] = {};
+  KRVgetstrparam(env, KRV_PARAM_WORKDIR, value);
+  EXPECT_STREQ(value, "caf\xc3\xa9");
+}
+
 }  // namespace
 }  // namespace korva_test

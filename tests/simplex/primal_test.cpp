@@ -106,6 +106,7 @@ class PrimalTest : public EnvTest {
     EXPECT_NEAR(objective(), reference, 1e-6 * std::max(1.0, std::fabs(reference))) << name;
     EXPECT_LE(quality(1), 1e-6) << name << ": primal infeasibility";
     EXPECT_LE(dual_infeasibility(), 1e-6) << name << ": dual infeasibility";
+    EXPECT_LE(quality(13), 1e-6) << name << ": dual infeasibility measure";
     int method = 0, type = 0, pfeas = 0, dfeas = 0;
     EXPECT_EQ(KRVsolninfo(env, lp, &method, &type, &pfeas, &dfeas), 0);
     EXPECT_EQ(method, 1);

@@ -154,9 +154,9 @@ int ColumnPricing::choose_range(PrimalState& st, int begin, int end, double* bes
     const double d = dj[j];
     const double a = mv == 1 ? -d : mv == -1 ? d : std::fabs(d);
     if (a <= tol) continue;
-    const double score = use_weights ? a * a / weight[j] : a;
-    if (score > score_max) {
-      score_max = score;
+    // a²/w > best ⇔ a² > best·w (weights are positive): no division per column.
+    if (use_weights ? a * a > score_max * weight[j] : a > score_max) {
+      score_max = use_weights ? a * a / weight[j] : a;
       best = j;
     }
   }

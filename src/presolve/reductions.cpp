@@ -8,6 +8,7 @@
 
 #include "env/channel.h"
 #include "env/errors.h"
+#include "env/time_limit.h"
 
 namespace korva::presolve {
 
@@ -15,6 +16,12 @@ namespace {
 
 constexpr int kInfeasible = 1117;
 constexpr int kInfeasibleOrUnbounded = 1101;
+constexpr int kAborted = 1106;
+constexpr int kTimeLimit = 1123;
+constexpr int kDetTimeLimit = 1124;
+
+constexpr uint64_t kProgressWork = 10000000;
+constexpr double kProgressSeconds = 5.0;
 
 constexpr double kFixedGap = 1e-10;     // a column whose bounds are closer is fixed
 constexpr double kFeasTol = 1e-6;       // violations beyond this prove infeasibility
@@ -54,6 +61,8 @@ class Reducer {
       if (primal_ok() && s_.aggregate != 0) free_singleton_pass(changed);
       // Each pass reads every entry a few times.
       env_.ticks.charge(static_cast<uint64_t>(3 * w_.cidx.size() + w_.m + w_.n));
+      if (int code = limits()) return code;
+      progress();
       if (!changed) break;
     }
     // Last look: columns fixed or emptied and rows emptied by the final pass.
@@ -66,6 +75,31 @@ class Reducer {
   }
 
  private:
+  // Abort and the two time limits end presolve between passes.
+  int limits() const {
+    if (env_.terminate_requested()) return kAborted;
+    if (time_limit_reached(env_)) return kTimeLimit;
+    if (tick_limit_reached(env_)) return kDetTimeLimit;
+    return 0;
+  }
+
+  // A line now and then during long presolves.
+  void progress() {
+    const uint64_t ticks = env_.ticks.now();
+    const double now = current_time(env_);
+    if (last_ticks_ == 0 && last_time_ == 0.0) {
+      last_ticks_ = ticks;
+      last_time_ = now;
+      return;
+    }
+    if (ticks - last_ticks_ <= kProgressWork || now - last_time_ <= kProgressSeconds) return;
+    last_ticks_ = ticks;
+    last_time_ = now;
+    if (!s_.messages) return;
+    msg(env_.results(), "Presolve has eliminated %lld rows and %lld columns...\n", w_.counters.rows_removed,
+        w_.counters.cols_removed);
+  }
+
   bool primal_ok() const { return s_.reduce == 1 || s_.reduce == 3; }
   bool dual_ok() const { return s_.reduce >= 2; }
 
@@ -440,6 +474,8 @@ class Reducer {
     ++w_.counters.substitutions;
   }
 
+  uint64_t last_ticks_ = 0;
+  double last_time_ = 0.0;
   Environment& env_;
   const Problem& p_;
   PresolveWork& w_;

@@ -195,3 +195,18 @@ TEST_F(PresolveTest, MultiplesOfAnEqualityRowGoOrProveInfeasibility) {
 }
 
 }  // namespace
+
+namespace {
+
+using presolve_test::PresolveTest;
+
+TEST_F(PresolveTest, TerminationEndsPresolveAsUserAbort) {
+  volatile int stop = 1;
+  ASSERT_EQ(KRVsetterminate(env, &stop), 0);
+  read_netlib("afiro");
+  ASSERT_EQ(KRVlpopt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), 13);
+  ASSERT_EQ(KRVsetterminate(env, nullptr), 0);
+}
+
+}  // namespace

@@ -58,6 +58,8 @@ class Reducer {
       if (primal_ok() && s_.dependent != 0)
         if (int code = dependent_row_pass(changed)) return code;
       if (dual_ok()) dual_fix_pass(changed);
+      if (dual_ok())
+        if (int code = dual_bound_pass()) return code;
       if (primal_ok() && s_.aggregate != 0) free_singleton_pass(changed);
       // Each pass reads every entry a few times.
       env_.ticks.charge(static_cast<uint64_t>(3 * w_.cidx.size() + w_.m + w_.n));
@@ -95,9 +97,14 @@ class Reducer {
     if (ticks - last_ticks_ <= kProgressWork || now - last_time_ <= kProgressSeconds) return;
     last_ticks_ = ticks;
     last_time_ = now;
+    const bool aggregating = w_.counters.substitutions > last_substitutions_;
+    last_substitutions_ = w_.counters.substitutions;
     if (!s_.messages) return;
-    msg(env_.results(), "Presolve has eliminated %lld rows and %lld columns...\n", w_.counters.rows_removed,
-        w_.counters.cols_removed);
+    if (aggregating)
+      msg(env_.results(), "Aggregator has done %lld substitutions...\n", w_.counters.substitutions);
+    else
+      msg(env_.results(), "Presolve has eliminated %lld rows and %lld columns...\n", w_.counters.rows_removed,
+          w_.counters.cols_removed);
   }
 
   bool primal_ok() const { return s_.reduce == 1 || s_.reduce == 3; }
@@ -382,6 +389,32 @@ class Reducer {
     }
   }
 
+  // A free column alone in a one-sided row fixes that row's dual at
+  // cost / a; a dual of the sign the row cannot take proves the problem
+  // dual infeasible.
+  int dual_bound_pass() {
+    for (int j = 0; j < w_.n; ++j) {
+      if (!w_.col_alive[j] || w_.col_len[j] != 1 || w_.lb[j] > -kInf || w_.ub[j] < kInf) continue;
+      int i = -1;
+      double a = 0.0;
+      for (int64_t k = w_.cbeg[j]; k < w_.cbeg[j + 1]; ++k)
+        if (w_.row_alive[w_.cidx[k]]) {
+          i = w_.cidx[k];
+          a = w_.cval[k];
+          break;
+        }
+      const double dual = w_.cost[j] / a;
+      const bool only_upper = w_.rlo[i] == -kInf && w_.rhi[i] < kInf;
+      const bool only_lower = w_.rhi[i] == kInf && w_.rlo[i] > -kInf;
+      if ((only_upper && dual > 0) || (only_lower && dual < 0)) {
+        if (const char* name = row_name(i))
+          msg(env_.results(), "Dual infeasible due to dual bounds, row '%.255s'.\n", name);
+        return kInfeasibleOrUnbounded;
+      }
+    }
+    return 0;
+  }
+
   // A column alone in an equality row whose bounds the row implies anyway
   // is substituted out: the row defines it.
   void free_singleton_pass(bool& changed) {
@@ -475,6 +508,7 @@ class Reducer {
   }
 
   uint64_t last_ticks_ = 0;
+  long long last_substitutions_ = 0;
   double last_time_ = 0.0;
   Environment& env_;
   const Problem& p_;

@@ -210,3 +210,19 @@ TEST_F(PresolveTest, TerminationEndsPresolveAsUserAbort) {
 }
 
 }  // namespace
+
+namespace {
+
+using presolve_test::PresolveTest;
+
+TEST_F(PresolveTest, FreeColumnPricedAgainstItsRowIsDualInfeasible) {
+  // x2 is free and alone in c2 (<=): its cost would need a positive dual there.
+  read_lp_text(
+      "Minimize\n obj: x1 + x2\nSubject To\n c1: x1 >= 1\n c2: x1 + x2 <= 4\nBounds\n x2 free\nEnd\n");
+  ASSERT_EQ(KRVlpopt(env, lp), 0);
+  EXPECT_NE(results->text().find("Dual infeasible due to dual bounds, row 'c2'.\n"), std::string::npos)
+      << results->text();
+  EXPECT_EQ(KRVgetstat(env, lp), 4);
+}
+
+}  // namespace

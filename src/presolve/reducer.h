@@ -1,0 +1,110 @@
+// The reduction rules and the passes that apply them: one Reducer per
+// presolve, working on the working copy; the rules live in files by kind
+// (primal rules on bounds and activities, dual rules, substitutions,
+// dependent rows).
+#pragma once
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "env/environment.h"
+#include "presolve/presolve_work.h"
+
+namespace korva::presolve {
+
+inline constexpr int kInfeasible = 1117;
+inline constexpr int kInfeasibleOrUnbounded = 1101;
+inline constexpr int kAborted = 1106;
+inline constexpr int kTimeLimit = 1123;
+inline constexpr int kDetTimeLimit = 1124;
+
+inline constexpr uint64_t kProgressWork = 10000000;
+inline constexpr double kProgressSeconds = 5.0;
+
+inline constexpr double kFixedGap = 1e-10;     // a column whose bounds are closer is fixed
+inline constexpr double kFeasTol = 1e-6;       // violations beyond this prove infeasibility
+inline constexpr double kRedundantTol = 1e-9;  // implied activity this close to a bound makes it redundant
+inline constexpr double kPivotRatio = 1e-2;    // smallest substitution pivot relative to its row
+inline constexpr int kAutomaticPasses = 200;
+
+// Tolerances relative to a bound; an infinite bound gets none (inf - inf is no number).
+inline double feas_tol(double b) { return std::isinf(b) ? 0.0 : kFeasTol * std::max(1.0, std::fabs(b)); }
+inline double redundant_tol(double b) { return std::isinf(b) ? 0.0 : kRedundantTol * std::max(1.0, std::fabs(b)); }
+
+// Bounds of a row's activity over its active entries, with the number of
+// infinite contributions on each side.
+struct Activity {
+  double min = 0.0, max = 0.0;
+  int inf_min = 0, inf_max = 0;
+};
+
+class Reducer {
+ public:
+  Reducer(Environment& env, const Problem& p, PresolveWork& w, const PresolveSettings& s)
+      : env_(env), p_(p), w_(w), s_(s) {}
+
+  int run();
+
+ private:
+  // Abort and the two time limits end presolve between passes.
+  int limits() const;
+  // A line now and then during long presolves.
+  void progress();
+  Activity activity(int i, int skip = -1) const;
+  int bound_infeasible(int j);
+  int column_pass(bool& changed);
+  // An empty column goes to the bound its cost prefers; with no cost it
+  // takes 0 clipped into its bounds.
+  int empty_column(int j);
+  int dual_infeasible_column(int j);
+  int row_pass(bool& changed);
+  int empty_row(int i);
+  // a·x_j within [rlo, rhi] becomes bounds of x_j.
+  int singleton_row(int i);
+  int implied_infeasible(int i);
+  int activity_pass(bool& changed);
+  // Every column of the row sits at the bound that gives the row its
+  // extreme activity (side -1: minimum, +1: maximum).
+  void forcing_row(int i, int side);
+  // Hash of a row's pattern and its coefficients relative to the first, so
+  // that multiples of one row meet in one bucket.
+  uint64_t row_key(int i) const;
+  // Ratio r with row(other) = r·row(eq) over the active entries, or 0.
+  double multiple_of(int eq, int other) const;
+  // A row that is a multiple of an equality row either always holds (it
+  // goes) or never does.
+  int dependent_row_pass(bool& changed);
+  // A column that no row stops from moving in the direction its cost
+  // prefers goes to that bound.
+  void dual_fix_pass(bool& changed);
+  // A free column alone in a one-sided row fixes that row's dual at
+  // cost / a; a dual of the sign the row cannot take proves the problem
+  // dual infeasible.
+  int dual_bound_pass();
+  // A column alone in an equality row whose bounds the row implies anyway
+  // is substituted out: the row defines it.
+  void free_singleton_pass(bool& changed);
+  bool implied_free(int i, int j, double a) const;
+  // b = a_i·x + a·x_j with x_j in [l, u]: the column acts as the row's
+  // slack, so the row keeps a_i·x between b - a·u and b - a·l instead.
+  void absorb_slack(int i, int j, double a);
+  // The cost of x_j moves onto the other columns of its defining row.
+  void shift_costs(int i, int j, double a, double b);
+  void substitute(int i, int j, double a);
+
+  bool primal_ok() const { return s_.reduce == 1 || s_.reduce == 3; }
+  bool dual_ok() const { return s_.reduce >= 2; }
+
+  const char* row_name(int i) const { return s_.messages ? p_.row_name(i) : nullptr; }
+  const char* col_name(int j) const { return s_.messages ? p_.col_name(j) : nullptr; }
+
+  uint64_t last_ticks_ = 0;
+  long long last_substitutions_ = 0;
+  double last_time_ = 0.0;
+  Environment& env_;
+  const Problem& p_;
+  PresolveWork& w_;
+  const PresolveSettings& s_;
+};
+
+}  // namespace korva::presolve

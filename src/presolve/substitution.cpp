@@ -1,0 +1,98 @@
+#include "presolve/reducer.h"
+
+#include "env/channel.h"
+
+namespace korva::presolve {
+
+// A column alone in an equality row whose bounds the row implies anyway
+// is substituted out: the row defines it.
+void Reducer::free_singleton_pass(bool& changed) {
+  for (int j = 0; j < w_.n; ++j) {
+    if (!w_.col_alive[j] || w_.col_len[j] != 1) continue;
+    int i = -1;
+    double a = 0.0;
+    for (int64_t k = w_.cbeg[j]; k < w_.cbeg[j + 1]; ++k)
+      if (w_.row_alive[w_.cidx[k]]) {
+        i = w_.cidx[k];
+        a = w_.cval[k];
+        break;
+      }
+    if (w_.rlo[i] != w_.rhi[i] || w_.row_len[i] < 2) continue;
+    double largest = 0.0;
+    for (int64_t k = w_.rbeg[i]; k < w_.rbeg[i + 1]; ++k)
+      if (w_.col_alive[w_.ridx[k]]) largest = std::max(largest, std::fabs(w_.rval[k]));
+    if (std::fabs(a) < kPivotRatio * largest) continue;
+    if (implied_free(i, j, a))
+      substitute(i, j, a);
+    else
+      absorb_slack(i, j, a);
+    changed = true;
+  }
+}
+
+bool Reducer::implied_free(int i, int j, double a) const {
+  const bool lb_free = w_.lb[j] == -kInf, ub_free = w_.ub[j] == kInf;
+  if (lb_free && ub_free) return true;
+  const Activity rest = activity(i, j);
+  const double b = w_.rlo[i];
+  // x_j = (b - rest) / a.
+  double lo, hi;
+  if (a > 0) {
+    lo = rest.inf_max ? -kInf : (b - rest.max) / a;
+    hi = rest.inf_min ? kInf : (b - rest.min) / a;
+  } else {
+    lo = rest.inf_min ? -kInf : (b - rest.min) / a;
+    hi = rest.inf_max ? kInf : (b - rest.max) / a;
+  }
+  const bool lb_implied = lb_free || lo >= w_.lb[j] - redundant_tol(w_.lb[j]);
+  const bool ub_implied = ub_free || hi <= w_.ub[j] + redundant_tol(w_.ub[j]);
+  return lb_implied && ub_implied;
+}
+
+// b = a_i·x + a·x_j with x_j in [l, u]: the column acts as the row's
+// slack, so the row keeps a_i·x between b - a·u and b - a·l instead.
+void Reducer::absorb_slack(int i, int j, double a) {
+  Reduction r;
+  r.kind = ReductionKind::SlackSingleton;
+  r.row = i;
+  r.col = j;
+  r.a = a;
+  r.value = w_.rlo[i];
+  r.cost = w_.cost[j];
+  r.lb = w_.lb[j];
+  r.ub = w_.ub[j];
+  w_.stack.push_back(r);
+  shift_costs(i, j, a, r.value);
+  const double from_lb = r.value - a * r.lb, from_ub = r.value - a * r.ub;
+  w_.rlo[i] = std::min(from_lb, from_ub);
+  w_.rhi[i] = std::max(from_lb, from_ub);
+  w_.drop_column(j);
+  ++w_.counters.substitutions;
+}
+
+// The cost of x_j moves onto the other columns of its defining row.
+void Reducer::shift_costs(int i, int j, double a, double b) {
+  const double ratio = w_.cost[j] / a;
+  if (ratio == 0.0) return;
+  for (int64_t k = w_.rbeg[i]; k < w_.rbeg[i + 1]; ++k) {
+    const int col = w_.ridx[k];
+    if (col != j && w_.col_alive[col]) w_.cost[col] -= ratio * w_.rval[k];
+  }
+  w_.offset += ratio * b;
+}
+
+void Reducer::substitute(int i, int j, double a) {
+  Reduction r;
+  r.kind = ReductionKind::FreeSingleton;
+  r.row = i;
+  r.col = j;
+  r.a = a;
+  r.value = w_.rlo[i];
+  r.cost = w_.cost[j];
+  w_.stack.push_back(r);
+  shift_costs(i, j, a, r.value);
+  w_.drop_column(j);
+  w_.drop_row(i);
+  ++w_.counters.substitutions;
+}
+}  // namespace korva::presolve

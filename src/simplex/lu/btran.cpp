@@ -130,13 +130,17 @@ void LuFactor::btran_lower(SparseVector& x, bool hyper) {
       return;
     }
   }
+  // A dense sweep fills the vector anyway: one scan lists the result,
+  // cheaper than keeping the list current entry by entry.
+  double* xv = x.values.data();
   for (int i : L_.rows_latest_first) {
-    double xi = x.values[i];
+    const double xi = xv[i];
     if (xi == 0.0) continue;
-    for (int64_t q = L_.row_start[i]; q < L_.row_start[i + 1]; ++q) subtract(x, L_.row_index[q], L_.row_value[q] * xi);
+    for (int64_t q = L_.row_start[i]; q < L_.row_start[i + 1]; ++q) xv[L_.row_index[q]] -= L_.row_value[q] * xi;
     work += static_cast<uint64_t>(L_.row_start[i + 1] - L_.row_start[i]);
   }
-  charge(work + L_.rows_latest_first.size());
+  x.rebuild_index();
+  charge(work + L_.rows_latest_first.size() + static_cast<uint64_t>(m_));
 }
 
 }  // namespace korva::lu

@@ -136,15 +136,29 @@ void LuFactor::ftran_upper(SparseVector& x, bool hyper) {
     }
   }
   if (!done) {
+    // Every row is visited after all the rows that write into it, so the
+    // sweep consumes x completely and needs no index list of it.
+    double* xv = x.values.data();
     for (int s = U_.num_slots - 1; s >= 0; --s) {
-      int r = U_.slot_row[s];
-      if (r >= 0) solve_node(r);
+      const int r = U_.slot_row[s];
+      if (r < 0) continue;
+      double xr = xv[r];
+      if (xr == 0.0) continue;
+      xv[r] = 0.0;
+      xr /= U_.diag[r];
+      const int len = U_.cols.length(r);
+      const int* idx = U_.cols.indices(r);
+      const double* val = U_.cols.values(r);
+      for (int q = 0; q < len; ++q) xv[idx[q]] -= val[q] * xr;
+      work += static_cast<uint64_t>(len) + 1;
+      out.set_new(U_.pos_of_row[r], xr);
     }
     work += static_cast<uint64_t>(U_.num_slots);
+  } else {
+    // Everything left in x was consumed; clear the listed leftovers (markers
+    // of cancelled entries) so the work vector goes back all zero.
+    for (int k = 0; k < x.count; ++k) x.values[x.index[k]] = 0.0;
   }
-  // Everything left in x was consumed; clear the listed leftovers (markers
-  // of cancelled entries) so the work vector goes back all zero.
-  for (int k = 0; k < x.count; ++k) x.values[x.index[k]] = 0.0;
   x.count = 0;
   x.swap(out);
   charge(work);

@@ -4,7 +4,7 @@
 // bounds; the factor may or may not be valid) and leaves in it a basis,
 // consistent primal values and a factor, with the outcome of the run.
 // run_simplex then writes the solution record and the basis into the
-// problem. See src/simplex/README.md.
+// problem.
 #pragma once
 #include <cstdint>
 

@@ -79,20 +79,22 @@ void LuFactor::btran_upper(SparseVector& x, bool hyper) {
       return;
     }
   }
+  double* xv = x.values.data();
   for (int s = 0; s < U_.num_slots; ++s) {
-    int r = U_.slot_row[s];
+    const int r = U_.slot_row[s];
     if (r < 0) continue;
-    double xr = x.values[r];
+    double xr = xv[r];
     if (xr == 0.0) continue;
     xr /= U_.diag[r];
-    x.values[r] = xr;
-    int len = U_.rows.length(r);
+    xv[r] = xr;
+    const int len = U_.rows.length(r);
     const int* idx = U_.rows.indices(r);
     const double* val = U_.rows.values(r);
-    for (int q = 0; q < len; ++q) subtract(x, idx[q], val[q] * xr);
+    for (int q = 0; q < len; ++q) xv[idx[q]] -= val[q] * xr;
     work += static_cast<uint64_t>(len) + 1;
   }
-  charge(work + static_cast<uint64_t>(U_.num_slots));
+  x.rebuild_index();
+  charge(work + static_cast<uint64_t>(U_.num_slots) + static_cast<uint64_t>(m_));
 }
 
 // Transformation t is x[p] -= sum v_j x[j]; transposed it spreads x[p]

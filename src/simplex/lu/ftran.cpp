@@ -75,14 +75,18 @@ void LuFactor::ftran_lower(SparseVector& x, bool hyper) {
       return;
     }
   }
+  // A dense sweep: one scan lists the result afterwards, cheaper than
+  // keeping the list current entry by entry.
   const int etas = L_.etas();
+  double* xv = x.values.data();
   for (int e = 0; e < etas; ++e) {
-    double xr = x.values[L_.pivot_row[e]];
+    const double xr = xv[L_.pivot_row[e]];
     if (xr == 0.0) continue;
-    for (int64_t q = L_.start[e]; q < L_.start[e + 1]; ++q) subtract(x, L_.index[q], L_.value[q] * xr);
+    for (int64_t q = L_.start[e]; q < L_.start[e + 1]; ++q) xv[L_.index[q]] -= L_.value[q] * xr;
     work += static_cast<uint64_t>(L_.start[e + 1] - L_.start[e]);
   }
-  charge(work + static_cast<uint64_t>(etas));
+  x.rebuild_index();
+  charge(work + static_cast<uint64_t>(etas) + static_cast<uint64_t>(m_));
 }
 
 // The row transformations in order. None before the first one that reads a

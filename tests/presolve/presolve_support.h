@@ -9,56 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "support/korva_test.h"
+#include "support/lp_test.h"
 
 namespace presolve_test {
 
-inline std::map<std::string, double> reference_optima() {
-  std::map<std::string, double> ref;
-  std::ifstream in(korva_test::data_path("netlib/optimal.csv"));
-  std::string line;
-  std::getline(in, line);  // header
-  while (std::getline(in, line)) {
-    std::stringstream fields(line);
-    std::string name, value;
-    std::getline(fields, name, ',');
-    std::getline(fields, value, ',');
-    ref[name] = std::stod(value);
-  }
-  return ref;
-}
+using korva_test::reference_optima;
 
-class PresolveTest : public korva_test::EnvTest {
+class PresolveTest : public korva_test::LpTest {
  protected:
-  void SetUp() override {
-    EnvTest::SetUp();
-    int status = 0;
-    lp = KRVcreateprob(env, &status, "presolve");
-    ASSERT_NE(lp, nullptr);
-  }
-  void TearDown() override {
-    if (lp) KRVfreeprob(env, &lp);
-    EnvTest::TearDown();
-  }
-  void read_netlib(const std::string& name) {
-    ASSERT_EQ(KRVreadcopyprob(env, lp, korva_test::data_path("netlib/" + name + ".mps.gz").c_str(), nullptr), 0)
-        << name;
-  }
-  void read_lp_text(const std::string& text) {
-    const std::string file = dir.file("model.lp");
-    korva_test::write_file(file, text);
-    ASSERT_EQ(KRVreadcopyprob(env, lp, file.c_str(), nullptr), 0);
-  }
-  double objective() {
-    double obj = 0.0;
-    EXPECT_EQ(KRVgetobjval(env, lp, &obj), 0);
-    return obj;
-  }
-  double quality(int what) {
-    double value = -1.0;
-    EXPECT_EQ(KRVgetdblquality(env, lp, &value, what), 0);
-    return value;
-  }
   // c·x of the original problem.
   double objective_of(const std::vector<double>& x) {
     const int n = KRVgetnumcols(env, lp);
@@ -146,8 +104,6 @@ class PresolveTest : public korva_test::EnvTest {
     return worst;
   }
 
-  KRVprob lp = nullptr;
-  korva_test::TempDir dir;
 };
 
 inline bool near_reference(double value, double reference) {

@@ -10,58 +10,18 @@
 #include <string>
 #include <vector>
 
-#include "support/korva_test.h"
+#include "support/lp_test.h"
 
 namespace {
 
 using korva_test::data_path;
-using korva_test::EnvTest;
+using korva_test::reference_optima;
 
-std::map<std::string, double> reference_optima() {
-  std::map<std::string, double> ref;
-  std::ifstream in(data_path("netlib/optimal.csv"));
-  std::string line;
-  std::getline(in, line);  // header
-  while (std::getline(in, line)) {
-    std::stringstream fields(line);
-    std::string name, value;
-    std::getline(fields, name, ',');
-    std::getline(fields, value, ',');
-    ref[name] = std::stod(value);
-  }
-  return ref;
-}
-
-class PrimalTest : public EnvTest {
+class PrimalTest : public korva_test::LpTest {
  protected:
   void SetUp() override {
-    EnvTest::SetUp();
+    LpTest::SetUp();
     ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PREIND, 0), 0);
-    int status = 0;
-    lp = KRVcreateprob(env, &status, "primal");
-    ASSERT_NE(lp, nullptr);
-  }
-  void TearDown() override {
-    if (lp) KRVfreeprob(env, &lp);
-    EnvTest::TearDown();
-  }
-  void read_netlib(const std::string& name) {
-    ASSERT_EQ(KRVreadcopyprob(env, lp, data_path("netlib/" + name + ".mps.gz").c_str(), nullptr), 0) << name;
-  }
-  void read_lp_text(const std::string& text) {
-    const std::string file = dir.file("model.lp");
-    korva_test::write_file(file, text);
-    ASSERT_EQ(KRVreadcopyprob(env, lp, file.c_str(), nullptr), 0);
-  }
-  double objective() {
-    double obj = 0.0;
-    EXPECT_EQ(KRVgetobjval(env, lp, &obj), 0);
-    return obj;
-  }
-  double quality(int what) {
-    double value = -1.0;
-    EXPECT_EQ(KRVgetdblquality(env, lp, &value, what), 0);
-    return value;
   }
   // Largest violation of the sign conditions on the reduced costs and row
   // duals of the stored solution, measured against the bounds it sits at.
@@ -115,8 +75,6 @@ class PrimalTest : public EnvTest {
     EXPECT_EQ(dfeas, 1);
   }
 
-  KRVprob lp = nullptr;
-  korva_test::TempDir dir;
 };
 
 // Small and medium models with degenerate, ranged, free-variable and

@@ -1,0 +1,64 @@
+// A fixture with one problem object for the optimiser suites: Netlib
+// models and small LP texts in, objective and quality measures out, and
+// the reference optima of ../shared/data/netlib/optimal.csv.
+#pragma once
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "support/korva_test.h"
+
+namespace korva_test {
+
+inline std::map<std::string, double> reference_optima() {
+  std::map<std::string, double> ref;
+  std::ifstream in(data_path("netlib/optimal.csv"));
+  std::string line;
+  std::getline(in, line);  // header
+  while (std::getline(in, line)) {
+    std::stringstream fields(line);
+    std::string name, value;
+    std::getline(fields, name, ',');
+    std::getline(fields, value, ',');
+    ref[name] = std::stod(value);
+  }
+  return ref;
+}
+
+class LpTest : public EnvTest {
+ protected:
+  void SetUp() override {
+    EnvTest::SetUp();
+    int status = 0;
+    lp = KRVcreateprob(env, &status, "lp");
+    ASSERT_NE(lp, nullptr);
+  }
+  void TearDown() override {
+    if (lp) KRVfreeprob(env, &lp);
+    EnvTest::TearDown();
+  }
+  void read_netlib(const std::string& name) {
+    ASSERT_EQ(KRVreadcopyprob(env, lp, data_path("netlib/" + name + ".mps.gz").c_str(), nullptr), 0)
+        << name;
+  }
+  void read_lp_text(const std::string& text) {
+    const std::string file = dir.file("model.lp");
+    write_file(file, text);
+    ASSERT_EQ(KRVreadcopyprob(env, lp, file.c_str(), nullptr), 0);
+  }
+  double objective() {
+    double obj = 0.0;
+    EXPECT_EQ(KRVgetobjval(env, lp, &obj), 0);
+    return obj;
+  }
+  double quality(int what) {
+    double value = -1.0;
+    EXPECT_EQ(KRVgetdblquality(env, lp, &value, what), 0);
+    return value;
+  }
+  KRVprob lp = nullptr;
+  TempDir dir;
+};
+
+}  // namespace korva_test

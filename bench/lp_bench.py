@@ -109,7 +109,8 @@ def solver_commands(mode, korva, mps, time_limit):
     if shutil.which("clp"):
         cmds["clp"] = (["clp", mps, "-sec", str(time_limit)] + MODES[mode]["clp"], parse_clp)
     if shutil.which("glpsol"):
-        cmds["glpsol"] = (["glpsol", "--freemps", mps, "--tmlim", str(int(time_limit))]
+        # Netlib files are fixed MPS: some names hold blanks, which free MPS misreads.
+        cmds["glpsol"] = (["glpsol", "--mps", mps, "--tmlim", str(int(time_limit))]
                           + MODES[mode]["glpsol"], parse_glpsol)
     return cmds
 
@@ -221,6 +222,7 @@ def plot_profile(args, names, solvers, by):
               f"set key bottom right; set yrange [0:1]; set title 'Performance profile ({args.mode})';"
               f"plot {plots}")
     subprocess.run(["gnuplot", "-e", script], stderr=subprocess.DEVNULL)
+    os.remove(data)  # only the picture is kept
 
 
 if __name__ == "__main__":

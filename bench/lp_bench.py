@@ -7,7 +7,7 @@ Writes <out>/results.csv, <out>/results.md (per-model table, shifted
 geometric means with shift 0.01 s, totals) and <out>/profile.png (performance
 profile, when gnuplot is installed).
 
-  bench/lp_bench.py                      # all Netlib models, LP defaults
+  bench/lp_bench.py                      # all models of the LP collection, LP defaults
   bench/lp_bench.py --mode dual-nopre    # dual simplex without presolve
   bench/lp_bench.py --quick              # a subset that runs in under a minute
 """
@@ -109,7 +109,7 @@ def solver_commands(mode, korva, mps, time_limit):
     if shutil.which("clp"):
         cmds["clp"] = (["clp", mps, "-sec", str(time_limit)] + MODES[mode]["clp"], parse_clp)
     if shutil.which("glpsol"):
-        # Netlib files are fixed MPS: some names hold blanks, which free MPS misreads.
+        # The collection's files are fixed MPS: some names hold blanks, which free MPS misreads.
         cmds["glpsol"] = (["glpsol", "--mps", mps, "--tmlim", str(int(time_limit))]
                           + MODES[mode]["glpsol"], parse_glpsol)
     return cmds
@@ -123,7 +123,7 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("--mode", choices=sorted(MODES), default="defaults")
     ap.add_argument("--quick", action="store_true", help="run a subset that takes under a minute")
-    ap.add_argument("--models", nargs="*", help="model names (default: all Netlib models)")
+    ap.add_argument("--models", nargs="*", help="model names (default: all models of the LP collection)")
     ap.add_argument("--time-limit", type=float, default=60.0)
     ap.add_argument("--korva", default=os.path.join(ROOT, "build", "tools", "korva"))
     ap.add_argument("--solvers", nargs="*", help="subset of korva, clp, glpsol")

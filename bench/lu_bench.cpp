@@ -1,8 +1,8 @@
 // Basis factorisation benchmark: factorisation time and fill on crash bases
-// of the Netlib models, and ftran/btran cost per call by result density,
+// of the models of the LP collection, and ftran/btran cost per call by result density,
 // dense sweeps against hypersparse solves.
 //
-//   lu_bench                 # every model in the shared Netlib directory
+//   lu_bench                 # every model in the shared LP collection
 //   lu_bench afiro pilot     # selected models
 //
 // The hypersparse columns show time per result nonzero: a flat column means

@@ -1,5 +1,5 @@
 // The korva program run as a separate process on the bundled examples and
-// on Netlib models: summaries, conversions, solution output, exit codes.
+// on models of the LP collection: summaries, conversions, solution output, exit codes.
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -64,7 +64,7 @@ TEST_F(CliTest, QuietPrintsOnlyTheSummary) {
             "\nStatus     : optimal\nObjective  : 1.7075000000e+03\n");
 }
 
-TEST_F(CliTest, SolvesCompressedNetlibModelsWithEachMethod) {
+TEST_F(CliTest, SolvesCompressedCollectionModelsWithEachMethod) {
   for (const char* method : {"auto", "dual", "primal"}) {
     const Outcome r = korva(data_path("netlib/afiro.mps.gz") + " --quiet --method " + method);
     if (r.code == 2 && contains(r.err, "1292")) continue;  // method not built

@@ -1,4 +1,4 @@
-// LP files written by another tool read correctly: Netlib models converted
+// LP files written by another tool read correctly: models of the LP collection converted
 // to LP format by glpsol (glpk-utils) read into the same model as the MPS
 // original, and solve to the same optimum. Skipped when glpsol is not on
 // the search path. A mixed-integer model written by PuLP's writeLP reads
@@ -59,7 +59,7 @@ TEST_P(LpInterop, GlpsolLpFileReadsAsTheMpsModel) {
 
 // Small models without ranged or free rows, whose LP form holds the same
 // rows; some keep their own names, others get glpk's generic ones.
-INSTANTIATE_TEST_SUITE_P(Netlib, LpInterop,
+INSTANTIATE_TEST_SUITE_P(LpCollection, LpInterop,
                          ::testing::Values("afiro", "adlittle", "sc50a", "sc105", "blend",
                                            "share2b", "kb2", "scagr7", "stocfor1", "israel"));
 

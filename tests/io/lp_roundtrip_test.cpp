@@ -1,5 +1,5 @@
 // Models written as LP files read back to the same model: a hand-written
-// model using every section, and every Netlib and MIPLIB 3 model.
+// model using every section, and every model of the shared LP and MIP collections.
 #include <algorithm>
 #include <cctype>
 #include <cmath>

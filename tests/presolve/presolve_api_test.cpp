@@ -11,7 +11,7 @@ class PresolveApiTest : public PresolveTest {
  protected:
   // The original optimum of `name`, solved without presolve.
   std::vector<double> original_optimum(const std::string& name) {
-    read_netlib(name);
+    read_collection(name);
     EXPECT_EQ(KRVsetintparam(env, KRV_PARAM_PREIND, 0), 0);
     EXPECT_EQ(KRVlpopt(env, lp), 0);
     EXPECT_EQ(KRVsetintparam(env, KRV_PARAM_PREIND, 1), 0);
@@ -27,7 +27,7 @@ class PresolveApiTest : public PresolveTest {
 };
 
 TEST_F(PresolveApiTest, CrushingWithoutPresolveFails) {
-  read_netlib("afiro");
+  read_collection("afiro");
   std::vector<double> x(KRVgetnumcols(env, lp)), prex(x.size());
   EXPECT_EQ(KRVcrushx(env, lp, x.data(), prex.data()), 1103);
   EXPECT_EQ(KRVuncrushx(env, lp, x.data(), prex.data()), 1103);
@@ -44,7 +44,7 @@ TEST_F(PresolveApiTest, CrushingWithoutPresolveFails) {
 }
 
 TEST_F(PresolveApiTest, MapsDescribeTheReducedProblem) {
-  read_netlib("afiro");
+  read_collection("afiro");
   ASSERT_EQ(KRVpresolve(env, lp, 2), 0);
   KRVprob red = reduced();
   ASSERT_NE(red, nullptr);
@@ -137,7 +137,7 @@ TEST_F(PresolveApiTest, CrushedOptimumUncrushesToAFeasiblePointOfTheSameObjectiv
 TEST_F(PresolveApiTest, UncrushedReducedOptimumIsOptimalForTheOriginal) {
   const auto ref = presolve_test::reference_optima();
   for (const char* name : {"afiro", "sc50a", "share2b", "israel"}) {
-    read_netlib(name);
+    read_collection(name);
     ASSERT_EQ(KRVpresolve(env, lp, 2), 0) << name;
     KRVprob red = reduced();
     ASSERT_NE(red, nullptr);
@@ -162,7 +162,7 @@ TEST_F(PresolveApiTest, UncrushedReducedOptimumIsOptimalForTheOriginal) {
 }
 
 TEST_F(PresolveApiTest, NullArraysAndIndicesAreRejected) {
-  read_netlib("afiro");
+  read_collection("afiro");
   ASSERT_EQ(KRVpresolve(env, lp, 2), 0);
   std::vector<double> x(KRVgetnumcols(env, lp));
   EXPECT_EQ(KRVcrushx(env, lp, nullptr, x.data()), 1004);

@@ -77,7 +77,7 @@ TEST_F(PresolveTest, ModelPresolveRemovesCompletely) {
 }
 
 TEST_F(PresolveTest, SummaryLinesFollowTheDisplay) {
-  read_netlib("afiro");
+  read_collection("afiro");
   ASSERT_EQ(KRVlpopt(env, lp), 0);
   EXPECT_NE(results->text().find("LP Presolve eliminated "), std::string::npos) << results->text();
   EXPECT_NE(results->text().find("Reduced LP has "), std::string::npos);
@@ -85,7 +85,7 @@ TEST_F(PresolveTest, SummaryLinesFollowTheDisplay) {
 
   results->clear();
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_SIMDISPLAY, 0), 0);
-  read_netlib("afiro");
+  read_collection("afiro");
   ASSERT_EQ(KRVlpopt(env, lp), 0);
   EXPECT_EQ(KRVgetstat(env, lp), 1);
   EXPECT_EQ(results->text().find("Presolve"), std::string::npos) << results->text();
@@ -203,7 +203,7 @@ using presolve_test::PresolveTest;
 TEST_F(PresolveTest, TerminationEndsPresolveAsUserAbort) {
   volatile int stop = 1;
   ASSERT_EQ(KRVsetterminate(env, &stop), 0);
-  read_netlib("afiro");
+  read_collection("afiro");
   ASSERT_EQ(KRVlpopt(env, lp), 0);
   EXPECT_EQ(KRVgetstat(env, lp), 13);
   ASSERT_EQ(KRVsetterminate(env, nullptr), 0);

@@ -1,5 +1,5 @@
 // Shared pieces of the presolve tests: a fixture with one problem, the
-// Netlib reference optima and checks of a solution on the original model.
+// reference optima of the LP collection and checks of a solution on the original model.
 #pragma once
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-// The dual simplex through KRVdualopt and KRVlpopt (presolve off): Netlib
+// The dual simplex through KRVdualopt and KRVlpopt (presolve off): LP collection
 // models against their reference optima with primal and dual feasibility
 // checked by the quality measures, infeasible models with their Farkas
 // rays checked numerically, unbounded models, warm starts, limits, the
@@ -103,10 +103,10 @@ const char* const kDualModels[] = {
     "vtpbase", "bore3d",   "scsd1",  "forplan",
 };
 
-TEST_F(DualTest, NetlibModelsReachTheReferenceOptimum) {
+TEST_F(DualTest, CollectionModelsReachTheReferenceOptimum) {
   const auto ref = reference_optima();
   for (const char* name : kDualModels) {
-    read_netlib(name);
+    read_collection(name);
     ASSERT_EQ(KRVdualopt(env, lp), 0) << name;
     expect_solved(name, ref.at(name), 2);
   }
@@ -115,7 +115,7 @@ TEST_F(DualTest, NetlibModelsReachTheReferenceOptimum) {
 TEST_F(DualTest, LpoptRunsTheDualByDefault) {
   const auto ref = reference_optima();
   for (const char* name : {"sc50b", "agg", "ship04s", "finnis", "scagr25"}) {
-    read_netlib(name);
+    read_collection(name);
     ASSERT_EQ(KRVlpopt(env, lp), 0) << name;
     expect_solved(name, ref.at(name), 2);
   }
@@ -126,7 +126,7 @@ TEST_F(DualTest, EveryPricingModeSolves) {
   const auto ref = reference_optima();
   for (int mode = 0; mode <= 5; ++mode) {
     ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_DPRIIND, mode), 0);
-    read_netlib("scfxm1");
+    read_collection("scfxm1");
     ASSERT_EQ(KRVdualopt(env, lp), 0) << "mode " << mode;
     expect_solved("scfxm1 mode " + std::to_string(mode), ref.at("scfxm1"), 2);
   }
@@ -135,7 +135,7 @@ TEST_F(DualTest, EveryPricingModeSolves) {
 TEST_F(DualTest, SteepestEdgeAnnouncesItsNorms) {
   // A slack basis has unit norms; a start from another basis computes them.
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_DPRIIND, 1), 0);
-  read_netlib("afiro");
+  read_collection("afiro");
   ASSERT_EQ(KRVdualopt(env, lp), 0);
   const int n = KRVgetnumcols(env, lp), m = KRVgetnumrows(env, lp);
   std::vector<int> cstat(n), rstat(m);
@@ -147,7 +147,7 @@ TEST_F(DualTest, SteepestEdgeAnnouncesItsNorms) {
   for (const auto& c : kModes) {
     results->clear();
     ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_DPRIIND, c.mode), 0);
-    read_netlib("afiro");
+    read_collection("afiro");
     ASSERT_EQ(KRVcopybase(env, lp, cstat.data(), rstat.data()), 0);
     ASSERT_EQ(KRVdualopt(env, lp), 0);
     EXPECT_EQ(KRVgetstat(env, lp), 1);
@@ -156,7 +156,7 @@ TEST_F(DualTest, SteepestEdgeAnnouncesItsNorms) {
 }
 
 TEST_F(DualTest, IterationLogLines) {
-  read_netlib("scfxm1");
+  read_collection("scfxm1");
   ASSERT_EQ(KRVdualopt(env, lp), 0);
   const std::string& log = results->text();
   EXPECT_NE(log.find("\nIteration log . . .\n"), std::string::npos) << log;
@@ -168,7 +168,7 @@ TEST_F(DualTest, IterationLogLines) {
 
   results->clear();
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_SIMDISPLAY, 2), 0);
-  read_netlib("afiro");
+  read_collection("afiro");
   ASSERT_EQ(KRVdualopt(env, lp), 0);
   EXPECT_NE(results->text().find("\nIteration      Dual Objective            In Variable           Out Variable\n"),
             std::string::npos)
@@ -176,7 +176,7 @@ TEST_F(DualTest, IterationLogLines) {
 
   results->clear();
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_SIMDISPLAY, 0), 0);
-  read_netlib("afiro");
+  read_collection("afiro");
   ASSERT_EQ(KRVdualopt(env, lp), 0);
   EXPECT_EQ(results->text().find("Iteration"), std::string::npos) << results->text();
 }
@@ -204,7 +204,7 @@ TEST_F(DualTest, InfeasibleModelsGiveAFarkasRay) {
   expect_farkas_certificate("ranged");
 
   // sc105 with a '<=' row of positive coefficients asked to stay below -1.
-  read_netlib("sc105");
+  read_collection("sc105");
   const int n = KRVgetnumcols(env, lp), m = KRVgetnumrows(env, lp);
   std::vector<double> lb(n);
   std::vector<char> sense(m);
@@ -274,7 +274,7 @@ TEST_F(DualTest, SlackBasisThatIsDualFeasibleGoesStraightToPhaseTwo) {
 
 TEST_F(DualTest, WarmStartFromTheOptimalBasisTakesNoIteration) {
   const auto ref = reference_optima();
-  read_netlib("scagr7");
+  read_collection("scagr7");
   ASSERT_EQ(KRVdualopt(env, lp), 0);
   ASSERT_EQ(KRVgetstat(env, lp), 1);
   EXPECT_GT(KRVgetitcnt(env, lp), 0);
@@ -285,7 +285,7 @@ TEST_F(DualTest, WarmStartFromTheOptimalBasisTakesNoIteration) {
   const int n = KRVgetnumcols(env, lp), m = KRVgetnumrows(env, lp);
   std::vector<int> cstat(n), rstat(m);
   ASSERT_EQ(KRVgetbase(env, lp, cstat.data(), rstat.data()), 0);
-  read_netlib("scagr7");
+  read_collection("scagr7");
   ASSERT_EQ(KRVcopybase(env, lp, cstat.data(), rstat.data()), 0);
   ASSERT_EQ(KRVdualopt(env, lp), 0);
   EXPECT_EQ(KRVgetitcnt(env, lp), 0);
@@ -293,7 +293,7 @@ TEST_F(DualTest, WarmStartFromTheOptimalBasisTakesNoIteration) {
 }
 
 TEST_F(DualTest, ReoptimisingAfterAnEditTakesFewIterations) {
-  read_netlib("bandm");
+  read_collection("bandm");
   ASSERT_EQ(KRVdualopt(env, lp), 0);
   const int cold = KRVgetitcnt(env, lp);
   ASSERT_GT(cold, 100);
@@ -324,33 +324,33 @@ TEST_F(DualTest, ReoptimisingAfterAnEditTakesFewIterations) {
 
 TEST_F(DualTest, LimitsEndTheRunWithTheirStatus) {
   ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_ITLIM, 0), 0);
-  read_netlib("afiro");
+  read_collection("afiro");
   ASSERT_EQ(KRVdualopt(env, lp), 0);
   EXPECT_EQ(KRVgetstat(env, lp), 10);
   EXPECT_EQ(KRVgetitcnt(env, lp), 0);
 
   ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_ITLIM, 7), 0);
-  read_netlib("scfxm1");
+  read_collection("scfxm1");
   ASSERT_EQ(KRVdualopt(env, lp), 0);
   EXPECT_EQ(KRVgetstat(env, lp), 10);
   EXPECT_EQ(KRVgetitcnt(env, lp), 7);
   ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_ITLIM, 9223372036800000000LL), 0);
 
   ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_TILIM, 1e-9), 0);
-  read_netlib("scfxm1");
+  read_collection("scfxm1");
   ASSERT_EQ(KRVdualopt(env, lp), 0);
   EXPECT_EQ(KRVgetstat(env, lp), 11);
   ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_TILIM, 1e75), 0);
 
   ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_DETTILIM, 1.0), 0);
-  read_netlib("scfxm1");
+  read_collection("scfxm1");
   ASSERT_EQ(KRVdualopt(env, lp), 0);
   EXPECT_EQ(KRVgetstat(env, lp), 25);
   ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_DETTILIM, 1e75), 0);
 
   volatile int terminate = 1;
   ASSERT_EQ(KRVsetterminate(env, &terminate), 0);
-  read_netlib("scfxm1");
+  read_collection("scfxm1");
   ASSERT_EQ(KRVdualopt(env, lp), 0);
   EXPECT_EQ(KRVgetstat(env, lp), 13);
   ASSERT_EQ(KRVsetterminate(env, nullptr), 0);
@@ -359,7 +359,7 @@ TEST_F(DualTest, LimitsEndTheRunWithTheirStatus) {
 TEST_F(DualTest, PerturbationFromTheStartIsRemovedBeforeTheEnd) {
   const auto ref = reference_optima();
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PERIND, 1), 0);
-  read_netlib("degen2");
+  read_collection("degen2");
   ASSERT_EQ(KRVdualopt(env, lp), 0);
   EXPECT_NE(results->text().find("Perturbation started.\n"), std::string::npos) << results->text();
   EXPECT_NE(results->text().find("Removing perturbation.\n"), std::string::npos) << results->text();
@@ -370,7 +370,7 @@ TEST_F(DualTest, ConcurrentOptimisationSolves) {
   const auto ref = reference_optima();
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_LPMETHOD, 6), 0);
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_THREADS, 2), 0);
-  read_netlib("scfxm1");
+  read_collection("scfxm1");
   ASSERT_EQ(KRVlpopt(env, lp), 0);
   EXPECT_EQ(KRVgetstat(env, lp), 1);
   EXPECT_NEAR(objective(), ref.at("scfxm1"), 1e-6 * std::fabs(ref.at("scfxm1")));
@@ -390,7 +390,7 @@ TEST_F(DualTest, ConcurrentOptimisationSolves) {
   // The barrier would take part but is not built; with its crossover off
   // the warning says it stays out.
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_BARCROSSALG, -1), 0);
-  read_netlib("afiro");
+  read_collection("afiro");
   ASSERT_EQ(KRVlpopt(env, lp), 0);
   EXPECT_EQ(KRVgetstat(env, lp), 1);
   EXPECT_NE(warnings->text().find("Warning: concurrent optimization will not use barrier because\ncrossover was disabled.\n"),
@@ -399,7 +399,7 @@ TEST_F(DualTest, ConcurrentOptimisationSolves) {
 }
 
 TEST_F(DualTest, OptimisersThatAreNotBuiltFailCleanly) {
-  read_netlib("afiro");
+  read_collection("afiro");
   EXPECT_EQ(KRVbaropt(env, lp), 1292);
   EXPECT_EQ(KRVgetstat(env, lp), 0);
   EXPECT_EQ(KRVsiftopt(env, lp), 1292);

@@ -1,4 +1,4 @@
-// The primal simplex through KRVprimopt: Netlib models against their
+// The primal simplex through KRVprimopt: models of the LP collection against their
 // reference optima with feasible primal and dual solutions, every pricing
 // mode, infeasible and unbounded models, warm starts, limits and the log
 // lines of perturbation and steepest-edge initialisation.
@@ -79,16 +79,16 @@ class PrimalTest : public korva_test::LpTest {
 
 // Small and medium models with degenerate, ranged, free-variable and
 // badly scaled cases among them.
-const char* const kNetlibModels[] = {
+const char* const kCollectionModels[] = {
     "afiro",   "adlittle", "blend",   "sc50a",   "sc105",   "share2b",  "stocfor1", "kb2",
     "scagr7",  "recipe",   "boeing2", "israel",  "bandm",   "scfxm1",   "degen2",   "brandy",
     "lotfi",   "sctap1",   "grow7",   "vtpbase", "bore3d",  "scorpion",
 };
 
-TEST_F(PrimalTest, NetlibModelsReachTheReferenceOptimum) {
+TEST_F(PrimalTest, CollectionModelsReachTheReferenceOptimum) {
   const auto ref = reference_optima();
-  for (const char* name : kNetlibModels) {
-    read_netlib(name);
+  for (const char* name : kCollectionModels) {
+    read_collection(name);
     ASSERT_EQ(KRVprimopt(env, lp), 0) << name;
     expect_solved(name, ref.at(name));
   }
@@ -99,7 +99,7 @@ TEST_F(PrimalTest, EveryPricingModeSolves) {
   for (int mode = -1; mode <= 4; ++mode) {
     for (const char* name : {"share2b", "scfxm1"}) {
       ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PPRIIND, mode), 0);
-      read_netlib(name);
+      read_collection(name);
       ASSERT_EQ(KRVprimopt(env, lp), 0) << name << " mode " << mode;
       expect_solved(std::string(name) + " mode " + std::to_string(mode), ref.at(name));
     }
@@ -108,7 +108,7 @@ TEST_F(PrimalTest, EveryPricingModeSolves) {
 
 TEST_F(PrimalTest, SteepestEdgeAnnouncesItsNorms) {
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PPRIIND, 2), 0);
-  read_netlib("afiro");
+  read_collection("afiro");
   ASSERT_EQ(KRVprimopt(env, lp), 0);
   EXPECT_NE(results->text().find("Initializing primal norms"), std::string::npos) << results->text();
   EXPECT_NE(results->text().find("\nIteration log . . .\n"), std::string::npos);
@@ -116,7 +116,7 @@ TEST_F(PrimalTest, SteepestEdgeAnnouncesItsNorms) {
 
 TEST_F(PrimalTest, AutomaticPricingSwitchesToSteepestEdgeOnALongRun) {
   const auto ref = reference_optima();
-  read_netlib("25fv47");
+  read_collection("25fv47");
   ASSERT_EQ(KRVprimopt(env, lp), 0);
   EXPECT_NE(results->text().find("Initializing primal norms"), std::string::npos);
   expect_solved("25fv47", ref.at("25fv47"));
@@ -126,7 +126,7 @@ TEST_F(PrimalTest, DisplayZeroWritesNoLog) {
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_SIMDISPLAY, 0), 0);
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PPRIIND, 2), 0);
   ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_PERLIM, 5), 0);
-  read_netlib("degen2");
+  read_collection("degen2");
   ASSERT_EQ(KRVprimopt(env, lp), 0);
   EXPECT_EQ(KRVgetstat(env, lp), 1);
   EXPECT_EQ(results->text().find("Iteration"), std::string::npos) << results->text();
@@ -136,14 +136,14 @@ TEST_F(PrimalTest, DisplayZeroWritesNoLog) {
 
 TEST_F(PrimalTest, DeterministicTimeLimit) {
   ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_DETTILIM, 0.01), 0);
-  read_netlib("scfxm1");
+  read_collection("scfxm1");
   ASSERT_EQ(KRVprimopt(env, lp), 0);
   EXPECT_EQ(KRVgetstat(env, lp), 25);
 }
 
 TEST_F(PrimalTest, WarmStartFromTheOptimalBasisTakesNoIteration) {
   const auto ref = reference_optima();
-  read_netlib("scagr7");
+  read_collection("scagr7");
   ASSERT_EQ(KRVprimopt(env, lp), 0);
   ASSERT_EQ(KRVgetstat(env, lp), 1);
   EXPECT_GT(KRVgetitcnt(env, lp), 0);
@@ -155,7 +155,7 @@ TEST_F(PrimalTest, WarmStartFromTheOptimalBasisTakesNoIteration) {
   const int n = 140, m = 129;
   std::vector<int> cstat(n), rstat(m);
   ASSERT_EQ(KRVgetbase(env, lp, cstat.data(), rstat.data()), 0);
-  read_netlib("scagr7");
+  read_collection("scagr7");
   ASSERT_EQ(KRVcopybase(env, lp, cstat.data(), rstat.data()), 0);
   ASSERT_EQ(KRVprimopt(env, lp), 0);
   EXPECT_EQ(KRVgetitcnt(env, lp), 0);
@@ -163,7 +163,7 @@ TEST_F(PrimalTest, WarmStartFromTheOptimalBasisTakesNoIteration) {
 }
 
 TEST_F(PrimalTest, ReoptimisingAfterABoundChangeTakesFewIterations) {
-  read_netlib("adlittle");
+  read_collection("adlittle");
   ASSERT_EQ(KRVprimopt(env, lp), 0);
   const int cold = KRVgetitcnt(env, lp);
   const int index = 0;
@@ -202,10 +202,10 @@ TEST_F(PrimalTest, ContradictoryBoundsAreInfeasible) {
   EXPECT_EQ(KRVgetstat(env, lp), 3);
 }
 
-TEST_F(PrimalTest, InfeasibleNetlibVariant) {
+TEST_F(PrimalTest, InfeasibleCollectionVariant) {
   // A '<=' row of nonnegative coefficients over nonnegative columns asked
   // to stay below -1 has no solution.
-  read_netlib("sc105");
+  read_collection("sc105");
   const int n = KRVgetnumcols(env, lp), m = KRVgetnumrows(env, lp);
   std::vector<double> lb(n);
   std::vector<char> sense(m);
@@ -240,7 +240,7 @@ TEST_F(PrimalTest, UnboundedModels) {
   EXPECT_EQ(KRVgetstat(env, lp), 2);
 
   // scagr7 with one more column that has a profit and loosens a '<=' row.
-  read_netlib("scagr7");
+  read_collection("scagr7");
   const int m = KRVgetnumrows(env, lp);
   std::vector<char> sense(m);
   ASSERT_EQ(KRVgetsense(env, lp, sense.data(), 0, m - 1), 0);
@@ -255,13 +255,13 @@ TEST_F(PrimalTest, UnboundedModels) {
 
 TEST_F(PrimalTest, IterationLimits) {
   ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_ITLIM, 0), 0);
-  read_netlib("afiro");
+  read_collection("afiro");
   ASSERT_EQ(KRVprimopt(env, lp), 0);
   EXPECT_EQ(KRVgetstat(env, lp), 10);
   EXPECT_EQ(KRVgetitcnt(env, lp), 0);
 
   ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_ITLIM, 7), 0);
-  read_netlib("scfxm1");
+  read_collection("scfxm1");
   ASSERT_EQ(KRVprimopt(env, lp), 0);
   EXPECT_EQ(KRVgetstat(env, lp), 10);
   EXPECT_EQ(KRVgetitcnt(env, lp), 7);
@@ -281,7 +281,7 @@ TEST_F(PrimalTest, ObjectiveLimitOfAMaximisation) {
 TEST_F(PrimalTest, ShortStallWindowPerturbsAndRemovesThePerturbation) {
   const auto ref = reference_optima();
   ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_PERLIM, 5), 0);
-  read_netlib("degen2");
+  read_collection("degen2");
   ASSERT_EQ(KRVprimopt(env, lp), 0);
   EXPECT_NE(results->text().find("Perturbation started.\n"), std::string::npos);
   EXPECT_NE(results->text().find("Removing perturbation.\n"), std::string::npos);
@@ -291,7 +291,7 @@ TEST_F(PrimalTest, ShortStallWindowPerturbsAndRemovesThePerturbation) {
 TEST_F(PrimalTest, PerturbationFromTheStart) {
   const auto ref = reference_optima();
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PERIND, 1), 0);
-  read_netlib("sc105");
+  read_collection("sc105");
   ASSERT_EQ(KRVprimopt(env, lp), 0);
   EXPECT_NE(results->text().find("Perturbation started.\n"), std::string::npos);
   expect_solved("sc105", ref.at("sc105"));
@@ -299,7 +299,7 @@ TEST_F(PrimalTest, PerturbationFromTheStart) {
 
 TEST_F(PrimalTest, DetailedLogNamesTheVariables) {
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_SIMDISPLAY, 2), 0);
-  read_netlib("afiro");
+  read_collection("afiro");
   ASSERT_EQ(KRVprimopt(env, lp), 0);
   EXPECT_NE(results->text().find("\nIteration           Objective            In Variable           Out Variable\n"),
             std::string::npos)

@@ -1,4 +1,4 @@
-// A fixture with one problem object for the optimiser suites: Netlib
+// A fixture with one problem object for the optimiser suites: LP collection
 // models and small LP texts in, objective and quality measures out, and
 // the reference optima of ../shared/data/netlib/optimal.csv.
 #pragma once
@@ -38,7 +38,7 @@ class LpTest : public EnvTest {
     if (lp) KRVfreeprob(env, &lp);
     EnvTest::TearDown();
   }
-  void read_netlib(const std::string& name) {
+  void read_collection(const std::string& name) {
     ASSERT_EQ(KRVreadcopyprob(env, lp, data_path("netlib/" + name + ".mps.gz").c_str(), nullptr), 0)
         << name;
   }

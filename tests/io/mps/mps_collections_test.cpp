@@ -1,5 +1,5 @@
-// Every Netlib and MIPLIB 3 model reads with the sizes of its collection's
-// table (free rows deleted), the MIPLIB models with the integer and binary
+// Every model of the shared LP and MIP collections reads with the sizes of its collection's
+// table (free rows deleted), the MIP models with the integer and binary
 // counts of the catalogue, and every model comes back identical from the
 // MPS files the library writes.
 #include "mps_collections.h"

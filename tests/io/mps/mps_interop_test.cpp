@@ -1,4 +1,4 @@
-// The MPS files the library writes are read by other solvers: each Netlib
+// The MPS files the library writes are read by other solvers: each collection
 // model below is written with KRVmpswrite and solved by the command-line
 // solvers that happen to be installed, which must find the collection's
 // optimum. Models with ranges, bounds of every kind and free rows are
@@ -121,7 +121,7 @@ TEST_P(MpsInteropTest, PeersSolveTheWrittenDualToThePrimalOptimum) {
 // (etamacro, finnis, seba), free and minus-infinity bounds (vtpbase,
 // stair); fixed columns, whose dual shift is nonzero (etamacro, finnis,
 // stair, vtpbase).
-INSTANTIATE_TEST_SUITE_P(Netlib, MpsInteropTest,
+INSTANTIATE_TEST_SUITE_P(LpCollection, MpsInteropTest,
                          ::testing::Values("afiro", "adlittle", "boeing2", "etamacro", "finnis",
                                            "seba", "stair", "vtpbase", "sc105"));
 

@@ -1,6 +1,6 @@
-// KRVlpopt with presolve on Netlib models: the reference optimum, a
+// KRVlpopt with presolve on models of the LP collection: the reference optimum, a
 // feasible uncrushed solution, and a mapped basis that reproduces it.
-// KORVA_PRESOLVE_ALL_NETLIB=1 runs every model of the collection.
+// KORVA_PRESOLVE_ALL_MODELS=1 runs every model of the collection.
 #include <cstdlib>
 #include <filesystem>
 
@@ -17,7 +17,7 @@ const char* const kModels[] = {"afiro", "adlittle", "sc50a", "sc105", "blend", "
 
 std::vector<std::string> models() {
   std::vector<std::string> names;
-  if (const char* all = std::getenv("KORVA_PRESOLVE_ALL_NETLIB"); all && *all == '1') {
+  if (const char* all = std::getenv("KORVA_PRESOLVE_ALL_MODELS"); all && *all == '1') {
     for (const auto& [name, value] : presolve_test::reference_optima()) names.push_back(name);
     return names;
   }
@@ -25,12 +25,12 @@ std::vector<std::string> models() {
   return names;
 }
 
-TEST_F(PresolveTest, NetlibModelsSolveWithPresolveAndTheirBasisReproducesTheSolution) {
+TEST_F(PresolveTest, CollectionModelsSolveWithPresolveAndTheirBasisReproducesTheSolution) {
   const auto ref = presolve_test::reference_optima();
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_SIMDISPLAY, 0), 0);
   for (const std::string& name : models()) {
     if (!std::filesystem::exists(korva_test::data_path("netlib/" + name + ".mps.gz"))) continue;
-    read_netlib(name);
+    read_collection(name);
     ASSERT_EQ(KRVlpopt(env, lp), 0) << name;
     ASSERT_EQ(KRVgetstat(env, lp), 1) << name;
     EXPECT_TRUE(near_reference(objective(), ref.at(name))) << name << " " << objective();
@@ -46,7 +46,7 @@ TEST_F(PresolveTest, NetlibModelsSolveWithPresolveAndTheirBasisReproducesTheSolu
     const int n = KRVgetnumcols(env, lp), m = KRVgetnumrows(env, lp);
     std::vector<int> cstat(n), rstat(m);
     ASSERT_EQ(KRVgetbase(env, lp, cstat.data(), rstat.data()), 0) << name;
-    read_netlib(name);
+    read_collection(name);
     ASSERT_EQ(KRVcopybase(env, lp, cstat.data(), rstat.data()), 0);
     ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PREIND, 0), 0);
     ASSERT_EQ(KRVlpopt(env, lp), 0) << name;
@@ -60,7 +60,7 @@ TEST_F(PresolveTest, NetlibModelsSolveWithPresolveAndTheirBasisReproducesTheSolu
 // The basis carried into the new reduced problem starts it warm.
 TEST_F(PresolveTest, ReoptimisingAnUnchangedModelStartsFromItsBasis) {
   const auto ref = presolve_test::reference_optima();
-  read_netlib("scagr7");
+  read_collection("scagr7");
   ASSERT_EQ(KRVlpopt(env, lp), 0);
   ASSERT_EQ(KRVgetstat(env, lp), 1);
   const int cold = KRVgetitcnt(env, lp);

@@ -29,7 +29,7 @@ const char* const kModels[] = {"afiro", "adlittle", "sc50a", "blend", "share2b",
                                "brandy", "bandm", "ship04s", "scfxm1", "stair", "pilot4", "25fv47",
                                "degen2", "czprob", "maros", "pilot"};
 
-class LuNetlib : public korva_test::EnvTest, public ::testing::WithParamInterface<const char*> {
+class LuCollection : public korva_test::EnvTest, public ::testing::WithParamInterface<const char*> {
  protected:
   void SetUp() override {
     korva_test::EnvTest::SetUp();
@@ -113,13 +113,13 @@ class LuNetlib : public korva_test::EnvTest, public ::testing::WithParamInterfac
 
 }  // namespace
 
-TEST_P(LuNetlib, SlackBasis) { check_basis(korva_test::slack_basis(a), "slack"); }
-TEST_P(LuNetlib, TriangularCrashBasis) { check_basis(korva_test::triangular_crash(a), "triangular crash"); }
-TEST_P(LuNetlib, OverlappingCrashBasis) { check_basis(korva_test::overlapping_crash(a), "overlapping crash"); }
-TEST_P(LuNetlib, RandomColumnsWithSlacks) {
+TEST_P(LuCollection, SlackBasis) { check_basis(korva_test::slack_basis(a), "slack"); }
+TEST_P(LuCollection, TriangularCrashBasis) { check_basis(korva_test::triangular_crash(a), "triangular crash"); }
+TEST_P(LuCollection, OverlappingCrashBasis) { check_basis(korva_test::overlapping_crash(a), "overlapping crash"); }
+TEST_P(LuCollection, RandomColumnsWithSlacks) {
   check_basis(korva_test::random_basis(a, 0.3, rng), "30% structural");
   check_basis(korva_test::random_basis(a, 0.8, rng), "80% structural");
 }
 
-INSTANTIATE_TEST_SUITE_P(Models, LuNetlib, ::testing::ValuesIn(kModels),
+INSTANTIATE_TEST_SUITE_P(Models, LuCollection, ::testing::ValuesIn(kModels),
                          [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });

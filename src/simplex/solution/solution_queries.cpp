@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "env/errors.h"
@@ -215,6 +216,16 @@ int get_col_infeasibility(Environment& env, Problem& p, const char* fname, const
   return 0;
 }
 
+// The solution record's field behind each counter, in the order of Counter.
+constexpr int64_t LpSolution::*kCounterFields[] = {
+    &LpSolution::iterations,         &LpSolution::phase1_iterations,
+    &LpSolution::barrier_iterations, &LpSolution::cross_primal_push,
+    &LpSolution::cross_primal_exchange, &LpSolution::cross_dual_push,
+    &LpSolution::cross_dual_exchange,   &LpSolution::sift_iterations,
+    &LpSolution::sift_phase1_iterations,
+};
+static_assert(std::size(kCounterFields) == static_cast<size_t>(Counter::SiftPhase1) + 1);
+
 int get_counter(Environment&, Problem& p, Counter which, int64_t* value) {
   *value = 0;
   if (is_mip(p)) {
@@ -226,35 +237,7 @@ int get_counter(Environment&, Problem& p, Counter which, int64_t* value) {
   }
   LpSolution* sol = current_lp_solution(p);
   if (!sol) return err::kNoSolution;
-  switch (which) {
-    case Counter::Iterations:
-      *value = sol->iterations;
-      break;
-    case Counter::Phase1:
-      *value = sol->phase1_iterations;
-      break;
-    case Counter::Barrier:
-      *value = sol->barrier_iterations;
-      break;
-    case Counter::CrossPrimalPush:
-      *value = sol->cross_primal_push;
-      break;
-    case Counter::CrossPrimalExchange:
-      *value = sol->cross_primal_exchange;
-      break;
-    case Counter::CrossDualPush:
-      *value = sol->cross_dual_push;
-      break;
-    case Counter::CrossDualExchange:
-      *value = sol->cross_dual_exchange;
-      break;
-    case Counter::Sift:
-      *value = sol->sift_iterations;
-      break;
-    case Counter::SiftPhase1:
-      *value = sol->sift_phase1_iterations;
-      break;
-  }
+  *value = sol->*kCounterFields[static_cast<int>(which)];
   return 0;
 }
 

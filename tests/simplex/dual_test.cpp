@@ -204,26 +204,7 @@ TEST_F(DualTest, InfeasibleModelsGiveAFarkasRay) {
   expect_farkas_certificate("ranged");
 
   // sc105 with a '<=' row of positive coefficients asked to stay below -1.
-  read_collection("sc105");
-  const int n = KRVgetnumcols(env, lp), m = KRVgetnumrows(env, lp);
-  std::vector<double> lb(n);
-  std::vector<char> sense(m);
-  ASSERT_EQ(KRVgetlb(env, lp, lb.data(), 0, n - 1), 0);
-  ASSERT_EQ(KRVgetsense(env, lp, sense.data(), 0, m - 1), 0);
-  int chosen = -1;
-  for (int i = 0; i < m && chosen < 0; ++i) {
-    if (sense[i] != 'L') continue;
-    int nz = 0, beg = 0, surplus = 0;
-    std::vector<int> ind(n);
-    std::vector<double> val(n);
-    ASSERT_EQ(KRVgetrows(env, lp, &nz, &beg, ind.data(), val.data(), n, &surplus, i, i), 0);
-    bool usable = nz > 1;
-    for (int k = 0; k < nz; ++k) usable = usable && val[k] > 0 && lb[ind[k]] >= 0;
-    if (usable) chosen = i;
-  }
-  ASSERT_GE(chosen, 0);
-  const double rhs = -1.0;
-  ASSERT_EQ(KRVchgrhs(env, lp, 1, &chosen, &rhs), 0);
+  read_infeasible_sc105();
   ASSERT_EQ(KRVdualopt(env, lp), 0);
   EXPECT_EQ(KRVgetstat(env, lp), 3);
   expect_farkas_certificate("sc105 variant");

@@ -6,6 +6,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "support/korva_test.h"
 
@@ -46,6 +47,30 @@ class LpTest : public EnvTest {
     const std::string file = dir.file("model.lp");
     write_file(file, text);
     ASSERT_EQ(KRVreadcopyprob(env, lp, file.c_str(), nullptr), 0);
+  }
+  // sc105 with a '<=' row of positive coefficients over nonnegative
+  // columns asked to stay below -1: a real model without a solution.
+  void read_infeasible_sc105() {
+    read_collection("sc105");
+    const int n = KRVgetnumcols(env, lp), m = KRVgetnumrows(env, lp);
+    std::vector<double> lb(n);
+    std::vector<char> sense(m);
+    ASSERT_EQ(KRVgetlb(env, lp, lb.data(), 0, n - 1), 0);
+    ASSERT_EQ(KRVgetsense(env, lp, sense.data(), 0, m - 1), 0);
+    int chosen = -1;
+    for (int i = 0; i < m && chosen < 0; ++i) {
+      if (sense[i] != 'L') continue;
+      int nz = 0, beg = 0, surplus = 0;
+      std::vector<int> ind(n);
+      std::vector<double> val(n);
+      ASSERT_EQ(KRVgetrows(env, lp, &nz, &beg, ind.data(), val.data(), n, &surplus, i, i), 0);
+      bool usable = nz > 1;
+      for (int k = 0; k < nz; ++k) usable = usable && val[k] > 0 && lb[ind[k]] >= 0;
+      if (usable) chosen = i;
+    }
+    ASSERT_GE(chosen, 0);
+    const double rhs = -1.0;
+    ASSERT_EQ(KRVchgrhs(env, lp, 1, &chosen, &rhs), 0);
   }
   double objective() {
     double obj = 0.0;

@@ -5,11 +5,14 @@
 // the record through its change event.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "model/problem.h"
 
 namespace korva::presolve {
+
+struct DualFormulation;  // what maps a solution of the dual formulation back
 
 // Codes of the column and row maps for items that are not in the reduced
 // problem.
@@ -70,6 +73,7 @@ struct PresolveRecord : AttachedPart {
 
   Problem* reduced = nullptr;     // owned; null when presolve removed everything
   bool dual_formulation = false;  // the reduced problem is the dual of the original
+  std::shared_ptr<DualFormulation> dual;  // set with dual_formulation
   bool valid = true;
   bool everything_removed = false;
 

@@ -22,11 +22,29 @@ void crush_x(const PresolveRecord& rec, const double* x, double* prex) {
 }
 
 void crush_pi(const Problem& p, const PresolveRecord& rec, const double* pi, double* prepi) {
-  std::vector<double> y(pi, pi + rec.orig_rows);
-  // A row that absorbed a slack column prices the column's cost apart.
-  for (const Reduction& r : rec.stack)
-    if (r.kind == ReductionKind::SlackSingleton) y[r.row] -= p.objsense() * r.cost / r.a;
-  for (size_t k = 0; k < rec.orig_row.size(); ++k) prepi[k] = y[rec.orig_row[k]];
+  // In the minimisation sense, forward through the reductions.
+  const double s = p.objsense();
+  std::vector<double> y(rec.orig_rows);
+  for (int i = 0; i < rec.orig_rows; ++i) y[i] = s * pi[i];
+  const std::vector<Reduction>& stack = rec.stack;
+  for (size_t pos = 0; pos < stack.size(); ++pos) {
+    const Reduction& r = stack[pos];
+    if (r.kind == ReductionKind::SlackSingleton) {
+      // A row that absorbed a slack column prices the column's cost apart.
+      y[r.row] -= r.cost / r.a;
+    } else if (r.kind == ReductionKind::Aggregate) {
+      // The row keeps what remains once the substituted column is priced.
+      double priced = r.cost;
+      for (int k = 0; k < r.count2; ++k) {
+        const Reduction& e = stack[pos + 1 + r.count + k];
+        priced -= e.a * y[e.row];
+      }
+      y[r.row] -= priced / r.a;
+    } else if (r.kind == ReductionKind::DuplicateRow) {
+      y[r.other] += r.a * y[r.row];
+    }
+  }
+  for (size_t k = 0; k < rec.orig_row.size(); ++k) prepi[k] = s * y[rec.orig_row[k]];
 }
 
 int crush_form(const Problem& p, const PresolveRecord& rec, int len, const int* ind, const double* val,
@@ -42,8 +60,20 @@ int crush_form(const Problem& p, const PresolveRecord& rec, int len, const int* 
   const RowCopy& rows = p.row_copy();
   std::vector<uint8_t> alive(n, 1);
   double constant = 0.0;
-  for (const Reduction& r : rec.stack) {
-    if (r.kind == ReductionKind::FixColumn) {
+  const std::vector<Reduction>& stack = rec.stack;
+  for (size_t pos = 0; pos < stack.size(); ++pos) {
+    const Reduction& r = stack[pos];
+    if (r.kind == ReductionKind::Aggregate) {
+      const double c = coef[r.col];
+      alive[r.col] = 0;
+      coef[r.col] = 0.0;
+      if (c == 0.0) continue;
+      constant += c * r.value / r.a;
+      for (int k = 0; k < r.count; ++k) {
+        const Reduction& e = stack[pos + 1 + k];
+        coef[e.col] -= c * e.a / r.a;
+      }
+    } else if (r.kind == ReductionKind::FixColumn) {
       constant += coef[r.col] * r.value;
       coef[r.col] = 0.0;
       alive[r.col] = 0;

@@ -1,5 +1,9 @@
+// Parallel rows: a row that is a multiple of another one either adds
+// nothing, tightens the other one's range (which may make an inequality
+// an equality), or contradicts it.
 #include "presolve/reducer.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <vector>
 
@@ -7,71 +11,129 @@
 
 namespace korva::presolve {
 
-// Hash of a row's pattern and its coefficients relative to the first, so
-// that multiples of one row meet in one bucket.
+namespace {
+
+uint64_t mix(uint64_t x) {
+  x += 0x9e3779b97f4a7c15ull;
+  x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ull;
+  x = (x ^ (x >> 27)) * 0x94d049bb133111ebull;
+  return x ^ (x >> 31);
+}
+
+}  // namespace
+
+// Hash of a row's pattern and its coefficients relative to the entry of its
+// first column, so that multiples of one row meet in one bucket. A sum of
+// per-entry hashes: the order of the entries does not matter.
 uint64_t Reducer::row_key(int i) const {
-  uint64_t h = 1469598103934665603ull;
+  int first_col = -1;
   double first = 0.0;
-  for (int64_t k = w_.rbeg[i]; k < w_.rbeg[i + 1]; ++k) {
+  for (int64_t k = w_.rbeg[i]; k < w_.rend[i]; ++k) {
+    const int j = w_.ridx[k];
+    if (w_.col_alive[j] && (first_col < 0 || j < first_col)) {
+      first_col = j;
+      first = w_.rval[k];
+    }
+  }
+  uint64_t h = 0;
+  for (int64_t k = w_.rbeg[i]; k < w_.rend[i]; ++k) {
     const int j = w_.ridx[k];
     if (!w_.col_alive[j]) continue;
-    if (first == 0.0) first = w_.rval[k];
     const long long scaled = std::llround(w_.rval[k] / first * 1e6);
-    h = (h ^ static_cast<uint64_t>(j)) * 1099511628211ull;
-    h = (h ^ static_cast<uint64_t>(scaled)) * 1099511628211ull;
+    h += mix(static_cast<uint64_t>(j) * 0x100000001b3ull ^ static_cast<uint64_t>(scaled));
   }
   return h;
 }
 
-// Ratio r with row(other) = r·row(eq) over the active entries, or 0.
-double Reducer::multiple_of(int eq, int other) const {
-  if (w_.row_len[eq] != w_.row_len[other]) return 0.0;
-  int64_t a = w_.rbeg[eq], b = w_.rbeg[other];
+// Ratio r with row(other) = r·row(keep) over the active entries, or 0.
+double Reducer::multiple_of(int keep, int other) {
+  if (w_.row_len[keep] != w_.row_len[other]) return 0.0;
+  const int stamp = next_stamp();
+  for (int64_t k = w_.rbeg[keep]; k < w_.rend[keep]; ++k) {
+    const int j = w_.ridx[k];
+    if (!w_.col_alive[j]) continue;
+    col_mark_[j] = stamp;
+    col_value_[j] = w_.rval[k];
+  }
   double ratio = 0.0;
-  for (;;) {
-    while (a < w_.rbeg[eq + 1] && !w_.col_alive[w_.ridx[a]]) ++a;
-    while (b < w_.rbeg[other + 1] && !w_.col_alive[w_.ridx[b]]) ++b;
-    const bool end_a = a == w_.rbeg[eq + 1], end_b = b == w_.rbeg[other + 1];
-    if (end_a || end_b) return end_a && end_b ? ratio : 0.0;
-    if (w_.ridx[a] != w_.ridx[b]) return 0.0;
-    const double r = w_.rval[b] / w_.rval[a];
+  for (int64_t k = w_.rbeg[other]; k < w_.rend[other]; ++k) {
+    const int j = w_.ridx[k];
+    if (!w_.col_alive[j]) continue;
+    if (col_mark_[j] != stamp) return 0.0;
+    const double r = w_.rval[k] / col_value_[j];
     if (ratio == 0.0)
       ratio = r;
     else if (std::fabs(r - ratio) > 1e-12 * std::fabs(ratio))
       return 0.0;
-    ++a;
-    ++b;
   }
+  return ratio;
 }
 
-// A row that is a multiple of an equality row either always holds (it
-// goes) or never does.
 int Reducer::dependent_row_pass(bool& changed) {
   std::unordered_map<uint64_t, std::vector<int>> buckets;
   for (int i = 0; i < w_.m; ++i)
     if (w_.row_alive[i] && w_.row_len[i] >= 2) buckets[row_key(i)].push_back(i);
+  int64_t work = w_.m;
   for (auto& [key, rows] : buckets) {
     if (rows.size() < 2) continue;
+    // Equalities first: they are the rows to keep.
+    std::stable_partition(rows.begin(), rows.end(), [&](int i) { return w_.rlo[i] == w_.rhi[i]; });
     for (size_t p = 0; p < rows.size(); ++p) {
-      const int eq = rows[p];
-      if (!w_.row_alive[eq] || w_.rlo[eq] != w_.rhi[eq]) continue;
-      for (size_t q = 0; q < rows.size(); ++q) {
+      const int keep = rows[p];
+      if (!w_.row_alive[keep]) continue;
+      for (size_t q = p + 1; q < rows.size(); ++q) {
         const int other = rows[q];
-        if (other == eq || !w_.row_alive[other]) continue;
-        const double ratio = multiple_of(eq, other);
+        if (!w_.row_alive[other]) continue;
+        work += 2 * w_.row_len[keep];
+        const double ratio = multiple_of(keep, other);
         if (ratio == 0.0) continue;
-        const double value = ratio * w_.rlo[eq];
-        const double lo = w_.rlo[other], hi = w_.rhi[other];
-        if (value < lo - feas_tol(lo) || value > hi + feas_tol(hi)) {
-          if (const char* name = row_name(other))
-            msg(env_.results(), "Row '%.255s' is dependent and infeasible.\n", name);
-          return kInfeasible;
-        }
-        w_.remove_row(other);
-        changed = true;
+        if (int code = merge_rows(keep, other, ratio, changed)) return code;
       }
     }
   }
+  env_.ticks.charge(static_cast<uint64_t>(work));
   return 0;
 }
+
+// row(other) = ratio·row(keep): other's range, divided by the ratio, is
+// intersected with keep's; other goes.
+int Reducer::merge_rows(int keep, int other, double ratio, bool& changed) {
+  double lo = ratio > 0 ? w_.rlo[other] / ratio : w_.rhi[other] / ratio;
+  double hi = ratio > 0 ? w_.rhi[other] / ratio : w_.rlo[other] / ratio;
+  if (lo == kInf || std::isnan(lo)) lo = -kInf;
+  if (hi == -kInf || std::isnan(hi)) hi = kInf;
+  double& klo = w_.rlo[keep];
+  double& khi = w_.rhi[keep];
+  const bool lo_from_other = lo > klo + redundant_tol(klo);
+  const bool hi_from_other = hi < khi - redundant_tol(khi);
+  const double new_lo = lo_from_other ? lo : klo;
+  const double new_hi = hi_from_other ? hi : khi;
+  if (new_lo > new_hi + feas_tol(new_hi)) {
+    if (const char* name = row_name(other)) msg(env_.results(), "Row '%.255s' is dependent and infeasible.\n", name);
+    return kInfeasible;
+  }
+  changed = true;
+  if (!lo_from_other && !hi_from_other) {
+    w_.remove_row(other);
+    return 0;
+  }
+  Reduction r;
+  r.kind = ReductionKind::DuplicateRow;
+  r.row = other;
+  r.other = keep;
+  r.a = ratio;
+  r.side = (lo_from_other ? 1 : 0) | (hi_from_other ? 2 : 0);
+  if (new_lo >= new_hi) {
+    // Met (within the tolerance): an equality, at the end an equality had.
+    const double at = klo == khi ? klo : (lo == hi ? lo : (lo_from_other ? new_lo : new_hi));
+    klo = khi = at;
+  } else {
+    klo = new_lo;
+    khi = new_hi;
+  }
+  w_.stack.push_back(r);
+  w_.drop_row(other);
+  return 0;
+}
+
 }  // namespace korva::presolve

@@ -10,7 +10,7 @@ void Reducer::dual_fix_pass(bool& changed) {
   for (int j = 0; j < w_.n; ++j) {
     if (!w_.col_alive[j] || w_.col_len[j] == 0) continue;
     bool down_locked = false, up_locked = false;
-    for (int64_t k = w_.cbeg[j]; k < w_.cbeg[j + 1]; ++k) {
+    for (int64_t k = w_.cbeg[j]; k < w_.cend[j]; ++k) {
       const int i = w_.cidx[k];
       if (!w_.row_alive[i]) continue;
       const bool lo = w_.rlo[i] > -kInf, hi = w_.rhi[i] < kInf;
@@ -42,7 +42,7 @@ int Reducer::dual_bound_pass() {
     if (!w_.col_alive[j] || w_.col_len[j] != 1 || w_.lb[j] > -kInf || w_.ub[j] < kInf) continue;
     int i = -1;
     double a = 0.0;
-    for (int64_t k = w_.cbeg[j]; k < w_.cbeg[j + 1]; ++k)
+    for (int64_t k = w_.cbeg[j]; k < w_.cend[j]; ++k)
       if (w_.row_alive[w_.cidx[k]]) {
         i = w_.cidx[k];
         a = w_.cval[k];

@@ -45,9 +45,17 @@ class Replay {
   }
 
   void run() {
-    for (auto it = rec_.stack.rbegin(); it != rec_.stack.rend(); ++it) {
-      const Reduction& r = *it;
+    for (size_t pos = rec_.stack.size(); pos-- > 0;) {
+      const Reduction& r = rec_.stack[pos];
       switch (r.kind) {
+        case ReductionKind::Entry:
+          break;  // read by the reduction it belongs to
+        case ReductionKind::Aggregate:
+          aggregate(r, &rec_.stack[pos + 1]);
+          break;
+        case ReductionKind::DuplicateRow:
+          duplicate_row(r);
+          break;
         case ReductionKind::RemoveRow:
           restore_row(r.row);
           break;
@@ -59,7 +67,7 @@ class Replay {
           fixed_at_time[r.col] = r.ub - r.lb < 1e-10;
           break;
         case ReductionKind::SingletonRow:
-          singleton_row(r);
+          singleton_row(r, r.snapshot ? &rec_.stack[pos + 1] : nullptr);
           break;
         case ReductionKind::ForcingRow:
           forcing_row(r);
@@ -76,6 +84,25 @@ class Replay {
 
   std::vector<double> x, pi;  // pi in the minimisation sense
   std::vector<uint8_t> col_basic, row_basic;
+  // Parallel rows whose kept row was nonbasic with dual 0: which of the two
+  // is the tight one is decided on the final activities.
+  std::vector<const Reduction*> undecided;
+
+  // A nonbasic kept row that is not at a bound of its own hands the
+  // nonbasic place to its partner.
+  void settle_duplicates(const std::vector<double>& activity) {
+    for (auto it = undecided.rbegin(); it != undecided.rend(); ++it) {
+      const Reduction& r = **it;
+      const int keep = r.other, other = r.row;
+      if (row_basic[keep] || !row_basic[other]) continue;
+      double lo, hi;
+      row_bounds(p_, keep, &lo, &hi);
+      const double act = activity[keep];
+      if ((lo > -kInf && near(act, lo)) || (hi < kInf && near(act, hi))) continue;
+      row_basic[keep] = 1;
+      row_basic[other] = 0;
+    }
+  }
 
  private:
   void restore_row(int i) {
@@ -97,11 +124,16 @@ class Replay {
 
   // A column left nonbasic at a bound the row gave it hands that bound
   // back to the row: the column turns basic and the row takes its dual.
-  void singleton_row(const Reduction& r) {
+  void singleton_row(const Reduction& r, const Reduction* column) {
     restore_row(r.row);
     const int j = r.col;
     if (col_basic[j] || !red_.pi) return;
-    const double d = reduced_cost_now(j, r.cost);
+    double d = r.cost;
+    if (column) {
+      for (int k = 0; k < r.count2; ++k) d -= column[k].a * pi[column[k].row];
+    } else {
+      d = reduced_cost_now(j, r.cost);
+    }
     if (!red_.x) {
       // Duals alone: the row takes over whatever the tightened bound carries.
       if ((r.lb > r.old_lb && d > 0) || (r.ub < r.old_ub && d < 0)) pi[r.row] = d / r.a;
@@ -159,6 +191,56 @@ class Replay {
     pi[i] += r.cost / r.a;
     col_basic[j] = row_basic[i];
     row_basic[i] = 0;
+  }
+
+  // x_j from the row as it was; the row's dual takes what makes x_j's
+  // reduced cost 0 on top of the dual of the row that held x_j's bounds.
+  // Basic row (or one removed since): x_j basic; else x_j sits at the
+  // bound the row's end stands for.
+  void aggregate(const Reduction& r, const Reduction* items) {
+    const int i = r.row, j = r.col;
+    const Reduction* row_items = items;
+    const Reduction* col_items = items + r.count;
+    if (red_.x) {
+      double rest = 0.0;
+      for (int k = 0; k < r.count; ++k) rest += row_items[k].a * x[row_items[k].col];
+      x[j] = (r.value - rest) / r.a;
+    } else {
+      x[j] = 0.0;
+    }
+    double priced = r.cost;
+    for (int k = 0; k < r.count2; ++k) priced -= col_items[k].a * pi[col_items[k].row];
+    pi[i] += priced / r.a;
+    col_done[j] = 1;
+    col_cost[j] = r.cost;
+    col_basic[j] = row_basic[i];
+    row_basic[i] = 0;
+  }
+
+  // The kept row's dual moves to the row that gave the end it sits at.
+  void duplicate_row(const Reduction& r) {
+    const int keep = r.other, other = r.row;
+    restore_row(other);
+    if (!red_.pi) return;
+    const double y = pi[keep];
+    const bool basis = red_.rstat != nullptr;
+    if (basis && row_basic[keep]) return;
+    bool moves = false;
+    if (y > 0) {
+      moves = (r.side & 1) != 0;
+    } else if (y < 0) {
+      moves = (r.side & 2) != 0;
+    } else if (basis) {
+      undecided.push_back(&r);
+      return;
+    }
+    if (!moves) return;
+    pi[other] = y / r.a;
+    pi[keep] = 0.0;
+    if (basis) {
+      row_basic[other] = 0;
+      row_basic[keep] = 1;
+    }
   }
 
   void free_singleton(const Reduction& r) {
@@ -272,6 +354,7 @@ void postsolve(const Problem& p, const PresolveRecord& rec, const ReducedSolutio
     row_bounds(p, i, &lo, &hi);
     primal_ok &= out.activity[i] >= lo - tol(kPrimalTol, lo) && out.activity[i] <= hi + tol(kPrimalTol, hi);
   }
+  rp.settle_duplicates(out.activity);
   out.objective = obj;
   out.primal_feasible = primal_ok;
   out.dual_feasible = false;

@@ -27,6 +27,11 @@ enum class ReductionKind : uint8_t {
   ForcingRow,     // row whose implied bounds force every column to a bound
   FreeSingleton,  // (implied) free column alone in an equality row, substituted out
   SlackSingleton, // bounded column alone in an equality row: its bounds become the row's
+  Aggregate,      // column substituted out of the other rows through an equality row; the
+                  // row stays with the column's bounds as its range. Followed by `count`
+                  // entries of the row and `count2` entries of the column as they were.
+  DuplicateRow,   // row parallel to row `other`: its range went into that row
+  Entry,          // data of the reduction before it (row or column, coefficient a)
 };
 
 // One reduction. Costs are in the minimisation sense and taken at the time
@@ -35,12 +40,17 @@ struct Reduction {
   ReductionKind kind = ReductionKind::RemoveRow;
   int row = -1;
   int col = -1;
-  double a = 0.0;       // pivot coefficient (singleton row, free singleton)
+  double a = 0.0;       // pivot coefficient (singleton row, free singleton, aggregate); duplicate
+                        // row: the factor with row = a·other
   double value = 0.0;   // fixed value; right-hand side of a substituted row
   double cost = 0.0;    // column cost at the time
   double lb = 0.0, ub = 0.0;          // column bounds at the time (after tightening)
   double old_lb = 0.0, old_ub = 0.0;  // singleton row: column bounds before it
-  int side = 0;         // forcing row: -1 activity at its minimum, +1 at its maximum
+  int side = 0;         // forcing row: -1 activity at its minimum, +1 at its maximum;
+                        // duplicate row: bit 0 the lower, bit 1 the upper end of `other` came from `row`
+  int other = -1;       // duplicate row: the row kept
+  int count = 0, count2 = 0;  // entries that follow (aggregate; singleton row: count2 column entries)
+  bool snapshot = false;      // singleton row: the column as it was follows
 };
 
 struct PresolveCounters {

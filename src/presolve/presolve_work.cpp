@@ -1,5 +1,7 @@
 #include "presolve/presolve_work.h"
 
+#include <algorithm>
+
 namespace korva::presolve {
 
 void row_bounds(const Problem& p, int i, double* lo, double* hi) {
@@ -70,8 +72,14 @@ void PresolveWork::load(const Problem& p) {
       ridx[pos] = j;
       rval[pos] = cval[k];
     }
+  cend.assign(cbeg.begin() + 1, cbeg.end());
+  ccap = cend;
+  rend.assign(rbeg.begin() + 1, rbeg.end());
+  rcap = rend;
   row_alive.assign(m, 1);
   col_alive.assign(n, 1);
+  row_changed.assign(m, 0);
+  col_changed.assign(n, 0);
   offset = 0.0;
   stack.clear();
   counters = PresolveCounters{};
@@ -79,14 +87,14 @@ void PresolveWork::load(const Problem& p) {
 
 void PresolveWork::drop_column(int j) {
   col_alive[j] = 0;
-  for (int64_t k = cbeg[j]; k < cbeg[j + 1]; ++k)
+  for (int64_t k = cbeg[j]; k < cend[j]; ++k)
     if (row_alive[cidx[k]]) --row_len[cidx[k]];
   ++counters.cols_removed;
 }
 
 void PresolveWork::drop_row(int i) {
   row_alive[i] = 0;
-  for (int64_t k = rbeg[i]; k < rbeg[i + 1]; ++k)
+  for (int64_t k = rbeg[i]; k < rend[i]; ++k)
     if (col_alive[ridx[k]]) --col_len[ridx[k]];
   ++counters.rows_removed;
 }
@@ -101,7 +109,7 @@ void PresolveWork::fix_column(int j, double value) {
   r.ub = ub[j];
   stack.push_back(r);
   if (value != 0.0) {
-    for (int64_t k = cbeg[j]; k < cbeg[j + 1]; ++k) {
+    for (int64_t k = cbeg[j]; k < cend[j]; ++k) {
       const int i = cidx[k];
       if (!row_alive[i]) continue;
       const double shift = cval[k] * value;
@@ -119,6 +127,109 @@ void PresolveWork::remove_row(int i) {
   r.row = i;
   stack.push_back(r);
   drop_row(i);
+}
+
+namespace {
+
+// Room for an item that has to move: its entries and as many again.
+int64_t room_for(int len) { return 2 * static_cast<int64_t>(len) + 4; }
+
+}  // namespace
+
+void PresolveWork::grow_column(int j, int extra) {
+  const int64_t start = static_cast<int64_t>(cidx.size());
+  cidx.resize(static_cast<size_t>(start + room_for(col_len[j] + extra)));
+  cval.resize(cidx.size());
+  int64_t pos = start;
+  for (int64_t k = cbeg[j]; k < cend[j]; ++k)
+    if (row_alive[cidx[k]]) {
+      cidx[pos] = cidx[k];
+      cval[pos++] = cval[k];
+    }
+  cbeg[j] = start;
+  cend[j] = pos;
+  ccap[j] = static_cast<int64_t>(cidx.size());
+}
+
+void PresolveWork::grow_row(int i, int extra) {
+  const int64_t start = static_cast<int64_t>(ridx.size());
+  ridx.resize(static_cast<size_t>(start + room_for(row_len[i] + extra)));
+  rval.resize(ridx.size());
+  int64_t pos = start;
+  for (int64_t k = rbeg[i]; k < rend[i]; ++k)
+    if (col_alive[ridx[k]]) {
+      ridx[pos] = ridx[k];
+      rval[pos++] = rval[k];
+    }
+  rbeg[i] = start;
+  rend[i] = pos;
+  rcap[i] = static_cast<int64_t>(ridx.size());
+}
+
+void PresolveWork::compact_columns(bool room) {
+  std::vector<int> idx;
+  std::vector<double> val;
+  idx.reserve(cidx.size());
+  val.reserve(cidx.size());
+  for (int j = 0; j < n; ++j) {
+    const int64_t start = static_cast<int64_t>(idx.size());
+    if (col_alive[j])
+      for (int64_t k = cbeg[j]; k < cend[j]; ++k)
+        if (row_alive[cidx[k]]) {
+          idx.push_back(cidx[k]);
+          val.push_back(cval[k]);
+        }
+    cbeg[j] = start;
+    cend[j] = static_cast<int64_t>(idx.size());
+    if (room && col_alive[j]) {
+      idx.resize(idx.size() + 2);
+      val.resize(idx.size());
+    }
+    ccap[j] = static_cast<int64_t>(idx.size());
+  }
+  cbeg[n] = static_cast<int64_t>(idx.size());
+  cidx = std::move(idx);
+  cval = std::move(val);
+}
+
+void PresolveWork::compact_rows(bool room) {
+  std::vector<int> idx;
+  std::vector<double> val;
+  idx.reserve(ridx.size());
+  val.reserve(ridx.size());
+  for (int i = 0; i < m; ++i) {
+    const int64_t start = static_cast<int64_t>(idx.size());
+    if (row_alive[i])
+      for (int64_t k = rbeg[i]; k < rend[i]; ++k)
+        if (col_alive[ridx[k]]) {
+          idx.push_back(ridx[k]);
+          val.push_back(rval[k]);
+        }
+    rbeg[i] = start;
+    rend[i] = static_cast<int64_t>(idx.size());
+    if (room && row_alive[i]) {
+      idx.resize(idx.size() + 2);
+      val.resize(idx.size());
+    }
+    rcap[i] = static_cast<int64_t>(idx.size());
+  }
+  rbeg[m] = static_cast<int64_t>(idx.size());
+  ridx = std::move(idx);
+  rval = std::move(val);
+}
+
+void PresolveWork::maybe_compact() {
+  int64_t active = 0;
+  for (int j = 0; j < n; ++j)
+    if (col_alive[j]) active += col_len[j] + 2;
+  const int64_t limit = 2 * active + 1024;
+  if (static_cast<int64_t>(cidx.size()) > limit) compact_columns(true);
+  if (static_cast<int64_t>(ridx.size()) > limit) compact_rows(true);
+}
+
+void PresolveWork::finish() {
+  compact_columns(false);
+  compact_rows(false);
 }
 
 }  // namespace korva::presolve

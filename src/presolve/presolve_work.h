@@ -1,8 +1,12 @@
 // The working copy presolve reduces: the LP in the minimisation sense with
 // row activity bounds [rlo, rhi] instead of senses, infinite bounds as IEEE
-// infinities, and the matrix both by columns and by rows. Reductions only
-// remove rows and columns and change bounds and costs, so the matrix itself
-// never changes: an entry is active while its row and its column are.
+// infinities, and the matrix both by columns and by rows. An entry is
+// active while its row and its column are. Substitutions change the matrix:
+// every column (row) owns a slot [beg, cap) of the entry arrays holding its
+// entries in [beg, end); a column that outgrows its slot moves to the end
+// of the arrays with room to spare, and compaction squeezes the arrays from
+// time to time. After the reductions `finish` leaves the plain column-wise
+// layout: column j in cbeg[j] .. cbeg[j + 1], active entries only.
 #pragma once
 #include <cstdint>
 #include <limits>
@@ -20,14 +24,17 @@ struct PresolveWork {
   int objsense = 1;
   std::vector<double> cost, lb, ub;  // per column
   std::vector<double> rlo, rhi;      // per row
-  std::vector<int64_t> cbeg;         // by column
+  std::vector<int64_t> cbeg, cend, ccap;  // by column (cbeg has n + 1 items)
   std::vector<int> cidx;
   std::vector<double> cval;
-  std::vector<int64_t> rbeg;         // by row
+  std::vector<int64_t> rbeg, rend, rcap;  // by row (rbeg has m + 1 items)
   std::vector<int> ridx;
   std::vector<double> rval;
   std::vector<uint8_t> row_alive, col_alive;
   std::vector<int> row_len, col_len;  // active entries
+  // Entries that differ from the original problem's: postsolve then needs
+  // the row or column as it was, not the original one.
+  std::vector<uint8_t> row_changed, col_changed;
   double offset = 0.0;
   std::vector<Reduction> stack;
   PresolveCounters counters;
@@ -41,6 +48,30 @@ struct PresolveWork {
   // Drops row i from the active problem without a reduction of its own.
   void drop_row(int i);
   void drop_column(int j);
+
+  // Moves column j (row i) to the end of the entry arrays with room for
+  // at least `extra` more entries; dead entries stay behind.
+  void grow_column(int j, int extra);
+  void grow_row(int i, int extra);
+  // Squeezes out dead entries and the room of moved items when the arrays
+  // have grown well beyond the active entries.
+  void maybe_compact();
+  // The plain column-wise layout the reduced problem is built from.
+  void finish();
+
+  // Pushes a snapshot entry after a reduction (see ReductionKind::Entry).
+  void push_entry(int row, int col, double a) {
+    Reduction e;
+    e.kind = ReductionKind::Entry;
+    e.row = row;
+    e.col = col;
+    e.a = a;
+    stack.push_back(e);
+  }
+
+ private:
+  void compact_columns(bool room);
+  void compact_rows(bool room);
 };
 
 // Row activity bounds of an original row, from its sense, rhs and range.

@@ -80,7 +80,7 @@ int Reducer::empty_row(int i) {
 int Reducer::singleton_row(int i) {
   int j = -1;
   double a = 0.0;
-  for (int64_t k = w_.rbeg[i]; k < w_.rbeg[i + 1]; ++k)
+  for (int64_t k = w_.rbeg[i]; k < w_.rend[i]; ++k)
     if (w_.col_alive[w_.ridx[k]]) {
       j = w_.ridx[k];
       a = w_.rval[k];
@@ -112,7 +112,21 @@ int Reducer::singleton_row(int i) {
   }
   w_.lb[j] = r.lb = lb;
   w_.ub[j] = r.ub = ub;
+  // Postsolve prices the column as it is now; a column that substitutions
+  // changed goes along.
+  r.snapshot = w_.col_changed[j] != 0;
+  const size_t head = w_.stack.size();
   w_.stack.push_back(r);
+  if (r.snapshot) {
+    int count = 0;
+    for (int64_t k = w_.cbeg[j]; k < w_.cend[j]; ++k) {
+      const int row = w_.cidx[k];
+      if (row == i || !w_.row_alive[row]) continue;
+      w_.push_entry(row, j, w_.cval[k]);
+      ++count;
+    }
+    w_.stack[head].count2 = count;
+  }
   w_.drop_row(i);
   return 0;
 }
@@ -137,11 +151,15 @@ int Reducer::activity_pass(bool& changed) {
       w_.remove_row(i);
       changed = true;
     } else if (min_finite && hi < kInf && act.min >= hi - redundant_tol(hi)) {
-      forcing_row(i, -1);
-      changed = true;
+      if (original_entries(i)) {
+        forcing_row(i, -1);
+        changed = true;
+      }
     } else if (max_finite && lo > -kInf && act.max <= lo + redundant_tol(lo)) {
-      forcing_row(i, +1);
-      changed = true;
+      if (original_entries(i)) {
+        forcing_row(i, +1);
+        changed = true;
+      }
     } else {
       // A side the row can never reach is dropped; its dual would be 0.
       if (lo_redundant && lo > -kInf) lo = -kInf;
@@ -149,6 +167,14 @@ int Reducer::activity_pass(bool& changed) {
     }
   }
   return 0;
+}
+
+// Postsolve of a forcing row reads the original row and columns.
+bool Reducer::original_entries(int i) const {
+  if (w_.row_changed[i]) return false;
+  for (int64_t k = w_.rbeg[i]; k < w_.rend[i]; ++k)
+    if (w_.col_alive[w_.ridx[k]] && w_.col_changed[w_.ridx[k]]) return false;
+  return true;
 }
 
 // Every column of the row sits at the bound that gives the row its
@@ -159,7 +185,7 @@ void Reducer::forcing_row(int i, int side) {
   r.row = i;
   r.side = side;
   w_.stack.push_back(r);
-  for (int64_t k = w_.rbeg[i]; k < w_.rbeg[i + 1]; ++k) {
+  for (int64_t k = w_.rbeg[i]; k < w_.rend[i]; ++k) {
     const int j = w_.ridx[k];
     if (!w_.col_alive[j]) continue;
     const bool at_lower = (w_.rval[k] > 0) == (side < 0);

@@ -7,11 +7,18 @@
 namespace korva::presolve {
 
 int Reducer::run() {
+  const int code = passes();
+  w_.finish();
+  return code;
+}
+
+int Reducer::passes() {
   if (!primal_ok() && !dual_ok()) return 0;
   const int limit = s_.passes < 0 ? kAutomaticPasses : s_.passes;
   if (s_.aggregate != 0 && primal_ok()) w_.counters.aggregator_passes = 1;
   for (int pass = 0; pass < limit; ++pass) {
     bool changed = false;
+    w_.maybe_compact();
     if (int code = column_pass(changed)) return code;
     if (int code = row_pass(changed)) return code;
     if (primal_ok())
@@ -22,6 +29,8 @@ int Reducer::run() {
     if (dual_ok())
       if (int code = dual_bound_pass()) return code;
     if (primal_ok() && s_.aggregate != 0) free_singleton_pass(changed);
+    // Substitutions with fill once the cheaper rules have had their turn.
+    if (primal_ok() && s_.aggregate != 0 && !changed) aggregate_pass(changed);
     // Each pass reads every entry a few times.
     env_.ticks.charge(static_cast<uint64_t>(3 * w_.cidx.size() + w_.m + w_.n));
     if (int code = limits()) return code;
@@ -69,7 +78,7 @@ void Reducer::progress() {
 
 Activity Reducer::activity(int i, int skip) const {
   Activity act;
-  for (int64_t k = w_.rbeg[i]; k < w_.rbeg[i + 1]; ++k) {
+  for (int64_t k = w_.rbeg[i]; k < w_.rend[i]; ++k) {
     const int j = w_.ridx[k];
     if (!w_.col_alive[j] || j == skip) continue;
     const double a = w_.rval[k];

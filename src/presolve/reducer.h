@@ -26,6 +26,13 @@ inline constexpr double kFeasTol = 1e-6;       // violations beyond this prove i
 inline constexpr double kRedundantTol = 1e-9;  // implied activity this close to a bound makes it redundant
 inline constexpr double kPivotRatio = 1e-2;    // smallest substitution pivot relative to its row
 inline constexpr int kAutomaticPasses = 200;
+inline constexpr double kAggPivotRow = 1e-2;   // aggregator pivot relative to the largest entry of its row
+inline constexpr double kAggPivotCol = 1e-2;   // ... and of its column (bounds the row multipliers)
+inline constexpr int kAggMaxRow = 64;          // longest equality row the aggregator substitutes from
+inline constexpr int kAggMaxCol = 256;         // longest column it substitutes out
+inline constexpr int64_t kAggScanLimit = 20000;  // entries read to count the fill of one substitution
+inline constexpr double kDropTol = 1e-12;        // coefficients below this after a substitution are zero
+inline constexpr double kCancelTol = 1e-11;      // ... as are those this small relative to their terms
 
 // Tolerances relative to a bound; an infinite bound gets none (inf - inf is no number).
 inline double feas_tol(double b) { return std::isinf(b) ? 0.0 : kFeasTol * std::max(1.0, std::fabs(b)); }
@@ -46,6 +53,7 @@ class Reducer {
   int run();
 
  private:
+  int passes();
   // Abort and the two time limits end presolve between passes.
   int limits() const;
   // A line now and then during long presolves.
@@ -66,14 +74,29 @@ class Reducer {
   // Every column of the row sits at the bound that gives the row its
   // extreme activity (side -1: minimum, +1: maximum).
   void forcing_row(int i, int side);
-  // Hash of a row's pattern and its coefficients relative to the first, so
-  // that multiples of one row meet in one bucket.
+  // Hash of a row's pattern and its coefficients relative to the entry of
+  // its first column, so that multiples of one row meet in one bucket.
   uint64_t row_key(int i) const;
-  // Ratio r with row(other) = r·row(eq) over the active entries, or 0.
-  double multiple_of(int eq, int other) const;
-  // A row that is a multiple of an equality row either always holds (it
-  // goes) or never does.
+  // Ratio r with row(other) = r·row(keep) over the active entries, or 0.
+  double multiple_of(int keep, int other);
+  // Of two parallel rows one goes: the row kept takes the intersection of
+  // both ranges. Returns 1117 when they have no point in common.
   int dependent_row_pass(bool& changed);
+  int merge_rows(int keep, int other, double ratio, bool& changed);
+  // Row i and all of its active columns still have their original entries.
+  bool original_entries(int i) const;
+  // Equality rows substitute one of their columns out of the other rows
+  // when the fill stays within the limit.
+  void aggregate_pass(bool& changed);
+  int aggregate_column(int i, double* pivot);
+  // New entries minus removed ones when x_j is substituted out through row i.
+  int64_t fill_of(int i, int j);
+  // x_j = (b - rest of row i) / a goes into every other row and the cost;
+  // row i keeps the bounds of x_j as its range, or goes when x_j is free
+  // or implied free (`free_row`).
+  void aggregate(int i, int j, double a, bool free_row);
+  void combine_rows();
+  void combine_columns();
   // A column that no row stops from moving in the direction its cost
   // prefers goes to that bound.
   void dual_fix_pass(bool& changed);
@@ -97,6 +120,21 @@ class Reducer {
 
   const char* row_name(int i) const { return s_.messages ? p_.row_name(i) : nullptr; }
   const char* col_name(int j) const { return s_.messages ? p_.col_name(j) : nullptr; }
+
+  // Scratch of the aggregator and of the parallel-row test, sized on first use.
+  struct Item {
+    int index;
+    double value;
+  };
+  std::vector<Item> row_items_, col_items_;  // pivot row and pivot column without the pivot
+  std::vector<double> multiplier_;           // per pivot-column item
+  std::vector<int> col_mark_, row_mark_;     // stamp per column / row
+  std::vector<int> col_slot_, row_slot_;     // item position per marked column / row
+  std::vector<int> seen_;                    // stamp per item
+  std::vector<double> col_value_;            // per marked column
+  int stamp_ = 0;
+  int next_stamp();
+  int aggregator_runs_ = 0;
 
   uint64_t last_ticks_ = 0;
   long long last_substitutions_ = 0;

@@ -11,7 +11,7 @@ void Reducer::free_singleton_pass(bool& changed) {
     if (!w_.col_alive[j] || w_.col_len[j] != 1) continue;
     int i = -1;
     double a = 0.0;
-    for (int64_t k = w_.cbeg[j]; k < w_.cbeg[j + 1]; ++k)
+    for (int64_t k = w_.cbeg[j]; k < w_.cend[j]; ++k)
       if (w_.row_alive[w_.cidx[k]]) {
         i = w_.cidx[k];
         a = w_.cval[k];
@@ -19,10 +19,12 @@ void Reducer::free_singleton_pass(bool& changed) {
       }
     if (w_.rlo[i] != w_.rhi[i] || w_.row_len[i] < 2) continue;
     double largest = 0.0;
-    for (int64_t k = w_.rbeg[i]; k < w_.rbeg[i + 1]; ++k)
+    for (int64_t k = w_.rbeg[i]; k < w_.rend[i]; ++k)
       if (w_.col_alive[w_.ridx[k]]) largest = std::max(largest, std::fabs(w_.rval[k]));
     if (std::fabs(a) < kPivotRatio * largest) continue;
-    if (implied_free(i, j, a))
+    if (w_.row_changed[i])
+      aggregate(i, j, a, implied_free(i, j, a));  // postsolve needs the row as it is now
+    else if (implied_free(i, j, a))
       substitute(i, j, a);
     else
       absorb_slack(i, j, a);
@@ -74,7 +76,7 @@ void Reducer::absorb_slack(int i, int j, double a) {
 void Reducer::shift_costs(int i, int j, double a, double b) {
   const double ratio = w_.cost[j] / a;
   if (ratio == 0.0) return;
-  for (int64_t k = w_.rbeg[i]; k < w_.rbeg[i + 1]; ++k) {
+  for (int64_t k = w_.rbeg[i]; k < w_.rend[i]; ++k) {
     const int col = w_.ridx[k];
     if (col != j && w_.col_alive[col]) w_.cost[col] -= ratio * w_.rval[k];
   }

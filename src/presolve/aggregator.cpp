@@ -19,6 +19,7 @@ int Reducer::next_stamp() {
   if (row_mark_.size() != static_cast<size_t>(w_.m)) {
     row_mark_.assign(w_.m, 0);
     row_slot_.assign(w_.m, 0);
+    row_value_.assign(w_.m, 0.0);
   }
   if (stamp_ == INT_MAX) {
     std::fill(col_mark_.begin(), col_mark_.end(), 0);

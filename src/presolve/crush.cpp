@@ -18,7 +18,14 @@ int crushable_record(Problem& p, PresolveRecord** rec) {
 }
 
 void crush_x(const PresolveRecord& rec, const double* x, double* prex) {
-  for (size_t k = 0; k < rec.orig_col.size(); ++k) prex[k] = x[rec.orig_col[k]];
+  std::vector<double> merged;
+  for (const Reduction& r : rec.stack) {
+    if (r.kind != ReductionKind::DuplicateColumn) continue;
+    if (merged.empty()) merged.assign(x, x + rec.orig_cols);
+    merged[r.other] += r.a * merged[r.col];
+  }
+  const double* from = merged.empty() ? x : merged.data();
+  for (size_t k = 0; k < rec.orig_col.size(); ++k) prex[k] = from[rec.orig_col[k]];
 }
 
 void crush_pi(const Problem& p, const PresolveRecord& rec, const double* pi, double* prepi) {
@@ -73,6 +80,11 @@ int crush_form(const Problem& p, const PresolveRecord& rec, int len, const int* 
         const Reduction& e = stack[pos + 1 + k];
         coef[e.col] -= c * e.a / r.a;
       }
+    } else if (r.kind == ReductionKind::DuplicateColumn) {
+      // Exact for forms that weigh the two columns like their costs do.
+      coef[r.other] += coef[r.col] / r.a;
+      coef[r.col] = 0.0;
+      alive[r.col] = 0;
     } else if (r.kind == ReductionKind::FixColumn) {
       constant += coef[r.col] * r.value;
       coef[r.col] = 0.0;
@@ -137,6 +149,7 @@ int basic_presolve(Environment& env, Problem& p, double* lb, double* ub, int* rs
   settings.passes = env.int_param(KRV_PARAM_PREPASS);
   settings.reduce = 1;
   settings.aggregate = 0;
+  settings.linear = 0;  // bounds of merged columns would not be the original columns'
   settings.messages = false;
   PresolveWork w;
   w.load(p);

@@ -56,6 +56,9 @@ class Replay {
         case ReductionKind::DuplicateRow:
           duplicate_row(r);
           break;
+        case ReductionKind::DuplicateColumn:
+          split_column(r);
+          break;
         case ReductionKind::RemoveRow:
           restore_row(r.row);
           break;
@@ -215,6 +218,48 @@ class Replay {
     col_cost[j] = r.cost;
     col_basic[j] = row_basic[i];
     row_basic[i] = 0;
+  }
+
+  // z = x_j + t·x_k splits with x_k at a bound where x_j can take the
+  // rest, else x_j at a bound and x_k between its bounds; the one between
+  // its bounds is basic when z was. Both have the reduced cost of z (times t).
+  void split_column(const Reduction& r) {
+    const int j = r.other, k = r.col;
+    const double t = r.a, z = x[j];
+    const double lj = r.old_lb, uj = r.old_ub, lk = r.lb, uk = r.ub;
+    auto inside = [](double v, double lo, double hi) {
+      return v >= lo - kAtBoundTol * std::max(1.0, std::fabs(lo)) &&
+             v <= hi + kAtBoundTol * std::max(1.0, std::fabs(hi));
+    };
+    col_done[k] = 1;
+    col_cost[k] = r.cost;
+    col_basic[k] = 0;
+    if (!red_.x) {
+      x[k] = 0.0;
+      return;
+    }
+    const double k_candidates[3] = {lk, uk, std::clamp(0.0, lk, uk)};
+    for (double v : k_candidates) {
+      if (std::isinf(v)) continue;
+      const double xj = z - t * v;
+      if (!inside(xj, lj, uj)) continue;
+      x[k] = v;
+      x[j] = xj;
+      return;
+    }
+    const double j_candidates[3] = {lj, uj, std::clamp(0.0, lj, uj)};
+    for (double v : j_candidates) {
+      if (std::isinf(v)) continue;
+      const double xk = (z - v) / t;
+      if (!inside(xk, lk, uk)) continue;
+      x[j] = v;
+      x[k] = xk;
+      col_basic[k] = col_basic[j];
+      col_basic[j] = 0;
+      return;
+    }
+    x[k] = std::isinf(lk) ? (std::isinf(uk) ? 0.0 : uk) : lk;
+    x[j] = z - t * x[k];
   }
 
   // The kept row's dual moves to the row that gave the end it sits at.

@@ -31,6 +31,8 @@ enum class ReductionKind : uint8_t {
                   // row stays with the column's bounds as its range. Followed by `count`
                   // entries of the row and `count2` entries of the column as they were.
   DuplicateRow,   // row parallel to row `other`: its range went into that row
+  DuplicateColumn,  // column = a·column `other` with proportional cost: x_other + a·x_col
+                    // became x_other (bounds old_lb/old_ub of `other`, lb/ub of `col`)
   Entry,          // data of the reduction before it (row or column, coefficient a)
 };
 
@@ -45,10 +47,11 @@ struct Reduction {
   double value = 0.0;   // fixed value; right-hand side of a substituted row
   double cost = 0.0;    // column cost at the time
   double lb = 0.0, ub = 0.0;          // column bounds at the time (after tightening)
-  double old_lb = 0.0, old_ub = 0.0;  // singleton row: column bounds before it
+  double old_lb = 0.0, old_ub = 0.0;  // singleton row: column bounds before it; duplicate
+                                      // column: bounds of the column kept before the merge
   int side = 0;         // forcing row: -1 activity at its minimum, +1 at its maximum;
                         // duplicate row: bit 0 the lower, bit 1 the upper end of `other` came from `row`
-  int other = -1;       // duplicate row: the row kept
+  int other = -1;       // duplicate row (column): the row (column) kept
   int count = 0, count2 = 0;  // entries that follow (aggregate; singleton row: count2 column entries)
   bool snapshot = false;      // singleton row: the column as it was follows
 };

@@ -83,6 +83,12 @@ class Reducer {
   // both ranges. Returns 1117 when they have no point in common.
   int dependent_row_pass(bool& changed);
   int merge_rows(int keep, int other, double ratio, bool& changed);
+  // Parallel columns merge (proportional costs) or one goes to a bound.
+  void duplicate_column_pass(bool& changed);
+  uint64_t column_key(int j) const;
+  double column_multiple(int keep, int other);
+  bool parallel_columns(int j, int k, double t);
+  void merge_columns(int j, int k, double t);
   // Row i and all of its active columns still have their original entries.
   bool original_entries(int i) const;
   // Equality rows substitute one of their columns out of the other rows
@@ -132,6 +138,7 @@ class Reducer {
   std::vector<int> col_slot_, row_slot_;     // item position per marked column / row
   std::vector<int> seen_;                    // stamp per item
   std::vector<double> col_value_;            // per marked column
+  std::vector<double> row_value_;            // per marked row
   int stamp_ = 0;
   int next_stamp();
   int aggregator_runs_ = 0;

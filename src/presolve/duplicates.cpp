@@ -1,0 +1,147 @@
+// Parallel columns: column k = t·column j. With proportional costs the two
+// act as one variable x_j + t·x_k whose bounds combine; otherwise moving
+// along (t·ε, -ε) keeps every row and changes the cost by the sign of
+// c_k - t·c_j, so x_k goes to the bound that direction prefers when x_j has
+// no bound to stop it.
+#include <unordered_map>
+#include <vector>
+
+#include "presolve/reducer.h"
+
+namespace korva::presolve {
+
+namespace {
+
+uint64_t mix(uint64_t x) {
+  x += 0x9e3779b97f4a7c15ull;
+  x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ull;
+  x = (x ^ (x >> 27)) * 0x94d049bb133111ebull;
+  return x ^ (x >> 31);
+}
+
+}  // namespace
+
+uint64_t Reducer::column_key(int j) const {
+  int first_row = -1;
+  double first = 0.0;
+  for (int64_t k = w_.cbeg[j]; k < w_.cend[j]; ++k) {
+    const int i = w_.cidx[k];
+    if (w_.row_alive[i] && (first_row < 0 || i < first_row)) {
+      first_row = i;
+      first = w_.cval[k];
+    }
+  }
+  uint64_t h = 0;
+  for (int64_t k = w_.cbeg[j]; k < w_.cend[j]; ++k) {
+    const int i = w_.cidx[k];
+    if (!w_.row_alive[i]) continue;
+    const long long scaled = std::llround(w_.cval[k] / first * 1e6);
+    h += mix(static_cast<uint64_t>(i) * 0x100000001b3ull ^ static_cast<uint64_t>(scaled));
+  }
+  return h;
+}
+
+// Ratio t with column(other) = t·column(keep) over the active entries, or 0.
+double Reducer::column_multiple(int keep, int other) {
+  if (w_.col_len[keep] != w_.col_len[other]) return 0.0;
+  const int stamp = next_stamp();
+  for (int64_t k = w_.cbeg[keep]; k < w_.cend[keep]; ++k) {
+    const int i = w_.cidx[k];
+    if (!w_.row_alive[i]) continue;
+    row_mark_[i] = stamp;
+    row_value_[i] = w_.cval[k];
+  }
+  double ratio = 0.0;
+  for (int64_t k = w_.cbeg[other]; k < w_.cend[other]; ++k) {
+    const int i = w_.cidx[k];
+    if (!w_.row_alive[i]) continue;
+    if (row_mark_[i] != stamp) return 0.0;
+    const double r = w_.cval[k] / row_value_[i];
+    if (ratio == 0.0)
+      ratio = r;
+    else if (std::fabs(r - ratio) > 1e-12 * std::fabs(ratio))
+      return 0.0;
+  }
+  return ratio;
+}
+
+void Reducer::duplicate_column_pass(bool& changed) {
+  next_stamp();  // sizes the scratch
+  std::unordered_map<uint64_t, std::vector<int>> buckets;
+  for (int j = 0; j < w_.n; ++j)
+    if (w_.col_alive[j] && w_.col_len[j] >= 1 && p_.ctype(j) == 'C') buckets[column_key(j)].push_back(j);
+  int64_t work = w_.n;
+  for (auto& [key, cols] : buckets) {
+    if (cols.size() < 2) continue;
+    for (size_t p = 0; p < cols.size(); ++p) {
+      const int keep = cols[p];
+      for (size_t q = p + 1; q < cols.size() && w_.col_alive[keep]; ++q) {
+        const int other = cols[q];
+        if (!w_.col_alive[other]) continue;
+        work += 2 * w_.col_len[keep];
+        const double t = column_multiple(keep, other);
+        if (t == 0.0) continue;
+        if (parallel_columns(keep, other, t)) changed = true;
+      }
+    }
+  }
+  env_.ticks.charge(static_cast<uint64_t>(work));
+}
+
+// column(k) = t·column(j). Returns whether a column went.
+bool Reducer::parallel_columns(int j, int k, double t) {
+  const double cj = w_.cost[j], ck = w_.cost[k];
+  const double delta = ck - t * cj;
+  if (std::fabs(delta) <= 1e-12 * std::max({1.0, std::fabs(ck), std::fabs(t * cj)})) {
+    // Splitting the sum again is not a linear map back.
+    if (s_.linear == 0) return false;
+    merge_columns(j, k, t);
+    return true;
+  }
+  if (!dual_ok()) return false;
+  // x_k down by ε, x_j by t·ε: rows unchanged, cost -δ·ε. Needs room for
+  // x_j in that direction without end.
+  const bool j_unbounded_up = w_.ub[j] == kInf, j_unbounded_down = w_.lb[j] == -kInf;
+  if (delta > 0 && (t > 0 ? j_unbounded_up : j_unbounded_down) && w_.lb[k] > -kInf) {
+    w_.fix_column(k, w_.lb[k]);
+    return true;
+  }
+  if (delta < 0 && (t > 0 ? j_unbounded_down : j_unbounded_up) && w_.ub[k] < kInf) {
+    w_.fix_column(k, w_.ub[k]);
+    return true;
+  }
+  // The same seen from x_k: x_j = column(k) / t.
+  const double delta_j = cj - ck / t;  // = -δ / t
+  const bool k_unbounded_up = w_.ub[k] == kInf, k_unbounded_down = w_.lb[k] == -kInf;
+  if (delta_j > 0 && (t > 0 ? k_unbounded_up : k_unbounded_down) && w_.lb[j] > -kInf) {
+    w_.fix_column(j, w_.lb[j]);
+    return true;
+  }
+  if (delta_j < 0 && (t > 0 ? k_unbounded_down : k_unbounded_up) && w_.ub[j] < kInf) {
+    w_.fix_column(j, w_.ub[j]);
+    return true;
+  }
+  return false;
+}
+
+// x_j + t·x_k becomes the new x_j; x_k goes.
+void Reducer::merge_columns(int j, int k, double t) {
+  Reduction r;
+  r.kind = ReductionKind::DuplicateColumn;
+  r.col = k;
+  r.other = j;
+  r.a = t;
+  r.cost = w_.cost[k];
+  r.lb = w_.lb[k];
+  r.ub = w_.ub[k];
+  r.old_lb = w_.lb[j];
+  r.old_ub = w_.ub[j];
+  w_.stack.push_back(r);
+  const double add_lo = t > 0 ? t * w_.lb[k] : t * w_.ub[k];
+  const double add_hi = t > 0 ? t * w_.ub[k] : t * w_.lb[k];
+  w_.lb[j] = w_.lb[j] + add_lo;
+  w_.ub[j] = w_.ub[j] + add_hi;
+  w_.drop_column(k);
+}
+
+}  // namespace korva::presolve

@@ -53,17 +53,44 @@ struct FileStream::Impl {
   bool ascii_compatible = false;
   bool utf8 = false;
   bool eof = false;
-  // Read side: decoded UTF-8 not yet handed out, the raw chunk, and the
-  // UTF-16 text whose normalisation waits for the next character.
-  std::string pending;
-  size_t pending_pos = 0;
+  // Read side: decoded UTF-8 not yet handed out is text[head, tail). Plain
+  // 7-bit files are read straight into it, and lines are handed out where
+  // they lie, so the common case copies no byte.
+  std::unique_ptr<char[]> text;
+  size_t capacity = 0, head = 0, tail = 0;
+  // The raw chunk when it needs decoding, and the UTF-16 text whose
+  // normalisation waits for the next character.
   std::vector<char> chunk;
   std::u16string wide, carry;
   // Write side scratch.
   std::string encoded;
   std::u16string wide_out;
 
-  size_t available() const { return pending.size() - pending_pos; }
+  size_t available() const { return tail - head; }
+  // Moves the pending text to the front and makes room for `extra` more
+  // bytes after it. Views into the text become invalid.
+  void make_room(size_t extra) {
+    if (head == tail) head = tail = 0;
+    if (tail + extra <= capacity) return;
+    const size_t used = tail - head;
+    if (used + extra <= capacity && head >= used) {
+      std::memmove(text.get(), text.get() + head, used);
+    } else {
+      size_t grown = capacity ? 2 * capacity : 1;
+      while (grown < used + extra) grown *= 2;
+      std::unique_ptr<char[]> bigger(new char[grown]);
+      if (used) std::memcpy(bigger.get(), text.get() + head, used);
+      text = std::move(bigger);
+      capacity = grown;
+    }
+    head = 0;
+    tail = used;
+  }
+  void append(const char* data, size_t n) {
+    make_room(n);
+    if (n) std::memcpy(text.get() + tail, data, n);
+    tail += n;
+  }
 };
 
 FileStream::FileStream() : impl_(std::make_unique<Impl>()) {}
@@ -131,31 +158,34 @@ int FileStream::open(Environment& env, const char* filename, const StreamOptions
 
 // ---- reading ----------------------------------------------------------------
 
-// Reads at most `limit` bytes and appends their decoded text to pending.
-// Sets eof when the file has no more bytes and everything has been flushed.
+// Reads at most `limit` bytes and appends their decoded text to the pending
+// text. Sets eof when the file has no more bytes and everything has been
+// flushed.
 int FileStream::fill(size_t limit) {
   Impl& im = *impl_;
   if (im.eof) return 0;
   // A handle we do not own may be read by others after us: take only what
   // is needed, one byte at a time.
   if (!im.owned) limit = 1;
-  im.chunk.resize(limit);
+  im.make_room(limit);
+  char* raw = im.text.get() + im.tail;
   size_t n = 0;
   if (!im.owned) {
     const int c = std::fgetc(im.file);
-    if (c != EOF) im.chunk[n++] = static_cast<char>(c);
+    if (c != EOF) raw[n++] = static_cast<char>(c);
   } else {
-    n = std::fread(im.chunk.data(), 1, limit, im.file);
+    n = std::fread(raw, 1, limit, im.file);
   }
   if (n == 0 && std::ferror(im.file)) return fail(err::kIoError);
   const bool at_end = n == 0;
   UConverter* cnv = im.converter.raw();
   UErrorCode status = U_ZERO_ERROR;
   const bool icu_idle = im.carry.empty() && ucnv_toUCountPending(cnv, &status) <= 0;
-  if (!at_end && im.ascii_compatible && icu_idle && all_7bit(im.chunk.data(), n)) {
-    im.pending.append(im.chunk.data(), n);
+  if (!at_end && im.ascii_compatible && icu_idle && all_7bit(raw, n)) {
+    im.tail += n;  // already in place
     return 0;
   }
+  im.chunk.assign(raw, raw + n);
   // Decode to UTF-16 after the text held back from the last round.
   im.wide.swap(im.carry);
   im.carry.clear();
@@ -204,53 +234,62 @@ int FileStream::fill(size_t limit) {
     if (!nfc_normalize(im.wide)) return fail(err::kEncoding);
     std::string utf8;
     if (!utf16_to_utf8(im.wide, utf8)) return fail(err::kEncoding);
-    im.pending += utf8;
+    im.append(utf8.data(), utf8.size());
   }
   im.wide.clear();
   if (at_end) im.eof = true;
   return 0;
 }
 
-int FileStream::read_line(char* buffer, size_t size, size_t& length) {
+int FileStream::read_line_view(size_t size, std::string_view& line) {
   Impl& im = *impl_;
-  length = 0;
+  line = std::string_view();
   if (size == 0) return 0;
-  buffer[0] = '\0';
   // Standard input ends a line 4 bytes early, as the interactive readers
   // expect; files use the whole buffer.
   const size_t limit = im.owned ? size - 1 : (size > 4 ? size - 4 : 0);
-  while (length < limit) {
-    if (im.available() == 0) {
-      im.pending.clear();
-      im.pending_pos = 0;
-      if (im.eof) break;
-      if (int status = fill(kChunk)) return status;
-      continue;
+  if (limit == 0) return 0;
+  size_t scanned = 0;  // bytes after head known to hold no newline
+  while (true) {
+    const size_t avail = im.available();
+    const char* src = im.text.get() + im.head;
+    const size_t window = std::min(avail, limit);
+    if (window > scanned) {
+      if (const void* nl = std::memchr(src + scanned, '\n', window - scanned)) {
+        const size_t take = static_cast<const char*>(nl) - src + 1;
+        line = std::string_view(src, take);
+        im.head += take;
+        return 0;
+      }
+      scanned = window;
     }
-    const char* src = im.pending.data() + im.pending_pos;
-    size_t take = std::min(im.available(), limit - length);
-    if (const void* nl = std::memchr(src, '\n', take)) {
-      take = static_cast<const char*>(nl) - src + 1;
-      std::memcpy(buffer + length, src, take);
-      length += take;
-      im.pending_pos += take;
-      break;
+    // A full piece is cut before a UTF-8 sequence that the next byte would
+    // continue, so a file's piece waits for that byte; standard input is
+    // not read beyond the piece.
+    const bool full = im.owned ? avail > limit : avail >= limit;
+    if (full || im.eof) {
+      size_t take = window;
+      if (take < avail) {
+        size_t cut = take;
+        while (cut > 0 && is_continuation(static_cast<unsigned char>(src[cut]))) --cut;
+        if (cut > 0) take = cut;  // else a buffer too small for one character
+      }
+      line = std::string_view(src, take);
+      im.head += take;
+      return 0;
     }
-    if (length + take == limit && take < im.available()) {
-      // The buffer is full: end the piece before a cut UTF-8 sequence.
-      size_t cut = take;
-      while (cut > 0 && is_continuation(static_cast<unsigned char>(src[cut]))) --cut;
-      if (cut == 0 && length == 0) cut = take;  // a buffer too small for one character
-      take = cut;
-      std::memcpy(buffer + length, src, take);
-      length += take;
-      im.pending_pos += take;
-      break;
-    }
-    std::memcpy(buffer + length, src, take);
-    length += take;
-    im.pending_pos += take;
+    if (int status = fill(kChunk)) return status;
   }
+}
+
+int FileStream::read_line(char* buffer, size_t size, size_t& length) {
+  length = 0;
+  if (size == 0) return 0;
+  buffer[0] = '\0';
+  std::string_view line;
+  if (int status = read_line_view(size, line)) return status;
+  if (!line.empty()) std::memcpy(buffer, line.data(), line.size());
+  length = line.size();
   buffer[length] = '\0';
   return 0;
 }
@@ -262,7 +301,7 @@ int FileStream::read_char(int32_t& cp) {
   while (true) {
     const size_t avail = im.available();
     if (avail > 0) {
-      const auto lead = static_cast<unsigned char>(im.pending[im.pending_pos]);
+      const auto lead = static_cast<unsigned char>(im.text[im.head]);
       const size_t need = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
       if (avail >= need || im.eof) break;
     } else if (im.eof) {
@@ -270,7 +309,7 @@ int FileStream::read_char(int32_t& cp) {
     }
     if (int status = fill(kCharFill)) return status;
   }
-  const auto* s = reinterpret_cast<const unsigned char*>(im.pending.data() + im.pending_pos);
+  const auto* s = reinterpret_cast<const unsigned char*>(im.text.get() + im.head);
   const size_t avail = im.available();
   int32_t c = s[0];
   size_t len = 1;
@@ -284,7 +323,7 @@ int FileStream::read_char(int32_t& cp) {
     c = ((c & 0x1F) << 6) | (s[1] & 0x3F);
     len = 2;
   }
-  im.pending_pos += len;
+  im.head += len;
   cp = c;
   return 0;
 }

@@ -56,6 +56,10 @@ class FileStream {
   // On a wrapped handle (standard input) a line also ends 4 bytes before the
   // end of the buffer.
   int read_line(char* buffer, size_t size, size_t& length);
+  // The same line as read_line with a buffer of `size` bytes would store
+  // (without the terminator), handed out where it lies in the stream's own
+  // buffer: valid until the next read from the stream. Empty at end of file.
+  int read_line_view(size_t size, std::string_view& line);
   // Next code point, or -1 at end of file, in `cp`. Returns 0 or an error code.
   int read_char(int32_t& cp);
   // Raw bytes without conversion (format detection only, before any text

@@ -15,15 +15,18 @@ LineSource::LineSource(FileStream& stream, MessageLog& log)
 
 bool LineSource::next(std::string_view& line) {
   if (status_) return false;
-  size_t length = 0;
-  if ((status_ = stream_.read_line(buffer_.get(), kBufferSize, length))) return false;
-  if (length == 0) return false;
+  std::string_view text;
+  if ((status_ = stream_.read_line_view(kBufferSize, text))) return false;
+  if (text.empty()) return false;
   ++number_;
-  if (buffer_[length - 1] == '\n') {
+  size_t length = text.size();
+  if (text[length - 1] == '\n') {
     --length;
   } else {
     // Without its newline the line filled the buffer, unless it is the
-    // last line of the file.
+    // last line of the file. The probe reads on, so the line is kept here.
+    if (length) std::memcpy(buffer_.get(), text.data(), length);
+    text = std::string_view(buffer_.get(), length);
     char probe[8];
     size_t more = 0;
     if ((status_ = stream_.read_line(probe, sizeof probe, more))) return false;
@@ -32,8 +35,8 @@ bool LineSource::next(std::string_view& line) {
       return false;
     }
   }
-  if (length > 0 && buffer_[length - 1] == '\r') --length;
-  line = std::string_view(buffer_.get(), length);
+  if (length > 0 && text[length - 1] == '\r') --length;
+  line = text.substr(0, length);
   return true;
 }
 

@@ -1,6 +1,7 @@
 // Where the MPS reader's lines come from: the file stream, one line at a
-// time into a buffer that stays in cache, so that a large file is parsed as
-// it streams by instead of being held in memory. Names that must outlive
+// time, handed out where it lies in the stream's buffer, so that a large
+// file is parsed as it streams by instead of being held in memory. A line
+// stays valid until the next one is asked for; names that must outlive
 // their line are copied into a NameArena.
 #pragma once
 #include <cstring>
@@ -29,7 +30,7 @@ class LineSource {
  private:
   FileStream& stream_;
   MessageLog& log_;
-  std::unique_ptr<char[]> buffer_;
+  std::unique_ptr<char[]> buffer_;  // the last line of a file without its newline
   long long number_ = 0;
   int status_ = 0;
 };

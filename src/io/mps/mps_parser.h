@@ -112,7 +112,8 @@ class Parser {
   int read_column(std::string_view line);
   int read_marker(std::string_view column, std::string_view kind);
   int start_column(std::string_view name);
-  int add_entry(std::string_view row_text, std::string_view value_text);
+  int add_entry(std::string_view row_text, const NameIndex::Key& key,
+                std::string_view value_text);
   int finish_columns();
 
   // RHS and RANGES (mps_read_rim.cpp).

@@ -1,6 +1,4 @@
-// Lookup of row and column names while an MPS file is read. The index
-// stores only positions into the caller's list of names (8 bytes a slot),
-// so building it touches little memory.
+// Lookup of row and column names while an MPS file is read.
 //
 // Not the library's NameHash: its XOR hash puts bytes i and i + 4 on the
 // same bits, so generated names (a prefix and digits, R0001234) take at most
@@ -8,6 +6,11 @@
 // reader looks up a row name for every coefficient of the file. This index
 // mixes 8-byte words with multiplications and probes linearly in a
 // power-of-two table kept at most half full.
+//
+// On a large model every lookup misses the cache; each slot therefore holds
+// the first eight bytes and the length of its name next to the position, so
+// that names of up to eight bytes (most generated names) are decided in the
+// slot itself and only longer ones read the caller's list of names.
 #pragma once
 #include <cstdint>
 #include <cstring>
@@ -27,40 +30,26 @@ class NameIndex {
     if (want > slots_.size()) rehash(want, names);
   }
 
-  // Position of `name` in `names`, or -1.
-  int find(std::string_view name, const Names& names) const {
-    if (slots_.empty()) return -1;
-    const uint64_t h = hash(name);
-    const uint32_t tag = static_cast<uint32_t>(h >> 32);
-    for (size_t i = h & mask_;; i = (i + 1) & mask_) {
-      const Slot s = slots_[i];
-      if (s.position < 0) return -1;
-      if (s.tag == tag && names[s.position] == name) return s.position;
-    }
-  }
-
-  // Indexes names[position] unless an equal name is indexed already;
-  // returns that name's position, or -1 when the name was added.
-  int insert(int position, const Names& names) {
-    if (2 * (size_ + 1) > slots_.size()) rehash(slots_.empty() ? 16 : 2 * slots_.size(), names);
-    const std::string_view name = names[position];
-    const uint64_t h = hash(name);
-    const uint32_t tag = static_cast<uint32_t>(h >> 32);
-    for (size_t i = h & mask_;; i = (i + 1) & mask_) {
-      Slot& s = slots_[i];
-      if (s.position < 0) {
-        s = Slot{tag, position};
-        ++size_;
-        return -1;
-      }
-      if (s.tag == tag && names[s.position] == name) return s.position;
-    }
-  }
-
-  static uint64_t hash(std::string_view name) {
+  // A name with its hash, computed once for a lookup that may be prepared
+  // ahead (see prefetch).
+  struct Key {
+    std::string_view name;
+    uint64_t hash;
+    uint64_t head;  // first eight bytes, zero-padded
+  };
+  static Key key(std::string_view name) {
+    Key k{name, 0, 0};
     const unsigned char* p = reinterpret_cast<const unsigned char*>(name.data());
     size_t n = name.size();
-    uint64_t h = 0x9e3779b97f4a7c15ULL ^ n;
+    if (n <= 8) {
+      if (n) std::memcpy(&k.head, p, n);
+      k.hash = mix(k.head ^ (0x9e3779b97f4a7c15ULL + n));
+      return k;
+    }
+    std::memcpy(&k.head, p, 8);
+    uint64_t h = mix(k.head ^ (0x9e3779b97f4a7c15ULL + n));
+    p += 8;
+    n -= 8;
     while (n >= 8) {
       uint64_t w;
       std::memcpy(&w, p, 8);
@@ -70,14 +59,61 @@ class NameIndex {
     }
     uint64_t w = 0;
     if (n) std::memcpy(&w, p, n);
-    return mix(h ^ w);
+    k.hash = mix(h ^ w ^ (static_cast<uint64_t>(n) << 56));
+    return k;
+  }
+
+  // Starts loading the slot a lookup of `k` begins with.
+  void prefetch(const Key& k) const {
+    if (!slots_.empty()) __builtin_prefetch(&slots_[k.hash & mask_]);
+  }
+
+  // Position of `name` in `names`, or -1.
+  int find(std::string_view name, const Names& names) const { return find(key(name), names); }
+  int find(const Key& k, const Names& names) const {
+    if (slots_.empty()) return -1;
+    const uint32_t meta = meta_of(k);
+    for (size_t i = k.hash & mask_;; i = (i + 1) & mask_) {
+      const Slot& s = slots_[i];
+      if (s.position < 0) return -1;
+      if (s.head == k.head && s.meta == meta && same(s, k.name, names)) return s.position;
+    }
+  }
+
+  // Indexes names[position] unless an equal name is indexed already;
+  // returns that name's position, or -1 when the name was added.
+  int insert(int position, const Names& names) {
+    if (2 * (size_ + 1) > slots_.size()) rehash(slots_.empty() ? 16 : 2 * slots_.size(), names);
+    const Key k = key(names[position]);
+    const uint32_t meta = meta_of(k);
+    for (size_t i = k.hash & mask_;; i = (i + 1) & mask_) {
+      Slot& s = slots_[i];
+      if (s.position < 0) {
+        s = Slot{k.head, meta, position};
+        ++size_;
+        return -1;
+      }
+      if (s.head == k.head && s.meta == meta && same(s, k.name, names)) return s.position;
+    }
   }
 
  private:
   struct Slot {
-    uint32_t tag = 0;   // high half of the hash: most mismatches end here
+    uint64_t head = 0;  // first eight bytes of the name
+    uint32_t meta = 0;  // high hash bits, and the length (255 for 255 and above)
     int position = -1;  // -1: empty
   };
+
+  static uint32_t meta_of(const Key& k) {
+    const size_t n = k.name.size();
+    return (static_cast<uint32_t>(k.hash >> 32) & 0xFFFFFF00u) |
+           static_cast<uint32_t>(n < 255 ? n : 255);
+  }
+  // Head, length class and hash bits agree: up to eight bytes that is
+  // equality, beyond that the rest of the name decides.
+  static bool same(const Slot& s, std::string_view name, const Names& names) {
+    return name.size() <= 8 || names[s.position] == name;
+  }
 
   static uint64_t mix(uint64_t x) {
     x *= 0xbf58476d1ce4e5b9ULL;

@@ -36,6 +36,9 @@ int with_crushable(KRVenv env, KRVprob lp, Body body) {
     if (int code = model::complete(e, p)) return code;
     PresolveRecord* rec = nullptr;
     if (int code = presolve::crushable_record(p, &rec)) return code;
+    // The reduced problem is then the dual of the original: its columns
+    // are the original rows' duals, so no vector or form maps onto it.
+    if (rec->dual_formulation) return kDualFormulation;
     return body(p, *rec);
   });
 }
@@ -45,6 +48,7 @@ int original_index(KRVenv env, KRVprob lp, int redindex, int* origindex_p, bool 
     if (!origindex_p) return static_cast<int>(err::kNullPointer);
     PresolveRecord* rec = presolve::find_record(p);
     if (!rec || !rec->valid || !rec->reduced) return 1103;  // No presolved problem created
+    if (rec->dual_formulation) return kDualFormulation;
     const std::vector<int>& orig = column ? rec->orig_col : rec->orig_row;
     if (redindex < 0 || redindex >= static_cast<int>(orig.size())) return static_cast<int>(err::kIndexRange);
     *origindex_p = orig[redindex];

@@ -1,6 +1,7 @@
 // Changes of values: objective, right-hand sides, senses, ranges, bounds and
 // matrix coefficients.
 #include <cmath>
+#include <vector>
 
 #include "env/channel.h"
 #include "env/errors.h"
@@ -186,11 +187,21 @@ int chg_bounds(Environment& env, Problem& lp, int count, const int* indices, con
     if (int s = check::doubles(env, bd, count)) return s;
 
   bool changed = false;
+  // The model's columns that change, with their bounds before the call,
+  // for a presolved model that takes the same changes.
+  std::vector<int> touched;
+  std::vector<double> old_lb, old_ub;
+  const bool carry = lp.derived.presolve != nullptr;
   for (int k = 0; k < count; ++k) {
     const int j = indices[k];
     // Columns still waiting in the buffer are changed there.
     double& lower = j < n ? lp.lp.lb[j] : buf.lb[j - n];
     double& upper = j < n ? lp.lp.ub[j] : buf.ub[j - n];
+    if (carry && j < n) {
+      touched.push_back(j);
+      old_lb.push_back(lower);
+      old_ub.push_back(upper);
+    }
     if (lu[k] != 'U') {
       double v = bd[k];
       if (normalise_lower(env, v)) {
@@ -206,6 +217,10 @@ int chg_bounds(Environment& env, Problem& lp, int count, const int* indices, con
       }
     }
   }
+  if (changed && carry &&
+      !lp.derived.presolve->carry_bounds(env, lp, static_cast<int>(touched.size()), touched.data(), old_lb.data(),
+                                         old_ub.data()))
+    lp.derived.presolve.reset();
   if (changed) raise_event(lp, ChangeEvent::Bounds);
   return 0;
 }

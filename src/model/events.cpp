@@ -16,6 +16,7 @@ enum Effect : unsigned {
   kWorkAll = 1u << 4,        // optimiser work data goes
   kDiscardStarts = 1u << 5,  // MIP starts go
   kNamesOnly = 1u << 6,      // only the derived subproblems go; status kept
+  kKeepPresolve = 1u << 7,   // the editor has carried the change into the presolved model
 };
 
 struct EventRule {
@@ -35,7 +36,7 @@ constexpr EventRule kEventTable[] = {
     {ObjList, kObjectiveLike},
     {RhsList, kWorkPartial},
     {RhsCoef, kWorkPartial},
-    {Bounds, kObjectiveLike},
+    {Bounds, kObjectiveLike | kKeepPresolve},
     {RangeCoef, kObjectiveLike},
     {Ranges, kObjectiveLike},
     {MatrixNonbasic, kWorkPartial},
@@ -79,7 +80,7 @@ void raise_event(Problem& lp, ChangeEvent event) {
   d.status = 0;
   // While the buffer is applied, the presolved problem receives the same
   // additions and so still matches.
-  if (!lp.buffer.in_use) d.presolve.reset();
+  if (!lp.buffer.in_use && !(effects & kKeepPresolve)) d.presolve.reset();
   d.mip_search.reset();
   if (effects & kValuesInvalid) d.values_valid = false;
   if (effects & kFreeRecord) {

@@ -106,6 +106,12 @@ struct AttachedPart {
   // Columns deleted: column j became map[j] or vanished (map[j] < 0).
   // Return false to be dropped instead.
   virtual bool renumber_columns(const int* /*map*/) { return false; }
+  // Bounds of columns changed in `owner` (which holds the new ones; old_lb
+  // and old_ub the bounds before). Return false to be dropped instead.
+  virtual bool carry_bounds(Environment& /*env*/, const krv_prob_s& /*owner*/, int /*count*/,
+                            const int* /*cols*/, const double* /*old_lb*/, const double* /*old_ub*/) {
+    return false;
+  }
 };
 
 struct MipData {

@@ -8,6 +8,7 @@
 
 #include "env/errors.h"
 
+#include "presolve/dual_formulation.h"
 #include "presolve/postsolve.h"
 #include "presolve/presolve_driver.h"
 #include "simplex/solution/lp_solution.h"
@@ -29,10 +30,10 @@ bool stops_without_cleanup(int status) {
   return status != 1 && status != 2 && status != 3 && status != 4 && status != 6;
 }
 
-void store_mapped(Problem& p, const OriginalSolution& sol, const LpSolution* reduced, int status) {
+void store_mapped(Problem& p, const OriginalSolution& sol, const LpSolution* reduced, int status, int method) {
   auto rec = std::make_unique<LpSolution>();
   rec->status = status;
-  rec->method = reduced ? reduced->method : simplex::kMethodDual;
+  rec->method = method;
   rec->type = simplex::kBasicSolution;
   rec->primal_feasible = sol.primal_feasible;
   rec->dual_feasible = sol.dual_feasible;
@@ -68,7 +69,7 @@ class LpPresolve final : public simplex::PresolveSubsystem {
  public:
   bool usable(Environment&, Problem& original, const simplex::PresolveRequest&) override {
     const PresolveRecord* rec = find_record(original);
-    return rec && rec->valid;
+    return rec && rec->valid && rec->orig_cols == original.num_cols() && rec->orig_rows == original.num_rows();
   }
 
   int presolve(Environment& env, Problem& original, const simplex::PresolveRequest& request,
@@ -103,8 +104,28 @@ class LpPresolve final : public simplex::PresolveSubsystem {
     const Basis* basis = rec->reduced ? rec->reduced->derived.basis.get() : nullptr;
     const std::vector<double> none;
     ReducedSolution in;
+    PrimalFromDual from_dual;
     int status = 1;
-    if (rec->reduced) {
+    // The solution is reported as one of the method the caller asked for,
+    // also when the other simplex solved the dual formulation.
+    int method = reduced ? reduced->method : simplex::kMethodDual;
+    if (rec->dual_formulation && rec->reduced) {
+      if (!reduced || !reduced->has_primal || !reduced->has_dual || !rec->dual) return 0;
+      status = reduced->status;
+      // The dual formulation unbounded or infeasible says the LP is
+      // infeasible, or unbounded or infeasible: the solve of the original
+      // problem that follows tells which and gives its vectors.
+      if (status == 2 || status == 3 || status == 4) return 0;
+      method = rec->settings.method;
+      primal_from_dual(*rec->dual, reduced->x.data(), reduced->pi.data(), basis ? basis->cstat.data() : nullptr,
+                       basis ? basis->rstat.data() : nullptr, from_dual);
+      in.x = from_dual.x.data();
+      in.pi = from_dual.pi.data();
+      if (basis) {
+        in.cstat = from_dual.cstat.data();
+        in.rstat = from_dual.rstat.data();
+      }
+    } else if (rec->reduced) {
       if (!reduced || !reduced->has_primal) return 0;  // the clean-up starts afresh
       status = reduced->status;
       in.x = reduced->x.data();
@@ -127,10 +148,10 @@ class LpPresolve final : public simplex::PresolveSubsystem {
     if (!sol.cstat.empty()) store_basis(original, sol);
     if (status == 1) {
       const bool proven = sol.primal_feasible && sol.dual_feasible && sol.basis_complete;
-      store_mapped(original, sol, reduced, proven ? 1 : 6);
+      store_mapped(original, sol, reduced, proven ? 1 : 6, method);
       *optimal = proven;
     } else if (stops_without_cleanup(status)) {
-      store_mapped(original, sol, reduced, status);
+      store_mapped(original, sol, reduced, status, method);
       *optimal = true;
     }
     return 0;

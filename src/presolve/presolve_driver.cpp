@@ -7,6 +7,7 @@
 #include "env/channel.h"
 #include "env/errors.h"
 #include "model/model.h"
+#include "presolve/dual_formulation.h"
 #include "presolve/presolve_work.h"
 #include "presolve/reductions.h"
 #include "simplex/solution/lp_solution.h"
@@ -178,10 +179,40 @@ void crush_basis(Problem& p, PresolveRecord& rec) {
   rec.reduced->derived.basis = std::move(crushed);
 }
 
-void summary(Environment& env, const PresolveRecord& rec) {
+// The problem kind the summary names.
+const char* problem_kind(const Problem& p) {
+  const bool integer = p.type == KRVPROB_MILP || p.type == KRVPROB_MIQP || p.type == KRVPROB_MIQCP;
+  if (p.qcons && !p.qcons->list.empty()) return integer ? "MIQCP" : "QCP";
+  if (p.quad && p.quad->q.nonzeros() > 0) return integer ? "MIQP" : "QP";
+  return integer ? "MIP" : "LP";
+}
+
+// The lines that describe the parts of a reduced problem beyond its LP data.
+void reduced_parts(Channel* out, const char* kind, const Problem& red) {
+  if (red.mip) {
+    long long binaries = 0, generals = 0;
+    for (char t : red.mip->ctype) {
+      binaries += t == 'B';
+      generals += t == 'I' || t == 'N';
+    }
+    const auto sos = static_cast<long long>(red.mip->sos.size());
+    const auto indicators = static_cast<long long>(red.mip->indicators.size());
+    if (binaries + generals + sos + indicators > 0)
+      msg(out, "Reduced %s has %lld binaries, %lld generals, %lld SOSs, and %lld indicators.\n", kind, binaries,
+          generals, sos, indicators);
+  }
+  if (red.quad && red.quad->q.nonzeros() > 0)
+    msg(out, "Reduced %s objective Q matrix has %lld nonzeros.\n", kind,
+        static_cast<long long>(red.quad->q.nonzeros()));
+  if (red.qcons && !red.qcons->list.empty())
+    msg(out, "Reduced %s has %lld quadratic constraints.\n", kind,
+        static_cast<long long>(red.qcons->list.size()));
+}
+
+void summary(Environment& env, const Problem& p, const PresolveRecord& rec) {
   Channel* out = env.results();
   const PresolveCounters& c = rec.counters;
-  const char* kind = "LP";
+  const char* kind = problem_kind(p);
   if (c.substitutions > 0) {
     if (c.aggregator_passes == 1)
       msg(out, "Tried aggregator 1 time.\n");
@@ -201,7 +232,40 @@ void summary(Environment& env, const PresolveRecord& rec) {
     msg(out, "Reduced %s has %lld rows, %lld columns, and %lld nonzeros.\n", kind,
         static_cast<long long>(rec.reduced->num_rows()), static_cast<long long>(rec.reduced->num_cols()),
         static_cast<long long>(rec.reduced->num_nonzeros()));
+    reduced_parts(out, kind, *rec.reduced);
   }
+}
+
+// Rows per column after presolve from which the dual formulation is
+// formed automatically; 0 turns the automatic choice off.
+constexpr double kAutoDualRowRatio = 0.0;
+
+bool wants_dual(const PresolveSettings& settings, size_t rows, size_t cols) {
+  if (rows == 0 || cols == 0) return false;
+  if (settings.dual_form == 1) return true;
+  if (settings.dual_form != 0 || kAutoDualRowRatio <= 0.0) return false;
+  return static_cast<double>(rows) >= kAutoDualRowRatio * static_cast<double>(cols);
+}
+
+// Replaces the reduced problem by its dual formulation; a basis crushed
+// into the reduced problem becomes the complementary basis of the dual.
+int form_dual(Environment& env, PresolveRecord& rec) {
+  auto df = std::make_shared<DualFormulation>();
+  Problem* dual = new_owned_problem(env);
+  if (int code = build_dual_formulation(env, *rec.reduced, *dual, *df)) {
+    free_owned_problem(dual);
+    return code;
+  }
+  if (const Basis* b = rec.reduced->derived.basis.get()) {
+    auto db = std::make_unique<Basis>();
+    if (dual_basis_from_primal(*df, *rec.reduced, b->cstat.data(), b->rstat.data(), db->cstat, db->rstat))
+      dual->derived.basis = std::move(db);
+  }
+  free_owned_problem(rec.reduced);
+  rec.reduced = dual;
+  rec.dual_formulation = true;
+  rec.dual = std::move(df);
+  return 0;
 }
 
 bool improves_towards_infinity(const Problem& p) {
@@ -211,6 +275,17 @@ bool improves_towards_infinity(const Problem& p) {
   }
   return false;
 }
+
+// The record presolve leaves in the problem: it takes the problem's bound
+// changes when it can and asks to be dropped otherwise.
+struct KeptRecord final : PresolveRecord {
+  bool carry_bounds(Environment& env, const Problem& owner, int count, const int* cols, const double* old_lb,
+                    const double* old_ub) override {
+    if (carry_bound_changes(*this, owner, count, cols, old_lb, old_ub)) return true;
+    if (valid) msg(env.warning(), "Warning: Changing bounds of the presolved model fails.\n");
+    return false;
+  }
+};
 
 }  // namespace
 
@@ -267,15 +342,16 @@ int presolve_lp(Environment& env, Problem& p, const PresolveSettings& settings, 
   w.load(p);
   if (int code = run_reductions(env, p, w, settings)) return code;
 
-  auto rec = std::make_unique<PresolveRecord>();
+  auto rec = std::make_unique<KeptRecord>();
   rec->settings = settings;
   rec->counters = w.counters;
   rec->offset = w.offset;
   rec->stack = std::move(w.stack);
   build_maps(w, *rec);
   const bool unchanged = rec->stack.empty() && w.counters.bound_improvements == 0;
-  if (unchanged && !copy_unchanged) {
-    if (settings.messages) summary(env, *rec);
+  const bool dual = wants_dual(settings, rec->orig_row.size(), rec->orig_col.size());
+  if (unchanged && !copy_unchanged && !dual) {
+    if (settings.messages) summary(env, p, *rec);
     return 0;
   }
   if (rec->orig_col.empty() && rec->orig_row.empty()) {
@@ -283,8 +359,12 @@ int presolve_lp(Environment& env, Problem& p, const PresolveSettings& settings, 
   } else {
     if (int code = build_reduced(env, p, w, *rec)) return code;
     crush_basis(p, *rec);
+    if (dual) {
+      if (int code = form_dual(env, *rec)) return code;
+      if (settings.messages) msg(env.results(), "DUAL formed by presolve\n");
+    }
   }
-  if (settings.messages) summary(env, *rec);
+  if (settings.messages) summary(env, p, *rec);
   p.derived.presolve = std::move(rec);
   return 0;
 }

@@ -27,4 +27,10 @@ PresolveSettings settings_from_params(Environment& env, int method, bool message
 // otherwise no record is kept.
 int presolve_lp(Environment& env, Problem& p, const PresolveSettings& settings, bool copy_unchanged);
 
+// Carries bound changes of the original problem `owner` (new bounds in it,
+// the bounds before in old_lb/old_ub) into the reduced problem. False when
+// the reduced problem would no longer be equivalent: the record must go.
+bool carry_bound_changes(PresolveRecord& rec, const Problem& owner, int count, const int* cols, const double* old_lb,
+                         const double* old_ub);
+
 }  // namespace korva::presolve

@@ -71,8 +71,13 @@ int presolved_solve(Environment& env, Problem& p, int method, const SimplexSetti
   request.force_predual_off = advind == 2 && has_start(p);
 
   if (p.derived.presolve) {
-    const bool start_conflict =
-        has_start(p) && (advind == 1 || (advind == 2 && env.int_param(KRV_PARAM_PREDUAL) == 1));
+    // A start of the original problem that the kept reduced problem does
+    // not share (its own basis from the last solve matches the original's).
+    PresolveResult kept;
+    pre.kept(env, p, kept);
+    const bool reduced_has_start = kept.reduced && has_start(*kept.reduced);
+    const bool start_conflict = has_start(p) && !reduced_has_start &&
+                                (advind == 1 || (advind == 2 && env.int_param(KRV_PARAM_PREDUAL) == 1));
     if (!preind || start_conflict || !pre.usable(env, p, request)) pre.release(env, p);
   }
   if (!preind) return 0;

@@ -223,6 +223,8 @@ void summary(Environment& env, const Problem& p, const PresolveRecord& rec) {
   if (eliminated) msg(out, "%s Presolve eliminated %lld rows and %lld columns.\n", kind, c.rows_removed, c.cols_removed);
   if (c.rows_added > 0 || c.cols_added > 0)
     msg(out, "%s Presolve added %lld rows and %lld columns.\n", kind, c.rows_added, c.cols_added);
+  const bool integer = kind[0] == 'M';  // "MIP", "MIQP", "MIQCP"
+  if (integer && c.coefs_modified > 0) msg(out, "%s Presolve modified %lld coefficients.\n", kind, c.coefs_modified);
   if (c.substitutions > 0) msg(out, "Aggregator did %lld substitutions.\n", c.substitutions);
   if (!eliminated && c.substitutions == 0 && c.bound_improvements == 0)
     msg(out, "No %s presolve or aggregator reductions.\n", kind);

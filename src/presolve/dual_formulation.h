@@ -45,7 +45,8 @@ void primal_from_dual(const DualFormulation& df, const double* dual_x, const dou
                       const int* dual_rstat, PrimalFromDual& out);
 
 // The basis of the dual formulation that matches a basis of the reduced
-// LP (the complementary one); false when the LP basis is not of full size.
+// LP (the complementary one). A crushed basis may be a basic variable or
+// so off full size, which the simplex repairs; false when it is further off.
 bool dual_basis_from_primal(const DualFormulation& df, const Problem& lp, const int* cstat, const int* rstat,
                             std::vector<int>& dual_cstat, std::vector<int>& dual_rstat);
 

@@ -152,10 +152,11 @@ void crush_basis(Problem& p, PresolveRecord& rec) {
     if (st == KRV_AT_UPPER && rec.reduced->sense(static_cast<int>(k)) != 'R') st = KRV_AT_LOWER;
     crushed->rstat[k] = st;
   }
-  // A row that absorbed a slack column is basic when the column was, else
-  // at the end of its range that the column's bound gives.
+  // A row that absorbed a slack column, or kept the bounds of the column
+  // it substituted out, is basic when the column was, else at the end of
+  // its range that the column's bound gives.
   for (const Reduction& r : rec.stack) {
-    if (r.kind != ReductionKind::SlackSingleton) continue;
+    if (r.kind != ReductionKind::SlackSingleton && r.kind != ReductionKind::Aggregate) continue;
     const int row = rec.row_map[r.row];
     if (row < 0) continue;
     int col_status = b->cstat[r.col];

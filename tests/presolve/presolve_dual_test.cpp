@@ -177,6 +177,14 @@ TEST_F(DualFormulationTest, KeptDualFormulationRestartsWarm) {
   ASSERT_EQ(KRVlpopt(env, lp), 0);
   expect_reference_optimum("scagr7 again", ref.at("scagr7"));
   EXPECT_LE(KRVgetitcnt(env, lp), cold / 20);
+
+  // A new dual formulation starts from the basis the original kept.
+  ASSERT_EQ(KRVfreepresolve(env, lp), 0);
+  results->clear();
+  ASSERT_EQ(KRVprimopt(env, lp), 0);
+  EXPECT_NE(results->text().find("DUAL formed by presolve"), std::string::npos);
+  expect_reference_optimum("scagr7 presolved again", ref.at("scagr7"));
+  EXPECT_LE(KRVgetitcnt(env, lp), cold / 10);
 }
 
 }  // namespace

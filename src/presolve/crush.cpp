@@ -81,8 +81,8 @@ int crush_form(const Problem& p, const PresolveRecord& rec, int len, const int* 
         coef[e.col] -= c * e.a / r.a;
       }
     } else if (r.kind == ReductionKind::DuplicateColumn) {
-      // Exact for forms that weigh the two columns like their costs do.
-      coef[r.other] += coef[r.col] / r.a;
+      // c_j·x_j + c_k·x_k = c_j·(x_j + t·x_k) when c_k = t·c_j: exact for
+      // forms that weigh the two columns like their costs do.
       coef[r.col] = 0.0;
       alive[r.col] = 0;
     } else if (r.kind == ReductionKind::FixColumn) {

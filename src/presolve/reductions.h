@@ -11,4 +11,9 @@ namespace korva::presolve {
 int run_reductions(Environment& env, const Problem& original, PresolveWork& w,
                    const PresolveSettings& settings);
 
+// Sets the codes of substituted columns (-2) and of inequality rows that
+// went into a parallel row which is an equality in the reduced problem
+// (-3). Call once the maps and the reduced problem exist.
+void apply_map_codes(const Problem& original, PresolveRecord& rec);
+
 }  // namespace korva::presolve

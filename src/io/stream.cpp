@@ -6,6 +6,7 @@
 // scan for high bytes and a copy. Everything else goes through ICU: bytes to
 // UTF-16 (ICU keeps a sequence cut at the end of a chunk for the next one),
 // NFC normalisation, UTF-8.
+#include <sys/stat.h>
 #include <unicode/ucnv.h>
 #include <unicode/unorm2.h>
 
@@ -112,6 +113,18 @@ const char* FileStream::encoding_name() const {
 }
 
 bool FileStream::wrapped() const { return !impl_->owned; }
+
+bool FileStream::piped() const { return impl_->piped; }
+
+uint64_t FileStream::file_bytes() const {
+  struct stat st;
+  if (impl_->piped) {
+    if (::stat(name_.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+  } else if (!impl_->file || ::fstat(fileno(impl_->file), &st) != 0 || !S_ISREG(st.st_mode)) {
+    return 0;
+  }
+  return static_cast<uint64_t>(st.st_size);
+}
 
 int FileStream::fail(int code) {
   if (status_ == 0) status_ = code;

@@ -77,6 +77,11 @@ class FileStream {
 
   int status() const { return status_; }
   const std::string& name() const { return name_; }
+  // Size in bytes of the file on disk (the compressed file for a piped
+  // stream), 0 when unknown: a hint for readers sizing their arrays.
+  uint64_t file_bytes() const;
+  // True when the text comes through a decompressing pipe.
+  bool piped() const;
   // Canonical name of the file encoding (written into LP and MPS headers).
   const char* encoding_name() const;
   // True when the stream wraps a handle it did not open (standard input).

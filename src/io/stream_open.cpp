@@ -1,5 +1,6 @@
 // Opening files for the stream and the bare-handle helpers: plain files,
 // compressor pipes, the default-extension retry and their error reports.
+#include <fcntl.h>
 #include <strings.h>
 
 #include <cstring>
@@ -13,6 +14,8 @@
 
 namespace korva {
 namespace {
+
+constexpr int kPipeSize = 1 << 20;
 
 bool ends_with_ci(std::string_view name, std::string_view suffix) {
   return name.size() >= suffix.size() &&
@@ -32,7 +35,12 @@ std::string pipe_command(const char* format, Compressor c, const char* filename)
 // binary flag of the file modes has no meaning there.
 FILE* open_pipe(const std::string& command, bool reading) {
   std::fflush(nullptr);  // the child inherits unflushed buffers otherwise
-  return popen(command.c_str(), reading ? "r" : "w");
+  FILE* pipe = popen(command.c_str(), reading ? "r" : "w");
+  // With the default 64 KiB a decompressor stalls whenever the reader is
+  // busy with a few lines; a larger pipe lets both run at full speed. A
+  // refusal (a system limit) only costs that speed.
+  if (pipe) fcntl(fileno(pipe), F_SETPIPE_SZ, kPipeSize);
+  return pipe;
 }
 
 int report_open(Environment& env, int code, const char* name) {

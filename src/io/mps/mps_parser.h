@@ -82,9 +82,13 @@ class Parser {
   int run(ReaderArrays& out);
   // Fixed layout: a name field held a blank (the reason to read by columns).
   bool saw_blank_in_name() const { return blank_in_name_; }
+  // Bytes of text the file is expected to hold (0: unknown); run() sizes
+  // the column and coefficient arrays from it.
+  void set_text_bytes(uint64_t bytes) { text_bytes_ = bytes; }
 
  private:
   // Driver and section order (mps_read_driver.cpp).
+  void reserve_for_text(uint64_t bytes);
   int on_comment(std::string_view line);
   int on_header(std::string_view line);
   int on_data(std::string_view line);
@@ -146,6 +150,7 @@ class Parser {
   MessageLog& log_;
   bool verbose_ = false;
   bool blank_in_name_ = false;
+  uint64_t text_bytes_ = 0;
 
   LineSource& lines_;
   NameArena arena_;  // names kept beyond their line
@@ -169,7 +174,6 @@ class Parser {
   std::vector<RowRole> row_role_;
   std::vector<uint8_t> row_flags_;
   std::vector<double> row_rhs_, row_range_;
-  std::vector<int> row_last_column_;  // detects a row given twice in a column
   std::vector<int> repeated_rows_;
   NameIndex row_index_;
 

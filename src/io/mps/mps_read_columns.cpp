@@ -117,17 +117,20 @@ int Parser::add_entry(std::string_view row_text, const NameIndex::Key& key,
                       std::string_view value_text) {
   const std::string_view name = name_field(row_text);
   // A truncated name is looked up as truncated.
-  const int row = name.size() == row_text.size() ? row_index_.find(key, row_names_)
-                                                 : row_index_.find(name, row_names_);
-  if (row < 0) return not_a_row(name);
+  NameIndex::Slot* slot = row_index_.find_slot(
+      name.size() == row_text.size() ? key : NameIndex::key(name), row_names_);
+  if (!slot) return not_a_row(name);
+  const int row = slot->position;
   double value;
   if (int status = number_field(value_text, value)) return status;
-  if (row_last_column_[row] == current_)
+  // The slot's mark is the last column that gave the row a value, its data
+  // the row's role (see finish_rows).
+  if (slot->mark == current_)
     return log_.error(code::kColumnRepeatsRow, std::string(column_names_[current_]).c_str(),
                       std::string(name).c_str());
-  row_last_column_[row] = current_;
+  slot->mark = current_;
 
-  switch (row_role_[row]) {
+  switch (static_cast<RowRole>(slot->data)) {
     case RowRole::Objective:
       obj_[current_] = value;
       break;

@@ -1,7 +1,10 @@
 // The MPS reader's walk over the lines: comments, section headers and the
 // order the sections must come in, and the end of the file.
+#include <algorithm>
+#include <new>
 #include <string>
 
+#include "io/mps/huge_pages.h"
 #include "io/mps/mps_errors.h"
 #include "io/mps/mps_parser.h"
 
@@ -68,6 +71,7 @@ int Parser::run(ReaderArrays& out) {
   column_names_.reserve(out.obj.capacity());
   entry_row_.reserve(out.matind.capacity());
   entry_value_.reserve(out.matind.capacity());
+  reserve_for_text(text_bytes_);
 
   std::string_view line;
   while (lines_.next(line)) {
@@ -87,6 +91,34 @@ int Parser::run(ReaderArrays& out) {
   if (int status = finish_file(section_ == Section::Endata)) return status;
   assemble(out);
   return 0;
+}
+
+// Room for what a file of `bytes` bytes can be expected to hold, so that
+// the arrays are not copied while they grow: a coefficient takes some 30 to
+// 60 bytes of a usual file and a column some 250, and the estimate errs
+// towards too much room, which costs address space only until it is
+// written. A wrong guess costs the growth it was to save, nothing else.
+void Parser::reserve_for_text(uint64_t bytes) {
+  constexpr uint64_t kMaxEntries = uint64_t{1} << 26;
+  const uint64_t entries = std::min<uint64_t>(bytes / 20, kMaxEntries);
+  const uint64_t columns = std::min<uint64_t>(bytes / 128, kMaxEntries / 4);
+  if (entries < 4096) return;
+  try {
+    entry_row_.reserve(entries);
+    entry_value_.reserve(entries);
+    column_names_.reserve(columns);
+    for (auto* v : {&obj_, &lb_, &ub_}) v->reserve(columns);
+    ctype_.reserve(columns);
+    column_flags_.reserve(columns);
+    column_start_.reserve(columns + 1);
+    advise_huge_pages(entry_row_);
+    advise_huge_pages(entry_value_);
+    advise_huge_pages(column_names_);
+    for (auto* v : {&obj_, &lb_, &ub_}) advise_huge_pages(*v);
+    advise_huge_pages(column_start_);
+  } catch (const std::bad_alloc&) {
+    // The arrays grow as they are filled instead.
+  }
 }
 
 int Parser::on_comment(std::string_view line) {

@@ -84,7 +84,10 @@ int Parser::finish_rows() {
   row_flags_.assign(rows, 0);
   row_rhs_.assign(rows, 0.0);
   row_range_.assign(rows, 0.0);
-  row_last_column_.assign(rows, -1);
+  // Where the coefficients' lookups find them: each row's role in its
+  // slot (the slot's mark, the last column seen, starts at -1).
+  row_index_.for_each(
+      [&](NameIndex::Slot& s) { s.data = static_cast<uint32_t>(row_role_[s.position]); });
   if (!refrow_name_.empty()) refrow_ = row_index_.find(refrow_name_, row_names_);
   return 0;
 }

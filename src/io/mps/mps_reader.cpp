@@ -11,6 +11,13 @@
 namespace korva::mps {
 namespace {
 
+// Bytes of text expected from the stream; model files compress some ten
+// to fifteen times, random numbers less.
+uint64_t text_bytes(const FileStream& stream) {
+  const uint64_t bytes = stream.file_bytes();
+  return stream.piped() ? 8 * bytes : bytes;
+}
+
 // Reads `stream` by the fixed columns into `out`; true when that reading
 // stands.
 bool read_fixed(Environment& env, FileStream& free_stream, const ReadOptions& options,
@@ -21,6 +28,7 @@ bool read_fixed(Environment& env, FileStream& free_stream, const ReadOptions& op
   if (FileStream::open(env, free_stream.name().c_str(), open, stream)) return false;
   LineSource lines(*stream, log);
   Parser parser(env, lines, Layout::Fixed, options, log);
+  parser.set_text_bytes(text_bytes(*stream));
   const int status = parser.run(out);
   FileStream::close(env, stream, status);
   return status == 0 && parser.saw_blank_in_name();
@@ -31,7 +39,9 @@ bool read_fixed(Environment& env, FileStream& free_stream, const ReadOptions& op
 int read_mps(Environment& env, FileStream& stream, ReaderArrays& out, const ReadOptions& options) {
   MessageLog free_log(env);
   LineSource lines(stream, free_log);
-  const int status = Parser(env, lines, Layout::Free, options, free_log).run(out);
+  Parser parser(env, lines, Layout::Free, options, free_log);
+  parser.set_text_bytes(text_bytes(stream));
+  const int status = parser.run(out);
   // Errors of the stream and overlong lines do not depend on the layout.
   if (status == 0 || status > 0 || status == -code::kLineTooLong) {
     free_log.flush();

@@ -5,17 +5,22 @@
 // some 65,000 hash values and large models build long chains, while the
 // reader looks up a row name for every coefficient of the file. This index
 // mixes 8-byte words with multiplications and probes linearly in a
-// power-of-two table kept at most half full.
+// power-of-two table kept at most three quarters full (four slots share a
+// cache line, so a longer probe rarely costs another miss).
 //
 // On a large model every lookup misses the cache; each slot therefore holds
 // the first eight bytes and the length of its name next to the position, so
 // that names of up to eight bytes (most generated names) are decided in the
-// slot itself and only longer ones read the caller's list of names.
+// slot itself and only longer ones read the caller's list of names. Two
+// fields of the slot belong to the caller (what it needs on every lookup,
+// kept where the lookup has already brought it into the cache).
 #pragma once
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 #include <vector>
+
+#include "io/mps/huge_pages.h"
 
 namespace korva::mps {
 
@@ -26,7 +31,7 @@ class NameIndex {
   // Room for `count` names without rehashing.
   void reserve(size_t count, const Names& names) {
     size_t want = 16;
-    while (want < 2 * count) want *= 2;
+    while (3 * want < 4 * count + 4) want *= 2;
     if (want > slots_.size()) rehash(want, names);
   }
 
@@ -68,28 +73,48 @@ class NameIndex {
     if (!slots_.empty()) __builtin_prefetch(&slots_[k.hash & mask_]);
   }
 
+  struct Slot {
+    uint64_t head = 0;  // first eight bytes of the name
+    uint32_t meta = 0;  // high hash bits, and the length (255 for 255 and above)
+    int position = -1;  // -1: empty
+    int mark = -1;      // the caller's, -1 when the name is indexed
+    uint32_t data = 0;  // the caller's, 0 when the name is indexed
+  };
+
   // Position of `name` in `names`, or -1.
   int find(std::string_view name, const Names& names) const { return find(key(name), names); }
   int find(const Key& k, const Names& names) const {
-    if (slots_.empty()) return -1;
+    const Slot* s = const_cast<NameIndex*>(this)->find_slot(k, names);
+    return s ? s->position : -1;
+  }
+  // The slot of the name, or null.
+  Slot* find_slot(const Key& k, const Names& names) {
+    if (slots_.empty()) return nullptr;
     const uint32_t meta = meta_of(k);
     for (size_t i = k.hash & mask_;; i = (i + 1) & mask_) {
-      const Slot& s = slots_[i];
-      if (s.position < 0) return -1;
-      if (s.head == k.head && s.meta == meta && same(s, k.name, names)) return s.position;
+      Slot& s = slots_[i];
+      if (s.position < 0) return nullptr;
+      if (s.head == k.head && s.meta == meta && same(s, k.name, names)) return &s;
     }
+  }
+  // Calls f(slot) for every indexed name.
+  template <class F>
+  void for_each(F f) {
+    for (Slot& s : slots_)
+      if (s.position >= 0) f(s);
   }
 
   // Indexes names[position] unless an equal name is indexed already;
   // returns that name's position, or -1 when the name was added.
   int insert(int position, const Names& names) {
-    if (2 * (size_ + 1) > slots_.size()) rehash(slots_.empty() ? 16 : 2 * slots_.size(), names);
+    if (4 * (size_ + 1) > 3 * slots_.size())
+      rehash(slots_.empty() ? 16 : 2 * slots_.size(), names);
     const Key k = key(names[position]);
     const uint32_t meta = meta_of(k);
     for (size_t i = k.hash & mask_;; i = (i + 1) & mask_) {
       Slot& s = slots_[i];
       if (s.position < 0) {
-        s = Slot{k.head, meta, position};
+        s = Slot{k.head, meta, position, -1, 0};
         ++size_;
         return -1;
       }
@@ -98,12 +123,6 @@ class NameIndex {
   }
 
  private:
-  struct Slot {
-    uint64_t head = 0;  // first eight bytes of the name
-    uint32_t meta = 0;  // high hash bits, and the length (255 for 255 and above)
-    int position = -1;  // -1: empty
-  };
-
   static uint32_t meta_of(const Key& k) {
     const size_t n = k.name.size();
     return (static_cast<uint32_t>(k.hash >> 32) & 0xFFFFFF00u) |
@@ -125,11 +144,20 @@ class NameIndex {
   void rehash(size_t count, const Names& names) {
     std::vector<Slot> old;
     old.swap(slots_);
+    slots_.reserve(count);
+    advise_huge_pages(slots_);
     slots_.assign(count, Slot{});
     mask_ = count - 1;
     size_ = 0;
-    for (const Slot& s : old)
-      if (s.position >= 0) insert(s.position, names);
+    for (const Slot& s : old) {
+      if (s.position < 0) continue;
+      // Names are distinct here, and the caller's fields move along.
+      const Key k = key(names[s.position]);
+      size_t i = k.hash & mask_;
+      while (slots_[i].position >= 0) i = (i + 1) & mask_;
+      slots_[i] = s;
+      ++size_;
+    }
   }
 
   std::vector<Slot> slots_;

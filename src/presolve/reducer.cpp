@@ -29,6 +29,7 @@ int Reducer::passes() {
     if (dual_ok())
       if (int code = dual_bound_pass()) return code;
     if (primal_ok() && s_.aggregate != 0) free_singleton_pass(changed);
+    if (dual_ok() && !changed) dominated_column_pass(changed);
     if (primal_ok() && !changed) duplicate_column_pass(changed);
     // Substitutions with fill once the cheaper rules have had their turn.
     if (primal_ok() && s_.aggregate != 0 && !changed) aggregate_pass(changed);

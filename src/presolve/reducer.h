@@ -83,6 +83,9 @@ class Reducer {
   // both ranges. Returns 1117 when they have no point in common.
   int dependent_row_pass(bool& changed);
   int merge_rows(int keep, int other, double ratio, bool& changed);
+  // Columns whose reduced cost has a strict sign under the bounds of the
+  // row duals go to the bound that sign gives.
+  void dominated_column_pass(bool& changed);
   // Parallel columns merge (proportional costs) or one goes to a bound.
   void duplicate_column_pass(bool& changed);
   uint64_t column_key(int j) const;
@@ -114,6 +117,7 @@ class Reducer {
   // is substituted out: the row defines it.
   void free_singleton_pass(bool& changed);
   bool implied_free(int i, int j, double a) const;
+  bool tight_inequality(int i, int j, double a);
   // b = a_i·x + a·x_j with x_j in [l, u]: the column acts as the row's
   // slack, so the row keeps a_i·x between b - a·u and b - a·l instead.
   void absorb_slack(int i, int j, double a);
@@ -139,6 +143,7 @@ class Reducer {
   std::vector<int> seen_;                    // stamp per item
   std::vector<double> col_value_;            // per marked column
   std::vector<double> row_value_;            // per marked row
+  std::vector<double> ylo_, yhi_;            // bounds of the row duals
   int stamp_ = 0;
   int next_stamp();
   int aggregator_runs_ = 0;

@@ -17,7 +17,11 @@ void Reducer::free_singleton_pass(bool& changed) {
         a = w_.cval[k];
         break;
       }
-    if (w_.rlo[i] != w_.rhi[i] || w_.row_len[i] < 2) continue;
+    if (w_.row_len[i] < 2) continue;
+    if (w_.rlo[i] != w_.rhi[i]) {
+      if (dual_ok() && tight_inequality(i, j, a)) changed = true;
+      continue;
+    }
     double largest = 0.0;
     for (int64_t k = w_.rbeg[i]; k < w_.rend[i]; ++k)
       if (w_.col_alive[w_.ridx[k]]) largest = std::max(largest, std::fabs(w_.rval[k]));
@@ -30,6 +34,37 @@ void Reducer::free_singleton_pass(bool& changed) {
       absorb_slack(i, j, a);
     changed = true;
   }
+}
+
+// A one-sided row whose column singleton x_j, priced at cost / a, gives the
+// row a dual of the sign its side allows: moving x_j to close the row's
+// slack costs nothing, so some optimum has the row tight. When the row as
+// an equality implies x_j's bounds, it is one and x_j goes with it.
+bool Reducer::tight_inequality(int i, int j, double a) {
+  const double lo = w_.rlo[i], hi = w_.rhi[i];
+  const double dual = w_.cost[j] / a;
+  double b;
+  if (lo == -kInf && hi < kInf && dual <= 0)
+    b = hi;
+  else if (hi == kInf && lo > -kInf && dual >= 0)
+    b = lo;
+  else
+    return false;
+  double largest = 0.0;
+  for (int64_t k = w_.rbeg[i]; k < w_.rend[i]; ++k)
+    if (w_.col_alive[w_.ridx[k]]) largest = std::max(largest, std::fabs(w_.rval[k]));
+  if (std::fabs(a) < kPivotRatio * largest) return false;
+  w_.rlo[i] = w_.rhi[i] = b;
+  if (!implied_free(i, j, a)) {
+    w_.rlo[i] = lo;
+    w_.rhi[i] = hi;
+    return false;
+  }
+  if (w_.row_changed[i])
+    aggregate(i, j, a, true);
+  else
+    substitute(i, j, a);
+  return true;
 }
 
 bool Reducer::implied_free(int i, int j, double a) const {

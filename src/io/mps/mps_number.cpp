@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace korva::mps {
@@ -130,6 +131,22 @@ bool parse_number(std::string_view text, double& value) {
   }
   // A second sign ("+-1") is not a number, though from_chars would take '-'.
   if (first == last || *first == '+' || *first == '-') return false;
+  // Whole numbers of up to 15 digits (most coefficients of many models)
+  // are exact as doubles: no need for the general conversion.
+  if (last - first <= 15) {
+    uint64_t whole = 0;
+    const char* p = first;
+    for (; p < last; ++p) {
+      const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+      if (digit > 9) break;
+      whole = 10 * whole + digit;
+    }
+    if (p == last) {
+      const double w = static_cast<double>(whole);
+      value = negative ? -w : w;
+      return true;
+    }
+  }
   double v = 0.0;
   if (!parse_unsigned(first, last, v) || std::isnan(v)) return false;
   if (std::isinf(v)) v = kInfinity;

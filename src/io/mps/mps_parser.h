@@ -104,8 +104,20 @@ class Parser {
   int fixed_fields(std::string_view line, Fields& fields);
   int not_a_row(std::string_view name);
   int not_a_column(std::string_view name);
+  // BOUNDS and the later sections usually name the columns in their file
+  // order: the column after the last one found (or that one again) is
+  // tried before the index. Names are unique once the index stands, so a
+  // match is the column.
   int find_column(std::string_view name) const {
-    return column_index_.find(name, column_names_);
+    if (columns_indexed_) {
+      const int n = static_cast<int>(column_names_.size());
+      const int next = last_found_column_ + 1;
+      if (next < n && column_names_[next] == name) return last_found_column_ = next;
+      if (next > 0 && next <= n && column_names_[next - 1] == name) return next - 1;
+    }
+    const int j = column_index_.find(name, column_names_);
+    if (j >= 0) last_found_column_ = j;
+    return j;
   }
 
   // ROWS, USERCUTS, LAZYCONS (mps_read_rows.cpp).
@@ -186,6 +198,8 @@ class Parser {
   std::vector<int> entry_row_;
   std::vector<double> entry_value_;
   NameIndex column_index_;
+  bool columns_indexed_ = false;      // column_index_ complete, names unique
+  mutable int last_found_column_ = -1;
   int current_ = -1;
   bool in_integers_ = false;
   bool in_sos_marker_ = false;

@@ -156,8 +156,23 @@ int Parser::finish_columns() {
   const int columns = static_cast<int>(column_names_.size());
   column_index_.reserve(static_cast<size_t>(columns), column_names_);
   std::vector<int> repeats;
-  for (int j = 0; j < columns; ++j)
-    if (column_index_.insert(j, column_names_) >= 0) repeats.push_back(j);
+  // Each insertion misses the cache on a large model: the slots of the
+  // next few names are loaded while one is inserted.
+  constexpr int kAhead = 8;
+  NameIndex::Key ahead[kAhead];
+  for (int j = 0; j < columns && j < kAhead; ++j) {
+    ahead[j] = NameIndex::key(column_names_[j]);
+    column_index_.prefetch(ahead[j]);
+  }
+  for (int j = 0; j < columns; ++j) {
+    const NameIndex::Key key = ahead[j % kAhead];
+    if (j + kAhead < columns) {
+      ahead[j % kAhead] = NameIndex::key(column_names_[j + kAhead]);
+      column_index_.prefetch(ahead[j % kAhead]);
+    }
+    if (column_index_.insert(j, key, column_names_) >= 0) repeats.push_back(j);
+  }
+  columns_indexed_ = repeats.empty();
   if (repeats.empty()) return 0;
   for (size_t k = 0; k < repeats.size() && k < kRepeatsShown; ++k)
     log_.error(code::kColumnRepeats, std::string(column_names_[repeats[k]]).c_str());

@@ -7,6 +7,10 @@
 #include <cstring>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace korva::mps {
 
 // Character classes of 7-bit characters; bytes of 128 and above (UTF-8
@@ -50,6 +54,38 @@ struct Fields {
   std::string_view f[kFieldCount];
 };
 
+// Where a run of blanks (skip_blanks) or of other characters (skip_word)
+// starting at p ends. Data lines are mostly blanks that pad the fields to
+// their columns, so both look at 16 bytes at a time where the line has
+// them.
+inline uint32_t blank_mask16(const char* p) {
+#if defined(__SSE2__)
+  const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i space = _mm_set1_epi8(32);
+  // x <= 32 unsigned (then min(x, 32) == x), or DEL.
+  const __m128i low = _mm_cmpeq_epi8(_mm_min_epu8(x, space), x);
+  const __m128i del = _mm_cmpeq_epi8(x, _mm_set1_epi8(127));
+  return static_cast<uint32_t>(_mm_movemask_epi8(_mm_or_si128(low, del)));
+#else
+  uint32_t m = 0;
+  for (int i = 0; i < 16; ++i)
+    if (has_class(p[i], kBlank)) m |= 1u << i;
+  return m;
+#endif
+}
+inline const char* skip_blanks(const char* p, const char* end) {
+  for (; end - p >= 16; p += 16)
+    if (const uint32_t m = ~blank_mask16(p) & 0xFFFF) return p + __builtin_ctz(m);
+  while (p < end && has_class(*p, kBlank)) ++p;
+  return p;
+}
+inline const char* skip_word(const char* p, const char* end) {
+  for (; end - p >= 16; p += 16)
+    if (const uint32_t m = blank_mask16(p)) return p + __builtin_ctz(m);
+  while (p < end && !has_class(*p, kBlank)) ++p;
+  return p;
+}
+
 // Splits a line at blanks; stores at most `max` tokens and returns the
 // number of tokens found (which may exceed `max`).
 inline int split_blanks(std::string_view line, std::string_view* tokens, int max) {
@@ -57,10 +93,10 @@ inline int split_blanks(std::string_view line, std::string_view* tokens, int max
   const char* end = p + line.size();
   int count = 0;
   for (;;) {
-    while (p < end && has_class(*p, kBlank)) ++p;
+    p = skip_blanks(p, end);
     if (p == end) return count;
     const char* start = p;
-    while (p < end && !has_class(*p, kBlank)) ++p;
+    p = skip_word(p, end);
     if (count < max) tokens[count] = std::string_view(start, static_cast<size_t>(p - start));
     ++count;
   }

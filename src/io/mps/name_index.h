@@ -107,9 +107,12 @@ class NameIndex {
   // Indexes names[position] unless an equal name is indexed already;
   // returns that name's position, or -1 when the name was added.
   int insert(int position, const Names& names) {
+    return insert(position, key(names[position]), names);
+  }
+  // The same with the name's key computed by the caller.
+  int insert(int position, const Key& k, const Names& names) {
     if (4 * (size_ + 1) > 3 * slots_.size())
       rehash(slots_.empty() ? 16 : 2 * slots_.size(), names);
-    const Key k = key(names[position]);
     const uint32_t meta = meta_of(k);
     for (size_t i = k.hash & mask_;; i = (i + 1) & mask_) {
       Slot& s = slots_[i];

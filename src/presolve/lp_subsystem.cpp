@@ -149,7 +149,10 @@ class LpPresolve final : public simplex::PresolveSubsystem {
     if (status == 1) {
       const bool proven = sol.primal_feasible && sol.dual_feasible && sol.basis_complete;
       store_mapped(original, sol, reduced, proven ? 1 : 6, method);
-      *optimal = proven;
+      // Values read off the dual formulation's prices carry its dual
+      // tolerance as primal error; the clean-up refactors the mapped basis
+      // on the original problem (no iterations when it is optimal).
+      *optimal = proven && !rec->dual_formulation;
     } else if (stops_without_cleanup(status)) {
       store_mapped(original, sol, reduced, status, method);
       *optimal = true;

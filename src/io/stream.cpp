@@ -7,9 +7,11 @@
 // UTF-16 (ICU keeps a sequence cut at the end of a chunk for the next one),
 // NFC normalisation, UTF-8.
 #include <sys/stat.h>
+#include <unistd.h>
 #include <unicode/ucnv.h>
 #include <unicode/unorm2.h>
 
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -54,6 +56,7 @@ struct FileStream::Impl {
   bool ascii_compatible = false;
   bool utf8 = false;
   bool eof = false;
+  bool stdio_read = false;  // read_bytes went through the handle's buffer
   // Read side: decoded UTF-8 not yet handed out is text[head, tail). Plain
   // 7-bit files are read straight into it, and lines are handed out where
   // they lie, so the common case copies no byte.
@@ -186,10 +189,22 @@ int FileStream::fill(size_t limit) {
   if (!im.owned) {
     const int c = std::fgetc(im.file);
     if (c != EOF) raw[n++] = static_cast<char>(c);
+    if (n == 0 && std::ferror(im.file)) return fail(err::kIoError);
+  } else if (im.piped && !im.stdio_read) {
+    // From a pipe, take what the decompressor has written so far: a read
+    // that insisted on a full chunk would wake up for every page it
+    // writes, and the two processes would take turns instead of running
+    // side by side.
+    ssize_t got;
+    do {
+      got = ::read(fileno(im.file), raw, limit);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) return fail(err::kIoError);
+    n = static_cast<size_t>(got);
   } else {
     n = std::fread(raw, 1, limit, im.file);
+    if (n == 0 && std::ferror(im.file)) return fail(err::kIoError);
   }
-  if (n == 0 && std::ferror(im.file)) return fail(err::kIoError);
   const bool at_end = n == 0;
   UConverter* cnv = im.converter.raw();
   UErrorCode status = U_ZERO_ERROR;
@@ -342,6 +357,7 @@ int FileStream::read_char(int32_t& cp) {
 }
 
 size_t FileStream::read_bytes(void* buffer, size_t size, size_t count) {
+  impl_->stdio_read = true;
   return std::fread(buffer, size, count, impl_->file);
 }
 

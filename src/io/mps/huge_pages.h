@@ -27,4 +27,18 @@ void advise_huge_pages(const std::vector<T>& v) {
   if (bytes >= (size_t{4} << 20)) advise_huge_pages(v.data(), bytes);
 }
 
+// Reserves room for `n` elements; from 1 MiB on with 2 MiB more, never
+// written, so that everything after the first huge-page boundary inside
+// the array is on huge pages.
+template <class T>
+void reserve_huge(std::vector<T>& v, size_t n) {
+  constexpr size_t kHuge = size_t{2} << 20;
+  if (n * sizeof(T) < kHuge / 2 || n <= v.capacity()) {
+    v.reserve(n);
+    return;
+  }
+  v.reserve(n + kHuge / sizeof(T));
+  advise_huge_pages(v.data(), v.capacity() * sizeof(T));
+}
+
 }  // namespace korva::mps

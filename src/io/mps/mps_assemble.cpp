@@ -55,8 +55,7 @@ void Parser::assemble(ReaderArrays& out) {
   assemble_matrix(out, final_row);
 
   const size_t columns = column_names_.size();
-  out.col_names.reserve(columns);
-  advise_huge_pages(out.col_names);
+  reserve_huge(out.col_names, columns);
   out.col_names.resize(columns);
   for (size_t j = 0; j < columns; ++j) out.col_names[j].assign(column_names_[j]);
   if (maximize_comment_)
@@ -93,8 +92,7 @@ void Parser::assemble_rows(ReaderArrays& out, std::vector<int>& final_row) {
   else if (free_rows > 1)
     log_.info("  [%lld free rows deleted]\n", free_rows);
 
-  out.row_names.reserve(kept);
-  advise_huge_pages(out.row_names);
+  reserve_huge(out.row_names, static_cast<size_t>(kept));
   out.row_names.resize(kept);
   out.rhs.resize(kept);
   out.sense.resize(kept);
@@ -130,10 +128,8 @@ void Parser::assemble_matrix(ReaderArrays& out, const std::vector<int>& final_ro
     if (final_row[r] < 0 && row_role_[r] != RowRole::Objective && row_role_[r] != RowRole::Free)
       diverted.slot[r] = groups++;
 
-  out.matbeg.reserve(columns);
-  out.matcnt.reserve(columns);
-  advise_huge_pages(out.matbeg);
-  advise_huge_pages(out.matcnt);
+  reserve_huge(out.matbeg, static_cast<size_t>(columns));
+  reserve_huge(out.matcnt, static_cast<size_t>(columns));
   out.matbeg.resize(columns);
   out.matcnt.resize(columns);
   if (groups == 0) {

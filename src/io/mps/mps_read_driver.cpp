@@ -104,18 +104,13 @@ void Parser::reserve_for_text(uint64_t bytes) {
   const uint64_t columns = std::min<uint64_t>(bytes / 128, kMaxEntries / 4);
   if (entries < 4096) return;
   try {
-    entry_row_.reserve(entries);
-    entry_value_.reserve(entries);
-    column_names_.reserve(columns);
-    for (auto* v : {&obj_, &lb_, &ub_}) v->reserve(columns);
-    ctype_.reserve(columns);
-    column_flags_.reserve(columns);
-    column_start_.reserve(columns + 1);
-    advise_huge_pages(entry_row_);
-    advise_huge_pages(entry_value_);
-    advise_huge_pages(column_names_);
-    for (auto* v : {&obj_, &lb_, &ub_}) advise_huge_pages(*v);
-    advise_huge_pages(column_start_);
+    reserve_huge(entry_row_, entries);
+    reserve_huge(entry_value_, entries);
+    reserve_huge(column_names_, columns);
+    for (auto* v : {&obj_, &lb_, &ub_}) reserve_huge(*v, columns);
+    reserve_huge(ctype_, columns);
+    reserve_huge(column_flags_, columns);
+    reserve_huge(column_start_, columns + 1);
   } catch (const std::bad_alloc&) {
     // The arrays grow as they are filled instead.
   }

@@ -147,8 +147,7 @@ class NameIndex {
   void rehash(size_t count, const Names& names) {
     std::vector<Slot> old;
     old.swap(slots_);
-    slots_.reserve(count);
-    advise_huge_pages(slots_);
+    reserve_huge(slots_, count);
     slots_.assign(count, Slot{});
     mask_ = count - 1;
     size_ = 0;

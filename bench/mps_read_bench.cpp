@@ -3,8 +3,10 @@
 //
 //   mps_read_bench [--runs N] [--warm] [--no-peer] FILE...
 //       reads each file into a problem (KRVreadcopyprob) and runs
-//       `clp FILE -quit`, N times each (default 5), and prints the best
-//       time of each side. clp's time is the import time it prints ("Model
+//       `clp FILE -quit`, N times each (default 5, the two alternating), and
+//       prints the best time of each side, and the least processor time of
+//       our reads (steadier than wall time on a busy machine; it leaves out
+//       the gzip process). clp's time is the import time it prints ("Model
 //       was imported from FILE in T seconds"), the first read of a fresh
 //       process; so ours is the first KRVreadcopyprob of a fresh process
 //       too (this program run again with --single), after the environment

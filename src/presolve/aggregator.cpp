@@ -58,7 +58,7 @@ void Reducer::aggregate_pass(bool& changed) {
     const int64_t fill = fill_of(i, j);
     work += fill;
     if (fill > s_.agg_fill) continue;
-    aggregate(i, j, a, implied_free(i, j, a));
+    aggregate(i, j, a, implied_free(i, j, a) || implied_by_rows(j));
     work += static_cast<int64_t>(len) * w_.col_len[j];
     changed = true;
   }
@@ -89,12 +89,37 @@ int Reducer::aggregate_column(int i, double* pivot) {
     for (int64_t e = w_.cbeg[j]; e < w_.cend[j]; ++e)
       if (w_.row_alive[w_.cidx[e]]) col_largest = std::max(col_largest, std::fabs(w_.cval[e]));
     if (std::fabs(a) < kAggPivotCol * col_largest) continue;
-    if (len > 2 && !implied_free(i, j, a)) continue;
+    if (len > 2 && !implied_free(i, j, a) && !implied_by_rows(j)) continue;
     best = j;
     best_score = score;
     *pivot = a;
   }
   return best;
+}
+
+// x_j's bounds follow from its rows and the other columns' bounds, each
+// bound from some row: dropping them changes nothing. Only short columns
+// of short rows are looked at.
+bool Reducer::implied_by_rows(int j) const {
+  if (w_.col_len[j] > kImpliedMaxCol) return false;
+  bool lb_implied = w_.lb[j] == -kInf, ub_implied = w_.ub[j] == kInf;
+  int64_t read = 0;
+  for (int64_t e = w_.cbeg[j]; e < w_.cend[j] && !(lb_implied && ub_implied); ++e) {
+    const int r = w_.cidx[e];
+    if (!w_.row_alive[r]) continue;
+    read += w_.rend[r] - w_.rbeg[r];
+    if (read > kImpliedMaxRead) return false;
+    const double a = w_.cval[e];
+    const Activity rest = activity(r, j);
+    // a·x_j within [rlo - rest.max, rhi - rest.min].
+    const double low = w_.rlo[r] == -kInf || rest.inf_max ? -kInf : w_.rlo[r] - rest.max;
+    const double high = w_.rhi[r] == kInf || rest.inf_min ? kInf : w_.rhi[r] - rest.min;
+    const double lo = a > 0 ? low / a : high / a;
+    const double hi = a > 0 ? high / a : low / a;
+    if (!lb_implied && lo > -kInf && lo >= w_.lb[j] - redundant_tol(w_.lb[j])) lb_implied = true;
+    if (!ub_implied && hi < kInf && hi <= w_.ub[j] + redundant_tol(w_.ub[j])) ub_implied = true;
+  }
+  return lb_implied && ub_implied;
 }
 
 int64_t Reducer::fill_of(int i, int j) {

@@ -31,6 +31,8 @@ inline constexpr double kAggPivotCol = 1e-2;   // ... and of its column (bounds 
 inline constexpr int kAggMaxRow = 64;          // longest equality row the aggregator substitutes from
 inline constexpr int kAggMaxCol = 256;         // longest column it substitutes out
 inline constexpr int64_t kAggScanLimit = 20000;  // entries read to count the fill of one substitution
+inline constexpr int kImpliedMaxCol = 16;      // longest column whose rows may imply its bounds
+inline constexpr int64_t kImpliedMaxRead = 2000;  // entries read for that
 inline constexpr double kDropTol = 1e-12;        // coefficients below this after a substitution are zero
 inline constexpr double kCancelTol = 1e-11;      // ... as are those this small relative to their terms
 
@@ -118,6 +120,7 @@ class Reducer {
   void free_singleton_pass(bool& changed);
   bool implied_free(int i, int j, double a) const;
   bool tight_inequality(int i, int j, double a);
+  bool implied_by_rows(int j) const;
   // b = a_i·x + a·x_j with x_j in [l, u]: the column acts as the row's
   // slack, so the row keeps a_i·x between b - a·u and b - a·l instead.
   void absorb_slack(int i, int j, double a);

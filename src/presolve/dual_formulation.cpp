@@ -85,7 +85,8 @@ int build_dual_formulation(Environment& env, const Problem& lp, Problem& dual, D
     } else if (has_lo) {
       df.pos_col[i] = add(-lo[i], 0.0, kInfinity, 1);
     } else if (has_hi) {
-      df.pos_col[i] = add(-hi[i], -kInfinity, 0.0, 1);
+      // y ≤ 0 as y⁻ ≥ 0: columns bounded only above slow the simplex down.
+      df.neg_col[i] = add(hi[i], 0.0, kInfinity, -1);
     } else {
       // A free row: its dual is 0.
       df.pos_col[i] = add(0.0, 0.0, 0.0, 1);
@@ -156,13 +157,14 @@ void primal_from_dual(const DualFormulation& df, const double* dual_x, const dou
     }
   }
   for (int i = 0; i < m; ++i) {
-    double y = dual_x ? dual_x[df.pos_col[i]] : 0.0;
-    if (df.neg_col[i] >= 0 && dual_x) y -= dual_x[df.neg_col[i]];
+    double y = 0.0;
+    if (dual_x && df.pos_col[i] >= 0) y += dual_x[df.pos_col[i]];
+    if (dual_x && df.neg_col[i] >= 0) y -= dual_x[df.neg_col[i]];
     out.pi[i] = df.objsense * y;  // user sense
     if (!basic_col(df.pos_col[i]) && !basic_col(df.neg_col[i]))
       out.rstat[i] = KRV_BASIC;
-    else if (basic_col(df.neg_col[i]))
-      out.rstat[i] = KRV_AT_UPPER;
+    else if (basic_col(df.neg_col[i]) && df.pos_col[i] >= 0)
+      out.rstat[i] = KRV_AT_UPPER;  // the far end of a range
   }
 }
 
@@ -182,10 +184,9 @@ bool dual_basis_from_primal(const DualFormulation& df, const Problem& lp, const 
     const int y = df.pos_col[i];
     double lo, hi;
     row_bounds(lp, i, &lo, &hi);
-    if (hi < kInf && lo == -kInf) dual_cstat[y] = KRV_AT_UPPER;  // y ≤ 0 rests at 0
     if (lo == hi) dual_cstat[y] = KRV_FREE_SUPER;
     if (rstat[i] == KRV_BASIC) continue;
-    if (df.neg_col[i] >= 0 && rstat[i] == KRV_AT_UPPER)
+    if (df.neg_col[i] >= 0 && (rstat[i] == KRV_AT_UPPER || y < 0))
       dual_cstat[df.neg_col[i]] = KRV_BASIC;
     else
       dual_cstat[y] = KRV_BASIC;

@@ -23,7 +23,9 @@ struct DualFormulation {
   std::vector<double> shift;           // per LP column
   std::vector<signed char> sign;       // per LP column: +1 or −1
   std::vector<int> bound_col;          // per LP column: column of w, or −1
-  std::vector<int> pos_col, neg_col;   // per LP row: columns of y⁺ (or y) and y⁻, or −1
+  // Per LP row: columns of y⁺ (or of a free y) and of y⁻, or −1; a row
+  // bounded only above has y⁻ alone.
+  std::vector<int> pos_col, neg_col;
   double constant = 0.0;               // LP objective (min sense) = constant − dual objective
 };
 

@@ -372,6 +372,7 @@ int presolve_lp(Environment& env, Problem& p, const PresolveSettings& settings, 
       if (settings.messages) msg(env.results(), "DUAL formed by presolve\n");
     }
   }
+  apply_map_codes(p, *rec);
   if (settings.messages) summary(env, p, *rec);
   p.derived.presolve = std::move(rec);
   return 0;

@@ -217,7 +217,7 @@ TEST_F(AggregatorTest, ParallelInequalitiesMeetInAnEquality) {
 }
 
 // Needs the presolve driver to apply the reduction codes to its maps.
-TEST_F(AggregatorTest, DISABLED_InequalityMergedIntoAnEqualityHasRowCodeMinusThree) {
+TEST_F(AggregatorTest, InequalityMergedIntoAnEqualityHasRowCodeMinusThree) {
   read_lp_text(kParallelRows);
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_AGGIND, 0), 0);
   ASSERT_EQ(KRVpresolve(env, lp, 2), 0);

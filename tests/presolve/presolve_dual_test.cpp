@@ -70,9 +70,6 @@ TEST_F(DualFormulationTest, CollectionModelsReachTheirOptimumThroughBothDrivers)
   for (const std::string& name : models()) {
     if (!std::filesystem::exists(korva_test::data_path("netlib/" + name + ".mps.gz"))) continue;
     for (const auto& [driver, opt] : drivers) {
-      // The dual simplex does not finish on grow15's dual formulation yet:
-      // its ratio test can meet a group that no candidate joins.
-      if (name == "grow15" && opt == KRVprimopt) continue;
       read_collection(name);
       ASSERT_EQ(opt(env, lp), 0) << name << " " << driver;
       expect_reference_optimum(name + " " + driver, ref.at(name));

@@ -72,19 +72,27 @@ RatioTestResult dual_ratio_test(DualState& st) {
   while (grouped < total) {
     // Harris bound of the candidates left.
     double bound = kInf;
+    int tightest = grouped;
     for (int k = grouped; k < total; ++k) {
       const double b = (directed_dual(st, cand[k]) + tol) / alpha[k];
-      if (b < bound) bound = b;
-    }
-    // Everything within it joins the group.
-    for (int k = grouped; k < total; ++k) {
-      if (directed_dual(st, cand[k]) <= bound * alpha[k]) {
-        std::swap(cand[k], cand[grouped]);
-        std::swap(alpha[k], alpha[grouped]);
-        slope -= alpha[grouped] * range_of(st, cand[grouped]);
-        ++grouped;
+      if (b < bound) {
+        bound = b;
+        tightest = k;
       }
     }
+    // Everything within it joins the group. Rounding in bound·alpha can
+    // leave even the candidate that set the bound outside; it joins
+    // anyway, so that every pass moves on.
+    const int group_start = grouped;
+    auto join = [&](int k) {
+      std::swap(cand[k], cand[grouped]);
+      std::swap(alpha[k], alpha[grouped]);
+      slope -= alpha[grouped] * range_of(st, cand[grouped]);
+      ++grouped;
+    };
+    for (int k = grouped; k < total; ++k)
+      if (directed_dual(st, cand[k]) <= bound * alpha[k]) join(k);
+    if (grouped == group_start) join(tightest);
     work += 2 * static_cast<uint64_t>(total - group_end.back());
     group_end.push_back(grouped);
     if (!(slope > 0.0)) break;

@@ -11,62 +11,12 @@
 
 namespace korva::presolve {
 
-namespace {
-
-uint64_t mix(uint64_t x) {
-  x += 0x9e3779b97f4a7c15ull;
-  x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ull;
-  x = (x ^ (x >> 27)) * 0x94d049bb133111ebull;
-  return x ^ (x >> 31);
-}
-
-}  // namespace
-
-// Hash of a row's pattern and its coefficients relative to the entry of its
-// first column, so that multiples of one row meet in one bucket. A sum of
-// per-entry hashes: the order of the entries does not matter.
-uint64_t Reducer::row_key(int i) const {
-  int first_col = -1;
-  double first = 0.0;
-  for (int64_t k = w_.rbeg[i]; k < w_.rend[i]; ++k) {
-    const int j = w_.ridx[k];
-    if (w_.col_alive[j] && (first_col < 0 || j < first_col)) {
-      first_col = j;
-      first = w_.rval[k];
-    }
-  }
-  uint64_t h = 0;
-  for (int64_t k = w_.rbeg[i]; k < w_.rend[i]; ++k) {
-    const int j = w_.ridx[k];
-    if (!w_.col_alive[j]) continue;
-    const long long scaled = std::llround(w_.rval[k] / first * 1e6);
-    h += mix(static_cast<uint64_t>(j) * 0x100000001b3ull ^ static_cast<uint64_t>(scaled));
-  }
-  return h;
-}
+uint64_t Reducer::row_key(int i) const { return parallel_key(rows_view(), i); }
 
 // Ratio r with row(other) = r·row(keep) over the active entries, or 0.
 double Reducer::multiple_of(int keep, int other) {
   if (w_.row_len[keep] != w_.row_len[other]) return 0.0;
-  const int stamp = next_stamp();
-  for (int64_t k = w_.rbeg[keep]; k < w_.rend[keep]; ++k) {
-    const int j = w_.ridx[k];
-    if (!w_.col_alive[j]) continue;
-    col_mark_[j] = stamp;
-    col_value_[j] = w_.rval[k];
-  }
-  double ratio = 0.0;
-  for (int64_t k = w_.rbeg[other]; k < w_.rend[other]; ++k) {
-    const int j = w_.ridx[k];
-    if (!w_.col_alive[j]) continue;
-    if (col_mark_[j] != stamp) return 0.0;
-    const double r = w_.rval[k] / col_value_[j];
-    if (ratio == 0.0)
-      ratio = r;
-    else if (std::fabs(r - ratio) > 1e-12 * std::fabs(ratio))
-      return 0.0;
-  }
-  return ratio;
+  return parallel_ratio(rows_view(), keep, other, next_stamp(), col_mark_, col_value_);
 }
 
 int Reducer::dependent_row_pass(bool& changed) {

@@ -10,59 +10,12 @@
 
 namespace korva::presolve {
 
-namespace {
-
-uint64_t mix(uint64_t x) {
-  x += 0x9e3779b97f4a7c15ull;
-  x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ull;
-  x = (x ^ (x >> 27)) * 0x94d049bb133111ebull;
-  return x ^ (x >> 31);
-}
-
-}  // namespace
-
-uint64_t Reducer::column_key(int j) const {
-  int first_row = -1;
-  double first = 0.0;
-  for (int64_t k = w_.cbeg[j]; k < w_.cend[j]; ++k) {
-    const int i = w_.cidx[k];
-    if (w_.row_alive[i] && (first_row < 0 || i < first_row)) {
-      first_row = i;
-      first = w_.cval[k];
-    }
-  }
-  uint64_t h = 0;
-  for (int64_t k = w_.cbeg[j]; k < w_.cend[j]; ++k) {
-    const int i = w_.cidx[k];
-    if (!w_.row_alive[i]) continue;
-    const long long scaled = std::llround(w_.cval[k] / first * 1e6);
-    h += mix(static_cast<uint64_t>(i) * 0x100000001b3ull ^ static_cast<uint64_t>(scaled));
-  }
-  return h;
-}
+uint64_t Reducer::column_key(int j) const { return parallel_key(columns_view(), j); }
 
 // Ratio t with column(other) = t·column(keep) over the active entries, or 0.
 double Reducer::column_multiple(int keep, int other) {
   if (w_.col_len[keep] != w_.col_len[other]) return 0.0;
-  const int stamp = next_stamp();
-  for (int64_t k = w_.cbeg[keep]; k < w_.cend[keep]; ++k) {
-    const int i = w_.cidx[k];
-    if (!w_.row_alive[i]) continue;
-    row_mark_[i] = stamp;
-    row_value_[i] = w_.cval[k];
-  }
-  double ratio = 0.0;
-  for (int64_t k = w_.cbeg[other]; k < w_.cend[other]; ++k) {
-    const int i = w_.cidx[k];
-    if (!w_.row_alive[i]) continue;
-    if (row_mark_[i] != stamp) return 0.0;
-    const double r = w_.cval[k] / row_value_[i];
-    if (ratio == 0.0)
-      ratio = r;
-    else if (std::fabs(r - ratio) > 1e-12 * std::fabs(ratio))
-      return 0.0;
-  }
-  return ratio;
+  return parallel_ratio(columns_view(), keep, other, next_stamp(), row_mark_, row_value_);
 }
 
 void Reducer::duplicate_column_pass(bool& changed) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "env/environment.h"
+#include "presolve/parallel_lines.h"
 #include "presolve/presolve_work.h"
 
 namespace korva::presolve {
@@ -149,6 +150,12 @@ class Reducer {
   std::vector<double> ylo_, yhi_;            // bounds of the row duals
   int stamp_ = 0;
   int next_stamp();
+  LineView rows_view() const {
+    return {w_.rbeg.data(), w_.rend.data(), w_.ridx.data(), w_.rval.data(), w_.col_alive.data()};
+  }
+  LineView columns_view() const {
+    return {w_.cbeg.data(), w_.cend.data(), w_.cidx.data(), w_.cval.data(), w_.row_alive.data()};
+  }
   int aggregator_runs_ = 0;
 
   uint64_t last_ticks_ = 0;

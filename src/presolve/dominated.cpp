@@ -19,14 +19,8 @@ void Reducer::dominated_column_pass(bool& changed) {
   }
   for (int j = 0; j < w_.n; ++j) {
     if (!w_.col_alive[j] || w_.col_len[j] != 1) continue;
-    int i = -1;
     double a = 0.0;
-    for (int64_t k = w_.cbeg[j]; k < w_.cend[j]; ++k)
-      if (w_.row_alive[w_.cidx[k]]) {
-        i = w_.cidx[k];
-        a = w_.cval[k];
-        break;
-      }
+    const int i = only_row(j, &a);
     const double ratio = w_.cost[j] / a;
     // No upper bound: c - a·y >= 0; no lower bound: c - a·y <= 0.
     if (w_.ub[j] == kInf) {

@@ -40,14 +40,8 @@ void Reducer::dual_fix_pass(bool& changed) {
 int Reducer::dual_bound_pass() {
   for (int j = 0; j < w_.n; ++j) {
     if (!w_.col_alive[j] || w_.col_len[j] != 1 || w_.lb[j] > -kInf || w_.ub[j] < kInf) continue;
-    int i = -1;
     double a = 0.0;
-    for (int64_t k = w_.cbeg[j]; k < w_.cend[j]; ++k)
-      if (w_.row_alive[w_.cidx[k]]) {
-        i = w_.cidx[k];
-        a = w_.cval[k];
-        break;
-      }
+    const int i = only_row(j, &a);
     const double dual = w_.cost[j] / a;
     const bool only_upper = w_.rlo[i] == -kInf && w_.rhi[i] < kInf;
     const bool only_lower = w_.rhi[i] == kInf && w_.rlo[i] > -kInf;

@@ -129,6 +129,16 @@ class Reducer {
   void shift_costs(int i, int j, double a, double b);
   void substitute(int i, int j, double a);
 
+  // The row of the one active entry of column j, and its coefficient.
+  int only_row(int j, double* a) const {
+    for (int64_t k = w_.cbeg[j]; k < w_.cend[j]; ++k)
+      if (w_.row_alive[w_.cidx[k]]) {
+        *a = w_.cval[k];
+        return w_.cidx[k];
+      }
+    return -1;
+  }
+
   bool primal_ok() const { return s_.reduce == 1 || s_.reduce == 3; }
   bool dual_ok() const { return s_.reduce >= 2; }
 

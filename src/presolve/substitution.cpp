@@ -9,14 +9,8 @@ namespace korva::presolve {
 void Reducer::free_singleton_pass(bool& changed) {
   for (int j = 0; j < w_.n; ++j) {
     if (!w_.col_alive[j] || w_.col_len[j] != 1) continue;
-    int i = -1;
     double a = 0.0;
-    for (int64_t k = w_.cbeg[j]; k < w_.cend[j]; ++k)
-      if (w_.row_alive[w_.cidx[k]]) {
-        i = w_.cidx[k];
-        a = w_.cval[k];
-        break;
-      }
+    const int i = only_row(j, &a);
     if (w_.row_len[i] < 2) continue;
     if (w_.rlo[i] != w_.rhi[i]) {
       if (dual_ok() && tight_inequality(i, j, a)) changed = true;

@@ -15,15 +15,7 @@ const char* const kModels[] = {"afiro", "adlittle", "sc50a", "sc105", "blend", "
                                "recipe", "boeing2", "israel", "stocfor1", "bore3d", "brandy", "e226", "lotfi",
                                "scorpion", "vtpbase", "scsd1", "standata", "agg", "ship04s"};
 
-std::vector<std::string> models() {
-  std::vector<std::string> names;
-  if (const char* all = std::getenv("KORVA_PRESOLVE_ALL_MODELS"); all && *all == '1') {
-    for (const auto& [name, value] : presolve_test::reference_optima()) names.push_back(name);
-    return names;
-  }
-  for (const char* name : kModels) names.push_back(name);
-  return names;
-}
+std::vector<std::string> models() { return presolve_test::models_to_run(kModels); }
 
 TEST_F(PresolveTest, CollectionModelsSolveWithPresolveAndTheirBasisReproducesTheSolution) {
   const auto ref = presolve_test::reference_optima();

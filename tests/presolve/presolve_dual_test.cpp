@@ -20,15 +20,7 @@ const char* const kModels[] = {"afiro",  "adlittle", "sc105",    "blend",  "shar
                                "israel", "bore3d",   "brandy",   "e226",   "capri",   "etamacro", "finnis", "grow7",
                                "sctap1", "scfxm1",   "standmps", "ship04s", "bandm",  "degen2", "pilot4", "perold"};
 
-std::vector<std::string> models() {
-  std::vector<std::string> names;
-  if (const char* all = std::getenv("KORVA_PRESOLVE_ALL_MODELS"); all && *all == '1') {
-    for (const auto& [name, value] : presolve_test::reference_optima()) names.push_back(name);
-    return names;
-  }
-  for (const char* name : kModels) names.push_back(name);
-  return names;
-}
+std::vector<std::string> models() { return presolve_test::models_to_run(kModels); }
 
 class DualFormulationTest : public PresolveTest {
  protected:

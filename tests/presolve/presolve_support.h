@@ -3,6 +3,7 @@
 #pragma once
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -14,6 +15,19 @@
 namespace presolve_test {
 
 using korva_test::reference_optima;
+
+// The given subset of the LP collection, or the whole collection when
+// KORVA_PRESOLVE_ALL_MODELS is 1.
+template <size_t N>
+std::vector<std::string> models_to_run(const char* const (&subset)[N]) {
+  std::vector<std::string> names;
+  if (const char* all = std::getenv("KORVA_PRESOLVE_ALL_MODELS"); all && *all == '1') {
+    for (const auto& [name, value] : reference_optima()) names.push_back(name);
+    return names;
+  }
+  names.assign(subset, subset + N);
+  return names;
+}
 
 class PresolveTest : public korva_test::LpTest {
  protected:

@@ -166,56 +166,46 @@ void PresolveWork::grow_row(int i, int extra) {
   rcap[i] = static_cast<int64_t>(ridx.size());
 }
 
-void PresolveWork::compact_columns(bool room) {
+namespace {
+
+// Rewrites one orientation of the matrix without the entries of removed
+// lines and items, each live line followed by `spare` free slots.
+void compact(int lines, const std::vector<uint8_t>& line_alive, const std::vector<uint8_t>& item_alive,
+             int spare, std::vector<int64_t>& beg, std::vector<int64_t>& end, std::vector<int64_t>& cap,
+             std::vector<int>& index, std::vector<double>& value) {
   std::vector<int> idx;
   std::vector<double> val;
-  idx.reserve(cidx.size());
-  val.reserve(cidx.size());
-  for (int j = 0; j < n; ++j) {
+  idx.reserve(index.size());
+  val.reserve(index.size());
+  for (int l = 0; l < lines; ++l) {
     const int64_t start = static_cast<int64_t>(idx.size());
-    if (col_alive[j])
-      for (int64_t k = cbeg[j]; k < cend[j]; ++k)
-        if (row_alive[cidx[k]]) {
-          idx.push_back(cidx[k]);
-          val.push_back(cval[k]);
+    if (line_alive[l])
+      for (int64_t k = beg[l]; k < end[l]; ++k)
+        if (item_alive[index[k]]) {
+          idx.push_back(index[k]);
+          val.push_back(value[k]);
         }
-    cbeg[j] = start;
-    cend[j] = static_cast<int64_t>(idx.size());
-    if (room && col_alive[j]) {
-      idx.resize(idx.size() + 2);
+    beg[l] = start;
+    end[l] = static_cast<int64_t>(idx.size());
+    if (spare > 0 && line_alive[l]) {
+      idx.resize(idx.size() + spare);
       val.resize(idx.size());
     }
-    ccap[j] = static_cast<int64_t>(idx.size());
+    cap[l] = static_cast<int64_t>(idx.size());
   }
-  cbeg[n] = static_cast<int64_t>(idx.size());
-  cidx = std::move(idx);
-  cval = std::move(val);
+  beg[lines] = static_cast<int64_t>(idx.size());
+  index = std::move(idx);
+  value = std::move(val);
+}
+
+}  // namespace
+
+void PresolveWork::compact_columns(bool room) {
+  compact(n, col_alive, row_alive, room ? 2 : 0, cbeg, cend, ccap, cidx, cval);
 }
 
 void PresolveWork::compact_rows(bool room) {
-  std::vector<int> idx;
-  std::vector<double> val;
-  idx.reserve(ridx.size());
-  val.reserve(ridx.size());
-  for (int i = 0; i < m; ++i) {
-    const int64_t start = static_cast<int64_t>(idx.size());
-    if (row_alive[i])
-      for (int64_t k = rbeg[i]; k < rend[i]; ++k)
-        if (col_alive[ridx[k]]) {
-          idx.push_back(ridx[k]);
-          val.push_back(rval[k]);
-        }
-    rbeg[i] = start;
-    rend[i] = static_cast<int64_t>(idx.size());
-    if (room && row_alive[i]) {
-      idx.resize(idx.size() + 2);
-      val.resize(idx.size());
-    }
-    rcap[i] = static_cast<int64_t>(idx.size());
-  }
-  rbeg[m] = static_cast<int64_t>(idx.size());
-  ridx = std::move(idx);
-  rval = std::move(val);
+  compact(m, row_alive, col_alive, room ? 2 : 0, rbeg, rend, rcap, ridx, rval);
 }
 
 void PresolveWork::maybe_compact() {

@@ -69,6 +69,39 @@ int copy_basis(Environment& env, Problem& lp, const ReaderArrays& a) {
   return 0;
 }
 
+// The reader's names packed as the model keeps them; a list that does not
+// name every item (or names none) leaves the items unnamed.
+NameStore packed_names(const std::vector<std::string>& names, int items) {
+  NameStore store;
+  if (items == 0 || static_cast<int>(names.size()) != items) return store;
+  int64_t bytes = 0;
+  for (const std::string& name : names) bytes += static_cast<int64_t>(name.size()) + 1;
+  store.reserve_more(items, bytes);
+  for (const std::string& name : names) store.append(name);
+  return store;
+}
+
+// The LP part with its names, moved into the problem; on a failure the
+// problem is unchanged and the arrays are lost with the handover, which the
+// caller no longer needs.
+int take_lp_arrays(Environment& env, Problem& lp, ReaderArrays& a) {
+  model::LpHandover parts;
+  parts.col_names = packed_names(a.col_names, a.num_cols());
+  parts.row_names = packed_names(a.row_names, a.num_rows());
+  parts.objsense = a.objsense;
+  parts.obj.swap(a.obj);
+  parts.lb.swap(a.lb);
+  parts.ub.swap(a.ub);
+  parts.rhs.swap(a.rhs);
+  parts.range.swap(a.range);
+  parts.sense.swap(a.sense);
+  parts.matbeg.swap(a.matbeg);
+  parts.matcnt.swap(a.matcnt);
+  parts.matind.swap(a.matind);
+  parts.matval.swap(a.matval);
+  return model::take_lp(env, lp, parts);
+}
+
 }  // namespace
 
 ReaderCapacities reader_capacities(const Environment& env) {
@@ -94,21 +127,8 @@ void reserve_reader_arrays(ReaderArrays& a, const ReaderCapacities& c) {
   a.qmatval.reserve(c.quad_nonzeros);
 }
 
-int copy_into_problem(Environment& env, Problem& lp, const ReaderArrays& a, bool from_sav) {
-  const int ncols = a.num_cols();
-  const int nrows = a.num_rows();
-  const std::vector<const char*> colnames = name_pointers(a.col_names);
-  const std::vector<const char*> rownames = name_pointers(a.row_names);
-  const bool col_named = static_cast<int>(colnames.size()) == ncols && ncols > 0;
-  const bool row_named = static_cast<int>(rownames.size()) == nrows && nrows > 0;
-  if (int s = model::copy_lp(env, lp, ncols, nrows, a.objsense, data_or_dummy(a.obj),
-                             data_or_dummy(a.rhs), data_or_dummy(a.sense), data_or_dummy(a.matbeg),
-                             data_or_dummy(a.matcnt), data_or_dummy(a.matind),
-                             data_or_dummy(a.matval), data_or_dummy(a.lb), data_or_dummy(a.ub),
-                             a.range.empty() ? nullptr : a.range.data(),
-                             col_named ? colnames.data() : nullptr,
-                             row_named ? rownames.data() : nullptr))
-    return s;
+int copy_into_problem(Environment& env, Problem& lp, ReaderArrays&& a, bool from_sav) {
+  if (int s = take_lp_arrays(env, lp, a)) return s;
   if (!a.objname.empty())
     if (int s = model::set_objective_name(env, lp, a.objname.c_str())) return s;
   // An all-continuous type array from a text file is dropped, so the

@@ -5,13 +5,15 @@
 
 namespace korva {
 
-// Copies `a` into `lp` in this order: LP data with names, column types
+// Installs `a` in `lp` in this order: LP data with names, column types
 // (only when some column is not continuous, or always for the binary
 // format), special ordered sets, user cuts, lazy constraints, quadratic
 // objective, quadratic constraints, indicator constraints, basis. The first
-// failure stops the copy and leaves what was copied so far. Returns 0 or an
-// error code.
-int copy_into_problem(Environment& env, Problem& lp, const ReaderArrays& a, bool from_sav);
+// failure stops and leaves what was installed so far. The LP arrays are
+// moved into the problem rather than copied (a read model is as large as
+// the arrays, and copying it took a good part of the read), so `a` is
+// spent afterwards. Returns 0 or an error code.
+int copy_into_problem(Environment& env, Problem& lp, ReaderArrays&& a, bool from_sav);
 
 // Initial capacities of the reader arrays (rows, columns, nonzeros,
 // quadratic nonzeros): hidden integer parameters 1045 to 1048, with 100,

@@ -1,5 +1,6 @@
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "env/encoding.h"
 #include "env/environment.h"
@@ -83,7 +84,7 @@ int read_model_file(Environment& env, Problem& lp, const char* filename, const c
   }
   if (status) return status;
   permute_read_model(env, arrays);
-  return copy_into_problem(env, lp, arrays, type == FileType::kSav);
+  return copy_into_problem(env, lp, std::move(arrays), type == FileType::kSav);
 }
 
 }  // namespace korva

@@ -75,6 +75,35 @@ void ColumnMatrix::assign(int ncols, const int64_t* beg, const int* cnt, const i
   std::swap(*this, m);
 }
 
+void ColumnMatrix::adopt(std::vector<int64_t>&& beg, std::vector<int>&& cnt,
+                         std::vector<int>&& ind, std::vector<double>&& val) {
+  const int ncols = static_cast<int>(cnt.size());
+  int64_t total = 0;
+  bool packed = beg.size() == cnt.size();
+  for (int j = 0; j < ncols && packed; ++j) {
+    packed = beg[j] == total;
+    total += cnt[j];
+  }
+  if (!packed || ind.size() < static_cast<size_t>(total) ||
+      val.size() < static_cast<size_t>(total)) {
+    assign(ncols, beg.data(), cnt.data(), ind.data(), val.data());
+    return;
+  }
+  ColumnMatrix m;
+  // Everything that allocates comes before the first move, so a failure
+  // leaves the caller's arrays and this matrix as they were.
+  m.capacity_.assign(cnt.begin(), cnt.end());
+  m.scratch_.assign(ncols, 0);
+  ind.resize(static_cast<size_t>(total));
+  val.resize(static_cast<size_t>(total));
+  m.begin_ = std::move(beg);
+  m.count_ = std::move(cnt);
+  m.index_ = std::move(ind);
+  m.value_ = std::move(val);
+  m.used_ = m.reserved_ = m.nonzeros_ = total;
+  std::swap(*this, m);
+}
+
 void ColumnMatrix::reserve_columns(int extra) {
   reserve_more(begin_, extra);
   reserve_more(count_, extra);

@@ -58,6 +58,12 @@ class ColumnMatrix {
   // Replaces everything with the caller's column-major arrays: column j's
   // entries at beg[j] .. beg[j] + cnt[j] - 1.
   void assign(int ncols, const int64_t* beg, const int* cnt, const int* ind, const double* val);
+  // The same as assign with the arrays handed over: when the columns lie
+  // back to back in column order (beg[j] is the sum of the counts before
+  // j), the entry arrays become the pool without a copy; any other layout
+  // is copied by assign. The arguments are left empty or unspecified.
+  void adopt(std::vector<int64_t>&& beg, std::vector<int>&& cnt, std::vector<int>&& ind,
+             std::vector<double>&& val);
   // Room for `extra` more columns in the per-column arrays.
   void reserve_columns(int extra);
   // At least `slots` free pool slots after the last used one.

@@ -73,30 +73,25 @@ LpData build(const LpData& old, const LpArrays& a) {
   return d;
 }
 
-}  // namespace
-
-int copy_lp(Environment& env, Problem& lp, int ncols, int nrows, int objsense,
-            const double* obj, const double* rhs, const char* sense, const int64_t* matbeg,
-            const int* matcnt, const int* matind, const double* matval, const double* lb,
-            const double* ub, const double* rngval, const char* const* colnames,
-            const char* const* rownames) {
+// Everything copy_lp checks before it builds the new data.
+int check_lp(Environment& env, const Problem& lp, const LpArrays& a) {
   if (int status = check_modifiable(lp)) return status;
-  if (ncols < 0 || nrows < 0) return err::kBadArgument;
-  const LpArrays a{ncols, nrows, objsense, obj,    rhs, sense,   matbeg,  matcnt,
-                   matind, matval, lb,       ub,    rngval, colnames, rownames};
+  if (a.ncols < 0 || a.nrows < 0) return err::kBadArgument;
   if (int status = check_nulls(a)) return status;
   check::Packed m;
-  m.vectors = ncols;
-  m.begin = matbeg;
-  m.count = matcnt;
-  m.index = matind;
-  m.value = matval;
-  m.other_dim = nrows;
+  m.vectors = a.ncols;
+  m.begin = a.matbeg;
+  m.count = a.matcnt;
+  m.index = a.matind;
+  m.value = a.matval;
+  m.other_dim = a.nrows;
   m.column_major = true;
-  if (int status = check_input(env, a, m)) return status;
+  return check_input(env, a, m);
+}
 
-  LpData fresh = build(lp.lp, a);
-  // Nothing below allocates: the replacement cannot fail half-way.
+// Puts the fully built replacement in place. Nothing here allocates: the
+// replacement cannot fail half-way.
+void install(Environment& env, Problem& lp, LpData& fresh) {
   lp.buffer = ModificationBuffer();
   detail::discard_parts(env, lp, true, true, true);
   lp.user_cuts.reset();
@@ -104,6 +99,74 @@ int copy_lp(Environment& env, Problem& lp, int ncols, int nrows, int objsense,
   std::swap(lp.lp, fresh);
   if (!detail::is_internal_type(lp.type)) lp.type = KRVPROB_LP;
   raise_event(lp, ChangeEvent::ReplaceModel);
+}
+
+// What build() makes of the handed-over arrays, moving them.
+LpData build_taken(const LpData& old, LpHandover& p) {
+  LpData d;
+  d.name = old.name;
+  d.objname = old.objname;
+  d.num_cols = static_cast<int>(p.obj.size());
+  d.num_rows = static_cast<int>(p.rhs.size());
+  d.objsense = p.objsense;
+  d.has_range = !p.range.empty();
+  // The allocations come first: until the moves the handover is intact.
+  if (!d.has_range) d.range.assign(p.rhs.size(), 0.0);
+  d.matrix.adopt(std::move(p.matbeg), std::move(p.matcnt), std::move(p.matind),
+                 std::move(p.matval));
+  if (d.has_range) d.range = std::move(p.range);
+  d.obj = std::move(p.obj);
+  d.lb = std::move(p.lb);
+  d.ub = std::move(p.ub);
+  d.rhs = std::move(p.rhs);
+  d.sense = std::move(p.sense);
+  d.col_names = std::move(p.col_names);
+  d.row_names = std::move(p.row_names);
+  return d;
+}
+
+}  // namespace
+
+int copy_lp(Environment& env, Problem& lp, int ncols, int nrows, int objsense,
+            const double* obj, const double* rhs, const char* sense, const int64_t* matbeg,
+            const int* matcnt, const int* matind, const double* matval, const double* lb,
+            const double* ub, const double* rngval, const char* const* colnames,
+            const char* const* rownames) {
+  const LpArrays a{ncols, nrows, objsense, obj,    rhs, sense,   matbeg,  matcnt,
+                   matind, matval, lb,       ub,    rngval, colnames, rownames};
+  if (int status = check_lp(env, lp, a)) return status;
+  LpData fresh = build(lp.lp, a);
+  install(env, lp, fresh);
+  return 0;
+}
+
+int take_lp(Environment& env, Problem& lp, LpHandover& p) {
+  // Pointers into possibly empty arrays: a count of 0 reads none of them.
+  static const double kNoDouble = 0.0;
+  static const char kNoChar = 0;
+  static const int64_t kNoPosition = 0;
+  static const int kNoIndex = 0;
+  auto doubles = [](const std::vector<double>& v) { return v.empty() ? &kNoDouble : v.data(); };
+  // The names are stored already and cannot be null, which is all that
+  // copy_lp checks of them.
+  const LpArrays a{static_cast<int>(p.obj.size()),
+                   static_cast<int>(p.rhs.size()),
+                   p.objsense,
+                   doubles(p.obj),
+                   doubles(p.rhs),
+                   p.sense.empty() ? &kNoChar : p.sense.data(),
+                   p.matbeg.empty() ? &kNoPosition : p.matbeg.data(),
+                   p.matcnt.empty() ? &kNoIndex : p.matcnt.data(),
+                   p.matind.empty() ? &kNoIndex : p.matind.data(),
+                   doubles(p.matval),
+                   doubles(p.lb),
+                   doubles(p.ub),
+                   p.range.empty() ? nullptr : p.range.data(),
+                   nullptr,
+                   nullptr};
+  if (int status = check_lp(env, lp, a)) return status;
+  LpData fresh = build_taken(lp.lp, p);
+  install(env, lp, fresh);
   return 0;
 }
 

@@ -12,6 +12,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "model/problem.h"
 
@@ -34,6 +35,26 @@ int copy_lp(Environment& env, Problem& lp, int ncols, int nrows, int objsense,
             const int* matcnt, const int* matind, const double* matval, const double* lb,
             const double* ub, const double* rngval, const char* const* colnames,
             const char* const* rownames);
+
+// The arrays of a whole model handed over by their owner (the file readers),
+// so that take_lp keeps them instead of copying them.
+struct LpHandover {
+  int objsense = 1;
+  std::vector<double> obj, lb, ub;  // per column
+  std::vector<double> rhs, range;   // per row; range empty when no row is ranged
+  std::vector<char> sense;          // per row
+  // Column-major: column j's entries at matbeg[j] .. matbeg[j] + matcnt[j] - 1.
+  std::vector<int64_t> matbeg;
+  std::vector<int> matcnt, matind;
+  std::vector<double> matval;
+  NameStore col_names, row_names;  // not present: unnamed
+};
+
+// copy_lp with the arrays of `parts`: the same checks, errors and result,
+// but the arrays are moved into the model where their layout allows (the
+// matrix when its columns lie back to back in column order). `parts` is
+// left unspecified on success and untouched on failure.
+int take_lp(Environment& env, Problem& lp, LpHandover& parts);
 
 int set_problem_name(Environment& env, Problem& lp, const char* name_utf8);
 int set_objective_name(Environment& env, Problem& lp, const char* name_utf8);

@@ -69,16 +69,11 @@ int copy_basis(Environment& env, Problem& lp, const ReaderArrays& a) {
   return 0;
 }
 
-// The reader's names packed as the model keeps them; a list that does not
-// name every item (or names none) leaves the items unnamed.
-NameStore packed_names(const std::vector<std::string>& names, int items) {
-  NameStore store;
-  if (items == 0 || static_cast<int>(names.size()) != items) return store;
-  int64_t bytes = 0;
-  for (const std::string& name : names) bytes += static_cast<int64_t>(name.size()) + 1;
-  store.reserve_more(items, bytes);
-  for (const std::string& name : names) store.append(name);
-  return store;
+// The reader's names for the model: a list that does not name every item
+// (or names none) leaves the items unnamed.
+NameStore names_for_model(ReaderNames& names, int items) {
+  if (items == 0 || static_cast<int>(names.size()) != items) return NameStore();
+  return names.take();
 }
 
 // The LP part with its names, moved into the problem; on a failure the
@@ -86,8 +81,8 @@ NameStore packed_names(const std::vector<std::string>& names, int items) {
 // caller no longer needs.
 int take_lp_arrays(Environment& env, Problem& lp, ReaderArrays& a) {
   model::LpHandover parts;
-  parts.col_names = packed_names(a.col_names, a.num_cols());
-  parts.row_names = packed_names(a.row_names, a.num_rows());
+  parts.col_names = names_for_model(a.col_names, a.num_cols());
+  parts.row_names = names_for_model(a.row_names, a.num_rows());
   parts.objsense = a.objsense;
   parts.obj.swap(a.obj);
   parts.lb.swap(a.lb);

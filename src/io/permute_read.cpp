@@ -36,6 +36,14 @@ void reorder(std::vector<T>& v, const std::vector<int>& order) {
   v.swap(out);
 }
 
+void reorder(ReaderNames& names, const std::vector<int>& order) {
+  if (names.size() != order.size()) return;
+  ReaderNames out;
+  out.reserve(order.size());
+  for (int old : order) out.push_back(names[static_cast<size_t>(old)]);
+  std::swap(names, out);
+}
+
 std::vector<int> inverse(const std::vector<int>& order) {
   std::vector<int> where(order.size());
   for (size_t k = 0; k < order.size(); ++k) where[order[k]] = static_cast<int>(k);

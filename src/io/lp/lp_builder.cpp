@@ -226,8 +226,9 @@ int Builder::finish(ReaderArrays& out, bool with_types) {
   out.objsense = objsense_;
   out.objname = objname_.empty() ? "obj" : objname_;
   // Columns in order of first appearance.
-  out.col_names.resize(n);
-  for (int j = 0; j < n; ++j) out.col_names[j].assign(columns_.name(j));
+  out.col_names.clear();
+  out.col_names.reserve(n);
+  for (int j = 0; j < n; ++j) out.col_names.push_back(columns_.name(j));
   out.obj.assign(n, 0.0);
   for (size_t k = 0; k < obj_idx_.size(); ++k) out.obj[obj_idx_[k]] += obj_val_[k];
   out.lb = lb_;
@@ -282,12 +283,16 @@ int Builder::finish(ReaderArrays& out, bool with_types) {
   out.range.clear();
   {
     NameList names(env_, 'c', kRowLists[0].kind);
-    out.row_names.resize(m);
+    out.row_names.clear();
+    out.row_names.reserve(static_cast<size_t>(m));
     for (int64_t i = 0; i < m; ++i)
       if (rows.label[i] >= 0) names.add_label(rows.labels.name(rows.label[i]));
-    for (int64_t i = 0; i < m; ++i)
-      out.row_names[i] = rows.label[i] >= 0 ? std::string(rows.labels.name(rows.label[i]))
-                                            : names.default_name(i);
+    for (int64_t i = 0; i < m; ++i) {
+      if (rows.label[i] >= 0)
+        out.row_names.push_back(rows.labels.name(rows.label[i]));
+      else
+        out.row_names.push_back(names.default_name(i));
+    }
   }
   out.matcnt.assign(n, 0);
   for (int j : rows.index) ++out.matcnt[j];

@@ -47,6 +47,14 @@ void sort_and_merge(std::vector<Triplet>& t) {
   t.resize(out);
 }
 
+// Bytes that `names` take packed with their terminators (an upper bound
+// for any subset of them).
+size_t name_bytes(const std::vector<std::string_view>& names) {
+  size_t bytes = 0;
+  for (const std::string_view name : names) bytes += name.size() + 1;
+  return bytes;
+}
+
 }  // namespace
 
 void Parser::assemble(ReaderArrays& out) {
@@ -54,10 +62,9 @@ void Parser::assemble(ReaderArrays& out) {
   assemble_rows(out, final_row);
   assemble_matrix(out, final_row);
 
-  const size_t columns = column_names_.size();
-  reserve_huge(out.col_names, columns);
-  out.col_names.resize(columns);
-  for (size_t j = 0; j < columns; ++j) out.col_names[j].assign(column_names_[j]);
+  out.col_names.clear();
+  out.col_names.reserve(column_names_.size(), name_bytes(column_names_));
+  for (const std::string_view name : column_names_) out.col_names.push_back(name);
   if (maximize_comment_)
     for (double& c : obj_) c = -c;
   out.objsense = objsense_given_ ? objsense_ : maximize_comment_ ? -1 : 1;
@@ -92,8 +99,8 @@ void Parser::assemble_rows(ReaderArrays& out, std::vector<int>& final_row) {
   else if (free_rows > 1)
     log_.info("  [%lld free rows deleted]\n", free_rows);
 
-  reserve_huge(out.row_names, static_cast<size_t>(kept));
-  out.row_names.resize(kept);
+  out.row_names.clear();
+  out.row_names.reserve(static_cast<size_t>(kept), name_bytes(row_names_));
   out.rhs.resize(kept);
   out.sense.resize(kept);
   if (ranged)
@@ -103,7 +110,7 @@ void Parser::assemble_rows(ReaderArrays& out, std::vector<int>& final_row) {
   for (int r = 0; r < rows; ++r) {
     const int i = final_row[r];
     if (i < 0) continue;
-    out.row_names[i].assign(row_names_[r]);
+    out.row_names.push_back(row_names_[r]);
     out.rhs[i] = row_rhs_[r];
     out.sense[i] = row_type_[r];
     if (!(row_flags_[r] & kHasRange)) continue;

@@ -113,16 +113,23 @@ void apply_nonzeros(Problem& lp) {
 
 }  // namespace
 
-int complete(Environment&, Problem& lp) {
+int complete(Environment& env, Problem& lp) {
   ModificationBuffer& buf = lp.buffer;
-  if (buf.in_use || buf.empty()) return 0;
-  InUse in_use(buf.in_use);
-  if (buf.num_cols > 0)
-    if (int status = guarded_step([&] { apply_columns(lp); })) return status;
-  if (buf.num_rows > 0)
-    if (int status = guarded_step([&] { apply_rows(lp); })) return status;
-  if (!buf.nz_val.empty())
-    if (int status = guarded_step([&] { apply_nonzeros(lp); })) return status;
+  if (buf.in_use) return 0;
+  if (!buf.empty()) {
+    InUse in_use(buf.in_use);
+    if (buf.num_cols > 0)
+      if (int status = guarded_step([&] { apply_columns(lp); })) return status;
+    if (buf.num_rows > 0)
+      if (int status = guarded_step([&] { apply_rows(lp); })) return status;
+    if (!buf.nz_val.empty())
+      if (int status = guarded_step([&] { apply_nonzeros(lp); })) return status;
+  }
+  // Additions made to the presolved problem (reached through KRVgetredlp)
+  // take effect with the original's. Additions to the original have
+  // already dropped the presolve record above.
+  if (lp.derived.presolve)
+    if (Problem* reduced = lp.derived.presolve->owned_problem()) return complete(env, *reduced);
   return 0;
 }
 

@@ -112,6 +112,9 @@ struct AttachedPart {
                             const int* /*cols*/, const double* /*old_lb*/, const double* /*old_ub*/) {
     return false;
   }
+  // A problem this part owns (the presolved problem): its pending additions
+  // are applied together with the owner's.
+  virtual krv_prob_s* owned_problem() { return nullptr; }
 };
 
 struct MipData {

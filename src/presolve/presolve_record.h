@@ -83,6 +83,7 @@ struct PresolveRecord : AttachedPart {
   PresolveRecord(const PresolveRecord&) = delete;
   PresolveRecord& operator=(const PresolveRecord&) = delete;
   ~PresolveRecord() override;
+  Problem* owned_problem() override { return reduced; }
 
   Problem* reduced = nullptr;     // owned; null when presolve removed everything
   bool dual_formulation = false;  // the reduced problem is the dual of the original

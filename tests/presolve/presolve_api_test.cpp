@@ -174,6 +174,24 @@ TEST_F(PresolveApiTest, NullArraysAndIndicesAreRejected) {
   EXPECT_EQ(KRVEgetorigrowind(env, lp, 0, nullptr), 1004);
 }
 
+TEST_F(PresolveApiTest, CompletingTheOriginalAppliesThePresolvedProblemsPendingColumns) {
+  read_collection("afiro");
+  ASSERT_EQ(KRVpresolve(env, lp, 2), 0);
+  KRVprob red = reduced();
+  ASSERT_NE(red, nullptr);
+  int cols_before = 0, pending = 0, rows_pending = 0;
+  long long nzs = 0;
+  ASSERT_EQ(KRVEgetCache(env, red, &cols_before, &rows_pending, &nzs), 0);
+  EXPECT_EQ(cols_before, 0);
+  const double obj = 1.0, lo = 0.0, up = 5.0;
+  ASSERT_EQ(KRVEcacheNewCols(env, red, 1, &obj, &lo, &up, nullptr, nullptr), 0);
+  ASSERT_EQ(KRVEgetCache(env, red, &pending, &rows_pending, &nzs), 0);
+  EXPECT_EQ(pending, 1);
+  ASSERT_EQ(KRVcompletelp(env, lp), 0);
+  ASSERT_EQ(KRVEgetCache(env, red, &pending, &rows_pending, &nzs), 0);
+  EXPECT_EQ(pending, 0);
+}
+
 TEST_F(PresolveApiTest, MixedIntegerProblemsHaveNoPresolveYet) {
   read_lp_text("Minimize\n obj: x1 + x2\nSubject To\n c1: x1 + x2 >= 1\nGenerals\n x1\nEnd\n");
   EXPECT_EQ(KRVpresolve(env, lp, 2), 1017);

@@ -131,8 +131,16 @@ int Reducer::singleton_row(int i) {
   return 0;
 }
 
-int Reducer::implied_infeasible(int i) {
-  if (const char* name = row_name(i)) msg(env_.results(), "Implied bounds make row '%.255s' infeasible.\n", name);
+int Reducer::implied_infeasible(int i, const Activity& act) {
+  if (const char* name = row_name(i)) {
+    // A row whose activity can take one value only has every column at an
+    // implied bound already: say so, it points at the columns, not the row.
+    const bool single_value = act.inf_min == 0 && act.inf_max == 0 && act.max - act.min <= feas_tol(act.max);
+    msg(env_.results(),
+        single_value ? "Row '%.255s' infeasible, all entries at implied bounds.\n"
+                     : "Implied bounds make row '%.255s' infeasible.\n",
+        name);
+  }
   return kInfeasible;
 }
 
@@ -143,8 +151,8 @@ int Reducer::activity_pass(bool& changed) {
     double& lo = w_.rlo[i];
     double& hi = w_.rhi[i];
     const bool min_finite = act.inf_min == 0, max_finite = act.inf_max == 0;
-    if (min_finite && hi < kInf && act.min > hi + feas_tol(hi)) return implied_infeasible(i);
-    if (max_finite && lo > -kInf && act.max < lo - feas_tol(lo)) return implied_infeasible(i);
+    if (min_finite && hi < kInf && act.min > hi + feas_tol(hi)) return implied_infeasible(i, act);
+    if (max_finite && lo > -kInf && act.max < lo - feas_tol(lo)) return implied_infeasible(i, act);
     const bool lo_redundant = lo == -kInf || (min_finite && act.min >= lo - redundant_tol(lo));
     const bool hi_redundant = hi == kInf || (max_finite && act.max <= hi + redundant_tol(hi));
     if (lo_redundant && hi_redundant) {

@@ -72,7 +72,7 @@ class Reducer {
   int empty_row(int i);
   // a·x_j within [rlo, rhi] becomes bounds of x_j.
   int singleton_row(int i);
-  int implied_infeasible(int i);
+  int implied_infeasible(int i, const Activity& act);
   int activity_pass(bool& changed);
   // Every column of the row sits at the bound that gives the row its
   // extreme activity (side -1: minimum, +1: maximum).

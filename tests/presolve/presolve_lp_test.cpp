@@ -37,6 +37,16 @@ TEST_F(PresolveTest, CrossedBoundsAndImpliedBoundsProveInfeasibility) {
   ASSERT_EQ(KRVlpopt(env, lp), 0);
   EXPECT_EQ(KRVgetstat(env, lp), 3);
   EXPECT_NE(results->text().find("Bound infeasibility column 'x1'.\n"), std::string::npos) << results->text();
+
+  // Singleton rows pin both columns; the row is then a constant that misses.
+  results->clear();
+  read_lp_text(
+      "Minimize\n obj: x1 + x2\nSubject To\n c1: x1 + x2 >= 10\n c2: x1 >= 2\n c3: x2 >= 3\n"
+      "Bounds\n x1 <= 2\n x2 <= 3\nEnd\n");
+  ASSERT_EQ(KRVlpopt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), 3);
+  EXPECT_NE(results->text().find("Row 'c1' infeasible, all entries at implied bounds.\n"), std::string::npos)
+      << results->text();
 }
 
 TEST_F(PresolveTest, ModelPresolveRemovesCompletely) {

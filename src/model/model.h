@@ -52,7 +52,9 @@ struct LpHandover {
 
 // copy_lp with the arrays of `parts`: the same checks, errors and result,
 // but the arrays are moved into the model where their layout allows (the
-// matrix when its columns lie back to back in column order). `parts` is
+// matrix when its columns lie back to back in column order). They keep
+// their spare capacity: room a reader reserved and never wrote is address
+// space only, and later additions to the model grow into it. `parts` is
 // left unspecified on success and untouched on failure.
 int take_lp(Environment& env, Problem& lp, LpHandover& parts);
 

@@ -14,23 +14,23 @@ constexpr double kCandidatePivot = 1e-9;
 // all groups (capped at 1) gives way to an earlier group with a better one.
 constexpr double kPivotPreference = 0.1;
 
+// Collects the entries of the pivot row that can enter, with their pivots
+// measured in the direction that keeps them dual feasible. Raw pointers
+// keep the count in a register across the stores.
 struct Candidates {
-  DualState& st;
+  const int8_t* move;
+  int* candidate;
+  double* candidate_alpha;
   double sign;  // +1: the leaving variable goes to its upper bound
   int count = 0;
 
   void consider(int j, double alpha) {
-    const int8_t mv = st.s.move[j];
+    const int8_t mv = move[j];
     if (mv == kMoveNone) return;
-    double a;
-    if (mv == kMoveFree) {
-      a = std::fabs(alpha);
-    } else {
-      a = sign * alpha * mv;
-    }
+    const double a = mv == kMoveFree ? std::fabs(alpha) : sign * alpha * mv;
     if (a <= kCandidatePivot) return;
-    st.s.candidate[count] = j;
-    st.s.candidate_alpha[count] = a;
+    candidate[count] = j;
+    candidate_alpha[count] = a;
     ++count;
   }
 };
@@ -50,11 +50,11 @@ inline double range_of(const DualState& st, int j) {
 }  // namespace
 
 RatioTestResult dual_ratio_test(DualState& st) {
-  Candidates c{st, st.delta > 0 ? 1.0 : -1.0};
+  Candidates c{st.s.move.data(), st.s.candidate.data(), st.s.candidate_alpha.data(), st.delta > 0 ? 1.0 : -1.0};
   const SparseVector& ap = st.s.row_ap;
   const SparseVector& ep = st.s.row_ep;
-  for (int k = 0; k < ap.count; ++k) c.consider(ap.index[k], ap.values[ap.index[k]]);
-  for (int k = 0; k < ep.count; ++k) c.consider(st.n + ep.index[k], ep.values[ep.index[k]]);
+  for (int k = 0, end = ap.count; k < end; ++k) c.consider(ap.index[k], ap.values[ap.index[k]]);
+  for (int k = 0, end = ep.count; k < end; ++k) c.consider(st.n + ep.index[k], ep.values[ep.index[k]]);
   st.env.ticks.charge(static_cast<uint64_t>(ap.count + ep.count));
   st.s.flips.clear();
   const int total = c.count;

@@ -120,6 +120,7 @@ class Reducer {
   // is substituted out: the row defines it.
   void free_singleton_pass(bool& changed);
   bool implied_free(int i, int j, double a) const;
+  bool spoils_dual_start(int i, int j, double a) const;
   bool tight_inequality(int i, int j, double a);
   bool implied_by_rows(int j) const;
   // b = a_i·x + a·x_j with x_j in [l, u]: the column acts as the row's

@@ -148,9 +148,23 @@ struct QuadConstraints {
 // Basis status of every column and row (KRV_AT_LOWER .. KRV_FREE_SUPER).
 // row_activity, when not empty, holds a·x of each row for the basis's
 // primal point; coefficient changes of nonbasic columns keep it current.
+struct PresolvedBasis;
 struct Basis {
   std::vector<int> cstat, rstat;
   std::vector<double> row_activity;
+  // Set when this basis was mapped back from a presolved problem's.
+  std::shared_ptr<const PresolvedBasis> presolved;
+};
+
+// The basis a presolved problem ended with, kept beside the original basis
+// it was mapped to. When the same problem is presolved again after an edit
+// that keeps the basis, and presolve removes the same rows and columns,
+// the new reduced problem starts from it exactly; mapping the original
+// basis forward can only approximate it.
+struct PresolvedBasis {
+  std::vector<int> orig_cstat, orig_rstat;  // the original basis it was mapped to
+  std::vector<int> orig_col, orig_row;      // per reduced column and row: original index
+  std::vector<int> cstat, rstat;            // the presolved problem's basis
 };
 
 // Everything the optimisers cache in a problem; change events discard it

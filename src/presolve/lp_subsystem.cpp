@@ -58,10 +58,21 @@ void store_mapped(Problem& p, const OriginalSolution& sol, const LpSolution* red
   p.derived.solution = std::move(rec);
 }
 
-void store_basis(Problem& p, const OriginalSolution& sol) {
+// The mapped basis, with the presolved problem's basis it came from.
+void store_basis(Problem& p, const OriginalSolution& sol, const PresolveRecord& rec, const Basis* reduced) {
   auto basis = std::make_unique<Basis>();
   basis->cstat = sol.cstat;
   basis->rstat = sol.rstat;
+  if (reduced && !rec.dual_formulation) {
+    auto kept = std::make_shared<PresolvedBasis>();
+    kept->orig_cstat = sol.cstat;
+    kept->orig_rstat = sol.rstat;
+    kept->orig_col = rec.orig_col;
+    kept->orig_row = rec.orig_row;
+    kept->cstat = reduced->cstat;
+    kept->rstat = reduced->rstat;
+    basis->presolved = std::move(kept);
+  }
   p.derived.basis = std::move(basis);
 }
 
@@ -145,7 +156,7 @@ class LpPresolve final : public simplex::PresolveSubsystem {
     }
     OriginalSolution sol;
     postsolve(original, *rec, in, sol);
-    if (!sol.cstat.empty()) store_basis(original, sol);
+    if (!sol.cstat.empty()) store_basis(original, sol, *rec, basis);
     if (status == 1) {
       const bool proven = sol.primal_feasible && sol.dual_feasible && sol.basis_complete;
       store_mapped(original, sol, reduced, proven ? 1 : 6, method);

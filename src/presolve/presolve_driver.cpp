@@ -113,6 +113,20 @@ int build_reduced(Environment& env, const Problem& p, const PresolveWork& w, Pre
   return code < 0 ? -code : code;
 }
 
+// The columns and rows that the last presolved problem also had take the
+// statuses they ended with there: a basis of the presolved problem stays
+// one when presolve removes the same items again, which mapping the
+// original basis forward cannot promise.
+void take_presolved_statuses(const PresolvedBasis& kept, const PresolveRecord& rec, Basis& crushed) {
+  std::vector<int> old_col(static_cast<size_t>(rec.orig_cols), -1), old_row(static_cast<size_t>(rec.orig_rows), -1);
+  for (size_t k = 0; k < kept.orig_col.size(); ++k) old_col[kept.orig_col[k]] = static_cast<int>(k);
+  for (size_t k = 0; k < kept.orig_row.size(); ++k) old_row[kept.orig_row[k]] = static_cast<int>(k);
+  for (size_t k = 0; k < rec.orig_col.size(); ++k)
+    if (const int old = old_col[rec.orig_col[k]]; old >= 0) crushed.cstat[k] = kept.cstat[old];
+  for (size_t k = 0; k < rec.orig_row.size(); ++k)
+    if (const int old = old_row[rec.orig_row[k]]; old >= 0) crushed.rstat[k] = kept.rstat[old];
+}
+
 // A basis of the original problem carried into the reduced one, so that a
 // warm start survives presolve.
 void crush_basis(Problem& p, PresolveRecord& rec) {
@@ -120,9 +134,9 @@ void crush_basis(Problem& p, PresolveRecord& rec) {
   if (!b || !rec.reduced || b->cstat.size() != static_cast<size_t>(rec.orig_cols) ||
       b->rstat.size() != static_cast<size_t>(rec.orig_rows))
     return;
+  auto crushed = std::make_unique<Basis>();
   const simplex::LpSolution* sol = simplex::find_lp_solution(p);
   const double* x = sol && sol->has_primal && sol->x.size() == b->cstat.size() ? sol->x.data() : nullptr;
-  auto crushed = std::make_unique<Basis>();
   crushed->cstat.resize(rec.orig_col.size());
   crushed->rstat.resize(rec.orig_row.size());
   for (size_t k = 0; k < rec.orig_col.size(); ++k) crushed->cstat[k] = b->cstat[rec.orig_col[k]];
@@ -177,6 +191,8 @@ void crush_basis(Problem& p, PresolveRecord& rec) {
     }
     crushed->rstat[row] = st;
   }
+  if (const PresolvedBasis* kept = b->presolved.get())
+    if (kept->orig_cstat == b->cstat && kept->orig_rstat == b->rstat) take_presolved_statuses(*kept, rec, *crushed);
   rec.reduced->derived.basis = std::move(crushed);
 }
 

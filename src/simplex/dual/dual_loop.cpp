@@ -221,7 +221,15 @@ int DualLoop::iterate(int row) {
   } else {
     s.col_aq.set_new(in - st_.n, 1.0);
   }
-  w.lu.ftran(s.col_aq, lu::SolveKind::Automatic, true);
+  // The steepest-edge update needs B⁻¹ρ as well; solving it with the
+  // entering column shares the passes over the factor.
+  if (pricing_.wants_tau()) {
+    s.col_dse.clear();
+    for (int k = 0; k < s.row_ep.count; ++k) s.col_dse.set_new(s.row_ep.index[k], s.row_ep.values[s.row_ep.index[k]]);
+    w.lu.ftran_pair(s.col_aq, s.col_dse);
+  } else {
+    w.lu.ftran(s.col_aq, lu::SolveKind::Automatic, true);
+  }
   st_.alpha_col = s.col_aq.values[row];
   const double disagreement =
       std::fabs(st_.alpha_col - st_.alpha_row) / std::max(std::min(std::fabs(st_.alpha_col), std::fabs(st_.alpha_row)), 1e-300);
@@ -232,11 +240,6 @@ int DualLoop::iterate(int row) {
     return 0;
   }
 
-  if (pricing_.wants_tau()) {
-    s.col_dse.clear();
-    for (int k = 0; k < s.row_ep.count; ++k) s.col_dse.set_new(s.row_ep.index[k], s.row_ep.values[s.row_ep.index[k]]);
-    w.lu.ftran(s.col_dse);
-  }
   prepare_flips(st_);
 
   // Dual step. An entering reduced cost on the wrong side of zero (within

@@ -30,19 +30,23 @@ void LuFactor::ftran(SparseVector& x, SolveKind kind, bool keep_spike) {
   }
   ftran_lower(x, use_hyper(kind, x));
   ftran_updates(x);
-  if (keep_spike) {
-    spike_.clear();
-    for (int k = 0; k < x.count; ++k) {
-      int i = x.index[k];
-      if (x.values[i] != 0.0) spike_.set_new(i, x.values[i]);
-    }
-    spike_valid_ = true;
-    charge(static_cast<uint64_t>(x.count));
-  }
+  if (keep_spike) this->keep_spike(x);
   ftran_upper(x, use_hyper(kind, x));
   x.tidy(kSolveDropTolerance);
   charge(static_cast<uint64_t>(x.count));
   observe_fill();
+}
+
+// The partial result after L and the updates: what update() needs of the
+// entering column.
+void LuFactor::keep_spike(const SparseVector& x) {
+  spike_.clear();
+  for (int k = 0; k < x.count; ++k) {
+    const int i = x.index[k];
+    if (x.values[i] != 0.0) spike_.set_new(i, x.values[i]);
+  }
+  spike_valid_ = true;
+  charge(static_cast<uint64_t>(x.count));
 }
 
 void LuFactor::ftran_lower(SparseVector& x, bool hyper) {

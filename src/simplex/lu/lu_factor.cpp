@@ -35,6 +35,7 @@ void LuFactor::setup(int num_rows, const FactorOptions& opts, TickArea* ticks) {
   dense_density = 0.6;
   factorised_ = false;
   permuted_.resize(m_);
+  permuted_pair_.resize(m_);
   spike_.resize(m_);
   spike_valid_ = false;
   reach_.resize(m_);

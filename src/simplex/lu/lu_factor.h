@@ -54,6 +54,9 @@ class LuFactor {
   // update() needs for the column it was called with.
   void ftran(SparseVector& x, SolveKind kind = SolveKind::Automatic, bool keep_spike = false);
   void btran(SparseVector& y, SolveKind kind = SolveKind::Automatic);
+  // ftran of both vectors, `column` with keep_spike: the same results as two
+  // calls, with shared passes over the factor when both solves are dense.
+  void ftran_pair(SparseVector& column, SparseVector& other);
 
   // Replaces the column at basis `position` by the column whose ftran (with
   // keep_spike) is `entering`. Refactorise when the update capacity, the
@@ -88,6 +91,9 @@ class LuFactor {
   void ftran_lower(SparseVector& x, bool hyper);
   void ftran_updates(SparseVector& x);
   void ftran_upper(SparseVector& x, bool hyper);  // leaves the result in position space
+  void ftran_lower_pair(SparseVector& a, SparseVector& b);  // dense sweeps only
+  void ftran_upper_pair(SparseVector& a, SparseVector& b);
+  void keep_spike(const SparseVector& x);
   void btran_upper(SparseVector& x, bool hyper);
   void btran_updates(SparseVector& x);
   void btran_lower(SparseVector& x, bool hyper);
@@ -109,6 +115,7 @@ class LuFactor {
   int64_t base_u_nonzeros_ = 0;
 
   SparseVector permuted_;  // target of the permutation between row and position space
+  SparseVector permuted_pair_;  // the same for the second vector of ftran_pair
   SparseVector spike_;     // partial ftran of the entering column
   bool spike_valid_ = false;
   ReachWork reach_;

@@ -24,25 +24,27 @@ enum CharClass : uint16_t {
 
 struct CharTable {
   uint16_t bits[256];
+  // A character as a table index (plain char may be signed).
+  static constexpr int at(char c) { return static_cast<unsigned char>(c); }
   constexpr CharTable() : bits() {
     for (int c = 0; c < 256; ++c) bits[c] = 0;
     for (int c = 'a'; c <= 'z'; ++c) bits[c] = kValid | kNameStart;
     for (int c = 'A'; c <= 'Z'; ++c) bits[c] = kValid | kNameStart;
     for (const char c : {'!', '"', '#', '$', '%', '&', '\'', '(', ')', ',', ';', '?', '@', '_',
                          '`', '{', '}', '~'})
-      bits[static_cast<unsigned char>(c)] = kValid | kNameStart;
-    bits['e'] = bits['E'] = kValid | kNameStart | kNumber | kExponent;
+      bits[at(c)] = kValid | kNameStart;
+    bits[at('e')] = bits[at('E')] = kValid | kNameStart | kNumber | kExponent;
     for (int c = '0'; c <= '9'; ++c) bits[c] = kValid | kNumber | kDigit;
-    bits['.'] = kValid | kNumber;
-    bits['+'] = kValid | kNumber | kSign | kDelimiter;
-    bits['-'] = kValid | kNumber | kSign | kDelimiter | kArrow;
-    bits['<'] = bits['>'] = kValid | kSense | kDelimiter | kArrow;
-    bits['='] = kValid | kSense | kDelimiter;
-    bits[':'] = bits['|'] = kValid | kDelimiter;
-    bits[' '] = kValid | kDelimiter | kBlank;
+    bits[at('.')] = kValid | kNumber;
+    bits[at('+')] = kValid | kNumber | kSign | kDelimiter;
+    bits[at('-')] = kValid | kNumber | kSign | kDelimiter | kArrow;
+    bits[at('<')] = bits[at('>')] = kValid | kSense | kDelimiter | kArrow;
+    bits[at('=')] = kValid | kSense | kDelimiter;
+    bits[at(':')] = bits[at('|')] = kValid | kDelimiter;
+    bits[at(' ')] = kValid | kDelimiter | kBlank;
     for (const char c : {'[', ']', '*', '/', '^'})
-      bits[static_cast<unsigned char>(c)] = kValid | kDelimiter | kQuadOp;
-    bits['\t'] = kValid | kBlank;
+      bits[at(c)] = kValid | kDelimiter | kQuadOp;
+    bits[at('\t')] = kValid | kBlank;
     for (const int c : {0, int{'\n'}, int{'\f'}, int{'\r'}, int{'\\'}}) bits[c] = kEndOfLine;
     for (int c = 128; c < 256; ++c) bits[c] = kValid | kNameStart;
     // Everything left at 0 (other control characters, DEL) is invalid.
@@ -53,6 +55,6 @@ inline constexpr CharTable kChars{};
 
 inline bool has(unsigned char c, uint16_t cls) { return (kChars.bits[c] & cls) != 0; }
 inline bool has(char c, uint16_t cls) { return has(static_cast<unsigned char>(c), cls); }
-inline bool is_invalid(char c) { return kChars.bits[static_cast<unsigned char>(c)] == 0; }
+inline bool is_invalid(char c) { return kChars.bits[CharTable::at(c)] == 0; }
 
 }  // namespace korva::lp

@@ -49,7 +49,6 @@ class RowPricing {
 
   int mode_ = kDualSteepest;
   bool automatic_ = false;
-  double pivot_row_weight_ = 1.0;  // devex weight of the leaving row's pivot row
 };
 
 // The special ±1 structure: an unscaled problem without optional parts,

@@ -58,6 +58,47 @@ void adopt_results(Problem& from, Problem& to) {
   to.derived.work = std::move(from.derived.work);
 }
 
+// The dual runs in the calling environment on the problem itself, so its
+// log is the main log; the primal runs in clone 1 on a copy. A dual
+// formulation is solved by the one method the driver asks for.
+int race_solvers(Environment& env, Problem& p, int method, const SimplexSettings& settings, SimplexOutcome* outcome) {
+  if (method != kMethodDual) return run_simplex(env, p, primal_algorithm(), method, settings, outcome);
+  int status = 0;
+  Environment* clone = worker_clone(env, 1, &status);
+  if (!clone) return status;
+  write_clone_log_header(*clone, p, 1);
+  Problem* copy = model::clone_problem(*clone, p, &status);
+  if (!copy) return status;
+  if (p.derived.basis) copy->derived.basis = std::make_unique<Basis>(*p.derived.basis);
+
+  Race race;
+  watch_race(env, &race.stop);
+  watch_race(*clone, &race.stop);
+  int primal_code = 0;
+  SimplexOutcome primal_outcome;
+  env.team->run(0, [&] {
+    primal_code = run_simplex(*clone, *copy, primal_algorithm(), kMethodPrimal, settings, &primal_outcome);
+    if (primal_code == 0) race.finished(1, *copy);
+  });
+  SimplexOutcome dual_outcome;
+  const int dual_code = run_simplex(env, p, dual_algorithm(), kMethodDual, settings, &dual_outcome);
+  if (dual_code == 0) race.finished(0, p);
+  env.team->wait(0);
+  watch_race(env, nullptr);
+  watch_race(*clone, nullptr);
+
+  int code = dual_code;
+  if (race.winner.load() == 1 || (dual_code != 0 && primal_code == 0)) {
+    adopt_results(*copy, p);
+    code = primal_code;
+    if (outcome) *outcome = primal_outcome;
+  } else if (outcome) {
+    *outcome = dual_outcome;
+  }
+  model::free_problem(copy);
+  return code;
+}
+
 }  // namespace
 
 int concurrent_optimize(Environment& env, Problem& p) {
@@ -79,37 +120,9 @@ int concurrent_optimize(Environment& env, Problem& p) {
         team_size);
   }
 
-  // The dual runs in the calling environment on the problem itself, so its
-  // log is the main log; the primal runs in clone 1 on a copy.
-  int status = 0;
-  Environment* clone = worker_clone(env, 1, &status);
-  if (!clone) return status;
-  write_clone_log_header(*clone, p, 1);
-  Problem* copy = model::clone_problem(*clone, p, &status);
-  if (!copy) return status;
-  if (p.derived.basis) copy->derived.basis = std::make_unique<Basis>(*p.derived.basis);
-
-  Race race;
-  watch_race(env, &race.stop);
-  watch_race(*clone, &race.stop);
-  int primal_code = 0;
-  env.team->run(0, [&] {
-    primal_code = simplex_driver(*clone, *copy, kMethodPrimal);
-    if (primal_code == 0) race.finished(1, *copy);
-  });
-  const int dual_code = simplex_driver(env, p, kMethodDual);
-  if (dual_code == 0) race.finished(0, p);
-  env.team->wait(0);
-  watch_race(env, nullptr);
-  watch_race(*clone, nullptr);
-
-  int code = dual_code;
-  if (race.winner.load() == 1 || (dual_code != 0 && primal_code == 0)) {
-    adopt_results(*copy, p);
-    code = primal_code;
-  }
-  model::free_problem(copy);
-  return code;
+  // Presolve runs once, in the dual driver; the solvers race on what it
+  // leaves, and the driver maps the winner's answer back.
+  return simplex_driver_with(env, p, kMethodDual, race_solvers);
 }
 
 }  // namespace korva::simplex

@@ -61,7 +61,7 @@ bool has_start(const Problem& p) { return p.derived.basis != nullptr; }
 // reduced problem, map back, clean up. `solved` tells whether the original
 // problem still needs its own solve (step 8).
 int presolved_solve(Environment& env, Problem& p, int method, const SimplexSettings& settings,
-                    PresolveSubsystem& pre, bool* solved) {
+                    PresolveSubsystem& pre, const ProblemSolve& solve, bool* solved) {
   *solved = false;
   const int advind = env.int_param(KRV_PARAM_ADVIND);
   const bool preind = env.int_param(KRV_PARAM_PREIND) != 0;
@@ -110,10 +110,9 @@ int presolved_solve(Environment& env, Problem& p, int method, const SimplexSetti
   }
 
   const int reduced_method = result.dual_formulation ? 3 - method : method;
-  SimplexAlgorithm reduced_algorithm = algorithm_for(reduced_method);
-  if (!reduced_algorithm) return unavailable_method(env, reduced_method);
+  if (!algorithm_for(reduced_method)) return unavailable_method(env, reduced_method);
   SimplexOutcome reduced_outcome;
-  int code = run_simplex(env, *result.reduced, reduced_algorithm, reduced_method, settings, &reduced_outcome);
+  int code = solve(env, *result.reduced, reduced_method, settings, &reduced_outcome);
   // Out of memory on the reduced problem: the original one is solved instead.
   if (code == err::kNoMemory) return 0;
   if (code != 0) return code;
@@ -164,22 +163,29 @@ int lp_problem_check(const Problem& p) {
 }
 
 int simplex_driver(Environment& env, Problem& p, int method) {
+  return simplex_driver_with(env, p, method,
+                             [](Environment& e, Problem& q, int m, const SimplexSettings& settings,
+                                SimplexOutcome* outcome) {
+                               return run_simplex(e, q, algorithm_for(m), m, settings, outcome);
+                             });
+}
+
+int simplex_driver_with(Environment& env, Problem& p, int method, const ProblemSolve& solve) {
   if (int code = lp_problem_check(p)) return code;
   SavedRunParams saved(env);
   if (env.int_param(KRV_PARAM_SIMDISPLAY) == 0) env.params.slot(hidden_param::kPresolveMessages).i = 0;
   const SimplexSettings settings = settings_from_params(env);
-  SimplexAlgorithm algorithm = algorithm_for(method);
-  if (!algorithm) return unavailable_method(env, method);
+  if (!algorithm_for(method)) return unavailable_method(env, method);
 
   // The original data stay as they are while a reduced problem is solved:
   // the simplex works on its own copy, so there is nothing to compress.
   bool solved = false;
   if (PresolveSubsystem* pre = installed_presolve()) {
-    if (int code = presolved_solve(env, p, method, settings, *pre, &solved)) return code;
+    if (int code = presolved_solve(env, p, method, settings, *pre, solve, &solved)) return code;
     if (p.derived.presolve && !pre->usable(env, p, PresolveRequest{})) pre->release(env, p);
   }
   if (solved) return 0;
-  return run_simplex(env, p, algorithm, method, settings);
+  return solve(env, p, method, settings, nullptr);
 }
 
 }  // namespace korva::simplex

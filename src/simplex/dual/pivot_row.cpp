@@ -8,28 +8,14 @@ void row_wise(DualState& st) {
   const SimplexLp& lp = st.lp;
   const SparseVector& ep = st.s.row_ep;
   SparseVector& ap = st.s.row_ap;
-  // SparseVector::add by hand, with the count in a register: the stores
-  // into the arrays would otherwise force it back to memory every entry.
-  double* ap_value = ap.values.data();
-  int* ap_index = ap.index.data();
-  int ap_count = ap.count;
-  const int* column = lp.col_index.data();
-  const double* value = lp.row_value.data();
   uint64_t work = 0;
   for (int k = 0; k < ep.count; ++k) {
     const int i = ep.index[k];
     const double rho = ep.values[i];
-    const int64_t begin = lp.row_begin[i], end = lp.row_begin[i + 1];
-    for (int64_t q = begin; q < end; ++q) {
-      const int j = column[q];
-      const double old = ap_value[j];
-      if (old == 0.0) ap_index[ap_count++] = j;
-      const double sum = old + rho * value[q];
-      ap_value[j] = sum == 0.0 ? SparseVector::kCancelled : sum;
-    }
-    work += static_cast<uint64_t>(end - begin);
+    const int64_t end = lp.row_begin[i + 1];
+    for (int64_t q = lp.row_begin[i]; q < end; ++q) ap.add(lp.col_index[q], rho * lp.row_value[q]);
+    work += static_cast<uint64_t>(end - lp.row_begin[i]);
   }
-  ap.count = ap_count;
   st.env.ticks.charge(work + static_cast<uint64_t>(ep.count));
 }
 

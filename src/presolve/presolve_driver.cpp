@@ -134,9 +134,9 @@ void crush_basis(Problem& p, PresolveRecord& rec) {
   if (!b || !rec.reduced || b->cstat.size() != static_cast<size_t>(rec.orig_cols) ||
       b->rstat.size() != static_cast<size_t>(rec.orig_rows))
     return;
-  auto crushed = std::make_unique<Basis>();
   const simplex::LpSolution* sol = simplex::find_lp_solution(p);
   const double* x = sol && sol->has_primal && sol->x.size() == b->cstat.size() ? sol->x.data() : nullptr;
+  auto crushed = std::make_unique<Basis>();
   crushed->cstat.resize(rec.orig_col.size());
   crushed->rstat.resize(rec.orig_row.size());
   for (size_t k = 0; k < rec.orig_col.size(); ++k) crushed->cstat[k] = b->cstat[rec.orig_col[k]];

@@ -78,10 +78,9 @@ bool Reducer::spoils_dual_start(int i, int j, double a) const {
     if (col == j || !w_.col_alive[col]) continue;
     const bool has_lb = w_.lb[col] > -kInf, has_ub = w_.ub[col] < kInf;
     if (has_lb && has_ub) continue;  // a bound flip repairs any sign
-    const double before = w_.cost[col], after = before - ratio * w_.rval[k];
-    const bool ok_before = has_lb ? before >= 0.0 : has_ub ? before <= 0.0 : before == 0.0;
-    const bool ok_after = has_lb ? after >= 0.0 : has_ub ? after <= 0.0 : after == 0.0;
-    if (ok_before && !ok_after) return true;
+    auto priced_feasible = [&](double cost) { return has_lb ? cost >= 0.0 : has_ub ? cost <= 0.0 : cost == 0.0; };
+    const double cost = w_.cost[col];
+    if (priced_feasible(cost) && !priced_feasible(cost - ratio * w_.rval[k])) return true;
   }
   return false;
 }

@@ -269,6 +269,24 @@ TEST_F(PrimalTest, ShortStallWindowPerturbsAndRemovesThePerturbation) {
   expect_solved("degen2", ref.at("degen2"));
 }
 
+// A perturbation that got phase I past a stall is removed once the basis
+// is feasible: phase II starts on the real bounds.
+TEST_F(PrimalTest, PhaseOnePerturbationEndsWithPhaseOne) {
+  const auto ref = reference_optima();
+  ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_PERLIM, 5), 0);
+  read_collection("scfxm1");
+  ASSERT_EQ(KRVprimopt(env, lp), 0);
+  const std::string log = results->text();
+  const size_t started = log.find("Perturbation started.\n");
+  const size_t removed = log.find("Removing perturbation.\n");
+  const size_t phase2 = log.find("Objective     =");
+  ASSERT_NE(started, std::string::npos) << log;
+  ASSERT_NE(phase2, std::string::npos) << log;
+  EXPECT_LT(started, removed);
+  EXPECT_LT(removed, phase2) << log;
+  expect_solved("scfxm1", ref.at("scfxm1"));
+}
+
 TEST_F(PrimalTest, PerturbationFromTheStart) {
   const auto ref = reference_optima();
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PERIND, 1), 0);

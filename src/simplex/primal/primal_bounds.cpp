@@ -1,5 +1,6 @@
 #include "simplex/primal/primal_bounds.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "env/channel.h"
@@ -45,6 +46,26 @@ bool shift_bound(PrimalState& st, StallControl& stall, int var, int r, bool lowe
   ++stall.shifts;
   stall.shifted = true;
   return true;
+}
+
+void shift_violated_bounds(PrimalState& st, StallControl& stall, const SparseVector& moved, int skip) {
+  SimplexWork& w = st.w;
+  const double t = st.feas_tol_work;
+  for (int k = 0; k < moved.count; ++k) {
+    const int r = moved.index[k];
+    if (r == skip) continue;
+    const double x = w.x_basic[r];
+    const bool below = x < w.basic_lower[r] - t;
+    if (!below && !(x > w.basic_upper[r] + t)) continue;
+    const int var = w.basic_index[r];
+    // Structurals and slacks get room beyond the value, so that the next
+    // steps do not shift them again at once.
+    const bool margin = var < st.n || st.lp.logical_kind[var - st.n] == lu::LogicalKind::Slack;
+    const double room = margin ? 10.0 * t : 0.0;
+    const double value = below ? std::min(x, w.basic_lower[r] - room) : std::max(x, w.basic_upper[r] + room);
+    if (!shift_bound(st, stall, var, r, below, value) && stall.shifts >= stall.shift_limit) break;
+  }
+  st.env.ticks.charge(static_cast<uint64_t>(moved.count));
 }
 
 bool remove_bound_changes(PrimalState& st, StallControl& stall, bool quiet) {

@@ -74,6 +74,7 @@ class PrimalLoop {
   void flip_entering(int q, int direction, double range);
   int pivot(int q, int direction, const RatioResult& rr);
   void after_phase1_step(bool everywhere);
+  void end_phase1_perturbation();
   int end_of_pass();
   bool check_dropped();
   bool release_dropped();
@@ -106,6 +107,7 @@ class PrimalLoop {
   int rejections_ = 0;
   bool polished_ = false;
   bool tightened_ = false;
+  bool phase1_perturbation_ = false;  // the stall control perturbed in phase I
   bool verdict_pending_ = false;  // the pass ended: recomputations judge it
 };
 
@@ -259,6 +261,7 @@ void PrimalLoop::flip_entering(int q, int direction, double range) {
     w.x_basic[r] -= delta * col.values[r];
   }
   st_.env.ticks.charge(static_cast<uint64_t>(col.count));
+  if (st_.phase == 2) shift_violated_bounds(st_, stall_, col, -1);
   st_.objective += w.dj[q] * delta;
   const uint8_t flag = w.status[q] & kFixedBySingularity;
   if (direction > 0) {
@@ -300,13 +303,14 @@ int PrimalLoop::pivot(int q, int direction, const RatioResult& rr) {
   }
   pricing_.update(st_, q, r, alpha);
 
-  // Primal step. A leaving variable that already overshot its bound keeps
-  // its value: the bound moves there and the step is zero.
+  // Primal step. A leaving variable that is already past its bound by more
+  // than the tolerance keeps its value: the bound moves there and the step
+  // is zero. Within the tolerance it simply leaves at its bound.
   const int out = w.basic_index[r];
   double bound = rr.to_lower ? w.basic_lower[r] : w.basic_upper[r];
   double step = rr.step;
   const double reached = w.x_basic[r] - direction * step * alpha;
-  if (std::fabs(reached - bound) > 0.0 && step == 0.0) {
+  if (step == 0.0 && std::fabs(reached - bound) > st_.feas_tol_work) {
     if (shift_bound(st_, stall_, out, r, rr.to_lower, w.x_basic[r])) bound = w.x_basic[r];
   }
   const double delta = direction * step;
@@ -317,6 +321,7 @@ int PrimalLoop::pivot(int q, int direction, const RatioResult& rr) {
       w.x_basic[i] -= delta * col.values[i];
     }
     st_.env.ticks.charge(static_cast<uint64_t>(col.count));
+    if (st_.phase == 2) shift_violated_bounds(st_, stall_, col, r);
   }
   st_.objective += w.dj[q] * delta;
   const double entering_value = w.x[q] + delta;
@@ -413,7 +418,23 @@ void PrimalLoop::check_stall() {
   if (!stall_.stalled(st_.iterations, st_.phase, phase_measure())) return;
   perturb_bounds(st_, stall_);
   // Wider bounds may have made basic variables feasible.
-  if (st_.phase == 1) after_phase1_step(true);
+  if (st_.phase == 1) {
+    phase1_perturbation_ = true;
+    after_phase1_step(true);
+  }
+}
+
+void PrimalLoop::end_phase1_perturbation() {
+  // A perturbation made to get phase I past a stall has done its work once
+  // the basis is feasible. Kept on, it would make phase II crawl through
+  // tiny steps between the widened bounds; removed, the values stay
+  // feasible within the restored tolerance (the widening is below it on a
+  // first perturbation), and phase II starts from the real vertex.
+  if (!phase1_perturbation_) return;
+  phase1_perturbation_ = false;
+  if (!remove_bound_changes(st_, stall_, false)) return;
+  recompute_all();
+  stall_.set_mark(st_.iterations, st_.phase, phase_measure());
 }
 
 bool PrimalLoop::objective_limit_passed() const {
@@ -560,10 +581,12 @@ int PrimalLoop::run() {
     }
     const int q = pricing_.choose(st_);
     const int64_t before = st_.iterations;
+    const int phase_before = st_.phase;
     const int code = q < 0 ? end_of_pass() : iterate(q);
     verdict_pending_ = false;
     if (code != 0) return code;
     if (st_.iterations != before && !finished_) {
+      if (phase_before == 1 && st_.phase == 2) end_phase1_perturbation();
       check_stall();
       if (objective_limit_passed()) {
         // Confirmed on a fresh factor before the run stops.

@@ -17,7 +17,7 @@ struct SparseVector {
   int count = 0;          // entries of `index` in use when `indexed`
   bool indexed = true;    // false: `index` is stale, only `values` is valid
   std::vector<double> values;  // length `size`
-  std::vector<int> index;      // capacity `size`
+  std::vector<int> index;      // `size` entries and a spare for branchless appends
 
   SparseVector() = default;
   explicit SparseVector(int n) { resize(n); }
@@ -26,7 +26,7 @@ struct SparseVector {
   void resize(int n) {
     size = n;
     values.assign(static_cast<size_t>(n), 0.0);
-    index.resize(static_cast<size_t>(n));
+    index.resize(static_cast<size_t>(n) + 1);
     count = 0;
     indexed = true;
   }
@@ -51,10 +51,14 @@ struct SparseVector {
 
   // Adds to entry i, listing it when it was zero. An entry that cancels to
   // exactly zero stays listed; tidy() removes it.
+  // No branches: in the scatters that use it, whether an entry is new is
+  // unpredictable, and a mispredicted branch costs more than the store.
   void add(int i, double v) {
-    if (values[i] == 0.0) index[count++] = i;
-    values[i] += v;
-    if (values[i] == 0.0) values[i] = kCancelled;
+    const double old = values[i];
+    index[count] = i;
+    count += old == 0.0;
+    const double sum = old + v;
+    values[i] = sum == 0.0 ? kCancelled : sum;
   }
 
   // Lists the nonzeros by a scan of the dense array.

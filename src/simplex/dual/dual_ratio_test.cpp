@@ -24,14 +24,16 @@ struct Candidates {
   double sign;  // +1: the leaving variable goes to its upper bound
   int count = 0;
 
+  // Written without branches: whether an entry qualifies is close to a
+  // coin toss, and mispredicted branches would cost more than the stores.
+  // A variable that cannot move has move 0 and so a zero pivot.
   void consider(int j, double alpha) {
     const int8_t mv = move[j];
-    if (mv == kMoveNone) return;
-    const double a = mv == kMoveFree ? std::fabs(alpha) : sign * alpha * mv;
-    if (a <= kCandidatePivot) return;
+    const double directed = sign * alpha * mv;
+    const double a = mv == kMoveFree ? std::fabs(alpha) : directed;
     candidate[count] = j;
     candidate_alpha[count] = a;
-    ++count;
+    count += a > kCandidatePivot;
   }
 };
 

@@ -32,9 +32,11 @@ void LuFactor::btran(SparseVector& y, SolveKind kind) {
     charge(static_cast<uint64_t>(m_));
   }
   to_row_space(y);
-  btran_upper(y, use_hyper(kind, y));
+  btran_upper(y, use_hyper(kind, y) && btran_upper_density_.sparse());
+  btran_upper_density_.observe(y.count, m_);
   btran_updates(y);
-  btran_lower(y, use_hyper(kind, y));
+  btran_lower(y, use_hyper(kind, y) && btran_lower_density_.sparse());
+  btran_lower_density_.observe(y.count, m_);
   y.tidy(kSolveDropTolerance);
   charge(static_cast<uint64_t>(y.count));
   observe_fill();
@@ -66,7 +68,7 @@ void LuFactor::btran_upper(SparseVector& x, bool hyper) {
         int r = reach_.post[k];
         double xr = x.values[r];
         if (xr == 0.0) continue;
-        xr /= U_.diag[r];
+        xr *= U_.inv_diag[r];
         x.values[r] = xr;
         int len = U_.rows.length(r);
         const int* idx = U_.rows.indices(r);
@@ -85,7 +87,7 @@ void LuFactor::btran_upper(SparseVector& x, bool hyper) {
     if (r < 0) continue;
     double xr = xv[r];
     if (xr == 0.0) continue;
-    xr /= U_.diag[r];
+    xr *= U_.inv_diag[r];
     xv[r] = xr;
     const int len = U_.rows.length(r);
     const int* idx = U_.rows.indices(r);

@@ -46,6 +46,13 @@ struct LFactor {
 // column pivoted in row r. Diagonals apart.
 struct UFactor {
   std::vector<double> diag;
+  // 1/diag: the solves multiply, since a division's latency would stall
+  // every row they visit.
+  std::vector<double> inv_diag;
+  void set_diag(int r, double d) {
+    diag[r] = d;
+    inv_diag[r] = 1.0 / d;
+  }
   ListPool rows, cols;
   std::vector<int> slot_row;     // pivot order; -1 where an update vacated the slot
   std::vector<int> slot_of_row;

@@ -128,6 +128,7 @@ void Factorizer::load(const BasisSource& source, const int* basic_index) {
 
   L->clear(m);
   U->diag.assign(static_cast<size_t>(m), 0.0);
+  U->inv_diag.assign(static_cast<size_t>(m), 0.0);
   U->slot_row.clear();
   U->slot_of_row.assign(static_cast<size_t>(m), -1);
   U->pos_of_row.assign(static_cast<size_t>(m), -1);
@@ -138,7 +139,7 @@ void Factorizer::load(const BasisSource& source, const int* basic_index) {
 }
 
 void Factorizer::record_pivot(int row, int col, double pivot) {
-  U->diag[row] = pivot;
+  U->set_diag(row, pivot);
   U->slot_of_row[row] = U->num_slots++;
   U->slot_row.push_back(row);
   U->pos_of_row[row] = col;

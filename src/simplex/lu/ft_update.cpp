@@ -143,7 +143,7 @@ UpdateResult LuFactor::update(const SparseVector& entering, int position) {
       ++added;
     }
     U_.nonzeros += added - removed;
-    U_.diag[r] = new_diag;
+    U_.set_diag(r, new_diag);
     U_.slot_row[U_.slot_of_row[r]] = -1;
     U_.slot_of_row[r] = U_.num_slots++;
     U_.slot_row.push_back(r);

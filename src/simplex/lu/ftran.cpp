@@ -28,10 +28,12 @@ void LuFactor::ftran(SparseVector& x, SolveKind kind, bool keep_spike) {
     x.rebuild_index();
     charge(static_cast<uint64_t>(m_));
   }
-  ftran_lower(x, use_hyper(kind, x));
+  ftran_lower(x, use_hyper(kind, x) && ftran_lower_density_.sparse());
+  ftran_lower_density_.observe(x.count, m_);
   ftran_updates(x);
   if (keep_spike) this->keep_spike(x);
-  ftran_upper(x, use_hyper(kind, x));
+  ftran_upper(x, use_hyper(kind, x) && ftran_upper_density_.sparse());
+  ftran_upper_density_.observe(x.count, m_);
   x.tidy(kSolveDropTolerance);
   charge(static_cast<uint64_t>(x.count));
   observe_fill();
@@ -123,7 +125,7 @@ void LuFactor::ftran_upper(SparseVector& x, bool hyper) {
     double xr = x.values[r];
     if (xr == 0.0) return;
     x.values[r] = 0.0;
-    xr /= U_.diag[r];
+    xr *= U_.inv_diag[r];
     int len = U_.cols.length(r);
     const int* idx = U_.cols.indices(r);
     const double* val = U_.cols.values(r);
@@ -153,7 +155,7 @@ void LuFactor::ftran_upper(SparseVector& x, bool hyper) {
       double xr = xv[r];
       if (xr == 0.0) continue;
       xv[r] = 0.0;
-      xr /= U_.diag[r];
+      xr *= U_.inv_diag[r];
       const int len = U_.cols.length(r);
       const int* idx = U_.cols.indices(r);
       const double* val = U_.cols.values(r);

@@ -22,17 +22,22 @@ void LuFactor::ftran_pair(SparseVector& column, SparseVector& other) {
     return;
   }
   ftran_lower_pair(column, other);
+  ftran_lower_density_.observe(column.count, m_);
+  ftran_lower_density_.observe(other.count, m_);
   ftran_updates(column);
   ftran_updates(other);
   keep_spike(column);
-  const bool hyper_column = use_hyper(SolveKind::Automatic, column);
-  const bool hyper_other = use_hyper(SolveKind::Automatic, other);
+  const bool dense_upper = !ftran_upper_density_.sparse();
+  const bool hyper_column = !dense_upper && use_hyper(SolveKind::Automatic, column);
+  const bool hyper_other = !dense_upper && use_hyper(SolveKind::Automatic, other);
   if (hyper_column || hyper_other) {
     ftran_upper(column, hyper_column);
     ftran_upper(other, hyper_other);
   } else {
     ftran_upper_pair(column, other);
   }
+  ftran_upper_density_.observe(column.count, m_);
+  ftran_upper_density_.observe(other.count, m_);
   for (SparseVector* v : {&column, &other}) {
     v->tidy(kSolveDropTolerance);
     charge(static_cast<uint64_t>(v->count));
@@ -87,8 +92,8 @@ void LuFactor::ftran_upper_pair(SparseVector& a, SparseVector& b) {
     const int pos = U_.pos_of_row[r];
     if (ar != 0.0 && br != 0.0) {
       av[r] = bv[r] = 0.0;
-      ar /= U_.diag[r];
-      br /= U_.diag[r];
+      ar *= U_.inv_diag[r];
+      br *= U_.inv_diag[r];
       for (int q = 0; q < len; ++q) {
         av[idx[q]] -= val[q] * ar;
         bv[idx[q]] -= val[q] * br;
@@ -101,7 +106,7 @@ void LuFactor::ftran_upper_pair(SparseVector& a, SparseVector& b) {
       double* v = in_a ? av : bv;
       double xr = in_a ? ar : br;
       v[r] = 0.0;
-      xr /= U_.diag[r];
+      xr *= U_.inv_diag[r];
       for (int q = 0; q < len; ++q) v[idx[q]] -= val[q] * xr;
       work += static_cast<uint64_t>(len) + 1;
       (in_a ? out_a : out_b).set_new(pos, xr);

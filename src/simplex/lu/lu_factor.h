@@ -108,6 +108,7 @@ class LuFactor {
   UFactor U_;
   UpdateFile R_;
   HyperSwitch hyper_;
+  StageDensity ftran_lower_density_, ftran_upper_density_, btran_upper_density_, btran_lower_density_;
   double pivot_ratio_ = 1.0;
   int max_updates_ = 0;
   int previous_updates_ = 0;

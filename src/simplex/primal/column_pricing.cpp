@@ -145,19 +145,36 @@ int ColumnPricing::choose_range(PrimalState& st, int begin, int end, double* bes
   const double* dj = st.w.dj.data();
   const int8_t* move = st.s.move.data();
   const bool use_weights = weighted();
+  constexpr int kMoveEither = 2;  // free or superbasic (move_of)
   int best = -1;
   double score_max = *best_score;
-  for (int j = begin; j < end; ++j) {
+  // The scan covers every column each iteration. Whether a column is a
+  // candidate is unpredictable, so the tests are folded into the value
+  // (a column that cannot move, or does not improve enough, scores 0) and
+  // only the rare new best takes a branch.
+  auto improvement = [&](int j) {
     const int mv = move[j];
-    if (mv == 0) continue;
-    // How far the reduced cost says the objective improves when j moves.
     const double d = dj[j];
-    const double a = mv == 1 ? -d : mv == -1 ? d : std::fabs(d);
-    if (a <= tol) continue;
+    // How far the reduced cost says the objective improves when j moves.
+    const double a = mv == kMoveEither ? std::fabs(d) : -mv * d;
+    return a > tol ? a : 0.0;
+  };
+  if (use_weights) {
     // a²/w > best ⇔ a² > best·w (weights are positive): no division per column.
-    if (use_weights ? a * a > score_max * weight[j] : a > score_max) {
-      score_max = use_weights ? a * a / weight[j] : a;
-      best = j;
+    for (int j = begin; j < end; ++j) {
+      const double a = improvement(j);
+      if (a * a > score_max * weight[j]) {
+        score_max = a * a / weight[j];
+        best = j;
+      }
+    }
+  } else {
+    for (int j = begin; j < end; ++j) {
+      const double a = improvement(j);
+      if (a > score_max) {
+        score_max = a;
+        best = j;
+      }
     }
   }
   st.env.ticks.charge(static_cast<uint64_t>(end - begin));

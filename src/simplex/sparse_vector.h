@@ -61,11 +61,16 @@ struct SparseVector {
     values[i] = sum == 0.0 ? kCancelled : sum;
   }
 
-  // Lists the nonzeros by a scan of the dense array.
+  // Lists the nonzeros by a scan of the dense array (branchless, as add).
   void rebuild_index() {
-    count = 0;
-    for (int i = 0; i < size; ++i)
-      if (values[i] != 0.0) index[count++] = i;
+    const double* v = values.data();
+    int* list = index.data();
+    int n = 0;
+    for (int i = 0; i < size; ++i) {
+      list[n] = i;
+      n += v[i] != 0.0;
+    }
+    count = n;
     indexed = true;
   }
 

@@ -18,7 +18,7 @@
 #include "simplex/dual/dual_simplex.h"
 #include "simplex/dual/dual_state.h"
 #include "simplex/dual/dual_update.h"
-#include "simplex/dual/pivot_row.h"
+#include "simplex/core/pivot_row.h"
 #include "simplex/dual/row_pricing.h"
 #include "simplex/lu/lu_codes.h"
 #include "simplex/status.h"
@@ -193,7 +193,7 @@ int DualLoop::iterate(int row) {
   s.row_ep.set_new(row, 1.0);
   w.lu.btran(s.row_ep);
   if (!pricing_.accept_row(st_)) return 0;  // the weight was stale: price again
-  compute_pivot_row(st_);
+  compute_pivot_row(st_.lp, st_.w.status.data(), st_.s.row_ep, st_.s.row_ap, st_.env.ticks);
 
   if (dual_ratio_test(st_) == RatioTestResult::Infeasible) {
     // Only a fresh factor is trusted with the verdict.

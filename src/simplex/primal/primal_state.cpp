@@ -4,6 +4,7 @@
 
 #include "env/environment.h"
 #include "simplex/core/basis_factor.h"
+#include "simplex/core/pivot_row.h"
 
 namespace korva::simplex {
 
@@ -138,41 +139,8 @@ double PrimalState::exact_reduced_cost(int j) const {
   return d;
 }
 
-}  // namespace korva::simplex
-
-namespace korva::simplex {
-
-namespace {
-// Below this density of row_ep the row-wise product is cheaper.
-constexpr double kRowWiseDensity = 0.1;
-}  // namespace
-
 void primal_pivot_row(PrimalState& st) {
-  const SimplexLp& lp = st.lp;
-  const SparseVector& ep = st.s.row_ep;
-  SparseVector& ap = st.s.row_ap;
-  ap.clear();
-  if (ep.count < kRowWiseDensity * st.m) {
-    uint64_t work = 0;
-    for (int k = 0; k < ep.count; ++k) {
-      const int i = ep.index[k];
-      const double rho = ep.values[i];
-      const int64_t end = lp.row_begin[i + 1];
-      for (int64_t q = lp.row_begin[i]; q < end; ++q) ap.add(lp.col_index[q], rho * lp.row_value[q]);
-      work += static_cast<uint64_t>(end - lp.row_begin[i]);
-    }
-    st.env.ticks.charge(work + static_cast<uint64_t>(ep.count));
-    return;
-  }
-  const double* rho = ep.values.data();
-  const uint8_t* status = st.w.status.data();
-  for (int j = 0; j < st.n; ++j) {
-    if (is_basic(status[j])) continue;
-    double dot = 0.0;
-    for (int64_t q = lp.col_begin[j]; q < lp.col_begin[j + 1]; ++q) dot += rho[lp.row_index[q]] * lp.value[q];
-    if (dot != 0.0) ap.set_new(j, dot);
-  }
-  st.env.ticks.charge(static_cast<uint64_t>(lp.col_begin[st.n]) + static_cast<uint64_t>(st.n));
+  compute_pivot_row(st.lp, st.w.status.data(), st.s.row_ep, st.s.row_ap, st.env.ticks);
 }
 
 }  // namespace korva::simplex

@@ -99,8 +99,7 @@ struct PrimalState {
   double exact_reduced_cost(int j) const;
 };
 
-// row_ap = row_epᵀ·A over the nonbasic structural columns, row-wise when
-// row_ep is sparse and column-wise otherwise.
+// row_ap = row_epᵀ·A over the structural columns (core/pivot_row.h).
 void primal_pivot_row(PrimalState& st);
 
 }  // namespace korva::simplex

@@ -3,6 +3,9 @@
 // leaves an all-zero vector whatever state the list was in.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "simplex/sparse_vector.h"
 
 using korva::SparseVector;
@@ -34,4 +37,21 @@ TEST(SparseVector, ClearWorksWithAStaleList) {
   v.tidy(1e-14);
   ASSERT_EQ(v.count, 1);
   EXPECT_EQ(v.index[0], 42);
+}
+
+// Appends write one slot ahead of the count; a vector whose every entry is
+// nonzero must still list each exactly once (and stay within its arrays).
+TEST(SparseVector, FullVectorListsEveryEntryOnce) {
+  constexpr int kSize = 9;
+  SparseVector v(kSize);
+  for (int i = kSize - 1; i >= 0; --i) v.add(i, 1.0 + i);
+  for (int i = 0; i < kSize; ++i) v.add(i, 0.5);
+  ASSERT_EQ(v.count, kSize);
+  std::vector<int> listed(v.index.begin(), v.index.begin() + v.count);
+  std::sort(listed.begin(), listed.end());
+  for (int i = 0; i < kSize; ++i) EXPECT_EQ(listed[i], i);
+  v.indexed = false;
+  v.rebuild_index();
+  ASSERT_EQ(v.count, kSize);
+  for (int i = 0; i < kSize; ++i) EXPECT_EQ(v.index[i], i);
 }

@@ -32,10 +32,10 @@ void LuFactor::btran(SparseVector& y, SolveKind kind) {
     charge(static_cast<uint64_t>(m_));
   }
   to_row_space(y);
-  btran_upper(y, use_hyper(kind, y) && btran_upper_density_.sparse());
+  btran_upper(y, use_hyper(kind, y, btran_upper_density_));
   btran_upper_density_.observe(y.count, m_);
   btran_updates(y);
-  btran_lower(y, use_hyper(kind, y) && btran_lower_density_.sparse());
+  btran_lower(y, use_hyper(kind, y, btran_lower_density_));
   btran_lower_density_.observe(y.count, m_);
   y.tidy(kSolveDropTolerance);
   charge(static_cast<uint64_t>(y.count));

@@ -28,11 +28,11 @@ void LuFactor::ftran(SparseVector& x, SolveKind kind, bool keep_spike) {
     x.rebuild_index();
     charge(static_cast<uint64_t>(m_));
   }
-  ftran_lower(x, use_hyper(kind, x) && ftran_lower_density_.sparse());
+  ftran_lower(x, use_hyper(kind, x, ftran_lower_density_));
   ftran_lower_density_.observe(x.count, m_);
   ftran_updates(x);
   if (keep_spike) this->keep_spike(x);
-  ftran_upper(x, use_hyper(kind, x) && ftran_upper_density_.sparse());
+  ftran_upper(x, use_hyper(kind, x, ftran_upper_density_));
   ftran_upper_density_.observe(x.count, m_);
   x.tidy(kSolveDropTolerance);
   charge(static_cast<uint64_t>(x.count));

@@ -27,9 +27,8 @@ void LuFactor::ftran_pair(SparseVector& column, SparseVector& other) {
   ftran_updates(column);
   ftran_updates(other);
   keep_spike(column);
-  const bool dense_upper = !ftran_upper_density_.sparse();
-  const bool hyper_column = !dense_upper && use_hyper(SolveKind::Automatic, column);
-  const bool hyper_other = !dense_upper && use_hyper(SolveKind::Automatic, other);
+  const bool hyper_column = use_hyper(SolveKind::Automatic, column, ftran_upper_density_);
+  const bool hyper_other = use_hyper(SolveKind::Automatic, other, ftran_upper_density_);
   if (hyper_column || hyper_other) {
     ftran_upper(column, hyper_column);
     ftran_upper(other, hyper_other);

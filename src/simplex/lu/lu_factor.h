@@ -85,6 +85,10 @@ class LuFactor {
     if (ticks_) ticks_->charge(n);
   }
   bool use_hyper(SolveKind kind, const SparseVector& v) const;
+  // The same for one stage: an automatic solve also asks the stage's history.
+  bool use_hyper(SolveKind kind, const SparseVector& v, const StageDensity& stage) const {
+    return use_hyper(kind, v) && (kind != SolveKind::Automatic || stage.sparse());
+  }
   void observe_fill();
 
   // Solve stages (row space unless stated).

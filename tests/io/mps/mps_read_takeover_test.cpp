@@ -57,6 +57,16 @@ class MpsReadTakeoverTest : public korva_test::EnvTest {
     return p;
   }
 
+  // One column or row name (KRVgetcolname or KRVgetrowname), "?" when none.
+  template <typename Getter>
+  std::string name_of(Getter get, KRVprob p, int k) {
+    char* name = nullptr;
+    char store[64];
+    int surplus = 0;
+    get(env, p, &name, store, sizeof store, &surplus, k, k);
+    return name ? name : "?";
+  }
+
   // Everything the interface tells about the LP part, as text.
   std::string describe(KRVprob p) {
     const int m = KRVgetnumrows(env, p), n = KRVgetnumcols(env, p);
@@ -66,11 +76,7 @@ class MpsReadTakeoverTest : public korva_test::EnvTest {
       KRVgetobj(env, p, &obj, j, j);
       KRVgetlb(env, p, &lb, j, j);
       KRVgetub(env, p, &ub, j, j);
-      char* name = nullptr;
-      char store[64];
-      int surplus = 0;
-      KRVgetcolname(env, p, &name, store, sizeof store, &surplus, j, j);
-      out += std::string(name ? name : "?") + " " + std::to_string(obj) + " " +
+      out += name_of(KRVgetcolname, p, j) + " " + std::to_string(obj) + " " +
              std::to_string(lb) + " " + std::to_string(ub) + ":";
       for (int i = 0; i < m; ++i) {
         double a = 0;
@@ -84,11 +90,7 @@ class MpsReadTakeoverTest : public korva_test::EnvTest {
       char sense = '?';
       KRVgetrhs(env, p, &rhs, i, i);
       KRVgetsense(env, p, &sense, i, i);
-      char* name = nullptr;
-      char store[64];
-      int surplus = 0;
-      KRVgetrowname(env, p, &name, store, sizeof store, &surplus, i, i);
-      out += std::string(name ? name : "?") + " " + sense + " " + std::to_string(rhs) + "\n";
+      out += name_of(KRVgetrowname, p, i) + " " + sense + " " + std::to_string(rhs) + "\n";
     }
     return out;
   }

@@ -8,45 +8,29 @@ namespace {
 using presolve_test::PresolveTest;
 
 TEST_F(PresolveTest, EmptyColumnImprovingTowardsInfinityIsUnboundedOrInfeasible) {
-  read_lp_text(
-      "Minimize\n obj: x1 - x2\nSubject To\n c1: x1 + x3 >= 1\nBounds\n x2 >= 0\nEnd\n");
-  ASSERT_EQ(KRVlpopt(env, lp), 0);
-  EXPECT_EQ(KRVgetstat(env, lp), 4);
-  EXPECT_NE(results->text().find("Dual infeasible due to empty column 'x2'.\n"), std::string::npos)
-      << results->text();
+  expect_proof("Minimize\n obj: x1 - x2\nSubject To\n c1: x1 + x3 >= 1\nBounds\n x2 >= 0\nEnd\n",
+               4, "Dual infeasible due to empty column 'x2'.\n");
   double x = 0.0;
   EXPECT_NE(KRVgetx(env, lp, &x, 0, 0), 0);  // no vectors after a verdict
 }
 
 TEST_F(PresolveTest, EmptyRowThatCannotHoldIsInfeasible) {
-  read_lp_text("Minimize\n obj: x1\nSubject To\n c1: x1 >= 1\n c2: 0 x1 >= 5\nEnd\n");
-  ASSERT_EQ(KRVlpopt(env, lp), 0);
-  EXPECT_EQ(KRVgetstat(env, lp), 3);
-  EXPECT_NE(results->text().find("Infeasibility row 'c2':  0 >= 5.\n"), std::string::npos) << results->text();
+  expect_proof("Minimize\n obj: x1\nSubject To\n c1: x1 >= 1\n c2: 0 x1 >= 5\nEnd\n",
+               3, "Infeasibility row 'c2':  0 >= 5.\n");
 }
 
 TEST_F(PresolveTest, CrossedBoundsAndImpliedBoundsProveInfeasibility) {
-  read_lp_text("Minimize\n obj: x1 + x2\nSubject To\n c1: x1 + x2 >= 10\nBounds\n x1 <= 2\n x2 <= 3\nEnd\n");
-  ASSERT_EQ(KRVlpopt(env, lp), 0);
-  EXPECT_EQ(KRVgetstat(env, lp), 3);
-  EXPECT_NE(results->text().find("Implied bounds make row 'c1' infeasible.\n"), std::string::npos)
-      << results->text();
+  expect_proof("Minimize\n obj: x1 + x2\nSubject To\n c1: x1 + x2 >= 10\nBounds\n x1 <= 2\n x2 <= 3\nEnd\n",
+               3, "Implied bounds make row 'c1' infeasible.\n");
 
-  results->clear();
-  read_lp_text("Minimize\n obj: x1 + x2\nSubject To\n c1: x1 + x2 >= 1\n c2: x1 >= 4\nBounds\n x1 <= 2\nEnd\n");
-  ASSERT_EQ(KRVlpopt(env, lp), 0);
-  EXPECT_EQ(KRVgetstat(env, lp), 3);
-  EXPECT_NE(results->text().find("Bound infeasibility column 'x1'.\n"), std::string::npos) << results->text();
+  expect_proof("Minimize\n obj: x1 + x2\nSubject To\n c1: x1 + x2 >= 1\n c2: x1 >= 4\nBounds\n x1 <= 2\nEnd\n",
+               3, "Bound infeasibility column 'x1'.\n");
 
   // Singleton rows pin both columns; the row is then a constant that misses.
-  results->clear();
-  read_lp_text(
+  expect_proof(
       "Minimize\n obj: x1 + x2\nSubject To\n c1: x1 + x2 >= 10\n c2: x1 >= 2\n c3: x2 >= 3\n"
-      "Bounds\n x1 <= 2\n x2 <= 3\nEnd\n");
-  ASSERT_EQ(KRVlpopt(env, lp), 0);
-  EXPECT_EQ(KRVgetstat(env, lp), 3);
-  EXPECT_NE(results->text().find("Row 'c1' infeasible, all entries at implied bounds.\n"), std::string::npos)
-      << results->text();
+      "Bounds\n x1 <= 2\n x2 <= 3\nEnd\n",
+      3, "Row 'c1' infeasible, all entries at implied bounds.\n");
 }
 
 TEST_F(PresolveTest, ModelPresolveRemovesCompletely) {
@@ -195,13 +179,10 @@ TEST_F(PresolveTest, MultiplesOfAnEqualityRowGoOrProveInfeasibility) {
   EXPECT_NEAR(objective(), 7.0 / 3.0, 1e-9);
   EXPECT_LE(dual_violation(), 1e-9);
 
-  results->clear();
-  read_lp_text(
+  expect_proof(
       "Minimize\n obj: x1 + x2 + x3\nSubject To\n c1: x1 + 2 x2 + x3 = 4\n c2: 2 x1 + 4 x2 + 2 x3 <= 7\n"
-      " c3: x1 - x2 >= -1\nEnd\n");
-  ASSERT_EQ(KRVlpopt(env, lp), 0);
-  EXPECT_EQ(KRVgetstat(env, lp), 3);
-  EXPECT_NE(results->text().find("Row 'c2' is dependent and infeasible.\n"), std::string::npos) << results->text();
+      " c3: x1 - x2 >= -1\nEnd\n",
+      3, "Row 'c2' is dependent and infeasible.\n");
 }
 
 }  // namespace
@@ -227,12 +208,8 @@ using presolve_test::PresolveTest;
 
 TEST_F(PresolveTest, FreeColumnPricedAgainstItsRowIsDualInfeasible) {
   // x2 is free and alone in c2 (<=): its cost would need a positive dual there.
-  read_lp_text(
-      "Minimize\n obj: x1 + x2\nSubject To\n c1: x1 >= 1\n c2: x1 + x2 <= 4\nBounds\n x2 free\nEnd\n");
-  ASSERT_EQ(KRVlpopt(env, lp), 0);
-  EXPECT_NE(results->text().find("Dual infeasible due to dual bounds, row 'c2'.\n"), std::string::npos)
-      << results->text();
-  EXPECT_EQ(KRVgetstat(env, lp), 4);
+  expect_proof("Minimize\n obj: x1 + x2\nSubject To\n c1: x1 >= 1\n c2: x1 + x2 <= 4\nBounds\n x2 free\nEnd\n",
+               4, "Dual infeasible due to dual bounds, row 'c2'.\n");
 }
 
 }  // namespace

@@ -118,6 +118,15 @@ class PresolveTest : public korva_test::LpTest {
     return worst;
   }
 
+  // Solves the LP text with the defaults and expects presolve's verdict:
+  // the status and its proof line in the log.
+  void expect_proof(const std::string& text, int status, const std::string& line) {
+    results->clear();
+    read_lp_text(text);
+    ASSERT_EQ(KRVlpopt(env, lp), 0);
+    EXPECT_EQ(KRVgetstat(env, lp), status);
+    EXPECT_NE(results->text().find(line), std::string::npos) << results->text();
+  }
 };
 
 inline bool near_reference(double value, double reference) {

@@ -145,7 +145,6 @@ int ColumnPricing::choose_range(PrimalState& st, int begin, int end, double* bes
   const double* dj = st.w.dj.data();
   const int8_t* move = st.s.move.data();
   const bool use_weights = weighted();
-  constexpr int kMoveEither = 2;  // free or superbasic (move_of)
   int best = -1;
   double score_max = *best_score;
   // The scan covers every column each iteration. Whether a column is a
@@ -153,10 +152,7 @@ int ColumnPricing::choose_range(PrimalState& st, int begin, int end, double* bes
   // (a column that cannot move, or does not improve enough, scores 0) and
   // only the rare new best takes a branch.
   auto improvement = [&](int j) {
-    const int mv = move[j];
-    const double d = dj[j];
-    // How far the reduced cost says the objective improves when j moves.
-    const double a = mv == kMoveEither ? std::fabs(d) : -mv * d;
+    const double a = improvement_rate(move[j], dj[j]);
     return a > tol ? a : 0.0;
   };
   if (use_weights) {

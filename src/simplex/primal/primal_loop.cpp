@@ -199,7 +199,7 @@ int PrimalLoop::iterate(int q) {
   SimplexWork& w = st_.w;
   PrimalScratch& s = st_.s;
   const int mv = st_.s.move[q];
-  const int direction = mv == 2 ? (w.dj[q] < 0.0 ? 1 : -1) : mv;
+  const int direction = mv == kMoveEither ? (w.dj[q] < 0.0 ? 1 : -1) : mv;
   // The maintained reduced cost may have drifted: the duals decide.
   const double d = st_.m > 0 ? st_.exact_reduced_cost(q) : w.dj[q];
   if (direction * d > -kRecheckShare * st_.opt_tol) {
@@ -513,8 +513,7 @@ bool PrimalLoop::check_dropped() {
     w.status[j] &= static_cast<uint8_t>(~kFixedBySingularity);
     const int mv = st_.move_of(j);
     w.status[j] = saved;
-    const double violation = mv == 2 ? std::fabs(d) : mv == 1 ? -d : mv == -1 ? d : 0.0;
-    if (violation <= st_.opt_tol) continue;
+    if (improvement_rate(mv, d) <= st_.opt_tol) continue;
     ++violations;
     if (show) {
       const std::string name = variable_name(st_.env, st_.problem, st_.lp, j);

@@ -7,6 +7,7 @@
 // variable below its lower bound and +1 for one above its upper bound
 // (zero elsewhere), whose objective is the sum of infeasibilities.
 #pragma once
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -42,6 +43,14 @@ struct PrimalScratch : AlgorithmScratch {
 
   void size(int m, int n);
 };
+
+// The value of move_of for a variable free to move either way.
+constexpr int kMoveEither = 2;
+
+// How fast the objective improves when a variable with move `mv` and
+// reduced cost d moves its feasible way (0 when it cannot move; negative
+// when moving would not improve).
+inline double improvement_rate(int mv, double d) { return mv == kMoveEither ? std::fabs(d) : -mv * d; }
 
 struct PrimalState {
   PrimalState(Environment& env, const Problem& p, SimplexWork& w, const SimplexSettings& settings,
@@ -91,8 +100,8 @@ struct PrimalState {
   void recompute_primal();
   void recompute_duals();
   void recompute_objective();
-  // Nonbasic j may move up (+1), down (-1), both ways (2) or not at all
-  // (0: basic, fixed, or dropped because of singularity).
+  // Nonbasic j may move up (+1), down (-1), both ways (kMoveEither) or not
+  // at all (0: basic, fixed, or dropped because of singularity).
   int move_of(int j) const;
   void refresh_moves();
   // Exact reduced cost of j from the current duals.

@@ -74,6 +74,20 @@ struct SparseVector {
     indexed = true;
   }
 
+  // Lists the nonzeros among `n` given positions (which hold every nonzero,
+  // as the nodes a reach visited do).
+  void list_nonzeros_among(const int* positions, int n) {
+    const double* v = values.data();
+    int* list = index.data();
+    int kept = 0;
+    for (int k = 0; k < n; ++k) {
+      list[kept] = positions[k];
+      kept += v[positions[k]] != 0.0;
+    }
+    count = kept;
+    indexed = true;
+  }
+
   // Zeroes entries below `tolerance` in magnitude and drops them (and any
   // cancelled entries) from the list.
   void tidy(double tolerance) {

@@ -10,22 +10,6 @@
 
 namespace korva::lu {
 
-namespace {
-inline void subtract(SparseVector& x, int i, double delta) {
-  double old = x.values[i];
-  if (old == 0.0) x.index[x.count++] = i;
-  double v = old - delta;
-  x.values[i] = v == 0.0 ? SparseVector::kCancelled : v;
-}
-
-// After a reach-driven pass: list exactly the nonzeros among the reached nodes.
-inline void list_reached(SparseVector& x, const std::vector<int>& post, int n) {
-  x.count = 0;
-  for (int k = 0; k < n; ++k)
-    if (x.values[post[k]] != 0.0) x.index[x.count++] = post[k];
-}
-}  // namespace
-
 void LuFactor::btran(SparseVector& y, SolveKind kind) {
   if (!y.indexed) {
     y.rebuild_index();
@@ -76,7 +60,7 @@ void LuFactor::btran_upper(SparseVector& x, bool hyper) {
         for (int q = 0; q < len; ++q) x.values[idx[q]] -= val[q] * xr;
         work += static_cast<uint64_t>(len) + 1;
       }
-      list_reached(x, reach_.post, n);
+      x.list_nonzeros_among(reach_.post.data(), n);
       charge(work);
       return;
     }
@@ -107,7 +91,7 @@ void LuFactor::btran_updates(SparseVector& x) {
     double xp = x.values[R_.pivot_row[t]];
     ++work;
     if (xp == 0.0) continue;
-    for (int64_t q = R_.start[t]; q < R_.start[t + 1]; ++q) subtract(x, R_.index[q], R_.value[q] * xp);
+    for (int64_t q = R_.start[t]; q < R_.start[t + 1]; ++q) x.add(R_.index[q], -R_.value[q] * xp);
     work += static_cast<uint64_t>(R_.start[t + 1] - R_.start[t]);
   }
   charge(work);
@@ -129,7 +113,7 @@ void LuFactor::btran_lower(SparseVector& x, bool hyper) {
         for (int64_t q = L_.row_start[i]; q < L_.row_start[i + 1]; ++q) x.values[L_.row_index[q]] -= L_.row_value[q] * xi;
         work += static_cast<uint64_t>(L_.row_start[i + 1] - L_.row_start[i]) + 1;
       }
-      list_reached(x, reach_.post, n);
+      x.list_nonzeros_among(reach_.post.data(), n);
       charge(work);
       return;
     }

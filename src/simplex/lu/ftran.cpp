@@ -12,17 +12,6 @@
 
 namespace korva::lu {
 
-namespace {
-// Subtracts `delta` from x[i], listing i when it becomes nonzero. An exact
-// cancellation keeps a marker value so that the position is not listed twice.
-inline void subtract(SparseVector& x, int i, double delta) {
-  double old = x.values[i];
-  if (old == 0.0) x.index[x.count++] = i;
-  double v = old - delta;
-  x.values[i] = v == 0.0 ? SparseVector::kCancelled : v;
-}
-}  // namespace
-
 void LuFactor::ftran(SparseVector& x, SolveKind kind, bool keep_spike) {
   if (!x.indexed) {
     x.rebuild_index();
@@ -73,10 +62,7 @@ void LuFactor::ftran_lower(SparseVector& x, bool hyper) {
         for (int64_t q = L_.start[e]; q < L_.start[e + 1]; ++q) x.values[L_.index[q]] -= L_.value[q] * xr;
         work += static_cast<uint64_t>(L_.start[e + 1] - L_.start[e]);
       }
-      // The reached nodes hold every nonzero; list exactly those.
-      x.count = 0;
-      for (int k = 0; k < n; ++k)
-        if (x.values[reach_.post[k]] != 0.0) x.index[x.count++] = reach_.post[k];
+      x.list_nonzeros_among(reach_.post.data(), n);
       charge(work);
       return;
     }
@@ -111,7 +97,7 @@ void LuFactor::ftran_updates(SparseVector& x) {
     double dot = 0.0;
     for (int64_t q = R_.start[t]; q < R_.start[t + 1]; ++q) dot += R_.value[q] * x.values[R_.index[q]];
     work += static_cast<uint64_t>(R_.start[t + 1] - R_.start[t]) + 1;
-    if (dot != 0.0) subtract(x, R_.pivot_row[t], dot);
+    if (dot != 0.0) x.add(R_.pivot_row[t], -dot);
   }
   charge(work);
 }
@@ -129,7 +115,7 @@ void LuFactor::ftran_upper(SparseVector& x, bool hyper) {
     int len = U_.cols.length(r);
     const int* idx = U_.cols.indices(r);
     const double* val = U_.cols.values(r);
-    for (int q = 0; q < len; ++q) subtract(x, idx[q], val[q] * xr);
+    for (int q = 0; q < len; ++q) x.add(idx[q], -val[q] * xr);
     work += static_cast<uint64_t>(len) + 1;
     out.set_new(U_.pos_of_row[r], xr);
   };

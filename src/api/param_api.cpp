@@ -247,6 +247,9 @@ int KRVgetchgparam(KRVenv env, int* cnt_p, int* paramnum, int pspace, int* surpl
     }
     *cnt_p = written;
     *surplus_p = pspace - changed;
+    // An empty array is how callers ask how many numbers to make room for,
+    // so it succeeds; only a real array that is too short is an error.
+    if (pspace == 0) return 0;
     return surplus_status(pspace, changed);
   });
 }

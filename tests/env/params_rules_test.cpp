@@ -151,16 +151,35 @@ TEST_F(EnvTest, ChangedParametersAreListedInRegistryOrder) {
 
   int numbers[2] = {0, 0};
   int count = -1, surplus = 0;
-  EXPECT_EQ(KRVgetchgparam(env, &count, numbers, 0, &surplus), 1207);
-  EXPECT_EQ(count, 0);
-  EXPECT_EQ(surplus, -3);
-  EXPECT_EQ(errors->text(), "");  // an empty array only asks for the count
-
   EXPECT_EQ(KRVgetchgparam(env, &count, numbers, 2, &surplus), 1207);
   EXPECT_EQ(count, 2);
   EXPECT_EQ(surplus, -1);
   EXPECT_EQ(numbers[1], KRV_PARAM_MIPDISPLAY);
   EXPECT_EQ(errors->text(), "KORVA Error  1207: Insufficient array length.\n");
+}
+
+TEST_F(EnvTest, AnEmptyArraySucceedsAndCountsTheChangedParameters) {
+  int count = -1, surplus = 0;
+  EXPECT_EQ(KRVgetchgparam(env, &count, nullptr, 0, &surplus), 0);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(surplus, 0);
+
+  ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_NETEPOPT, 1e-7), 0);
+  ASSERT_EQ(KRVsetstrparam(env, KRV_PARAM_WORKDIR, "/tmp"), 0);
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_MIPDISPLAY, 4), 0);
+  int numbers[1] = {-1};
+  count = -1;
+  EXPECT_EQ(KRVgetchgparam(env, &count, numbers, 0, &surplus), 0);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(surplus, -3);
+  EXPECT_EQ(numbers[0], -1);  // nothing is written into an empty array
+  EXPECT_EQ(errors->text(), "");
+
+  // Sized from that surplus, the next call gets them all.
+  std::vector<int> all(-surplus);
+  EXPECT_EQ(KRVgetchgparam(env, &count, all.data(), static_cast<int>(all.size()), &surplus), 0);
+  EXPECT_EQ(count, 3);
+  EXPECT_EQ(surplus, 0);
 }
 
 TEST_F(EnvTest, SetDefaultsResetsHiddenParametersAndKeepsLogFileAndTerminate) {

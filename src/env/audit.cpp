@@ -45,14 +45,19 @@ bool append_record(Environment* env, const char* text, int kind) {
   return std::fclose(f) == 0 && ok;
 }
 
-// An empty line, then the version and the local date and time.
-bool write_stamp_records(Environment* env, const char* what, int kind) {
+enum class Stamp { kStarted, kEnded };
+
+// An empty line, then the version and the local date and time. Both lines
+// are spelled out in full so that the compiler checks each format.
+bool write_stamp_records(Environment* env, Stamp stamp, int kind) {
   std::time_t now = std::time(nullptr);
   char date[32];
   ctime_r(&now, date);  // 24 characters and a newline
   char line[256];
-  std::snprintf(line, sizeof line, "OMBA VELT KORVA Optimizers %s audit file %s %s\n",
-                env->version, what, date);
+  std::snprintf(line, sizeof line,
+                stamp == Stamp::kStarted ? "OMBA VELT KORVA Optimizers %s audit file started %s\n"
+                                         : "OMBA VELT KORVA Optimizers %s audit file ended %s\n",
+                env->version, date);
   return append_record(env, "\n", kind) && append_record(env, line, kind);
 }
 
@@ -66,7 +71,7 @@ int audit_open(Environment* env) {
   // No destination exists yet; standard output makes the failure visible.
   // (The destination is added even when its encoding cannot be opened.)
   add_file_destination(*env->error(), stdout);
-  const bool ok = write_stamp_records(env, "started", kStartRecord);
+  const bool ok = write_stamp_records(env, Stamp::kStarted, kStartRecord);
   if (!ok) report_audit_failure(env);
   remove_file_destination(*env->error(), stdout);
   return ok ? 0 : -err::kCannotWrite;
@@ -74,7 +79,7 @@ int audit_open(Environment* env) {
 
 void audit_close(Environment* env) {
   if (env->audit_file.empty()) return;
-  if (!write_stamp_records(env, "ended", kEndRecord)) report_audit_failure(env);
+  if (!write_stamp_records(env, Stamp::kEnded, kEndRecord)) report_audit_failure(env);
 }
 
 void audit_optimization(Environment* env, int probtype) {

@@ -19,9 +19,8 @@ namespace {
 
 constexpr const char* kHeaderLine = "KORVA Parameter File Version %s\n";
 constexpr const char* kHeaderPattern = "KORVA Parameter File Version %s";
-constexpr const char* kVersionWarning =
-    "Warning:  KORVA version found in file %s (%s) does not match\n"
-    "          this KORVA version (%s).\n";
+// One literal, so that the message can be found as it is printed.
+constexpr const char* kVersionWarning = "Warning:  KORVA version found in file %s (%s) does not match\n          this KORVA version (%s).\n";
 constexpr const char* kNonIntegralWarning =
     "Warning, line %lld: non-integral value specified for integer parameter.\n";
 constexpr size_t kLineBufferSize = 10000;
@@ -113,19 +112,36 @@ class InputFile {
 // ---------------------------------------------------------------------------
 // Writer
 
+// Visible parameters are written by name; hidden ones have no name, so their
+// number takes the name's column.
+void write_key(OutputFile& out, const ParamDef& def) {
+  if (def.hidden)
+    out.printf("%-32d ", def.number);
+  else
+    out.printf("%-32s ", def.name);
+}
+
 void write_setting(OutputFile& out, const ParamDef& def, const ParamSlot& value) {
-  // Hidden parameters have no name; their number takes the name's column.
-  const std::string key = def.hidden ? std::to_string(def.number) : std::string(def.name);
   switch (def.type) {
     case ParamType::Int:
-      out.printf("%-32s %-d\n", key.c_str(), static_cast<int>(value.i));
+      if (def.hidden)
+        out.printf("%-32d %-d\n", def.number, static_cast<int>(value.i));
+      else
+        out.printf("%-32s %-d\n", def.name, static_cast<int>(value.i));
       break;
     case ParamType::Long:
-      out.printf("%-32s %-lld\n", key.c_str(), value.i);
+      if (def.hidden)
+        out.printf("%-32d %-lld\n", def.number, value.i);
+      else
+        out.printf("%-32s %-lld\n", def.name, value.i);
       break;
     case ParamType::Double: {
+      // The file must read back the same wherever it is read, so the
+      // decimal point is the C locale's.
+      write_key(out, def);
       ScopedCLocale c_locale;
-      out.printf("%-32s %-23.14e\n", key.c_str(), value.d);
+      out.printf("%-23.14e", value.d);
+      out.printf("\n");
       break;
     }
     case ParamType::String: {
@@ -133,7 +149,10 @@ void write_setting(OutputFile& out, const ParamDef& def, const ParamSlot& value)
       // is UTF-8 and must stay readable, so those bytes are left out.
       std::string text = value.s;
       normalize_utf8(text);
-      out.printf("%-32s \"%-s\"\n", key.c_str(), text.c_str());
+      if (def.hidden)
+        out.printf("%-32d \"%-s\"\n", def.number, text.c_str());
+      else
+        out.printf("%-32s \"%-s\"\n", def.name, text.c_str());
       break;
     }
     case ParamType::None:

@@ -81,14 +81,20 @@ TEST_F(PrmTest, WriterFormatsEachTypeAndHiddenNumbers) {
   ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_EPRHS, 1e-7), 0);
   ASSERT_EQ(KRVsetstrparam(env, KRV_PARAM_WORKDIR, "/tmp/work dir"), 0);
   ASSERT_EQ(KRVsetintparam(env, 1124, 42), 0);
+  ASSERT_EQ(KRVsetlongparam(env, 1004, 77), 0);
+  ASSERT_EQ(KRVsetdblparam(env, 3001, 2.5), 0);
+  ASSERT_EQ(KRVsetstrparam(env, 1134, "a b"), 0);
   ASSERT_EQ(KRVsetintparam(env, 1053, 1), 0);  // never written
   ASSERT_EQ(KRVwriteparam(env, path.c_str()), 0);
   EXPECT_EQ(read_file(path), kHeader +
                                  "KRV_PARAM_ADVIND                 2\n"
+                                 "1004                             77\n"
                                  "KRV_PARAM_EPRHS                  1.00000000000000e-07   \n"
                                  "KRV_PARAM_WORKDIR                \"/tmp/work dir\"\n"
                                  "1124                             42\n"
-                                 "KRV_PARAM_NODELIM                123456789012\n");
+                                 "1134                             \"a b\"\n"
+                                 "KRV_PARAM_NODELIM                123456789012\n"
+                                 "3001                             2.50000000000000e+00   \n");
 }
 
 TEST_F(PrmTest, WriteResetReadRestoresTheSameSettings) {

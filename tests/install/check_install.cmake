@@ -22,6 +22,22 @@ endif()
 list(GET soname_link 0 soname_link)
 get_filename_component(libdir ${soname_link} DIRECTORY)
 
+# The installed program must find its library on its own: the scratch prefix
+# is unknown to the dynamic loader, and no search path is given.
+unset(ENV{LD_LIBRARY_PATH})
+file(GLOB korva_program ${prefix}/bin/korva)
+if(NOT korva_program)
+  message(FATAL_ERROR "the korva program was not installed in ${prefix}/bin")
+endif()
+run_step("installed korva --version" ${korva_program} --version)
+if(NOT step_output MATCHES "^korva 1\\.0\\.0\\.0\n$")
+  message(FATAL_ERROR "unexpected output of korva --version:\n${step_output}")
+endif()
+run_step("installed korva solving the diet model" ${korva_program} ${EXAMPLE_MODEL} --quiet)
+if(NOT step_output MATCHES "Status     : optimal\nObjective  : 1\\.8685714286e\\+00\n")
+  message(FATAL_ERROR "unexpected output of korva on the diet model:\n${step_output}")
+endif()
+
 # C99 through pkg-config; the header must also pass a pedantic C++ compile.
 file(GLOB_RECURSE pc_file ${prefix}/*/korva.pc)
 get_filename_component(pc_dir ${pc_file} DIRECTORY)

@@ -65,6 +65,7 @@ TEST_F(CliTest, QuietPrintsOnlyTheSummary) {
 }
 
 TEST_F(CliTest, SolvesCompressedCollectionModelsWithEachMethod) {
+  KORVA_REQUIRE_SHARED_DATA();
   for (const char* method : {"auto", "dual", "primal"}) {
     const Outcome r = korva(data_path("netlib/afiro.mps.gz") + " --quiet --method " + method);
     if (r.code == 2 && contains(r.err, "1292")) continue;  // method not built
@@ -74,6 +75,7 @@ TEST_F(CliTest, SolvesCompressedCollectionModelsWithEachMethod) {
 }
 
 TEST_F(CliTest, ConvertsBetweenFormatsWithoutSolving) {
+  KORVA_REQUIRE_SHARED_DATA();
   const std::string lp = dir.file("afiro.lp");
   Outcome r = korva(data_path("netlib/afiro.mps.gz") + " --write " + lp + " --no-solve");
   EXPECT_EQ(r.code, 0) << r.err;
@@ -98,6 +100,7 @@ TEST_F(CliTest, PrintsAndWritesTheSolution) {
 }
 
 TEST_F(CliTest, ParametersByNameNumberAndFile) {
+  KORVA_REQUIRE_SHARED_DATA();
   // An iteration limit of 1 stops the solve early: the status shows it.
   Outcome r = korva(data_path("netlib/afiro.mps.gz") +
                 " --quiet --param KRV_PARAM_PREIND=0 --param 1020=1");

@@ -19,6 +19,10 @@ bool glpsol_available() {
 
 class LpInterop : public LpFileTest, public ::testing::WithParamInterface<const char*> {
  protected:
+  void SetUp() override {
+    LpFileTest::SetUp();
+    KORVA_REQUIRE_SHARED_DATA();
+  }
   // The objective after solving, or NaN when the solve did not end optimal.
   double solved_objective(KRVprob p) {
     if (KRVlpopt(env, p) != 0 || KRVgetstat(env, p) != KRV_STAT_OPTIMAL) return std::nan("");

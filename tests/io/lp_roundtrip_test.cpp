@@ -127,7 +127,13 @@ TEST_F(LpRoundTrip, CompressedFilesRoundTrip) {
   }
 }
 
-class DataRoundTrip : public LpRoundTrip, public ::testing::WithParamInterface<std::string> {};
+class DataRoundTrip : public LpRoundTrip, public ::testing::WithParamInterface<std::string> {
+ protected:
+  void SetUp() override {
+    LpRoundTrip::SetUp();
+    KORVA_REQUIRE_SHARED_DATA();
+  }
+};
 
 // Column j of a problem as (row, value) pairs in row order, without the
 // explicit zeros an MPS file may store (an LP file has no way to write them).
@@ -213,6 +219,7 @@ TEST_P(DataRoundTrip, MpsModelWrittenAsLpReadsBack) {
 }
 
 std::vector<std::string> data_models() {
+  if (!korva_test::shared_data_present()) return {korva_test::kSharedDataMissing};
   std::vector<std::string> names;
   for (const char* dir : {"netlib", "miplib3"}) {
     std::error_code ec;

@@ -135,6 +135,7 @@ TEST_F(AggregatorTest, FillLimitDecidesWhetherALongerRowSubstitutes) {
 }
 
 TEST_F(AggregatorTest, AggregatorApplicationsFollowTheParameter) {
+  KORVA_REQUIRE_SHARED_DATA();
   read_collection("afiro");
   ASSERT_EQ(KRVpresolve(env, lp, 2), 0);
   EXPECT_NE(results->text().find("Tried aggregator 2 times.\n"), std::string::npos) << results->text();
@@ -244,6 +245,7 @@ TEST_F(AggregatorTest, ParallelRowsKeepTheTighterEnds) {
 // Crush after uncrush gives back the reduced vectors, and the crushed
 // objective at the reduced solution is the original objective.
 TEST_F(AggregatorTest, CrushUndoesUncrushOnModelsWithSubstitutions) {
+  KORVA_REQUIRE_SHARED_DATA();
   for (const char* name : {"afiro", "standgub", "shell", "scagr7"}) {
     read_collection(name);
     ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_SIMDISPLAY, 0), 0);

@@ -27,6 +27,7 @@ class PresolveApiTest : public PresolveTest {
 };
 
 TEST_F(PresolveApiTest, CrushingWithoutPresolveFails) {
+  KORVA_REQUIRE_SHARED_DATA();
   read_collection("afiro");
   std::vector<double> x(KRVgetnumcols(env, lp)), prex(x.size());
   EXPECT_EQ(KRVcrushx(env, lp, x.data(), prex.data()), 1103);
@@ -44,6 +45,7 @@ TEST_F(PresolveApiTest, CrushingWithoutPresolveFails) {
 }
 
 TEST_F(PresolveApiTest, MapsDescribeTheReducedProblem) {
+  KORVA_REQUIRE_SHARED_DATA();
   read_collection("afiro");
   ASSERT_EQ(KRVpresolve(env, lp, 2), 0);
   KRVprob red = reduced();
@@ -89,6 +91,7 @@ TEST_F(PresolveApiTest, MapsDescribeTheReducedProblem) {
 }
 
 TEST_F(PresolveApiTest, CrushedOptimumUncrushesToAFeasiblePointOfTheSameObjective) {
+  KORVA_REQUIRE_SHARED_DATA();
   const auto ref = presolve_test::reference_optima();
   for (const char* name : {"afiro", "sc105", "scagr7", "boeing2", "kb2"}) {
     const std::vector<double> xstar = original_optimum(name);
@@ -135,6 +138,7 @@ TEST_F(PresolveApiTest, CrushedOptimumUncrushesToAFeasiblePointOfTheSameObjectiv
 }
 
 TEST_F(PresolveApiTest, UncrushedReducedOptimumIsOptimalForTheOriginal) {
+  KORVA_REQUIRE_SHARED_DATA();
   const auto ref = presolve_test::reference_optima();
   for (const char* name : {"afiro", "sc50a", "share2b", "israel"}) {
     read_collection(name);
@@ -162,6 +166,7 @@ TEST_F(PresolveApiTest, UncrushedReducedOptimumIsOptimalForTheOriginal) {
 }
 
 TEST_F(PresolveApiTest, NullArraysAndIndicesAreRejected) {
+  KORVA_REQUIRE_SHARED_DATA();
   read_collection("afiro");
   ASSERT_EQ(KRVpresolve(env, lp, 2), 0);
   std::vector<double> x(KRVgetnumcols(env, lp));
@@ -175,6 +180,7 @@ TEST_F(PresolveApiTest, NullArraysAndIndicesAreRejected) {
 }
 
 TEST_F(PresolveApiTest, CompletingTheOriginalAppliesThePresolvedProblemsPendingColumns) {
+  KORVA_REQUIRE_SHARED_DATA();
   read_collection("afiro");
   ASSERT_EQ(KRVpresolve(env, lp, 2), 0);
   KRVprob red = reduced();

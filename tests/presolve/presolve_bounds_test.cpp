@@ -24,6 +24,10 @@ struct BoundChange {
 
 class PresolveBoundsTest : public PresolveTest {
  protected:
+  void SetUp() override {
+    PresolveTest::SetUp();
+    KORVA_REQUIRE_SHARED_DATA();
+  }
   void solve(const std::string& name) {
     read_collection(name);
     ASSERT_EQ(KRVlpopt(env, lp), 0) << name;

@@ -18,6 +18,7 @@ const char* const kModels[] = {"afiro", "adlittle", "sc50a", "sc105", "blend", "
 std::vector<std::string> models() { return presolve_test::models_to_run(kModels); }
 
 TEST_F(PresolveTest, CollectionModelsSolveWithPresolveAndTheirBasisReproducesTheSolution) {
+  KORVA_REQUIRE_SHARED_DATA();
   const auto ref = presolve_test::reference_optima();
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_SIMDISPLAY, 0), 0);
   for (const std::string& name : models()) {
@@ -51,6 +52,7 @@ TEST_F(PresolveTest, CollectionModelsSolveWithPresolveAndTheirBasisReproducesThe
 
 // The basis carried into the new reduced problem starts it warm.
 TEST_F(PresolveTest, ReoptimisingAnUnchangedModelStartsFromItsBasis) {
+  KORVA_REQUIRE_SHARED_DATA();
   const auto ref = presolve_test::reference_optima();
   read_collection("scagr7");
   ASSERT_EQ(KRVlpopt(env, lp), 0);

@@ -26,6 +26,7 @@ class DualFormulationTest : public PresolveTest {
  protected:
   void SetUp() override {
     PresolveTest::SetUp();
+    KORVA_REQUIRE_SHARED_DATA();
     ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PREDUAL, 1), 0);
   }
   // The solution meets the reference optimum and the quality checks.

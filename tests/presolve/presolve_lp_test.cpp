@@ -71,6 +71,7 @@ TEST_F(PresolveTest, ModelPresolveRemovesCompletely) {
 }
 
 TEST_F(PresolveTest, SummaryLinesFollowTheDisplay) {
+  KORVA_REQUIRE_SHARED_DATA();
   read_collection("afiro");
   ASSERT_EQ(KRVlpopt(env, lp), 0);
   EXPECT_NE(results->text().find("LP Presolve eliminated "), std::string::npos) << results->text();
@@ -192,6 +193,7 @@ namespace {
 using presolve_test::PresolveTest;
 
 TEST_F(PresolveTest, TerminationEndsPresolveAsUserAbort) {
+  KORVA_REQUIRE_SHARED_DATA();
   volatile int stop = 1;
   ASSERT_EQ(KRVsetterminate(env, &stop), 0);
   read_collection("afiro");

@@ -104,6 +104,7 @@ const char* const kDualModels[] = {
 };
 
 TEST_F(DualTest, CollectionModelsReachTheReferenceOptimum) {
+  KORVA_REQUIRE_SHARED_DATA();
   const auto ref = reference_optima();
   for (const char* name : kDualModels) {
     read_collection(name);
@@ -113,6 +114,7 @@ TEST_F(DualTest, CollectionModelsReachTheReferenceOptimum) {
 }
 
 TEST_F(DualTest, LpoptRunsTheDualByDefault) {
+  KORVA_REQUIRE_SHARED_DATA();
   const auto ref = reference_optima();
   for (const char* name : {"sc50b", "agg", "ship04s", "finnis", "scagr25"}) {
     read_collection(name);
@@ -123,6 +125,7 @@ TEST_F(DualTest, LpoptRunsTheDualByDefault) {
 }
 
 TEST_F(DualTest, EveryPricingModeSolves) {
+  KORVA_REQUIRE_SHARED_DATA();
   const auto ref = reference_optima();
   for (int mode = 0; mode <= 5; ++mode) {
     ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_DPRIIND, mode), 0);
@@ -133,6 +136,7 @@ TEST_F(DualTest, EveryPricingModeSolves) {
 }
 
 TEST_F(DualTest, SteepestEdgeAnnouncesItsNorms) {
+  KORVA_REQUIRE_SHARED_DATA();
   // A slack basis has unit norms; a start from another basis computes them.
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_DPRIIND, 1), 0);
   read_collection("afiro");
@@ -156,6 +160,7 @@ TEST_F(DualTest, SteepestEdgeAnnouncesItsNorms) {
 }
 
 TEST_F(DualTest, IterationLogLines) {
+  KORVA_REQUIRE_SHARED_DATA();
   read_collection("scfxm1");
   ASSERT_EQ(KRVdualopt(env, lp), 0);
   const std::string& log = results->text();
@@ -182,6 +187,7 @@ TEST_F(DualTest, IterationLogLines) {
 }
 
 TEST_F(DualTest, InfeasibleModelsGiveAFarkasRay) {
+  KORVA_REQUIRE_SHARED_DATA();
   read_lp_text("Minimize\n obj: x + y\nSubject To\n c1: x + y <= 1\n c2: x + y >= 3\nEnd\n");
   ASSERT_EQ(KRVdualopt(env, lp), 0);
   EXPECT_EQ(KRVgetstat(env, lp), 3);
@@ -254,6 +260,7 @@ TEST_F(DualTest, SlackBasisThatIsDualFeasibleGoesStraightToPhaseTwo) {
 }
 
 TEST_F(DualTest, WarmStartFromTheOptimalBasisTakesNoIteration) {
+  KORVA_REQUIRE_SHARED_DATA();
   const auto ref = reference_optima();
   read_collection("scagr7");
   ASSERT_EQ(KRVdualopt(env, lp), 0);
@@ -274,6 +281,7 @@ TEST_F(DualTest, WarmStartFromTheOptimalBasisTakesNoIteration) {
 }
 
 TEST_F(DualTest, ReoptimisingAfterAnEditTakesFewIterations) {
+  KORVA_REQUIRE_SHARED_DATA();
   read_collection("bandm");
   ASSERT_EQ(KRVdualopt(env, lp), 0);
   const int cold = KRVgetitcnt(env, lp);
@@ -304,6 +312,7 @@ TEST_F(DualTest, ReoptimisingAfterAnEditTakesFewIterations) {
 }
 
 TEST_F(DualTest, LimitsEndTheRunWithTheirStatus) {
+  KORVA_REQUIRE_SHARED_DATA();
   ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_ITLIM, 0), 0);
   read_collection("afiro");
   ASSERT_EQ(KRVdualopt(env, lp), 0);
@@ -338,6 +347,7 @@ TEST_F(DualTest, LimitsEndTheRunWithTheirStatus) {
 }
 
 TEST_F(DualTest, PerturbationFromTheStartIsRemovedBeforeTheEnd) {
+  KORVA_REQUIRE_SHARED_DATA();
   const auto ref = reference_optima();
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PERIND, 1), 0);
   read_collection("degen2");
@@ -348,6 +358,7 @@ TEST_F(DualTest, PerturbationFromTheStartIsRemovedBeforeTheEnd) {
 }
 
 TEST_F(DualTest, ConcurrentOptimisationSolves) {
+  KORVA_REQUIRE_SHARED_DATA();
   const auto ref = reference_optima();
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_LPMETHOD, 6), 0);
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_THREADS, 2), 0);
@@ -380,6 +391,7 @@ TEST_F(DualTest, ConcurrentOptimisationSolves) {
 }
 
 TEST_F(DualTest, OptimisersThatAreNotBuiltFailCleanly) {
+  KORVA_REQUIRE_SHARED_DATA();
   read_collection("afiro");
   EXPECT_EQ(KRVbaropt(env, lp), 1292);
   EXPECT_EQ(KRVgetstat(env, lp), 0);

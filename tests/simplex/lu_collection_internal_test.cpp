@@ -33,6 +33,7 @@ class LuCollection : public korva_test::EnvTest, public ::testing::WithParamInte
  protected:
   void SetUp() override {
     korva_test::EnvTest::SetUp();
+    KORVA_REQUIRE_SHARED_DATA();
     ASSERT_TRUE(korva_test::read_tiny_mps(korva_test::data_path(std::string("netlib/") + GetParam() + ".mps.gz"), a));
   }
 

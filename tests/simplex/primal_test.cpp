@@ -86,6 +86,7 @@ const char* const kCollectionModels[] = {
 };
 
 TEST_F(PrimalTest, CollectionModelsReachTheReferenceOptimum) {
+  KORVA_REQUIRE_SHARED_DATA();
   const auto ref = reference_optima();
   for (const char* name : kCollectionModels) {
     read_collection(name);
@@ -95,6 +96,7 @@ TEST_F(PrimalTest, CollectionModelsReachTheReferenceOptimum) {
 }
 
 TEST_F(PrimalTest, EveryPricingModeSolves) {
+  KORVA_REQUIRE_SHARED_DATA();
   const auto ref = reference_optima();
   for (int mode = -1; mode <= 4; ++mode) {
     for (const char* name : {"share2b", "scfxm1"}) {
@@ -107,6 +109,7 @@ TEST_F(PrimalTest, EveryPricingModeSolves) {
 }
 
 TEST_F(PrimalTest, SteepestEdgeAnnouncesItsNorms) {
+  KORVA_REQUIRE_SHARED_DATA();
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PPRIIND, 2), 0);
   read_collection("afiro");
   ASSERT_EQ(KRVprimopt(env, lp), 0);
@@ -115,6 +118,7 @@ TEST_F(PrimalTest, SteepestEdgeAnnouncesItsNorms) {
 }
 
 TEST_F(PrimalTest, AutomaticPricingSwitchesToSteepestEdgeOnALongRun) {
+  KORVA_REQUIRE_SHARED_DATA();
   const auto ref = reference_optima();
   read_collection("25fv47");
   ASSERT_EQ(KRVprimopt(env, lp), 0);
@@ -123,6 +127,7 @@ TEST_F(PrimalTest, AutomaticPricingSwitchesToSteepestEdgeOnALongRun) {
 }
 
 TEST_F(PrimalTest, DisplayZeroWritesNoLog) {
+  KORVA_REQUIRE_SHARED_DATA();
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_SIMDISPLAY, 0), 0);
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PPRIIND, 2), 0);
   ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_PERLIM, 5), 0);
@@ -135,6 +140,7 @@ TEST_F(PrimalTest, DisplayZeroWritesNoLog) {
 }
 
 TEST_F(PrimalTest, DeterministicTimeLimit) {
+  KORVA_REQUIRE_SHARED_DATA();
   ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_DETTILIM, 0.01), 0);
   read_collection("scfxm1");
   ASSERT_EQ(KRVprimopt(env, lp), 0);
@@ -142,6 +148,7 @@ TEST_F(PrimalTest, DeterministicTimeLimit) {
 }
 
 TEST_F(PrimalTest, WarmStartFromTheOptimalBasisTakesNoIteration) {
+  KORVA_REQUIRE_SHARED_DATA();
   const auto ref = reference_optima();
   read_collection("scagr7");
   ASSERT_EQ(KRVprimopt(env, lp), 0);
@@ -163,6 +170,7 @@ TEST_F(PrimalTest, WarmStartFromTheOptimalBasisTakesNoIteration) {
 }
 
 TEST_F(PrimalTest, ReoptimisingAfterABoundChangeTakesFewIterations) {
+  KORVA_REQUIRE_SHARED_DATA();
   read_collection("adlittle");
   ASSERT_EQ(KRVprimopt(env, lp), 0);
   const int cold = KRVgetitcnt(env, lp);
@@ -203,6 +211,7 @@ TEST_F(PrimalTest, ContradictoryBoundsAreInfeasible) {
 }
 
 TEST_F(PrimalTest, InfeasibleCollectionVariant) {
+  KORVA_REQUIRE_SHARED_DATA();
   // A '<=' row of nonnegative coefficients over nonnegative columns asked
   // to stay below -1 has no solution.
   read_infeasible_sc105();
@@ -211,6 +220,7 @@ TEST_F(PrimalTest, InfeasibleCollectionVariant) {
 }
 
 TEST_F(PrimalTest, UnboundedModels) {
+  KORVA_REQUIRE_SHARED_DATA();
   read_lp_text("Maximize\n obj: x + y\nSubject To\n c1: x - y <= 1\n c2: -x + y <= 4\nEnd\n");
   ASSERT_EQ(KRVprimopt(env, lp), 0);
   EXPECT_EQ(KRVgetstat(env, lp), 2);
@@ -235,6 +245,7 @@ TEST_F(PrimalTest, UnboundedModels) {
 }
 
 TEST_F(PrimalTest, IterationLimits) {
+  KORVA_REQUIRE_SHARED_DATA();
   ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_ITLIM, 0), 0);
   read_collection("afiro");
   ASSERT_EQ(KRVprimopt(env, lp), 0);
@@ -260,6 +271,7 @@ TEST_F(PrimalTest, ObjectiveLimitOfAMaximisation) {
 }
 
 TEST_F(PrimalTest, ShortStallWindowPerturbsAndRemovesThePerturbation) {
+  KORVA_REQUIRE_SHARED_DATA();
   const auto ref = reference_optima();
   ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_PERLIM, 5), 0);
   read_collection("degen2");
@@ -272,6 +284,7 @@ TEST_F(PrimalTest, ShortStallWindowPerturbsAndRemovesThePerturbation) {
 // A perturbation that got phase I past a stall is removed once the basis
 // is feasible: phase II starts on the real bounds.
 TEST_F(PrimalTest, PhaseOnePerturbationEndsWithPhaseOne) {
+  KORVA_REQUIRE_SHARED_DATA();
   const auto ref = reference_optima();
   ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_PERLIM, 5), 0);
   read_collection("scfxm1");
@@ -288,6 +301,7 @@ TEST_F(PrimalTest, PhaseOnePerturbationEndsWithPhaseOne) {
 }
 
 TEST_F(PrimalTest, PerturbationFromTheStart) {
+  KORVA_REQUIRE_SHARED_DATA();
   const auto ref = reference_optima();
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PERIND, 1), 0);
   read_collection("sc105");
@@ -297,6 +311,7 @@ TEST_F(PrimalTest, PerturbationFromTheStart) {
 }
 
 TEST_F(PrimalTest, DetailedLogNamesTheVariables) {
+  KORVA_REQUIRE_SHARED_DATA();
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_SIMDISPLAY, 2), 0);
   read_collection("afiro");
   ASSERT_EQ(KRVprimopt(env, lp), 0);

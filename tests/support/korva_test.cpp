@@ -2,14 +2,33 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
 
 namespace korva_test {
 
-std::string data_path(const std::string& relative) {
-  return std::string(KORVA_DATA_DIR) + "/" + relative;
+std::string data_dir() {
+  const char* dir = std::getenv("KORVA_DATA_DIR");
+  return dir && *dir ? dir : KORVA_DEFAULT_DATA_DIR;
+}
+
+std::string data_path(const std::string& relative) { return data_dir() + "/" + relative; }
+
+bool shared_data_present() {
+  std::error_code ec;
+  return std::filesystem::is_directory(data_path("netlib"), ec) &&
+         std::filesystem::is_directory(data_path("miplib3"), ec);
+}
+
+bool shared_data_required() {
+  const char* required = std::getenv("KORVA_REQUIRE_DATA");
+  return required && std::string(required) == "1";
+}
+
+std::string shared_data_missing_message() {
+  return "shared model collections not found at " + data_dir();
 }
 
 Capture::Capture(KRVenv env, KRVchannel channel) : env_(env), channel_(channel) {

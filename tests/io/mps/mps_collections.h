@@ -30,6 +30,7 @@ inline std::vector<std::vector<std::string>> read_csv(const std::string& path) {
 }
 
 inline std::vector<CollectionModel> collection_models() {
+  if (!korva_test::shared_data_present()) return {{"", korva_test::kSharedDataMissing, 0, 0, 0}};
   std::vector<CollectionModel> models;
   for (const char* set : {"netlib", "miplib3"})
     for (const auto& f : read_csv(korva_test::data_path(std::string(set) + "/sizes.csv")))
@@ -38,7 +39,7 @@ inline std::vector<CollectionModel> collection_models() {
 }
 
 inline std::string test_name(const CollectionModel& m) {
-  std::string name = m.set + "_" + m.name;
+  std::string name = m.set.empty() ? m.name : m.set + "_" + m.name;
   for (char& c : name)
     if (!isalnum(static_cast<unsigned char>(c))) c = '_';
   return name;

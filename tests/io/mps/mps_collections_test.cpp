@@ -14,6 +14,7 @@ class CollectionTest : public korva_test::EnvTest,
  protected:
   void SetUp() override {
     EnvTest::SetUp();
+    KORVA_REQUIRE_SHARED_DATA();
     int status = 0;
     lp = KRVcreateprob(env, &status, "model");
     copy = KRVcreateprob(env, &status, "copy");

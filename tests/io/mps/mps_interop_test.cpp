@@ -67,6 +67,10 @@ const Peer kPeers[] = {
 class MpsInteropTest : public korva_test::EnvTest,
                        public ::testing::WithParamInterface<const char*> {
  protected:
+  void SetUp() override {
+    EnvTest::SetUp();
+    KORVA_REQUIRE_SHARED_DATA();
+  }
   korva_test::TempDir dir;
 };
 

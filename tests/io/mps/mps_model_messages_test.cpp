@@ -9,6 +9,10 @@ namespace {
 
 class MpsModelMessagesTest : public korva_test::EnvTest {
  protected:
+  void SetUp() override {
+    EnvTest::SetUp();
+    KORVA_REQUIRE_SHARED_DATA();
+  }
   void read(const std::string& relative) {
     int status = 0;
     KRVprob lp = KRVcreateprob(env, &status, "model");

@@ -101,8 +101,10 @@ RatioTestResult dual_ratio_test(DualState& st) {
   }
   st.env.ticks.charge(work);
   // Every breakpoint passed and the objective still rises: the dual is
-  // unbounded along this row.
-  if (slope > 0.0) return RatioTestResult::Infeasible;
+  // unbounded along this row, unless what is left of the infeasibility is
+  // within the feasibility tolerance (the flips alone make the row
+  // feasible, up to rounding); then the last group enters as usual.
+  if (slope > st.primal_tol) return RatioTestResult::Infeasible;
 
   // The entering variable: the largest pivot of the last group, unless
   // that pivot is small against the largest of all the groups passed; then

@@ -18,6 +18,7 @@
 #include "simplex/lu/refactor_driver.h"
 #include "simplex/lu/singular_repair.h"
 #include "simplex/scaling.h"
+#include "simplex/sparse_vector.h"
 
 namespace korva::simplex {
 
@@ -75,6 +76,10 @@ struct SimplexWork : AttachedPart {
   bool factor_valid = false;
   const TickArea* factor_ticks = nullptr;  // the tick area the factor charges
   std::vector<lu::RepairRecord> repairs;  // scratch of the refactorisation driver
+  // Scratch of the recomputations of basic values and duals (residuals,
+  // the sizes of the terms they sum, the correction solve).
+  std::vector<double> residual_work, residual_size;
+  SparseVector refine_work;
 
   // Dual pricing weights by position and the pricing mode they belong to
   // (-1: none); kept for warm starts when the basis is unchanged.

@@ -78,6 +78,21 @@ def references():
     return refs
 
 
+def private_copy(runner, tmp):
+    """The runner and the library it loads, copied so that rebuilding the
+    project while the sweep runs does not change what it measures."""
+    lib_dir = os.path.join(tmp, "lib")
+    os.makedirs(lib_dir)
+    build = os.path.dirname(os.path.dirname(os.path.abspath(runner)))
+    for name in os.listdir(build):
+        if name.startswith("libkorva.so"):
+            shutil.copy2(os.path.join(build, name), lib_dir, follow_symlinks=True)
+    copy = os.path.join(tmp, "robustness_run")
+    shutil.copy2(runner, copy)
+    os.environ["LD_LIBRARY_PATH"] = lib_dir + os.pathsep + os.environ.get("LD_LIBRARY_PATH", "")
+    return copy
+
+
 def run_one(runner, mps, setting, transform, time_limit):
     method, params = SETTINGS[setting]
     permute, scale, seed = TRANSFORMS[transform]
@@ -131,6 +146,7 @@ def main():
 
     tmp = tempfile.mkdtemp()
     try:
+        runner = private_copy(args.runner, tmp)
         files = {}
         for n in names:
             files[n] = os.path.join(tmp, n + ".mps")
@@ -141,7 +157,7 @@ def main():
 
         def work(job):
             n, s, t = job
-            r = run_one(args.runner, files[n], s, t, args.time_limit)
+            r = run_one(runner, files[n], s, t, args.time_limit)
             v = verdict(r, refs[n])
             row = {"model": n, "setting": s, "transform": t, "verdict": v, "status": r.get("status"),
                    "objective": r.get("objective", ""), "reference": refs[n],

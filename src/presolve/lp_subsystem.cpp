@@ -27,7 +27,7 @@ void fill_result(PresolveRecord& rec, simplex::PresolveResult& result) {
 
 bool stops_without_cleanup(int status) {
   // Limits and aborts: the clean-up would run past them.
-  return status != 1 && status != 2 && status != 3 && status != 4 && status != 6;
+  return status != 1 && status != 2 && status != 3 && status != 4 && status != 5 && status != 6;
 }
 
 void store_mapped(Problem& p, const OriginalSolution& sol, const LpSolution* reduced, int status, int method) {
@@ -157,7 +157,10 @@ class LpPresolve final : public simplex::PresolveSubsystem {
     OriginalSolution sol;
     postsolve(original, *rec, in, sol);
     if (!sol.cstat.empty()) store_basis(original, sol, *rec, basis);
-    if (status == 1) {
+    // An optimum the reduced problem could not confirm on its own data
+    // (status 5) is mapped like any other: the checks on the original
+    // problem, and the clean-up solve there, judge it again.
+    if (status == 1 || status == 5) {
       const bool proven = sol.primal_feasible && sol.dual_feasible && sol.basis_complete;
       store_mapped(original, sol, reduced, proven ? 1 : 6, method);
       // Values read off the dual formulation's prices carry its dual

@@ -154,8 +154,7 @@ double SimplexLp::to_user(int var, double internal_value) const {
                         : internal_value * row_scale[var - num_cols];
 }
 
-void load_simplex_lp(Environment& env, const Problem& p, SimplexWork& w) {
-  const int mode = env.int_param(KRV_PARAM_SCAIND);
+void load_simplex_lp(Environment& env, const Problem& p, SimplexWork& w, int mode) {
   SimplexLp& lp = w.lp;
   const bool same_shape = lp.num_cols == p.num_cols() && lp.num_rows == p.num_rows();
   read_rim(p, lp);

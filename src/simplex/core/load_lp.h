@@ -9,8 +9,8 @@
 namespace korva::simplex {
 
 // The problem must be complete (model::complete). Sizes every per-variable
-// array of the work record.
-void load_simplex_lp(Environment& env, const Problem& p, SimplexWork& w);
+// array of the work record. `scaling_mode` is a KRV_PARAM_SCAIND value.
+void load_simplex_lp(Environment& env, const Problem& p, SimplexWork& w, int scaling_mode);
 
 // Row i's activity bounds in user units from sense, right-hand side and range.
 void row_activity_bounds(char sense, double rhs, double range, double* lower, double* upper);

@@ -25,6 +25,13 @@ struct SimplexSettings {
   bool perturb_from_start = false;  // KRV_PARAM_PERIND
   int display = 1;               // KRV_PARAM_SIMDISPLAY
   int64_t iteration_base = 0;    // iterations of this optimisation before the run
+  double feasibility_tol = 1e-6;   // KRV_PARAM_EPRHS, in the units the run works in
+  double optimality_tol = 1e-6;    // KRV_PARAM_EPOPT
+  int scaling = 0;                 // KRV_PARAM_SCAIND
+  // Whether the run's verdict goes to the caller as it is (not for a
+  // presolved problem, whose answer is judged again once mapped back):
+  // only then does an unconfirmed verdict come with a warning.
+  bool final_verdict = true;
 };
 
 struct SimplexOutcome {
@@ -33,6 +40,12 @@ struct SimplexOutcome {
   bool dual_feasible = false;
   int64_t iterations = 0;
   int64_t phase1_iterations = 0;
+  // The run stopped because its numbers went wrong (status 6): its basis
+  // is no good to continue from.
+  bool numerical_failure = false;
+  // The run stopped going round in circles at its end (status 6): the
+  // other simplex can finish from its basis.
+  bool stalled = false;
 };
 
 // Returns 0 (the outcome is filled) or an error code; the work record is
@@ -40,8 +53,9 @@ struct SimplexOutcome {
 using SimplexAlgorithm = int (*)(Environment& env, const Problem& p, SimplexWork& w,
                                  const SimplexSettings& settings, SimplexOutcome& outcome);
 
-// Runs `algorithm` on the problem (complete, linear) and stores its
-// solution with method `method`. Returns 0 or an error code; on an error
+// Runs `algorithm` on the problem (complete, linear), confirms what it
+// claims on the user's data (confirm_outcome.h) and stores its solution
+// with method `method`. Returns 0 or an error code; on an error
 // the problem keeps no solution.
 int run_simplex(Environment& env, Problem& p, SimplexAlgorithm algorithm, int method,
                 const SimplexSettings& settings, SimplexOutcome* outcome = nullptr);
@@ -49,6 +63,11 @@ int run_simplex(Environment& env, Problem& p, SimplexAlgorithm algorithm, int me
 // Prepares the work record for a run without running anything (load,
 // scale, starting basis). Used by run_simplex and by callers that inspect
 // a starting basis (the automatic method choice).
-SimplexWork& prepare_simplex_work(Environment& env, Problem& p, bool advanced_start);
+SimplexWork& prepare_simplex_work(Environment& env, Problem& p, bool advanced_start, int scaling_mode);
+
+// One run of `algorithm` on a prepared work record, with the environment's
+// random sequence restarted from its seed for the run.
+int run_algorithm(Environment& env, const Problem& p, SimplexAlgorithm algorithm, SimplexWork& w,
+                  const SimplexSettings& settings, SimplexOutcome& outcome);
 
 }  // namespace korva::simplex

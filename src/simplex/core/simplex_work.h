@@ -97,6 +97,10 @@ struct SimplexWork : AttachedPart {
   int farkas_row = -1;
   std::vector<double> farkas_y;
   double farkas_proof = 0.0;
+  // The variable whose move proved unboundedness in the last primal run,
+  // and its direction (+1 up, -1 down); -1 when none did.
+  int ray_var = -1;
+  int ray_direction = 0;
 
   // Bounds, costs and right-hand sides are read again at every run, so
   // edits of those keep the basis, its factor and the weights.

@@ -1,6 +1,7 @@
 #include "simplex/core/stall_control.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace korva::simplex {
 
@@ -39,6 +40,17 @@ bool StallControl::stalled(int64_t iteration, int phase, double measure) {
   if (elapsed < window) return false;
   const bool progress = mark_measure - measure > 10.0 * epsilon * static_cast<double>(elapsed);
   set_mark(iteration, phase, measure);
+  if (phase == 2) {
+    // Progress of the objective itself, however slow, resets the count.
+    constexpr double kRelativeProgress = 1e-9;
+    if (!has_best || measure < best_measure - kRelativeProgress * std::max(1.0, std::fabs(best_measure))) {
+      best_measure = measure;
+      has_best = true;
+      fruitless_stalls = 0;
+    } else if (!progress) {
+      ++fruitless_stalls;
+    }
+  }
   return !progress;
 }
 
@@ -47,6 +59,15 @@ double StallControl::next_perturbation() {
   if (perturbations >= 2) epsilon = std::min(epsilon / 10.0, 1e-6);
   if (perturbations > 2 && epsilon <= 1e-6) window *= 2;
   return epsilon;
+}
+
+bool RunawayWatch::ran_away(double measure) {
+  // Three orders of magnitude above where the measure stood.
+  constexpr double kRunawayFactor = 1e3;
+  const bool away = armed && measure > reference + kRunawayFactor * std::max(1.0, std::fabs(reference));
+  armed = true;
+  reference = measure;
+  return away;
 }
 
 }  // namespace korva::simplex

@@ -47,7 +47,7 @@ int lp_thread_count(Environment& env) {
 
 int check_primal_feasibility(Environment& env, Problem& p, int* infeasible) {
   *infeasible = kIntInfinity;
-  SimplexWork& w = prepare_simplex_work(env, p, true);
+  SimplexWork& w = prepare_simplex_work(env, p, true, env.int_param(KRV_PARAM_SCAIND));
   RefactorRequest req;
   req.display = 0;
   w.factor_control = lu::factor_control(env);

@@ -48,6 +48,9 @@ SimplexSettings settings_from_params(Environment& env) {
   s.advanced_start = env.int_param(KRV_PARAM_ADVIND) != 0;
   s.perturb_from_start = env.int_param(KRV_PARAM_PERIND) != 0;
   s.display = env.int_param(KRV_PARAM_SIMDISPLAY);
+  s.feasibility_tol = env.dbl_param(KRV_PARAM_EPRHS);
+  s.optimality_tol = env.dbl_param(KRV_PARAM_EPOPT);
+  s.scaling = env.int_param(KRV_PARAM_SCAIND);
   return s;
 }
 
@@ -112,7 +115,11 @@ int presolved_solve(Environment& env, Problem& p, int method, const SimplexSetti
   const int reduced_method = result.dual_formulation ? 3 - method : method;
   if (!algorithm_for(reduced_method)) return unavailable_method(env, reduced_method);
   SimplexOutcome reduced_outcome;
-  int code = solve(env, *result.reduced, reduced_method, settings, &reduced_outcome);
+  // The reduced problem's verdict is judged again on the original problem:
+  // only a warning about that one reaches the caller.
+  SimplexSettings reduced = settings;
+  reduced.final_verdict = false;
+  int code = solve(env, *result.reduced, reduced_method, reduced, &reduced_outcome);
   // Out of memory on the reduced problem: the original one is solved instead.
   if (code == err::kNoMemory) return 0;
   if (code != 0) return code;

@@ -76,6 +76,7 @@ class DualLoop {
   SimplexOutcome& out_;
   RowPricing pricing_;
   StallControl stall_;
+  RunawayWatch runaway_;
   IterationLog log_;
   RunMonitor monitor_;
   LpCallbackData callback_data_;
@@ -147,12 +148,14 @@ int DualLoop::start() {
 int DualLoop::rebuild() {
   SimplexWork& w = st_.w;
   last_rebuild_iteration_ = st_.iterations;
+  bool repaired = false;
   if (st_.m > 0) {
     RefactorRequest req;
     req.display = st_.settings.display;
     req.dual = true;
     const int code = refactor_basis(st_.env, st_.problem, w, req);
-    if (code == lu::kRepaired) {
+    repaired = code == lu::kRepaired;
+    if (repaired) {
       for (const lu::RepairRecord& rec : w.repairs)
         if (rec.removed >= 0) st_.s.fixed_vars.push_back(rec.removed);
       if (st_.phase == 1) {
@@ -171,10 +174,23 @@ int DualLoop::rebuild() {
   st_.refresh_moves();
   recompute_duals(st_);
   recompute_primal(st_);
+  // At the start the phase decision needs the reduced costs as they are.
+  if (!started_) return 0;
   // Update errors may leave reduced costs slightly on the wrong side: boxed
   // variables flip, others have their costs shifted (removed at the end).
-  // At the start the phase decision needs them as they are.
-  if (started_) correct_duals(st_, true);
+  // A repaired basis is a different basis: what it leaves dual infeasible
+  // is real, and phase I sees to that.
+  const DualInfeasibility left = correct_duals(st_, !repaired);
+  if (repaired && st_.phase == 2 && !feasibility_mode_ && left.count > 0) {
+    enter_phase1(st_);
+    stall_.set_mark(st_.iterations, st_.phase, -st_.objective);
+  }
+  if (st_.phase != 2 || feasibility_mode_) {
+    runaway_.reset();
+  } else if (runaway_.ran_away(-st_.objective)) {
+    finish(status::kNumBest);
+    out_.numerical_failure = true;
+  }
   return 0;
 }
 
@@ -289,6 +305,11 @@ int DualLoop::iterate(int row) {
 
 void DualLoop::check_stall() {
   if (!stall_.stalled(st_.iterations, st_.phase, -st_.objective)) return;
+  if (stall_.stuck() && !feasibility_mode_) {
+    finish(status::kNumBest);
+    out_.stalled = true;
+    return;
+  }
   perturb_costs(st_, stall_);
 }
 
@@ -309,6 +330,7 @@ int DualLoop::end_of_phase() {
 }
 
 int DualLoop::end_of_phase1() {
+  runaway_.reset();
   if (remove_cost_changes(st_, stall_, false)) {
     // Keep the boxes; the reduced costs of the real costs decide again.
     correct_duals(st_, false);
@@ -330,6 +352,7 @@ int DualLoop::end_of_phase1() {
 
 int DualLoop::end_of_phase2() {
   SimplexWork& w = st_.w;
+  runaway_.reset();
   if (remove_cost_changes(st_, stall_, feasibility_mode_)) {
     const DualInfeasibility left = correct_duals(st_, false);
     if (left.count > 0) {

@@ -34,12 +34,12 @@ DualState::DualState(Environment& e, const Problem& p, SimplexWork& work, const 
   m = lp.num_rows;
   n = lp.num_cols;
   nv = m + n;
-  primal_tol = e.dbl_param(KRV_PARAM_EPRHS);
+  primal_tol = st.feasibility_tol;
   // The run works a decade inside the optimality tolerance: reduced costs
   // that the Harris ratio test lets stray up to the tolerance would
   // otherwise add up, on long unbounded columns, to a visible loss of
   // objective.
-  dual_tol_original = e.dbl_param(KRV_PARAM_EPOPT) * kWorkingOptimalityShare;
+  dual_tol_original = st.optimality_tol * kWorkingOptimalityShare;
   dual_tol = dual_tol_original;
   base_cost = &lp.cost;
 }

@@ -95,6 +95,7 @@ class PrimalLoop {
   SimplexOutcome& out_;
   ColumnPricing pricing_;
   StallControl stall_;
+  RunawayWatch runaway_;
   IterationLog log_;
   RunMonitor monitor_;
   LpCallbackData callback_data_;
@@ -157,7 +158,14 @@ int PrimalLoop::rebuild() {
     w.factor_valid = true;
   }
   recompute_all();
-  if (started_) pricing_.after_refactor(st_, stall_.perturbed || stall_.shifted);
+  if (!started_) return 0;
+  pricing_.after_refactor(st_, stall_.perturbed || stall_.shifted);
+  if (st_.phase != 2 || verdict_pending_) {
+    runaway_.reset();
+  } else if (runaway_.ran_away(st_.objective)) {
+    finish(status::kNumBest);
+    out_.numerical_failure = true;
+  }
   return 0;
 }
 
@@ -242,6 +250,8 @@ int PrimalLoop::iterate(int q) {
       finish(status::kUnbounded);
       out_.primal_feasible = true;
       out_.dual_feasible = false;
+      w.ray_var = q;
+      w.ray_direction = direction;
       return 0;
     case RatioOutcome::Flip:
       flip_entering(q, direction, rr.step);
@@ -416,6 +426,11 @@ void PrimalLoop::check_stall() {
   // the stall control looks at it.
   if (st_.phase == stall_.mark_phase && st_.iterations - stall_.mark_iteration < stall_.window) return;
   if (!stall_.stalled(st_.iterations, st_.phase, phase_measure())) return;
+  if (stall_.stuck()) {
+    finish(status::kNumBest);
+    out_.stalled = true;
+    return;
+  }
   perturb_bounds(st_, stall_);
   // Wider bounds may have made basic variables feasible.
   if (st_.phase == 1) {

@@ -40,9 +40,9 @@ PrimalState::PrimalState(Environment& e, const Problem& p, SimplexWork& work, co
   m = lp.num_rows;
   n = lp.num_cols;
   nv = m + n;
-  feas_tol = e.dbl_param(KRV_PARAM_EPRHS);
+  feas_tol = st.feasibility_tol;
   feas_tol_work = feas_tol;
-  opt_tol = e.dbl_param(KRV_PARAM_EPOPT);
+  opt_tol = st.optimality_tol;
 }
 
 bool PrimalState::refresh_phase1_costs() {

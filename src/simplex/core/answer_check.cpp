@@ -6,6 +6,7 @@
 #include "env/environment.h"
 #include "simplex/core/basis_factor.h"
 #include "simplex/core/load_lp.h"
+#include "simplex/core/pivot_row.h"
 #include "simplex/sparse_vector.h"
 
 namespace korva::simplex {
@@ -68,6 +69,37 @@ double free_step(SimplexWork& w, SparseVector& col, int var, int direction) {
   }
   col.clear();
   return step;
+}
+
+// The objective cost per unit of moving the basic variable at position r
+// back towards its bounds (`violation` = its value minus the violated
+// bound): the dual ratio test's step, the smallest |d_k / α_rk| over the
+// nonbasic variables that can make the move (infinity when none can).
+double repair_rate(SimplexWork& w, int r, double violation, SparseVector& ep, SparseVector& ap, TickArea& ticks) {
+  const SimplexLp& lp = w.lp;
+  const int n = lp.num_cols;
+  ep.clear();
+  ep.set_new(r, 1.0);
+  w.lu.btran(ep);
+  if (!ep.indexed) ep.rebuild_index();
+  compute_pivot_row(lp, w.status.data(), ep, ap, ticks);
+  // x_B(r) moves by -α_rk per unit of x_k; it must move against `violation`.
+  const double wanted = violation < 0 ? 1.0 : -1.0;
+  double rate = kInf;
+  auto consider = [&](int k, double alpha) {
+    if (std::fabs(alpha) <= kNoiseEntry || is_basic(w.status[k])) return;
+    const double move = -wanted * alpha > 0 ? 1.0 : -1.0;  // the direction x_k must go
+    const uint8_t s = base_status(w.status[k]);
+    if (lp.lower[k] == lp.upper[k]) return;
+    if (s == kAtLower && move < 0) return;
+    if (s == kAtUpper && move > 0) return;
+    rate = std::min(rate, std::fabs(w.dj[k]) / std::fabs(alpha));
+  };
+  for (int k = 0; k < ap.count; ++k) consider(ap.index[k], ap.values[ap.index[k]]);
+  for (int k = 0; k < ep.count; ++k) consider(n + ep.index[k], ep.values[ep.index[k]]);
+  ep.clear();
+  ap.clear();
+  return rate;
 }
 
 // Accumulates one term of cᵀx - L(y) (see UnscaledViolations): d·v -
@@ -200,6 +232,22 @@ UnscaledViolations unscaled_violations(Environment& env, const Problem& p, Simpl
     if (row_lo[i] == row_hi[i]) continue;
     // The logical is -(row activity): its reduced cost is -y.
     v.dual = std::max(v.dual, dual_violation(w.status[n + i], -dual[i], -act[i], -row_hi[i], -row_lo[i]));
+  }
+  // Basic variables beyond their bounds: what bringing them back would
+  // cost is the part of the objective their violations bought.
+  if (m > 0 && w.factor_valid) {
+    SparseVector ep(m), ap(n);
+    for (int r = 0; r < m; ++r) {
+      const int var = w.basic_index[r];
+      const double xb = w.x_basic[r], lo = lp.lower[var], hi = lp.upper[var];
+      const double violation = xb < lo ? xb - lo : xb > hi ? xb - hi : 0.0;
+      if (std::fabs(violation) <= kRounding * std::max(1.0, std::fabs(xb))) continue;
+      if (steps_left-- <= 0) {
+        primal_gap = kInf;
+        break;
+      }
+      primal_gap += std::fabs(violation) * repair_rate(w, r, violation, ep, ap, env.ticks);
+    }
   }
   v.dual_gap = dual_gap / std::max(1.0, std::fabs(objective));
   v.primal_gap = primal_gap / std::max(1.0, std::fabs(objective));

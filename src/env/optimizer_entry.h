@@ -45,12 +45,19 @@ inline bool optimizer_deterministic(Environment& env, int threads) {
 
 namespace detail {
 
+// The thread count of an entry: from a Threads value, or from a callable
+// that returns one or the count itself.
 template <class T, class Choose>
-Threads thread_choice(Choose& choose, Environment& env, T& object) {
-  if constexpr (std::is_same_v<std::decay_t<Choose>, Threads>)
-    return choose;
-  else
-    return choose(env, object);
+int thread_count(Choose& choose, Environment& env, T& object) {
+  if constexpr (std::is_same_v<std::decay_t<Choose>, Threads>) {
+    return optimizer_thread_count(env, choose);
+  } else {
+    const auto chosen = choose(env, object);
+    if constexpr (std::is_same_v<std::decay_t<decltype(chosen)>, Threads>)
+      return optimizer_thread_count(env, chosen);
+    else
+      return chosen;
+  }
 }
 
 // The inner call made from the team: codes go back unreported to the outer
@@ -64,14 +71,15 @@ int inner_call(Environment& env, T* object, Algorithm& algorithm) noexcept {
 
 }  // namespace detail
 
-// `choose` is a Threads value or a callable (Environment&, T&) -> Threads
-// for entries whose choice depends on the problem (quadratic objectives).
+// `choose` is a Threads value or a callable (Environment&, T&) returning
+// Threads or the thread count, for entries whose choice depends on the
+// problem (quadratic objectives) or on rules of their own (MIP).
 template <class T, class Choose, class Algorithm>
 int optimizer_entry(KRVenv env, T* object, Choose choose, Algorithm&& algorithm) noexcept {
   if (api::check_env(env) == 0 && env->nesting > 0)
     return api::call(env, object, api::kLongOperation, algorithm);
   return api::call(env, object, api::kNone, [&](Environment& e, T& p) {
-    const int threads = optimizer_thread_count(e, detail::thread_choice(choose, e, p));
+    const int threads = detail::thread_count(choose, e, p);
     const bool deterministic = optimizer_deterministic(e, threads);
     return run_in_team(e, threads, deterministic,
                        [&] { return detail::inner_call(e, &p, algorithm); });

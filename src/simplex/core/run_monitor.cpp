@@ -37,8 +37,8 @@ void watch_race(Environment& env, const std::atomic<int>* stop) {
   if (stop) g_races.emplace_back(&env, stop);
 }
 
-RunMonitor::RunMonitor(Environment& env, int wherefrom, int64_t iteration_base)
-    : env_(env), wherefrom_(wherefrom), iteration_base_(iteration_base) {
+RunMonitor::RunMonitor(Environment& env, int wherefrom, int64_t iteration_base, int64_t run_limit)
+    : env_(env), wherefrom_(wherefrom), iteration_base_(iteration_base), run_limit_(run_limit) {
   iteration_limit_ = env.long_param(KRV_PARAM_ITLIM);
   // Worker clones of a concurrent run do not call the application's
   // informational callback; the LP callback belongs to every solver.
@@ -49,7 +49,8 @@ RunMonitor::RunMonitor(Environment& env, int wherefrom, int64_t iteration_base)
 int RunMonitor::check_limits(int64_t run_iterations) const {
   if (env_.terminate_requested()) return status::kAbortUser;
   if (race_stop_ && race_stop_->load(std::memory_order_relaxed) != 0) return status::kAbortUser;
-  if (iteration_base_ + run_iterations >= iteration_limit_) return status::kAbortItLim;
+  if (iteration_base_ + run_iterations >= iteration_limit_ || run_iterations >= run_limit_)
+    return status::kAbortItLim;
   if (time_limit_reached(env_)) return status::kAbortTimeLim;
   if (tick_limit_reached(env_)) return status::kAbortDetTimeLim;
   return 0;

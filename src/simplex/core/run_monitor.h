@@ -4,6 +4,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <limits>
 
 #include "env/environment.h"
 
@@ -34,7 +35,10 @@ class RunMonitor {
  public:
   // `iteration_base`: iterations made before this run that count towards
   // KRV_PARAM_ITLIM (a clean-up solve continues the count).
-  RunMonitor(Environment& env, int wherefrom, int64_t iteration_base = 0);
+  // `run_limit`: iterations this run may make on its own (strong branching
+  // trials, for instance), whatever KRV_PARAM_ITLIM allows.
+  RunMonitor(Environment& env, int wherefrom, int64_t iteration_base = 0,
+             int64_t run_limit = std::numeric_limits<int64_t>::max());
   // 0, or the status that ends the run: 10, 11, 13 or 25.
   int check(int64_t run_iterations, LpCallbackData& data);
   // Only the limits that do not call back (used before the first iteration).
@@ -45,6 +49,7 @@ class RunMonitor {
   int wherefrom_;
   int64_t iteration_base_;
   int64_t iteration_limit_;
+  int64_t run_limit_;
   bool callbacks_;
   const std::atomic<int>* race_stop_;
 };

@@ -7,6 +7,7 @@
 // problem.
 #pragma once
 #include <cstdint>
+#include <limits>
 
 #include "model/problem.h"
 #include "simplex/core/simplex_work.h"
@@ -32,6 +33,12 @@ struct SimplexSettings {
   // presolved problem, whose answer is judged again once mapped back):
   // only then does an unconfirmed verdict come with a warning.
   bool final_verdict = true;
+  // The dual simplex stops (status 12) once its phase II objective, in the
+  // minimisation sense, passes this value: a node of a search that cannot
+  // beat the incumbent.
+  double objective_cutoff = std::numeric_limits<double>::infinity();
+  // Iterations this run may make on its own, whatever KRV_PARAM_ITLIM allows.
+  int64_t run_iteration_limit = std::numeric_limits<int64_t>::max();
 };
 
 struct SimplexOutcome {

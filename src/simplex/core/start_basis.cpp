@@ -107,26 +107,28 @@ void get_user_basis(const SimplexWork& w, Basis& b) {
   }
 }
 
+void place_nonbasic_value(SimplexWork& w, int j) {
+  uint8_t s = base_status(w.status[j]);
+  if (s == kBasic) return;
+  const uint8_t flag = w.status[j] & kFixedBySingularity;
+  const double lo = w.work_lower[j], up = w.work_upper[j];
+  const bool has_lo = lo > -kInf, has_up = up < kInf;
+  if (s == kSuperbasic) {
+    if (!has_lo && !has_up) return;  // free: keeps its value
+    if (w.x[j] >= lo && w.x[j] <= up) return;
+    s = has_lo && (!has_up || w.x[j] < lo) ? kAtLower : kAtUpper;
+  }
+  if (s == kAtLower && !has_lo) s = has_up ? kAtUpper : kSuperbasic;
+  if (s == kAtUpper && !has_up) s = has_lo ? kAtLower : kSuperbasic;
+  w.status[j] = s | flag;
+  if (s == kAtLower) w.x[j] = lo;
+  else if (s == kAtUpper) w.x[j] = up;
+  else w.x[j] = 0.0;
+}
+
 void place_nonbasic_values(SimplexWork& w) {
   const int nv = w.lp.num_vars();
-  for (int j = 0; j < nv; ++j) {
-    uint8_t s = base_status(w.status[j]);
-    if (s == kBasic) continue;
-    const uint8_t flag = w.status[j] & kFixedBySingularity;
-    const double lo = w.work_lower[j], up = w.work_upper[j];
-    const bool has_lo = lo > -kInf, has_up = up < kInf;
-    if (s == kSuperbasic) {
-      if (!has_lo && !has_up) continue;  // free: keeps its value
-      if (w.x[j] >= lo && w.x[j] <= up) continue;
-      s = has_lo && (!has_up || w.x[j] < lo) ? kAtLower : kAtUpper;
-    }
-    if (s == kAtLower && !has_lo) s = has_up ? kAtUpper : kSuperbasic;
-    if (s == kAtUpper && !has_up) s = has_lo ? kAtLower : kSuperbasic;
-    w.status[j] = s | flag;
-    if (s == kAtLower) w.x[j] = lo;
-    else if (s == kAtUpper) w.x[j] = up;
-    else w.x[j] = 0.0;
-  }
+  for (int j = 0; j < nv; ++j) place_nonbasic_value(w, j);
 }
 
 void refresh_basic_bounds(SimplexWork& w) {

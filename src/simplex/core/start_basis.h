@@ -26,6 +26,7 @@ void get_user_basis(const SimplexWork& w, Basis& b);
 // status that names an infinite bound to the other bound or to free.
 // Superbasic values stay (superbasic_values: user start values when given).
 void place_nonbasic_values(SimplexWork& w);
+void place_nonbasic_value(SimplexWork& w, int var);
 // Copies the working bounds of the basic variables into basic_lower/upper.
 void refresh_basic_bounds(SimplexWork& w);
 // True when the basis holds exactly the logicals.

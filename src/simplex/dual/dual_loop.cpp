@@ -51,7 +51,7 @@ class DualLoop {
       : st_(st),
         out_(out),
         log_(st.env, LogKind::Dual, st.settings.display, st.w.factor_control.refactorisations),
-        monitor_(st.env, kWhereDual, st.settings.iteration_base) {}
+        monitor_(st.env, kWhereDual, st.settings.iteration_base, st.settings.run_iteration_limit) {}
 
   int run();
 
@@ -315,6 +315,7 @@ void DualLoop::check_stall() {
 
 bool DualLoop::objective_limit_reached() const {
   if (finished_ || st_.phase != 2 || feasibility_mode_ || stall_.perturbed || st_.shifted) return false;
+  if (st_.objective > st_.settings.objective_cutoff) return true;
   if (st_.env.int_param(hidden_param::kObjectiveLimitCheck) == 0) return false;
   const double limit =
       st_.lp.objsense > 0 ? st_.env.dbl_param(KRV_PARAM_OBJULIM) : -st_.env.dbl_param(KRV_PARAM_OBJLLIM);

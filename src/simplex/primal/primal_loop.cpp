@@ -62,7 +62,7 @@ class PrimalLoop {
       : st_(st),
         out_(out),
         log_(st.env, LogKind::Primal, st.settings.display, st.w.factor_control.refactorisations),
-        monitor_(st.env, kWherePrimal, st.settings.iteration_base) {}
+        monitor_(st.env, kWherePrimal, st.settings.iteration_base, st.settings.run_iteration_limit) {}
 
   int run();
 

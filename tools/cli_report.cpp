@@ -1,5 +1,6 @@
 #include "cli_report.h"
 
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -42,11 +43,27 @@ void print_summary(KRVenv env, KRVprob lp, double seconds) {
   std::printf("Solve time : %.3f s\n", seconds);
 }
 
+void print_mip_summary(KRVenv env, KRVprob lp, double seconds) {
+  double obj = 0, bound = 0;
+  int type = 0;
+  std::printf("\nStatus     : %s\n", status_text(env, KRVgetstat(env, lp)).c_str());
+  // Without an incumbent there is no objective to ask for.
+  if (KRVsolninfo(env, lp, nullptr, &type, nullptr, nullptr) == 0 && type != 0 && KRVgetobjval(env, lp, &obj) == 0)
+    std::printf("Objective  : %.10e\n", obj);
+  if (KRVgetbestobjval(env, lp, &bound) == 0 && std::fabs(bound) < 1e75) std::printf("Best bound : %.10e\n", bound);
+  std::printf("Nodes      : %lld\n", KRVLgetnodecnt(env, lp));
+  std::printf("Iterations : %lld\n", KRVLgetmipitcnt(env, lp));
+  std::printf("Solve time : %.3f s\n", seconds);
+}
+
 void print_solution(KRVenv env, KRVprob lp) {
   const auto x = all_values(KRVgetnumcols(env, lp),
                             [&](double* v, int b, int e) { return KRVgetx(env, lp, v, b, e); });
-  const auto pi = all_values(KRVgetnumrows(env, lp),
-                             [&](double* v, int b, int e) { return KRVgetpi(env, lp, v, b, e); });
+  // A mixed-integer solution has no duals.
+  const bool mip = KRVgetprobtype(env, lp) == KRVPROB_MILP;
+  const auto pi = mip ? std::vector<double>()
+                      : all_values(KRVgetnumrows(env, lp),
+                                   [&](double* v, int b, int e) { return KRVgetpi(env, lp, v, b, e); });
   if (!x.empty()) {
     std::printf("\n%-24s %20s\n", "Variable", "Value");
     for (size_t j = 0; j < x.size(); ++j)

@@ -7,6 +7,9 @@
 namespace korva_cli {
 
 void print_summary(KRVenv env, KRVprob lp, double seconds);
+// The summary of a mixed-integer optimisation: status, incumbent, bound,
+// nodes, iterations and time.
+void print_mip_summary(KRVenv env, KRVprob lp, double seconds);
 
 // Nonzero primal values and dual values as aligned tables, by name.
 void print_solution(KRVenv env, KRVprob lp);

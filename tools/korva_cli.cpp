@@ -85,18 +85,21 @@ void connect_channels(KRVenv env, bool quiet) {
 }
 
 int solve(const Options& o, KRVenv env, KRVprob lp) {
-  if (KRVgetprobtype(env, lp) != KRVPROB_LP) {
+  const int type = KRVgetprobtype(env, lp);
+  const bool mip = type == KRVPROB_MILP;
+  if (type != KRVPROB_LP && !mip) {
     std::fprintf(stderr,
-                 "korva: '%s' has integer, quadratic or other non-linear parts; only linear\n"
-                 "programs can be optimised so far (branch-and-cut is not available yet).\n",
+                 "korva: '%s' has quadratic or other non-linear parts; only linear and mixed-integer\n"
+                 "linear programs can be optimised so far.\n",
                  o.model.c_str());
     return kExitUnsupported;
   }
   const auto start = std::chrono::steady_clock::now();
-  const int status = KRVlpopt(env, lp);
+  const int status = mip ? KRVmipopt(env, lp) : KRVlpopt(env, lp);
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
   if (status) return library_failure("optimising", status);
-  print_summary(env, lp, elapsed.count());
+  if (mip) print_mip_summary(env, lp, elapsed.count());
+  else print_summary(env, lp, elapsed.count());
   if (o.print_solution) print_solution(env, lp);
   if (!o.solution.empty()) return write_solution_text(env, lp, o.solution);
   return kExitOk;

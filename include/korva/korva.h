@@ -851,6 +851,35 @@ KRVAPI long long KRVLgetcrossdexchcnt(KRVenv env, KRVprob lp);
 KRVAPI long long KRVLgetsiftitcnt(KRVenv env, KRVprob lp);
 KRVAPI long long KRVLgetsiftphase1cnt(KRVenv env, KRVprob lp);
 
+/* Mixed-integer optimisation: branch-and-bound on a problem with integer,
+   binary, semi-continuous or semi-integer columns, special ordered sets,
+   indicator constraints or lazy constraints. The outcome is the MIP
+   status (101..134); KRVgetobjval, KRVgetx, KRVgetslack and KRVsolution
+   then answer the incumbent. The queries below need a problem that has
+   been optimised by KRVmipopt (1217 otherwise); counts are 0 and
+   KRVgetnodeint -1 after an error. */
+KRVAPI int KRVmipopt(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetnodecnt(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetnodeleftcnt(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetmipitcnt(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetnodeint(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetsubstat(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetsubmethod(KRVenv env, KRVprob lp);
+/* Best bound, relative gap s*(z - b)/(|z| + 1e-10) of the incumbent z and
+   the bound b (0 when |z - b| <= 1e-9), and the incumbent cutoff value. */
+KRVAPI int KRVgetbestobjval(KRVenv env, KRVprob lp, double *objval_p);
+KRVAPI int KRVgetmiprelgap(KRVenv env, KRVprob lp, double *gap_p);
+KRVAPI int KRVgetcutoff(KRVenv env, KRVprob lp, double *cutoff_p);
+KRVAPI long long KRVLgetnodecnt(KRVenv env, KRVprob lp);
+KRVAPI long long KRVLgetnodeleftcnt(KRVenv env, KRVprob lp);
+KRVAPI long long KRVLgetmipitcnt(KRVenv env, KRVprob lp);
+KRVAPI long long KRVLgetnodeint(KRVenv env, KRVprob lp);
+KRVAPI int KRVLgetsubstat(KRVenv env, KRVprob lp);
+KRVAPI int KRVLgetsubmethod(KRVenv env, KRVprob lp);
+KRVAPI int KRVLgetbestobjval(KRVenv env, KRVprob lp, double *objval_p);
+KRVAPI int KRVLgetmiprelgap(KRVenv env, KRVprob lp, double *gap_p);
+KRVAPI int KRVLgetcutoff(KRVenv env, KRVprob lp, double *cutoff_p);
+
 /* Solution quality. Selectors 1..57:
     1/2   max/total primal infeasibility (bounds and rows combined)
     3/4   max/total bound infeasibility    5/6   max/total row infeasibility

@@ -113,10 +113,19 @@ TEST_F(CliTest, ParametersByNameNumberAndFile) {
   EXPECT_FALSE(contains(r.out, "Status     : optimal")) << r.out;
 }
 
-TEST_F(CliTest, MixedIntegerModelsAreNotOptimisedYet) {
-  const Outcome r = korva(example("knapsack.lp"));
-  EXPECT_EQ(r.code, 3);
-  EXPECT_TRUE(contains(r.err, "branch-and-cut is not available yet")) << r.err;
+TEST_F(CliTest, MixedIntegerModelsShowTheNodeLogAndTheIncumbent) {
+  const Outcome r = korva(example("knapsack.lp") + " --print-solution");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(contains(r.out, "   Node  Left     Objective  IInf  Best Integer    Best Bound    ItCnt     Gap"))
+      << r.out;
+  EXPECT_TRUE(contains(r.out, "Status     : integer optimal solution")) << r.out;
+  EXPECT_TRUE(contains(r.out, "Objective  : 4.8000000000e+01")) << r.out;
+  EXPECT_TRUE(contains(r.out, "Best bound : 4.8000000000e+01")) << r.out;
+  // The incumbent leaves the tent behind and has no dual values.
+  EXPECT_TRUE(contains(r.out, "stove")) << r.out;
+  EXPECT_FALSE(contains(r.out, "tent ")) << r.out;
+  EXPECT_FALSE(contains(r.out, "Dual value")) << r.out;
+  EXPECT_TRUE(r.err.empty()) << r.err;
 }
 
 TEST_F(CliTest, BadInputsGiveOneClearLineAndAnExitCode) {

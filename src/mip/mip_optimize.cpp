@@ -1,0 +1,397 @@
+#include "mip/mip_optimize.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <string>
+
+#include "env/callbacks.h"
+#include "env/channel.h"
+#include "env/errors.h"
+#include "env/threads.h"
+#include "env/time_limit.h"
+#include "model/model.h"
+#include "mip/mip_model.h"
+#include "mip/search.h"
+#include "mip/search_record.h"
+#include "mip/search_settings.h"
+#include "simplex/status.h"
+
+namespace korva::mip {
+
+namespace {
+
+constexpr int kMaxAutomaticThreads = 32;
+constexpr double kNoTime = 1e75;
+
+// The parameters a MIP optimisation may change for its own steps, restored
+// on every exit.
+class SavedMipParams {
+ public:
+  explicit SavedMipParams(Environment& env) : env_(env) {
+    for (int k = 0; k < kCount; ++k) saved_[k] = env.params.slot(kNumbers[k]);
+  }
+  ~SavedMipParams() {
+    for (int k = 0; k < kCount; ++k) {
+      // A polishing time is given back only when it was a real one.
+      if (kNumbers[k] == KRV_PARAM_POLISHAFTERTIME && !(saved_[k].d < kNoTime)) continue;
+      env_.params.slot(kNumbers[k]) = saved_[k];
+    }
+  }
+  SavedMipParams(const SavedMipParams&) = delete;
+  SavedMipParams& operator=(const SavedMipParams&) = delete;
+  double saved_polish_time() const { return saved_[5].d; }
+
+ private:
+  static constexpr int kCount = 7;
+  static constexpr int kNumbers[kCount] = {KRV_PARAM_CLOCKTYPE,          KRV_PARAM_EPINT,
+                                           KRV_PARAM_REDUCE,             KRV_PARAM_PRELINEAR,
+                                           KRV_PARAM_SOLNPOOLINTENSITY,  KRV_PARAM_POLISHAFTERTIME,
+                                           KRV_PARAM_MIPCBREDLP};
+  Environment& env_;
+  ParamSlot saved_[kCount];
+};
+
+bool is_mip_problem(const Problem& p) {
+  return p.type == KRVPROB_MILP || p.type == KRVPROB_MIQP || p.type == KRVPROB_MIQCP;
+}
+
+// Lazy constraints need every feasible solution kept: no dual reductions
+// and no non-linear ones.
+void lazy_constraint_settings(Environment& env, const Problem& p) {
+  const bool lazy = (p.lazy_constraints && p.lazy_constraints->num_rows() > 0) || env.callbacks.lazy_constraint.is_set();
+  if (!lazy) return;
+  ParamSlot& reduce = env.params.slot(KRV_PARAM_REDUCE);
+  ParamSlot& prelinear = env.params.slot(KRV_PARAM_PRELINEAR);
+  const bool reduce_changed = reduce.i == 2 || reduce.i == 3;
+  const bool prelinear_was_on = prelinear.i == 1;
+  if (reduce.i == 2) reduce.i = 0;
+  if (reduce.i == 3) reduce.i = 1;
+  const bool prelinear_changed = prelinear.i != 0;
+  prelinear.i = 0;
+  if (!reduce_changed && !prelinear_changed) return;
+  msg(env.log(), "Lazy constraint(s) or lazy constraint callback is present.\n");
+  if (reduce_changed) msg(env.log(), "    Disabling dual reductions (KRV_PARAM_REDUCE) in presolve.\n");
+  if (prelinear_was_on) msg(env.log(), "    Disabling non-linear reductions (KRV_PARAM_PRELINEAR) in presolve.\n");
+}
+
+// The first column whose bounds admit no value, or -1.
+int bound_infeasible_column(const Problem& p, double integrality) {
+  for (int j = 0; j < p.num_cols(); ++j) {
+    const char type = p.ctype(j);
+    if (type == 'S' || type == 'N') continue;
+    const double lo = p.lower(j), hi = p.upper(j);
+    if (type == 'C') {
+      if (lo > hi + 1e-10 * std::max(1.0, std::fabs(hi))) return j;
+      continue;
+    }
+    // Integer bounds round inward; one within the tolerance of an integer is it.
+    const double rlo = lo <= -kInfinity ? lo : std::ceil(lo - integrality);
+    const double rhi = hi >= kInfinity ? hi : std::floor(hi + integrality);
+    if (rlo > rhi) return j;
+    if (type == 'B' && (rhi < 0.0 || rlo > 1.0)) return j;
+  }
+  return -1;
+}
+
+// Step 5: settings that the search cannot honour.
+int check_algorithms(Environment& env, const Problem& p) {
+  const int subalg = env.int_param(KRV_PARAM_SUBALG);
+  if (subalg == 4 && env.int_param(KRV_PARAM_BARCROSSALG) == -1 && env.int_param(KRV_PARAM_BARALG) == 3)
+    msg(env.warning(),
+        "Warning:  Barrier algorithm is set to 3 and MIP subproblems are\n"
+        "          being solved by barrier without crossover.  The ability\n"
+        "          to detect infeasibility is improved by setting the\n"
+        "          barrier crossover choice to 0, 1 or 2.\n");
+  if (p.quad && subalg == 3) {
+    msg(env.error(), "MIQP subproblems can not be solved using the ");
+    msg(env.error(), "hybrid network optimizer.\n");
+    return -err::kNotForQp;
+  }
+  if (p.qcons) {
+    const int startalg = env.int_param(KRV_PARAM_STARTALG);
+    const int cross = env.int_param(KRV_PARAM_BARCROSSALG);
+    const bool barrier = startalg == 0 || startalg == 4 || subalg == 0 || subalg == 4;
+    if (barrier && cross != 0 && cross != -1) {
+      msg(env.error(), "Crossover not available for QCP solvers.\n");
+      return -err::kNotForQcp;
+    }
+    if (startalg != 0 || subalg != 0) {
+      msg(env.error(), "MIQCP root and subproblem settings must be automatic.\n");
+      return -err::kNotForQcp;
+    }
+    if (env.int_param(KRV_PARAM_FPHEUR) > 0)
+      msg(env.warning(), "Warning: Feasibility pump heuristic not available for MIQCP. Proceeding without.\n");
+  }
+  // The search solves linear relaxations only.
+  if (p.quad) return err::kNotForQp;
+  if (p.qcons) return err::kNotForQcp;
+  return 0;
+}
+
+void root_messages(Environment& env, const SearchSettings& s, int threads, bool deterministic, const Problem& p) {
+  if (s.display >= 1 && env.nesting <= 1) {
+    switch (env.int_param(KRV_PARAM_MIPEMPHASIS)) {
+      case 1:
+        msg(env.results(), "MIP emphasis: integer feasibility.\n");
+        break;
+      case 2:
+        msg(env.results(), "MIP emphasis: optimality.\n");
+        break;
+      case 3:
+        msg(env.results(), "MIP emphasis: best bound.\n");
+        break;
+      case 4:
+        msg(env.results(), "MIP emphasis: hidden feasible solutions.\n");
+        break;
+      default:
+        msg(env.results(), "MIP emphasis: balance optimality and feasibility.\n");
+        break;
+    }
+    msg(env.results(), s.search_method == 1 ? "MIP search method: traditional branch-and-cut.\n"
+                                            : "MIP search method: dynamic search.\n");
+    if (threads <= 1) msg(env.results(), "Parallel mode: none, using 1 thread.\n");
+    else
+      msg(env.results(),
+          deterministic ? "Parallel mode: deterministic, using up to %d threads.\n"
+                        : "Parallel mode: opportunistic, using up to %d threads.\n",
+          threads);
+  }
+  if (s.feasibility > s.integrality && p.lazy_constraints && p.lazy_constraints->num_rows() > 0)
+    msg(env.warning(),
+        "Warning: Lazy constraints are present for the setting with smaller integrality\n"
+        "    tolerance than feasibility tolerance.\n");
+  if (env.callbacks.any_control_callback())
+    msg(env.warning(), "Warning: Control callbacks may disable some MIP features.\n");
+}
+
+// The largest violation of x on the model: bounds, rows, integrality,
+// semi-continuity, sets and indicator constraints.
+double largest_violation(const MipModel& m, const std::vector<double>& x, double integrality, double feasibility) {
+  double worst = 0.0;
+  for (int j = 0; j < m.num_cols; ++j) {
+    const ColKind k = m.kind[j];
+    const bool semi = k == ColKind::SemiContinuous || k == ColKind::SemiInteger;
+    if (semi && std::fabs(x[j]) <= feasibility) continue;
+    worst = std::max({worst, m.lower[j] - x[j], x[j] - m.upper[j]});
+    if (m.is_integer(j)) worst = std::max(worst, std::fabs(x[j] - std::round(x[j])) - integrality);
+  }
+  for (int r = 0; r < m.num_relaxation_rows; ++r) {
+    if (r >= m.num_rows && r < m.first_lazy_row) {
+      bool on = false;
+      for (const IndicatorLink& ind : m.indicators)
+        if (ind.row == r) on = std::fabs(x[ind.indicator] - ind.active_value) <= integrality;
+      if (!on) continue;
+    }
+    const double a = row_activity(m, r, x.data());
+    worst = std::max({worst, m.row_lo[r] - a, a - m.row_hi[r]});
+  }
+  return worst;
+}
+
+std::string upper_first(const char* text) {
+  std::string s = text;
+  if (!s.empty()) s[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(s[0])));
+  return s;
+}
+
+// The polishing messages. Polishing itself (a nested search around the
+// incumbent) is not built: the search stops where it would start.
+void polishing_messages(Environment& env, int status, bool condition, bool has_incumbent) {
+  const double polish_time = env.dbl_param(KRV_PARAM_POLISHTIME);
+  if (!condition && !(polish_time > 0.0)) return;
+  if (!has_incumbent) {
+    msg(env.results(), "\nPolishing requested, but no solution to polish.\n\n");
+    return;
+  }
+  if (condition) {
+    msg(env.results(), "\nStarting condition for polishing reached");
+    switch (status) {
+      case 102:
+        msg(env.results(), " (PolishAfterEpGap, PolishAfterEpAGap)");
+        break;
+      case 104:
+        msg(env.results(), " (PolishAfterIntSol)");
+        break;
+      case 105:
+        msg(env.results(), " (PolishAfterNode)");
+        break;
+      case 107:
+      case 131:
+        msg(env.results(), " (PolishAfterTime)");
+        break;
+      case 133:
+        msg(env.results(), " (PolishAfterIteration)");
+        break;
+      default:
+        msg(env.results(), " (%s)", upper_first(status_text(status)).c_str());
+        break;
+    }
+    msg(env.results(), ".\n");
+    msg(env.results(), "Starting solution polishing.\n\n");
+    return;
+  }
+  msg(env.results(), "\n%s.\n", upper_first(status_text(status)).c_str());
+  msg(env.results(),
+      polish_time >= 1e6 ? "Spending an additional %.4e seconds polishing solution.\n\n"
+                         : "Spending an additional %.0f seconds polishing solution.\n\n",
+      polish_time);
+}
+
+// The incumbent and the status as the solution queries read them.
+void store_solution(Problem& p, const MipSearchRecord& record, const MipModel& m) {
+  auto sol = std::make_unique<MipSolution>();
+  sol->status = record.status;
+  if (record.has_incumbent) {
+    sol->valid = true;
+    sol->values = record.incumbent;
+    double obj = 0.0;
+    for (int j = 0; j < m.num_cols; ++j) obj += p.obj(j) * sol->values[j];
+    sol->objective_value = obj;
+    sol->slacks.resize(static_cast<size_t>(p.num_rows()));
+    for (int i = 0; i < p.num_rows(); ++i) {
+      const double a = row_activity(m, i, sol->values.data());
+      const double slack = p.rhs(i) - a;
+      sol->slacks[i] = slack;
+    }
+  }
+  p.derived.status = record.status;
+  p.derived.values_valid = record.has_incumbent;
+  p.derived.solution = std::move(sol);
+}
+
+int final_status(int status, const SearchEnd& end, bool incumbent) {
+  if (incumbent) {
+    switch (status) {
+      case 106:
+        return 105;
+      case 108:
+        return 107;
+      case 114:
+        return 113;
+      case 132:
+        return 131;
+      case 134:
+        return 133;
+      case 102:
+        return end.gap_tolerance_used ? 102 : 101;
+      default:
+        return status;
+    }
+  }
+  return status;
+}
+
+}  // namespace
+
+int mip_thread_count(Environment& env, Problem&) {
+  int available = usable_processors(env);
+  if (env.team) available = std::min(available, env.team->size() + 1);
+  const int mip = env.int_param(hidden_param::kMipThreads);
+  const int general = env.int_param(KRV_PARAM_THREADS);
+  int chosen = mip > 0 ? mip : general;
+  if (chosen == 0) {
+    const CallbackRegistry& cb = env.callbacks;
+    const bool serial = cb.any_control_callback() || cb.mip_info.is_set() || cb.lp.is_set() || cb.network.is_set();
+    chosen = serial ? 1 : std::min(available, kMaxAutomaticThreads);
+  }
+  return std::max(1, std::min(available, chosen));
+}
+
+int mip_optimize(Environment& env, Problem& p) {
+  if (int code = model::complete(env, p)) return code;
+  if (!is_mip_problem(p)) return 3003;  // "Not a mixed-integer problem"
+  SavedMipParams saved(env);
+  if (saved.saved_polish_time() < kNoTime) env.params.slot(KRV_PARAM_POLISHAFTERTIME).d = kNoTime;
+  if (env.admission_hook) env.admission_hook(&env, p.type);
+  const auto& profile = env.callbacks.profiling;
+  if (profile.is_set()) profile.function(&env, 0, profile.handle);
+  struct ProfileEnd {
+    Environment& env;
+    ~ProfileEnd() {
+      const auto& profile = env.callbacks.profiling;
+      if (profile.is_set()) profile.function(&env, 1, profile.handle);
+    }
+  } profile_end{env};
+
+  // A new optimisation discards the last one's records.
+  p.derived.solution.reset();
+  p.derived.mip_search.reset();
+  p.derived.status = 0;
+  p.derived.values_valid = false;
+
+  lazy_constraint_settings(env, p);
+  // The node loop runs on one thread so far, whatever team the entry formed.
+  const int threads = 1;
+  const bool deterministic = false;
+  SearchSettings settings = read_search_settings(env, p.objsense());
+  settings.polish_after_time = saved.saved_polish_time();
+  settings.threads = threads;
+  settings.deterministic = deterministic;
+
+  auto record = std::make_unique<MipSearchRecord>();
+  record->objsense = p.objsense();
+  MipModel model;
+
+  // Step 4: bounds that admit no value decide the problem at once.
+  const int bad = bound_infeasible_column(p, settings.integrality);
+  if (bad >= 0) {
+    if (settings.display != 0)
+      msg(env.warning(), "Warning:  Bound infeasibility column '%s'.\n", model::col_name(env, p, bad).c_str());
+    record->status = record->finished_status = 103;
+    build_mip_model(p, model);
+    store_solution(p, *record, model);
+    p.derived.mip_search = std::move(record);
+    return 0;
+  }
+  if (int code = check_algorithms(env, p)) return code;
+
+  build_mip_model(p, model);
+  root_messages(env, settings, threads, deterministic, p);
+
+  Search search(env, p, model, settings, *record);
+  const SearchEnd end = search.run();
+  int status = end.status;
+  if (end.error != 0) status = record->has_incumbent ? 109 : 110;
+
+  // Polishing starts where a start condition stopped the search, or after
+  // a search that a limit stopped when a polishing time is given.
+  const bool finished = status == 101 || status == 103 || status == 118 || status == 119;
+  if (end.polish || (!finished && end.error == 0 && env.dbl_param(KRV_PARAM_POLISHTIME) > 0.0)) {
+    if (settings.display != 0) polishing_messages(env, status, end.polish, record->has_incumbent);
+    if (!record->has_incumbent) status = 110;
+  }
+
+  status = final_status(status, end, record->has_incumbent);
+  // The incumbent on the model as the user gave it.
+  if (record->has_incumbent) {
+    const double violation =
+        largest_violation(model, record->incumbent, settings.integrality, settings.feasibility);
+    if (violation > std::max(1e-10, settings.feasibility)) {
+      record->max_unscaled_infeasibility = violation;
+      msg(env.warning(), "Warning: integer solution contains unscaled infeasibilities.\n");
+      if (status == 101) status = 115;
+    }
+  }
+  record->status = status;
+  if (status == 101 || status == 103 || status == 115 || status == 118 || status == 119)
+    record->finished_status = status;
+  if (settings.display >= 1) {
+    int cut_params[kCutFamilies] = {};
+    static constexpr int kFamilyParams[] = {KRV_PARAM_COVERS,  KRV_PARAM_GUBCOVERS, KRV_PARAM_FLOWCOVERS,
+                                            KRV_PARAM_CLIQUES, KRV_PARAM_FRACCUTS,  KRV_PARAM_MIRCUTS,
+                                            KRV_PARAM_FLOWPATHS, KRV_PARAM_DISJCUTS, KRV_PARAM_IMPLBD,
+                                            KRV_PARAM_ZEROHALFCUTS, KRV_PARAM_MCFCUTS};
+    for (int k = 0; k < 11; ++k) cut_params[k] = env.int_param(kFamilyParams[k]);
+    cut_params[11] = cut_params[12] = cut_params[13] = -1;
+    NodeLog log(env, settings, *record, p.objsense());
+    log.cut_summary(cut_params);
+    log.time_summary();
+  }
+  store_solution(p, *record, model);
+  p.derived.mip_search = std::move(record);
+  if (end.error != 0) return end.error;
+  return 0;
+}
+
+}  // namespace korva::mip

@@ -1,0 +1,112 @@
+// The LP relaxation of a search, kept alive across nodes: one internal
+// problem object holding the model's rows, the indicator rows and the lazy
+// constraints, and the simplex work record on it (scaled data, basis,
+// factor, pricing weights). A node changes column bounds and row
+// activations in place and re-solves with the dual simplex from the basis
+// it has; diving to a child costs a handful of iterations and no
+// refactorisation.
+//
+// Verdicts are checked before the search acts on them: an infeasible node
+// needs its Farkas row to prove it on the node's bounds, and the bound a
+// node passes on is the Lagrangian bound of its duals on the node's bounds,
+// which no rounding of the simplex can push above the node's optimum.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "mip/mip_model.h"
+#include "simplex/core/simplex_run.h"
+#include "simplex/core/simplex_work.h"
+
+namespace korva::mip {
+
+class Domain;
+
+// A basis to hand from a node to its children: one status per variable
+// (columns, then the relaxation's rows).
+struct CompactBasis {
+  std::vector<uint8_t> status;
+};
+
+enum class LpOutcome {
+  Optimal,     // x and bound valid
+  Infeasible,  // proven on the node's bounds
+  Cutoff,      // the bound passed the cutoff
+  Limit,       // iteration, time or deterministic time limit, or abort (see status)
+  Unbounded,   // a feasible point and a ray of unboundedness (x valid)
+  Failed,      // no trustworthy answer (numerical trouble)
+};
+
+struct LpSolve {
+  LpOutcome outcome = LpOutcome::Failed;
+  int status = 0;             // the simplex status
+  double objective = 0.0;     // minimisation sense (Optimal)
+  double bound = 0.0;         // minimisation sense, valid whenever not Failed
+  int64_t iterations = 0;
+};
+
+struct NodeLpSettings {
+  double feasibility_tol = 1e-6;
+  double optimality_tol = 1e-6;
+  int scaling = 0;
+  int display = 0;             // simplex display inside the search
+  int64_t iteration_base = 0;  // iterations of the search so far (for KRV_PARAM_ITLIM)
+};
+
+class NodeLp {
+ public:
+  NodeLp();
+  ~NodeLp();
+  NodeLp(const NodeLp&) = delete;
+  NodeLp& operator=(const NodeLp&) = delete;
+
+  // Builds the relaxation of `model` with the domain's bounds and rows.
+  int load(Environment& env, const MipModel& model, const Domain& domain, const NodeLpSettings& settings);
+
+  // Takes over the bound and row changes the domain made since the last call.
+  void sync(Domain& domain);
+
+  // Solves from the current basis. `cutoff` (minimisation sense) ends the
+  // solve early once the objective passes it. `first` runs the full
+  // dual simplex with its exact initial norms (the root).
+  int solve(Environment& env, double cutoff, int64_t iteration_limit, bool first, LpSolve& out);
+
+  // Column values in user units of the last solve.
+  const std::vector<double>& x() const { return x_; }
+  // Reduced costs in user units and the minimisation sense (after Optimal).
+  void reduced_costs(std::vector<double>& dj) const;
+
+  void save_basis(CompactBasis& b) const;
+  void load_basis(const CompactBasis& b);
+  // A checkpoint of everything the simplex keeps (basis, values, factor,
+  // weights): strong branching tries a child and comes back cheaply.
+  void checkpoint();
+  void rollback();
+
+  void set_feasibility_tolerance(double t) { settings_.feasibility_tol = t; }
+  int num_rows() const { return rows_; }
+  const Problem* relaxation() const { return relaxation_; }
+
+ private:
+  void set_col_bounds(int j, double lower, double upper);
+  void set_row_bounds(int row, double lower, double upper);
+  bool proves_infeasible() const;
+  double lagrangian_bound() const;
+  void read_solution();
+  void take_optimum(LpSolve& out);
+
+  Environment* env_ = nullptr;
+  const MipModel* model_ = nullptr;
+  Problem* relaxation_ = nullptr;
+  simplex::SimplexWork* w_ = nullptr;
+  simplex::SimplexSettings settings_;
+  int cols_ = 0, rows_ = 0;
+  std::vector<double> x_;
+  std::vector<int> changed_;
+  std::vector<double> row_lo_, row_hi_;  // per relaxation row, when active
+  struct Saved;
+  std::unique_ptr<Saved> saved_;
+};
+
+}  // namespace korva::mip

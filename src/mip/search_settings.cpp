@@ -1,0 +1,49 @@
+#include "mip/search_settings.h"
+
+namespace korva::mip {
+
+namespace {
+constexpr double kMegabyte = 1048576.0;
+// Tree limits at or above this many megabytes are no limit.
+constexpr double kNoTreeLimit = 1e69;
+}  // namespace
+
+SearchSettings read_search_settings(Environment& env, int objsense) {
+  SearchSettings s;
+  s.gap = env.dbl_param(KRV_PARAM_EPGAP);
+  s.absolute_gap = env.dbl_param(KRV_PARAM_EPAGAP);
+  s.integrality = env.dbl_param(KRV_PARAM_EPINT);
+  s.feasibility = env.dbl_param(KRV_PARAM_EPRHS);
+  s.optimality = env.dbl_param(KRV_PARAM_EPOPT);
+  s.cutoff_user = objsense > 0 ? env.dbl_param(KRV_PARAM_CUTUP) : env.dbl_param(KRV_PARAM_CUTLO);
+  s.objdif = env.dbl_param(KRV_PARAM_OBJDIF);
+  s.relobjdif = env.dbl_param(KRV_PARAM_RELOBJDIF);
+  s.node_limit = env.long_param(KRV_PARAM_NODELIM);
+  s.solution_limit = env.long_param(KRV_PARAM_INTSOLLIM);
+  s.iteration_limit = env.long_param(KRV_PARAM_ITLIM);
+  const double trelim = env.dbl_param(KRV_PARAM_TRELIM);
+  s.tree_limit_bytes = trelim < kNoTreeLimit ? trelim * kMegabyte : 1e300;
+  s.display = env.int_param(KRV_PARAM_MIPDISPLAY);
+  s.interval = env.long_param(KRV_PARAM_MIPINTERVAL);
+  s.search_method = env.int_param(KRV_PARAM_MIPSEARCH);
+  s.varsel = env.int_param(KRV_PARAM_VARSEL);
+  s.nodesel = env.int_param(KRV_PARAM_NODESEL);
+  s.backtrack = env.dbl_param(KRV_PARAM_BTTOL);
+  s.brdir = env.int_param(KRV_PARAM_BRDIR);
+  s.divetype = env.int_param(KRV_PARAM_DIVETYPE);
+  s.use_order = env.int_param(KRV_PARAM_MIPORDIND) != 0;
+  s.strong_candidates = env.int_param(KRV_PARAM_STRONGCANDLIM);
+  s.strong_iterations = env.long_param(KRV_PARAM_STRONGITLIM);
+  s.heuristic_frequency = env.long_param(KRV_PARAM_HEURFREQ);
+  s.scaling = env.int_param(KRV_PARAM_SCAIND);
+  s.simplex_display = s.display >= 5 ? env.int_param(KRV_PARAM_SIMDISPLAY) : 0;
+  s.clock_type = env.int_param(KRV_PARAM_CLOCKTYPE);
+  s.polish_after_gap = env.dbl_param(KRV_PARAM_POLISHAFTEREPGAP);
+  s.polish_after_absolute_gap = env.dbl_param(KRV_PARAM_POLISHAFTEREPAGAP);
+  s.polish_after_node = env.long_param(KRV_PARAM_POLISHAFTERNODE);
+  s.polish_after_solutions = env.long_param(KRV_PARAM_POLISHAFTERINTSOL);
+  s.polish_after_time = env.dbl_param(KRV_PARAM_POLISHAFTERTIME);
+  return s;
+}
+
+}  // namespace korva::mip

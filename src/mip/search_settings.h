@@ -1,0 +1,49 @@
+// The parameter values one search runs with, read once at its start.
+#pragma once
+#include <cstdint>
+
+#include "env/environment.h"
+
+namespace korva::mip {
+
+struct SearchSettings {
+  double gap = 1e-4;            // KRV_PARAM_EPGAP
+  double absolute_gap = 1e-6;   // KRV_PARAM_EPAGAP
+  double integrality = 1e-5;    // KRV_PARAM_EPINT
+  double feasibility = 1e-6;    // KRV_PARAM_EPRHS
+  double optimality = 1e-6;     // KRV_PARAM_EPOPT
+  double cutoff_user = 1e75;    // KRV_PARAM_CUTUP (minimise) or KRV_PARAM_CUTLO (maximise), user sense
+  double objdif = 0.0;          // KRV_PARAM_OBJDIF
+  double relobjdif = 0.0;       // KRV_PARAM_RELOBJDIF
+  int64_t node_limit = 0;       // KRV_PARAM_NODELIM
+  int64_t solution_limit = 0;   // KRV_PARAM_INTSOLLIM
+  int64_t iteration_limit = 0;  // KRV_PARAM_ITLIM
+  double tree_limit_bytes = 0;  // KRV_PARAM_TRELIM in bytes
+  int display = 2;              // KRV_PARAM_MIPDISPLAY
+  int64_t interval = 0;         // KRV_PARAM_MIPINTERVAL
+  int search_method = 0;        // KRV_PARAM_MIPSEARCH
+  int varsel = 0;               // KRV_PARAM_VARSEL
+  int nodesel = 1;              // KRV_PARAM_NODESEL
+  double backtrack = 0.9999;    // KRV_PARAM_BTTOL
+  int brdir = 0;                // KRV_PARAM_BRDIR
+  int divetype = 0;             // KRV_PARAM_DIVETYPE
+  bool use_order = true;        // KRV_PARAM_MIPORDIND
+  int strong_candidates = 10;   // KRV_PARAM_STRONGCANDLIM
+  int64_t strong_iterations = 0;// KRV_PARAM_STRONGITLIM (0: automatic)
+  int64_t heuristic_frequency = 0;  // KRV_PARAM_HEURFREQ (-1 off, 0 automatic)
+  int scaling = 0;              // KRV_PARAM_SCAIND
+  int simplex_display = 0;      // simplex log inside the search (display 5)
+  int threads = 1;
+  bool deterministic = false;
+  int clock_type = 2;           // KRV_PARAM_CLOCKTYPE
+  // Polishing start conditions (polishing replaces the search from there).
+  double polish_after_gap = 0.0;           // KRV_PARAM_POLISHAFTEREPGAP (0: none)
+  double polish_after_absolute_gap = 0.0;  // KRV_PARAM_POLISHAFTEREPAGAP (0: none)
+  int64_t polish_after_node = 0;           // KRV_PARAM_POLISHAFTERNODE
+  int64_t polish_after_solutions = 0;      // KRV_PARAM_POLISHAFTERINTSOL
+  double polish_after_time = 1e75;         // KRV_PARAM_POLISHAFTERTIME as the caller set it
+};
+
+SearchSettings read_search_settings(Environment& env, int objsense);
+
+}  // namespace korva::mip

@@ -88,6 +88,8 @@ struct krv_env_s {
 
   // Worker clones only: the clone's number and the clone log it opened.
   bool is_worker_clone = false;
+  // Searches whose tree exists: KRV_PARAM_WORKDIR keeps its value meanwhile.
+  int node_file_users = 0;
   int clone_number = -1;
   FILE* clone_log = nullptr;
 

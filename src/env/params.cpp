@@ -304,6 +304,12 @@ int set_str_param(Environment& env, int number, const char* value) {
     if (int status = open_encoding(value, probe)) return status;
     if (number == KRV_PARAM_APIENCODING) env.api_converter = std::move(probe);
   }
+  if (number == KRV_PARAM_WORKDIR && env.node_file_users > 0 && slot.s != value) {
+    // A search writes its node file where it started: the directory stays.
+    msg(env.warning(), "Warning:  Cannot change node file directory during solution.\n");
+    msg(env.warning(), "Using original directory\n");
+    return 0;
+  }
   slot.s = value;
   if (display_on(env)) msg(env.results(), "Parameter %d set to \"%s\".\n", number, value);
   return 0;

@@ -238,6 +238,26 @@ void polishing_messages(Environment& env, int status, bool condition, bool has_i
       polish_time);
 }
 
+// Frees the open nodes of a search, with progress lines when that takes
+// long.
+void free_tree(Environment& env, MipSearchRecord& record, int display) {
+  if (!record.tree) return;
+  const int64_t total = record.tree->size();
+  double last = current_time(env);
+  bool announced = false;
+  record.tree->clear([&](int64_t done) {
+    if (done % 1000 != 0) return;
+    const double now = current_time(env);
+    if (now - last <= 5.0 || display <= 0) return;
+    if (!announced) msg(env.results(), "Freeing branch-and-bound tree with %lld nodes\n", static_cast<long long>(total));
+    announced = true;
+    msg(env.results(), "%lld nodes freed\n", static_cast<long long>(done));
+    last = now;
+  });
+  record.tree.reset();
+  record.nodes_left = 0;
+}
+
 // The incumbent and the status as the solution queries read them.
 void store_solution(Problem& p, const MipSearchRecord& record, const MipModel& m) {
   auto sol = std::make_unique<MipSolution>();
@@ -315,6 +335,7 @@ int mip_optimize(Environment& env, Problem& p) {
   } profile_end{env};
 
   // A new optimisation discards the last one's records.
+  if (MipSearchRecord* old = find_search_record(p)) free_tree(env, *old, env.int_param(KRV_PARAM_MIPDISPLAY));
   p.derived.solution.reset();
   p.derived.mip_search.reset();
   p.derived.status = 0;
@@ -352,7 +373,14 @@ int mip_optimize(Environment& env, Problem& p) {
   Search search(env, p, model, settings, *record);
   const SearchEnd end = search.run();
   int status = end.status;
-  if (end.error != 0) status = record->has_incumbent ? 109 : 110;
+  const bool node_file_error = end.error >= 1801 && end.error <= 1803;
+  if (node_file_error) {
+    // The tree cannot be trusted any more: it goes.
+    status = record->has_incumbent ? 116 : 117;
+    free_tree(env, *record, settings.display);
+  } else if (end.error != 0) {
+    status = record->has_incumbent ? 109 : 110;
+  }
 
   // Polishing starts where a start condition stopped the search, or after
   // a search that a limit stopped when a polishing time is given.

@@ -163,6 +163,15 @@ void NodeLog::write(const LogLine& line) {
     const char* clock = settings_.clock_type == 1 ? "Elapsed time = " : "Elapsed real time = ";
     msg(env_.results(), "%s%6.2f sec. (tree size = %5.2f MB)\n", clock, current_time(env_) - start_,
         static_cast<double>(record_.tree_memory()) * kBytesToMegabytes);
+    const NodeStore* tree = record_.open_nodes();
+    if (tree && tree->file_bytes() > 0) {
+      const double raw = static_cast<double>(tree->file_bytes()) * kBytesToMegabytes;
+      const double stored = static_cast<double>(tree->file_stored_bytes()) * kBytesToMegabytes;
+      if (tree->file_bytes() != tree->file_stored_bytes())
+        msg(env_.results(), "Nodefile size = %5.2f MB (%.2f MB after compression)\n", raw, stored);
+      else
+        msg(env_.results(), "Nodefile size = %5.2f MB\n", raw);
+    }
   }
 }
 

@@ -12,48 +12,75 @@ int64_t SearchNode::memory() const {
   return bytes;
 }
 
-void NodeStore::push(std::unique_ptr<SearchNode> node) {
+NodeStore::NodeStore(NodeOrder order, NodeFileSettings files) : order_(order), files_(std::move(files)) {}
+
+int NodeStore::push(std::unique_ptr<SearchNode> node) {
   int slot;
   if (!free_.empty()) {
     slot = free_.back();
     free_.pop_back();
   } else {
-    slot = static_cast<int>(nodes_.size());
-    nodes_.emplace_back();
+    slot = static_cast<int>(slots_.size());
+    slots_.emplace_back();
   }
+  Slot& s = slots_[slot];
+  s.seqnum = node->seqnum;
+  s.bound = node->bound;
   const Key by_bound{node->bound, node->seqnum, slot};
   const Key by_estimate{node->estimate, node->seqnum, slot};
-  memory_ += node->memory();
-  nodes_[slot] = std::move(node);
+  if (files_.mode > 0 && static_cast<double>(memory()) > files_.memory_limit) {
+    if (!file_) file_ = std::make_unique<NodeFile>(files_.mode, files_.directory);
+    if (int code = file_->store(*node, &s.handle)) {
+      s.seqnum = -1;
+      free_.push_back(slot);
+      return code;
+    }
+  } else {
+    memory_ += node->memory();
+    s.node = std::move(node);
+  }
   ++live_;
   by_bound_.push(by_bound);
   if (order_ == NodeOrder::BestEstimate) by_estimate_.push(by_estimate);
   if (order_ == NodeOrder::DepthFirst) stack_.push_back(by_bound);
+  return 0;
 }
 
-std::unique_ptr<SearchNode> NodeStore::take(int slot) {
-  std::unique_ptr<SearchNode> node = std::move(nodes_[slot]);
+int NodeStore::take(int slot, std::unique_ptr<SearchNode>* node) {
+  Slot& s = slots_[slot];
+  int code = 0;
+  if (s.node) {
+    memory_ -= s.node->memory();
+    if (node) *node = std::move(s.node);
+    s.node.reset();
+  } else if (node) {
+    code = file_->load(s.handle, *node);
+  } else {
+    file_->release(s.handle);
+  }
+  s.handle = -1;
+  s.seqnum = -1;
   free_.push_back(slot);
   --live_;
-  memory_ -= node->memory();
-  return node;
+  return code;
 }
 
-std::unique_ptr<SearchNode> NodeStore::pop() {
-  if (live_ == 0) return nullptr;
+int NodeStore::pop(std::unique_ptr<SearchNode>& node) {
+  node.reset();
+  if (live_ == 0) return 0;
   switch (order_) {
     case NodeOrder::DepthFirst:
       while (!stack_.empty()) {
         const Key k = stack_.back();
         stack_.pop_back();
-        if (alive(k)) return take(k.slot);
+        if (alive(k)) return take(k.slot, &node);
       }
       break;
     case NodeOrder::BestEstimate:
       while (!by_estimate_.empty()) {
         const Key k = by_estimate_.top();
         by_estimate_.pop();
-        if (alive(k)) return take(k.slot);
+        if (alive(k)) return take(k.slot, &node);
       }
       break;
     case NodeOrder::BestBound:
@@ -62,9 +89,9 @@ std::unique_ptr<SearchNode> NodeStore::pop() {
   while (!by_bound_.empty()) {
     const Key k = by_bound_.top();
     by_bound_.pop();
-    if (alive(k)) return take(k.slot);
+    if (alive(k)) return take(k.slot, &node);
   }
-  return nullptr;
+  return 0;
 }
 
 double NodeStore::best_bound() {
@@ -74,13 +101,28 @@ double NodeStore::best_bound() {
 
 double NodeStore::prune(double cutoff) {
   double smallest = std::numeric_limits<double>::infinity();
-  for (size_t slot = 0; slot < nodes_.size(); ++slot) {
-    if (nodes_[slot] && nodes_[slot]->bound >= cutoff) {
-      smallest = std::min(smallest, nodes_[slot]->bound);
-      take(static_cast<int>(slot));
+  for (size_t slot = 0; slot < slots_.size(); ++slot) {
+    if (slots_[slot].seqnum >= 0 && slots_[slot].bound >= cutoff) {
+      smallest = std::min(smallest, slots_[slot].bound);
+      take(static_cast<int>(slot), nullptr);
     }
   }
   return smallest;
+}
+
+void NodeStore::clear(const std::function<void(int64_t)>& progress) {
+  int64_t done = 0;
+  for (size_t slot = 0; slot < slots_.size(); ++slot) {
+    if (slots_[slot].seqnum < 0) continue;
+    take(static_cast<int>(slot), nullptr);
+    if (progress) progress(++done);
+  }
+  slots_.clear();
+  free_.clear();
+  by_bound_ = {};
+  by_estimate_ = {};
+  stack_.clear();
+  file_.reset();
 }
 
 }  // namespace korva::mip

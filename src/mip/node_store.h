@@ -3,14 +3,18 @@
 // basis its parent ended with, its bound and estimate. The store keeps
 // them in the orders the node selection needs (by bound, by estimate, last
 // in first out); the smallest bound over the open nodes is the tree's part
-// of the best bound, whatever the selection rule.
+// of the best bound, whatever the selection rule. Once the nodes in memory
+// pass the working-memory limit, new ones go to a node file.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <queue>
+#include <string>
 #include <vector>
 
 #include "mip/domain.h"
+#include "mip/node_file.h"
 #include "mip/node_lp.h"
 
 namespace korva::mip {
@@ -26,7 +30,7 @@ struct SearchNode {
   // How this node came about: for the pseudocost update and the queries.
   int branch_col = -1;
   int branch_set = -1;
-  char branch_type = 'D';   // 'D', 'U' on a column; 'L', 'R' on a set; 'S' semi-continuous; 'I' indicator
+  char branch_type = 'D';   // 'D', 'U' on a column; 'L', 'R' on a set
   double branch_change = 0.0;      // the move of the branching column (fractional part, signed)
   double parent_objective = 0.0;   // the parent's LP objective
   double sum_infeasibility = 0.0;  // of the parent's solution
@@ -37,14 +41,20 @@ struct SearchNode {
 
 enum class NodeOrder { DepthFirst, BestBound, BestEstimate };
 
+struct NodeFileSettings {
+  int mode = 1;                 // KRV_PARAM_NODEFILEIND: 0 none, 1 compressed in memory, 2 disk, 3 compressed on disk
+  double memory_limit = 1e300;  // KRV_PARAM_WORKMEM in bytes
+  std::string directory = ".";  // KRV_PARAM_WORKDIR
+};
+
 class NodeStore {
  public:
-  explicit NodeStore(NodeOrder order = NodeOrder::BestBound) : order_(order) {}
-  void set_order(NodeOrder order) { order_ = order; }
+  explicit NodeStore(NodeOrder order = NodeOrder::BestBound, NodeFileSettings files = {});
 
-  void push(std::unique_ptr<SearchNode> node);
-  // The next node by the store's order; null when empty.
-  std::unique_ptr<SearchNode> pop();
+  // 0, or a node file error (1801, 1803).
+  int push(std::unique_ptr<SearchNode> node);
+  // The next node by the store's order (null when empty); 0 or 1802.
+  int pop(std::unique_ptr<SearchNode>& node);
   bool empty() const { return live_ == 0; }
   int64_t size() const { return live_; }
   // Smallest bound over the open nodes (+inf when empty).
@@ -52,20 +62,14 @@ class NodeStore {
   // Drops every node whose bound is at or above `cutoff`; returns the
   // smallest bound dropped (+inf when none).
   double prune(double cutoff);
-  // Removes every node (freeing them); `each` sees every removed node.
-  template <class Each>
-  void clear(Each each) {
-    for (auto& n : nodes_)
-      if (n) each(*n);
-    nodes_.clear();
-    free_.clear();
-    by_bound_ = {};
-    by_estimate_ = {};
-    stack_.clear();
-    live_ = 0;
-    memory_ = 0;
-  }
-  int64_t memory() const { return memory_; }
+  // Removes every node; `progress(done)` is called after each one.
+  void clear(const std::function<void(int64_t)>& progress = {});
+  // Bytes of the nodes held in memory (compressed ones included).
+  int64_t memory() const { return memory_ + (file_ ? file_->memory_bytes() : 0); }
+  // Bytes of the nodes in the node file on disk, as records and as stored.
+  int64_t file_bytes() const { return file_ && file_->on_disk() ? file_->raw_bytes() : 0; }
+  int64_t file_stored_bytes() const { return file_ && file_->on_disk() ? file_->stored_bytes() : 0; }
+  bool uses_node_file() const { return file_ != nullptr; }
 
  private:
   struct Key {
@@ -74,12 +78,20 @@ class NodeStore {
     int slot;
     bool operator>(const Key& o) const { return value > o.value || (value == o.value && seqnum > o.seqnum); }
   };
+  struct Slot {
+    std::unique_ptr<SearchNode> node;  // null when the node is in the node file
+    int64_t handle = -1;               // node file record, or -1
+    int64_t seqnum = -1;               // -1: free
+    double bound = 0.0;
+  };
   using MinHeap = std::priority_queue<Key, std::vector<Key>, std::greater<Key>>;
-  std::unique_ptr<SearchNode> take(int slot);
-  bool alive(const Key& k) const { return nodes_[k.slot] && nodes_[k.slot]->seqnum == k.seqnum; }
+  int take(int slot, std::unique_ptr<SearchNode>* node);
+  bool alive(const Key& k) const { return slots_[k.slot].seqnum == k.seqnum; }
 
   NodeOrder order_;
-  std::vector<std::unique_ptr<SearchNode>> nodes_;
+  NodeFileSettings files_;
+  std::unique_ptr<NodeFile> file_;
+  std::vector<Slot> slots_;
   std::vector<int> free_;
   MinHeap by_bound_, by_estimate_;
   std::vector<Key> stack_;

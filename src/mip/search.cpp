@@ -57,7 +57,12 @@ bool Search::start(SearchEnd& end) {
   const NodeOrder order = settings_.nodesel == 0   ? NodeOrder::DepthFirst
                           : settings_.nodesel >= 2 ? NodeOrder::BestEstimate
                                                    : NodeOrder::BestBound;
-  store_ = std::make_unique<NodeStore>(order);
+  NodeFileSettings files;
+  files.mode = env_.int_param(KRV_PARAM_NODEFILEIND);
+  files.memory_limit = env_.dbl_param(KRV_PARAM_WORKMEM) * 1048576.0;
+  files.directory = env_.str_param(KRV_PARAM_WORKDIR);
+  store_ = std::make_unique<NodeStore>(order, files);
+  record_.running_tree = store_.get();
   // An objective that only integer columns with integer costs make up takes
   // integer values: a better solution is better by at least 1.
   objective_integral_ = true;
@@ -155,6 +160,10 @@ int64_t Search::nodes_left() const { return store_->size() + (dive_ ? 1 : 0); }
 
 int Search::termination_test(SearchEnd& end) {
   const bool incumbent = record_.has_incumbent;
+  if (store_error_ != 0) {
+    end.error = store_error_;
+    return incumbent ? 116 : 117;
+  }
   if (env_.terminate_requested()) return incumbent ? 113 : 114;
   if (unbounded_) return incumbent ? 118 : 119;
   const double b = best_bound();
@@ -213,6 +222,12 @@ int Search::polishing_test(SearchEnd& end) {
 
 SearchEnd Search::run() {
   SearchEnd end;
+  // The node file directory stays as it is while the search runs.
+  struct DirectoryInUse {
+    Environment& env;
+    explicit DirectoryInUse(Environment& e) : env(e) { ++env.node_file_users; }
+    ~DirectoryInUse() { --env.node_file_users; }
+  } directory(env_);
   const double started = current_time(env_);
   start_time_ = started;
   record_.threads = 1;
@@ -241,7 +256,10 @@ SearchEnd Search::run() {
       node = std::move(dive_);
       dive = true;
     } else if (!store_->empty()) {
-      node = store_->pop();
+      if (int code = store_->pop(node)) {
+        end.error = code;
+        break;
+      }
     } else {
       // Only undecided nodes are left: nothing more can be learned.
       end.status = record_.has_incumbent ? 109 : 110;
@@ -257,7 +275,8 @@ SearchEnd Search::run() {
   best_bound();
   record_.nodes_left = nodes_left();
   // The open nodes stay with the record for the queries.
-  if (dive_) store_->push(std::move(dive_));
+  if (dive_) keep(store_->push(std::move(dive_)));
+  record_.running_tree = nullptr;
   record_.tree = std::move(store_);
   return end;
 }
@@ -425,7 +444,7 @@ int Search::process(std::unique_ptr<SearchNode> node, bool dive) {
       // The node goes back: the termination tests report the limit.
       --record_.nodes;
       lp_basis_owner_.reset();
-      store_->push(std::move(node));
+      keep(store_->push(std::move(node)));
       return 0;
     default:
       break;
@@ -653,7 +672,7 @@ void Search::make_children(const SearchNode& node, const Branch& b, double bound
   const int first = b.first;
   std::unique_ptr<SearchNode>& next = child[first];
   std::unique_ptr<SearchNode>& other = child[1 - first];
-  store_->push(std::move(other));
+  keep(store_->push(std::move(other)));
   // Dive into the first child while it stays within the backtracking
   // tolerance of the best bound; otherwise it waits with the others.
   bool dive = true;
@@ -663,7 +682,7 @@ void Search::make_children(const SearchNode& node, const Branch& b, double bound
     dive = next->bound <= best + window;
   }
   if (dive) dive_ = std::move(next);
-  else store_->push(std::move(next));
+  else keep(store_->push(std::move(next)));
 }
 
 // ---- incumbents -------------------------------------------------------------------------

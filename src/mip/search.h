@@ -37,6 +37,10 @@ class Search {
   // Root: propagation, the relaxation, its first solve, heuristics.
   bool start(SearchEnd& end);
   int termination_test(SearchEnd& end);
+  // A node store failure (node file errors) ends the search.
+  void keep(int store_code) {
+    if (store_code != 0 && store_error_ == 0) store_error_ = store_code;
+  }
   int polishing_test(SearchEnd& end);
   // Moves the domain and the LP to the node; false when the node's own
   // bound changes or their propagation prove it empty.
@@ -87,6 +91,7 @@ class Search {
   bool objective_integral_ = false;
   bool gap_used_ = false;
   bool unbounded_ = false;  // the relaxation has a ray of unboundedness
+  int store_error_ = 0;
   double unresolved_bound_;   // smallest bound of nodes no LP could decide
   double gap_pruned_bound_ = std::numeric_limits<double>::infinity();  // smallest bound pruned by the gap tolerances
   double current_bound_ = std::numeric_limits<double>::infinity();     // of the node being processed

@@ -42,9 +42,12 @@ struct MipSearchRecord : AttachedPart {
   double root_time = 0.0, bc_time = 0.0, sync_time = 0.0, wait_time = 0.0;
   int threads = 1;
   int objsense = 1;
-  // Open nodes of a search that stopped before the tree was empty.
+  // Open nodes of a search that stopped before the tree was empty, or of
+  // the search running now.
   std::unique_ptr<NodeStore> tree;
-  int64_t tree_memory() const { return tree ? tree->memory() : 0; }
+  const NodeStore* running_tree = nullptr;
+  const NodeStore* open_nodes() const { return running_tree ? running_tree : tree.get(); }
+  int64_t tree_memory() const { return open_nodes() ? open_nodes()->memory() : 0; }
 };
 
 // The incumbent as the solution queries see it (user sense and units).

@@ -10,6 +10,8 @@ namespace {
 // A continuous bound moves only when it improves by this share of its
 // size: small moves buy nothing and cost the LP a bound change.
 constexpr double kContinuousGain = 1e-3;
+// Integer columns with ranges up to this take every implied tightening.
+constexpr double kNarrowIntegerRange = 1000.0;
 // Implied bounds beyond this magnitude are not worth having.
 constexpr double kLargestImplied = 1e12;
 // Share of the terms' size allowed for rounding in an activity bound.
@@ -57,6 +59,8 @@ void Domain::init(const MipModel& model, double feasibility_tol, double integral
   }
   for (int s = 0; s < static_cast<int>(model.sos.size()); ++s)
     for (int j : model.sos[s].cols) sos_of_col_[j].push_back(s);
+  // A few passes over the matrix per propagation at most.
+  work_budget_ = 4 * static_cast<int64_t>(model.row_col.size()) + 1000;
   // Everything is examined once at the start.
   for (int i = 0; i < rows; ++i) {
     queue_.push_back(i);
@@ -109,6 +113,30 @@ void Domain::queue_rows_of(int j) {
   }
 }
 
+// Propagation moves a bound only when the move is worth a bound change: a
+// continuous column by a share of its range, an integer column with a wide
+// range likewise (rows that pass tightenings back and forth would
+// otherwise walk a range of a million in steps of one).
+bool Domain::worth_moving(int j, double from, double to) const {
+  if (!std::isfinite(from)) return true;
+  const double range = upper_[j] - lower_[j];
+  const double gain = std::fabs(to - from);
+  if (model_->is_integer(j)) return range <= kNarrowIntegerRange || gain >= kContinuousGain * range;
+  const ColKind k = model_->kind[j];
+  if (k == ColKind::SemiContinuous) return true;
+  return gain > kContinuousGain * std::max(scale_of(to), range);
+}
+
+void Domain::imply_lower(int j, double value) {
+  const double v = rounded_lower(j, value);
+  if (v > lower_[j] && (v > upper_[j] || worth_moving(j, lower_[j], std::min(v, upper_[j])))) tighten_lower(j, value);
+}
+
+void Domain::imply_upper(int j, double value) {
+  const double v = rounded_upper(j, value);
+  if (v < upper_[j] && (v < lower_[j] || worth_moving(j, upper_[j], std::max(v, lower_[j])))) tighten_upper(j, value);
+}
+
 void Domain::tighten_lower(int j, double value) {
   if (infeasible_) return;
   const MipModel& m = *model_;
@@ -123,9 +151,6 @@ void Domain::tighten_lower(int j, double value) {
     return;
   }
   v = std::min(v, upper_[j]);
-  if (!m.is_integer(j) && !semi && std::isfinite(lower_[j]) &&
-      v - lower_[j] <= kContinuousGain * std::max(scale_of(v), upper_[j] - lower_[j]))
-    return;
   record(j);
   lower_[j] = v;
   touch_column(j);
@@ -145,9 +170,6 @@ void Domain::tighten_upper(int j, double value) {
     return;
   }
   v = std::max(v, lower_[j]);
-  if (!m.is_integer(j) && !semi && std::isfinite(upper_[j]) &&
-      upper_[j] - v <= kContinuousGain * std::max(scale_of(v), upper_[j] - lower_[j]))
-    return;
   record(j);
   upper_[j] = v;
   touch_column(j);
@@ -252,8 +274,8 @@ void Domain::propagate_row(int row) {
         const double others = own_inf ? min_act : min_act - a * own;
         const double limit = (rhi - others + slack_hi) / a;
         if (std::fabs(limit) < kLargestImplied) {
-          if (a > 0) tighten_upper(j, limit);
-          else tighten_lower(j, limit);
+          if (a > 0) imply_upper(j, limit);
+          else imply_lower(j, limit);
         }
       }
     }
@@ -264,8 +286,8 @@ void Domain::propagate_row(int row) {
         const double others = own_inf ? max_act : max_act - a * own;
         const double limit = (rlo - others - slack_lo) / a;
         if (std::fabs(limit) < kLargestImplied) {
-          if (a > 0) tighten_lower(j, limit);
-          else tighten_upper(j, limit);
+          if (a > 0) imply_lower(j, limit);
+          else imply_upper(j, limit);
         }
       }
     }
@@ -310,7 +332,8 @@ void Domain::propagate_column_links(int j) {
   }
 }
 
-bool Domain::propagate(int64_t work) {
+bool Domain::propagate() {
+  int64_t work = work_budget_;
   while (!infeasible_ && (!queue_.empty() || !pending_links_.empty()) && work > 0) {
     while (!pending_links_.empty() && !infeasible_) {
       const int j = pending_links_.back();

@@ -45,8 +45,8 @@ class Domain {
   void undo(size_t mark);
 
   // Propagates the changes since the last propagation; false when the
-  // domain turned out infeasible. `work` bounds the rows examined.
-  bool propagate(int64_t work = 1'000'000);
+  // domain turned out infeasible. A few passes over the matrix at most.
+  bool propagate();
 
   // Columns whose bounds changed since the last call (for the LP).
   void take_changed_columns(std::vector<int>& out);
@@ -63,6 +63,9 @@ class Domain {
     bool was_infeasible;
   };
   void record(int j);
+  bool worth_moving(int j, double from, double to) const;
+  void imply_lower(int j, double value);
+  void imply_upper(int j, double value);
   void touch_column(int j);
   void queue_rows_of(int j);
   void propagate_row(int row);
@@ -72,6 +75,7 @@ class Domain {
 
   const MipModel* model_ = nullptr;
   double feas_tol_ = 1e-6, int_tol_ = 1e-5;
+  int64_t work_budget_ = 0;
   std::vector<double> lower_, upper_;
   std::vector<char> active_;  // per relaxation row
   bool infeasible_ = false;

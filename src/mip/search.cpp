@@ -325,6 +325,11 @@ int Search::process(std::unique_ptr<SearchNode> node, bool dive) {
     CurrentBound(double& s, double v) : slot(s) { slot = v; }
     ~CurrentBound() { slot = kInf; }
   } current(current_bound_, node->bound);
+  local_.clear();
+  if (pending_root_fixing_) {
+    fix_by_root_reduced_costs();
+    dive = false;  // the domain went back to the root for it
+  }
   if (!enter(*node, dive)) {
     log_node(*node, LogLine::State::Infeasible, nullptr, 0);
     return 0;
@@ -378,6 +383,8 @@ int Search::process(std::unique_ptr<SearchNode> node, bool dive) {
         find_candidates(model_, domain_, lp_.x(), settings_.integrality, settings_.feasibility, candidates_);
         if (candidates_.empty()) continue;
       }
+      if (root) remember_root(lp);
+      fix_by_reduced_costs(lp);
       bool resolved = false;
       const Branch b = select_branch(*node, lp, candidates_, &resolved);
       if (resolved) {
@@ -402,7 +409,7 @@ int Search::process(std::unique_ptr<SearchNode> node, bool dive) {
     std::vector<int> lazy;
     if (violated_lazy_rows(lp_.x(), lazy)) {
       activate_globally(lazy);
-      if (!enter(*node, false)) {
+      if (!reenter(*node)) {
         lp.outcome = LpOutcome::Infeasible;
         break;
       }
@@ -552,14 +559,14 @@ Branch Search::select_branch(const SearchNode& node, const LpSolve& lp, const Ca
           if (strong_branch(*c, lp.objective, &down, &up, &down_cut, &up_cut) != 0) break;
           if (down_cut && up_cut) {
             // Neither child can hold a solution worth having.
-            domain_.tighten_lower(c->index, domain_.upper(c->index) + 1.0);
+            tighten_here(c->index, domain_.upper(c->index) + 1.0, domain_.upper(c->index));
             *resolved = true;
             return Branch{};
           }
           if (down_cut || up_cut) {
             // One side is empty: the node lives on in the other.
-            if (down_cut) domain_.tighten_lower(c->index, std::floor(c->value) + 1.0);
-            else domain_.tighten_upper(c->index, std::floor(c->value));
+            if (down_cut) tighten_here(c->index, std::floor(c->value) + 1.0, domain_.upper(c->index));
+            else tighten_here(c->index, domain_.lower(c->index), std::floor(c->value));
             *resolved = true;
             return Branch{};
           }
@@ -651,9 +658,12 @@ void Search::make_children(const SearchNode& node, const Branch& b, double bound
     c->estimate = std::max(estimate, bound);
     c->depth = node.depth + 1;
     c->seqnum = seqnum_++;
+    // The node's own tightenings (strong branching, reduced costs) hold in
+    // its children too.
     c->changes = node.changes;
+    c->changes.insert(c->changes.end(), local_.begin(), local_.end());
     c->changes.insert(c->changes.end(), b.child[k].begin(), b.child[k].end());
-    c->new_changes = static_cast<int>(b.child[k].size());
+    c->new_changes = static_cast<int>(local_.size() + b.child[k].size());
     c->basis = basis;
     c->branch_col = b.col;
     c->branch_set = b.set;
@@ -697,6 +707,82 @@ bool Search::violated_lazy_rows(const std::vector<double>& x, std::vector<int>& 
     if (a < lo - tol * std::max(1.0, std::fabs(lo)) || a > hi + tol * std::max(1.0, std::fabs(hi))) rows.push_back(r);
   }
   return !rows.empty();
+}
+
+void Search::tighten_here(int col, double lower, double upper) {
+  domain_.tighten_lower(col, lower);
+  domain_.tighten_upper(col, upper);
+  local_.push_back({col, lower, upper});
+}
+
+bool Search::reenter(const SearchNode& node) {
+  if (!enter(node, false)) return false;
+  for (const BoundChange& c : local_) {
+    domain_.tighten_lower(c.col, c.lower);
+    domain_.tighten_upper(c.col, c.upper);
+  }
+  if (domain_.infeasible() || !domain_.propagate()) return false;
+  lp_.sync(domain_);
+  return true;
+}
+
+// Reduced-cost fixing: a nonbasic integer column whose reduced cost d
+// would push the objective past the cutoff after a move of t units
+// cannot move t units in any solution worth having.
+int Search::reduced_cost_tightenings(double objective, const std::vector<double>& x, const std::vector<double>& dj,
+                                     bool at_root) {
+  const double cutoff = exact_cutoff();
+  if (!std::isfinite(cutoff) || !std::isfinite(objective)) return 0;
+  const double room = cutoff - objective;
+  if (room < 0) return 0;
+  int count = 0;
+  for (int j = 0; j < model_.num_cols; ++j) {
+    if (model_.kind[j] != ColKind::Integer) continue;
+    const double lo = domain_.lower(j), hi = domain_.upper(j);
+    if (lo == hi) continue;
+    const double d = dj[j];
+    const double tol = settings_.optimality;
+    if (d > tol && std::isfinite(lo) && std::fabs(x[j] - lo) <= settings_.feasibility) {
+      const double limit = lo + std::floor(room / d + settings_.integrality);
+      if (limit < hi) {
+        if (at_root) domain_.tighten_upper(j, limit);
+        else tighten_here(j, lo, limit);
+        ++count;
+      }
+    } else if (d < -tol && std::isfinite(hi) && std::fabs(x[j] - hi) <= settings_.feasibility) {
+      const double limit = hi - std::floor(room / -d + settings_.integrality);
+      if (limit > lo) {
+        if (at_root) domain_.tighten_lower(j, limit);
+        else tighten_here(j, limit, hi);
+        ++count;
+      }
+    }
+  }
+  return count;
+}
+
+void Search::fix_by_reduced_costs(const LpSolve& lp) {
+  if (!record_.has_incumbent) return;
+  lp_.reduced_costs(dj_scratch_);
+  reduced_cost_tightenings(lp.objective, lp_.x(), dj_scratch_, false);
+}
+
+void Search::remember_root(const LpSolve& lp) {
+  root_objective_ = lp.objective;
+  root_x_ = lp_.x();
+  lp_.reduced_costs(root_dj_);
+}
+
+void Search::fix_by_root_reduced_costs() {
+  // The root's reduced costs against a better cutoff hold everywhere:
+  // the fixings go below the root mark.
+  pending_root_fixing_ = false;
+  if (root_dj_.empty()) return;
+  domain_.undo(root_mark_);
+  if (reduced_cost_tightenings(root_objective_, root_x_, root_dj_, true) > 0) domain_.propagate();
+  root_mark_ = domain_.mark();
+  lp_.sync(domain_);
+  lp_basis_owner_.reset();
 }
 
 void Search::activate_globally(const std::vector<int>& rows) {
@@ -776,6 +862,7 @@ Search::Offer Search::offer(const std::vector<double>& candidate, bool from_lp_o
   ++record_.improvements;
   update_cutoff();
   note_pruned(store_->prune(node_cutoff()));
+  pending_root_fixing_ = true;
   if (!from_lp_of_node) {
     LogLine line;
     line.node = node_number;

@@ -62,6 +62,15 @@ class Search {
   Offer offer(const std::vector<double>& x, bool from_lp_of_node, int64_t node_number, bool trusted = false);
   bool violated_lazy_rows(const std::vector<double>& x, std::vector<int>& rows) const;
   void activate_globally(const std::vector<int>& rows);
+  // Tightens a bound at the current node only (its children inherit it).
+  void tighten_here(int col, double lower, double upper);
+  // Enters the node again from the root, with its own tightenings.
+  bool reenter(const SearchNode& node);
+  int reduced_cost_tightenings(double objective, const std::vector<double>& x, const std::vector<double>& dj,
+                               bool at_root);
+  void fix_by_reduced_costs(const LpSolve& lp);
+  void remember_root(const LpSolve& lp);
+  void fix_by_root_reduced_costs();
   void round_and_offer(const std::vector<double>& x);
   void dive_heuristic();
   void update_cutoff();
@@ -100,6 +109,10 @@ class Search {
   int64_t node_iterations_total_ = 0;
   int64_t strong_trials_ = 0;
   Candidates candidates_;
+  std::vector<BoundChange> local_;  // tightenings of the node being processed
+  bool pending_root_fixing_ = false;
+  double root_objective_ = 0.0;
+  std::vector<double> root_x_, root_dj_, dj_scratch_;
   std::vector<double> x_scratch_;
 };
 

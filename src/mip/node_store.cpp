@@ -5,6 +5,11 @@
 
 namespace korva::mip {
 
+namespace {
+// The best-bound turn of the alternating order: one selection in this many.
+constexpr int64_t kBoundTurn = 10;
+}  // namespace
+
 int64_t SearchNode::memory() const {
   int64_t bytes = static_cast<int64_t>(sizeof(SearchNode) + changes.capacity() * sizeof(BoundChange));
   // A basis is shared by the two children of a node: each carries half.
@@ -41,7 +46,7 @@ int NodeStore::push(std::unique_ptr<SearchNode> node) {
   }
   ++live_;
   by_bound_.push(by_bound);
-  if (order_ == NodeOrder::BestEstimate) by_estimate_.push(by_estimate);
+  if (order_ == NodeOrder::BestEstimate || order_ == NodeOrder::BestEstimateAndBound) by_estimate_.push(by_estimate);
   if (order_ == NodeOrder::DepthFirst) stack_.push_back(by_bound);
   return 0;
 }
@@ -76,6 +81,9 @@ int NodeStore::pop(std::unique_ptr<SearchNode>& node) {
         if (alive(k)) return take(k.slot, &node);
       }
       break;
+    case NodeOrder::BestEstimateAndBound:
+      if (++pops_ % kBoundTurn == 0) break;
+      [[fallthrough]];
     case NodeOrder::BestEstimate:
       while (!by_estimate_.empty()) {
         const Key k = by_estimate_.top();

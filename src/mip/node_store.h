@@ -39,7 +39,9 @@ struct SearchNode {
   int64_t memory() const;
 };
 
-enum class NodeOrder { DepthFirst, BestBound, BestEstimate };
+// Best estimate, and the variant that takes the best bound every few
+// selections so that the bound keeps moving.
+enum class NodeOrder { DepthFirst, BestBound, BestEstimate, BestEstimateAndBound };
 
 struct NodeFileSettings {
   int mode = 1;                 // KRV_PARAM_NODEFILEIND: 0 none, 1 compressed in memory, 2 disk, 3 compressed on disk
@@ -97,6 +99,7 @@ class NodeStore {
   std::vector<Key> stack_;
   int64_t live_ = 0;
   int64_t memory_ = 0;
+  int64_t pops_ = 0;
 };
 
 }  // namespace korva::mip

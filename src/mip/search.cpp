@@ -55,7 +55,8 @@ bool Search::start(SearchEnd& end) {
   domain_.init(model_, settings_.feasibility, settings_.integrality);
   pseudocosts_.init(model_.num_cols);
   const NodeOrder order = settings_.nodesel == 0   ? NodeOrder::DepthFirst
-                          : settings_.nodesel >= 2 ? NodeOrder::BestEstimate
+                          : settings_.nodesel == 2 ? NodeOrder::BestEstimate
+                          : settings_.nodesel == 3 ? NodeOrder::BestEstimateAndBound
                                                    : NodeOrder::BestBound;
   NodeFileSettings files;
   files.mode = env_.int_param(KRV_PARAM_NODEFILEIND);
@@ -350,8 +351,11 @@ int Search::process(std::unique_ptr<SearchNode> node, bool dive) {
     }
   } restore{lp_, tightened, settings_.feasibility};
   for (int round = 0;; ++round) {
+    const double lp_started = current_time(env_);
     if (int code = solve_node_lp(lp, root && round == 0)) return code;
     iterations += lp.iterations;
+    if (root && round == 0 && settings_.display >= 1)
+      msg(env_.results(), "Root relaxation solution time = %7.2f sec.\n", current_time(env_) - lp_started);
     if (lp.outcome != LpOutcome::Optimal) break;
     // Pseudocosts learn from the first solve of a branched child.
     if (round == 0 && node->branch_col >= 0 && std::isfinite(node->parent_objective))

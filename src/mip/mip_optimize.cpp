@@ -15,6 +15,7 @@
 #include "mip/search.h"
 #include "mip/search_record.h"
 #include "mip/search_settings.h"
+#include "mip/solution_check.h"
 #include "simplex/status.h"
 
 namespace korva::mip {
@@ -163,30 +164,6 @@ void root_messages(Environment& env, const SearchSettings& s, int threads, bool 
         "    tolerance than feasibility tolerance.\n");
   if (env.callbacks.any_control_callback())
     msg(env.warning(), "Warning: Control callbacks may disable some MIP features.\n");
-}
-
-// The largest violation of x on the model: bounds, rows, integrality,
-// semi-continuity, sets and indicator constraints.
-double largest_violation(const MipModel& m, const std::vector<double>& x, double integrality, double feasibility) {
-  double worst = 0.0;
-  for (int j = 0; j < m.num_cols; ++j) {
-    const ColKind k = m.kind[j];
-    const bool semi = k == ColKind::SemiContinuous || k == ColKind::SemiInteger;
-    if (semi && std::fabs(x[j]) <= feasibility) continue;
-    worst = std::max({worst, m.lower[j] - x[j], x[j] - m.upper[j]});
-    if (m.is_integer(j)) worst = std::max(worst, std::fabs(x[j] - std::round(x[j])) - integrality);
-  }
-  for (int r = 0; r < m.num_relaxation_rows; ++r) {
-    if (r >= m.num_rows && r < m.first_lazy_row) {
-      bool on = false;
-      for (const IndicatorLink& ind : m.indicators)
-        if (ind.row == r) on = std::fabs(x[ind.indicator] - ind.active_value) <= integrality;
-      if (!on) continue;
-    }
-    const double a = row_activity(m, r, x.data());
-    worst = std::max({worst, m.row_lo[r] - a, a - m.row_hi[r]});
-  }
-  return worst;
 }
 
 std::string upper_first(const char* text) {
@@ -342,9 +319,8 @@ int mip_optimize(Environment& env, Problem& p) {
   p.derived.values_valid = false;
 
   lazy_constraint_settings(env, p);
-  // The node loop runs on one thread so far, whatever team the entry formed.
-  const int threads = 1;
-  const bool deterministic = false;
+  const int threads = env.team ? env.team->size() : 1;
+  const bool deterministic = threads > 1 && env.int_param(KRV_PARAM_PARALLELMODE) != -1;
   SearchSettings settings = read_search_settings(env, p.objsense());
   settings.polish_after_time = saved.saved_polish_time();
   settings.threads = threads;
@@ -370,7 +346,8 @@ int mip_optimize(Environment& env, Problem& p) {
   build_mip_model(p, model);
   root_messages(env, settings, threads, deterministic, p);
 
-  Search search(env, p, model, settings, *record);
+  const PriorityOrder* order = settings.use_order && p.mip && p.mip->order ? p.mip->order.get() : nullptr;
+  Search search(env, p, model, settings, *record, order);
   const SearchEnd end = search.run();
   int status = end.status;
   const bool node_file_error = end.error >= 1801 && end.error <= 1803;
@@ -393,8 +370,7 @@ int mip_optimize(Environment& env, Problem& p) {
   status = final_status(status, end, record->has_incumbent);
   // The incumbent on the model as the user gave it.
   if (record->has_incumbent) {
-    const double violation =
-        largest_violation(model, record->incumbent, settings.integrality, settings.feasibility);
+    const double violation = model_violation(model, record->incumbent, settings.integrality, settings.feasibility);
     if (violation > std::max(1e-10, settings.feasibility)) {
       record->max_unscaled_infeasibility = violation;
       msg(env.warning(), "Warning: integer solution contains unscaled infeasibilities.\n");

@@ -1,18 +1,21 @@
-// The branch-and-bound search on a MIP model: root LP, root heuristics,
-// then the node loop with its termination tests, branching, diving and
-// backtracking. The driver (mip_optimize.h) does what comes before and
-// after: checks, parameters, the final status and the queries' records.
+// The branch-and-bound search on a MIP model. The search holds what its
+// workers share: the tree of open nodes, the incumbent and cutoff, the
+// pseudocosts, the global changes (lazy constraints switched on, root
+// reduced-cost fixings), the counters and the log. It runs in rounds: each
+// worker (one per thread) takes one node (the child it dives into, or the
+// next open node), processes it against a view that stays fixed for the
+// round, and the reports are merged in worker order. A run with a given
+// number of threads therefore repeats exactly, whatever the timing. The
+// driver (mip_optimize.h) does what comes before and after.
 #pragma once
 #include <limits>
 #include <memory>
 #include <vector>
 
-#include "mip/branching.h"
-#include "mip/domain.h"
 #include "mip/mip_model.h"
 #include "mip/node_log.h"
-#include "mip/node_lp.h"
 #include "mip/node_store.h"
+#include "mip/node_worker.h"
 #include "mip/pseudocosts.h"
 #include "mip/search_record.h"
 #include "mip/search_settings.h"
@@ -23,97 +26,67 @@ namespace korva::mip {
 struct SearchEnd {
   int status = 0;            // 101..134 as the termination tests give it
   bool gap_tolerance_used = false;
-  int error = 0;             // an error code of the node LPs
+  int error = 0;             // an error code of the node LPs or the node store
   bool polish = false;       // a polishing start condition stopped the search
 };
 
 class Search {
  public:
+  // `order`: the branching priorities in force (the problem's or a
+  // generated one), or null.
   Search(Environment& env, Problem& p, const MipModel& model, const SearchSettings& settings,
-         MipSearchRecord& record);
+         MipSearchRecord& record, const PriorityOrder* order);
+  ~Search();
   SearchEnd run();
 
  private:
-  // Root: propagation, the relaxation, its first solve, heuristics.
-  bool start(SearchEnd& end);
-  int termination_test(SearchEnd& end);
-  // A node store failure (node file errors) ends the search.
-  void keep(int store_code) {
-    if (store_code != 0 && store_error_ == 0) store_error_ = store_code;
-  }
-  int polishing_test(SearchEnd& end);
-  // Moves the domain and the LP to the node; false when the node's own
-  // bound changes or their propagation prove it empty.
-  bool enter(const SearchNode& node, bool dive);
-  // Solves, checks, branches (or prunes) one node. Returns an LP error code.
-  int process(std::unique_ptr<SearchNode> node, bool dive);
-  int solve_node_lp(LpSolve& out, bool first);
-  void branch(const SearchNode& node, const LpSolve& lp, const Candidates& candidates);
-  Branch select_branch(const SearchNode& node, const LpSolve& lp, const Candidates& candidates, bool* resolved);
-  int strong_branch(const Candidate& c, double node_objective, double* down, double* up, bool* down_cut,
-                    bool* up_cut);
-  void make_children(const SearchNode& node, const Branch& b, double bound, double estimate);
-  int first_child(const Branch& b, const Candidate* c) const;
-
-  // Incumbents.
-  // A candidate solution: checked on the model (unless `trusted`: the
-  // LP's own tolerances vouch for it) and taken when it improves.
+  struct Slot;  // a worker, its environment and its pending dive
   enum class Offer { Accepted, NotBetter, Infeasible };
-  Offer offer(const std::vector<double>& x, bool from_lp_of_node, int64_t node_number, bool trusted = false);
-  bool violated_lazy_rows(const std::vector<double>& x, std::vector<int>& rows) const;
-  void activate_globally(const std::vector<int>& rows);
-  // Tightens a bound at the current node only (its children inherit it).
-  void tighten_here(int col, double lower, double upper);
-  // Enters the node again from the root, with its own tightenings.
-  bool reenter(const SearchNode& node);
-  int reduced_cost_tightenings(double objective, const std::vector<double>& x, const std::vector<double>& dj,
-                               bool at_root);
-  void fix_by_reduced_costs(const LpSolve& lp);
-  void remember_root(const LpSolve& lp);
-  void fix_by_root_reduced_costs();
-  void round_and_offer(const std::vector<double>& x);
-  void dive_heuristic();
+
+  int start(SearchEnd& end, bool* infeasible);
+  int termination_test(SearchEnd& end);
+  int polishing_test(SearchEnd& end);
+  // One round: assigns nodes, runs the workers, merges their reports.
+  // Returns 0 or an error code; false in `progressed` when no node was left.
+  int round(bool* progressed);
+  RoundView view(bool root) const;
+  void merge(Slot& slot, NodeReport& report);
+  Offer offer(const std::vector<double>& x, bool from_node_lp, int64_t node_number);
   void update_cutoff();
   double exact_cutoff() const;
   double node_cutoff() const;
   void note_pruned(double bound);
-  bool prune(double bound);
-
+  void root_reduced_cost_fixing();
   double best_bound();
-  void log_node(const SearchNode& node, LogLine::State state, const LpSolve* lp, int64_t iterations);
   int64_t nodes_left() const;
+  void keep(int store_code) {
+    if (store_code != 0 && store_error_ == 0) store_error_ = store_code;
+  }
 
   Environment& env_;
   Problem& problem_;
   const MipModel& model_;
   const SearchSettings& settings_;
   MipSearchRecord& record_;
-  Domain domain_;
-  NodeLp lp_;
-  Pseudocosts pseudocosts_;
+  const PriorityOrder* order_;
   NodeLog log_;
   std::unique_ptr<NodeStore> store_;
-  size_t root_mark_ = 0;
-  std::unique_ptr<SearchNode> dive_;       // the child the search continues with
-  std::shared_ptr<const CompactBasis> lp_basis_owner_;  // whose basis the LP holds
+  std::vector<std::unique_ptr<Slot>> slots_;
+  Pseudocosts* shared_pseudocosts_ = nullptr;  // the first worker's table
+  // Global changes: lazy constraints switched on, root reduced-cost fixings.
+  std::vector<int> active_rows_;
+  std::vector<BoundChange> global_changes_;
+  bool root_known_ = false;
+  double root_objective_ = 0.0;
+  std::vector<double> root_x_, root_dj_;
   int64_t seqnum_ = 0;
   bool objective_integral_ = false;
   bool gap_used_ = false;
-  bool unbounded_ = false;  // the relaxation has a ray of unboundedness
+  bool unbounded_ = false;
   int store_error_ = 0;
-  double unresolved_bound_;   // smallest bound of nodes no LP could decide
-  double gap_pruned_bound_ = std::numeric_limits<double>::infinity();  // smallest bound pruned by the gap tolerances
-  double current_bound_ = std::numeric_limits<double>::infinity();     // of the node being processed
+  double unresolved_bound_ = std::numeric_limits<double>::infinity();
+  double gap_pruned_bound_ = std::numeric_limits<double>::infinity();
   double start_time_ = 0.0;
-  int64_t lp_iterations_ = 0;
-  int64_t node_iterations_total_ = 0;
-  int64_t strong_trials_ = 0;
-  Candidates candidates_;
-  std::vector<BoundChange> local_;  // tightenings of the node being processed
-  bool pending_root_fixing_ = false;
-  double root_objective_ = 0.0;
-  std::vector<double> root_x_, root_dj_, dj_scratch_;
-  std::vector<double> x_scratch_;
 };
 
 }  // namespace korva::mip

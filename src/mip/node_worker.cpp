@@ -1,0 +1,588 @@
+#include "mip/node_worker.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "env/channel.h"
+#include "env/time_limit.h"
+#include "mip/solution_check.h"
+
+namespace korva::mip {
+
+namespace {
+
+// A column's pseudocosts are trusted once both directions have this many
+// observations; until then strong branching measures them.
+constexpr int64_t kReliable = 4;
+// Strong branching stops when this many candidates in a row did not beat
+// the best score.
+constexpr int kLookahead = 6;
+// Iterations of a strong-branching trial when KRV_PARAM_STRONGITLIM is 0:
+// twice the average of a node's solve, within these limits.
+constexpr int64_t kTrialIterationsMin = 15;
+constexpr int64_t kTrialIterationsMax = 300;
+// The root dive gives up after this many fixings.
+constexpr int kDiveDepth = 200;
+// An integral LP solution that misses the model's tolerances is solved
+// again with the feasibility tolerance this much tighter (not below the floor).
+constexpr double kRetryTightening = 0.01;
+constexpr double kTightestFeasibility = 1e-9;
+
+}  // namespace
+
+NodeWorker::NodeWorker(Environment& env, const MipModel& model, const SearchSettings& settings)
+    : env_(env), model_(model), settings_(settings) {}
+
+int NodeWorker::start(const std::vector<int>& active_rows, const std::vector<BoundChange>& global, bool* infeasible) {
+  *infeasible = false;
+  domain_.init(model_, settings_.feasibility, settings_.integrality);
+  pseudocosts_.init(model_.num_cols);
+  for (int r : active_rows) domain_.activate_row(r);
+  for (const BoundChange& c : global) {
+    domain_.tighten_lower(c.col, c.lower);
+    domain_.tighten_upper(c.col, c.upper);
+  }
+  if (domain_.infeasible() || !domain_.propagate()) {
+    *infeasible = true;
+    return 0;
+  }
+  root_mark_ = domain_.mark();
+  NodeLpSettings lps;
+  lps.feasibility_tol = settings_.feasibility;
+  lps.optimality_tol = settings_.optimality;
+  lps.scaling = settings_.scaling;
+  lps.display = settings_.simplex_display;
+  if (int code = lp_.load(env_, model_, domain_, lps)) return code;
+  std::vector<int> drained;
+  domain_.take_changed_columns(drained);
+  domain_.take_changed_rows(drained);
+  return 0;
+}
+
+void NodeWorker::apply_global(const std::vector<int>& active_rows, const std::vector<BoundChange>& global) {
+  // Changes that hold for the whole tree go below the root mark.
+  domain_.undo(root_mark_);
+  for (int r : active_rows) domain_.activate_row(r);
+  for (const BoundChange& c : global) {
+    domain_.tighten_lower(c.col, c.lower);
+    domain_.tighten_upper(c.col, c.upper);
+  }
+  domain_.propagate();
+  root_mark_ = domain_.mark();
+  lp_.sync(domain_);
+  lp_at_dive_parent_ = false;
+}
+
+// ---- entering a node -----------------------------------------------------------
+
+bool NodeWorker::enter(const SearchNode& node, bool dive) {
+  if (dive) {
+    // The parent's domain is in place: only the child's own changes follow.
+    const size_t added = static_cast<size_t>(node.new_changes);
+    for (size_t k = node.changes.size() - added; k < node.changes.size(); ++k) {
+      const BoundChange& c = node.changes[k];
+      domain_.tighten_lower(c.col, c.lower);
+      domain_.tighten_upper(c.col, c.upper);
+    }
+  } else {
+    domain_.undo(root_mark_);
+    for (const BoundChange& c : node.changes) {
+      domain_.tighten_lower(c.col, c.lower);
+      domain_.tighten_upper(c.col, c.upper);
+    }
+    if (node.basis && node.basis != lp_basis_owner_) {
+      lp_.load_basis(*node.basis);
+      lp_basis_owner_ = node.basis;
+    }
+  }
+  lp_at_dive_parent_ = false;
+  if (domain_.infeasible() || !domain_.propagate()) return false;
+  lp_.sync(domain_);
+  return true;
+}
+
+bool NodeWorker::reenter(const SearchNode& node) {
+  if (!enter(node, false)) return false;
+  for (const BoundChange& c : local_) {
+    domain_.tighten_lower(c.col, c.lower);
+    domain_.tighten_upper(c.col, c.upper);
+  }
+  if (domain_.infeasible() || !domain_.propagate()) return false;
+  lp_.sync(domain_);
+  return true;
+}
+
+void NodeWorker::tighten_here(int col, double lower, double upper) {
+  domain_.tighten_lower(col, lower);
+  domain_.tighten_upper(col, upper);
+  local_.push_back({col, lower, upper});
+}
+
+int NodeWorker::solve_lp(LpSolve& out, bool first, NodeReport& report) {
+  const int64_t left = view_->iterations_left - report.iterations;
+  const int code = lp_.solve(env_, view_->node_cutoff, std::max<int64_t>(left, 0), first, out);
+  report.iterations += out.iterations;
+  report.lp_status = out.status;
+  return code;
+}
+
+// ---- one node ---------------------------------------------------------------------
+
+NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, const RoundView& view) {
+  NodeReport report;
+  view_ = &view;
+  const bool root = view.nodes == 0;
+  if (dive && !lp_at_dive_parent_) dive = false;
+  local_.clear();
+  ++nodes_done_;
+  struct Count {
+    NodeWorker& w;
+    NodeReport& r;
+    ~Count() { w.iterations_done_ += r.iterations; }
+  } count{*this, report};
+  report.num_infeasible = node->num_infeasible;
+  report.objective = node->bound;
+  if (!enter(*node, dive)) {
+    report.state = LogLine::State::Infeasible;
+    return report;
+  }
+  if (node->bound >= view.node_cutoff) {
+    report.pruned_bounds.push_back(node->bound);
+    report.state = LogLine::State::Cutoff;
+    return report;
+  }
+  LpSolve lp;
+  bool tightened = false;  // the LP runs with a tighter feasibility tolerance
+  struct RestoreTolerance {
+    NodeLp& lp;
+    const bool& tightened;
+    double tolerance;
+    ~RestoreTolerance() {
+      if (tightened) lp.set_feasibility_tolerance(tolerance);
+    }
+  } restore{lp_, tightened, settings_.feasibility};
+  for (int round = 0;; ++round) {
+    const double lp_started = current_time(env_);
+    if ((report.error = solve_lp(lp, root && round == 0, report)) != 0) return report;
+    if (root && round == 0 && settings_.display >= 1)
+      msg(env_.results(), "Root relaxation solution time = %7.2f sec.\n", current_time(env_) - lp_started);
+    if (lp.outcome != LpOutcome::Optimal) break;
+    report.objective = lp.objective;
+    report.lp_solved = true;
+    // Pseudocosts learn from the first solve of a branched child.
+    if (round == 0 && node->branch_col >= 0 && std::isfinite(node->parent_objective))
+      pseudocosts_.record(node->branch_col, node->branch_change, lp.objective - node->parent_objective);
+    const double bound = std::max(node->bound, lp.bound);
+    if (bound >= view.node_cutoff) {
+      report.pruned_bounds.push_back(bound);
+      lp.outcome = LpOutcome::Cutoff;
+      break;
+    }
+    find_candidates(model_, domain_, lp_.x(), settings_.integrality, settings_.feasibility, candidates_);
+    if (!candidates_.empty()) {
+      node->bound = bound;
+      if (view.heuristics && round == 0) {
+        heuristics(report);
+        if ((report.error = solve_lp(lp, false, report)) != 0) return report;
+        if (lp.outcome != LpOutcome::Optimal) break;
+        find_candidates(model_, domain_, lp_.x(), settings_.integrality, settings_.feasibility, candidates_);
+        if (candidates_.empty()) continue;
+      }
+      if (root) {
+        root_objective_ = lp.objective;
+        root_x_ = lp_.x();
+        lp_.reduced_costs(root_dj_);
+        report.root_fixings = true;
+      }
+      if (view.has_incumbent) {
+        lp_.reduced_costs(dj_scratch_);
+        reduced_cost_tightenings(lp.objective, lp_.x(), dj_scratch_, view.exact_cutoff, true);
+      }
+      bool resolved = false;
+      const Branch b = select_branch(lp, candidates_, &resolved, report);
+      if (report.error != 0) return report;
+      if (resolved) {
+        // Strong branching tightened the node: its LP changed.
+        if (domain_.infeasible() || !domain_.propagate()) {
+          lp.outcome = LpOutcome::Infeasible;
+          break;
+        }
+        lp_.sync(domain_);
+        continue;
+      }
+      double estimate = lp.objective;
+      for (const Candidate& c : candidates_.columns)
+        estimate += std::min(pseudocosts_.cost(c.index, -c.fraction), pseudocosts_.cost(c.index, 1.0 - c.fraction));
+      node->num_infeasible = candidates_.count();
+      node->sum_infeasibility = candidates_.sum_infeasibility;
+      report.num_infeasible = node->num_infeasible;
+      report.state = LogLine::State::Solved;
+      make_children(*node, b, bound, estimate, report);
+      return report;
+    }
+    // Integral. Lazy constraints it violates switch on for the whole tree,
+    // and the node comes back once they are in.
+    if (violated_lazy_rows(lp_.x(), report.lazy_rows)) {
+      report.returned = std::move(node);
+      return report;
+    }
+    std::vector<double> x = lp_.x();
+    if (!settle_solution(model_, x, settings_.integrality, settings_.feasibility) && !tightened) {
+      // Feasible for the scaled LP, not quite on the model: the LP works
+      // once more with a tighter feasibility tolerance, and what it then
+      // calls feasible is taken (the final check reports what remains).
+      tightened = true;
+      lp_.set_feasibility_tolerance(std::max(settings_.feasibility * kRetryTightening, kTightestFeasibility));
+      continue;
+    }
+    report.solutions.push_back({std::move(x), true});
+    report.state = LogLine::State::NewIncumbent;
+    return report;
+  }
+  switch (lp.outcome) {
+    case LpOutcome::Infeasible:
+      report.state = LogLine::State::Infeasible;
+      return report;
+    case LpOutcome::Cutoff:
+      report.pruned_bounds.push_back(lp.bound);
+      report.state = LogLine::State::Cutoff;
+      return report;
+    case LpOutcome::Unbounded: {
+      // An unbounded relaxation: the MIP is unbounded when it has a
+      // solution at all (its integral points need not be found here).
+      report.unbounded = true;
+      std::vector<double> x = lp_.x();
+      find_candidates(model_, domain_, x, settings_.integrality, settings_.feasibility, candidates_);
+      if (candidates_.empty() && settle_solution(model_, x, settings_.integrality, settings_.feasibility))
+        report.solutions.push_back({std::move(x), false});
+      report.state = LogLine::State::LpStatus;
+      return report;
+    }
+    case LpOutcome::Limit:
+      report.returned = std::move(node);
+      return report;
+    default:
+      break;
+  }
+  // No trustworthy LP answer: split the node without one.
+  report.state = LogLine::State::LpStatus;
+  report.lp_solved = false;
+  Branch b;
+  if (!blind_branch(model_, domain_, b)) {
+    report.unresolved_bound = node->bound;
+    return report;
+  }
+  lp_basis_owner_.reset();
+  make_children(*node, b, node->bound, node->estimate, report);
+  lp_at_dive_parent_ = false;
+  return report;
+}
+
+// ---- branching ----------------------------------------------------------------------
+
+int NodeWorker::first_child(const Branch& b, const Candidate* c) const {
+  if (b.col >= 0 && view_->order) {
+    const PriorityOrder& order = *view_->order;
+    for (size_t k = 0; k < order.indices.size(); ++k)
+      if (order.indices[k] == b.col && order.direction[k] != 0) return order.direction[k] > 0 ? 1 : 0;
+  }
+  if (b.type[0] == 'L') return b.first;
+  if (settings_.brdir != 0) return settings_.brdir > 0 ? 1 : 0;
+  if (c && c->kind == CandidateKind::Column && view_->has_incumbent && view_->incumbent &&
+      (settings_.divetype == 3 || (settings_.divetype == 0 && view_->nodes % 19 == 18))) {
+    const double incumbent_value = (*view_->incumbent)[c->index];
+    return c->value + settings_.integrality > incumbent_value ? 0 : 1;
+  }
+  return b.first;
+}
+
+Branch NodeWorker::select_branch(const LpSolve& lp, const Candidates& cands, bool* resolved, NodeReport& report) {
+  *resolved = false;
+  if (cands.columns.empty()) {
+    const Candidate& c = most_infeasible(cands);
+    Branch b = other_branch(model_, domain_, c, lp_.x());
+    b.first = first_child(b, &c);
+    return b;
+  }
+  // Branching priorities narrow the column candidates to the highest priority.
+  std::vector<const Candidate*> pool;
+  pool.reserve(cands.columns.size());
+  for (const Candidate& c : cands.columns) pool.push_back(&c);
+  if (view_->order && !view_->order->indices.empty()) {
+    const PriorityOrder& order = *view_->order;
+    std::vector<int> priority(static_cast<size_t>(model_.num_cols), 0);
+    for (size_t k = 0; k < order.indices.size(); ++k) priority[order.indices[k]] = order.priority[k];
+    int top = std::numeric_limits<int>::min();
+    for (const Candidate* c : pool) top = std::max(top, priority[c->index]);
+    pool.erase(std::remove_if(pool.begin(), pool.end(), [&](const Candidate* c) { return priority[c->index] < top; }),
+               pool.end());
+  }
+  const Candidate* chosen = nullptr;
+  switch (settings_.varsel) {
+    case -1: {
+      for (const Candidate* c : pool)
+        if (!chosen || c->infeasibility < chosen->infeasibility) chosen = c;
+      break;
+    }
+    case 1: {
+      // Largest infeasibility, first on ties; a non-column candidate with a
+      // strictly larger value replaces it.
+      for (const Candidate* c : pool)
+        if (!chosen || c->infeasibility > chosen->infeasibility) chosen = c;
+      for (const Candidate& c : cands.others)
+        if (c.infeasibility > chosen->infeasibility) chosen = &c;
+      break;
+    }
+    case 4: {
+      // Pseudo-reduced costs: pseudocosts where they exist, the objective
+      // coefficient standing in for the rest.
+      double best = -1.0;
+      for (const Candidate* c : pool) {
+        const double unit = std::fabs(model_.cost[c->index]);
+        const double down = std::max(pseudocosts_.cost(c->index, -c->fraction), unit * c->fraction);
+        const double up = std::max(pseudocosts_.cost(c->index, 1.0 - c->fraction), unit * (1.0 - c->fraction));
+        const double s = score_of(down, up);
+        if (s > best) {
+          best = s;
+          chosen = c;
+        }
+      }
+      break;
+    }
+    default: {
+      // 0 (reliability: strong branching until the pseudocosts are
+      // trusted), 2 (pseudocosts only) and 3 (strong branching on every
+      // candidate of the list).
+      std::vector<std::pair<double, const Candidate*>> ranked;
+      for (const Candidate* c : pool) ranked.emplace_back(pseudocost_score(pseudocosts_, *c), c);
+      std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+      double best = -1.0;
+      int since_best = 0, trials = 0;
+      for (const auto& [score, c] : ranked) {
+        double s = score;
+        const bool unreliable = std::min(pseudocosts_.down_count(c->index), pseudocosts_.up_count(c->index)) < kReliable;
+        const bool trial = settings_.varsel == 3 || (settings_.varsel == 0 && unreliable);
+        if (trial && trials < settings_.strong_candidates) {
+          ++trials;
+          double down = 0.0, up = 0.0;
+          bool down_cut = false, up_cut = false;
+          if ((report.error = strong_branch(*c, lp.objective, &down, &up, &down_cut, &up_cut, report)) != 0)
+            return Branch{};
+          if (down_cut && up_cut) {
+            // Neither child can hold a solution worth having.
+            tighten_here(c->index, domain_.upper(c->index) + 1.0, domain_.upper(c->index));
+            *resolved = true;
+            return Branch{};
+          }
+          if (down_cut || up_cut) {
+            // One side is empty: the node lives on in the other.
+            if (down_cut) tighten_here(c->index, std::floor(c->value) + 1.0, domain_.upper(c->index));
+            else tighten_here(c->index, domain_.lower(c->index), std::floor(c->value));
+            *resolved = true;
+            return Branch{};
+          }
+          s = score_of(down - lp.objective, up - lp.objective);
+        } else if (settings_.varsel == 3 && trials >= settings_.strong_candidates) {
+          break;
+        }
+        if (s > best) {
+          best = s;
+          chosen = c;
+          since_best = 0;
+        } else if (++since_best >= kLookahead && settings_.varsel == 0 && trials > 0) {
+          break;
+        }
+      }
+      if (!chosen) chosen = ranked.front().second;
+      break;
+    }
+  }
+  Branch b = chosen->kind == CandidateKind::Column ? column_branch(domain_, chosen->index, chosen->value)
+                                                   : other_branch(model_, domain_, *chosen, lp_.x());
+  b.first = first_child(b, chosen);
+  return b;
+}
+
+int NodeWorker::strong_branch(const Candidate& c, double node_objective, double* down, double* up, bool* down_cut,
+                              bool* up_cut, NodeReport& report) {
+  const int64_t limit = settings_.strong_iterations > 0
+                            ? settings_.strong_iterations
+                            : std::clamp<int64_t>(2 * iterations_done_ / std::max<int64_t>(nodes_done_, 1),
+                                                  kTrialIterationsMin, kTrialIterationsMax);
+  lp_.checkpoint();
+  const double cutoff = view_->node_cutoff;
+  for (int side = 0; side < 2; ++side) {
+    const size_t mark = domain_.mark();
+    if (side == 0) domain_.tighten_upper(c.index, std::floor(c.value));
+    else domain_.tighten_lower(c.index, std::floor(c.value) + 1.0);
+    double value = node_objective;
+    bool cut = false;
+    if (domain_.infeasible() || !domain_.propagate()) {
+      cut = true;
+    } else {
+      lp_.sync(domain_);
+      LpSolve trial;
+      const int code = lp_.solve(env_, cutoff, limit, false, trial);
+      report.iterations += trial.iterations;
+      if (code != 0) {
+        domain_.undo(mark);
+        lp_.sync(domain_);
+        lp_.rollback();
+        return code;
+      }
+      if (trial.outcome == LpOutcome::Infeasible) cut = true;
+      if (trial.outcome == LpOutcome::Cutoff) {
+        cut = true;
+        report.pruned_bounds.push_back(trial.bound);
+      }
+      if (trial.outcome == LpOutcome::Optimal) value = std::max(trial.objective, node_objective);
+      else if (!cut && std::isfinite(trial.bound)) value = std::max(trial.bound, node_objective);
+      if (cut || trial.outcome == LpOutcome::Optimal)
+        pseudocosts_.record(c.index, side == 0 ? -c.fraction : 1.0 - c.fraction,
+                            cut ? std::max(0.0, (std::isfinite(cutoff) ? cutoff : value) - node_objective)
+                                : value - node_objective);
+    }
+    domain_.undo(mark);
+    lp_.sync(domain_);
+    lp_.rollback();
+    if (side == 0) {
+      *down = value;
+      *down_cut = cut;
+    } else {
+      *up = value;
+      *up_cut = cut;
+    }
+  }
+  return 0;
+}
+
+void NodeWorker::make_children(const SearchNode& node, const Branch& b, double bound, double estimate,
+                               NodeReport& report) {
+  auto basis = std::make_shared<CompactBasis>();
+  lp_.save_basis(*basis);
+  lp_basis_owner_ = basis;
+  for (int k = 0; k < 2; ++k) {
+    auto c = std::make_unique<SearchNode>();
+    c->bound = bound;
+    c->estimate = std::max(estimate, bound);
+    c->depth = node.depth + 1;
+    // The node's own tightenings (strong branching, reduced costs) hold in
+    // its children too.
+    c->changes = node.changes;
+    c->changes.insert(c->changes.end(), local_.begin(), local_.end());
+    c->changes.insert(c->changes.end(), b.child[k].begin(), b.child[k].end());
+    c->new_changes = static_cast<int>(local_.size() + b.child[k].size());
+    c->basis = basis;
+    c->branch_col = b.col;
+    c->branch_set = b.set;
+    c->branch_type = b.type[k];
+    c->branch_change = b.change[k];
+    c->parent_objective = bound;
+    c->num_infeasible = node.num_infeasible;
+    c->sum_infeasibility = node.sum_infeasibility;
+    if (b.col >= 0 && b.set < 0) {
+      const double frac = std::fabs(b.change[k]);
+      c->estimate = std::max(bound, estimate + pseudocosts_.cost(b.col, b.change[k]) -
+                                        std::min(pseudocosts_.cost(b.col, -frac), pseudocosts_.cost(b.col, 1.0 - frac)));
+    }
+    report.children[k] = std::move(c);
+  }
+  report.first = b.first;
+  lp_at_dive_parent_ = true;
+}
+
+// Reduced-cost fixing: a nonbasic integer column whose reduced cost d
+// would push the objective past the cutoff after a move of t units
+// cannot move t units in any solution worth having.
+int NodeWorker::reduced_cost_tightenings(double objective, const std::vector<double>& x,
+                                         const std::vector<double>& dj, double cutoff, bool here) {
+  if (!std::isfinite(cutoff) || !std::isfinite(objective)) return 0;
+  const double room = cutoff - objective;
+  if (room < 0) return 0;
+  int count = 0;
+  for (int j = 0; j < model_.num_cols; ++j) {
+    if (model_.kind[j] != ColKind::Integer) continue;
+    const double lo = domain_.lower(j), hi = domain_.upper(j);
+    if (lo == hi) continue;
+    const double d = dj[j];
+    const double tol = settings_.optimality;
+    if (d > tol && std::isfinite(lo) && std::fabs(x[j] - lo) <= settings_.feasibility) {
+      const double limit = lo + std::floor(room / d + settings_.integrality);
+      if (limit < hi) {
+        if (here) tighten_here(j, lo, limit);
+        else domain_.tighten_upper(j, limit);
+        ++count;
+      }
+    } else if (d < -tol && std::isfinite(hi) && std::fabs(x[j] - hi) <= settings_.feasibility) {
+      const double limit = hi - std::floor(room / -d + settings_.integrality);
+      if (limit > lo) {
+        if (here) tighten_here(j, limit, hi);
+        else domain_.tighten_lower(j, limit);
+        ++count;
+      }
+    }
+  }
+  return count;
+}
+
+bool NodeWorker::violated_lazy_rows(const std::vector<double>& x, std::vector<int>& rows) const {
+  rows.clear();
+  for (int r = model_.first_lazy_row; r < model_.num_relaxation_rows; ++r) {
+    if (domain_.row_active(r)) continue;
+    const double a = row_activity(model_, r, x.data());
+    const double lo = model_.row_lo[r], hi = model_.row_hi[r];
+    const double tol = settings_.feasibility;
+    if (a < lo - tol * std::max(1.0, std::fabs(lo)) || a > hi + tol * std::max(1.0, std::fabs(hi))) rows.push_back(r);
+  }
+  return !rows.empty();
+}
+
+// ---- heuristics ----------------------------------------------------------------------
+
+void NodeWorker::heuristics(NodeReport& report) {
+  CompactBasis basis;
+  lp_.save_basis(basis);
+  // Simple rounding of the LP solution.
+  std::vector<double> rounded = lp_.x();
+  for (int j = 0; j < model_.num_cols; ++j)
+    if (model_.is_integer(j)) rounded[j] = std::clamp(std::round(rounded[j]), domain_.lower(j), domain_.upper(j));
+  if (settle_solution(model_, rounded, settings_.integrality, settings_.feasibility))
+    report.solutions.push_back({std::move(rounded), false});
+  dive_heuristic(report);
+  lp_.load_basis(basis);
+  lp_basis_owner_.reset();
+}
+
+void NodeWorker::dive_heuristic(NodeReport& report) {
+  // Fractional diving: fix the least fractional candidate at its nearest
+  // integer, propagate, re-solve, until the LP turns integral or fails.
+  const size_t mark = domain_.mark();
+  Candidates cands;
+  for (int depth = 0; depth < kDiveDepth; ++depth) {
+    find_candidates(model_, domain_, lp_.x(), settings_.integrality, settings_.feasibility, cands);
+    if (cands.empty()) {
+      std::vector<int> lazy;
+      std::vector<double> x = lp_.x();
+      if (!violated_lazy_rows(x, lazy) && settle_solution(model_, x, settings_.integrality, settings_.feasibility))
+        report.solutions.push_back({std::move(x), false});
+      break;
+    }
+    if (cands.columns.empty()) break;
+    const Candidate* pick = &cands.columns.front();
+    for (const Candidate& c : cands.columns)
+      if (c.infeasibility < pick->infeasibility) pick = &c;
+    const double target = std::round(pick->value);
+    domain_.tighten_lower(pick->index, target);
+    domain_.tighten_upper(pick->index, target);
+    if (domain_.infeasible() || !domain_.propagate()) break;
+    lp_.sync(domain_);
+    LpSolve lp;
+    if (solve_lp(lp, false, report) != 0 || lp.outcome != LpOutcome::Optimal) break;
+    if (time_limit_reached(env_) || env_.terminate_requested()) break;
+  }
+  domain_.undo(mark);
+  lp_.sync(domain_);
+}
+
+}  // namespace korva::mip

@@ -1,0 +1,118 @@
+// One thread's share of the search: its own domain, LP relaxation and
+// pseudocost table, processing one node at a time against a view of the
+// shared state that stays fixed for the round. What it finds (children,
+// solutions, pruned bounds, lazy constraints to switch on) goes back in a
+// report that the search merges in a fixed order, so that a run with a
+// given number of threads repeats exactly.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "mip/branching.h"
+#include "mip/domain.h"
+#include "mip/mip_model.h"
+#include "mip/node_log.h"
+#include "mip/node_lp.h"
+#include "mip/node_store.h"
+#include "mip/pseudocosts.h"
+#include "mip/search_settings.h"
+
+namespace korva::mip {
+
+// The shared state as a worker sees it during a round.
+struct RoundView {
+  double exact_cutoff = kInf;  // no better solution beyond this bound
+  double node_cutoff = kInf;   // the gap tolerances included
+  bool has_incumbent = false;
+  const std::vector<double>* incumbent = nullptr;
+  bool objective_integral = false;
+  int64_t nodes = 0;             // nodes processed before the round
+  int64_t iterations_left = 0;   // simplex iterations KRV_PARAM_ITLIM leaves
+  const PriorityOrder* order = nullptr;
+  bool heuristics = false;       // run the root heuristics on this node
+};
+
+struct FoundSolution {
+  std::vector<double> x;
+  bool from_node_lp = false;  // the node's own integral LP solution
+};
+
+// What processing one node produced.
+struct NodeReport {
+  int error = 0;
+  int64_t iterations = 0;
+  LogLine::State state = LogLine::State::Solved;
+  double objective = 0.0;  // node LP objective (minimisation sense)
+  int lp_status = 0;
+  bool lp_solved = false;
+  int64_t num_infeasible = 0;
+  // Children, `first` the one to continue with; empty when pruned.
+  std::unique_ptr<SearchNode> children[2];
+  int first = 0;
+  std::vector<FoundSolution> solutions;
+  std::vector<int> lazy_rows;            // lazy constraints to switch on everywhere
+  std::vector<double> pruned_bounds;     // bounds of what the node or its trials dropped
+  double unresolved_bound = kInf;        // a node no LP could decide
+  bool unbounded = false;
+  std::unique_ptr<SearchNode> returned;  // the node, back to the tree (a limit stopped its LP)
+  bool root_fixings = false;             // root reduced costs are known now
+};
+
+class NodeWorker {
+ public:
+  NodeWorker(Environment& env, const MipModel& model, const SearchSettings& settings);
+
+  // Domain at the root (with the global changes so far) and the relaxation.
+  // Returns 0 or an error code; `infeasible` when propagation empties the root.
+  int start(const std::vector<int>& active_rows, const std::vector<BoundChange>& global, bool* infeasible);
+  // Applies global changes made since (the dive, if any, is then entered
+  // from the root).
+  void apply_global(const std::vector<int>& active_rows, const std::vector<BoundChange>& global);
+
+  NodeReport process(std::unique_ptr<SearchNode> node, bool dive, const RoundView& view);
+
+  Pseudocosts& pseudocosts() { return pseudocosts_; }
+  // The root's LP solution and reduced costs, for reduced-cost fixing of
+  // the whole tree.
+  double root_objective() const { return root_objective_; }
+  const std::vector<double>& root_x() const { return root_x_; }
+  const std::vector<double>& root_dj() const { return root_dj_; }
+  const Domain& domain() const { return domain_; }
+
+ private:
+  bool enter(const SearchNode& node, bool dive);
+  bool reenter(const SearchNode& node);
+  int solve_lp(LpSolve& out, bool first, NodeReport& report);
+  void branch(const SearchNode& node, const LpSolve& lp, NodeReport& report);
+  Branch select_branch(const LpSolve& lp, const Candidates& cands, bool* resolved, NodeReport& report);
+  int strong_branch(const Candidate& c, double node_objective, double* down, double* up, bool* down_cut,
+                    bool* up_cut, NodeReport& report);
+  int first_child(const Branch& b, const Candidate* c) const;
+  void make_children(const SearchNode& node, const Branch& b, double bound, double estimate, NodeReport& report);
+  void tighten_here(int col, double lower, double upper);
+  int reduced_cost_tightenings(double objective, const std::vector<double>& x, const std::vector<double>& dj,
+                               double cutoff, bool here);
+  bool violated_lazy_rows(const std::vector<double>& x, std::vector<int>& rows) const;
+  void heuristics(NodeReport& report);
+  void dive_heuristic(NodeReport& report);
+
+  Environment& env_;
+  const MipModel& model_;
+  const SearchSettings& settings_;
+  const RoundView* view_ = nullptr;
+  Domain domain_;
+  NodeLp lp_;
+  Pseudocosts pseudocosts_;
+  size_t root_mark_ = 0;
+  std::shared_ptr<const CompactBasis> lp_basis_owner_;  // whose basis the LP holds
+  bool lp_at_dive_parent_ = false;  // the LP and domain stand where the dive child left
+  std::vector<BoundChange> local_;  // tightenings of the node being processed
+  Candidates candidates_;
+  std::vector<double> dj_scratch_;
+  double root_objective_ = 0.0;
+  std::vector<double> root_x_, root_dj_;
+  int64_t nodes_done_ = 0, iterations_done_ = 0;
+};
+
+}  // namespace korva::mip

@@ -1,0 +1,22 @@
+// Checking a candidate solution on the model: bounds, integrality,
+// semi-continuity, rows, indicator constraints, special ordered sets and
+// lazy constraints. Violations are relative to max(1, |what they are
+// measured against|).
+#pragma once
+#include <vector>
+
+#include "mip/mip_model.h"
+
+namespace korva::mip {
+
+// The largest violation of x (infinity for broken integrality, sets or
+// semi-continuity beyond the tolerances).
+double model_violation(const MipModel& model, const std::vector<double>& x, double integrality, double feasibility);
+
+// Integer columns within the integrality tolerance snapped to their
+// integers and semi-continuous columns within the feasibility tolerance of
+// 0 set to 0, when that keeps the solution within the feasibility
+// tolerance; true when x (snapped or not) satisfies the model.
+bool settle_solution(const MipModel& model, std::vector<double>& x, double integrality, double feasibility);
+
+}  // namespace korva::mip

@@ -370,6 +370,39 @@ TEST_F(LazyConstraints, SettingsComeBackAfterABoundInfeasibleExitToo) {
   EXPECT_EQ(get_int(KRV_PARAM_PRELINEAR), 1);
 }
 
+TEST_F(LazyConstraints, ALazyConstraintCallbackAloneCountsAsLazyConstraints) {
+  // The callback adds nothing; its presence is what matters. It is a
+  // control callback too.
+  const KRVcutcallbackfunc nothing = [](KRVenv, void*, int, void*, int* useraction) {
+    if (useraction) *useraction = 0;
+    return 0;
+  };
+  ASSERT_EQ(KRVsetlazyconstraintcallbackfunc(env, nothing, nullptr), 0);
+  load(easy_model());
+  ASSERT_EQ(KRVmipopt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), 101);
+  EXPECT_NE(log->text().find(std::string(kLazyPresent) + kDualOff + kNonLinearOff), std::string::npos)
+      << log->text();
+  EXPECT_NE(warnings->text().find("Warning: Control callbacks may disable some MIP features.\n"), std::string::npos)
+      << warnings->text();
+  EXPECT_EQ(get_int(KRV_PARAM_REDUCE), 3);
+  EXPECT_EQ(get_int(KRV_PARAM_PRELINEAR), 1);
+}
+
+TEST_F(LazyConstraints, AFeasibilityToleranceAboveTheIntegralityToleranceIsWarnedAbout) {
+  const char* const warning =
+      "Warning: Lazy constraints are present for the setting with smaller integrality\n"
+      "    tolerance than feasibility tolerance.\n";
+  load(easy_model());
+  add_lazy();
+  ASSERT_EQ(KRVmipopt(env, lp), 0);
+  EXPECT_EQ(warnings->text().find(warning), std::string::npos);  // 1e-6 and 1e-5 by default
+  set_dbl(KRV_PARAM_EPRHS, 1e-5);
+  set_dbl(KRV_PARAM_EPINT, 1e-6);
+  ASSERT_EQ(KRVmipopt(env, lp), 0);
+  EXPECT_NE(warnings->text().find(warning), std::string::npos) << warnings->text();
+}
+
 // ---- parameters the driver gives back ----------------------------------------------------
 
 TEST_F(MipDriver, ParametersTheDriverMayChangeAreUnchangedAfterTheCall) {
@@ -567,6 +600,54 @@ TEST_F(MipDriver, AFinishedSearchWithoutGapToleranceEndsWith101) {
   // dual simplex.
   EXPECT_EQ(KRVgetsubstat(env, lp), 1);
   EXPECT_EQ(KRVgetsubmethod(env, lp), 2);
+}
+
+TEST_F(MipDriver, LowerCutoffOfAMaximisationExcludesEveryWorseSolution) {
+  set_int(KRV_PARAM_MIPDISPLAY, 0);
+  set_dbl(KRV_PARAM_CUTLO, 40.0);  // the optimum is 35
+  EXPECT_EQ(solve(easy_model()), 103);
+  double cutoff = 0.0;
+  ASSERT_EQ(KRVgetcutoff(env, lp, &cutoff), 0);
+  EXPECT_EQ(cutoff, 40.0);
+  EXPECT_EQ(KRVgetnodeint(env, lp), -1);
+  set_dbl(KRV_PARAM_CUTLO, 30.0);
+  EXPECT_EQ(solve(easy_model()), 101);
+  ASSERT_EQ(KRVgetcutoff(env, lp, &cutoff), 0);
+  EXPECT_EQ(cutoff, 35.0);
+}
+
+TEST_F(MipDriver, UpperCutoffOfAMinimisationExcludesEveryWorseSolution) {
+  set_int(KRV_PARAM_MIPDISPLAY, 0);
+  SmallMip m = easy_model();
+  m.objsense = 1;
+  m.rows[0].sense = 'G';  // min 3x + 2y with 2x + y >= 20: optimum 30 at (10, 0)
+  set_dbl(KRV_PARAM_CUTUP, 29.0);
+  EXPECT_EQ(solve(m), 103);
+  set_dbl(KRV_PARAM_CUTUP, 31.0);
+  EXPECT_EQ(solve(m), 101);
+  double z = 0.0;
+  ASSERT_EQ(KRVgetobjval(env, lp, &z), 0);
+  EXPECT_EQ(z, 30.0);
+}
+
+TEST_F(MipDriver, ATerminateRequestStopsTheSearchWith114WithoutIncumbent) {
+  set_int(KRV_PARAM_MIPDISPLAY, 0);
+  volatile int terminate = 1;
+  ASSERT_EQ(KRVsetterminate(env, &terminate), 0);
+  EXPECT_EQ(solve(parity_equation(31)), 114);
+  EXPECT_EQ(KRVgetnodeint(env, lp), -1);
+  ASSERT_EQ(KRVsetterminate(env, nullptr), 0);
+}
+
+TEST_F(MipDriver, TheProfileCallbackBracketsTheSearch) {
+  static std::vector<int> events;
+  events.clear();
+  ASSERT_EQ(KRVsetprofcallbackfunc(
+                env, [](KRVenv, int event, void*) { events.push_back(event); }, nullptr),
+            0);
+  set_int(KRV_PARAM_MIPDISPLAY, 0);
+  solve(easy_model());
+  EXPECT_EQ(events, (std::vector<int>{0, 1}));
 }
 
 // ---- queries ---------------------------------------------------------------------------------
@@ -1090,6 +1171,20 @@ TEST_F(Disagreement, EveryNodeOfTheIntervalHasItsOwnLine) {
   for (const NodeLine& l : node_lines())
     if (!l.plus && l.node >= 0 && l.node < 5) seen[l.node] = true;
   for (int k = 0; k < 5; ++k) EXPECT_TRUE(seen[k]) << "no line of node " << k << "\n" << results->text();
+}
+
+TEST_F(Disagreement, IncumbentFilesAreSolutionFiles) {
+  // Each new incumbent is written as a solution file: the XML document of
+  // the solution files, not a text of its own.
+  korva_test::TempDir dir;
+  const std::string prefix = dir.file("inc");
+  ASSERT_EQ(KRVsetstrparam(env, KRV_PARAM_INTSOLFILEPREFIX, prefix.c_str()), 0);
+  set_int(KRV_PARAM_MIPDISPLAY, 0);
+  solve(easy_model());
+  const std::string text = korva_test::read_file(prefix + "-00001.sol");
+  EXPECT_EQ(text.rfind("<?xml version = \"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n", 0), 0u) << text;
+  EXPECT_NE(text.find("<KORVASolution"), std::string::npos) << text;
+  EXPECT_NE(text.find("version=\"1.2\""), std::string::npos) << text;
 }
 
 TEST_F(Disagreement, RootRelaxationTimeIsReported) {

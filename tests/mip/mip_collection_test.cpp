@@ -207,11 +207,11 @@ TEST_P(MipCollection, SolvesToTheCatalogueOptimumWithAnIntegralFeasibleIncumbent
 INSTANTIATE_TEST_SUITE_P(Miplib3, MipCollection, ::testing::ValuesIn(kModels),
                          [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
-// Where the library and its documentation disagree: every found solution
-// passes the feasibility check on the original model, and one violating a
-// constraint by more than the tolerances never becomes the incumbent. On
-// gen the incumbent violates rows by 1.00014e-6 with a feasibility
-// tolerance of 1e-6 (and the library warns about it itself).
+// A rule the library breaks today (the test fails until it is fixed):
+// every found solution passes the feasibility check on the original model,
+// and one violating a constraint by more than the tolerances never becomes
+// the incumbent. On gen the incumbent violates rows by 1.00014e-6 with a
+// feasibility tolerance of 1e-6 (and the library warns about it itself).
 class MipCollectionDisagreement : public CollectionModel {};
 
 TEST_F(MipCollectionDisagreement, GenIncumbentIsFeasibleWithinTheTolerances) {

@@ -76,6 +76,9 @@ void build_mip_model(const Problem& p, MipModel& m) {
     m.kind[j] = kind_of(m.ctype[j]);
     m.lower[j] = lower_of(p.lower(j));
     m.upper[j] = upper_of(p.upper(j));
+    // Bounds that cross by a rounding error (the driver lets them through)
+    // meet at the lower one.
+    if (m.lower[j] > m.upper[j]) m.upper[j] = m.lower[j];
     m.cost[j] = m.objsense * p.obj(j);
   }
 

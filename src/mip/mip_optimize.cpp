@@ -16,6 +16,7 @@
 #include "mip/search_record.h"
 #include "mip/search_settings.h"
 #include "mip/solution_check.h"
+#include "simplex/core/load_lp.h"
 #include "simplex/status.h"
 
 namespace korva::mip {
@@ -83,14 +84,14 @@ int bound_infeasible_column(const Problem& p, double integrality) {
     if (type == 'S' || type == 'N') continue;
     const double lo = p.lower(j), hi = p.upper(j);
     if (type == 'C') {
-      if (lo > hi + 1e-10 * std::max(1.0, std::fabs(hi))) return j;
+      if (simplex::bounds_cross(lo, hi)) return j;
       continue;
     }
     // Integer bounds round inward; one within the tolerance of an integer is it.
     const double rlo = lo <= -kInfinity ? lo : std::ceil(lo - integrality);
     const double rhi = hi >= kInfinity ? hi : std::floor(hi + integrality);
     if (rlo > rhi) return j;
-    if (type == 'B' && (rhi < 0.0 || rlo > 1.0)) return j;
+    if (type == 'B' && (rlo < 0.0 || rhi > 1.0)) return j;
   }
   return -1;
 }
@@ -174,6 +175,16 @@ std::string upper_first(const char* text) {
 
 // The polishing messages. Polishing itself (a nested search around the
 // incumbent) is not built: the search stops where it would start.
+// A polishing start condition is in force when a polish-after parameter
+// is set below its threshold (which is not its default).
+bool polishing_condition_in_force(const SearchSettings& s) {
+  constexpr long long kCountThreshold = 210000000;
+  constexpr double kTimeThreshold = 1e74;
+  return s.polish_after_absolute_gap != 0.0 || s.polish_after_gap != 0.0 ||
+         s.polish_after_node < kCountThreshold || s.polish_after_solutions < kCountThreshold ||
+         s.polish_after_time < kTimeThreshold;
+}
+
 void polishing_messages(Environment& env, int status, bool condition, bool has_incumbent) {
   const double polish_time = env.dbl_param(KRV_PARAM_POLISHTIME);
   if (!condition && !(polish_time > 0.0)) return;
@@ -359,11 +370,12 @@ int mip_optimize(Environment& env, Problem& p) {
     status = record->has_incumbent ? 109 : 110;
   }
 
-  // Polishing starts where a start condition stopped the search, or after
-  // a search that a limit stopped when a polishing time is given.
+  // Polishing starts where the search stopped short of finishing while a
+  // start condition is in force, or a polishing time is given.
   const bool finished = status == 101 || status == 103 || status == 118 || status == 119;
-  if (end.polish || (!finished && end.error == 0 && env.dbl_param(KRV_PARAM_POLISHTIME) > 0.0)) {
-    if (settings.display != 0) polishing_messages(env, status, end.polish, record->has_incumbent);
+  const bool condition = end.polish || polishing_condition_in_force(settings);
+  if (!finished && end.error == 0 && (condition || env.dbl_param(KRV_PARAM_POLISHTIME) > 0.0)) {
+    if (settings.display != 0) polishing_messages(env, status, condition, record->has_incumbent);
     if (!record->has_incumbent) status = 110;
   }
 

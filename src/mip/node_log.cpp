@@ -71,9 +71,6 @@ bool NodeLog::due(const LogLine& line) const {
 void NodeLog::node(const LogLine& line, int64_t iterations) {
   progress_ += kNodeProgress + kIterationProgress * static_cast<double>(iterations);
   if (settings_.display < 2 || !due(line)) return;
-  if (line.node == last_logged_node_ && line.state != LogLine::State::NewIncumbent &&
-      line.state != LogLine::State::HeuristicIncumbent)
-    return;
   header();
   write(line);
 }
@@ -144,13 +141,19 @@ void NodeLog::write(const LogLine& line) {
       plus ? '+' : ' ', static_cast<long long>(line.nodes_left), objective.c_str(), best.c_str(), bound.c_str(),
       iterations.c_str(), gap.c_str());
   if (settings_.search_method == 1) {
+    // The branching that made the node: its column (cut or padded to 16
+    // characters), or a blank name for other objects; the root has no parent.
     if (!line.branch_name.empty()) {
-      msg(env_.log(), "%s %c %6lld %6lld %6lld", line.branch_name.c_str(), line.branch_direction,
-          static_cast<long long>(line.node_id), static_cast<long long>(line.parent_id),
-          static_cast<long long>(line.depth));
-    } else if (line.node_id >= 0) {
+      char name[17];
+      std::snprintf(name, sizeof name, "%-16.16s", line.branch_name.c_str());
+      msg(env_.log(), "%s %c %6lld %6lld %6lld", name, line.branch_direction, static_cast<long long>(line.node_id),
+          static_cast<long long>(line.parent_id), static_cast<long long>(line.depth));
+    } else if (line.parent_id >= 0) {
       msg(env_.log(), "%-16s %c %6lld %6lld %6lld", "", line.branch_direction, static_cast<long long>(line.node_id),
           static_cast<long long>(line.parent_id), static_cast<long long>(line.depth));
+    } else {
+      msg(env_.log(), "%-16s %c %6lld %6s %6lld", "", line.branch_direction, static_cast<long long>(line.node_id), "",
+          static_cast<long long>(line.depth));
     }
   }
   msg(env_.results(), "\n");
@@ -158,7 +161,6 @@ void NodeLog::write(const LogLine& line) {
   env_.log()->flush();
   ++record_.log_lines;
   last_logged_progress_ = progress_;
-  last_logged_node_ = line.node;
   if (record_.log_lines % 10 == 1) {
     const char* clock = settings_.clock_type == 1 ? "Elapsed time = " : "Elapsed real time = ";
     msg(env_.results(), "%s%6.2f sec. (tree size = %5.2f MB)\n", clock, current_time(env_) - start_,

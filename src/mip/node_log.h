@@ -59,7 +59,6 @@ class NodeLog {
   bool header_written_ = false;
   double progress_ = 0.0;
   double last_logged_progress_ = 0.0;
-  int64_t last_logged_node_ = -1;
 };
 
 // The relative gap of an incumbent z and a bound b (user sense s).

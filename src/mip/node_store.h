@@ -24,6 +24,7 @@ struct SearchNode {
   double estimate = 0.0;  // minimisation sense
   int64_t depth = 0;
   int64_t seqnum = 0;
+  int64_t parent_seqnum = -1;  // -1 for the root
   std::vector<BoundChange> changes;  // the branching changes from the root, in order
   int new_changes = 0;               // how many of them this node added to its parent's
   std::shared_ptr<const CompactBasis> basis;

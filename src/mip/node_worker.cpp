@@ -27,7 +27,10 @@ constexpr int kDiveDepth = 200;
 // An integral LP solution that misses the model's tolerances is solved
 // again with the feasibility tolerance this much tighter (not below the floor).
 constexpr double kRetryTightening = 0.01;
-constexpr double kTightestFeasibility = 1e-9;
+constexpr double kTightestFeasibility = 1e-11;
+// An incumbent from a node's LP should satisfy the model with this share
+// of the feasibility tolerance to spare; otherwise the LP tightens first.
+constexpr double kCleanShare = 0.1;
 
 }  // namespace
 
@@ -143,6 +146,12 @@ NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, cons
   } count{*this, report};
   report.num_infeasible = node->num_infeasible;
   report.objective = node->bound;
+  report.seqnum = node->seqnum;
+  report.parent_seqnum = node->parent_seqnum;
+  report.depth = node->depth;
+  report.branch_col = node->branch_col;
+  report.branch_set = node->branch_set;
+  report.branch_type = node->parent_seqnum >= 0 ? node->branch_type : ' ';
   if (!enter(*node, dive)) {
     report.state = LogLine::State::Infeasible;
     return report;
@@ -154,6 +163,7 @@ NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, cons
   }
   LpSolve lp;
   bool tightened = false;  // the LP runs with a tighter feasibility tolerance
+  double working_tolerance = settings_.feasibility;
   struct RestoreTolerance {
     NodeLp& lp;
     const bool& tightened;
@@ -228,12 +238,17 @@ NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, cons
       return report;
     }
     std::vector<double> x = lp_.x();
-    if (!settle_solution(model_, x, settings_.integrality, settings_.feasibility) && !tightened) {
-      // Feasible for the scaled LP, not quite on the model: the LP works
-      // once more with a tighter feasibility tolerance, and what it then
-      // calls feasible is taken (the final check reports what remains).
+    polish_integral(x, report);
+    const bool clean =
+        settle_solution(model_, x, settings_.integrality, kCleanShare * settings_.feasibility);
+    if (!clean && working_tolerance > kTightestFeasibility) {
+      // Feasible for the scaled LP, not cleanly on the model (a row scaled
+      // down hides its violation): the LP works again with a tighter
+      // feasibility tolerance, and what it calls feasible at the tightest
+      // is taken (the final check reports what remains).
       tightened = true;
-      lp_.set_feasibility_tolerance(std::max(settings_.feasibility * kRetryTightening, kTightestFeasibility));
+      working_tolerance = std::max(working_tolerance * kRetryTightening, kTightestFeasibility);
+      lp_.set_feasibility_tolerance(working_tolerance);
       continue;
     }
     report.solutions.push_back({std::move(x), true});
@@ -536,6 +551,34 @@ bool NodeWorker::violated_lazy_rows(const std::vector<double>& x, std::vector<in
     if (a < lo - tol * std::max(1.0, std::fabs(lo)) || a > hi + tol * std::max(1.0, std::fabs(hi))) rows.push_back(r);
   }
   return !rows.empty();
+}
+
+// An integral LP solution whose integer columns are only within the
+// integrality tolerance of their integers: the columns go to those
+// integers and the LP solves once more, with a tight feasibility
+// tolerance, for the continuous columns that go with them.
+void NodeWorker::polish_integral(std::vector<double>& x, NodeReport& report) {
+  bool exact = true;
+  for (int j = 0; j < model_.num_cols && exact; ++j)
+    exact = !model_.is_integer(j) || x[j] == std::round(x[j]);
+  if (exact) return;
+  const size_t mark = domain_.mark();
+  for (int j = 0; j < model_.num_cols; ++j) {
+    if (!model_.is_integer(j)) continue;
+    const double v = std::round(x[j]);
+    domain_.tighten_lower(j, v);
+    domain_.tighten_upper(j, v);
+  }
+  if (!domain_.infeasible()) {
+    lp_.sync(domain_);
+    lp_.set_feasibility_tolerance(kTightestFeasibility);
+    LpSolve polished;
+    if (solve_lp(polished, false, report) == 0 && polished.outcome == LpOutcome::Optimal) x = lp_.x();
+    lp_.set_feasibility_tolerance(settings_.feasibility);
+  }
+  domain_.undo(mark);
+  lp_.sync(domain_);
+  lp_at_dive_parent_ = false;
 }
 
 // ---- heuristics ----------------------------------------------------------------------

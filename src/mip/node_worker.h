@@ -47,6 +47,10 @@ struct NodeReport {
   int lp_status = 0;
   bool lp_solved = false;
   int64_t num_infeasible = 0;
+  // The node as the traditional log shows it: how its parent made it.
+  int64_t seqnum = 0, parent_seqnum = -1, depth = 0;
+  int branch_col = -1, branch_set = -1;
+  char branch_type = ' ';
   // Children, `first` the one to continue with; empty when pruned.
   std::unique_ptr<SearchNode> children[2];
   int first = 0;
@@ -94,6 +98,7 @@ class NodeWorker {
   int reduced_cost_tightenings(double objective, const std::vector<double>& x, const std::vector<double>& dj,
                                double cutoff, bool here);
   bool violated_lazy_rows(const std::vector<double>& x, std::vector<int>& rows) const;
+  void polish_integral(std::vector<double>& x, NodeReport& report);
   void heuristics(NodeReport& report);
   void dive_heuristic(NodeReport& report);
 

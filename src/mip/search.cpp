@@ -7,6 +7,7 @@
 #include "env/threads.h"
 #include "env/time_limit.h"
 #include "mip/solution_check.h"
+#include "model/model.h"
 
 namespace korva::mip {
 
@@ -259,11 +260,15 @@ SearchEnd Search::run() {
   }
   if (end.error != 0 && end.status == 0) end.status = record_.has_incumbent ? 109 : 110;
   if (store_) {
+    // The open nodes stay with the record for the queries; those the
+    // cutoff rules out go first.
+    for (auto& slot : slots_) {
+      if (slot->dive && slot->dive->bound >= node_cutoff()) slot->dive.reset();
+      if (slot->dive) keep(store_->push(std::move(slot->dive)));
+    }
+    store_->prune(node_cutoff());
     best_bound();
     record_.nodes_left = nodes_left();
-    // The open nodes stay with the record for the queries.
-    for (auto& slot : slots_)
-      if (slot->dive) keep(store_->push(std::move(slot->dive)));
     record_.running_tree = nullptr;
     record_.tree = std::move(store_);
   }
@@ -371,6 +376,10 @@ int Search::round(bool* progressed) {
 
 void Search::merge(Slot& slot, NodeReport& r) {
   record_.iterations += r.iterations;
+  if (r.lp_status != 0) {
+    record_.sub_status = r.lp_status;
+    record_.sub_method = 2;  // node LPs are solved by the dual simplex
+  }
   for (double b : r.pruned_bounds) note_pruned(b);
   unresolved_bound_ = std::min(unresolved_bound_, r.unresolved_bound);
   if (r.unbounded) unbounded_ = true;
@@ -397,7 +406,10 @@ void Search::merge(Slot& slot, NodeReport& r) {
     if (s.from_node_lp && verdict != Offer::Accepted) state = LogLine::State::Cutoff;
   }
   if (r.children[0]) {
-    for (auto& child : r.children) child->seqnum = seqnum_++;
+    for (auto& child : r.children) {
+      child->seqnum = seqnum_++;
+      child->parent_seqnum = r.seqnum;
+    }
     std::unique_ptr<SearchNode>& next = r.children[r.first];
     std::unique_ptr<SearchNode>& other = r.children[1 - r.first];
     keep(store_->push(std::move(other)));
@@ -419,6 +431,19 @@ void Search::merge(Slot& slot, NodeReport& r) {
   line.num_infeasible = r.num_infeasible;
   line.lp_status = r.lp_status;
   line.lp_solved = r.lp_solved;
+  line.node_id = r.seqnum;
+  line.parent_id = r.parent_seqnum;
+  line.depth = r.depth;
+  if (settings_.search_method == 1) {
+    // A column branch shows the column and its direction; a set branch a
+    // blank name and 'X'; the root neither.
+    if (r.branch_set >= 0) {
+      line.branch_direction = 'X';
+    } else if (r.branch_col >= 0) {
+      line.branch_name = model::col_name(env_, problem_, r.branch_col);
+      line.branch_direction = r.branch_type;
+    }
+  }
   best_bound();
   log_.node(line, r.iterations);
 }

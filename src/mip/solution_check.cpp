@@ -9,7 +9,8 @@ namespace {
 
 bool is_semi(ColKind k) { return k == ColKind::SemiContinuous || k == ColKind::SemiInteger; }
 
-double relative(double violation, double against) { return violation / std::max(1.0, std::fabs(against)); }
+// A row's activity is trusted to this share of the size of its terms.
+constexpr double kRounding = 1e-12;
 
 // Whether the indicator whose row is `row` is on in x.
 bool indicator_on(const MipModel& m, int row, const std::vector<double>& x, double integrality) {
@@ -24,14 +25,19 @@ double model_violation(const MipModel& m, const std::vector<double>& x, double i
   double worst = 0.0;
   for (int j = 0; j < m.num_cols; ++j) {
     if (is_semi(m.kind[j]) && std::fabs(x[j]) <= feasibility) continue;
-    worst = std::max({worst, relative(m.lower[j] - x[j], m.lower[j]), relative(x[j] - m.upper[j], m.upper[j])});
+    worst = std::max({worst, m.lower[j] - x[j], x[j] - m.upper[j]});
     if (m.is_integer(j) && std::fabs(x[j] - std::round(x[j])) > integrality) return kInf;
   }
   for (int r = 0; r < m.num_relaxation_rows; ++r) {
     // An indicator row binds only when its indicator is on.
     if (r >= m.num_rows && r < m.first_lazy_row && !indicator_on(m, r, x, integrality)) continue;
-    const double a = row_activity(m, r, x.data());
-    worst = std::max({worst, relative(m.row_lo[r] - a, m.row_lo[r]), relative(a - m.row_hi[r], m.row_hi[r])});
+    double a = 0.0, size = 0.0;
+    for (int64_t k = m.row_begin[r]; k < m.row_begin[r + 1]; ++k) {
+      const double t = m.row_val[k] * x[m.row_col[k]];
+      a += t;
+      size += std::fabs(t);
+    }
+    worst = std::max({worst, m.row_lo[r] - a - kRounding * size, a - m.row_hi[r] - kRounding * size});
   }
   for (const SosConstraint& set : m.sos) {
     int first = -1, last = -1, count = 0;

@@ -1,7 +1,7 @@
 // Checking a candidate solution on the model: bounds, integrality,
 // semi-continuity, rows, indicator constraints, special ordered sets and
-// lazy constraints. Violations are relative to max(1, |what they are
-// measured against|).
+// lazy constraints. Violations are absolute, less what computing a row's
+// activity from terms of its size may round away.
 #pragma once
 #include <vector>
 

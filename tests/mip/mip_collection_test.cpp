@@ -207,14 +207,14 @@ TEST_P(MipCollection, SolvesToTheCatalogueOptimumWithAnIntegralFeasibleIncumbent
 INSTANTIATE_TEST_SUITE_P(Miplib3, MipCollection, ::testing::ValuesIn(kModels),
                          [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
-// A rule the library breaks today (the test fails until it is fixed):
-// every found solution passes the feasibility check on the original model,
+// Every found solution passes the feasibility check on the original model,
 // and one violating a constraint by more than the tolerances never becomes
-// the incumbent. On gen the incumbent violates rows by 1.00014e-6 with a
-// feasibility tolerance of 1e-6 (and the library warns about it itself).
-class MipCollectionDisagreement : public CollectionModel {};
+// the incumbent. Gen's LP solutions used to miss rows by 1.00014e-6 with a
+// feasibility tolerance of 1e-6: rows that scaling shrinks hide their
+// violations from the LP's tolerance.
+class MipCollectionIncumbent : public CollectionModel {};
 
-TEST_F(MipCollectionDisagreement, GenIncumbentIsFeasibleWithinTheTolerances) {
+TEST_F(MipCollectionIncumbent, GenIncumbentIsFeasibleWithinTheTolerances) {
   KORVA_REQUIRE_SHARED_DATA();
   expect_solved(env, lp, *errors, *warnings, "gen");
 }

@@ -9,6 +9,7 @@
 #include "env/environment.h"
 #include "simplex/core/answer_check.h"
 #include "simplex/core/basis_factor.h"
+#include "simplex/core/load_lp.h"
 #include "simplex/dispatch/algorithms.h"
 #include "simplex/lu/lu_codes.h"
 #include "simplex/lu/stability.h"
@@ -88,7 +89,7 @@ Judgement judge(Environment& env, const Problem& p, SimplexWork& w, const Simple
       return j;
     case status::kInfeasible: {
       for (int k = 0; k < p.num_cols(); ++k)
-        if (p.lower(k) > p.upper(k)) return j;  // contradictory bounds prove it
+        if (bounds_cross(p.lower(k), p.upper(k))) return j;  // contradictory bounds prove it
       if (w.farkas_row >= 0 && static_cast<int>(w.farkas_y.size()) == p.num_rows()) {
         std::vector<double> y = w.farkas_y;
         if (check_farkas(p, y, user.feasibility_tol).proven()) return j;

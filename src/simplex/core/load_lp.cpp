@@ -1,5 +1,6 @@
 #include "simplex/core/load_lp.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "env/environment.h"
@@ -68,6 +69,8 @@ void read_rim(const Problem& p, SimplexLp& lp) {
   for (int j = 0; j < n; ++j) {
     lp.lower[j] = user_lower(p.lower(j));
     lp.upper[j] = user_upper(p.upper(j));
+    // Bounds that cross by no more than rounding meet at the lower one.
+    if (lp.lower[j] > lp.upper[j] && !bounds_cross(lp.lower[j], lp.upper[j])) lp.upper[j] = lp.lower[j];
     lp.cost[j] = lp.objsense * p.obj(j);
   }
   lp.logical_kind.resize(static_cast<size_t>(m), lu::LogicalKind::Slack);
@@ -141,6 +144,11 @@ void row_activity_bounds(char sense, double rhs, double range, double* lower, do
       *lower = *upper = r;
       break;
   }
+}
+
+bool bounds_cross(double lower, double upper) {
+  constexpr double kRoundingCross = 1e-10;
+  return lower > upper + kRoundingCross * std::max(1.0, std::fabs(upper));
 }
 
 double SimplexLp::to_internal(int var, double user_value) const {

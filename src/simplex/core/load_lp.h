@@ -12,6 +12,9 @@ namespace korva::simplex {
 // array of the work record. `scaling_mode` is a KRV_PARAM_SCAIND value.
 void load_simplex_lp(Environment& env, const Problem& p, SimplexWork& w, int scaling_mode);
 
+// Whether a lower bound exceeds an upper one by more than rounding.
+bool bounds_cross(double lower, double upper);
+
 // Row i's activity bounds in user units from sense, right-hand side and range.
 void row_activity_bounds(char sense, double rhs, double range, double* lower, double* upper);
 

@@ -356,6 +356,16 @@ int mip_optimize(Environment& env, Problem& p) {
 
   build_mip_model(p, model);
   root_messages(env, settings, threads, deterministic, p);
+  if (settings.display >= 5 && threads > 1) {
+    // The workers log their subproblems only in their own clone logs.
+    settings.display = 3;
+    settings.simplex_display = 0;
+    if (env.int_param(KRV_PARAM_CLONELOG) != 1) {
+      msg(env.results(), "Subproblem optimization logging appears only in clone logs.\n");
+      if (!env.params.log_file)
+        msg(env.results(), "Enable log file output (e.g., call KRVsetlogfile() in C API) to get clone logs.\n");
+    }
+  }
 
   const PriorityOrder* order = settings.use_order && p.mip && p.mip->order ? p.mip->order.get() : nullptr;
   Search search(env, p, model, settings, *record, order);

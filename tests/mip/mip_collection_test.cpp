@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/korva_test.h"
@@ -217,6 +218,41 @@ class MipCollectionIncumbent : public CollectionModel {};
 TEST_F(MipCollectionIncumbent, GenIncumbentIsFeasibleWithinTheTolerances) {
   KORVA_REQUIRE_SHARED_DATA();
   expect_solved(env, lp, *errors, *warnings, "gen");
+}
+
+}  // namespace
+
+namespace {
+
+// A deterministic parallel search repeats itself exactly: the same nodes,
+// iterations and incumbent on every run with the same thread count, and
+// the same answer as one thread.
+TEST_F(CollectionModel, DeterministicParallelRunsRepeatNodeForNode) {
+  KORVA_REQUIRE_SHARED_DATA();
+  ASSERT_EQ(KRVreadcopyprob(env, lp, korva_test::data_path("miplib3/stein27.mps.gz").c_str(), nullptr), 0);
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PARALLELMODE, 1), 0);
+  const int n = KRVgetnumcols(env, lp);
+  struct Run {
+    long long nodes, iterations;
+    double objective;
+    std::vector<double> x;
+  };
+  auto run = [&](int threads) {
+    EXPECT_EQ(KRVsetintparam(env, KRV_PARAM_THREADS, threads), 0);
+    EXPECT_EQ(KRVmipopt(env, lp), 0);
+    Run r{KRVLgetnodecnt(env, lp), KRVLgetmipitcnt(env, lp), 0.0, std::vector<double>(n)};
+    EXPECT_EQ(KRVgetobjval(env, lp, &r.objective), 0);
+    EXPECT_EQ(KRVgetx(env, lp, r.x.data(), 0, n - 1), 0);
+    return r;
+  };
+  if (std::thread::hardware_concurrency() < 2) GTEST_SKIP() << "one processor";
+  const Run first = run(2), second = run(2), single = run(1);
+  EXPECT_EQ(first.nodes, second.nodes);
+  EXPECT_EQ(first.iterations, second.iterations);
+  EXPECT_EQ(first.objective, second.objective);
+  EXPECT_EQ(first.x, second.x);
+  EXPECT_EQ(first.objective, single.objective);
+  EXPECT_EQ(KRVgetstat(env, lp), 101);
 }
 
 }  // namespace

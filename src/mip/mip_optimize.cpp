@@ -12,6 +12,7 @@
 #include "env/time_limit.h"
 #include "model/model.h"
 #include "mip/mip_model.h"
+#include "mip/priority_order.h"
 #include "mip/search.h"
 #include "mip/search_record.h"
 #include "mip/search_settings.h"
@@ -349,7 +350,16 @@ int mip_optimize(Environment& env, Problem& p) {
   build_mip_model(p, model);
   root_messages(env, settings, threads, deterministic, p);
 
-  Search search(env, p, model, settings, *record);
+  // Without an order of its own the problem may have one generated for
+  // this search only: the caller's KRVgetorder answer stays as it was.
+  const PriorityOrder* order = p.mip ? p.mip->order.get() : nullptr;
+  PriorityOrder generated;
+  const int order_type = env.int_param(KRV_PARAM_MIPORDTYPE);
+  if (!order && settings.use_order && order_type != 0) {
+    if (int code = generate_priority_order(env, p, order_type, generated)) return code;
+    order = &generated;
+  }
+  Search search(env, p, model, settings, *record, order);
   const SearchEnd end = search.run();
   int status = end.status;
   if (end.error != 0) status = record->has_incumbent ? 109 : 110;

@@ -40,12 +40,13 @@ bool close_to_integer(double v, double tol) { return std::fabs(v - std::round(v)
 }  // namespace
 
 Search::Search(Environment& env, Problem& p, const MipModel& model, const SearchSettings& settings,
-               MipSearchRecord& record)
+               MipSearchRecord& record, const PriorityOrder* order)
     : env_(env),
       problem_(p),
       model_(model),
       settings_(settings),
       record_(record),
+      order_(order),
       log_(env, settings, record, model.objsense),
       unresolved_bound_(kInf) {}
 
@@ -445,8 +446,8 @@ int Search::process(std::unique_ptr<SearchNode> node, bool dive) {
 // ---- branching ----------------------------------------------------------------------
 
 int Search::first_child(const Branch& b, const Candidate* c) const {
-  if (b.col >= 0 && problem_.mip && problem_.mip->order && settings_.use_order) {
-    const PriorityOrder& order = *problem_.mip->order;
+  if (b.col >= 0 && order_ && settings_.use_order) {
+    const PriorityOrder& order = *order_;
     for (size_t k = 0; k < order.indices.size(); ++k)
       if (order.indices[k] == b.col && order.direction[k] != 0) return order.direction[k] > 0 ? 1 : 0;
   }
@@ -472,8 +473,8 @@ Branch Search::select_branch(const SearchNode& node, const LpSolve& lp, const Ca
   std::vector<const Candidate*> pool;
   pool.reserve(cands.columns.size());
   for (const Candidate& c : cands.columns) pool.push_back(&c);
-  if (settings_.use_order && problem_.mip && problem_.mip->order && !problem_.mip->order->indices.empty()) {
-    const PriorityOrder& order = *problem_.mip->order;
+  if (settings_.use_order && order_ && !order_->indices.empty()) {
+    const PriorityOrder& order = *order_;
     std::vector<int> priority(static_cast<size_t>(model_.num_cols), 0);
     for (size_t k = 0; k < order.indices.size(); ++k) priority[order.indices[k]] = order.priority[k];
     int top = std::numeric_limits<int>::min();

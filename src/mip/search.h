@@ -29,8 +29,10 @@ struct SearchEnd {
 
 class Search {
  public:
+  // `order`: the branching priorities in force (the problem's own or one
+  // the driver generated), null for none; it must outlive the search.
   Search(Environment& env, Problem& p, const MipModel& model, const SearchSettings& settings,
-         MipSearchRecord& record);
+         MipSearchRecord& record, const PriorityOrder* order = nullptr);
   SearchEnd run();
 
  private:
@@ -75,6 +77,7 @@ class Search {
   const MipModel& model_;
   const SearchSettings& settings_;
   MipSearchRecord& record_;
+  const PriorityOrder* order_;
   Domain domain_;
   NodeLp lp_;
   Pseudocosts pseudocosts_;

@@ -805,6 +805,31 @@ KRVAPI int KRVhybbaropt(KRVenv env, KRVprob lp, int method);
 KRVAPI int KRVhybnetopt(KRVenv env, KRVprob lp, int method);
 KRVAPI int KRVqpopt(KRVenv env, KRVprob lp);
 KRVAPI int KRVsiftopt(KRVenv env, KRVprob lp);
+/* Strong branching on an LP. The LP is first solved by the dual simplex
+   (as KRVdualopt solves it); then every column indices[k] with LP value x
+   gets two trials of at most itlim dual simplex iterations each from the
+   optimal basis: down with its upper bound lowered to floor(x), up with its
+   lower bound raised to floor(x) + 1. A value within KRV_PARAM_EPINT of an
+   integer counts as that integer, so an integral x gets a down trial that
+   changes nothing (the LP objective) and an up trial at x + 1.
+   downobj[k] and upobj[k] receive objective values in the problem's sense:
+   the branch's optimum when its trial reaches it; otherwise the bound that
+   the trial's last duals prove (between the LP objective and the branch's
+   optimum). A branch without a solution, or whose trial stops at an
+   objective limit, gets 1e75 (-1e75 when maximising). When the LP itself
+   has no optimum, nothing is tried: every entry gets 1e75 (-1e75 when
+   maximising) if the LP is infeasible, and -1e75 (1e75) if it is
+   unbounded or stopped short (KRV_PARAM_ITLIM, numerical trouble).
+   The problem keeps the solution and basis of the LP solve. With more than
+   one thread (up to min(KRV_PARAM_THREADS when set, KRVEgetmaxthreads,
+   cnt)) the columns are shared out; the values do not depend on the thread
+   count. cnt 0 writes "Warning:  Variable list empty." and succeeds.
+   Errors: 1017 for a MIP, 1018 / 1031 for quadratic objectives or
+   constraints, 1003 for cnt < 0 or itlim < 0, 1004 for null arrays, 1200
+   for an index outside the columns (1201 when KRV_PARAM_DATACHECK is on),
+   1263 when aborted, 1266 / 1270 at the time / deterministic time limit. */
+KRVAPI int KRVstrongbranch(KRVenv env, KRVprob lp, const int *indices, int cnt, double *downobj,
+                           double *upobj, int itlim);
 
 /* Status, method and solution. KRVgetstatstring copies the status text
    into buffer_str (KRV_MESSAGEBUFSIZE bytes) and returns it, or returns

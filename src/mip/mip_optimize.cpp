@@ -12,6 +12,7 @@
 #include "env/time_limit.h"
 #include "model/model.h"
 #include "mip/mip_model.h"
+#include "mip/priority_order.h"
 #include "mip/search.h"
 #include "mip/search_record.h"
 #include "mip/search_settings.h"
@@ -367,7 +368,15 @@ int mip_optimize(Environment& env, Problem& p) {
     }
   }
 
-  const PriorityOrder* order = settings.use_order && p.mip && p.mip->order ? p.mip->order.get() : nullptr;
+  // Without an order of its own the problem may have one generated for
+  // this search only: the caller's KRVgetorder answer stays as it was.
+  const PriorityOrder* order = settings.use_order && p.mip ? p.mip->order.get() : nullptr;
+  PriorityOrder generated;
+  const int order_type = env.int_param(KRV_PARAM_MIPORDTYPE);
+  if (!order && settings.use_order && order_type != 0) {
+    if (int code = generate_priority_order(env, p, order_type, generated)) return code;
+    order = &generated;
+  }
   Search search(env, p, model, settings, *record, order);
   const SearchEnd end = search.run();
   int status = end.status;

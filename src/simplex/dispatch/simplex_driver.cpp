@@ -38,22 +38,6 @@ class SavedRunParams {
   long long saved_[kCount];
 };
 
-SimplexSettings settings_from_params(Environment& env) {
-  SimplexSettings s;
-  s.primal_pricing = env.int_param(KRV_PARAM_PPRIIND);
-  s.dual_pricing = env.int_param(KRV_PARAM_DPRIIND);
-  s.markowitz = env.dbl_param(KRV_PARAM_EPMRK);
-  if (env.int_param(KRV_PARAM_NUMERICALEMPHASIS) != 0 && s.markowitz == kDefaultMarkowitz)
-    s.markowitz = kEmphasisMarkowitz;
-  s.advanced_start = env.int_param(KRV_PARAM_ADVIND) != 0;
-  s.perturb_from_start = env.int_param(KRV_PARAM_PERIND) != 0;
-  s.display = env.int_param(KRV_PARAM_SIMDISPLAY);
-  s.feasibility_tol = env.dbl_param(KRV_PARAM_EPRHS);
-  s.optimality_tol = env.dbl_param(KRV_PARAM_EPOPT);
-  s.scaling = env.int_param(KRV_PARAM_SCAIND);
-  return s;
-}
-
 SimplexAlgorithm algorithm_for(int method) {
   return method == kMethodPrimal ? primal_algorithm() : dual_algorithm();
 }
@@ -162,6 +146,22 @@ int presolved_solve(Environment& env, Problem& p, int method, const SimplexSetti
 
 }  // namespace
 
+SimplexSettings simplex_settings_from_params(Environment& env) {
+  SimplexSettings s;
+  s.primal_pricing = env.int_param(KRV_PARAM_PPRIIND);
+  s.dual_pricing = env.int_param(KRV_PARAM_DPRIIND);
+  s.markowitz = env.dbl_param(KRV_PARAM_EPMRK);
+  if (env.int_param(KRV_PARAM_NUMERICALEMPHASIS) != 0 && s.markowitz == kDefaultMarkowitz)
+    s.markowitz = kEmphasisMarkowitz;
+  s.advanced_start = env.int_param(KRV_PARAM_ADVIND) != 0;
+  s.perturb_from_start = env.int_param(KRV_PARAM_PERIND) != 0;
+  s.display = env.int_param(KRV_PARAM_SIMDISPLAY);
+  s.feasibility_tol = env.dbl_param(KRV_PARAM_EPRHS);
+  s.optimality_tol = env.dbl_param(KRV_PARAM_EPOPT);
+  s.scaling = env.int_param(KRV_PARAM_SCAIND);
+  return s;
+}
+
 int lp_problem_check(const Problem& p) {
   if (p.type == KRVPROB_MILP || p.type == KRVPROB_MIQP || p.type == KRVPROB_MIQCP) return err::kNotForMip;
   if (p.quad) return err::kNotForQp;
@@ -181,7 +181,7 @@ int simplex_driver_with(Environment& env, Problem& p, int method, const ProblemS
   if (int code = lp_problem_check(p)) return code;
   SavedRunParams saved(env);
   if (env.int_param(KRV_PARAM_SIMDISPLAY) == 0) env.params.slot(hidden_param::kPresolveMessages).i = 0;
-  const SimplexSettings settings = settings_from_params(env);
+  const SimplexSettings settings = simplex_settings_from_params(env);
   if (!algorithm_for(method)) return unavailable_method(env, method);
 
   // The original data stay as they are while a reduced problem is solved:

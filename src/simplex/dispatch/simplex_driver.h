@@ -21,6 +21,9 @@ using ProblemSolve = std::function<int(Environment& env, Problem& p, int method,
 // presolves once and races its solvers on the result.
 int simplex_driver_with(Environment& env, Problem& p, int method, const ProblemSolve& solve);
 
+// The settings of a run as the environment's parameters give them.
+SimplexSettings simplex_settings_from_params(Environment& env);
+
 // Reasons a problem cannot be solved by the LP simplex: 1017, 1018, 1031, or 0.
 int lp_problem_check(const Problem& p);
 

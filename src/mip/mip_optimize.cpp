@@ -101,11 +101,8 @@ int bound_infeasible_column(const Problem& p, double integrality) {
 int check_algorithms(Environment& env, const Problem& p) {
   const int subalg = env.int_param(KRV_PARAM_SUBALG);
   if (subalg == 4 && env.int_param(KRV_PARAM_BARCROSSALG) == -1 && env.int_param(KRV_PARAM_BARALG) == 3)
-    msg(env.warning(),
-        "Warning:  Barrier algorithm is set to 3 and MIP subproblems are\n"
-        "          being solved by barrier without crossover.  The ability\n"
-        "          to detect infeasibility is improved by setting the\n"
-        "          barrier crossover choice to 0, 1 or 2.\n");
+    msg(env.warning(), "%s",
+        "Warning:  Barrier algorithm is set to 3 and MIP subproblems are\n          being solved by barrier without crossover.  The ability\n          to detect infeasibility is improved by setting the\n          barrier crossover choice to 0, 1 or 2.\n");
   if (p.quad && subalg == 3) {
     msg(env.error(), "MIQP subproblems can not be solved using the ");
     msg(env.error(), "hybrid network optimizer.\n");
@@ -161,9 +158,7 @@ void root_messages(Environment& env, const SearchSettings& s, int threads, bool 
           threads);
   }
   if (s.feasibility > s.integrality && p.lazy_constraints && p.lazy_constraints->num_rows() > 0)
-    msg(env.warning(),
-        "Warning: Lazy constraints are present for the setting with smaller integrality\n"
-        "    tolerance than feasibility tolerance.\n");
+    msg(env.warning(), "Warning: Lazy constraints are present for the setting with smaller integrality\n    tolerance than feasibility tolerance.\n");
   if (env.callbacks.any_control_callback())
     msg(env.warning(), "Warning: Control callbacks may disable some MIP features.\n");
 }
@@ -387,6 +382,11 @@ int mip_optimize(Environment& env, Problem& p) {
     free_tree(env, *record, settings.display);
   } else if (end.error != 0) {
     status = record->has_incumbent ? 109 : 110;
+    if (end.error == err::kNoMemory && record->nodes > 0)
+      msg(env.error(), env.int_param(KRV_PARAM_NODEFILEIND) < 2
+                           ? "\nConsider using KORVA node files to reduce memory usage.\n"
+                           : "\nConsider decreasing WorkMem parameter value to reduce memory usage.\n");
+    if (threads > 1) msg(env.results(), "\nThere may be further error information in the clone logs.\n");
   }
 
   // Polishing starts where the search stopped short of finishing while a

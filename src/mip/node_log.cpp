@@ -17,7 +17,9 @@ constexpr const char* kHeaderTop = "\n        Nodes                             
 constexpr const char* kHeaderColumns =
     "   Node  Left     Objective  IInf  Best Integer    Best Bound    ItCnt     Gap";
 constexpr const char* kHeaderBranchColumns = "         Variable B NodeID Parent  Depth";
-constexpr const char* kLineFormat = "%c%6lld%c%5lld %19s %13s %13s %8s %8s";
+constexpr const char* kLineFormat = "%c%6lld%c%5lld %19s %13s %13s %8.0f %8s";
+// Iteration counts from 1e8 up no longer fit the column as integers.
+constexpr const char* kLineFormatManyIterations = "%c%6lld%c%5lld %19s %13s %13s %8.2e %8s";
 constexpr double kLargeValue = 1e7;
 constexpr double kNoBound = 1e36;
 constexpr double kNoValue = 1e75;
@@ -135,11 +137,10 @@ void NodeLog::write(const LogLine& line) {
   const std::string best = value_field(objsense_ * record_.incumbent_objective, record_.has_incumbent);
   const std::string bound = bound_field();
   const double itcnt = static_cast<double>(record_.iterations + record_.nested_iterations);
-  const std::string iterations = format(itcnt >= 1e8 ? "%8.2e" : "%8.0f", itcnt);
   const std::string gap = gap_field(line);
-  msg(env_.results(), kLineFormat, incumbent_line || plus ? '*' : ' ', static_cast<long long>(line.node),
-      plus ? '+' : ' ', static_cast<long long>(line.nodes_left), objective.c_str(), best.c_str(), bound.c_str(),
-      iterations.c_str(), gap.c_str());
+  msg(env_.results(), itcnt >= 1e8 ? kLineFormatManyIterations : kLineFormat, incumbent_line || plus ? '*' : ' ',
+      static_cast<long long>(line.node), plus ? '+' : ' ', static_cast<long long>(line.nodes_left),
+      objective.c_str(), best.c_str(), bound.c_str(), itcnt, gap.c_str());
   if (settings_.search_method == 1) {
     // The branching that made the node: its column (cut or padded to 16
     // characters), or a blank name for other objects; the root has no parent.

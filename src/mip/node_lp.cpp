@@ -23,6 +23,9 @@ using simplex::SimplexWork;
 constexpr int kNodeDualPricing = 4;
 // Certificate entries this small against the largest are rounding noise.
 constexpr double kNoise = 1e-12;
+// How far, in feasibility tolerances, an optimum may miss the node's
+// bounds and rows before the run counts as broken.
+constexpr double kHoldAllowance = 1e3;
 
 double user_bound(double b) { return std::isinf(b) ? (b > 0 ? kInfinity : -kInfinity) : b; }
 
@@ -144,12 +147,72 @@ void NodeLp::sync(Domain& domain) {
   if (any || rows_changed) simplex::refresh_basic_bounds(*w_);
 }
 
-void NodeLp::take_optimum(LpSolve& out) {
+bool NodeLp::take_optimum(LpSolve& out) {
   read_solution();
+  if (!solution_holds()) return false;
   out.objective = 0.0;
   for (int j = 0; j < cols_; ++j) out.objective += model_->cost[j] * x_[j];
-  out.bound = std::min(lagrangian_bound(), out.objective);
+  out.bound = std::min(recomputed_dual_bound(), out.objective);
   out.outcome = LpOutcome::Optimal;
+  return true;
+}
+
+// Whether the run's solution satisfies the node's bounds and rows, with the
+// activities computed here from the matrix. The simplex keeps its basic
+// values by updates and its own factor; after repairs of a singular basis
+// these can drift far from any point of the node, and the search must not
+// take such a point for an optimum (or an integral one for a solution).
+// The allowance is wide: this catches a broken run, not rounding.
+bool NodeLp::solution_holds() {
+  const SimplexWork& w = *w_;
+  const simplex::SimplexLp& lp = w.lp;
+  const double allowance = kHoldAllowance * settings_.feasibility_tol;
+  activity_.assign(static_cast<size_t>(rows_), 0.0);
+  activity_size_.assign(static_cast<size_t>(rows_), 0.0);
+  for (int j = 0; j < cols_; ++j) {
+    const double v = w.x[j];
+    if (v < lp.lower[j] - allowance * std::max(1.0, std::fabs(lp.lower[j])) ||
+        v > lp.upper[j] + allowance * std::max(1.0, std::fabs(lp.upper[j])))
+      return false;
+    if (v == 0.0) continue;
+    for (int64_t k = lp.col_begin[j]; k < lp.col_begin[j + 1]; ++k) {
+      const double t = lp.value[k] * v;
+      activity_[lp.row_index[k]] += t;
+      activity_size_[lp.row_index[k]] += std::fabs(t);
+    }
+  }
+  for (int i = 0; i < rows_; ++i) {
+    // The logical is -(row activity).
+    const int v = cols_ + i;
+    const double r = -activity_[i], slack = allowance * std::max(1.0, activity_size_[i]);
+    if (r < lp.lower[v] - slack || r > lp.upper[v] + slack) return false;
+  }
+  return true;
+}
+
+// A bound on the node's optimum from row duals y = B⁻ᵀc_B solved here with
+// the LP's own costs and reduced costs d = c − Aᵀy computed for every
+// variable, basic ones included. The Lagrangian bound is valid for any y,
+// so neither drift in the simplex's updated reduced costs nor a perturbed
+// cost can lift it above the node's optimum.
+double NodeLp::recomputed_dual_bound() {
+  SimplexWork& w = *w_;
+  const simplex::SimplexLp& lp = w.lp;
+  if (!w.factor_valid) return -kInf;
+  if (duals_.size != rows_) duals_.resize(rows_);
+  duals_.clear();
+  for (int r = 0; r < rows_; ++r) duals_.values[r] = lp.cost[w.basic_index[r]];
+  duals_.indexed = false;
+  w.lu.btran(duals_);
+  check_dj_.resize(static_cast<size_t>(cols_ + rows_));
+  for (int j = 0; j < cols_; ++j) {
+    double d = lp.cost[j];
+    for (int64_t k = lp.col_begin[j]; k < lp.col_begin[j + 1]; ++k) d -= lp.value[k] * duals_.values[lp.row_index[k]];
+    check_dj_[j] = d;
+  }
+  for (int i = 0; i < rows_; ++i) check_dj_[cols_ + i] = lp.cost[cols_ + i] - duals_.values[i];
+  env_->ticks.charge(static_cast<uint64_t>(lp.col_begin[cols_]) + static_cast<uint64_t>(cols_ + 2 * rows_));
+  return lagrangian_bound(check_dj_);
 }
 
 void NodeLp::read_solution() {
@@ -158,15 +221,15 @@ void NodeLp::read_solution() {
   for (int j = 0; j < cols_; ++j) x_[j] = w.lp.to_user(j, w.x[j]);
 }
 
-double NodeLp::lagrangian_bound() const {
+double NodeLp::lagrangian_bound(const std::vector<double>& dj) const {
   // Σ over all variables of min { d·t : t within the bounds }, d the
-  // reduced costs of the final duals: below the LP optimum for any duals.
+  // reduced costs of some duals: below the LP optimum for any duals.
   const SimplexWork& w = *w_;
   const int nv = cols_ + rows_;
   const double tol = settings_.optimality_tol;
   double bound = 0.0, size = 0.0;
   for (int v = 0; v < nv; ++v) {
-    const double d = w.dj[v];
+    const double d = dj[v];
     if (d == 0.0) continue;
     const double end = d > 0 ? w.lp.lower[v] : w.lp.upper[v];
     if (std::isinf(end)) {
@@ -226,24 +289,35 @@ int NodeLp::solve(Environment& env, double cutoff, int64_t iteration_limit, bool
   simplex::SimplexOutcome oc;
   int code = simplex::run_algorithm(env, *relaxation_, simplex::dual_algorithm(), *w_, settings_, oc);
   out.iterations = oc.iterations;
-  if (code == lu::kSingular) {
-    // A basis that no repair saves: start this node over from the slack basis.
+  // A basis that no repair saves, or an optimum that does not hold on the
+  // node: this node starts over once from the slack basis.
+  auto start_over = [&] {
     simplex::set_slack_basis(*w_);
     simplex::refresh_basic_bounds(*w_);
     simplex::SimplexOutcome again;
     code = simplex::run_algorithm(env, *relaxation_, simplex::dual_algorithm(), *w_, settings_, again);
     out.iterations += again.iterations;
     oc = again;
+  };
+  bool started_over = false;
+  if (code == lu::kSingular) {
+    start_over();
+    started_over = true;
     if (code == lu::kSingular) return 0;  // Failed
   }
   if (code != 0) return code;
+  if (oc.status == status::kOptimal && !take_optimum(out) && !started_over) {
+    start_over();
+    if (code == lu::kSingular) return 0;  // Failed
+    if (code != 0) return code;
+  }
   out.status = oc.status;
   switch (oc.status) {
     case status::kOptimal:
-      take_optimum(out);
+      if (out.outcome != LpOutcome::Optimal) take_optimum(out);  // Failed when it still does not hold
       return 0;
     case status::kAbortObjLim:
-      out.bound = lagrangian_bound();
+      out.bound = recomputed_dual_bound();
       if (out.bound >= cutoff) {
         out.outcome = LpOutcome::Cutoff;
         return 0;

@@ -18,6 +18,7 @@
 #include "mip/mip_model.h"
 #include "simplex/core/simplex_run.h"
 #include "simplex/core/simplex_work.h"
+#include "simplex/sparse_vector.h"
 
 namespace korva::mip {
 
@@ -92,9 +93,11 @@ class NodeLp {
   void set_col_bounds(int j, double lower, double upper);
   void set_row_bounds(int row, double lower, double upper);
   bool proves_infeasible() const;
-  double lagrangian_bound() const;
+  double lagrangian_bound(const std::vector<double>& d) const;
+  double recomputed_dual_bound();
+  bool solution_holds();
   void read_solution();
-  void take_optimum(LpSolve& out);
+  bool take_optimum(LpSolve& out);
 
   Environment* env_ = nullptr;
   const MipModel* model_ = nullptr;
@@ -105,6 +108,10 @@ class NodeLp {
   std::vector<double> x_;
   std::vector<int> changed_;
   std::vector<double> row_lo_, row_hi_;  // per relaxation row, when active
+  // Scratch of the checks of an optimum: row duals, reduced costs of every
+  // variable, row activities and the sizes of their terms.
+  SparseVector duals_;
+  std::vector<double> check_dj_, activity_, activity_size_;
   struct Saved;
   std::unique_ptr<Saved> saved_;
 };

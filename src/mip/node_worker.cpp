@@ -31,6 +31,9 @@ constexpr double kTightestFeasibility = 1e-11;
 // An incumbent from a node's LP should satisfy the model with this share
 // of the feasibility tolerance to spare; otherwise the LP tightens first.
 constexpr double kCleanShare = 0.1;
+// An integral LP point that misses the model by more than this many
+// feasibility tolerances, even at the tightest LP tolerance, is no solution.
+constexpr double kUsableViolation = 100.0;
 
 }  // namespace
 
@@ -250,6 +253,14 @@ NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, cons
       working_tolerance = std::max(working_tolerance * kRetryTightening, kTightestFeasibility);
       lp_.set_feasibility_tolerance(working_tolerance);
       continue;
+    }
+    if (!clean && model_violation(model_, x, settings_.integrality, settings_.feasibility) >
+                      kUsableViolation * settings_.feasibility) {
+      // Not even the tightest LP gives a point the model nearly accepts:
+      // its answer is not to be trusted here, and the node is split
+      // without it.
+      lp.outcome = LpOutcome::Failed;
+      break;
     }
     report.solutions.push_back({std::move(x), true});
     report.state = LogLine::State::NewIncumbent;

@@ -11,6 +11,8 @@
 #include "env/threads.h"
 #include "env/time_limit.h"
 #include "model/model.h"
+#include "mip/coefficient_tightening.h"
+#include "mip/domain.h"
 #include "mip/mip_model.h"
 #include "mip/priority_order.h"
 #include "mip/search.h"
@@ -161,6 +163,14 @@ void root_messages(Environment& env, const SearchSettings& s, int threads, bool 
     msg(env.warning(), "Warning: Lazy constraints are present for the setting with smaller integrality\n    tolerance than feasibility tolerance.\n");
   if (env.callbacks.any_control_callback())
     msg(env.warning(), "Warning: Control callbacks may disable some MIP features.\n");
+}
+
+// Strengthens the rows against the root's propagated bounds.
+void strengthen_rows(MipModel& m, const SearchSettings& settings) {
+  Domain root;
+  root.init(m, settings.feasibility, settings.integrality);
+  if (!root.propagate() || root.infeasible()) return;  // the search finds out itself
+  tighten_coefficients(m, root.lowers(), root.uppers());
 }
 
 std::string upper_first(const char* text) {
@@ -372,7 +382,11 @@ int mip_optimize(Environment& env, Problem& p) {
     if (int code = generate_priority_order(env, p, order_type, generated)) return code;
     order = &generated;
   }
-  Search search(env, p, model, settings, *record, order);
+  // The search works on its own copy of the rows, with big-M coefficients
+  // strengthened when presolve is on; answers are checked on the model.
+  MipModel relaxation = model;
+  if (env.int_param(KRV_PARAM_PREIND) != 0) strengthen_rows(relaxation, settings);
+  Search search(env, p, relaxation, settings, *record, order);
   const SearchEnd end = search.run();
   int status = end.status;
   const bool node_file_error = end.error >= 1801 && end.error <= 1803;

@@ -212,36 +212,13 @@ double NodeLp::recomputed_dual_bound() {
   }
   for (int i = 0; i < rows_; ++i) check_dj_[cols_ + i] = lp.cost[cols_ + i] - duals_.values[i];
   env_->ticks.charge(static_cast<uint64_t>(lp.col_begin[cols_]) + static_cast<uint64_t>(cols_ + 2 * rows_));
-  return lagrangian_bound(check_dj_);
+  return simplex::lagrangian_bound(lp, check_dj_, settings_.optimality_tol);
 }
 
 void NodeLp::read_solution() {
   SimplexWork& w = *w_;
   w.sync_basic_values();
   for (int j = 0; j < cols_; ++j) x_[j] = w.lp.to_user(j, w.x[j]);
-}
-
-double NodeLp::lagrangian_bound(const std::vector<double>& dj) const {
-  // Σ over all variables of min { d·t : t within the bounds }, d the
-  // reduced costs of some duals: below the LP optimum for any duals.
-  const SimplexWork& w = *w_;
-  const int nv = cols_ + rows_;
-  const double tol = settings_.optimality_tol;
-  double bound = 0.0, size = 0.0;
-  for (int v = 0; v < nv; ++v) {
-    const double d = dj[v];
-    if (d == 0.0) continue;
-    const double end = d > 0 ? w.lp.lower[v] : w.lp.upper[v];
-    if (std::isinf(end)) {
-      // A reduced cost within the tolerance against an infinite bound is
-      // the simplex's own rounding; beyond it, no bound can be claimed.
-      if (std::fabs(d) > tol) return -kInf;
-      continue;
-    }
-    bound += d * end;
-    size += std::fabs(d * end);
-  }
-  return bound - 1e-12 * size;
 }
 
 bool NodeLp::proves_infeasible() const {

@@ -93,7 +93,6 @@ class NodeLp {
   void set_col_bounds(int j, double lower, double upper);
   void set_row_bounds(int row, double lower, double upper);
   bool proves_infeasible() const;
-  double lagrangian_bound(const std::vector<double>& d) const;
   double recomputed_dual_bound();
   bool solution_holds();
   void read_solution();

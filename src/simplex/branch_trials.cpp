@@ -4,20 +4,13 @@
 #include <cmath>
 #include <limits>
 
+#include "simplex/core/answer_check.h"
 #include "simplex/core/start_basis.h"
 #include "simplex/dispatch/algorithms.h"
 #include "simplex/lu/lu_codes.h"
 #include "simplex/status.h"
 
 namespace korva::simplex {
-
-namespace {
-
-// Bound terms this small against their sum are rounding noise, kept out of
-// the claimed bound.
-constexpr double kBoundSafety = 1e-12;
-
-}  // namespace
 
 int trial_stop_error(int status) {
   switch (status) {
@@ -97,7 +90,7 @@ int BranchTrials::trial(int col, double lower, double upper, double* value) {
         error = trial_stop_error(outcome.status);
         // Stopped early (iteration limit, numerical trouble): the duals it
         // reached still bound the branch.
-        result = std::max(floor_value, lagrangian_bound());
+        result = std::max(floor_value, lagrangian_bound(w.lp, w.dj, settings_.simplex.optimality_tol));
         break;
     }
   }
@@ -106,31 +99,6 @@ int BranchTrials::trial(int col, double lower, double upper, double* value) {
   optimum_.restore(w);
   *value = result;
   return error;
-}
-
-// Σ over all variables of min { d·t : t within the bounds }, d the reduced
-// costs of the run's last duals: below the branch's optimum whatever those
-// duals are, and equal to the objective of the run's basic solution when
-// they are dual feasible.
-double BranchTrials::lagrangian_bound() const {
-  const SimplexWork& w = *w_;
-  const int nv = w.lp.num_vars();
-  const double tol = settings_.simplex.optimality_tol;
-  double bound = 0.0, size = 0.0;
-  for (int v = 0; v < nv; ++v) {
-    const double d = w.dj[v];
-    if (d == 0.0) continue;
-    const double end = d > 0 ? w.lp.lower[v] : w.lp.upper[v];
-    if (std::isinf(end)) {
-      // Within the tolerance this is the simplex's rounding; beyond it no
-      // bound can be claimed.
-      if (std::fabs(d) > tol) return -kInf;
-      continue;
-    }
-    bound += d * end;
-    size += std::fabs(d * end);
-  }
-  return bound - kBoundSafety * size;
 }
 
 }  // namespace korva::simplex

@@ -39,7 +39,6 @@ class BranchTrials {
 
  private:
   int trial(int col, double lower, double upper, double* value);
-  double lagrangian_bound() const;
 
   Environment& env_;
   Problem& copy_;

@@ -101,6 +101,45 @@ TEST_F(MipTypes, IntegerAndBinaryColumns) {
   EXPECT_GE(feasible, 10);
 }
 
+// Fixed-charge models whose big-M coefficients are far larger than the
+// flows they switch (the search strengthens them): the same optima as
+// enumeration, with presolve on and off.
+TEST_F(MipTypes, BigMRowsKeepTheirIntegerSolutions) {
+  std::mt19937 rng(53);
+  std::uniform_int_distribution<int> cap(1, 6), bigm(10, 100), fixed(1, 9), demand(2, 9), pick(0, 1);
+  for (int k = 0; k < 30; ++k) {
+    // Flows x0..x2 in [0, cap], switches y3..y5; x_i <= M·y_i; Σ x >= demand;
+    // a knapsack on the switches with a loose coefficient; x0 + x1 <= cap.
+    SmallMip m;
+    for (int i = 0; i < 3; ++i) {
+      m.ctype.push_back('C');
+      m.lb.push_back(0);
+      m.ub.push_back(cap(rng));
+      m.obj.push_back(1 + pick(rng));
+    }
+    for (int i = 0; i < 3; ++i) {
+      m.ctype.push_back('B');
+      m.lb.push_back(0);
+      m.ub.push_back(1);
+      m.obj.push_back(fixed(rng));
+    }
+    for (int i = 0; i < 3; ++i) {
+      // Half of the switching rows are written as >= rows.
+      const double s = pick(rng) ? 1.0 : -1.0;
+      m.rows.push_back({{{i, s}, {3 + i, -s * bigm(rng)}}, s > 0 ? 'L' : 'G', 0.0});
+    }
+    m.rows.push_back({{{0, 1}, {1, 1}, {2, 1}}, 'G', static_cast<double>(demand(rng))});
+    m.rows.push_back({{{3, 1}, {4, 1}, {5, static_cast<double>(bigm(rng))}}, 'L', static_cast<double>(bigm(rng))});
+    m.rows.push_back({{{0, 1}, {1, 1}}, 'L', static_cast<double>(cap(rng) + 2)});
+    const std::string what = "model " + std::to_string(k);
+    ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PREIND, 1), 0);
+    expect_matches_enumeration(m, what + ", presolve on");
+    ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PREIND, 0), 0);
+    expect_matches_enumeration(m, what + ", presolve off");
+  }
+  EXPECT_GE(feasible, 20);
+}
+
 TEST_F(MipTypes, SemiContinuousAndSemiIntegerColumns) {
   std::mt19937 rng(23);
   for (int k = 0; k < 25; ++k) expect_matches_enumeration(random_model(rng, "SSNIBC", 3), "model " + std::to_string(k));

@@ -34,6 +34,14 @@ struct UnscaledViolations {
   double primal_gap = 0.0;  // Σ of the second kind / max(1, |cᵀx|)
 };
 
+// Σ over all variables of min { d·t : t within the LP's bounds }, d the
+// reduced costs of some duals (n + m entries, scaled units): below the LP's
+// optimum whatever the duals are, and equal to the objective of a basic
+// solution when they are its dual feasible duals. A reduced cost within
+// `tolerance` against an infinite bound counts as the simplex's rounding;
+// beyond it no bound can be claimed (-infinity).
+double lagrangian_bound(const SimplexLp& lp, const std::vector<double>& d, double tolerance);
+
 // Needs a valid factor (the duals are recomputed from it).
 UnscaledViolations unscaled_violations(Environment& env, const Problem& p, SimplexWork& w);
 

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "support/korva_test.h"
+#include "mip/mip_test_support.h"
 
 namespace {
 
@@ -88,20 +88,12 @@ RowData read_rows(KRVenv env, KRVprob lp) {
   return r;
 }
 
-class CollectionModel : public korva_test::EnvTest {
+class CollectionModel : public mip_test::MipTest {
  protected:
   void SetUp() override {
-    EnvTest::SetUp();
-    int status = 0;
-    lp = KRVcreateprob(env, &status, "collection");
-    ASSERT_NE(lp, nullptr);
+    MipTest::SetUp();
     ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_MIPDISPLAY, 0), 0);
   }
-  void TearDown() override {
-    KRVfreeprob(env, &lp);
-    EnvTest::TearDown();
-  }
-  KRVprob lp = nullptr;
 };
 
 class MipCollection : public CollectionModel, public ::testing::WithParamInterface<const char*> {};
@@ -267,7 +259,7 @@ namespace {
 // that the model rejects.
 TEST_F(CollectionModel, BrokenNodeLpsNeverBecomeIncumbentsOrBounds) {
   KORVA_REQUIRE_SHARED_DATA();
-  ASSERT_EQ(KRVreadcopyprob(env, lp, korva_test::data_path("miplib3/arki001.mps.gz").c_str(), nullptr), 0);
+  read_miplib("arki001");
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_THREADS, 1), 0);
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_CUTPASS, -1), 0);
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_HEURFREQ, -1), 0);

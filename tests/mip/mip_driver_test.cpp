@@ -113,18 +113,8 @@ bool parse_node_line(const std::string& s, NodeLine* out) {
 
 bool blank(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
 
-class MipDriver : public korva_test::EnvTest {
+class MipDriver : public mip_test::MipTest {
  protected:
-  void SetUp() override {
-    EnvTest::SetUp();
-    int status = 0;
-    lp = KRVcreateprob(env, &status, "driver");
-    ASSERT_NE(lp, nullptr);
-  }
-  void TearDown() override {
-    KRVfreeprob(env, &lp);
-    EnvTest::TearDown();
-  }
 
   void load(const SmallMip& m) { ASSERT_EQ(m.load(env, lp), 0); }
   void name_column(int j, const char* name) { ASSERT_EQ(KRVchgname(env, lp, 'c', j, name), 0); }
@@ -186,7 +176,6 @@ class MipDriver : public korva_test::EnvTest {
     return v;
   }
 
-  KRVprob lp = nullptr;
 };
 
 // ---- bound infeasibility ----------------------------------------------------------

@@ -14,6 +14,26 @@
 
 namespace mip_test {
 
+// A fixture with one problem object for the mixed-integer suites.
+class MipTest : public korva_test::EnvTest {
+ protected:
+  void SetUp() override {
+    EnvTest::SetUp();
+    int status = 0;
+    lp = KRVcreateprob(env, &status, "mip");
+    ASSERT_NE(lp, nullptr);
+  }
+  void TearDown() override {
+    if (lp) KRVfreeprob(env, &lp);
+    EnvTest::TearDown();
+  }
+  void read_miplib(const std::string& name) {
+    ASSERT_EQ(KRVreadcopyprob(env, lp, korva_test::data_path("miplib3/" + name + ".mps.gz").c_str(), nullptr), 0)
+        << name;
+  }
+  KRVprob lp = nullptr;
+};
+
 struct Row {
   std::vector<std::pair<int, double>> entries;
   char sense = 'L';

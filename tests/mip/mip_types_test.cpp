@@ -10,22 +10,15 @@ namespace {
 
 using mip_test::SmallMip;
 
-class MipTypes : public korva_test::EnvTest {
+class MipTypes : public mip_test::MipTest {
  protected:
   void SetUp() override {
-    EnvTest::SetUp();
-    int status = 0;
-    lp = KRVcreateprob(env, &status, "mip");
-    ASSERT_NE(lp, nullptr);
+    MipTest::SetUp();
     // Exact answers: no gap tolerance, no log.
     ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_EPGAP, 0.0), 0);
     ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_EPAGAP, 0.0), 0);
     ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_MIPDISPLAY, 0), 0);
     ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_SIMDISPLAY, 0), 0);
-  }
-  void TearDown() override {
-    KRVfreeprob(env, &lp);
-    EnvTest::TearDown();
   }
 
   // Solves `m` and compares with enumeration.
@@ -51,7 +44,6 @@ class MipTypes : public korva_test::EnvTest {
     EXPECT_NEAR(bound, expected, 1e-6 * std::max(1.0, std::fabs(expected))) << what;
   }
 
-  KRVprob lp = nullptr;
   int feasible = 0;  // models with a solution: the suites must not be vacuous
 };
 

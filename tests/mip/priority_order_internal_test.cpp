@@ -16,20 +16,9 @@
 namespace {
 
 using korva::PriorityOrder;
-using korva_test::data_path;
 
-class GeneratedOrder : public korva_test::EnvTest {
+class GeneratedOrder : public mip_test::MipTest {
  protected:
-  void SetUp() override {
-    EnvTest::SetUp();
-    int status = 0;
-    lp = KRVcreateprob(env, &status, "mip");
-    ASSERT_NE(lp, nullptr);
-  }
-  void TearDown() override {
-    KRVfreeprob(env, &lp);
-    EnvTest::TearDown();
-  }
   int generate(int type, PriorityOrder& order) {
     return korva::mip::generate_priority_order(*env, *lp, type, order);
   }
@@ -39,16 +28,12 @@ class GeneratedOrder : public korva_test::EnvTest {
     for (size_t k = 0; k < order.indices.size(); ++k) p[order.indices[k]] = order.priority[k];
     return p;
   }
-  void read_miplib(const std::string& name) {
-    ASSERT_EQ(KRVreadcopyprob(env, lp, data_path("miplib3/" + name + ".mps.gz").c_str(), nullptr), 0) << name;
-  }
   std::vector<char> ctypes() {
     const int n = KRVgetnumcols(env, lp);
     std::vector<char> t(n);
     EXPECT_EQ(KRVgetctype(env, lp, t.data(), 0, n - 1), 0);
     return t;
   }
-  KRVprob lp = nullptr;
 };
 
 TEST_F(GeneratedOrder, EachTypeGivesTheHandWorkedOrdersOfSmallModels) {

@@ -11,7 +11,6 @@
 
 namespace {
 
-using korva_test::data_path;
 
 struct SearchTrace {
   int status = 0;
@@ -21,24 +20,14 @@ struct SearchTrace {
   long long iterations = 0;
 };
 
-class PriorityOrderSearch : public korva_test::EnvTest {
+class PriorityOrderSearch : public mip_test::MipTest {
  protected:
   void SetUp() override {
-    EnvTest::SetUp();
-    int status = 0;
-    lp = KRVcreateprob(env, &status, "mip");
-    ASSERT_NE(lp, nullptr);
+    MipTest::SetUp();
     ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_EPGAP, 0.0), 0);
     ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_EPAGAP, 0.0), 0);
     ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_MIPDISPLAY, 1), 0);
     ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_THREADS, 1), 0);
-  }
-  void TearDown() override {
-    KRVfreeprob(env, &lp);
-    EnvTest::TearDown();
-  }
-  void read_miplib(const std::string& name) {
-    ASSERT_EQ(KRVreadcopyprob(env, lp, data_path("miplib3/" + name + ".mps.gz").c_str(), nullptr), 0) << name;
   }
   SearchTrace solve() {
     SearchTrace t;
@@ -68,7 +57,6 @@ class PriorityOrderSearch : public korva_test::EnvTest {
     const int code = KRVgetorder(env, lp, &count, nullptr, nullptr, nullptr, 0, &surplus);
     return code == 3016 ? -1 : count - surplus;  // -1: no order
   }
-  KRVprob lp = nullptr;
 };
 
 void expect_same_search(const SearchTrace& a, const SearchTrace& b, const std::string& what) {

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Solves the mixed-integer models of the MIPLIB 3 collection with korva and
+"""Solves the mixed-integer models of the shared MIP collection with korva and
 with the peer solvers available on this machine (cbc, highs), each in its own
 process with one thread, a time limit and a relative gap tolerance of 1e-4,
 and judges every answer against the best known solutions of the collection's

@@ -1,4 +1,4 @@
-// Small models of the MIPLIB 3 collection solved by KRVmipopt with default
+// Small models of the shared MIP collection solved by KRVmipopt with default
 // settings: the answer must match the catalogue's best known integer
 // solution, the incumbent must be an integral point of the model as it was
 // read, and the search's queries must describe a finished search whose
@@ -197,7 +197,7 @@ TEST_P(MipCollection, SolvesToTheCatalogueOptimumWithAnIntegralFeasibleIncumbent
   expect_solved(env, lp, *errors, *warnings, GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Miplib3, MipCollection, ::testing::ValuesIn(kModels),
+INSTANTIATE_TEST_SUITE_P(MipSet, MipCollection, ::testing::ValuesIn(kModels),
                          [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 // Every found solution passes the feasibility check on the original model,
@@ -259,7 +259,7 @@ namespace {
 // that the model rejects.
 TEST_F(CollectionModel, BrokenNodeLpsNeverBecomeIncumbentsOrBounds) {
   KORVA_REQUIRE_SHARED_DATA();
-  read_miplib("arki001");
+  read_collection_model("arki001");
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_THREADS, 1), 0);
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_CUTPASS, -1), 0);
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_HEURFREQ, -1), 0);

@@ -27,7 +27,7 @@ class MipTest : public korva_test::EnvTest {
     if (lp) KRVfreeprob(env, &lp);
     EnvTest::TearDown();
   }
-  void read_miplib(const std::string& name) {
+  void read_collection_model(const std::string& name) {
     ASSERT_EQ(KRVreadcopyprob(env, lp, korva_test::data_path("miplib3/" + name + ".mps.gz").c_str(), nullptr), 0)
         << name;
   }

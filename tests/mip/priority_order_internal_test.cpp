@@ -1,8 +1,8 @@
 // The generated priority orders themselves (KRV_PARAM_MIPORDTYPE 1, 2, 3),
 // read straight from the generator: the hand-worked orders of a small model
 // of every column type, the clamping of huge integer domains, the costless
-// model, the types that do not exist, and the shape of the orders on MIPLIB
-// models. What the search does with them is priority_order_test.cpp.
+// model, the types that do not exist, and the shape of the orders on
+// collection models. What the search does with them is priority_order_test.cpp.
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -118,9 +118,9 @@ TEST_F(GeneratedOrder, TheMessageNamesTheRuleUnlessTheMipDisplayIsOff) {
 // p0033: 33 binaries with costs. By cost, a dearer column never ranks
 // below a cheaper one (type 1), and per coefficient the other way round
 // (type 3); by range every binary shares the top priority R + 2 = 3.
-TEST_F(GeneratedOrder, OrdersOfAnAllBinaryMiplibModelFollowTheirMeasure) {
+TEST_F(GeneratedOrder, OrdersOfAnAllBinaryCollectionModelFollowTheirMeasure) {
   KORVA_REQUIRE_SHARED_DATA();
-  read_miplib("p0033");
+  read_collection_model("p0033");
   const int n = KRVgetnumcols(env, lp);
   std::vector<double> obj(n);
   ASSERT_EQ(KRVgetobj(env, lp, obj.data(), 0, n - 1), 0);
@@ -159,9 +159,9 @@ TEST_F(GeneratedOrder, OrdersOfAnAllBinaryMiplibModelFollowTheirMeasure) {
 // bell3a mixes continuous, binary and general integer columns: the
 // continuous ones stay out, the binaries share the top priority, and a
 // narrower integer domain never ranks below a wider one.
-TEST_F(GeneratedOrder, RangeOrderOfAMixedMiplibModel) {
+TEST_F(GeneratedOrder, RangeOrderOfAMixedCollectionModel) {
   KORVA_REQUIRE_SHARED_DATA();
-  read_miplib("bell3a");
+  read_collection_model("bell3a");
   const int n = KRVgetnumcols(env, lp);
   const std::vector<char> type = ctypes();
   std::vector<double> lb(n), ub(n);

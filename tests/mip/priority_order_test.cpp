@@ -126,9 +126,9 @@ TEST_F(PriorityOrderSearch, NoOrderIsGeneratedWhenOrdersAreSwitchedOffOrTheLogIs
 
 // p0033: 33 binaries. Every generated order keeps the search exact, and
 // the range order, which ranks all binaries alike, is no order at all.
-TEST_F(PriorityOrderSearch, GeneratedOrdersOnAMiplibModel) {
+TEST_F(PriorityOrderSearch, GeneratedOrdersOnACollectionModel) {
   KORVA_REQUIRE_SHARED_DATA();
-  read_miplib("p0033");
+  read_collection_model("p0033");
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_MIPDISPLAY, 1), 0);
   const SearchTrace plain = solve_generated(0);
   ASSERT_EQ(plain.status, 101);

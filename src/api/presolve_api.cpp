@@ -2,6 +2,7 @@
 // queries, crush and uncrush of vectors and forms, and the basic presolve.
 #include "env/frame.h"
 #include "env/optimizer_entry.h"
+#include "mip/mip_presolve.h"
 #include "model/model.h"
 #include "presolve/crush.h"
 #include "presolve/presolve_driver.h"
@@ -15,11 +16,28 @@ namespace {
 
 constexpr int kDualFormulation = 1119;  // The feature is not available for solving dual formulation
 
+bool is_mip(const Problem& p) { return p.type == KRVPROB_MILP || p.type == KRVPROB_MIQP || p.type == KRVPROB_MIQCP; }
+
+// Quadratic data has no presolve of its own yet.
+int presolvable(const Problem& p) {
+  if (is_mip(p)) return p.quad ? static_cast<int>(err::kNotForQp) : p.qcons ? static_cast<int>(err::kNotForQcp) : 0;
+  return simplex::lp_problem_check(p);
+}
+
 int presolve_for_method(Environment& e, Problem& p, int method) {
   if (int code = model::complete(e, p)) return code;
-  if (int code = simplex::lp_problem_check(p)) return code;
+  if (int code = presolvable(p)) return code;
   const bool messages = e.int_param(hidden_param::kPresolveMessages) != 0;
-  const int code = presolve::presolve_lp(e, p, presolve::settings_from_params(e, method, messages), true);
+  const presolve::PresolveSettings settings = presolve::settings_from_params(e, method, messages);
+  if (is_mip(p)) {
+    const int code = presolve::presolve_mip(e, p, settings, false, true);
+    if (presolve::is_verdict(code)) {
+      mip::store_presolve_verdict(p, code, settings.reduce);
+      return 0;
+    }
+    return code;
+  }
+  const int code = presolve::presolve_lp(e, p, settings, true);
   if (presolve::is_verdict(code)) {
     simplex::store_status_only(p, presolve::verdict_status(p, code), method);
     return 0;
@@ -169,7 +187,7 @@ KRVAPI int KRVEgetorigrowind(KRVenv env, KRVprob lp, int redindex, int* originde
 KRVAPI int KRVbasicpresolve(KRVenv env, KRVprob lp, double* redlb, double* redub, int* rstat) {
   return api::call(env, lp, api::kNone, [&](Environment& e, Problem& p) {
     if (int code = model::complete(e, p)) return code;
-    if (int code = simplex::lp_problem_check(p)) return code;
+    if (int code = presolvable(p)) return code;
     return presolve::basic_presolve(e, p, redlb, redub, rstat);
   });
 }

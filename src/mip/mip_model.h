@@ -46,6 +46,7 @@ struct MipModel {
   std::vector<char> ctype;  // the user's letters ('C', 'B', 'I', 'S', 'N')
   std::vector<double> lower, upper;  // the model's bounds
   std::vector<double> cost;          // objective in the minimisation sense
+  double offset = 0.0;  // objective constant (minimisation sense): a presolved model's fixed part
 
   // Rows of the relaxation: the model's rows, then one per indicator
   // constraint (inactive until its indicator takes the active value), then

@@ -11,9 +11,10 @@
 #include "env/threads.h"
 #include "env/time_limit.h"
 #include "model/model.h"
-#include "mip/coefficient_tightening.h"
+#include "presolve/presolve_record.h"
 #include "mip/domain.h"
 #include "mip/mip_model.h"
+#include "mip/mip_presolve.h"
 #include "mip/priority_order.h"
 #include "mip/search.h"
 #include "mip/search_record.h"
@@ -165,14 +166,6 @@ void root_messages(Environment& env, const SearchSettings& s, int threads, bool 
     msg(env.warning(), "Warning: Control callbacks may disable some MIP features.\n");
 }
 
-// Strengthens the rows against the root's propagated bounds.
-void strengthen_rows(MipModel& m, const SearchSettings& settings) {
-  Domain root;
-  root.init(m, settings.feasibility, settings.integrality);
-  if (!root.propagate() || root.infeasible()) return;  // the search finds out itself
-  tighten_coefficients(m, root.lowers(), root.uppers());
-}
-
 std::string upper_first(const char* text) {
   std::string s = text;
   if (!s.empty()) s[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(s[0])));
@@ -312,21 +305,114 @@ int mip_thread_count(Environment& env, Problem&) {
   return std::max(1, std::min(available, chosen));
 }
 
-int mip_optimize(Environment& env, Problem& p) {
+namespace {
+
+// The incumbent of the reduced problem's search, in the original's terms.
+void take_reduced_incumbent(const Problem& p, const MipModel& model, const presolve::PresolveRecord& rec,
+                            MipSearchRecord& record) {
+  if (!record.has_incumbent) return;
+  std::vector<double> x;
+  uncrush_values(p, rec, record.incumbent, x);
+  double objective = 0.0;
+  for (int j = 0; j < model.num_cols; ++j) objective += model.cost[j] * x[j];
+  record.incumbent = std::move(x);
+  record.incumbent_objective = objective;
+}
+
+void summaries(Environment& env, const SearchSettings& settings, MipSearchRecord& record, int objsense) {
+  if (settings.display < 1) return;
+  int cut_params[kCutFamilies] = {};
+  static constexpr int kFamilyParams[] = {KRV_PARAM_COVERS,  KRV_PARAM_GUBCOVERS, KRV_PARAM_FLOWCOVERS,
+                                          KRV_PARAM_CLIQUES, KRV_PARAM_FRACCUTS,  KRV_PARAM_MIRCUTS,
+                                          KRV_PARAM_FLOWPATHS, KRV_PARAM_DISJCUTS, KRV_PARAM_IMPLBD,
+                                          KRV_PARAM_ZEROHALFCUTS, KRV_PARAM_MCFCUTS};
+  for (int k = 0; k < 11; ++k) cut_params[k] = env.int_param(kFamilyParams[k]);
+  cut_params[11] = cut_params[12] = cut_params[13] = -1;
+  NodeLog log(env, settings, record, objsense);
+  log.cut_summary(cut_params);
+  log.time_summary();
+}
+
+// Runs the branch-and-bound search on `sp` (the problem or its presolved
+// form), then the polishing messages and the status rules that depend on
+// how the search ended. Returns the search's error code.
+int branch_and_bound(Environment& env, Problem& p, Problem& sp, const presolve::PresolveRecord* rec,
+                     SearchSettings& settings, MipSearchRecord& record, int* status_out) {
+  const int threads = settings.threads;
+  // Without an order of its own the problem may have one generated for
+  // this search only: the caller's KRVgetorder answer stays as it was.
+  const PriorityOrder* order = settings.use_order && p.mip ? p.mip->order.get() : nullptr;
+  PriorityOrder generated;
+  const int order_type = env.int_param(KRV_PARAM_MIPORDTYPE);
+  if (!order && settings.use_order && order_type != 0) {
+    if (int code = generate_priority_order(env, p, order_type, generated)) return code;
+    order = &generated;
+  }
+  PriorityOrder crushed;
+  if (order && rec) {
+    crushed = crush_order(*order, *rec);
+    order = &crushed;
+  }
+  MipModel model;
+  build_mip_model(sp, model);
+  if (rec) model.offset = rec->offset;
+  Search search(env, sp, model, settings, record, order);
+  if (rec) {
+    search.write_incumbents_as(p, [&p, rec](const std::vector<double>& reduced, std::vector<double>& x) {
+      uncrush_values(p, *rec, reduced, x);
+    });
+  }
+  const SearchEnd end = search.run();
+  int status = end.status;
+  const bool node_file_error = end.error >= 1801 && end.error <= 1803;
+  if (node_file_error) {
+    // The tree cannot be trusted any more: it goes.
+    status = record.has_incumbent ? 116 : 117;
+    free_tree(env, record, settings.display);
+  } else if (end.error != 0) {
+    status = record.has_incumbent ? 109 : 110;
+    if (end.error == err::kNoMemory && record.nodes > 0)
+      msg(env.error(), env.int_param(KRV_PARAM_NODEFILEIND) < 2
+                           ? "\nConsider using KORVA node files to reduce memory usage.\n"
+                           : "\nConsider decreasing WorkMem parameter value to reduce memory usage.\n");
+    if (threads > 1) msg(env.results(), "\nThere may be further error information in the clone logs.\n");
+  }
+
+  // Polishing starts where the search stopped short of finishing while a
+  // start condition is in force, or a polishing time is given.
+  const bool finished = status == 101 || status == 103 || status == 118 || status == 119;
+  const bool condition = end.polish || polishing_condition_in_force(settings);
+  if (!finished && end.error == 0 && (condition || env.dbl_param(KRV_PARAM_POLISHTIME) > 0.0)) {
+    if (settings.display != 0) polishing_messages(env, status, condition, record.has_incumbent);
+    if (!record.has_incumbent) status = 110;
+  }
+  *status_out = final_status(status, end, record.has_incumbent);
+  summaries(env, settings, record, p.objsense());
+  return end.error;
+}
+
+int run_mip(Environment& env, Problem& p, bool presolved_problem);
+
+// The presolved problem searched by a KRVmipopt of its own; its record
+// becomes the original's, with the incumbent mapped back.
+int nested_search(Environment& env, Problem& p, const MipModel& model, const presolve::PresolveRecord& rec,
+                  std::unique_ptr<MipSearchRecord>& record, int* status_out) {
+  Problem& red = *rec.reduced;
+  const int code = run_mip(env, red, true);
+  if (find_search_record(red)) {
+    record.reset(static_cast<MipSearchRecord*>(red.derived.mip_search.release()));
+    take_reduced_incumbent(p, model, rec, *record);
+  }
+  *status_out = record->status;
+  return code;
+}
+
+int run_mip(Environment& env, Problem& p, bool presolved_problem) {
   if (int code = model::complete(env, p)) return code;
   if (!is_mip_problem(p)) return 3003;  // "Not a mixed-integer problem"
   SavedMipParams saved(env);
   if (saved.saved_polish_time() < kNoTime) env.params.slot(KRV_PARAM_POLISHAFTERTIME).d = kNoTime;
-  if (env.admission_hook) env.admission_hook(&env, p.type);
-  const auto& profile = env.callbacks.profiling;
-  if (profile.is_set()) profile.function(&env, 0, profile.handle);
-  struct ProfileEnd {
-    Environment& env;
-    ~ProfileEnd() {
-      const auto& profile = env.callbacks.profiling;
-      if (profile.is_set()) profile.function(&env, 1, profile.handle);
-    }
-  } profile_end{env};
+  if (env.admission_hook && !presolved_problem) env.admission_hook(&env, p.type);
 
   // A new optimisation discards the last one's records.
   if (MipSearchRecord* old = find_search_record(p)) free_tree(env, *old, env.int_param(KRV_PARAM_MIPDISPLAY));
@@ -361,7 +447,7 @@ int mip_optimize(Environment& env, Problem& p) {
   if (int code = check_algorithms(env, p)) return code;
 
   build_mip_model(p, model);
-  root_messages(env, settings, threads, deterministic, p);
+  if (!presolved_problem) root_messages(env, settings, threads, deterministic, p);
   if (settings.display >= 5 && threads > 1) {
     // The workers log their subproblems only in their own clone logs.
     settings.display = 3;
@@ -373,46 +459,33 @@ int mip_optimize(Environment& env, Problem& p) {
     }
   }
 
-  // Without an order of its own the problem may have one generated for
-  // this search only: the caller's KRVgetorder answer stays as it was.
-  const PriorityOrder* order = settings.use_order && p.mip ? p.mip->order.get() : nullptr;
-  PriorityOrder generated;
-  const int order_type = env.int_param(KRV_PARAM_MIPORDTYPE);
-  if (!order && settings.use_order && order_type != 0) {
-    if (int code = generate_priority_order(env, p, order_type, generated)) return code;
-    order = &generated;
+  MipPresolve pre;
+  if (int code = presolve_for_search(env, p, settings.display, presolved_problem, pre)) return code;
+  const presolve::PresolveRecord* rec = pre.record;
+  int status = 0;
+  int error = 0;
+  if (pre.code != 0) {
+    // Presolve decided the problem.
+    status = verdict_mip_status(pre.code);
+  } else if (rec && rec->everything_removed) {
+    // Every column has its value: that point is the optimum.
+    record->has_incumbent = true;
+    uncrush_values(p, *rec, {}, record->incumbent);
+    record->incumbent_objective = 0.0;
+    for (int j = 0; j < model.num_cols; ++j) record->incumbent_objective += model.cost[j] * record->incumbent[j];
+    record->incumbent_node = 0;
+    record->improvements = 1;
+    record->best_bound = record->stored_bound = record->incumbent_objective;
+    status = 101;
+  } else if (rec && rec->nested_search) {
+    error = nested_search(env, p, model, *rec, record, &status);
+  } else {
+    Problem& sp = rec ? *rec->reduced : p;
+    error = branch_and_bound(env, p, sp, rec, settings, *record, &status);
+    if (rec) take_reduced_incumbent(p, model, *rec, *record);
   }
-  // The search works on its own copy of the rows, with big-M coefficients
-  // strengthened when presolve is on; answers are checked on the model.
-  MipModel relaxation = model;
-  if (env.int_param(KRV_PARAM_PREIND) != 0) strengthen_rows(relaxation, settings);
-  Search search(env, p, relaxation, settings, *record, order);
-  const SearchEnd end = search.run();
-  int status = end.status;
-  const bool node_file_error = end.error >= 1801 && end.error <= 1803;
-  if (node_file_error) {
-    // The tree cannot be trusted any more: it goes.
-    status = record->has_incumbent ? 116 : 117;
-    free_tree(env, *record, settings.display);
-  } else if (end.error != 0) {
-    status = record->has_incumbent ? 109 : 110;
-    if (end.error == err::kNoMemory && record->nodes > 0)
-      msg(env.error(), env.int_param(KRV_PARAM_NODEFILEIND) < 2
-                           ? "\nConsider using KORVA node files to reduce memory usage.\n"
-                           : "\nConsider decreasing WorkMem parameter value to reduce memory usage.\n");
-    if (threads > 1) msg(env.results(), "\nThere may be further error information in the clone logs.\n");
-  }
+  status = reduction_status(status, pre.reduce, record->has_incumbent);
 
-  // Polishing starts where the search stopped short of finishing while a
-  // start condition is in force, or a polishing time is given.
-  const bool finished = status == 101 || status == 103 || status == 118 || status == 119;
-  const bool condition = end.polish || polishing_condition_in_force(settings);
-  if (!finished && end.error == 0 && (condition || env.dbl_param(KRV_PARAM_POLISHTIME) > 0.0)) {
-    if (settings.display != 0) polishing_messages(env, status, condition, record->has_incumbent);
-    if (!record->has_incumbent) status = 110;
-  }
-
-  status = final_status(status, end, record->has_incumbent);
   // The incumbent on the model as the user gave it.
   if (record->has_incumbent) {
     const double violation = model_violation(model, record->incumbent, settings.integrality, settings.feasibility);
@@ -425,22 +498,24 @@ int mip_optimize(Environment& env, Problem& p) {
   record->status = status;
   if (status == 101 || status == 103 || status == 115 || status == 118 || status == 119)
     record->finished_status = status;
-  if (settings.display >= 1) {
-    int cut_params[kCutFamilies] = {};
-    static constexpr int kFamilyParams[] = {KRV_PARAM_COVERS,  KRV_PARAM_GUBCOVERS, KRV_PARAM_FLOWCOVERS,
-                                            KRV_PARAM_CLIQUES, KRV_PARAM_FRACCUTS,  KRV_PARAM_MIRCUTS,
-                                            KRV_PARAM_FLOWPATHS, KRV_PARAM_DISJCUTS, KRV_PARAM_IMPLBD,
-                                            KRV_PARAM_ZEROHALFCUTS, KRV_PARAM_MCFCUTS};
-    for (int k = 0; k < 11; ++k) cut_params[k] = env.int_param(kFamilyParams[k]);
-    cut_params[11] = cut_params[12] = cut_params[13] = -1;
-    NodeLog log(env, settings, *record, p.objsense());
-    log.cut_summary(cut_params);
-    log.time_summary();
-  }
   store_solution(p, *record, model);
   p.derived.mip_search = std::move(record);
-  if (end.error != 0) return end.error;
-  return 0;
+  return error;
+}
+
+}  // namespace
+
+int mip_optimize(Environment& env, Problem& p) {
+  const auto& profile = env.callbacks.profiling;
+  if (profile.is_set()) profile.function(&env, 0, profile.handle);
+  struct ProfileEnd {
+    Environment& env;
+    ~ProfileEnd() {
+      const auto& profile = env.callbacks.profiling;
+      if (profile.is_set()) profile.function(&env, 1, profile.handle);
+    }
+  } profile_end{env};
+  return run_mip(env, p, false);
 }
 
 }  // namespace korva::mip

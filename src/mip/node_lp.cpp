@@ -150,9 +150,9 @@ void NodeLp::sync(Domain& domain) {
 bool NodeLp::take_optimum(LpSolve& out) {
   read_solution();
   if (!solution_holds()) return false;
-  out.objective = 0.0;
+  out.objective = model_->offset;
   for (int j = 0; j < cols_; ++j) out.objective += model_->cost[j] * x_[j];
-  out.bound = std::min(recomputed_dual_bound(), out.objective);
+  out.bound = std::min(model_->offset + recomputed_dual_bound(), out.objective);
   out.outcome = LpOutcome::Optimal;
   return true;
 }
@@ -260,7 +260,7 @@ bool NodeLp::proves_infeasible() const {
 
 int NodeLp::solve(Environment& env, double cutoff, int64_t iteration_limit, bool first, LpSolve& out) {
   out = LpSolve{};
-  settings_.objective_cutoff = cutoff;
+  settings_.objective_cutoff = cutoff - model_->offset;  // the relaxation leaves the constant out
   settings_.run_iteration_limit = iteration_limit;
   settings_.dual_pricing = first ? 0 : kNodeDualPricing;
   simplex::SimplexOutcome oc;
@@ -294,7 +294,7 @@ int NodeLp::solve(Environment& env, double cutoff, int64_t iteration_limit, bool
       if (out.outcome != LpOutcome::Optimal) take_optimum(out);  // Failed when it still does not hold
       return 0;
     case status::kAbortObjLim:
-      out.bound = recomputed_dual_bound();
+      out.bound = model_->offset + recomputed_dual_bound();
       if (out.bound >= cutoff) {
         out.outcome = LpOutcome::Cutoff;
         return 0;

@@ -63,7 +63,7 @@ int Search::start(SearchEnd& end, bool* infeasible) {
   record_.running_tree = store_.get();
   // An objective that only integer columns with integer costs make up takes
   // integer values: a better solution is better by at least 1.
-  objective_integral_ = true;
+  objective_integral_ = model_.offset == std::round(model_.offset);
   for (int j = 0; j < model_.num_cols && objective_integral_; ++j) {
     const double c = model_.cost[j];
     if (c == 0.0) continue;
@@ -457,7 +457,7 @@ Search::Offer Search::offer(const std::vector<double>& candidate, bool from_node
   // with tighter tolerances: what it then calls feasible is taken.
   const bool feasible = settle_solution(model_, x, settings_.integrality, settings_.feasibility);
   if (!feasible && !from_node_lp) return Offer::Infeasible;
-  double objective = 0.0;
+  double objective = model_.offset;
   for (int j = 0; j < n; ++j) objective += model_.cost[j] * x[j];
   if (record_.has_incumbent &&
       objective >= record_.incumbent_objective - kImprovement * std::max(1.0, std::fabs(record_.incumbent_objective)))
@@ -481,7 +481,13 @@ Search::Offer Search::offer(const std::vector<double>& candidate, bool from_node
   }
   best_bound();
   log_.incumbent(node_number);
-  log_.incumbent_file(problem_, x, model_.objsense * objective);
+  if (to_original_) {
+    std::vector<double> original_x;
+    to_original_(x, original_x);
+    log_.incumbent_file(*original_, original_x, model_.objsense * objective);
+  } else {
+    log_.incumbent_file(problem_, x, model_.objsense * objective);
+  }
   return Offer::Accepted;
 }
 

@@ -8,6 +8,7 @@
 // number of threads therefore repeats exactly, whatever the timing. The
 // driver (mip_optimize.h) does what comes before and after.
 #pragma once
+#include <functional>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -39,6 +40,14 @@ class Search {
   ~Search();
   SearchEnd run();
 
+  // A search on a presolved model writes its incumbent files in the terms
+  // of the original problem, through `to_original`.
+  using ToOriginal = std::function<void(const std::vector<double>& reduced, std::vector<double>& x)>;
+  void write_incumbents_as(const Problem& original, ToOriginal to_original) {
+    original_ = &original;
+    to_original_ = std::move(to_original);
+  }
+
  private:
   struct Slot;  // a worker, its environment and its pending dive
   enum class Offer { Accepted, NotBetter, Infeasible };
@@ -65,6 +74,8 @@ class Search {
 
   Environment& env_;
   Problem& problem_;
+  const Problem* original_ = nullptr;
+  ToOriginal to_original_;
   const MipModel& model_;
   const SearchSettings& settings_;
   MipSearchRecord& record_;

@@ -82,7 +82,7 @@ int Reducer::aggregate_column(int i, double* pivot) {
     const double a = w_.rval[k];
     if (std::fabs(a) < kAggPivotRow * largest) continue;
     const int clen = w_.col_len[j];
-    if (clen < 2 || clen > kAggMaxCol || p_.ctype(j) != 'C') continue;
+    if (clen < 2 || clen > kAggMaxCol || !w_.substitutable(j)) continue;
     const int64_t score = static_cast<int64_t>(len - 1) * (clen - 1);
     if (score >= best_score) continue;
     double col_largest = 0.0;

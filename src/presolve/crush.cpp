@@ -158,8 +158,9 @@ int basic_presolve(Environment& env, Problem& p, double* lb, double* ub, int* rs
   for (const Reduction& r : w.stack)
     if (r.kind == ReductionKind::FixColumn) low[r.col] = up[r.col] = r.value;
   for (int j = 0; j < w.n; ++j) {
-    if (lb) lb[j] = low[j] == -kInf ? -kInfinity : low[j];
-    if (ub) ub[j] = up[j] == kInf ? kInfinity : up[j];
+    // A frozen column's bounds in the work span more than its domain.
+    if (lb) lb[j] = w.frozen[j] ? p.lower(j) : low[j] == -kInf ? -kInfinity : low[j];
+    if (ub) ub[j] = w.frozen[j] ? p.upper(j) : up[j] == kInf ? kInfinity : up[j];
   }
   if (rstat)
     for (int i = 0; i < w.m; ++i) rstat[i] = w.row_alive[i] ? 0 : 1;

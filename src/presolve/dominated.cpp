@@ -3,7 +3,9 @@
 // row's dual from one side (its reduced cost may not take the sign that
 // would send it to that infinite bound). A column whose reduced cost has a
 // strict sign for every dual within these bounds sits at the bound that
-// sign gives in every optimum.
+// sign gives in every optimum. With integer columns the argument holds
+// for the continuous part of the problem once the integers are fixed: only
+// continuous columns bound the duals and only they are fixed.
 #include "presolve/reducer.h"
 
 namespace korva::presolve {
@@ -18,7 +20,7 @@ void Reducer::dominated_column_pass(bool& changed) {
     if (hi && !lo) yhi_[i] = 0.0;
   }
   for (int j = 0; j < w_.n; ++j) {
-    if (!w_.col_alive[j] || w_.col_len[j] != 1) continue;
+    if (!w_.col_alive[j] || w_.col_len[j] != 1 || !w_.substitutable(j)) continue;
     double a = 0.0;
     const int i = only_row(j, &a);
     const double ratio = w_.cost[j] / a;
@@ -32,7 +34,7 @@ void Reducer::dominated_column_pass(bool& changed) {
   }
   int64_t work = w_.m + w_.n;
   for (int j = 0; j < w_.n; ++j) {
-    if (!w_.col_alive[j] || w_.col_len[j] == 0) continue;
+    if (!w_.col_alive[j] || w_.col_len[j] == 0 || !w_.substitutable(j)) continue;
     // Reduced cost c - Σ a·y over the dual box.
     double dmin = w_.cost[j], dmax = w_.cost[j];
     for (int64_t k = w_.cbeg[j]; k < w_.cend[j] && (dmin > -kInf || dmax < kInf); ++k) {

@@ -8,7 +8,7 @@ namespace korva::presolve {
 // prefers goes to that bound.
 void Reducer::dual_fix_pass(bool& changed) {
   for (int j = 0; j < w_.n; ++j) {
-    if (!w_.col_alive[j] || w_.col_len[j] == 0) continue;
+    if (!w_.col_alive[j] || w_.col_len[j] == 0 || w_.frozen[j]) continue;
     bool down_locked = false, up_locked = false;
     for (int64_t k = w_.cbeg[j]; k < w_.cend[j]; ++k) {
       const int i = w_.cidx[k];
@@ -39,7 +39,9 @@ void Reducer::dual_fix_pass(bool& changed) {
 // dual infeasible.
 int Reducer::dual_bound_pass() {
   for (int j = 0; j < w_.n; ++j) {
-    if (!w_.col_alive[j] || w_.col_len[j] != 1 || w_.lb[j] > -kInf || w_.ub[j] < kInf) continue;
+    // An integer column's cost says nothing about the duals.
+    if (!w_.col_alive[j] || w_.col_len[j] != 1 || w_.lb[j] > -kInf || w_.ub[j] < kInf || !w_.substitutable(j))
+      continue;
     double a = 0.0;
     const int i = only_row(j, &a);
     const double dual = w_.cost[j] / a;

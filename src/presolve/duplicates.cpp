@@ -22,7 +22,7 @@ void Reducer::duplicate_column_pass(bool& changed) {
   next_stamp();  // sizes the scratch
   std::unordered_map<uint64_t, std::vector<int>> buckets;
   for (int j = 0; j < w_.n; ++j)
-    if (w_.col_alive[j] && w_.col_len[j] >= 1 && p_.ctype(j) == 'C') buckets[column_key(j)].push_back(j);
+    if (w_.col_alive[j] && w_.col_len[j] >= 1 && w_.substitutable(j)) buckets[column_key(j)].push_back(j);
   int64_t work = w_.n;
   for (auto& [key, cols] : buckets) {
     if (cols.size() < 2) continue;

@@ -8,6 +8,7 @@
 #include "env/errors.h"
 #include "model/model.h"
 #include "presolve/dual_formulation.h"
+#include "presolve/mip_parts.h"
 #include "presolve/presolve_work.h"
 #include "presolve/reductions.h"
 #include "simplex/solution/lp_solution.h"
@@ -69,8 +70,10 @@ int build_reduced(Environment& env, const Problem& p, const PresolveWork& w, Pre
   for (int k = 0; k < nc; ++k) {
     const int j = rec.orig_col[k];
     obj[k] = w.objsense * w.cost[j];
-    lb[k] = to_user_bound(w.lb[j]);
-    ub[k] = to_user_bound(w.ub[j]);
+    // Frozen columns keep their own bounds (a semi-continuous column's
+    // span in the work is not its domain).
+    lb[k] = w.frozen[j] ? p.lower(j) : to_user_bound(w.lb[j]);
+    ub[k] = w.frozen[j] ? p.upper(j) : to_user_bound(w.ub[j]);
     beg[k] = static_cast<int64_t>(ind.size());
     for (int64_t e = w.cbeg[j]; e < w.cbeg[j + 1]; ++e) {
       const int row = rec.row_map[w.cidx[e]];
@@ -110,7 +113,8 @@ int build_reduced(Environment& env, const Problem& p, const PresolveWork& w, Pre
                                   cnt.data(), ind.data(), val.data(), lb.data(), ub.data(),
                                   ranged ? range.data() : nullptr, colnames.empty() ? nullptr : colnames.data(),
                                   rownames.empty() ? nullptr : rownames.data());
-  return code < 0 ? -code : code;
+  if (code != 0) return code < 0 ? -code : code;
+  return w.mip ? carry_mip_parts(env, p, w, rec, *red) : 0;
 }
 
 // The columns and rows that the last presolved problem also had take the
@@ -226,7 +230,7 @@ void reduced_parts(Channel* out, const char* kind, const Problem& red) {
         static_cast<long long>(red.qcons->list.size()));
 }
 
-void summary(Environment& env, const Problem& p, const PresolveRecord& rec) {
+void summary(Environment& env, const Problem& p, const PresolveRecord& rec, bool second) {
   Channel* out = env.results();
   const PresolveCounters& c = rec.counters;
   const char* kind = problem_kind(p);
@@ -237,13 +241,20 @@ void summary(Environment& env, const Problem& p, const PresolveRecord& rec) {
       msg(out, "Tried aggregator %d times.\n", static_cast<int>(c.aggregator_passes));
   }
   const bool eliminated = c.rows_removed > 0 || c.cols_removed > 0;
-  if (eliminated) msg(out, "%s Presolve eliminated %lld rows and %lld columns.\n", kind, c.rows_removed, c.cols_removed);
-  if (c.rows_added > 0 || c.cols_added > 0)
-    msg(out, "%s Presolve added %lld rows and %lld columns.\n", kind, c.rows_added, c.cols_added);
+  const bool added = c.rows_added > 0 || c.cols_added > 0;
+  if (second) {
+    // The presolve of a presolved mixed-integer problem.
+    if (eliminated) msg(out, "Reduced presolve eliminated %lld rows and %lld columns.\n", c.rows_removed, c.cols_removed);
+    if (added) msg(out, "Reduced presolve added %lld rows and %lld columns.\n", c.rows_added, c.cols_added);
+  } else {
+    if (eliminated)
+      msg(out, "%s Presolve eliminated %lld rows and %lld columns.\n", kind, c.rows_removed, c.cols_removed);
+    if (added) msg(out, "%s Presolve added %lld rows and %lld columns.\n", kind, c.rows_added, c.cols_added);
+  }
   const bool integer = kind[0] == 'M';  // "MIP", "MIQP", "MIQCP"
   if (integer && c.coefs_modified > 0) msg(out, "%s Presolve modified %lld coefficients.\n", kind, c.coefs_modified);
   if (c.substitutions > 0) msg(out, "Aggregator did %lld substitutions.\n", c.substitutions);
-  if (!eliminated && c.substitutions == 0 && c.bound_improvements == 0)
+  if (!eliminated && c.substitutions == 0 && c.bound_improvements == 0 && c.coefs_modified == 0)
     msg(out, "No %s presolve or aggregator reductions.\n", kind);
   if (rec.everything_removed) {
     msg(out, "All rows and columns eliminated.\n");
@@ -375,7 +386,7 @@ int presolve_lp(Environment& env, Problem& p, const PresolveSettings& settings, 
   const bool unchanged = rec->stack.empty() && w.counters.bound_improvements == 0;
   const bool dual = wants_dual(settings, rec->orig_row.size(), rec->orig_col.size());
   if (unchanged && !copy_unchanged && !dual) {
-    if (settings.messages) summary(env, p, *rec);
+    if (settings.messages) summary(env, p, *rec, false);
     return 0;
   }
   if (rec->orig_col.empty() && rec->orig_row.empty()) {
@@ -389,7 +400,42 @@ int presolve_lp(Environment& env, Problem& p, const PresolveSettings& settings, 
     }
   }
   apply_map_codes(p, *rec);
-  if (settings.messages) summary(env, p, *rec);
+  if (settings.messages) summary(env, p, *rec, false);
+  p.derived.presolve = std::move(rec);
+  return 0;
+}
+
+int presolve_mip(Environment& env, Problem& p, const PresolveSettings& settings, bool second, bool copy_unchanged) {
+  p.derived.presolve.reset();
+  PresolveWork w;
+  w.load(p);
+  if (int code = run_reductions(env, p, w, settings)) return code;
+
+  // Bound changes of the original are not carried into the reduced
+  // problem: its integer reductions may rest on the bounds that change.
+  auto rec = std::make_unique<PresolveRecord>();
+  rec->settings = settings;
+  rec->counters = w.counters;
+  rec->offset = w.offset;
+  rec->stack = std::move(w.stack);
+  build_maps(w, *rec);
+  const bool unchanged = rec->stack.empty() && w.counters.bound_improvements == 0 && w.counters.coefs_modified == 0 &&
+                         w.counters.implied_integers == 0;
+  if (unchanged && !copy_unchanged) {
+    if (settings.messages) summary(env, p, *rec, second);
+    return 0;
+  }
+  if (rec->orig_col.empty() && rec->orig_row.empty()) {
+    rec->everything_removed = true;
+  } else if (int code = build_reduced(env, p, w, *rec)) {
+    return code;
+  }
+  // Continuous columns found integral: a presolve that starts from them
+  // as integers may get further, so the reduced problem gets a search of
+  // its own.
+  rec->nested_search = !second && w.counters.implied_integers > 0 && rec->reduced;
+  apply_map_codes(p, *rec);
+  if (settings.messages) summary(env, p, *rec, second);
   p.derived.presolve = std::move(rec);
   return 0;
 }

@@ -27,6 +27,15 @@ PresolveSettings settings_from_params(Environment& env, int method, bool message
 // otherwise no record is kept.
 int presolve_lp(Environment& env, Problem& p, const PresolveSettings& settings, bool copy_unchanged);
 
+// Presolves the mixed-integer problem `p` with reductions that keep every
+// integer-feasible point; the reduced problem has the column types, special
+// ordered sets, indicator constraints, user cuts and lazy constraints of
+// the original, renumbered. `second` marks the presolve of a problem that
+// is itself a presolved one. Returns 0, 1001, or a verdict; when nothing
+// could be reduced the record holds a plain copy only if `copy_unchanged`
+// is set.
+int presolve_mip(Environment& env, Problem& p, const PresolveSettings& settings, bool second, bool copy_unchanged);
+
 // Carries bound changes of the original problem `owner` (new bounds in it,
 // the bounds before in old_lb/old_ub) into the reduced problem. False when
 // the reduced problem would no longer be equivalent: the record must go.

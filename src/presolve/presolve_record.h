@@ -63,6 +63,7 @@ struct PresolveCounters {
   long long substitutions = 0;
   long long bound_improvements = 0;
   long long aggregator_passes = 0;
+  long long implied_integers = 0;  // continuous columns found integral
 };
 
 // The parameters presolve ran with.
@@ -90,6 +91,9 @@ struct PresolveRecord : AttachedPart {
   std::shared_ptr<DualFormulation> dual;  // set with dual_formulation
   bool valid = true;
   bool everything_removed = false;
+  // Mixed-integer: the reduced problem is solved by a search of its own
+  // (with its own presolve) rather than by the caller's.
+  bool nested_search = false;
 
   int orig_rows = 0, orig_cols = 0;
   std::vector<Reduction> stack;

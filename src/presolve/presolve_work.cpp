@@ -27,6 +27,40 @@ void row_bounds(const Problem& p, int i, double* lo, double* hi) {
   }
 }
 
+namespace {
+
+void freeze_pool(const RowPool* pool, std::vector<uint8_t>& frozen) {
+  if (!pool) return;
+  for (int j : pool->index) frozen[j] = 1;
+}
+
+}  // namespace
+
+void PresolveWork::load_integrality(const Problem& p) {
+  integer.assign(n, 0);
+  frozen.assign(n, 0);
+  mip = p.is_mip();
+  if (!mip) return;
+  for (int j = 0; j < n; ++j) {
+    const char t = p.ctype(j);
+    integer[j] = t == 'B' || t == 'I';
+    if (t == 'S' || t == 'N') {
+      frozen[j] = 1;
+      // 0 or a value within [lb, ub]: the rows see the whole span.
+      lb[j] = std::min(lb[j], 0.0);
+      ub[j] = std::max(ub[j], 0.0);
+    }
+  }
+  for (const SosSet& s : p.mip->sos)
+    for (int j : s.indices) frozen[j] = 1;
+  for (const IndicatorConstraint& ic : p.mip->indicators) {
+    frozen[ic.indicator] = 1;
+    for (int j : ic.linind) frozen[j] = 1;
+  }
+  freeze_pool(p.user_cuts.get(), frozen);
+  freeze_pool(p.lazy_constraints.get(), frozen);
+}
+
 void PresolveWork::load(const Problem& p) {
   m = p.num_rows();
   n = p.num_cols();
@@ -80,6 +114,7 @@ void PresolveWork::load(const Problem& p) {
   col_alive.assign(n, 1);
   row_changed.assign(m, 0);
   col_changed.assign(n, 0);
+  load_integrality(p);
   offset = 0.0;
   stack.clear();
   counters = PresolveCounters{};

@@ -35,11 +35,21 @@ struct PresolveWork {
   // Entries that differ from the original problem's: postsolve then needs
   // the row or column as it was, not the original one.
   std::vector<uint8_t> row_changed, col_changed;
+  // Integer columns ('B', 'I' and the implied integers presolve finds).
+  // Frozen columns belong to model parts beyond the rows (semi-continuous
+  // domains, special ordered sets, indicator, lazy and user-cut rows):
+  // they keep their index and their bounds, so those parts stay valid;
+  // a semi-continuous column's lb and ub here span its whole domain.
+  std::vector<uint8_t> integer, frozen;
+  bool mip = false;
   double offset = 0.0;
   std::vector<Reduction> stack;
   PresolveCounters counters;
 
   void load(const Problem& p);
+
+  // A column presolve may substitute out or merge: continuous, not frozen.
+  bool substitutable(int j) const { return !integer[j] && !frozen[j]; }
 
   // Removes column j at `value` (the rows' bounds absorb its activity).
   void fix_column(int j, double value);
@@ -70,6 +80,7 @@ struct PresolveWork {
   }
 
  private:
+  void load_integrality(const Problem& p);
   void compact_columns(bool room);
   void compact_rows(bool room);
 };

@@ -11,10 +11,12 @@ int Reducer::bound_infeasible(int j) {
 
 int Reducer::column_pass(bool& changed) {
   for (int j = 0; j < w_.n; ++j) {
-    if (!w_.col_alive[j]) continue;
+    if (!w_.col_alive[j] || w_.frozen[j]) continue;
     double& lb = w_.lb[j];
     double& ub = w_.ub[j];
     if (lb > ub + feas_tol(lb)) return bound_infeasible(j);
+    if (w_.integer[j])
+      if (int code = set_integer_bounds(j, lb, ub)) return code;
     if (ub - lb < kFixedGap) {
       w_.fix_column(j, lb <= ub ? lb : ub);
       changed = true;
@@ -55,7 +57,7 @@ int Reducer::row_pass(bool& changed) {
     if (w_.row_len[i] == 0) {
       if (int code = empty_row(i)) return code;
       changed = true;
-    } else if (w_.row_len[i] == 1 && primal_ok()) {
+    } else if (w_.row_len[i] == 1 && primal_ok() && !touches_frozen(i)) {
       if (int code = singleton_row(i)) return code;
       changed = true;
     }
@@ -106,6 +108,12 @@ int Reducer::singleton_row(int i) {
     ++w_.counters.bound_improvements;
   }
   if (lb > ub + feas_tol(lb)) return bound_infeasible(j);
+  if (w_.integer[j]) {
+    const double integer_lb = std::ceil(lb - 1e-6), integer_ub = std::floor(ub + 1e-6);
+    if (integer_lb > integer_ub) return integer_infeasible_column(j);
+    lb = std::max(lb, integer_lb);
+    ub = std::min(ub, integer_ub);
+  }
   if (lb > ub) {
     // Crossed within the tolerance: meet at an original bound when one is involved.
     if (lb == r.old_lb) ub = lb; else lb = ub;
@@ -159,12 +167,12 @@ int Reducer::activity_pass(bool& changed) {
       w_.remove_row(i);
       changed = true;
     } else if (min_finite && hi < kInf && act.min >= hi - redundant_tol(hi)) {
-      if (original_entries(i)) {
+      if (original_entries(i) && !touches_frozen(i)) {
         forcing_row(i, -1);
         changed = true;
       }
     } else if (max_finite && lo > -kInf && act.max <= lo + redundant_tol(lo)) {
-      if (original_entries(i)) {
+      if (original_entries(i) && !touches_frozen(i)) {
         forcing_row(i, +1);
         changed = true;
       }

@@ -20,9 +20,16 @@ int Reducer::passes() {
     bool changed = false;
     w_.maybe_compact();
     if (int code = column_pass(changed)) return code;
+    if (w_.mip && primal_ok())
+      if (int code = integer_row_pass(changed)) return code;
     if (int code = row_pass(changed)) return code;
     if (primal_ok())
       if (int code = activity_pass(changed)) return code;
+    if (w_.mip && primal_ok()) {
+      if (int code = integer_bound_pass(changed)) return code;
+      coefficient_pass(changed);
+      if (!changed) set_packing_pass(changed);
+    }
     if (primal_ok() && s_.dependent != 0)
       if (int code = dependent_row_pass(changed)) return code;
     if (dual_ok()) dual_fix_pass(changed);
@@ -39,6 +46,8 @@ int Reducer::passes() {
     progress();
     if (!changed) break;
   }
+  if (w_.mip && primal_ok())
+    if (int code = implied_integer_pass()) return code;
   // Last look: columns fixed or emptied and rows emptied by the final pass.
   for (bool changed = true; changed;) {
     changed = false;
@@ -76,6 +85,8 @@ void Reducer::progress() {
   else
     msg(env_.results(), "Presolve has eliminated %lld rows and %lld columns...\n", w_.counters.rows_removed,
         w_.counters.cols_removed);
+  if (w_.mip && w_.counters.bound_improvements > 0)
+    msg(env_.results(), "Presolve has improved bounds %lld times...\n", w_.counters.bound_improvements);
 }
 
 Activity Reducer::activity(int i, int skip) const {

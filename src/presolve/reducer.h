@@ -140,6 +140,24 @@ class Reducer {
     return -1;
   }
 
+  // Integrality (integer_rules.cpp).
+  int integer_infeasible_column(int j);
+  int set_integer_bounds(int j, double lo, double hi);
+  int integer_row_pass(bool& changed);
+  int integer_bound_pass(bool& changed);
+  void set_coefficient(int i, int64_t row_entry, double value);
+  void coefficient_pass(bool& changed);
+  bool set_packing_row(int i) const;
+  void set_packing_pass(bool& changed);
+  bool implied_integer(int j) const;
+  int implied_integer_pass();
+  // Row i holds a frozen column: its columns cannot all be fixed.
+  bool touches_frozen(int i) const {
+    for (int64_t k = w_.rbeg[i]; k < w_.rend[i]; ++k)
+      if (w_.col_alive[w_.ridx[k]] && w_.frozen[w_.ridx[k]]) return true;
+    return false;
+  }
+
   bool primal_ok() const { return s_.reduce == 1 || s_.reduce == 3; }
   bool dual_ok() const { return s_.reduce >= 2; }
 

@@ -8,7 +8,7 @@ namespace korva::presolve {
 // is substituted out: the row defines it.
 void Reducer::free_singleton_pass(bool& changed) {
   for (int j = 0; j < w_.n; ++j) {
-    if (!w_.col_alive[j] || w_.col_len[j] != 1) continue;
+    if (!w_.col_alive[j] || w_.col_len[j] != 1 || !w_.substitutable(j)) continue;
     double a = 0.0;
     const int i = only_row(j, &a);
     if (w_.row_len[i] < 2) continue;

@@ -198,12 +198,6 @@ TEST_F(PresolveApiTest, CompletingTheOriginalAppliesThePresolvedProblemsPendingC
   EXPECT_EQ(pending, 0);
 }
 
-TEST_F(PresolveApiTest, MixedIntegerProblemsHaveNoPresolveYet) {
-  read_lp_text("Minimize\n obj: x1 + x2\nSubject To\n c1: x1 + x2 >= 1\nGenerals\n x1\nEnd\n");
-  EXPECT_EQ(KRVpresolve(env, lp, 2), 1017);
-  EXPECT_NE(errors->text().find("Not available for mixed-integer programs"), std::string::npos);
-}
-
 TEST_F(PresolveApiTest, BasicPresolveReportsBoundsAndRemovedRows) {
   read_lp_text(
       "Minimize\n obj: x1 + x2 + x3\nSubject To\n c1: x1 <= 4\n c2: x1 + x2 + x3 >= 1\n c3: x2 + x3 <= 50\n"

@@ -28,6 +28,8 @@ const char* const kHelp =
     "  --write FILE         write the model to FILE, format by extension (.lp, .mps,\n"
     "                       .sav, optionally compressed .gz/.bz2)\n"
     "  --no-solve           only read (and --write) the model\n"
+    "  --presolve-only      presolve the model and report what it removed\n"
+    "                       (rows, columns, nonzeros, bounds tightened)\n"
     "  --solution FILE      write the solution to FILE (status, objective, then one\n"
     "                       line per variable and per constraint dual value)\n"
     "  --print-solution     print nonzero variable values and dual values\n"
@@ -129,6 +131,8 @@ int parse_args(int argc, char** argv, Options& o) {
       if (!value(o.solution)) return usage_error("--solution needs a file name");
     } else if (arg == "--no-solve") {
       o.solve = false;
+    } else if (arg == "--presolve-only") {
+      o.presolve_only = true;
     } else if (arg == "--print-solution") {
       o.print_solution = true;
     } else if (arg == "--quiet" || arg == "-q") {

@@ -22,6 +22,7 @@ struct Options {
   double time_limit = -1;           // negative: not given
   int threads = -1;                 // negative: not given
   bool solve = true;
+  bool presolve_only = false;
   bool print_solution = false;
   bool quiet = false;
 };

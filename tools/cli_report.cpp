@@ -99,4 +99,29 @@ int write_solution_text(KRVenv env, KRVprob lp, const std::string& file) {
   return kExitOk;
 }
 
+void print_presolve_report(KRVenv env, KRVprob lp) {
+  const int rows = KRVgetnumrows(env, lp), cols = KRVgetnumcols(env, lp);
+  const int nz = KRVgetnumnz(env, lp);
+  int prestat = 0;
+  KRVgetprestat(env, lp, &prestat, nullptr, nullptr, nullptr, nullptr);
+  KRVprob red = nullptr;
+  KRVgetredlp(env, lp, &red);
+  int red_rows = rows, red_cols = cols, red_nz = nz, tightened = 0;
+  if (prestat == 2) {
+    red_rows = red_cols = red_nz = 0;
+  } else if (red) {
+    red_rows = KRVgetnumrows(env, red);
+    red_cols = KRVgetnumcols(env, red);
+    red_nz = KRVgetnumnz(env, red);
+    std::vector<int> orig(static_cast<size_t>(red_cols));
+    std::vector<double> lb(static_cast<size_t>(cols)), ub(lb.size()), rlb(orig.size()), rub(orig.size());
+    if (red_cols > 0 && KRVgetprestat(env, lp, nullptr, nullptr, nullptr, orig.data(), nullptr) == 0 &&
+        KRVgetlb(env, lp, lb.data(), 0, cols - 1) == 0 && KRVgetub(env, lp, ub.data(), 0, cols - 1) == 0 &&
+        KRVgetlb(env, red, rlb.data(), 0, red_cols - 1) == 0 && KRVgetub(env, red, rub.data(), 0, red_cols - 1) == 0)
+      for (int k = 0; k < red_cols; ++k) tightened += (rlb[k] > lb[orig[k]]) + (rub[k] < ub[orig[k]]);
+  }
+  std::printf("\nPresolve   : rows %d -> %d, columns %d -> %d, nonzeros %d -> %d, bounds tightened %d\n", rows,
+              red_rows, cols, red_cols, nz, red_nz, tightened);
+}
+
 }  // namespace korva_cli

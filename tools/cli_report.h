@@ -11,6 +11,10 @@ void print_summary(KRVenv env, KRVprob lp, double seconds);
 // nodes, iterations and time.
 void print_mip_summary(KRVenv env, KRVprob lp, double seconds);
 
+// After KRVpresolve: the sizes before and after, and how many kept columns
+// got a tighter bound.
+void print_presolve_report(KRVenv env, KRVprob lp);
+
 // Nonzero primal values and dual values as aligned tables, by name.
 void print_solution(KRVenv env, KRVprob lp);
 

@@ -118,7 +118,13 @@ int run(const Options& o, KRVenv env) {
     status = KRVwriteprob(env, lp, o.write.c_str(), nullptr);
     if (status) code = library_failure("writing the model", status);
   }
-  if (code == kExitOk && o.solve) code = solve(o, env, lp);
+  if (code == kExitOk && o.presolve_only) {
+    status = KRVpresolve(env, lp, KRV_ALG_DUAL);
+    if (status) code = library_failure("presolving", status);
+    else print_presolve_report(env, lp);
+  } else if (code == kExitOk && o.solve) {
+    code = solve(o, env, lp);
+  }
   KRVfreeprob(env, &lp);
   return code;
 }

@@ -10,8 +10,6 @@
 #include "env/errors.h"
 #include "env/threads.h"
 #include "env/time_limit.h"
-#include "model/model.h"
-#include "presolve/presolve_record.h"
 #include "mip/domain.h"
 #include "mip/mip_model.h"
 #include "mip/mip_presolve.h"
@@ -20,6 +18,8 @@
 #include "mip/search_record.h"
 #include "mip/search_settings.h"
 #include "mip/solution_check.h"
+#include "model/model.h"
+#include "presolve/presolve_record.h"
 #include "simplex/core/load_lp.h"
 #include "simplex/status.h"
 
@@ -267,26 +267,28 @@ void store_solution(Problem& p, const MipSearchRecord& record, const MipModel& m
   p.derived.solution = std::move(sol);
 }
 
-int final_status(int status, const SearchEnd& end, bool incumbent) {
-  if (incumbent) {
-    switch (status) {
-      case 106:
-        return 105;
-      case 108:
-        return 107;
-      case 114:
-        return 113;
-      case 132:
-        return 131;
-      case 134:
-        return 133;
-      case 102:
-        return end.gap_tolerance_used ? 102 : 101;
-      default:
-        return status;
-    }
+// A "no solution" status once an incumbent exists.
+int feasible_twin(int status) {
+  switch (status) {
+    case 106:
+      return 105;
+    case 108:
+      return 107;
+    case 114:
+      return 113;
+    case 132:
+      return 131;
+    case 134:
+      return 133;
+    default:
+      return status;
   }
-  return status;
+}
+
+int final_status(int status, const SearchEnd& end, bool incumbent) {
+  if (!incumbent) return status;
+  if (status == 102) return end.gap_tolerance_used ? 102 : 101;
+  return feasible_twin(status);
 }
 
 }  // namespace
@@ -336,6 +338,80 @@ void summaries(Environment& env, const SearchSettings& settings, MipSearchRecord
 // Runs the branch-and-bound search on `sp` (the problem or its presolved
 // form), then the polishing messages and the status rules that depend on
 // how the search ended. Returns the search's error code.
+enum class MipRun { Outer, Presolved, Repeated };
+int run_mip(Environment& env, Problem& p, MipRun run);
+
+// The search stopped after the root to presolve again with the root's
+// fixings: `sp` with those bounds gets a search of its own, with the root's
+// incumbent (objective `offset` short in sp's terms) as its cutoff, and its
+// outcome is taken over.
+int repeat_presolve(Environment& env, Problem& sp, const std::vector<BoundChange>& fixings, double offset,
+                    int display, MipSearchRecord& record, int* status_out) {
+  if (display != 0) msg(env.results(), "Repeating presolve.\n");
+  int code = 0;
+  Problem* copy = model::clone_problem(env, sp, &code);
+  if (!copy) return code;
+  struct Owned {
+    Problem* p;
+    ~Owned() { model::free_problem(p); }
+  } owned{copy};
+  std::vector<int> cols;
+  std::vector<char> sides;
+  std::vector<double> values;
+  for (const BoundChange& c : fixings) {
+    if (std::isfinite(c.lower) && c.lower > copy->lower(c.col)) {
+      cols.push_back(c.col);
+      sides.push_back('L');
+      values.push_back(c.lower);
+    }
+    if (std::isfinite(c.upper) && c.upper < copy->upper(c.col)) {
+      cols.push_back(c.col);
+      sides.push_back('U');
+      values.push_back(c.upper);
+    }
+  }
+  if (!cols.empty())
+    if (int e = model::chg_bounds(env, *copy, static_cast<int>(cols.size()), cols.data(), sides.data(), values.data()))
+      return e < 0 ? -e : e;
+  const int cutoff_param = record.objsense > 0 ? KRV_PARAM_CUTUP : KRV_PARAM_CUTLO;
+  ParamSlot& cutoff = env.params.slot(cutoff_param);
+  const ParamSlot saved_cutoff = cutoff;
+  if (record.has_incumbent) {
+    const double z = record.objsense * (record.incumbent_objective - offset);
+    cutoff.d = record.objsense > 0 ? std::min(cutoff.d, z) : std::max(cutoff.d, z);
+  }
+  const int error = run_mip(env, *copy, MipRun::Repeated);
+  cutoff = saved_cutoff;
+  MipSearchRecord* inner = find_search_record(*copy);
+  if (!inner) return error;
+  record.nodes += inner->nodes;
+  record.nested_nodes += inner->nested_nodes;
+  record.iterations += inner->iterations;
+  record.nested_iterations += inner->nested_iterations;
+  record.sub_status = inner->sub_status;
+  record.sub_method = inner->sub_method;
+  record.bc_time += inner->root_time + inner->bc_time;
+  int status = inner->status;
+  if (inner->has_incumbent) {
+    record.has_incumbent = true;
+    record.incumbent = inner->incumbent;
+    record.incumbent_objective = inner->incumbent_objective + offset;
+    record.incumbent_node = inner->incumbent_node;
+    record.improvements += inner->improvements;
+  } else if (record.has_incumbent) {
+    // Nothing better than the root's incumbent exists, or none was found.
+    status = status == 103 || status == 119 ? 101 : feasible_twin(status);
+  }
+  record.best_bound = inner->best_bound + offset;
+  if (record.has_incumbent) record.best_bound = std::min(record.best_bound, record.incumbent_objective);
+  record.stored_bound = record.best_bound;
+  record.cutoff = std::min(record.cutoff, inner->cutoff + offset);
+  record.tree = std::move(inner->tree);
+  record.nodes_left = inner->nodes_left;
+  *status_out = status;
+  return error;
+}
+
 int branch_and_bound(Environment& env, Problem& p, Problem& sp, const presolve::PresolveRecord* rec,
                      SearchSettings& settings, MipSearchRecord& record, int* status_out) {
   const int threads = settings.threads;
@@ -363,6 +439,9 @@ int branch_and_bound(Environment& env, Problem& p, Problem& sp, const presolve::
     });
   }
   const SearchEnd end = search.run();
+  if (end.represolve)
+    return repeat_presolve(env, sp, search.global_changes(), rec ? rec->offset : 0.0, settings.display, record,
+                           status_out);
   int status = end.status;
   const bool node_file_error = end.error >= 1801 && end.error <= 1803;
   if (node_file_error) {
@@ -391,14 +470,12 @@ int branch_and_bound(Environment& env, Problem& p, Problem& sp, const presolve::
   return end.error;
 }
 
-int run_mip(Environment& env, Problem& p, bool presolved_problem);
-
 // The presolved problem searched by a KRVmipopt of its own; its record
 // becomes the original's, with the incumbent mapped back.
 int nested_search(Environment& env, Problem& p, const MipModel& model, const presolve::PresolveRecord& rec,
                   std::unique_ptr<MipSearchRecord>& record, int* status_out) {
   Problem& red = *rec.reduced;
-  const int code = run_mip(env, red, true);
+  const int code = run_mip(env, red, MipRun::Presolved);
   if (find_search_record(red)) {
     record.reset(static_cast<MipSearchRecord*>(red.derived.mip_search.release()));
     take_reduced_incumbent(p, model, rec, *record);
@@ -407,12 +484,12 @@ int nested_search(Environment& env, Problem& p, const MipModel& model, const pre
   return code;
 }
 
-int run_mip(Environment& env, Problem& p, bool presolved_problem) {
+int run_mip(Environment& env, Problem& p, MipRun run) {
   if (int code = model::complete(env, p)) return code;
   if (!is_mip_problem(p)) return 3003;  // "Not a mixed-integer problem"
   SavedMipParams saved(env);
   if (saved.saved_polish_time() < kNoTime) env.params.slot(KRV_PARAM_POLISHAFTERTIME).d = kNoTime;
-  if (env.admission_hook && !presolved_problem) env.admission_hook(&env, p.type);
+  if (env.admission_hook && run == MipRun::Outer) env.admission_hook(&env, p.type);
 
   // A new optimisation discards the last one's records.
   if (MipSearchRecord* old = find_search_record(p)) free_tree(env, *old, env.int_param(KRV_PARAM_MIPDISPLAY));
@@ -428,6 +505,7 @@ int run_mip(Environment& env, Problem& p, bool presolved_problem) {
   settings.polish_after_time = saved.saved_polish_time();
   settings.threads = threads;
   settings.deterministic = deterministic;
+  if (run == MipRun::Repeated) settings.repeat_presolve = 0;
 
   auto record = std::make_unique<MipSearchRecord>();
   record->objsense = p.objsense();
@@ -447,7 +525,7 @@ int run_mip(Environment& env, Problem& p, bool presolved_problem) {
   if (int code = check_algorithms(env, p)) return code;
 
   build_mip_model(p, model);
-  if (!presolved_problem) root_messages(env, settings, threads, deterministic, p);
+  if (run == MipRun::Outer) root_messages(env, settings, threads, deterministic, p);
   if (settings.display >= 5 && threads > 1) {
     // The workers log their subproblems only in their own clone logs.
     settings.display = 3;
@@ -460,7 +538,10 @@ int run_mip(Environment& env, Problem& p, bool presolved_problem) {
   }
 
   MipPresolve pre;
-  if (int code = presolve_for_search(env, p, settings.display, presolved_problem, pre)) return code;
+  const PresolveRound round = run == MipRun::Outer       ? PresolveRound::First
+                              : run == MipRun::Presolved ? PresolveRound::Reduced
+                                                         : PresolveRound::Repeated;
+  if (int code = presolve_for_search(env, p, settings.display, round, pre)) return code;
   const presolve::PresolveRecord* rec = pre.record;
   int status = 0;
   int error = 0;
@@ -515,7 +596,7 @@ int mip_optimize(Environment& env, Problem& p) {
       if (profile.is_set()) profile.function(&env, 1, profile.handle);
     }
   } profile_end{env};
-  return run_mip(env, p, false);
+  return run_mip(env, p, MipRun::Outer);
 }
 
 }  // namespace korva::mip

@@ -9,14 +9,16 @@
 
 namespace korva::mip {
 
-int presolve_for_search(Environment& env, Problem& p, int display, bool second, MipPresolve& out) {
+int presolve_for_search(Environment& env, Problem& p, int display, PresolveRound round, MipPresolve& out) {
   out = MipPresolve{};
   if (env.int_param(KRV_PARAM_PREIND) == 0) return 0;
   const double start = current_time(env);
   const bool messages = display != 0 && env.int_param(hidden_param::kPresolveMessages) != 0;
   const presolve::PresolveSettings settings = presolve::settings_from_params(env, 2, messages);
-  const int code = presolve::presolve_mip(env, p, settings, second, false);
-  if (display != 0) msg(env.results(), "Presolve time = %7.2f sec.\n", current_time(env) - start);
+  const int code = presolve::presolve_mip(env, p, settings, round != PresolveRound::First, false);
+  if (display != 0)
+    msg(env.results(), round == PresolveRound::Repeated ? "Represolve time = %7.2f sec.\n" : "Presolve time = %7.2f sec.\n",
+        current_time(env) - start);
   if (code == err::kNoMemory) {
     // The search can do without: it takes the problem as it is.
     msg(env.results(), "Insufficient memory for presolve.\n");

@@ -16,9 +16,14 @@ struct MipPresolve {
   const presolve::PresolveRecord* record = nullptr;  // null: the search takes the problem itself
 };
 
-// Presolves `p` when KRV_PARAM_PREIND asks for it. `second` marks a
-// problem that is itself presolved. Returns 0 or an error code.
-int presolve_for_search(Environment& env, Problem& p, int display, bool second, MipPresolve& out);
+// Which presolve of a search this is: of the user's problem, of a
+// presolved problem handed to a search of its own, or the one repeated
+// after the root with the root's fixings.
+enum class PresolveRound { First, Reduced, Repeated };
+
+// Presolves `p` when KRV_PARAM_PREIND asks for it. Returns 0 or an error
+// code.
+int presolve_for_search(Environment& env, Problem& p, int display, PresolveRound round, MipPresolve& out);
 
 // The MIP status of a presolve verdict.
 int verdict_mip_status(int code);

@@ -244,9 +244,13 @@ SearchEnd Search::run() {
     if (int code = round(&progressed)) end.error = code;
     record_.root_time = current_time(env_) - start_time_;
     const double tree_started = current_time(env_);
-    while (end.error == 0) {
+    for (bool after_root = true; end.error == 0; after_root = false) {
       if (const int status = termination_test(end)) {
         end.status = status;
+        break;
+      }
+      if (after_root && wants_represolve()) {
+        end.represolve = true;
         break;
       }
       if (int code = round(&progressed)) {
@@ -489,6 +493,23 @@ Search::Offer Search::offer(const std::vector<double>& candidate, bool from_node
     log_.incumbent_file(problem_, x, model_.objsense * objective);
   }
   return Offer::Accepted;
+}
+
+// After the root, presolve again when asked to, or by itself when the
+// root's fixings reach a tenth of the integer columns.
+bool Search::wants_represolve() const {
+  constexpr double kAutomaticShare = 0.1;
+  if (settings_.repeat_presolve == 0 || nodes_left() == 0) return false;
+  if (settings_.repeat_presolve > 0) return true;
+  std::vector<uint8_t> changed(static_cast<size_t>(model_.num_cols), 0);
+  int64_t integers = 0, fixed = 0;
+  for (const BoundChange& c : global_changes_) changed[c.col] = 1;
+  for (int j = 0; j < model_.num_cols; ++j) {
+    if (!model_.is_integer(j)) continue;
+    ++integers;
+    fixed += changed[j];
+  }
+  return fixed > 0 && static_cast<double>(fixed) >= kAutomaticShare * static_cast<double>(integers);
 }
 
 // The root's reduced costs against a better cutoff hold everywhere: a

@@ -29,6 +29,7 @@ struct SearchEnd {
   bool gap_tolerance_used = false;
   int error = 0;             // an error code of the node LPs or the node store
   bool polish = false;       // a polishing start condition stopped the search
+  bool represolve = false;   // stopped after the root: presolve again with its fixings
 };
 
 class Search {
@@ -39,6 +40,10 @@ class Search {
          MipSearchRecord& record, const PriorityOrder* order);
   ~Search();
   SearchEnd run();
+
+  // Bounds the search found valid for every improving solution (root
+  // reduced-cost fixings), to presolve again with.
+  const std::vector<BoundChange>& global_changes() const { return global_changes_; }
 
   // A search on a presolved model writes its incumbent files in the terms
   // of the original problem, through `to_original`.
@@ -66,6 +71,7 @@ class Search {
   double node_cutoff() const;
   void note_pruned(double bound);
   void root_reduced_cost_fixing();
+  bool wants_represolve() const;
   double best_bound();
   int64_t nodes_left() const;
   void keep(int store_code) {

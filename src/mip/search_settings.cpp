@@ -41,6 +41,7 @@ SearchSettings read_search_settings(Environment& env, int objsense) {
   s.polish_after_gap = env.dbl_param(KRV_PARAM_POLISHAFTEREPGAP);
   s.polish_after_absolute_gap = env.dbl_param(KRV_PARAM_POLISHAFTEREPAGAP);
   s.polish_after_node = env.long_param(KRV_PARAM_POLISHAFTERNODE);
+  s.repeat_presolve = env.int_param(KRV_PARAM_REPEATPRESOLVE);
   s.polish_after_solutions = env.long_param(KRV_PARAM_POLISHAFTERINTSOL);
   s.polish_after_time = env.dbl_param(KRV_PARAM_POLISHAFTERTIME);
   return s;

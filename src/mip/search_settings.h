@@ -36,6 +36,7 @@ struct SearchSettings {
   int threads = 1;
   bool deterministic = false;
   int clock_type = 2;           // KRV_PARAM_CLOCKTYPE
+  int repeat_presolve = -1;     // KRV_PARAM_REPEATPRESOLVE (0 in a search that is itself repeated)
   // Polishing start conditions (polishing replaces the search from there).
   double polish_after_gap = 0.0;           // KRV_PARAM_POLISHAFTEREPGAP (0: none)
   double polish_after_absolute_gap = 0.0;  // KRV_PARAM_POLISHAFTEREPAGAP (0: none)

@@ -263,6 +263,29 @@ TEST_F(MipPresolve, AnIncumbentCrushedAndUncrushedComesBack) {
   for (int j = 0; j < n; ++j) EXPECT_NEAR(back[j], x[j], 1e-6 * std::max(1.0, std::fabs(x[j]))) << j;
 }
 
+TEST_F(MipPresolve, PresolveRepeatedAfterTheRootKeepsTheAnswer) {
+  KORVA_REQUIRE_SHARED_DATA();
+  read_collection_model("p0201");
+  set_int(KRV_PARAM_MIPDISPLAY, 2);
+  set_int(KRV_PARAM_REPEATPRESOLVE, 1);
+  ASSERT_EQ(KRVmipopt(env, lp), 0) << errors->text();
+  ASSERT_EQ(KRVgetstat(env, lp), 101);
+  EXPECT_NEAR(objective(), 7615.0, 1e-6);
+  double bound = 0.0;
+  ASSERT_EQ(KRVgetbestobjval(env, lp, &bound), 0);
+  EXPECT_NEAR(bound, 7615.0, 1e-6);
+  const std::string log = results->text();
+  const size_t repeating = log.find("Repeating presolve.\n");
+  ASSERT_NE(repeating, std::string::npos) << log;
+  EXPECT_NE(log.find("Represolve time = ", repeating), std::string::npos);
+  EXPECT_GT(KRVgetnodecnt(env, lp), 1);
+  EXPECT_EQ(KRVgetnodeleftcnt(env, lp), 0);
+  // Off, the search goes on from the root.
+  set_int(KRV_PARAM_REPEATPRESOLVE, 0);
+  ASSERT_EQ(KRVmipopt(env, lp), 0);
+  EXPECT_EQ(results->text().find("Repeating presolve.", log.size()), std::string::npos);
+}
+
 TEST_F(MipPresolve, BasicPresolveRoundsIntegerBounds) {
   read_lp_text(
       "Minimize\n obj: x + y + s\nSubject To\n c1: 2 x <= 5\n c2: x + y >= 0.5\n c3: s + y <= 10\n"

@@ -496,9 +496,11 @@ Search::Offer Search::offer(const std::vector<double>& candidate, bool from_node
 }
 
 // After the root, presolve again when asked to, or by itself when the
-// root's fixings reach a tenth of the integer columns.
+// root's fixings reach a tenth of the integer columns (and are more than a
+// handful: on a small model the search gains nothing from it).
 bool Search::wants_represolve() const {
   constexpr double kAutomaticShare = 0.1;
+  constexpr int64_t kAutomaticLeast = 20;
   if (settings_.repeat_presolve == 0 || nodes_left() == 0) return false;
   if (settings_.repeat_presolve > 0) return true;
   std::vector<uint8_t> changed(static_cast<size_t>(model_.num_cols), 0);
@@ -509,7 +511,7 @@ bool Search::wants_represolve() const {
     ++integers;
     fixed += changed[j];
   }
-  return fixed > 0 && static_cast<double>(fixed) >= kAutomaticShare * static_cast<double>(integers);
+  return fixed >= kAutomaticLeast && static_cast<double>(fixed) >= kAutomaticShare * static_cast<double>(integers);
 }
 
 // The root's reduced costs against a better cutoff hold everywhere: a

@@ -13,6 +13,7 @@
 #include "mip/domain.h"
 #include "mip/mip_model.h"
 #include "mip/mip_presolve.h"
+#include "mip/mip_run.h"
 #include "mip/priority_order.h"
 #include "mip/search.h"
 #include "mip/search_record.h"
@@ -267,24 +268,6 @@ void store_solution(Problem& p, const MipSearchRecord& record, const MipModel& m
   p.derived.solution = std::move(sol);
 }
 
-// A "no solution" status once an incumbent exists.
-int feasible_twin(int status) {
-  switch (status) {
-    case 106:
-      return 105;
-    case 108:
-      return 107;
-    case 114:
-      return 113;
-    case 132:
-      return 131;
-    case 134:
-      return 133;
-    default:
-      return status;
-  }
-}
-
 int final_status(int status, const SearchEnd& end, bool incumbent) {
   if (!incumbent) return status;
   if (status == 102) return end.gap_tolerance_used ? 102 : 101;
@@ -309,18 +292,6 @@ int mip_thread_count(Environment& env, Problem&) {
 
 namespace {
 
-// The incumbent of the reduced problem's search, in the original's terms.
-void take_reduced_incumbent(const Problem& p, const MipModel& model, const presolve::PresolveRecord& rec,
-                            MipSearchRecord& record) {
-  if (!record.has_incumbent) return;
-  std::vector<double> x;
-  uncrush_values(p, rec, record.incumbent, x);
-  double objective = 0.0;
-  for (int j = 0; j < model.num_cols; ++j) objective += model.cost[j] * x[j];
-  record.incumbent = std::move(x);
-  record.incumbent_objective = objective;
-}
-
 void summaries(Environment& env, const SearchSettings& settings, MipSearchRecord& record, int objsense) {
   if (settings.display < 1) return;
   int cut_params[kCutFamilies] = {};
@@ -338,80 +309,6 @@ void summaries(Environment& env, const SearchSettings& settings, MipSearchRecord
 // Runs the branch-and-bound search on `sp` (the problem or its presolved
 // form), then the polishing messages and the status rules that depend on
 // how the search ended. Returns the search's error code.
-enum class MipRun { Outer, Presolved, Repeated };
-int run_mip(Environment& env, Problem& p, MipRun run);
-
-// The search stopped after the root to presolve again with the root's
-// fixings: `sp` with those bounds gets a search of its own, with the root's
-// incumbent (objective `offset` short in sp's terms) as its cutoff, and its
-// outcome is taken over.
-int repeat_presolve(Environment& env, Problem& sp, const std::vector<BoundChange>& fixings, double offset,
-                    int display, MipSearchRecord& record, int* status_out) {
-  if (display != 0) msg(env.results(), "Repeating presolve.\n");
-  int code = 0;
-  Problem* copy = model::clone_problem(env, sp, &code);
-  if (!copy) return code;
-  struct Owned {
-    Problem* p;
-    ~Owned() { model::free_problem(p); }
-  } owned{copy};
-  std::vector<int> cols;
-  std::vector<char> sides;
-  std::vector<double> values;
-  for (const BoundChange& c : fixings) {
-    if (std::isfinite(c.lower) && c.lower > copy->lower(c.col)) {
-      cols.push_back(c.col);
-      sides.push_back('L');
-      values.push_back(c.lower);
-    }
-    if (std::isfinite(c.upper) && c.upper < copy->upper(c.col)) {
-      cols.push_back(c.col);
-      sides.push_back('U');
-      values.push_back(c.upper);
-    }
-  }
-  if (!cols.empty())
-    if (int e = model::chg_bounds(env, *copy, static_cast<int>(cols.size()), cols.data(), sides.data(), values.data()))
-      return e < 0 ? -e : e;
-  const int cutoff_param = record.objsense > 0 ? KRV_PARAM_CUTUP : KRV_PARAM_CUTLO;
-  ParamSlot& cutoff = env.params.slot(cutoff_param);
-  const ParamSlot saved_cutoff = cutoff;
-  if (record.has_incumbent) {
-    const double z = record.objsense * (record.incumbent_objective - offset);
-    cutoff.d = record.objsense > 0 ? std::min(cutoff.d, z) : std::max(cutoff.d, z);
-  }
-  const int error = run_mip(env, *copy, MipRun::Repeated);
-  cutoff = saved_cutoff;
-  MipSearchRecord* inner = find_search_record(*copy);
-  if (!inner) return error;
-  record.nodes += inner->nodes;
-  record.nested_nodes += inner->nested_nodes;
-  record.iterations += inner->iterations;
-  record.nested_iterations += inner->nested_iterations;
-  record.sub_status = inner->sub_status;
-  record.sub_method = inner->sub_method;
-  record.bc_time += inner->root_time + inner->bc_time;
-  int status = inner->status;
-  if (inner->has_incumbent) {
-    record.has_incumbent = true;
-    record.incumbent = inner->incumbent;
-    record.incumbent_objective = inner->incumbent_objective + offset;
-    record.incumbent_node = inner->incumbent_node;
-    record.improvements += inner->improvements;
-  } else if (record.has_incumbent) {
-    // Nothing better than the root's incumbent exists, or none was found.
-    status = status == 103 || status == 119 ? 101 : feasible_twin(status);
-  }
-  record.best_bound = inner->best_bound + offset;
-  if (record.has_incumbent) record.best_bound = std::min(record.best_bound, record.incumbent_objective);
-  record.stored_bound = record.best_bound;
-  record.cutoff = std::min(record.cutoff, inner->cutoff + offset);
-  record.tree = std::move(inner->tree);
-  record.nodes_left = inner->nodes_left;
-  *status_out = status;
-  return error;
-}
-
 int branch_and_bound(Environment& env, Problem& p, Problem& sp, const presolve::PresolveRecord* rec,
                      SearchSettings& settings, MipSearchRecord& record, int* status_out) {
   const int threads = settings.threads;
@@ -470,19 +367,7 @@ int branch_and_bound(Environment& env, Problem& p, Problem& sp, const presolve::
   return end.error;
 }
 
-// The presolved problem searched by a KRVmipopt of its own; its record
-// becomes the original's, with the incumbent mapped back.
-int nested_search(Environment& env, Problem& p, const MipModel& model, const presolve::PresolveRecord& rec,
-                  std::unique_ptr<MipSearchRecord>& record, int* status_out) {
-  Problem& red = *rec.reduced;
-  const int code = run_mip(env, red, MipRun::Presolved);
-  if (find_search_record(red)) {
-    record.reset(static_cast<MipSearchRecord*>(red.derived.mip_search.release()));
-    take_reduced_incumbent(p, model, rec, *record);
-  }
-  *status_out = record->status;
-  return code;
-}
+}  // namespace
 
 int run_mip(Environment& env, Problem& p, MipRun run) {
   if (int code = model::complete(env, p)) return code;
@@ -584,7 +469,6 @@ int run_mip(Environment& env, Problem& p, MipRun run) {
   return error;
 }
 
-}  // namespace
 
 int mip_optimize(Environment& env, Problem& p) {
   const auto& profile = env.callbacks.profiling;

@@ -1,0 +1,40 @@
+// The searches a MIP optimisation hands work to: the driver itself on
+// the user's problem, on a presolved problem that gets a search of its own,
+// and on a problem presolved again after the root. The driver is
+// mip_optimize.cpp; this header lets the nested runs re-enter it.
+#pragma once
+#include <vector>
+
+#include "mip/domain.h"
+#include "mip/mip_model.h"
+#include "mip/search_record.h"
+#include "presolve/presolve_record.h"
+
+namespace korva::mip {
+
+enum class MipRun { Outer, Presolved, Repeated };
+
+// One MIP optimisation of `p` (the driver's sequence without the profile
+// callbacks). Returns 0 or an error code; the outcome is in p's records.
+int run_mip(Environment& env, Problem& p, MipRun run);
+
+// A "no solution" status once an incumbent exists.
+int feasible_twin(int status);
+
+// The incumbent of the reduced problem's search, in the original's terms.
+void take_reduced_incumbent(const Problem& p, const MipModel& model, const presolve::PresolveRecord& rec,
+                            MipSearchRecord& record);
+
+// The presolved problem searched by a KRVmipopt of its own; its record
+// becomes the original's, with the incumbent mapped back.
+int nested_search(Environment& env, Problem& p, const MipModel& model, const presolve::PresolveRecord& rec,
+                  std::unique_ptr<MipSearchRecord>& record, int* status_out);
+
+// The search stopped after the root to presolve again with the root's
+// fixings: `sp` with those bounds gets a search of its own, with the root's
+// incumbent (objective `offset` short in sp's terms) as its cutoff, and its
+// outcome is taken over.
+int repeat_presolve(Environment& env, Problem& sp, const std::vector<BoundChange>& fixings, double offset,
+                    int display, MipSearchRecord& record, int* status_out);
+
+}  // namespace korva::mip

@@ -2,7 +2,9 @@
 // act as one variable x_j + t·x_k whose bounds combine; otherwise moving
 // along (t·ε, -ε) keeps every row and changes the cost by the sign of
 // c_k - t·c_j, so x_k goes to the bound that direction prefers when x_j has
-// no bound to stop it.
+// no bound to stop it. Integer columns pair only with integer columns and
+// only for t = 1: the sum of two integers is an integer, and any integer
+// sum splits into two.
 #include <unordered_map>
 #include <vector>
 
@@ -22,7 +24,7 @@ void Reducer::duplicate_column_pass(bool& changed) {
   next_stamp();  // sizes the scratch
   std::unordered_map<uint64_t, std::vector<int>> buckets;
   for (int j = 0; j < w_.n; ++j)
-    if (w_.col_alive[j] && w_.col_len[j] >= 1 && w_.substitutable(j)) buckets[column_key(j)].push_back(j);
+    if (w_.col_alive[j] && w_.col_len[j] >= 1 && !w_.frozen[j]) buckets[column_key(j)].push_back(j);
   int64_t work = w_.n;
   for (auto& [key, cols] : buckets) {
     if (cols.size() < 2) continue;
@@ -30,10 +32,10 @@ void Reducer::duplicate_column_pass(bool& changed) {
       const int keep = cols[p];
       for (size_t q = p + 1; q < cols.size() && w_.col_alive[keep]; ++q) {
         const int other = cols[q];
-        if (!w_.col_alive[other]) continue;
+        if (!w_.col_alive[other] || w_.integer[keep] != w_.integer[other]) continue;
         work += 2 * w_.col_len[keep];
         const double t = column_multiple(keep, other);
-        if (t == 0.0) continue;
+        if (t == 0.0 || (w_.integer[keep] && t != 1.0)) continue;
         if (parallel_columns(keep, other, t)) changed = true;
       }
     }

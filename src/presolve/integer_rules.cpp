@@ -1,5 +1,5 @@
 // Reductions that integrality allows: integer bounds rounded and tightened
-// from the rows, equality rows that no integer point satisfies, sides of
+// from the rows (with the bounds the rows imply for continuous columns), equality rows that no integer point satisfies, sides of
 // all-integer rows rounded, big-M coefficients strengthened, set-packing
 // rows contained in other ones dropped, and continuous columns that every
 // solution makes integral. Each keeps every integer-feasible point of the
@@ -102,47 +102,98 @@ int Reducer::integer_row_pass(bool& changed) {
   return 0;
 }
 
-// Bounds of integer columns from the activity bounds of their rows: with
-// the rest of row i at its extreme, a_j·x_j has to stay within the row's
-// sides. Both candidates of an entry come from the bounds the row's
-// activity was computed with.
-int Reducer::integer_bound_pass(bool& changed) {
+// Bounds every feasible point keeps: the column's own, and for a
+// continuous column the tighter ones its rows imply. Those stay apart from
+// the column's bounds: the LP rules and the reduced problem see its own.
+double Reducer::lowest(int j) const {
+  return w_.integer[j] || w_.frozen[j] || implied_lb_.empty() ? w_.lb[j] : std::max(w_.lb[j], implied_lb_[j]);
+}
+double Reducer::highest(int j) const {
+  return w_.integer[j] || w_.frozen[j] || implied_ub_.empty() ? w_.ub[j] : std::min(w_.ub[j], implied_ub_[j]);
+}
+
+Activity Reducer::implied_activity(int i) const {
+  Activity act;
+  for (int64_t k = w_.rbeg[i]; k < w_.rend[i]; ++k) {
+    const int j = w_.ridx[k];
+    if (!w_.col_alive[j]) continue;
+    const double a = w_.rval[k];
+    const double lo = a > 0 ? lowest(j) : highest(j);
+    const double hi = a > 0 ? highest(j) : lowest(j);
+    if (std::isinf(lo)) ++act.inf_min; else act.min += a * lo;
+    if (std::isinf(hi)) ++act.inf_max; else act.max += a * hi;
+  }
+  return act;
+}
+
+// Bounds from the activity bounds of the rows: with the rest of row i at
+// its extreme, a_j·x_j has to stay within the row's sides. Integer columns
+// take them (rounded); continuous ones keep them as implied bounds, which
+// feed the next rows and the big-M strengthening. Both candidates of an
+// entry come from the bounds the row's activity was computed with.
+int Reducer::bound_pass(bool& changed) {
+  constexpr int kSweeps = 4;
+  // An implied bound must gain this share to count: no endless creeping.
+  constexpr double kImpliedGain = 1e-3;
+  if (implied_lb_.size() != static_cast<size_t>(w_.n)) {
+    implied_lb_.assign(w_.n, -kInf);
+    implied_ub_.assign(w_.n, kInf);
+  }
   int64_t work = 0;
-  for (int i = 0; i < w_.m; ++i) {
-    if (!w_.row_alive[i] || w_.row_len[i] < 2) continue;
-    const double lo = w_.rlo[i], hi = w_.rhi[i];
-    const Activity act = activity(i);
-    work += w_.rend[i] - w_.rbeg[i];
-    const bool use_hi = hi < kInf && act.inf_min <= 1, use_lo = lo > -kInf && act.inf_max <= 1;
-    if (!use_hi && !use_lo) continue;
-    for (int64_t k = w_.rbeg[i]; k < w_.rend[i]; ++k) {
-      const int j = w_.ridx[k];
-      if (!w_.col_alive[j] || !w_.integer[j] || w_.frozen[j]) continue;
-      const double a = w_.rval[k];
-      const double at_min = a > 0 ? w_.lb[j] : w_.ub[j];
-      const double at_max = a > 0 ? w_.ub[j] : w_.lb[j];
-      double new_lb = -kInf, new_ub = kInf;
-      // a·x_j <= hi - (smallest activity of the rest)
-      if (use_hi && act.inf_min == (std::isinf(at_min) ? 1 : 0)) {
-        const double rest = std::isinf(at_min) ? act.min : act.min - a * at_min;
-        const double room = (hi - rest) / a;
-        const double slack = kSafety * (std::fabs(hi) + std::fabs(act.min) + std::fabs(rest)) / std::fabs(a);
-        if (a > 0) new_ub = room + slack; else new_lb = room - slack;
+  for (int sweep = 0; sweep < kSweeps; ++sweep) {
+    bool implied_progress = false;
+    for (int i = 0; i < w_.m; ++i) {
+      if (!w_.row_alive[i] || w_.row_len[i] < 2) continue;
+      const double lo = w_.rlo[i], hi = w_.rhi[i];
+      const Activity act = implied_activity(i);
+      work += w_.rend[i] - w_.rbeg[i];
+      const bool use_hi = hi < kInf && act.inf_min <= 1, use_lo = lo > -kInf && act.inf_max <= 1;
+      if (!use_hi && !use_lo) continue;
+      for (int64_t k = w_.rbeg[i]; k < w_.rend[i]; ++k) {
+        const int j = w_.ridx[k];
+        if (!w_.col_alive[j] || w_.frozen[j]) continue;
+        const double a = w_.rval[k];
+        const double at_min = a > 0 ? lowest(j) : highest(j);
+        const double at_max = a > 0 ? highest(j) : lowest(j);
+        double new_lb = -kInf, new_ub = kInf;
+        // a·x_j <= hi - (smallest activity of the rest)
+        if (use_hi && act.inf_min == (std::isinf(at_min) ? 1 : 0)) {
+          const double rest = std::isinf(at_min) ? act.min : act.min - a * at_min;
+          const double room = (hi - rest) / a;
+          const double slack = kSafety * (std::fabs(hi) + std::fabs(act.min) + std::fabs(rest)) / std::fabs(a);
+          if (a > 0) new_ub = room + slack; else new_lb = room - slack;
+        }
+        // a·x_j >= lo - (largest activity of the rest)
+        if (use_lo && act.inf_max == (std::isinf(at_max) ? 1 : 0)) {
+          const double rest = std::isinf(at_max) ? act.max : act.max - a * at_max;
+          const double room = (lo - rest) / a;
+          const double slack = kSafety * (std::fabs(lo) + std::fabs(act.max) + std::fabs(rest)) / std::fabs(a);
+          if (a > 0) new_lb = std::max(new_lb, room - slack); else new_ub = std::min(new_ub, room + slack);
+        }
+        if (!w_.integer[j]) {
+          // A finite bound beats an infinite one; a finite one has to gain.
+          const double lb = lowest(j), ub = highest(j);
+          const double lb_gain = std::isinf(lb) ? 0.0 : kImpliedGain * std::max(1.0, std::fabs(lb));
+          const double ub_gain = std::isinf(ub) ? 0.0 : kImpliedGain * std::max(1.0, std::fabs(ub));
+          if (new_lb > -kLargestIntegerBound && new_lb > lb + lb_gain) {
+            implied_lb_[j] = new_lb;
+            implied_progress = true;
+          }
+          if (new_ub < kLargestIntegerBound && new_ub < ub - ub_gain) {
+            implied_ub_[j] = new_ub;
+            implied_progress = true;
+          }
+          continue;
+        }
+        const bool tighter_lb = new_lb > -kLargestIntegerBound && round_up(new_lb) > w_.lb[j] + 0.5;
+        const bool tighter_ub = new_ub < kLargestIntegerBound && round_down(new_ub) < w_.ub[j] - 0.5;
+        if (!tighter_lb && !tighter_ub) continue;
+        if (int code = set_integer_bounds(j, tighter_lb ? new_lb : w_.lb[j], tighter_ub ? new_ub : w_.ub[j]))
+          return code;
+        changed = true;
       }
-      // a·x_j >= lo - (largest activity of the rest)
-      if (use_lo && act.inf_max == (std::isinf(at_max) ? 1 : 0)) {
-        const double rest = std::isinf(at_max) ? act.max : act.max - a * at_max;
-        const double room = (lo - rest) / a;
-        const double slack = kSafety * (std::fabs(lo) + std::fabs(act.max) + std::fabs(rest)) / std::fabs(a);
-        if (a > 0) new_lb = std::max(new_lb, room - slack); else new_ub = std::min(new_ub, room + slack);
-      }
-      const bool tighter_lb = new_lb > -kLargestIntegerBound && round_up(new_lb) > w_.lb[j] + 0.5;
-      const bool tighter_ub = new_ub < kLargestIntegerBound && round_down(new_ub) < w_.ub[j] - 0.5;
-      if (!tighter_lb && !tighter_ub) continue;
-      if (int code = set_integer_bounds(j, tighter_lb ? new_lb : w_.lb[j], tighter_ub ? new_ub : w_.ub[j]))
-        return code;
-      changed = true;
     }
+    if (!implied_progress) break;
   }
   env_.ticks.charge(static_cast<uint64_t>(work + w_.m));
   return 0;
@@ -184,7 +235,7 @@ void Reducer::coefficient_pass(bool& changed) {
       const int j = w_.ridx[k];
       if (!w_.col_alive[j]) continue;
       const double a = s * w_.rval[k];
-      const double end = a > 0 ? w_.ub[j] : w_.lb[j];
+      const double end = a > 0 ? highest(j) : lowest(j);
       finite = !std::isinf(end);
       most += a * end;
       size += std::fabs(a * end);

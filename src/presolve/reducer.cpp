@@ -26,7 +26,7 @@ int Reducer::passes() {
     if (primal_ok())
       if (int code = activity_pass(changed)) return code;
     if (w_.mip && primal_ok()) {
-      if (int code = integer_bound_pass(changed)) return code;
+      if (int code = bound_pass(changed)) return code;
       coefficient_pass(changed);
       if (!changed) set_packing_pass(changed);
     }

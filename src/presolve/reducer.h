@@ -144,7 +144,10 @@ class Reducer {
   int integer_infeasible_column(int j);
   int set_integer_bounds(int j, double lo, double hi);
   int integer_row_pass(bool& changed);
-  int integer_bound_pass(bool& changed);
+  double lowest(int j) const;
+  double highest(int j) const;
+  Activity implied_activity(int i) const;
+  int bound_pass(bool& changed);
   void set_coefficient(int i, int64_t row_entry, double value);
   void coefficient_pass(bool& changed);
   bool set_packing_row(int i) const;
@@ -177,6 +180,7 @@ class Reducer {
   std::vector<double> col_value_;            // per marked column
   std::vector<double> row_value_;            // per marked row
   std::vector<double> ylo_, yhi_;            // bounds of the row duals
+  std::vector<double> implied_lb_, implied_ub_;  // per continuous column: what its rows imply
   int stamp_ = 0;
   int next_stamp();
   LineView rows_view() const {

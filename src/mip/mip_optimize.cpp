@@ -167,6 +167,16 @@ void root_messages(Environment& env, const SearchSettings& s, int threads, bool 
     msg(env.warning(), "Warning: Control callbacks may disable some MIP features.\n");
 }
 
+// The user cuts and lazy constraints the search takes into the presolved
+// problem. Their columns are never removed by presolve, so every row maps.
+void pool_messages(Environment& env, const Problem& p) {
+  if (p.user_cuts && p.user_cuts->num_rows() > 0)
+    msg(env.results(), "Problem contains %lld user cuts.\n", static_cast<long long>(p.user_cuts->num_rows()));
+  if (p.lazy_constraints && p.lazy_constraints->num_rows() > 0)
+    msg(env.results(), "Problem contains %lld lazy constraints.\n",
+        static_cast<long long>(p.lazy_constraints->num_rows()));
+}
+
 std::string upper_first(const char* text) {
   std::string s = text;
   if (!s.empty()) s[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(s[0])));
@@ -427,6 +437,7 @@ int run_mip(Environment& env, Problem& p, MipRun run) {
                               : run == MipRun::Presolved ? PresolveRound::Reduced
                                                          : PresolveRound::Repeated;
   if (int code = presolve_for_search(env, p, settings.display, round, pre)) return code;
+  if (run == MipRun::Outer && settings.display != 0) pool_messages(env, p);
   const presolve::PresolveRecord* rec = pre.record;
   int status = 0;
   int error = 0;

@@ -246,6 +246,38 @@ TEST_F(MipPresolve, ContinuousColumnsThatEveryPointMakesIntegralGetASearchOfThei
   EXPECT_NEAR(x[column(lp, "z")], x[column(lp, "x")] + 2 * x[column(lp, "y")], 1e-9);
 }
 
+TEST_F(MipPresolve, ColumnsOfLazyConstraintsAndUserCutsSurvivePresolve) {
+  // z is in no row: without its lazy constraint presolve would put it at 8.
+  read_lp_text(
+      "Maximize\n obj: 3 x + 2 y + z + w\nSubject To\n c1: x + y <= 10\n fix: w = 1\n"
+      "Bounds\n x <= 8\n y <= 8\n z <= 8\nGenerals\n x y z w\nEnd\n");
+  const int x = column(lp, "x"), y = column(lp, "y"), z = column(lp, "z");
+  const int beg = 0;
+  const int lazy_ind[] = {x, z}, cut_ind[] = {y};
+  const double lazy_val[] = {1.0, 1.0}, cut_val[] = {1.0};
+  const double lazy_rhs = 7.0, cut_rhs = 8.0;
+  const char sense = 'L';
+  ASSERT_EQ(KRVaddlazyconstraints(env, lp, 1, 2, &lazy_rhs, &sense, &beg, lazy_ind, lazy_val, nullptr), 0);
+  ASSERT_EQ(KRVaddusercuts(env, lp, 1, 1, &cut_rhs, &sense, &beg, cut_ind, cut_val, nullptr), 0);
+  set_int(KRV_PARAM_MIPDISPLAY, 1);
+  ASSERT_EQ(KRVmipopt(env, lp), 0) << errors->text();
+  ASSERT_EQ(KRVgetstat(env, lp), 101);
+  EXPECT_NEAR(objective(), 28.0, 1e-9);
+  std::vector<double> v(4);
+  ASSERT_EQ(KRVgetx(env, lp, v.data(), 0, 3), 0);
+  EXPECT_LE(v[x] + v[z], 7.0 + 1e-6);
+  const std::string log = results->text();
+  EXPECT_NE(log.find("Problem contains 1 user cuts.\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("Problem contains 1 lazy constraints.\n"), std::string::npos);
+  EXPECT_EQ(log.find("Could not crush"), std::string::npos);
+  std::vector<int> pcstat(4);
+  int prestat = 0;
+  ASSERT_EQ(KRVgetprestat(env, lp, &prestat, pcstat.data(), nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(prestat, 1);
+  EXPECT_LT(pcstat[column(lp, "w")], 0);
+  EXPECT_GE(pcstat[z], 0);
+}
+
 TEST_F(MipPresolve, AnIncumbentCrushedAndUncrushedComesBack) {
   KORVA_REQUIRE_SHARED_DATA();
   read_collection_model("egout");

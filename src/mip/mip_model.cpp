@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "mip/cuts/cut.h"
 #include "simplex/core/load_lp.h"
 
 namespace korva::mip {
@@ -154,6 +155,46 @@ void build_mip_model(const Problem& p, MipModel& m) {
       m.sos.push_back(std::move(s));
     }
   }
+}
+
+void set_cut_rows(MipModel& m, const std::vector<Cut>& cuts) {
+  const int base = m.num_rows - m.num_cuts;
+  const int shift = static_cast<int>(cuts.size()) - m.num_cuts;
+  const int tail_first = m.num_rows;  // indicator and lazy rows
+  std::vector<int64_t> begin(1, 0);
+  std::vector<int> col;
+  std::vector<double> val, lo, hi;
+  auto copy_row = [&](int i) {
+    for (int64_t k = m.row_begin[i]; k < m.row_begin[i + 1]; ++k) {
+      col.push_back(m.row_col[k]);
+      val.push_back(m.row_val[k]);
+    }
+    begin.push_back(static_cast<int64_t>(col.size()));
+    lo.push_back(m.row_lo[i]);
+    hi.push_back(m.row_hi[i]);
+  };
+  for (int i = 0; i < base; ++i) copy_row(i);
+  for (const Cut& c : cuts) {
+    for (size_t k = 0; k < c.index.size(); ++k) {
+      col.push_back(c.index[k]);
+      val.push_back(c.value[k]);
+    }
+    begin.push_back(static_cast<int64_t>(col.size()));
+    lo.push_back(-kInf);
+    hi.push_back(c.rhs);
+  }
+  for (int i = tail_first; i < m.num_relaxation_rows; ++i) copy_row(i);
+  m.row_begin = std::move(begin);
+  m.row_col = std::move(col);
+  m.row_val = std::move(val);
+  m.row_lo = std::move(lo);
+  m.row_hi = std::move(hi);
+  m.num_cuts = static_cast<int>(cuts.size());
+  m.num_rows = base + m.num_cuts;
+  m.first_lazy_row += shift;
+  for (IndicatorLink& link : m.indicators) link.row += shift;
+  m.num_relaxation_rows = static_cast<int>(m.row_lo.size());
+  build_columns(m);
 }
 
 double row_activity(const MipModel& m, int row, const double* x) {

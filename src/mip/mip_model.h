@@ -40,7 +40,8 @@ struct IndicatorLink {
 struct MipModel {
   const Problem* problem = nullptr;
   int num_cols = 0;
-  int num_rows = 0;   // the model's rows
+  int num_rows = 0;   // the model's rows, the cuts added to them included
+  int num_cuts = 0;   // the last num_cuts of those rows are cuts
   int objsense = 1;
   std::vector<ColKind> kind;
   std::vector<char> ctype;  // the user's letters ('C', 'B', 'I', 'S', 'N')
@@ -72,6 +73,12 @@ struct MipModel {
 // Reads the (complete) problem. Semi-continuous columns keep their bounds
 // here; the relaxation widens their lower bound to 0.
 void build_mip_model(const Problem& p, MipModel& model);
+
+struct Cut;
+
+// Replaces the model's cut rows by `cuts` (always active, after the
+// model's own rows; indicator and lazy rows move behind them).
+void set_cut_rows(MipModel& model, const std::vector<Cut>& cuts);
 
 // a_i·x for one relaxation row.
 double row_activity(const MipModel& model, int row, const double* x);

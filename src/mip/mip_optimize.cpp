@@ -15,6 +15,7 @@
 #include "mip/mip_presolve.h"
 #include "mip/mip_run.h"
 #include "mip/priority_order.h"
+#include "mip/root_cuts.h"
 #include "mip/search.h"
 #include "mip/search_record.h"
 #include "mip/search_settings.h"
@@ -305,11 +306,7 @@ namespace {
 void summaries(Environment& env, const SearchSettings& settings, MipSearchRecord& record, int objsense) {
   if (settings.display < 1) return;
   int cut_params[kCutFamilies] = {};
-  static constexpr int kFamilyParams[] = {KRV_PARAM_COVERS,  KRV_PARAM_GUBCOVERS, KRV_PARAM_FLOWCOVERS,
-                                          KRV_PARAM_CLIQUES, KRV_PARAM_FRACCUTS,  KRV_PARAM_MIRCUTS,
-                                          KRV_PARAM_FLOWPATHS, KRV_PARAM_DISJCUTS, KRV_PARAM_IMPLBD,
-                                          KRV_PARAM_ZEROHALFCUTS, KRV_PARAM_MCFCUTS};
-  for (int k = 0; k < 11; ++k) cut_params[k] = env.int_param(kFamilyParams[k]);
+  for (int k = 0; k < 11; ++k) cut_params[k] = settings.cut_switch[k];
   cut_params[11] = cut_params[12] = cut_params[13] = -1;
   NodeLog log(env, settings, record, objsense);
   log.cut_summary(cut_params);
@@ -339,13 +336,23 @@ int branch_and_bound(Environment& env, Problem& p, Problem& sp, const presolve::
   MipModel model;
   build_mip_model(sp, model);
   if (rec) model.offset = rec->offset;
-  Search search(env, sp, model, settings, record, order);
+  // Cutting planes at the root strengthen the search's copy of the rows.
+  const double cuts_started = current_time(env);
+  RootCuts root_cuts(env, model, settings, record);
+  if (int code = root_cuts.run()) {
+    *status_out = 110;
+    return code;
+  }
+  const double cuts_time = current_time(env) - cuts_started;
+  settings.root_lp_reported = root_cuts.reported_root();
+  Search search(env, sp, model, settings, record, order, root_cuts.basis());
   if (rec) {
     search.write_incumbents_as(p, [&p, rec](const std::vector<double>& reduced, std::vector<double>& x) {
       uncrush_values(p, *rec, reduced, x);
     });
   }
   const SearchEnd end = search.run();
+  record.root_time += cuts_time;
   if (end.represolve)
     return repeat_presolve(env, sp, search.global_changes(), rec ? rec->offset : 0.0, settings.display, record,
                            status_out);

@@ -48,8 +48,8 @@ NodeLog::NodeLog(Environment& env, const SearchSettings& settings, MipSearchReco
     : env_(env), settings_(settings), record_(record), objsense_(objsense), start_(current_time(env)) {}
 
 void NodeLog::header() {
-  if (header_written_) return;
-  header_written_ = true;
+  if (record_.log_header_written) return;
+  record_.log_header_written = true;
   if (settings_.display < 2) {
     msg(env_.results(), kShortHeader);
     return;
@@ -112,6 +112,16 @@ std::string NodeLog::objective_field(const LogLine& line) const {
   return buf;
 }
 
+void NodeLog::root_cut_line(const LogLine& line, const std::vector<std::string>& family_counts) {
+  if (settings_.display < 2) return;
+  header();
+  write(line);
+  if (settings_.display < 3) return;
+  for (const std::string& count : family_counts) {
+    msg(env_.results(), "%c%6s%c%5s %19s %13s %13s %8s %8s\n", ' ', "", ' ', "", "", "", count.c_str(), "", "");
+  }
+}
+
 std::string NodeLog::bound_field() const {
   const double b = objsense_ * record_.best_bound;
   if (!(std::fabs(b) < kNoBound)) return "";
@@ -135,7 +145,7 @@ void NodeLog::write(const LogLine& line) {
   const bool plus = line.state == LogLine::State::HeuristicIncumbent;
   const std::string objective = objective_field(line);
   const std::string best = value_field(objsense_ * record_.incumbent_objective, record_.has_incumbent);
-  const std::string bound = bound_field();
+  const std::string bound = line.bound_text.empty() ? bound_field() : line.bound_text;
   const double itcnt = static_cast<double>(record_.iterations + record_.nested_iterations);
   const std::string gap = gap_field(line);
   msg(env_.results(), itcnt >= 1e8 ? kLineFormatManyIterations : kLineFormat, incumbent_line || plus ? '*' : ' ',

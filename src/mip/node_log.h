@@ -25,6 +25,8 @@ struct LogLine {
   std::string branch_name;  // empty: not a column
   char branch_direction = ' ';
   int64_t node_id = -1, parent_id = -1, depth = 0;
+  // During the root cut rounds the Best Bound column shows the cut count.
+  std::string bound_text;
 };
 
 class NodeLog {
@@ -34,6 +36,9 @@ class NodeLog {
   // A line for the node, when due by KRV_PARAM_MIPINTERVAL (always for a new
   // incumbent). `progress` is added to the progress counter first.
   void node(const LogLine& line, int64_t progress);
+  // A line of the root cut rounds (display 2 and up), always written; at
+  // display 3 and up followed by a line per family that found cuts.
+  void root_cut_line(const LogLine& line, const std::vector<std::string>& family_counts);
   // Display level 1: the line of a new incumbent.
   void incumbent(int64_t node_number);
   // Writes the incumbent to its file when KRV_PARAM_INTSOLFILEPREFIX is set.
@@ -56,7 +61,6 @@ class NodeLog {
   MipSearchRecord& record_;
   int objsense_;
   double start_;
-  bool header_written_ = false;
   double progress_ = 0.0;
   double last_logged_progress_ = 0.0;
 };

@@ -178,7 +178,7 @@ NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, cons
   for (int round = 0;; ++round) {
     const double lp_started = current_time(env_);
     if ((report.error = solve_lp(lp, root && round == 0, report)) != 0) return report;
-    if (root && round == 0 && settings_.display >= 1)
+    if (root && round == 0 && settings_.display >= 1 && !settings_.root_lp_reported)
       msg(env_.results(), "Root relaxation solution time = %7.2f sec.\n", current_time(env_) - lp_started);
     if (lp.outcome != LpOutcome::Optimal) break;
     report.objective = lp.objective;
@@ -618,6 +618,7 @@ void NodeWorker::dive_heuristic(NodeReport& report) {
     if (cands.empty()) {
       std::vector<int> lazy;
       std::vector<double> x = lp_.x();
+      polish_integral(x, report);
       if (!violated_lazy_rows(x, lazy) && settle_solution(model_, x, settings_.integrality, settings_.feasibility))
         report.solutions.push_back({std::move(x), false});
       break;

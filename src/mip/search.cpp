@@ -36,13 +36,14 @@ struct Search::Slot {
 };
 
 Search::Search(Environment& env, Problem& p, const MipModel& model, const SearchSettings& settings,
-               MipSearchRecord& record, const PriorityOrder* order)
+               MipSearchRecord& record, const PriorityOrder* order, std::shared_ptr<const CompactBasis> root_basis)
     : env_(env),
       problem_(p),
       model_(model),
       settings_(settings),
       record_(record),
       order_(order),
+      root_basis_(std::move(root_basis)),
       log_(env, settings, record, model.objsense) {}
 
 Search::~Search() = default;
@@ -239,6 +240,7 @@ SearchEnd Search::run() {
     root->bound = -kInf;
     root->estimate = -kInf;
     root->seqnum = seqnum_++;
+    root->basis = root_basis_;
     keep(store_->push(std::move(root)));
     bool progressed = false;
     if (int code = round(&progressed)) end.error = code;

@@ -36,8 +36,11 @@ class Search {
  public:
   // `order`: the branching priorities in force (the problem's or a
   // generated one), or null.
+  // `root_basis`: where the root's LP starts (the basis of the root cut
+  // rounds), or null.
   Search(Environment& env, Problem& p, const MipModel& model, const SearchSettings& settings,
-         MipSearchRecord& record, const PriorityOrder* order);
+         MipSearchRecord& record, const PriorityOrder* order,
+         std::shared_ptr<const CompactBasis> root_basis = nullptr);
   ~Search();
   SearchEnd run();
 
@@ -86,6 +89,7 @@ class Search {
   const SearchSettings& settings_;
   MipSearchRecord& record_;
   const PriorityOrder* order_;
+  std::shared_ptr<const CompactBasis> root_basis_;
   NodeLog log_;
   std::unique_ptr<NodeStore> store_;
   std::vector<std::unique_ptr<Slot>> slots_;

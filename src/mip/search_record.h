@@ -35,6 +35,7 @@ struct MipSearchRecord : AttachedPart {
   int64_t iterations = 0, nested_iterations = 0;
   int64_t nodes_left = 0;
   int64_t log_lines = 0;
+  bool log_header_written = false;
   int64_t incumbent_files = 0;
   int sub_status = 0, sub_method = 0;
   std::array<int64_t, kCutFamilies> cuts{};

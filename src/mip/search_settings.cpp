@@ -42,6 +42,11 @@ SearchSettings read_search_settings(Environment& env, int objsense) {
   s.polish_after_absolute_gap = env.dbl_param(KRV_PARAM_POLISHAFTEREPAGAP);
   s.polish_after_node = env.long_param(KRV_PARAM_POLISHAFTERNODE);
   s.repeat_presolve = env.int_param(KRV_PARAM_REPEATPRESOLVE);
+  s.cut_passes = env.long_param(KRV_PARAM_CUTPASS);
+  s.cuts_factor = env.dbl_param(KRV_PARAM_CUTSFACTOR);
+  s.each_cut_limit = env.long_param(KRV_PARAM_EACHCUTLIM);
+  s.aggregation_limit = env.int_param(KRV_PARAM_AGGCUTLIM);
+  for (int k = 0; k < 11; ++k) s.cut_switch[k] = env.int_param(kCutFamilyParams[k]);
   s.polish_after_solutions = env.long_param(KRV_PARAM_POLISHAFTERINTSOL);
   s.polish_after_time = env.dbl_param(KRV_PARAM_POLISHAFTERTIME);
   return s;

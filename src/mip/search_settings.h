@@ -37,6 +37,15 @@ struct SearchSettings {
   bool deterministic = false;
   int clock_type = 2;           // KRV_PARAM_CLOCKTYPE
   int repeat_presolve = -1;     // KRV_PARAM_REPEATPRESOLVE (0 in a search that is itself repeated)
+  // Root cuts: pass limit (-1 none, 0 automatic), growth of the row count,
+  // cuts per family, rows aggregated for one MIR cut, and the family
+  // switches by family index (-1 off, 0 automatic, 1 and up on).
+  long long cut_passes = 0;     // KRV_PARAM_CUTPASS
+  double cuts_factor = 4.0;     // KRV_PARAM_CUTSFACTOR
+  long long each_cut_limit = 2100000000;  // KRV_PARAM_EACHCUTLIM
+  int aggregation_limit = 3;    // KRV_PARAM_AGGCUTLIM
+  int cut_switch[11] = {};      // KRV_PARAM_COVERS ... KRV_PARAM_MCFCUTS
+  bool root_lp_reported = false;  // the root cut rounds wrote the root relaxation time
   // Polishing start conditions (polishing replaces the search from there).
   double polish_after_gap = 0.0;           // KRV_PARAM_POLISHAFTEREPGAP (0: none)
   double polish_after_absolute_gap = 0.0;  // KRV_PARAM_POLISHAFTEREPAGAP (0: none)
@@ -44,6 +53,12 @@ struct SearchSettings {
   int64_t polish_after_solutions = 0;      // KRV_PARAM_POLISHAFTERINTSOL
   double polish_after_time = 1e75;         // KRV_PARAM_POLISHAFTERTIME as the caller set it
 };
+
+// The switch parameters of the cut families 0 to 10, in family order.
+inline constexpr int kCutFamilyParams[11] = {KRV_PARAM_COVERS,    KRV_PARAM_GUBCOVERS, KRV_PARAM_FLOWCOVERS,
+                                             KRV_PARAM_CLIQUES,   KRV_PARAM_FRACCUTS,  KRV_PARAM_MIRCUTS,
+                                             KRV_PARAM_FLOWPATHS, KRV_PARAM_DISJCUTS,  KRV_PARAM_IMPLBD,
+                                             KRV_PARAM_ZEROHALFCUTS, KRV_PARAM_MCFCUTS};
 
 SearchSettings read_search_settings(Environment& env, int objsense);
 

@@ -116,11 +116,12 @@ bool blank(const std::string& s) { return s.find_first_not_of(' ') == std::strin
 class MipDriver : public mip_test::MipTest {
  protected:
   // These suites watch the search itself, on models built to need a long
-  // one; presolve sees through them (the parity of an all-even row), and
-  // has suites of its own.
+  // one; presolve and cuts see through them (the parity of an all-even
+  // row), and have suites of their own.
   void SetUp() override {
     MipTest::SetUp();
     set_int(KRV_PARAM_PREIND, 0);
+    ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_CUTPASS, -1), 0);
   }
 
   void load(const SmallMip& m) { ASSERT_EQ(m.load(env, lp), 0); }

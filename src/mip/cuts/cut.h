@@ -1,0 +1,66 @@
+// A cutting plane: a·x <= rhs over the model's columns, valid for every
+// integer-feasible point of the model (within the global bounds it was
+// derived with), and the family that found it. The families are indexed as
+// the search record counts them and the node log names them.
+#pragma once
+#include <cmath>
+#include <vector>
+
+namespace korva::mip {
+
+enum CutFamily : int {
+  kCoverCuts = 0,
+  kGubCoverCuts = 1,
+  kFlowCoverCuts = 2,
+  kCliqueCuts = 3,
+  kGomoryCuts = 4,
+  kMirCuts = 5,
+  kFlowPathCuts = 6,
+  kDisjunctiveCuts = 7,
+  kImpliedBoundCuts = 8,
+  kZeroHalfCuts = 9,
+  kMcfCuts = 10,
+  kUserCuts = 14,
+  kCutFamilyCount = 24,
+};
+
+// The names the node log shows for the families during the root rounds.
+inline constexpr const char* kCutLogNames[kCutFamilyCount] = {
+    "Covers",   "GUBcuts",  "Flowcuts",  "Cliques",   "Fract",   "MIRcuts",   "Flowpaths",  "Disjcuts",
+    "Impl Bds", "ZeroHalf", "MCF",       "Local Cov", "Tighten", "ObjDisj",   "User",       "Table",
+    "Pool",     "Discard",  "Local Cut", "GCS",       "EnumCover", "UserPurge1", "UserPurge2", "Cone"};
+
+struct Cut {
+  std::vector<int> index;
+  std::vector<double> value;
+  double rhs = 0.0;
+  int family = kCoverCuts;
+
+  double activity(const double* x) const {
+    double a = 0.0;
+    for (size_t k = 0; k < index.size(); ++k) a += value[k] * x[index[k]];
+    return a;
+  }
+  double norm() const {
+    double s = 0.0;
+    for (double v : value) s += v * v;
+    return std::sqrt(s);
+  }
+  // How far x lies beyond the cut, per unit of its normal.
+  double efficacy(const double* x) const {
+    const double n = norm();
+    return n > 0.0 ? (activity(x) - rhs) / n : 0.0;
+  }
+};
+
+// What a separator reads: the model, the LP point to cut off and the
+// global bounds (the root's, after propagation).
+struct SeparationInput {
+  const struct MipModel* model = nullptr;
+  const double* x = nullptr;
+  const double* lower = nullptr;
+  const double* upper = nullptr;
+  double integrality = 1e-5;
+};
+
+}  // namespace korva::mip

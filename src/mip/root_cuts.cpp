@@ -1,0 +1,182 @@
+#include "mip/root_cuts.h"
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "env/channel.h"
+#include "env/time_limit.h"
+#include "mip/cuts/cover_cuts.h"
+#include "mip/cuts/cut_selection.h"
+#include "mip/cuts/mir_cuts.h"
+#include "mip/domain.h"
+
+namespace korva::mip {
+
+namespace {
+
+constexpr int kAutomaticPasses = 20;
+// A round that moves the bound by less than this share (twice in a row)
+// ends the rounds.
+constexpr double kStallGain = 1e-5;
+constexpr int kStallRounds = 2;
+// A cut row whose activity stays this far inside its side is slack.
+constexpr double kSlack = 1e-6;
+
+int64_t fractional_columns(const MipModel& m, const std::vector<double>& x, double integrality) {
+  int64_t count = 0;
+  for (int j = 0; j < m.num_cols; ++j)
+    if (m.is_integer(j) && std::fabs(x[j] - std::round(x[j])) > integrality) ++count;
+  return count;
+}
+
+// The basis of the model `m` once its cut rows go from the present ones
+// to the kept ones (kept[k]: the cut's new position, or -1) followed by
+// `added` new cuts, which start basic.
+std::shared_ptr<CompactBasis> carried_basis(const CompactBasis& old, const MipModel& m, const std::vector<int>& kept,
+                                            int kept_count, int added) {
+  auto b = std::make_shared<CompactBasis>();
+  const int lead = m.num_cols + m.num_rows - m.num_cuts;  // columns and the model's own rows
+  const int tail = m.num_relaxation_rows - m.num_rows;     // indicator and lazy rows
+  b->status.assign(static_cast<size_t>(lead + kept_count + added + tail), simplex::kBasic);
+  for (int v = 0; v < lead; ++v) b->status[v] = old.status[v];
+  for (int k = 0; k < m.num_cuts; ++k)
+    if (kept[k] >= 0) b->status[lead + kept[k]] = old.status[lead + k];
+  for (int t = 0; t < tail; ++t) b->status[lead + kept_count + added + t] = old.status[m.num_cols + m.num_rows + t];
+  return b;
+}
+
+}  // namespace
+
+bool RootCuts::any_family() const {
+  return settings_.cut_switch[kCoverCuts] >= 0 || settings_.cut_switch[kMirCuts] >= 0;
+}
+
+int RootCuts::max_passes() const {
+  if (settings_.cut_passes < 0) return 0;
+  if (settings_.cut_passes == 0) return kAutomaticPasses;
+  return static_cast<int>(std::min<long long>(settings_.cut_passes, 1000000));
+}
+
+int RootCuts::run() {
+  const int passes = max_passes();
+  if (passes == 0 || !any_family()) return 0;
+  const int base_rows = model_.num_rows - model_.num_cuts;
+  SelectionLimits limits;
+  limits.total = settings_.cuts_factor > 1.0
+                     ? static_cast<int64_t>((settings_.cuts_factor - 1.0) * std::max(base_rows, 1))
+                     : 0;
+  for (int64_t& f : limits.per_family) f = settings_.each_cut_limit;
+  if (limits.total <= 0) return 0;
+
+  NodeLog log(env_, settings_, record_, model_.objsense);
+  NodeLpSettings lps;
+  lps.feasibility_tol = settings_.feasibility;
+  lps.optimality_tol = settings_.optimality;
+  lps.scaling = settings_.scaling;
+  lps.display = settings_.simplex_display;
+
+  std::vector<Cut> cuts;  // the model's cut rows, in order
+  std::vector<Cut> previous;
+  std::shared_ptr<CompactBasis> previous_basis;
+  double last_objective = -kInf;
+  int stalls = 0;
+  for (int pass = 0;; ++pass) {
+    Domain domain;
+    domain.init(model_, settings_.feasibility, settings_.integrality);
+    if (domain.infeasible() || !domain.propagate()) break;  // the search finds out itself
+    NodeLp lp;
+    if (int code = lp.load(env_, model_, domain, lps)) return code;
+    if (basis_) lp.load_basis(*basis_);
+    LpSolve out;
+    const double started = current_time(env_);
+    const int64_t left = settings_.iteration_limit - record_.iterations;
+    const int code = lp.solve(env_, kInf, std::max<int64_t>(left, 0), pass == 0, out);
+    record_.iterations += out.iterations;
+    if (code != 0) return code;
+    if (pass == 0 && settings_.display >= 1) {
+      msg(env_.results(), "Root relaxation solution time = %7.2f sec.\n", current_time(env_) - started);
+      reported_root_ = true;
+    }
+    if (out.outcome != LpOutcome::Optimal) {
+      // The last round's cuts go again: the model keeps the rows its
+      // basis belongs to.
+      if (pass > 0) {
+        cuts = previous;
+        set_cut_rows(model_, cuts);
+        basis_ = previous_basis;
+      }
+      break;
+    }
+    basis_ = std::make_shared<CompactBasis>();
+    lp.save_basis(*basis_);
+    const std::vector<double>& x = lp.x();
+    const int64_t fractional = fractional_columns(model_, x, settings_.integrality);
+    if (pass > 0) {
+      // The line of the round just solved, with the cuts it had.
+      int64_t total = 0, families = 0;
+      std::vector<std::string> by_family;
+      for (int f = 0; f < kCutFamilyCount; ++f) {
+        int64_t count = 0;
+        for (const Cut& c : cuts) count += c.family == f;
+        if (count == 0) continue;
+        total += count;
+        ++families;
+        by_family.push_back(std::string(kCutLogNames[f]) + ": " + std::to_string(count));
+      }
+      LogLine line;
+      line.objective = out.objective;
+      line.num_infeasible = fractional;
+      line.bound_text = families == 1 ? by_family[0] : "Cuts: " + std::to_string(total);
+      record_.best_bound = std::max(record_.best_bound, out.bound);
+      log.root_cut_line(line, by_family);
+    }
+    if (pass >= passes || fractional == 0 || env_.terminate_requested() || time_limit_reached(env_)) break;
+    if (pass > 0 && out.objective - last_objective <= kStallGain * std::max(1.0, std::fabs(out.objective))) {
+      if (++stalls >= kStallRounds) break;
+    } else {
+      stalls = 0;
+    }
+    last_objective = out.objective;
+
+    std::vector<Cut> found;
+    SeparationInput in;
+    in.model = &model_;
+    in.x = x.data();
+    in.lower = domain.lowers().data();
+    in.upper = domain.uppers().data();
+    in.integrality = settings_.integrality;
+    if (settings_.cut_switch[kCoverCuts] >= 0) separate_covers(in, base_rows, found);
+    if (settings_.cut_switch[kMirCuts] >= 0) separate_mir(in, base_rows, found);
+    std::vector<Cut> chosen = select_cuts(found, x.data(), limits);
+    if (chosen.empty()) break;
+
+    // Cuts that went slack leave; the new ones join, basic.
+    previous = cuts;
+    previous_basis = basis_;
+    std::vector<int> kept(cuts.size(), -1);
+    std::vector<Cut> next;
+    for (size_t k = 0; k < cuts.size(); ++k) {
+      const Cut& c = cuts[k];
+      const double a = c.activity(x.data());
+      const int row_var = model_.num_cols + base_rows + static_cast<int>(k);
+      const bool slack = simplex::is_basic(basis_->status[row_var]) && a < c.rhs - kSlack * std::max(1.0, std::fabs(c.rhs));
+      if (slack) {
+        ++limits.total;
+        ++limits.per_family[c.family];
+        continue;
+      }
+      kept[k] = static_cast<int>(next.size());
+      next.push_back(c);
+    }
+    const int kept_count = static_cast<int>(next.size());
+    basis_ = carried_basis(*basis_, model_, kept, kept_count, static_cast<int>(chosen.size()));
+    for (Cut& c : chosen) next.push_back(std::move(c));
+    cuts = std::move(next);
+    set_cut_rows(model_, cuts);
+  }
+  for (const Cut& c : cuts) ++record_.cuts[c.family];
+  return 0;
+}
+
+}  // namespace korva::mip

@@ -1,0 +1,45 @@
+// The cutting-plane rounds at the root, before the tree search: the root
+// LP is solved, the enabled families separate cuts from its solution, the
+// best of them join the model's rows (the search's copy of them), and the
+// LP is solved again from the basis it had. The rounds end at the pass
+// limit, when no cut is found, when the bound stalls or when the solution
+// is integral. Cuts whose rows went slack leave again between rounds.
+#pragma once
+#include <memory>
+
+#include "mip/mip_model.h"
+#include "mip/node_log.h"
+#include "mip/node_lp.h"
+#include "mip/search_record.h"
+#include "mip/search_settings.h"
+
+namespace korva::mip {
+
+class RootCuts {
+ public:
+  RootCuts(Environment& env, MipModel& model, const SearchSettings& settings, MipSearchRecord& record)
+      : env_(env), model_(model), settings_(settings), record_(record) {}
+
+  // Returns 0 or an error code of the LP solves. The model keeps the cuts;
+  // the record counts them by family.
+  int run();
+
+  // The basis of the last root solve on the model with its cuts (null when
+  // no round ran to the end); the search's root starts from it.
+  std::shared_ptr<const CompactBasis> basis() const { return basis_; }
+  // Whether the root relaxation time line was written.
+  bool reported_root() const { return reported_root_; }
+
+ private:
+  bool any_family() const;
+  int max_passes() const;
+
+  Environment& env_;
+  MipModel& model_;
+  const SearchSettings& settings_;
+  MipSearchRecord& record_;
+  std::shared_ptr<CompactBasis> basis_;
+  bool reported_root_ = false;
+};
+
+}  // namespace korva::mip

@@ -344,6 +344,27 @@ void NodeLp::reduced_costs(std::vector<double>& dj) const {
   for (int j = 0; j < cols_; ++j) dj[j] = w.dj[j] * w.lp.col_scale[j];
 }
 
+void NodeLp::basic_columns(std::vector<std::pair<int, int>>& out) const {
+  out.clear();
+  for (int r = 0; r < rows_; ++r)
+    if (w_->basic_index[r] < cols_) out.emplace_back(w_->basic_index[r], r);
+}
+
+bool NodeLp::tableau_multipliers(int position, std::vector<double>& lambda) {
+  SimplexWork& w = *w_;
+  if (!w.factor_valid) return false;
+  if (duals_.size != rows_) duals_.resize(rows_);
+  duals_.clear();
+  duals_.values[position] = 1.0;
+  duals_.indexed = false;
+  w.lu.btran(duals_);
+  // The scaled row i is the user's row divided by its factor r(i).
+  lambda.resize(static_cast<size_t>(rows_));
+  for (int i = 0; i < rows_; ++i) lambda[i] = duals_.values[i] / w.lp.row_scale[i];
+  env_->ticks.charge(static_cast<uint64_t>(rows_));
+  return true;
+}
+
 void NodeLp::save_basis(CompactBasis& b) const { b.status = w_->status; }
 
 void NodeLp::load_basis(const CompactBasis& b) {

@@ -85,6 +85,13 @@ class NodeLp {
   void checkpoint();
   void rollback();
 
+  // The basic columns with their positions in the basis (after a solve).
+  void basic_columns(std::vector<std::pair<int, int>>& out) const;
+  // Row `position` of the basis inverse as multipliers of the user's rows
+  // a_i·x + s_i = 0 (s_i the row's logical, -a_i·x): the combination is the
+  // tableau row of the column basic there. False without a factor.
+  bool tableau_multipliers(int position, std::vector<double>& lambda);
+
   void set_feasibility_tolerance(double t) { settings_.feasibility_tol = t; }
   int num_rows() const { return rows_; }
   const Problem* relaxation() const { return relaxation_; }

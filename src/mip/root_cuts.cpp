@@ -8,6 +8,7 @@
 #include "env/time_limit.h"
 #include "mip/cuts/cover_cuts.h"
 #include "mip/cuts/cut_selection.h"
+#include "mip/cuts/gomory_cuts.h"
 #include "mip/cuts/mir_cuts.h"
 #include "mip/domain.h"
 
@@ -49,7 +50,16 @@ std::shared_ptr<CompactBasis> carried_basis(const CompactBasis& old, const MipMo
 }  // namespace
 
 bool RootCuts::any_family() const {
-  return settings_.cut_switch[kCoverCuts] >= 0 || settings_.cut_switch[kMirCuts] >= 0;
+  return settings_.cut_switch[kCoverCuts] >= 0 || settings_.cut_switch[kMirCuts] >= 0 ||
+         settings_.cut_switch[kGomoryCuts] >= 0;
+}
+
+// Gomory cuts of cuts grow dense and weak: the passes that may separate
+// them are limited (KRV_PARAM_FRACPASS, 0 automatic).
+bool RootCuts::gomory_pass(int pass) const {
+  constexpr int kAutomaticGomoryPasses = 5;
+  const long long limit = settings_.fraction_passes > 0 ? settings_.fraction_passes : kAutomaticGomoryPasses;
+  return pass < limit;
 }
 
 int RootCuts::max_passes() const {
@@ -148,6 +158,8 @@ int RootCuts::run() {
     in.integrality = settings_.integrality;
     if (settings_.cut_switch[kCoverCuts] >= 0) separate_covers(in, base_rows, found);
     if (settings_.cut_switch[kMirCuts] >= 0) separate_mir(in, base_rows, found);
+    if (settings_.cut_switch[kGomoryCuts] >= 0 && gomory_pass(pass))
+      separate_gomory(in, domain, lp, settings_.fraction_candidates, found);
     std::vector<Cut> chosen = select_cuts(found, x.data(), limits);
     if (chosen.empty()) break;
 

@@ -32,6 +32,7 @@ class RootCuts {
 
  private:
   bool any_family() const;
+  bool gomory_pass(int pass) const;
   int max_passes() const;
 
   Environment& env_;

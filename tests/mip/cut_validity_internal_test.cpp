@@ -9,8 +9,11 @@
 #include <vector>
 
 #include "mip/cuts/cover_cuts.h"
+#include "mip/cuts/gomory_cuts.h"
 #include "mip/cuts/mir_cuts.h"
+#include "mip/domain.h"
 #include "mip/mip_model.h"
+#include "mip/node_lp.h"
 #include "mip/mip_test_support.h"
 #include "model/problem.h"
 
@@ -142,6 +145,43 @@ TEST_F(CutValidity, NoCutOfAnyFamilyRemovesAFeasiblePoint) {
   EXPECT_GE(points_checked, 1000);
   EXPECT_GE(families_seen[0], 10);  // covers
   EXPECT_GE(families_seen[1], 10);  // mixed-integer rounding
+}
+
+TEST_F(CutValidity, GomoryCutsFromTheOptimalTableauRemoveNoFeasiblePoint) {
+  std::mt19937 rng(19);
+  int cuts_checked = 0, points_checked = 0;
+  for (int k = 0; k < 80; ++k) {
+    SmallMip m = random_model(rng);
+    std::uniform_int_distribution<int> cost(-5, 5);
+    for (double& c : m.obj) c = cost(rng);
+    ASSERT_EQ(m.load(env, lp), 0);
+    MipModel model;
+    korva::mip::build_mip_model(*lp, model);
+    korva::mip::Domain domain;
+    domain.init(model, 1e-6, 1e-5);
+    if (domain.infeasible() || !domain.propagate()) continue;
+    korva::mip::NodeLp relaxation;
+    ASSERT_EQ(relaxation.load(*env, model, domain, korva::mip::NodeLpSettings{}), 0);
+    korva::mip::LpSolve solved;
+    ASSERT_EQ(relaxation.solve(*env, INFINITY, 1000, true, solved), 0);
+    if (solved.outcome != korva::mip::LpOutcome::Optimal) continue;
+    const std::vector<double> x = relaxation.x();
+    korva::mip::SeparationInput in;
+    in.model = &model;
+    in.x = x.data();
+    in.lower = domain.lowers().data();
+    in.upper = domain.uppers().data();
+    std::vector<Cut> cuts;
+    korva::mip::separate_gomory(in, domain, relaxation, 200, cuts);
+    for (const Cut& c : cuts) {
+      const std::string what = "model " + std::to_string(k);
+      EXPECT_GT(c.activity(x.data()), c.rhs) << what;
+      points_checked += expect_valid(m, c, what);
+      ++cuts_checked;
+    }
+  }
+  EXPECT_GE(cuts_checked, 20);
+  EXPECT_GE(points_checked, 100);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The rows separators start from, one side at a time in the form
 // Σ a_j·x_j <= b: a row's upper side as it is, its lower side negated.
 #pragma once
+#include <cmath>
 #include <vector>
 
 #include "mip/mip_model.h"

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-
-#include "mip/cuts/base_row.h"
+#include <limits>
 
 namespace korva::mip {
 
@@ -15,10 +14,10 @@ constexpr double kTinyCoefficient = 1e-9;
 constexpr double kMaxDynamism = 1e6;     // largest over smallest coefficient of a cut
 constexpr int kMaxDeltas = 8;
 
-// One column of the row after bound substitution: x_j = bound + sign·z,
+// One variable of the row after bound substitution: v = bound + sign·z,
 // z >= 0, with coefficient c on z.
 struct Term {
-  int col;
+  int var;  // column, or columns + extra
   double c;
   double bound;
   double sign;  // +1: from the lower bound, -1: from the upper bound
@@ -26,28 +25,36 @@ struct Term {
   bool integer;
 };
 
-bool substitute(const SeparationInput& in, const BaseRow& r, std::vector<Term>& terms, double* rhs) {
+struct Variables {
+  const SeparationInput& in;
+  const std::vector<ExtraVariable>& extras;
+  int columns() const { return in.model->num_cols; }
+  double lower(int v) const { return v < columns() ? in.lower[v] : extras[v - columns()].lower; }
+  double upper(int v) const { return v < columns() ? in.upper[v] : extras[v - columns()].upper; }
+  double value(int v) const { return v < columns() ? in.x[v] : extras[v - columns()].value; }
+  bool integer(int v) const { return v < columns() && in.model->kind[v] == ColKind::Integer; }
+};
+
+bool substitute(const Variables& vars, const BaseRow& r, std::vector<Term>& terms, double* rhs) {
   terms.clear();
   double b = r.rhs;
   for (size_t k = 0; k < r.index.size(); ++k) {
-    const int j = r.index[k];
+    const int v = r.index[k];
     const double a = r.value[k];
     if (a == 0.0) continue;
-    const double l = in.lower[j], u = in.upper[j], x = in.x[j];
+    const double l = vars.lower(v), u = vars.upper(v), x = vars.value(v);
     const bool has_l = !std::isinf(l), has_u = !std::isinf(u);
     if (!has_l && !has_u) return false;
-    const bool integer = in.model->kind[j] == ColKind::Integer;
-    bool use_lower;
-    if (has_l && has_u) use_lower = x - l <= u - x;
-    else use_lower = has_l;
+    const bool use_lower = has_l && has_u ? x - l <= u - x : has_l;
     Term t;
-    t.col = j;
-    t.integer = integer;
+    t.var = v;
+    t.integer = vars.integer(v);
     t.bound = use_lower ? l : u;
     t.sign = use_lower ? 1.0 : -1.0;
     t.c = a * t.sign;
     t.z = std::max(0.0, t.sign * (x - t.bound));
     b -= a * t.bound;
+    if (l == u) continue;  // a fixed variable is its bound
     terms.push_back(t);
   }
   *rhs = b;
@@ -56,14 +63,35 @@ bool substitute(const SeparationInput& in, const BaseRow& r, std::vector<Term>& 
 
 double fractional(double v) { return v - std::floor(v); }
 
-// The cut of one δ in the original columns; false when it is unusable.
-bool mir_cut(const SeparationInput& in, const std::vector<Term>& terms, double b, double delta, Cut& cut) {
+// The cut of one δ in the model's columns; false when it is unusable.
+// Scratch of the cut in the columns: dense values and the columns touched.
+// Kept per thread between calls: all zero and unmarked outside mir_cut.
+struct DenseRow {
+  std::vector<double> value;
+  std::vector<uint8_t> marked;
+  std::vector<int> touched;
+  void fit(int n) {
+    if (value.size() >= static_cast<size_t>(n)) return;
+    value.resize(static_cast<size_t>(n), 0.0);
+    marked.resize(static_cast<size_t>(n), 0);
+  }
+  void add(int j, double v) {
+    if (!marked[j]) {
+      marked[j] = 1;
+      touched.push_back(j);
+    }
+    value[j] += v;
+  }
+};
+
+bool mir_cut(const Variables& vars, const std::vector<Term>& terms, double b, double delta, DenseRow& dense,
+             Cut& cut) {
   const double beta = b / delta;
   const double f0 = fractional(beta);
   if (f0 < kMinFraction || f0 > 1.0 - kMinFraction) return false;
-  cut.index.clear();
-  cut.value.clear();
   double rhs = delta * std::floor(beta);
+  dense.touched.clear();
+  auto add = [&](int j, double v) { dense.add(j, v); };
   for (const Term& t : terms) {
     double g;
     if (t.integer) {
@@ -73,20 +101,35 @@ bool mir_cut(const SeparationInput& in, const std::vector<Term>& terms, double b
       if (t.c >= 0.0) continue;  // dropped: its term is nonnegative
       g = t.c / (1.0 - f0);
     }
-    // g·z with z = sign·(x - bound).
+    // g·z with z = sign·(v - bound).
     const double coef = g * t.sign;
     rhs += coef * t.bound;
+    if (t.var < vars.columns()) {
+      add(t.var, coef);
+    } else {
+      const ExtraVariable& e = vars.extras[t.var - vars.columns()];
+      for (size_t k = 0; k < e.index.size(); ++k) add(e.index[k], coef * e.coefficient[k]);
+    }
+  }
+  cut.index.clear();
+  cut.value.clear();
+  bool usable = std::isfinite(rhs);
+  for (int j : dense.touched) {
+    const double coef = dense.value[j];
+    dense.value[j] = 0.0;
+    dense.marked[j] = 0;
+    if (!usable) continue;
     if (std::fabs(coef) < kTinyCoefficient) {
       // Gone, with the room its least value needs.
-      const double least = coef > 0 ? in.lower[t.col] : in.upper[t.col];
-      if (std::isinf(least)) return false;
-      rhs -= coef * least;
+      const double least = coef > 0 ? vars.in.lower[j] : vars.in.upper[j];
+      if (std::isinf(least)) usable = false;
+      else rhs -= coef * least;
       continue;
     }
-    cut.index.push_back(t.col);
+    cut.index.push_back(j);
     cut.value.push_back(coef);
   }
-  if (cut.index.empty() || !std::isfinite(rhs)) return false;
+  if (!usable || cut.index.empty() || !std::isfinite(rhs)) return false;
   double largest = 0.0, smallest = std::numeric_limits<double>::infinity();
   for (double v : cut.value) {
     largest = std::max(largest, std::fabs(v));
@@ -94,42 +137,54 @@ bool mir_cut(const SeparationInput& in, const std::vector<Term>& terms, double b
   }
   if (largest > kMaxDynamism * smallest) return false;
   cut.rhs = rhs;
-  cut.family = kMirCuts;
   return true;
 }
 
 }  // namespace
 
-void separate_mir(const SeparationInput& in, int rows, std::vector<Cut>& out) {
+bool best_mir_cut(const SeparationInput& in, const BaseRow& row, const std::vector<ExtraVariable>& extras,
+                  const std::vector<int>& deltas_from, Cut& out) {
+  const Variables vars{in, extras};
   std::vector<Term> terms;
+  double b = 0.0;
+  if (!substitute(vars, row, terms, &b)) return false;
   std::vector<double> deltas;
-  Cut trial, best;
+  for (const Term& t : terms) {
+    if (!t.integer || t.z <= in.integrality) continue;
+    if (t.z >= vars.upper(t.var) - vars.lower(t.var) - in.integrality) continue;
+    if (!deltas_from.empty() && std::find(deltas_from.begin(), deltas_from.end(), t.var) == deltas_from.end())
+      continue;
+    const double d = std::fabs(t.c);
+    if (d < kTinyCoefficient || std::find(deltas.begin(), deltas.end(), d) != deltas.end()) continue;
+    deltas.push_back(d);
+    if (static_cast<int>(deltas.size()) >= kMaxDeltas) break;
+  }
+  thread_local DenseRow dense;
+  dense.fit(vars.columns());
+  double best = kMinEfficacy;
+  bool found = false;
+  Cut trial;
+  for (double d : deltas) {
+    for (double scale : {1.0, 0.5, 0.25, 0.125}) {
+      if (!mir_cut(vars, terms, b, d * scale, dense, trial)) continue;
+      const double e = trial.efficacy(in.x);
+      if (e <= best) continue;
+      best = e;
+      out = trial;
+      found = true;
+    }
+  }
+  return found;
+}
+
+void separate_mir(const SeparationInput& in, int rows, std::vector<Cut>& out) {
+  const std::vector<ExtraVariable> none;
+  const std::vector<int> any;
+  Cut cut;
   for_each_row_side(*in.model, rows, [&](const BaseRow& r) {
-    double b = 0.0;
-    if (!substitute(in, r, terms, &b)) return;
-    deltas.clear();
-    for (const Term& t : terms) {
-      if (!t.integer || t.z <= in.integrality) continue;
-      const double range = in.upper[t.col] - in.lower[t.col];
-      if (t.z >= range - in.integrality) continue;
-      const double d = std::fabs(t.c);
-      if (d < kTinyCoefficient || std::find(deltas.begin(), deltas.end(), d) != deltas.end()) continue;
-      deltas.push_back(d);
-      if (static_cast<int>(deltas.size()) >= kMaxDeltas) break;
-    }
-    double best_efficacy = kMinEfficacy;
-    bool found = false;
-    for (double d : deltas) {
-      for (double scale : {1.0, 0.5, 0.25, 0.125}) {
-        if (!mir_cut(in, terms, b, d * scale, trial)) continue;
-        const double e = trial.efficacy(in.x);
-        if (e <= best_efficacy) continue;
-        best_efficacy = e;
-        best = trial;
-        found = true;
-      }
-    }
-    if (found) out.push_back(best);
+    if (!best_mir_cut(in, r, none, any, cut)) return;
+    cut.family = kMirCuts;
+    out.push_back(cut);
   });
 }
 

@@ -10,10 +10,27 @@
 #pragma once
 #include <vector>
 
+#include "mip/cuts/base_row.h"
 #include "mip/cuts/cut.h"
 
 namespace korva::mip {
 
 void separate_mir(const SeparationInput& in, int rows, std::vector<Cut>& out);
+
+// A variable beyond the model's columns in a base row (a row's logical in
+// a tableau row): its bounds, its LP value, and what it stands for in the
+// columns, so that a cut can be written without it.
+struct ExtraVariable {
+  double lower = 0.0, upper = 0.0, value = 0.0;
+  std::vector<int> index;
+  std::vector<double> coefficient;
+};
+
+// The most efficacious MIR cut of one base row, whose indices at or beyond
+// the column count name extras[index - columns]; `deltas_from` limits the
+// divisors to the coefficients of these columns (empty: every integer
+// column strictly inside its bounds). False when none cuts x off enough.
+bool best_mir_cut(const SeparationInput& in, const BaseRow& row, const std::vector<ExtraVariable>& extras,
+                  const std::vector<int>& deltas_from, Cut& out);
 
 }  // namespace korva::mip

@@ -338,7 +338,7 @@ int branch_and_bound(Environment& env, Problem& p, Problem& sp, const presolve::
   if (rec) model.offset = rec->offset;
   // Cutting planes at the root strengthen the search's copy of the rows.
   const double cuts_started = current_time(env);
-  RootCuts root_cuts(env, model, settings, record);
+  RootCuts root_cuts(env, model, settings, record, sp.user_cuts.get());
   if (int code = root_cuts.run()) {
     *status_out = 110;
     return code;

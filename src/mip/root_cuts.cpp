@@ -1,15 +1,19 @@
 #include "mip/root_cuts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include "env/channel.h"
 #include "env/time_limit.h"
+#include "mip/clique_table.h"
+#include "mip/cuts/clique_cuts.h"
 #include "mip/cuts/cover_cuts.h"
 #include "mip/cuts/cut_selection.h"
 #include "mip/cuts/gomory_cuts.h"
 #include "mip/cuts/mir_cuts.h"
+#include "mip/cuts/user_cuts.h"
 #include "mip/domain.h"
 
 namespace korva::mip {
@@ -17,6 +21,11 @@ namespace korva::mip {
 namespace {
 
 constexpr int kAutomaticPasses = 20;
+// A cut has at most a tenth of the columns (and 20 in any case); all cuts
+// together at most as many entries as the model's rows (1000 in any case).
+constexpr int kLeastSupport = 20;
+constexpr int kSupportShare = 10;
+constexpr int64_t kLeastNonzeros = 1000;
 // A round that moves the bound by less than this share (twice in a row)
 // ends the rounds.
 constexpr double kStallGain = 1e-5;
@@ -51,7 +60,8 @@ std::shared_ptr<CompactBasis> carried_basis(const CompactBasis& old, const MipMo
 
 bool RootCuts::any_family() const {
   return settings_.cut_switch[kCoverCuts] >= 0 || settings_.cut_switch[kMirCuts] >= 0 ||
-         settings_.cut_switch[kGomoryCuts] >= 0;
+         settings_.cut_switch[kGomoryCuts] >= 0 || settings_.cut_switch[kCliqueCuts] >= 0 ||
+         (user_cuts_ && user_cuts_->num_rows() > 0);
 }
 
 // Gomory cuts of cuts grow dense and weak: the passes that may separate
@@ -77,6 +87,9 @@ int RootCuts::run() {
                      ? static_cast<int64_t>((settings_.cuts_factor - 1.0) * std::max(base_rows, 1))
                      : 0;
   for (int64_t& f : limits.per_family) f = settings_.each_cut_limit;
+  // Dense cuts make every node LP slower than their bound is worth.
+  limits.max_support = static_cast<size_t>(std::max(kLeastSupport, model_.num_cols / kSupportShare));
+  limits.nonzeros = std::max<int64_t>(kLeastNonzeros, model_.row_begin[base_rows]);
   if (limits.total <= 0) return 0;
 
   NodeLog log(env_, settings_, record_, model_.objsense);
@@ -91,10 +104,16 @@ int RootCuts::run() {
   std::shared_ptr<CompactBasis> previous_basis;
   double last_objective = -kInf;
   int stalls = 0;
+  CliqueTable cliques;
   for (int pass = 0;; ++pass) {
     Domain domain;
     domain.init(model_, settings_.feasibility, settings_.integrality);
     if (domain.infeasible() || !domain.propagate()) break;  // the search finds out itself
+    if (pass == 0 && settings_.cut_switch[kCliqueCuts] >= 0) {
+      cliques.build(model_, base_rows, domain.lowers().data(), domain.uppers().data());
+      if (settings_.display >= 1 && cliques.members() > 0)
+        msg(env_.results(), "Clique table members: %lld.\n", static_cast<long long>(cliques.members()));
+    }
     NodeLp lp;
     if (int code = lp.load(env_, model_, domain, lps)) return code;
     if (basis_) lp.load_basis(*basis_);
@@ -156,6 +175,8 @@ int RootCuts::run() {
     in.lower = domain.lowers().data();
     in.upper = domain.uppers().data();
     in.integrality = settings_.integrality;
+    if (user_cuts_) separate_user_cuts(in, *user_cuts_, found);
+    if (settings_.cut_switch[kCliqueCuts] >= 0) separate_cliques(in, cliques, found);
     if (settings_.cut_switch[kCoverCuts] >= 0) separate_covers(in, base_rows, found);
     if (settings_.cut_switch[kMirCuts] >= 0) separate_mir(in, base_rows, found);
     if (settings_.cut_switch[kGomoryCuts] >= 0 && gomory_pass(pass))
@@ -176,6 +197,7 @@ int RootCuts::run() {
       if (slack) {
         ++limits.total;
         ++limits.per_family[c.family];
+        limits.nonzeros += static_cast<int64_t>(c.index.size());
         continue;
       }
       kept[k] = static_cast<int>(next.size());

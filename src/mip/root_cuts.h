@@ -17,8 +17,10 @@ namespace korva::mip {
 
 class RootCuts {
  public:
-  RootCuts(Environment& env, MipModel& model, const SearchSettings& settings, MipSearchRecord& record)
-      : env_(env), model_(model), settings_(settings), record_(record) {}
+  // `user_cuts`: the problem's user cut pool (in the model's columns), or null.
+  RootCuts(Environment& env, MipModel& model, const SearchSettings& settings, MipSearchRecord& record,
+           const RowPool* user_cuts)
+      : env_(env), model_(model), settings_(settings), record_(record), user_cuts_(user_cuts) {}
 
   // Returns 0 or an error code of the LP solves. The model keeps the cuts;
   // the record counts them by family.
@@ -39,6 +41,7 @@ class RootCuts {
   MipModel& model_;
   const SearchSettings& settings_;
   MipSearchRecord& record_;
+  const RowPool* user_cuts_;
   std::shared_ptr<CompactBasis> basis_;
   bool reported_root_ = false;
 };

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "mip/clique_table.h"
+#include "mip/cuts/clique_cuts.h"
 #include "mip/cuts/cover_cuts.h"
 #include "mip/cuts/gomory_cuts.h"
 #include "mip/cuts/mir_cuts.h"
@@ -96,8 +98,9 @@ SmallMip random_model(std::mt19937& rng) {
   m.lb = {0, 0, -1, 0, -2};
   m.ub = {1, 1, 3, 5, 4};
   m.obj.assign(5, 0.0);
-  // A knapsack over the integers.
+  // A knapsack over the integers, and one whose binaries conflict.
   m.rows.push_back({{{0, 2.0 + pick(rng)}, {1, 3.0 + pick(rng)}, {2, 1.0 + pick(rng)}}, 'L', 4.0 + pick(rng)});
+  m.rows.push_back({{{0, 3.0 + pick(rng)}, {1, -(3.0 + pick(rng))}, {3, 0.5}}, 'L', 2.0 + pick(rng) % 2});
   // A switch: continuous flow at most M times a binary.
   m.rows.push_back({{{3, 1.0}, {0, -static_cast<double>(bigm(rng))}}, 'L', 0.0});
   // Three rows of anything, one of them an equality.
@@ -114,12 +117,14 @@ SmallMip random_model(std::mt19937& rng) {
 
 TEST_F(CutValidity, NoCutOfAnyFamilyRemovesAFeasiblePoint) {
   std::mt19937 rng(7);
-  int cuts_checked = 0, points_checked = 0, families_seen[2] = {0, 0};
+  int cuts_checked = 0, points_checked = 0, families_seen[3] = {0, 0, 0};
   for (int k = 0; k < 80; ++k) {
     const SmallMip m = random_model(rng);
     ASSERT_EQ(m.load(env, lp), 0);
     MipModel model;
     korva::mip::build_mip_model(*lp, model);
+    korva::mip::CliqueTable cliques;
+    cliques.build(model, model.num_rows, model.lower.data(), model.upper.data());
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     for (int p = 0; p < 4; ++p) {
       std::vector<double> x(5);
@@ -132,12 +137,13 @@ TEST_F(CutValidity, NoCutOfAnyFamilyRemovesAFeasiblePoint) {
       std::vector<Cut> cuts;
       korva::mip::separate_covers(in, model.num_rows, cuts);
       korva::mip::separate_mir(in, model.num_rows, cuts);
+      korva::mip::separate_cliques(in, cliques, cuts);
       for (const Cut& c : cuts) {
         const std::string what = "model " + std::to_string(k) + ", point " + std::to_string(p);
         EXPECT_GT(c.activity(x.data()), c.rhs) << what << ": a cut that does not cut the point off";
         points_checked += expect_valid(m, c, what);
         ++cuts_checked;
-        ++families_seen[c.family == korva::mip::kCoverCuts ? 0 : 1];
+        ++families_seen[c.family == korva::mip::kCoverCuts ? 0 : c.family == korva::mip::kMirCuts ? 1 : 2];
       }
     }
   }
@@ -145,6 +151,7 @@ TEST_F(CutValidity, NoCutOfAnyFamilyRemovesAFeasiblePoint) {
   EXPECT_GE(points_checked, 1000);
   EXPECT_GE(families_seen[0], 10);  // covers
   EXPECT_GE(families_seen[1], 10);  // mixed-integer rounding
+  EXPECT_GE(families_seen[2], 10);  // cliques
 }
 
 TEST_F(CutValidity, GomoryCutsFromTheOptimalTableauRemoveNoFeasiblePoint) {

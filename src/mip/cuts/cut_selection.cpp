@@ -39,7 +39,8 @@ std::vector<Cut> select_cuts(std::vector<Cut>& found, const double* x, Selection
   for (size_t k : order) {
     if (chosen.size() >= kPerRound || limits.total <= 0) break;
     Cut& c = found[k];
-    if (limits.per_family[c.family] <= 0) continue;
+    if (limits.per_family[c.family] <= 0 || c.index.size() > limits.max_support) continue;
+    if (static_cast<int64_t>(c.index.size()) > limits.nonzeros) continue;
     bool parallel = false;
     for (const Cut& taken : chosen)
       if (cosine(taken, c, scratch) > kMaxParallelism) {
@@ -49,6 +50,7 @@ std::vector<Cut> select_cuts(std::vector<Cut>& found, const double* x, Selection
     if (parallel) continue;
     --limits.total;
     --limits.per_family[c.family];
+    limits.nonzeros -= static_cast<int64_t>(c.index.size());
     chosen.push_back(std::move(c));
   }
   return chosen;

@@ -1,0 +1,100 @@
+// The root cut rounds seen from the outside: the node log's cut lines and
+// clique table line, the cut summary (a family switched on is listed even
+// without cuts), the pass limit, the user cut pool separated like a family,
+// and optima that the cuts must not change.
+#include <string>
+
+#include "mip/mip_test_support.h"
+
+namespace {
+
+class RootCuts : public mip_test::MipTest {
+ protected:
+  void SetUp() override {
+    MipTest::SetUp();
+    ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_SIMDISPLAY, 0), 0);
+    ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_EPGAP, 0.0), 0);
+  }
+  double solve() {
+    EXPECT_EQ(KRVmipopt(env, lp), 0) << errors->text();
+    EXPECT_EQ(KRVgetstat(env, lp), 101);
+    double z = 0.0;
+    EXPECT_EQ(KRVgetobjval(env, lp, &z), 0);
+    return z;
+  }
+  bool logged(const std::string& text) const { return results->text().find(text) != std::string::npos; }
+};
+
+TEST_F(RootCuts, CutRoundsAreLoggedAndSummedUpWithoutChangingTheOptimum) {
+  KORVA_REQUIRE_SHARED_DATA();
+  read_collection_model("p0033");
+  EXPECT_NEAR(solve(), 3089.0, 1e-6);
+  // A root line whose Best Bound column names the cuts of the round.
+  const std::string log = results->text();
+  EXPECT_TRUE(log.find("Cuts: ") != std::string::npos || log.find("MIRcuts: ") != std::string::npos ||
+              log.find("Fract: ") != std::string::npos)
+      << log;
+  EXPECT_TRUE(logged("cuts applied:  ")) << log;
+  EXPECT_LT(log.find("Root relaxation solution time"), log.find("cuts applied"));
+  // The cuts closed part of the gap: the search needs few nodes.
+  EXPECT_LT(KRVgetnodecnt(env, lp), 100);
+}
+
+TEST_F(RootCuts, NoPassesMeansNoCuts) {
+  KORVA_REQUIRE_SHARED_DATA();
+  read_collection_model("p0033");
+  ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_CUTPASS, -1), 0);
+  EXPECT_NEAR(solve(), 3089.0, 1e-6);
+  EXPECT_FALSE(logged("Cuts: "));
+  EXPECT_FALSE(logged("cuts applied"));
+}
+
+TEST_F(RootCuts, AFamilySwitchedOnIsListedEvenWithoutCuts) {
+  // The relaxation's optimum is integral: no round runs.
+  mip_test::SmallMip m;
+  m.objsense = -1;
+  m.obj = {3.0, 2.0};
+  m.lb = {0.0, 0.0};
+  m.ub = {10.0, 10.0};
+  m.ctype = {'I', 'I'};
+  m.rows.push_back({{{0, 2.0}, {1, 1.0}}, 'L', 20.0});
+  ASSERT_EQ(m.load(env, lp), 0);
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_MIRCUTS, 1), 0);
+  EXPECT_NEAR(solve(), 35.0, 1e-9);
+  EXPECT_TRUE(logged("Mixed integer rounding cuts applied:  0\n")) << results->text();
+  EXPECT_FALSE(logged("Cover cuts applied"));
+}
+
+TEST_F(RootCuts, RowsWhoseBinariesConflictFillTheCliqueTable) {
+  KORVA_REQUIRE_SHARED_DATA();
+  read_collection_model("p0201");
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_MIPDISPLAY, 1), 0);
+  EXPECT_NEAR(solve(), 7615.0, 1e-6);
+  EXPECT_TRUE(logged("Clique table members: ")) << results->text();
+}
+
+TEST_F(RootCuts, ViolatedUserCutsJoinTheRelaxationAndAreCounted) {
+  // max x + y with 2x + 2y <= 3 over integers: the relaxation reaches 1.5;
+  // the user's x + y <= 1 cuts it off and leaves the optimum 1.
+  mip_test::SmallMip m;
+  m.objsense = -1;
+  m.obj = {1.0, 1.0};
+  m.lb = {0.0, 0.0};
+  m.ub = {5.0, 5.0};
+  m.ctype = {'I', 'I'};
+  m.rows.push_back({{{0, 2.0}, {1, 2.0}}, 'L', 3.0});
+  ASSERT_EQ(m.load(env, lp), 0);
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PREIND, 0), 0);  // presolve would round the row itself
+  for (int family : {KRV_PARAM_COVERS, KRV_PARAM_MIRCUTS, KRV_PARAM_FRACCUTS, KRV_PARAM_CLIQUES})
+    ASSERT_EQ(KRVsetintparam(env, family, -1), 0);
+  const int beg = 0, ind[] = {0, 1};
+  const double val[] = {1.0, 1.0}, rhs = 1.0;
+  const char sense = 'L';
+  ASSERT_EQ(KRVaddusercuts(env, lp, 1, 2, &rhs, &sense, &beg, ind, val, nullptr), 0);
+  EXPECT_NEAR(solve(), 1.0, 1e-9);
+  EXPECT_TRUE(logged("User cuts applied:  1\n")) << results->text();
+  EXPECT_TRUE(logged("User: 1")) << results->text();
+  EXPECT_EQ(KRVgetnodecnt(env, lp), 1);
+}
+
+}  // namespace

@@ -178,7 +178,7 @@ int RootCuts::run() {
     if (user_cuts_) separate_user_cuts(in, *user_cuts_, found);
     if (settings_.cut_switch[kCliqueCuts] >= 0) separate_cliques(in, cliques, found);
     if (settings_.cut_switch[kCoverCuts] >= 0) separate_covers(in, base_rows, found);
-    if (settings_.cut_switch[kMirCuts] >= 0) separate_mir(in, base_rows, found);
+    if (settings_.cut_switch[kMirCuts] >= 0) separate_mir(in, base_rows, settings_.aggregation_limit, found);
     if (settings_.cut_switch[kGomoryCuts] >= 0 && gomory_pass(pass))
       separate_gomory(in, domain, lp, settings_.fraction_candidates, found);
     std::vector<Cut> chosen = select_cuts(found, x.data(), limits);

@@ -136,7 +136,7 @@ TEST_F(CutValidity, NoCutOfAnyFamilyRemovesAFeasiblePoint) {
       in.upper = model.upper.data();
       std::vector<Cut> cuts;
       korva::mip::separate_covers(in, model.num_rows, cuts);
-      korva::mip::separate_mir(in, model.num_rows, cuts);
+      korva::mip::separate_mir(in, model.num_rows, 3, cuts);
       korva::mip::separate_cliques(in, cliques, cuts);
       for (const Cut& c : cuts) {
         const std::string what = "model " + std::to_string(k) + ", point " + std::to_string(p);

@@ -14,11 +14,13 @@ struct BaseRow {
   double rhs = 0.0;
 };
 
-// Calls f(const BaseRow&) for each finite side of the first `rows` rows.
+// Calls f(const BaseRow&) for each finite side of the first `rows` rows;
+// `current`, when given, holds the row's index during the call.
 template <class F>
-void for_each_row_side(const MipModel& m, int rows, F&& f) {
+void for_each_row_side(const MipModel& m, int rows, F&& f, int* current = nullptr) {
   BaseRow r;
   for (int i = 0; i < rows; ++i) {
+    if (current) *current = i;
     for (int side = 0; side < 2; ++side) {
       const double bound = side == 0 ? m.row_hi[i] : m.row_lo[i];
       if (std::isinf(bound)) continue;

@@ -177,15 +177,111 @@ bool best_mir_cut(const SeparationInput& in, const BaseRow& row, const std::vect
   return found;
 }
 
-void separate_mir(const SeparationInput& in, int rows, std::vector<Cut>& out) {
+namespace {
+
+// The base row grows by rows that eliminate its continuous column furthest
+// from its bounds: a flow that the row alone leaves free is often pinned by
+// the next row along it.
+class Aggregation {
+ public:
+  Aggregation(const SeparationInput& in, int rows) : in_(in), m_(*in.model), rows_(rows) {
+    coef_.assign(static_cast<size_t>(m_.num_cols), 0.0);
+    in_row_.assign(static_cast<size_t>(m_.num_cols), 0);
+  }
+
+  void start(const BaseRow& r) {
+    clear();
+    for (size_t k = 0; k < r.index.size(); ++k) add(r.index[k], r.value[k]);
+    rhs_ = r.rhs;
+  }
+  void clear() {
+    for (int j : support_) {
+      coef_[j] = 0.0;
+      in_row_[j] = 0;
+    }
+    support_.clear();
+  }
+  void read(BaseRow& r) const {
+    r.index.clear();
+    r.value.clear();
+    for (int j : support_)
+      if (coef_[j] != 0.0) {
+        r.index.push_back(j);
+        r.value.push_back(coef_[j]);
+      }
+    r.rhs = rhs_;
+  }
+  // Eliminates one continuous column through another row; false when none
+  // can be.
+  bool extend(std::vector<int>& used) {
+    int col = -1;
+    double distance = 1e-6;
+    for (int j : support_) {
+      if (coef_[j] == 0.0 || m_.kind[j] == ColKind::Integer) continue;
+      const double d = std::min(in_.x[j] - in_.lower[j], in_.upper[j] - in_.x[j]);
+      if (d > distance) {
+        distance = d;
+        col = j;
+      }
+    }
+    if (col < 0) return false;
+    for (int64_t k = m_.col_begin[col]; k < m_.col_begin[col + 1]; ++k) {
+      const int r = m_.col_row[k];
+      if (r >= rows_ || std::find(used.begin(), used.end(), r) != used.end()) continue;
+      const double mu = -coef_[col] / m_.col_val[k];
+      // Σ mu·a_r·x against the side that keeps the inequality's direction.
+      const double side = mu > 0 ? m_.row_hi[r] : m_.row_lo[r];
+      if (std::isinf(side)) continue;
+      for (int64_t e = m_.row_begin[r]; e < m_.row_begin[r + 1]; ++e) add(m_.row_col[e], mu * m_.row_val[e]);
+      coef_[col] = 0.0;
+      rhs_ += mu * side;
+      used.push_back(r);
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  void add(int j, double v) {
+    if (!in_row_[j]) {
+      in_row_[j] = 1;
+      support_.push_back(j);
+    }
+    coef_[j] += v;
+  }
+  const SeparationInput& in_;
+  const MipModel& m_;
+  int rows_;
+  std::vector<double> coef_;
+  std::vector<uint8_t> in_row_;
+  std::vector<int> support_;
+  double rhs_ = 0.0;
+};
+
+}  // namespace
+
+void separate_mir(const SeparationInput& in, int rows, int aggregation_limit, std::vector<Cut>& out) {
   const std::vector<ExtraVariable> none;
   const std::vector<int> any;
+  Aggregation agg(in, rows);
+  std::vector<int> used;
+  BaseRow base;
   Cut cut;
+  int row = 0;
   for_each_row_side(*in.model, rows, [&](const BaseRow& r) {
-    if (!best_mir_cut(in, r, none, any, cut)) return;
-    cut.family = kMirCuts;
-    out.push_back(cut);
-  });
+    agg.start(r);
+    used.assign(1, row);
+    for (int step = 0;; ++step) {
+      agg.read(base);
+      if (best_mir_cut(in, base, none, any, cut)) {
+        cut.family = kMirCuts;
+        out.push_back(cut);
+        break;
+      }
+      if (step >= aggregation_limit || !agg.extend(used)) break;
+    }
+    agg.clear();
+  }, &row);
 }
 
 }  // namespace korva::mip

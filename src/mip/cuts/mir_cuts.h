@@ -1,4 +1,4 @@
-// Complemented mixed-integer rounding cuts from single rows. Each column of
+// Complemented mixed-integer rounding cuts from rows and aggregations of rows. Each column of
 // a row Σ a_j·x_j <= b is moved to its bound closest to the LP point
 // (integer columns become nonnegative integers x', continuous ones
 // nonnegative slacks s of which only those with a negative coefficient are
@@ -15,7 +15,10 @@
 
 namespace korva::mip {
 
-void separate_mir(const SeparationInput& in, int rows, std::vector<Cut>& out);
+// Each row side starts a base row; while it gives no cut, up to
+// `aggregation_limit` more rows join it to eliminate a continuous column
+// strictly inside its bounds.
+void separate_mir(const SeparationInput& in, int rows, int aggregation_limit, std::vector<Cut>& out);
 
 // A variable beyond the model's columns in a base row (a row's logical in
 // a tableau row): its bounds, its LP value, and what it stands for in the

@@ -20,6 +20,8 @@ struct Item {
 }  // namespace
 
 void CliqueTable::add(const std::vector<int>& literals) {
+  for (int l : literals)
+    if (static_cast<size_t>(l) >= of_literal_.size()) of_literal_.resize(static_cast<size_t>(l) + 2);
   const int id = size();
   for (int l : literals) {
     literals_.push_back(l);
@@ -29,9 +31,7 @@ void CliqueTable::add(const std::vector<int>& literals) {
 }
 
 void CliqueTable::build(const MipModel& m, int rows, const double* lower, const double* upper) {
-  begin_.assign(1, 0);
-  literals_.clear();
-  of_literal_.assign(static_cast<size_t>(2 * m.num_cols), {});
+  of_literal_.resize(static_cast<size_t>(2 * m.num_cols));
   std::vector<Item> items;
   std::vector<int> clique;
   for_each_row_side(m, rows, [&](const BaseRow& r) {

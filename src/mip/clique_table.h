@@ -17,20 +17,24 @@ inline bool is_complement(int literal) { return (literal & 1) != 0; }
 
 class CliqueTable {
  public:
-  // From the first `rows` rows of the model, with the columns' global
-  // bounds `lower` and `upper`.
+  // Adds the cliques of the first `rows` rows of the model, with the
+  // columns' global bounds `lower` and `upper`.
   void build(const MipModel& m, int rows, const double* lower, const double* upper);
+
+  // A clique found elsewhere (probing's implications).
+  void add(const std::vector<int>& literals);
 
   int64_t members() const { return static_cast<int64_t>(literals_.size()); }
   int size() const { return static_cast<int>(begin_.size()) - 1; }
   const int* begin(int clique) const { return literals_.data() + begin_[clique]; }
   const int* end(int clique) const { return literals_.data() + begin_[clique + 1]; }
   // The cliques a literal belongs to.
-  const std::vector<int>& cliques_of(int literal) const { return of_literal_[literal]; }
+  const std::vector<int>& cliques_of(int literal) const {
+    static const std::vector<int> kNone;
+    return static_cast<size_t>(literal) < of_literal_.size() ? of_literal_[literal] : kNone;
+  }
 
  private:
-  void add(const std::vector<int>& literals);
-
   std::vector<int64_t> begin_{0};
   std::vector<int> literals_;
   std::vector<std::vector<int>> of_literal_;

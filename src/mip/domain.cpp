@@ -348,6 +348,7 @@ bool Domain::propagate() {
     work -= model_->row_begin[row + 1] - model_->row_begin[row] + 1;
     propagate_row(row);
   }
+  work_done_ += work_budget_ - work;
   if (infeasible_ || work <= 0) {
     for (int row : queue_) queued_[row] = 0;
     queue_.clear();
@@ -355,6 +356,14 @@ bool Domain::propagate() {
     pending_links_.clear();
   }
   return !infeasible_;
+}
+
+void Domain::changed_since(size_t mark, std::vector<int>& cols) const {
+  cols.clear();
+  for (size_t k = mark; k < trail_.size(); ++k)
+    if (trail_[k].what >= 0) cols.push_back(trail_[k].what);
+  std::sort(cols.begin(), cols.end());
+  cols.erase(std::unique(cols.begin(), cols.end()), cols.end());
 }
 
 void Domain::take_changed_columns(std::vector<int>& out) {

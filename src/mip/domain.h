@@ -47,6 +47,12 @@ class Domain {
   // Propagates the changes since the last propagation; false when the
   // domain turned out infeasible. A few passes over the matrix at most.
   bool propagate();
+  // Entries read by propagation so far.
+  int64_t work_done() const { return work_done_; }
+
+  // The columns whose bounds changed since the trail position `mark`
+  // (each once, in no particular order).
+  void changed_since(size_t mark, std::vector<int>& cols) const;
 
   // Columns whose bounds changed since the last call (for the LP).
   void take_changed_columns(std::vector<int>& out);
@@ -76,6 +82,7 @@ class Domain {
   const MipModel* model_ = nullptr;
   double feas_tol_ = 1e-6, int_tol_ = 1e-5;
   int64_t work_budget_ = 0;
+  int64_t work_done_ = 0;
   std::vector<double> lower_, upper_;
   std::vector<char> active_;  // per relaxation row
   bool infeasible_ = false;

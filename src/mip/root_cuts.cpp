@@ -15,6 +15,7 @@
 #include "mip/cuts/mir_cuts.h"
 #include "mip/cuts/user_cuts.h"
 #include "mip/domain.h"
+#include "mip/probing.h"
 
 namespace korva::mip {
 
@@ -78,7 +79,19 @@ int RootCuts::max_passes() const {
   return static_cast<int>(std::min<long long>(settings_.cut_passes, 1000000));
 }
 
+// The clique table from the rows, then probing (which tightens the
+// model's bounds and adds its implications to the table).
+void RootCuts::prepare() {
+  const int base_rows = model_.num_rows - model_.num_cuts;
+  if (settings_.cut_switch[kCliqueCuts] >= 0)
+    cliques_.build(model_, base_rows, model_.lower.data(), model_.upper.data());
+  probe(env_, model_, settings_, cliques_);
+  if (settings_.display >= 1 && cliques_.members() > 0)
+    msg(env_.results(), "Clique table members: %lld.\n", static_cast<long long>(cliques_.members()));
+}
+
 int RootCuts::run() {
+  prepare();
   const int passes = max_passes();
   if (passes == 0 || !any_family()) return 0;
   const int base_rows = model_.num_rows - model_.num_cuts;
@@ -104,16 +117,10 @@ int RootCuts::run() {
   std::shared_ptr<CompactBasis> previous_basis;
   double last_objective = -kInf;
   int stalls = 0;
-  CliqueTable cliques;
   for (int pass = 0;; ++pass) {
     Domain domain;
     domain.init(model_, settings_.feasibility, settings_.integrality);
     if (domain.infeasible() || !domain.propagate()) break;  // the search finds out itself
-    if (pass == 0 && settings_.cut_switch[kCliqueCuts] >= 0) {
-      cliques.build(model_, base_rows, domain.lowers().data(), domain.uppers().data());
-      if (settings_.display >= 1 && cliques.members() > 0)
-        msg(env_.results(), "Clique table members: %lld.\n", static_cast<long long>(cliques.members()));
-    }
     NodeLp lp;
     if (int code = lp.load(env_, model_, domain, lps)) return code;
     if (basis_) lp.load_basis(*basis_);
@@ -176,7 +183,7 @@ int RootCuts::run() {
     in.upper = domain.uppers().data();
     in.integrality = settings_.integrality;
     if (user_cuts_) separate_user_cuts(in, *user_cuts_, found);
-    if (settings_.cut_switch[kCliqueCuts] >= 0) separate_cliques(in, cliques, found);
+    if (settings_.cut_switch[kCliqueCuts] >= 0) separate_cliques(in, cliques_, found);
     if (settings_.cut_switch[kCoverCuts] >= 0) separate_covers(in, base_rows, found);
     if (settings_.cut_switch[kMirCuts] >= 0) separate_mir(in, base_rows, settings_.aggregation_limit, found);
     if (settings_.cut_switch[kGomoryCuts] >= 0 && gomory_pass(pass))

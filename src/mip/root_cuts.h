@@ -1,4 +1,5 @@
-// The cutting-plane rounds at the root, before the tree search: the root
+// The root's preparation and cutting-plane rounds, before the tree search:
+// the clique table and probing, then the rounds. The root
 // LP is solved, the enabled families separate cuts from its solution, the
 // best of them join the model's rows (the search's copy of them), and the
 // LP is solved again from the basis it had. The rounds end at the pass
@@ -7,6 +8,7 @@
 #pragma once
 #include <memory>
 
+#include "mip/clique_table.h"
 #include "mip/mip_model.h"
 #include "mip/node_log.h"
 #include "mip/node_lp.h"
@@ -33,6 +35,7 @@ class RootCuts {
   bool reported_root() const { return reported_root_; }
 
  private:
+  void prepare();
   bool any_family() const;
   bool gomory_pass(int pass) const;
   int max_passes() const;
@@ -42,6 +45,7 @@ class RootCuts {
   const SearchSettings& settings_;
   MipSearchRecord& record_;
   const RowPool* user_cuts_;
+  CliqueTable cliques_;
   std::shared_ptr<CompactBasis> basis_;
   bool reported_root_ = false;
 };

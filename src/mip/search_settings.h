@@ -45,6 +45,8 @@ struct SearchSettings {
   long long each_cut_limit = 2100000000;  // KRV_PARAM_EACHCUTLIM
   int aggregation_limit = 3;    // KRV_PARAM_AGGCUTLIM
   long long fraction_passes = 0;  // KRV_PARAM_FRACPASS (0 automatic)
+  int probe = 0;                // KRV_PARAM_PROBE (-1 off, 0 automatic, 1 to 3 harder)
+  double probe_time = 1e75;     // KRV_PARAM_PROBETIME
   int fraction_candidates = 200;  // KRV_PARAM_FRACCAND
   int cut_switch[11] = {};      // KRV_PARAM_COVERS ... KRV_PARAM_MCFCUTS
   bool root_lp_reported = false;  // the root cut rounds wrote the root relaxation time

@@ -1,7 +1,8 @@
-// The root cut rounds seen from the outside: the node log's cut lines and
-// clique table line, the cut summary (a family switched on is listed even
-// without cuts), the pass limit, the user cut pool separated like a family,
-// and optima that the cuts must not change.
+// The root's preparation and cut rounds seen from the outside: probing's
+// fixings and lines, the clique table line, the node log's cut lines, the
+// cut summary (a family switched on is listed even without cuts), the pass
+// limit, the user cut pool separated like a family, and optima that none
+// of them may change.
 #include <string>
 
 #include "mip/mip_test_support.h"
@@ -23,6 +24,7 @@ class RootCuts : public mip_test::MipTest {
     return z;
   }
   bool logged(const std::string& text) const { return results->text().find(text) != std::string::npos; }
+  korva_test::TempDir dir;
 };
 
 TEST_F(RootCuts, CutRoundsAreLoggedAndSummedUpWithoutChangingTheOptimum) {
@@ -71,6 +73,26 @@ TEST_F(RootCuts, RowsWhoseBinariesConflictFillTheCliqueTable) {
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_MIPDISPLAY, 1), 0);
   EXPECT_NEAR(solve(), 7615.0, 1e-6);
   EXPECT_TRUE(logged("Clique table members: ")) << results->text();
+}
+
+TEST_F(RootCuts, ProbingFixesABinaryWhoseOneValueNoRowAloneRulesOut) {
+  // x = 1 forces y = 1 and z = 1, which row b forbids: x is 0.
+  const std::string file = dir.file("probe.lp");
+  korva_test::write_file(file,
+                         "Maximize\n obj: 2 x + y + z\nSubject To\n a: x - y <= 0\n b: y + z <= 1\n"
+                         " c: z - x >= 0\nBinaries\n x y z\nEnd\n");
+  ASSERT_EQ(KRVreadcopyprob(env, lp, file.c_str(), nullptr), 0);
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PREIND, 0), 0);
+  EXPECT_NEAR(solve(), 1.0, 1e-9);
+  EXPECT_TRUE(logged("Probing fixed 1 vars, tightened 0 bounds.\n")) << results->text();
+  EXPECT_TRUE(logged("Probing time = "));
+  // Its implications join the clique table.
+  EXPECT_TRUE(logged("Clique table members: "));
+  // Switched off, nothing is said.
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PROBE, -1), 0);
+  const size_t before = results->text().size();
+  EXPECT_NEAR(solve(), 1.0, 1e-9);
+  EXPECT_EQ(results->text().find("Probing", before), std::string::npos);
 }
 
 TEST_F(RootCuts, ViolatedUserCutsJoinTheRelaxationAndAreCounted) {

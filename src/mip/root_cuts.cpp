@@ -182,12 +182,17 @@ int RootCuts::run() {
     in.lower = domain.lowers().data();
     in.upper = domain.uppers().data();
     in.integrality = settings_.integrality;
+    // The separators keep to work budgets of their own; the limits are
+    // looked at between them.
+    auto stopped = [&] { return env_.terminate_requested() || time_limit_reached(env_); };
     if (user_cuts_) separate_user_cuts(in, *user_cuts_, found);
-    if (settings_.cut_switch[kCliqueCuts] >= 0) separate_cliques(in, cliques_, found);
-    if (settings_.cut_switch[kCoverCuts] >= 0) separate_covers(in, base_rows, found);
-    if (settings_.cut_switch[kMirCuts] >= 0) separate_mir(in, base_rows, settings_.aggregation_limit, found);
-    if (settings_.cut_switch[kGomoryCuts] >= 0 && gomory_pass(pass))
+    if (settings_.cut_switch[kCliqueCuts] >= 0 && !stopped()) separate_cliques(in, cliques_, found);
+    if (settings_.cut_switch[kCoverCuts] >= 0 && !stopped()) separate_covers(in, base_rows, found);
+    if (settings_.cut_switch[kMirCuts] >= 0 && !stopped())
+      separate_mir(in, base_rows, settings_.aggregation_limit, found);
+    if (settings_.cut_switch[kGomoryCuts] >= 0 && gomory_pass(pass) && !stopped())
       separate_gomory(in, domain, lp, settings_.fraction_candidates, found);
+    if (stopped()) break;
     std::vector<Cut> chosen = select_cuts(found, x.data(), limits);
     if (chosen.empty()) break;
 

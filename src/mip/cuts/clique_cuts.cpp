@@ -8,8 +8,8 @@ namespace korva::mip {
 namespace {
 
 constexpr double kMinViolation = 1e-4;
-constexpr int kMaxSeeds = 200;           // cliques grown per round
-constexpr int64_t kGrowthWork = 200000;  // literals read while growing, per round
+constexpr int kMaxSeeds = 200;            // cliques grown per round
+constexpr int64_t kGrowthWork = 2000000;  // literals read while growing, per round
 
 double literal_value(const double* x, int literal) {
   const double v = x[column_of(literal)];
@@ -36,6 +36,7 @@ void separate_cliques(const SeparationInput& in, const CliqueTable& table, std::
   std::vector<int> touched, members;
   int64_t work = 0;
   for (const auto& [sum0, seed] : seeds) {
+    if (work > kGrowthWork) break;
     members.assign(table.begin(seed), table.end(seed));
     double sum = sum0;
     for (int l : members) used_column[column_of(l)] = 1;
@@ -53,6 +54,7 @@ void separate_cliques(const SeparationInput& in, const CliqueTable& table, std::
     for (;;) {
       int best = -1;
       double best_value = 1e-6;
+      work += static_cast<int64_t>(touched.size());
       for (int l : touched) {
         if (used_column[column_of(l)] || neighbours[l] < static_cast<int>(members.size())) continue;
         const double v = literal_value(in.x, l);
@@ -69,6 +71,7 @@ void separate_cliques(const SeparationInput& in, const CliqueTable& table, std::
         bool share = false;
         for (int c : table.cliques_of(best)) {
           for (const int* l = table.begin(c); l != table.end(c) && !share; ++l) share = *l == m;
+          work += table.end(c) - table.begin(c);
           if (share) break;
         }
         if (!share) {
@@ -85,6 +88,7 @@ void separate_cliques(const SeparationInput& in, const CliqueTable& table, std::
     for (int l : touched) neighbours[l] = 0;
     // Members and the columns passed over during growth are marked.
     std::fill(used_column.begin(), used_column.end(), 0);
+    work += static_cast<int64_t>(used_column.size());
     if (sum <= 1.0 + kMinViolation) continue;
     Cut cut;
     cut.family = kCliqueCuts;

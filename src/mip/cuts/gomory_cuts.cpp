@@ -13,6 +13,10 @@ namespace {
 constexpr double kNoise = 1e-11;
 // A basic column this close to an integer gives no useful cut.
 constexpr double kMinFractionality = 0.005;
+// Entries read forming tableau rows, per round, as a multiple of the
+// matrix's entries (and at least this many).
+constexpr int64_t kWorkShare = 10;
+constexpr int64_t kLeastWork = 1000000;
 
 }  // namespace
 
@@ -44,8 +48,12 @@ void separate_gomory(const SeparationInput& in, const Domain& domain, NodeLp& lp
   std::vector<ExtraVariable> extras;
   BaseRow row;
   Cut cut;
+  const int64_t budget = std::max<int64_t>(kLeastWork, kWorkShare * static_cast<int64_t>(m.row_col.size()));
+  int64_t work = 0;
   for (const Candidate& c : list) {
+    if (work > budget) break;
     if (!lp.tableau_multipliers(c.position, lambda)) return;
+    work += m.num_relaxation_rows + m.num_cols;
     double largest = 0.0;
     for (double l : lambda) largest = std::max(largest, std::fabs(l));
     if (!(largest > 0.0)) continue;
@@ -58,6 +66,7 @@ void separate_gomory(const SeparationInput& in, const Domain& domain, NodeLp& lp
       const double l = lambda[i];
       if (std::fabs(l) <= kNoise * largest) continue;
       for (int64_t k = m.row_begin[i]; k < m.row_begin[i + 1]; ++k) dense[m.row_col[k]] += l * m.row_val[k];
+      work += 2 * (m.row_begin[i + 1] - m.row_begin[i]);
       const bool active = domain.row_active(i);
       ExtraVariable e;
       e.lower = active ? -m.row_hi[i] : -kInf;

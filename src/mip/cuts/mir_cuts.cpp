@@ -261,6 +261,12 @@ class Aggregation {
 }  // namespace
 
 void separate_mir(const SeparationInput& in, int rows, int aggregation_limit, std::vector<Cut>& out) {
+  // Entries read per round at most, as a multiple of the matrix's entries.
+  constexpr int64_t kWorkShare = 20;
+  constexpr int64_t kLeastWork = 1000000;
+  const int64_t budget =
+      std::max<int64_t>(kLeastWork, kWorkShare * static_cast<int64_t>(in.model->row_col.size()));
+  int64_t work = 0;
   const std::vector<ExtraVariable> none;
   const std::vector<int> any;
   Aggregation agg(in, rows);
@@ -269,10 +275,12 @@ void separate_mir(const SeparationInput& in, int rows, int aggregation_limit, st
   Cut cut;
   int row = 0;
   for_each_row_side(*in.model, rows, [&](const BaseRow& r) {
+    if (work > budget) return;
     agg.start(r);
     used.assign(1, row);
     for (int step = 0;; ++step) {
       agg.read(base);
+      work += static_cast<int64_t>(base.index.size()) * 8;  // the deltas tried
       if (best_mir_cut(in, base, none, any, cut)) {
         cut.family = kMirCuts;
         out.push_back(cut);

@@ -140,6 +140,7 @@ double Search::best_bound() {
   // Nodes pruned by the gap tolerances, not by the incumbent itself, still
   // count with the cutoff they were pruned at.
   if (gap_used_) open = std::min(open, gap_pruned_bound_);
+  open = std::min(open, pending_bound_);
   if (record_.has_incumbent) open = std::min(open, record_.incumbent_objective);
   if (unbounded_) open = -kInf;
   // An objective that takes integer values is at least the next integer.
@@ -407,10 +408,14 @@ void Search::merge(Slot& slot, NodeReport& r) {
   }
   const int64_t number = record_.nodes++;
   LogLine::State state = r.state;
+  // Until its children are in the tree, the node's own bound stands for
+  // them in the bound a new incumbent's line shows.
+  if (r.children[0]) pending_bound_ = r.objective;
   for (FoundSolution& s : r.solutions) {
     const Offer verdict = offer(s.x, s.from_node_lp, number);
     if (s.from_node_lp && verdict != Offer::Accepted) state = LogLine::State::Cutoff;
   }
+  pending_bound_ = kInf;
   if (r.children[0]) {
     for (auto& child : r.children) {
       child->seqnum = seqnum_++;

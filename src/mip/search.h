@@ -107,6 +107,7 @@ class Search {
   int store_error_ = 0;
   double unresolved_bound_ = std::numeric_limits<double>::infinity();
   double gap_pruned_bound_ = std::numeric_limits<double>::infinity();
+  double pending_bound_ = std::numeric_limits<double>::infinity();  // see merge()
   double start_time_ = 0.0;
 };
 

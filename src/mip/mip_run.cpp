@@ -86,8 +86,16 @@ int repeat_presolve(Environment& env, Problem& sp, const std::vector<BoundChange
     const double z = record.objsense * (record.incumbent_objective - offset);
     cutoff.d = record.objsense > 0 ? std::min(cutoff.d, z) : std::max(cutoff.d, z);
   }
+  // The node and iteration limits hold for both searches together.
+  ParamSlot& node_limit = env.params.slot(KRV_PARAM_NODELIM);
+  ParamSlot& iteration_limit = env.params.slot(KRV_PARAM_ITLIM);
+  const ParamSlot saved_nodes = node_limit, saved_iterations = iteration_limit;
+  node_limit.i = std::max<long long>(0, node_limit.i - record.nodes);
+  iteration_limit.i = std::max<long long>(0, iteration_limit.i - record.iterations);
   const int error = run_mip(env, *copy, MipRun::Repeated);
   cutoff = saved_cutoff;
+  node_limit = saved_nodes;
+  iteration_limit = saved_iterations;
   MipSearchRecord* inner = find_search_record(*copy);
   if (!inner) return error;
   record.nodes += inner->nodes;

@@ -32,29 +32,14 @@ void CliqueTable::add(const std::vector<int>& literals) {
 
 void CliqueTable::build(const MipModel& m, int rows, const double* lower, const double* upper) {
   of_literal_.resize(static_cast<size_t>(2 * m.num_cols));
+  std::vector<KnapsackItem> knapsack;
   std::vector<Item> items;
   std::vector<int> clique;
   for_each_row_side(m, rows, [&](const BaseRow& r) {
+    double b = 0.0;
+    if (!binary_knapsack(m, r, lower, upper, knapsack, &b)) return;
     items.clear();
-    double b = r.rhs;
-    for (size_t k = 0; k < r.index.size(); ++k) {
-      const int j = r.index[k];
-      const double a = r.value[k];
-      if (a == 0.0) continue;
-      const bool binary = m.kind[j] == ColKind::Integer && lower[j] == 0.0 && upper[j] == 1.0;
-      if (!binary) {
-        const double least = a > 0 ? lower[j] : upper[j];
-        if (std::isinf(least)) return;
-        b -= a * least;
-        continue;
-      }
-      if (a > 0) {
-        items.push_back({literal_of(j, false), a});
-      } else {
-        b -= a;
-        items.push_back({literal_of(j, true), -a});
-      }
-    }
+    for (const KnapsackItem& k : knapsack) items.push_back({literal_of(k.col, k.complemented), k.weight});
     if (items.size() < 2) return;
     std::sort(items.begin(), items.end(), [](const Item& p, const Item& q) {
       return p.weight != q.weight ? p.weight > q.weight : p.literal < q.literal;

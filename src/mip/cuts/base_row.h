@@ -37,4 +37,41 @@ void for_each_row_side(const MipModel& m, int rows, F&& f, int* current = nullpt
   }
 }
 
+// A row side as a knapsack over binaries: Σ weight·y <= capacity with
+// every weight positive, y the column or its complement (1 - x) where the
+// coefficient is negative. The other columns go to the capacity at the
+// value that leaves it largest; false when one of them has no such value.
+struct KnapsackItem {
+  int col;
+  double weight;
+  bool complemented;
+};
+
+inline bool binary_knapsack(const MipModel& m, const BaseRow& r, const double* lower, const double* upper,
+                            std::vector<KnapsackItem>& items, double* capacity) {
+  items.clear();
+  double b = r.rhs;
+  for (size_t k = 0; k < r.index.size(); ++k) {
+    const int j = r.index[k];
+    const double a = r.value[k];
+    if (a == 0.0) continue;
+    const bool binary = m.kind[j] == ColKind::Integer && lower[j] == 0.0 && upper[j] == 1.0;
+    if (!binary) {
+      const double least = a > 0 ? lower[j] : upper[j];
+      if (std::isinf(least)) return false;
+      b -= a * least;
+      continue;
+    }
+    if (a > 0) {
+      items.push_back({j, a, false});
+    } else {
+      // a·x = a - a·(1 - x): the complement carries weight -a.
+      b -= a;
+      items.push_back({j, -a, true});
+    }
+  }
+  *capacity = b;
+  return true;
+}
+
 }  // namespace korva::mip

@@ -21,47 +21,28 @@ struct Item {
   bool complemented;
 };
 
-bool is_binary(const SeparationInput& in, int j) {
-  return in.model->kind[j] == ColKind::Integer && in.lower[j] == 0.0 && in.upper[j] == 1.0;
-}
-
-// The knapsack of one row side, or false when a column cannot be bounded out.
-bool knapsack_of(const SeparationInput& in, const BaseRow& r, std::vector<Item>& items, double* capacity) {
+// The knapsack of one row side with the LP values of its items, or false
+// when there is none worth covering.
+bool knapsack_of(const SeparationInput& in, const BaseRow& r, std::vector<KnapsackItem>& knapsack,
+                 std::vector<Item>& items, double* capacity) {
   items.clear();
-  double b = r.rhs;
-  for (size_t k = 0; k < r.index.size(); ++k) {
-    const int j = r.index[k];
-    const double a = r.value[k];
-    if (a == 0.0) continue;
-    if (in.lower[j] == in.upper[j] || !is_binary(in, j)) {
-      // The smallest a·x_j can be goes to the right-hand side.
-      const double least = a > 0 ? in.lower[j] : in.upper[j];
-      if (std::isinf(least)) return false;
-      b -= a * least;
-      continue;
-    }
-    if (in.model->kind[j] != ColKind::Integer) return false;
-    const double x = std::clamp(in.x[j], 0.0, 1.0);
-    if (a > 0) {
-      items.push_back({j, a, x, false});
-    } else {
-      // a·x = a - a·(1 - x): the complement carries weight -a.
-      b -= a;
-      items.push_back({j, -a, 1.0 - x, true});
-    }
+  if (!binary_knapsack(*in.model, r, in.lower, in.upper, knapsack, capacity)) return false;
+  for (const KnapsackItem& k : knapsack) {
+    const double x = std::clamp(in.x[k.col], 0.0, 1.0);
+    items.push_back({k.col, k.weight, k.complemented ? 1.0 - x : x, k.complemented});
   }
-  *capacity = b;
-  return b >= 0.0 && items.size() >= 2;
+  return *capacity >= 0.0 && items.size() >= 2;
 }
 
 }  // namespace
 
 void separate_covers(const SeparationInput& in, int rows, std::vector<Cut>& out) {
+  std::vector<KnapsackItem> knapsack;
   std::vector<Item> items;
   std::vector<int> order;
   for_each_row_side(*in.model, rows, [&](const BaseRow& r) {
     double capacity = 0.0;
-    if (!knapsack_of(in, r, items, &capacity)) return;
+    if (!knapsack_of(in, r, knapsack, items, &capacity)) return;
     double total = 0.0;
     for (const Item& it : items) total += it.weight;
     const double needed = capacity + kCoverMargin * std::max(1.0, capacity);

@@ -311,6 +311,15 @@ bool improves_towards_infinity(const Problem& p) {
   return false;
 }
 
+// The reductions, counters and maps of a finished working copy.
+void take_reductions(PresolveWork& w, const PresolveSettings& settings, PresolveRecord& rec) {
+  rec.settings = settings;
+  rec.counters = w.counters;
+  rec.offset = w.offset;
+  rec.stack = std::move(w.stack);
+  build_maps(w, rec);
+}
+
 // The record presolve leaves in the problem: it takes the problem's bound
 // changes when it can and asks to be dropped otherwise.
 struct KeptRecord final : PresolveRecord {
@@ -378,11 +387,7 @@ int presolve_lp(Environment& env, Problem& p, const PresolveSettings& settings, 
   if (int code = run_reductions(env, p, w, settings)) return code;
 
   auto rec = std::make_unique<KeptRecord>();
-  rec->settings = settings;
-  rec->counters = w.counters;
-  rec->offset = w.offset;
-  rec->stack = std::move(w.stack);
-  build_maps(w, *rec);
+  take_reductions(w, settings, *rec);
   const bool unchanged = rec->stack.empty() && w.counters.bound_improvements == 0;
   const bool dual = wants_dual(settings, rec->orig_row.size(), rec->orig_col.size());
   if (unchanged && !copy_unchanged && !dual) {
@@ -414,11 +419,7 @@ int presolve_mip(Environment& env, Problem& p, const PresolveSettings& settings,
   // Bound changes of the original are not carried into the reduced
   // problem: its integer reductions may rest on the bounds that change.
   auto rec = std::make_unique<PresolveRecord>();
-  rec->settings = settings;
-  rec->counters = w.counters;
-  rec->offset = w.offset;
-  rec->stack = std::move(w.stack);
-  build_maps(w, *rec);
+  take_reductions(w, settings, *rec);
   const bool unchanged = rec->stack.empty() && w.counters.bound_improvements == 0 && w.counters.coefs_modified == 0 &&
                          w.counters.implied_integers == 0;
   if (unchanged && !copy_unchanged) {

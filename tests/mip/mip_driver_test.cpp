@@ -15,6 +15,7 @@
 namespace {
 
 using mip_test::Row;
+using mip_test::easy_model;
 using mip_test::SmallMip;
 
 // max sum a_j x_j subject to sum a_j x_j <= rhs, binary x, every a_j even
@@ -58,19 +59,6 @@ SmallMip parity_equation(int n) {
     r.entries.emplace_back(j, 2.0);
   }
   m.rows.push_back(r);
-  return m;
-}
-
-// max 3x + 2y, 2x + y <= 20, x and y integer in [0, 10]: the relaxation's
-// optimum (5, 10) is integral, so the root decides everything.
-SmallMip easy_model() {
-  SmallMip m;
-  m.objsense = -1;
-  m.obj = {3.0, 2.0};
-  m.lb = {0.0, 0.0};
-  m.ub = {10.0, 10.0};
-  m.ctype = {'I', 'I'};
-  m.rows.push_back({{{0, 2.0}, {1, 1.0}}, 'L', 20.0});
   return m;
 }
 

@@ -27,6 +27,13 @@ class MipTest : public korva_test::EnvTest {
     if (lp) KRVfreeprob(env, &lp);
     EnvTest::TearDown();
   }
+  // Exact answers: no gap tolerance, no log.
+  void exact_answers_without_log() {
+    ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_EPGAP, 0.0), 0);
+    ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_EPAGAP, 0.0), 0);
+    ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_MIPDISPLAY, 0), 0);
+    ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_SIMDISPLAY, 0), 0);
+  }
   void read_collection_model(const std::string& name) {
     ASSERT_EQ(KRVreadcopyprob(env, lp, korva_test::data_path("miplib3/" + name + ".mps.gz").c_str(), nullptr), 0)
         << name;
@@ -113,6 +120,19 @@ struct SmallMip {
     return 0;
   }
 };
+
+// max 3x + 2y, 2x + y <= 20, x and y integer in [0, 10]: the relaxation's
+// optimum (5, 10) is integral, so the root decides everything.
+inline SmallMip easy_model() {
+  SmallMip m;
+  m.objsense = -1;
+  m.obj = {3.0, 2.0};
+  m.lb = {0.0, 0.0};
+  m.ub = {10.0, 10.0};
+  m.ctype = {'I', 'I'};
+  m.rows.push_back({{{0, 2.0}, {1, 1.0}}, 'L', 20.0});
+  return m;
+}
 
 // Whether x satisfies everything of the model within tol.
 inline bool satisfies(const SmallMip& m, const std::vector<double>& x, double tol) {

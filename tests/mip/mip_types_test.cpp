@@ -14,11 +14,7 @@ class MipTypes : public mip_test::MipTest {
  protected:
   void SetUp() override {
     MipTest::SetUp();
-    // Exact answers: no gap tolerance, no log.
-    ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_EPGAP, 0.0), 0);
-    ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_EPAGAP, 0.0), 0);
-    ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_MIPDISPLAY, 0), 0);
-    ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_SIMDISPLAY, 0), 0);
+    exact_answers_without_log();
   }
 
   // Solves `m` and compares with enumeration.

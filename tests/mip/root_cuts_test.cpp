@@ -53,14 +53,7 @@ TEST_F(RootCuts, NoPassesMeansNoCuts) {
 
 TEST_F(RootCuts, AFamilySwitchedOnIsListedEvenWithoutCuts) {
   // The relaxation's optimum is integral: no round runs.
-  mip_test::SmallMip m;
-  m.objsense = -1;
-  m.obj = {3.0, 2.0};
-  m.lb = {0.0, 0.0};
-  m.ub = {10.0, 10.0};
-  m.ctype = {'I', 'I'};
-  m.rows.push_back({{{0, 2.0}, {1, 1.0}}, 'L', 20.0});
-  ASSERT_EQ(m.load(env, lp), 0);
+  ASSERT_EQ(mip_test::easy_model().load(env, lp), 0);
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_MIRCUTS, 1), 0);
   EXPECT_NEAR(solve(), 35.0, 1e-9);
   EXPECT_TRUE(logged("Mixed integer rounding cuts applied:  0\n")) << results->text();

@@ -19,10 +19,7 @@ class MipPresolve : public mip_test::MipTest {
  protected:
   void SetUp() override {
     MipTest::SetUp();
-    ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_EPGAP, 0.0), 0);
-    ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_EPAGAP, 0.0), 0);
-    ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_MIPDISPLAY, 0), 0);
-    ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_SIMDISPLAY, 0), 0);
+    exact_answers_without_log();
   }
   void read_lp_text(const std::string& text) {
     const std::string file = dir.file("model.lp");

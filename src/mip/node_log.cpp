@@ -199,6 +199,8 @@ void NodeLog::incumbent(int64_t node_number) {
   else msg(env_.results(), "%14.6e\n", objsense_ * b);
 }
 
+bool NodeLog::writes_incumbent_files() const { return !env_.str_param(KRV_PARAM_INTSOLFILEPREFIX).empty(); }
+
 void NodeLog::incumbent_file(const Problem& p, const std::vector<double>& x, double objective_user) {
   const std::string prefix = env_.str_param(KRV_PARAM_INTSOLFILEPREFIX);
   if (prefix.empty()) return;

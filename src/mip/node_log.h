@@ -41,6 +41,8 @@ class NodeLog {
   void root_cut_line(const LogLine& line, const std::vector<std::string>& family_counts);
   // Display level 1: the line of a new incumbent.
   void incumbent(int64_t node_number);
+  // Whether new incumbents go to files (KRV_PARAM_INTSOLFILEPREFIX is set).
+  bool writes_incumbent_files() const;
   // Writes the incumbent to its file when KRV_PARAM_INTSOLFILEPREFIX is set.
   void incumbent_file(const Problem& p, const std::vector<double>& x, double objective_user);
 

@@ -492,7 +492,8 @@ Search::Offer Search::offer(const std::vector<double>& candidate, bool from_node
   }
   best_bound();
   log_.incumbent(node_number);
-  if (to_original_) {
+  if (to_original_ && log_.writes_incumbent_files()) {
+    // Mapped back only when a file takes it.
     std::vector<double> original_x;
     to_original_(x, original_x);
     log_.incumbent_file(*original_, original_x, model_.objsense * objective);

@@ -1,6 +1,7 @@
 #include "mip/mip_model.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 #include "mip/cuts/cut.h"
@@ -194,6 +195,31 @@ void set_cut_rows(MipModel& m, const std::vector<Cut>& cuts) {
   m.first_lazy_row += shift;
   for (IndicatorLink& link : m.indicators) link.row += shift;
   m.num_relaxation_rows = static_cast<int>(m.row_lo.size());
+  build_columns(m);
+}
+
+void change_coefficients(MipModel& m, const std::vector<CoefficientChange>& changes) {
+  if (changes.empty()) return;
+  for (const CoefficientChange& c : changes) {
+    for (int64_t k = m.row_begin[c.row]; k < m.row_begin[c.row + 1]; ++k)
+      if (m.row_col[k] == c.col) m.row_val[k] = c.value;
+    if (!std::isinf(m.row_lo[c.row])) m.row_lo[c.row] += c.side_shift;
+    if (!std::isinf(m.row_hi[c.row])) m.row_hi[c.row] += c.side_shift;
+  }
+  // Entries set to 0 leave the rows, then the columns are rebuilt.
+  int64_t to = 0;
+  for (int i = 0; i < m.num_relaxation_rows; ++i) {
+    const int64_t from = m.row_begin[i];
+    m.row_begin[i] = to;
+    for (int64_t k = from; k < m.row_begin[i + 1]; ++k) {
+      if (m.row_val[k] == 0.0) continue;
+      m.row_col[to] = m.row_col[k];
+      m.row_val[to++] = m.row_val[k];
+    }
+  }
+  m.row_begin[m.num_relaxation_rows] = to;
+  m.row_col.resize(static_cast<size_t>(to));
+  m.row_val.resize(static_cast<size_t>(to));
   build_columns(m);
 }
 

@@ -80,6 +80,16 @@ struct Cut;
 // model's own rows; indicator and lazy rows move behind them).
 void set_cut_rows(MipModel& model, const std::vector<Cut>& cuts);
 
+// A coefficient of one of the model's rows set to a new value (0 removes
+// the entry), with the row's sides moved by the same shift.
+struct CoefficientChange {
+  int row;
+  int col;
+  double value;
+  double side_shift;  // added to the row's finite sides
+};
+void change_coefficients(MipModel& model, const std::vector<CoefficientChange>& changes);
+
 // a_i·x for one relaxation row.
 double row_activity(const MipModel& model, int row, const double* x);
 

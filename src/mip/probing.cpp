@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "env/channel.h"
@@ -13,123 +14,287 @@ namespace korva::mip {
 namespace {
 
 constexpr double kProgressSeconds = 10.0;
-// Work (entries read by propagation) allowed per probing level, as
-// multiples of the matrix's entries: automatic, then levels 1 to 3.
+// Work (entries read by propagation and by the row scans) allowed per
+// probing level, as multiples of the matrix's entries: automatic, then
+// levels 1 to 3.
 constexpr int64_t kWorkShare[4] = {20, 20, 100, 1000};
+// Implied bounds kept, per column of the model.
+constexpr size_t kImpliedBoundsPerColumn = 4;
+// What a row's reach must stay short of its side, relative to the side,
+// before a coefficient shrinks; and how close it must come to count as
+// held at the side.
+constexpr double kReachMargin = 1e-7;
+constexpr double kTightMargin = 1e-9;
 
 struct Side {
   bool feasible = false;
   std::vector<int> cols;
   std::vector<double> lower, upper;
+  std::vector<int> tight_rows;  // rows of the binary held at their one side
 };
-
-void probe_side(Domain& d, int j, double value, Side& side) {
-  const size_t mark = d.mark();
-  d.tighten_lower(j, value);
-  d.tighten_upper(j, value);
-  side.feasible = !d.infeasible() && d.propagate();
-  side.cols.clear();
-  side.lower.clear();
-  side.upper.clear();
-  if (side.feasible) {
-    d.changed_since(mark, side.cols);
-    for (int k : side.cols) {
-      side.lower.push_back(d.lower(k));
-      side.upper.push_back(d.upper(k));
-    }
-  }
-  d.undo(mark);
-}
 
 bool is_binary(const MipModel& m, const Domain& d, int j) {
   return m.kind[j] == ColKind::Integer && d.lower(j) == 0.0 && d.upper(j) == 1.0;
 }
 
-}  // namespace
+class Prober {
+ public:
+  Prober(Environment& env, MipModel& model, int rows, const SearchSettings& settings, CliqueTable& cliques)
+      : env_(env), model_(model), rows_(rows), settings_(settings), cliques_(cliques) {}
 
-ProbingOutcome probe(Environment& env, MipModel& model, const SearchSettings& settings, CliqueTable& cliques) {
-  ProbingOutcome out;
-  if (settings.probe < 0) return out;
-  const double started = current_time(env);
-  Domain d;
-  d.init(model, settings.feasibility, settings.integrality);
-  if (d.infeasible() || !d.propagate()) return out;  // the search finds out itself
+  ProbingOutcome run();
+
+ private:
+  void probe_side(int j, double value, Side& side);
+  void inspect_rows(int j, double value, Side& side);
+  void keep_implied_bounds(int j);
+  void keep_implications(int j);
+  void note_equalities();
+  void apply_row_changes();
+  void progress_line(double started, size_t done, size_t all);
+  void summary(double started) const;
+
+  Environment& env_;
+  MipModel& model_;
+  const int rows_;
+  const SearchSettings& settings_;
+  CliqueTable& cliques_;
+  Domain d_;
+  ProbingOutcome out_;
+  Side zero_, one_;
+  int64_t scan_work_ = 0;
+  // Per row: what probing does to it (at most one change per row, so
+  // each is derived from the row as the model has it).
+  enum class RowFate : uint8_t { Keep, Coefficient, Equality };
+  std::vector<RowFate> fate_;
+  std::vector<CoefficientChange> changes_;
+  std::vector<int> change_of_row_;
+};
+
+void Prober::probe_side(int j, double value, Side& side) {
+  const size_t mark = d_.mark();
+  d_.tighten_lower(j, value);
+  d_.tighten_upper(j, value);
+  side.feasible = !d_.infeasible() && d_.propagate();
+  side.cols.clear();
+  side.lower.clear();
+  side.upper.clear();
+  side.tight_rows.clear();
+  if (side.feasible) {
+    d_.changed_since(mark, side.cols);
+    std::sort(side.cols.begin(), side.cols.end());
+    for (int k : side.cols) {
+      side.lower.push_back(d_.lower(k));
+      side.upper.push_back(d_.upper(k));
+    }
+    inspect_rows(j, value, side);
+  }
+  d_.undo(mark);
+}
+
+// With x_j at `value` and the bounds propagated: the one-sided rows of j
+// held at their side, and coefficients of j that may shrink. Written as
+// Σ a·x <= b (a >= side negated), with R the rest of the row:
+//  - at x_j = 0 with a_j > 0, R <= M0 < b: a_j and b both drop by
+//    d = min(b - M0, a_j), which changes nothing at x_j = 1 and still
+//    allows every R <= M0 at x_j = 0;
+//  - at x_j = 1 with a_j < 0, R <= M1 < b - a_j: a_j rises by
+//    d = min(b - a_j - M1, -a_j), which changes nothing at x_j = 0.
+void Prober::inspect_rows(int j, double value, Side& side) {
+  for (int64_t e = model_.col_begin[j]; e < model_.col_begin[j + 1]; ++e) {
+    const int i = model_.col_row[e];
+    if (i >= rows_ || fate_[i] == RowFate::Equality) continue;
+    const bool upper_side = std::isinf(model_.row_lo[i]);
+    if (upper_side == std::isinf(model_.row_hi[i])) continue;  // ranged, equality or free
+    const double s = upper_side ? 1.0 : -1.0;
+    const double b = s * (upper_side ? model_.row_hi[i] : model_.row_lo[i]);
+    const double a = s * model_.col_val[e];
+    double rest_max = 0.0, least = 0.0;
+    for (int64_t k = model_.row_begin[i]; k < model_.row_begin[i + 1]; ++k) {
+      const int c = model_.row_col[k];
+      const double v = s * model_.row_val[k];
+      const double lo = v > 0 ? v * d_.lower(c) : v * d_.upper(c);
+      const double hi = v > 0 ? v * d_.upper(c) : v * d_.lower(c);
+      least += lo;
+      if (c != j) rest_max += hi;
+    }
+    scan_work_ += model_.row_begin[i + 1] - model_.row_begin[i];
+    if (!std::isinf(least) && !std::isnan(least) && least >= b - kTightMargin * std::max(1.0, std::fabs(b)))
+      side.tight_rows.push_back(i);
+    if (std::isinf(rest_max) || std::isnan(rest_max) || fate_[i] != RowFate::Keep) continue;
+    const double margin = kReachMargin * std::max({1.0, std::fabs(b), std::fabs(rest_max)});
+    double d = 0.0, shift = 0.0;
+    if (value == 0.0 && a > 0.0) {
+      d = std::min(b - rest_max - margin, a);
+      shift = -s * d;
+    } else if (value == 1.0 && a < 0.0) {
+      d = std::min(b - a - rest_max - margin, -a);
+    }
+    if (d <= 1e-6 * std::max(1.0, std::fabs(a))) continue;
+    const double shrunk = d >= std::fabs(a) ? 0.0 : model_.col_val[e] - (a > 0 ? s * d : -s * d);
+    fate_[i] = RowFate::Coefficient;
+    change_of_row_[i] = static_cast<int>(changes_.size());
+    changes_.push_back({i, j, shrunk, shift});
+    ++out_.coefficients;
+    out_.nonzeros_removed += shrunk == 0.0;
+  }
+}
+
+// Bounds one side implies on columns other than binaries (those are the
+// clique table's), for implied bound cuts.
+void Prober::keep_implied_bounds(int j) {
+  const size_t cap = kImpliedBoundsPerColumn * static_cast<size_t>(model_.num_cols);
+  for (const Side* side : {&zero_, &one_}) {
+    for (size_t a = 0; a < side->cols.size() && out_.implied_bounds.size() < cap; ++a) {
+      const int k = side->cols[a];
+      if (k == j || is_binary(model_, d_, k)) continue;
+      if (side->upper[a] < d_.upper(k)) out_.implied_bounds.push_back({j, side == &one_, k, side->upper[a], true});
+      if (side->lower[a] > d_.lower(k)) out_.implied_bounds.push_back({j, side == &one_, k, side->lower[a], false});
+    }
+  }
+}
+
+void Prober::keep_implications(int j) {
+  for (const Side* side : {&zero_, &one_}) {
+    const bool j_value = side == &one_;
+    for (size_t a = 0; a < side->cols.size(); ++a) {
+      const int k = side->cols[a];
+      if (k == j || model_.kind[k] != ColKind::Integer || model_.lower[k] != 0.0 || model_.upper[k] != 1.0) continue;
+      if (side->lower[a] != side->upper[a]) continue;
+      // (x_j = j_value) implies (x_k = v): the literal "x_j is j_value"
+      // and the literal "x_k is 1 - v" cannot both be true.
+      const bool k_value = side->lower[a] == 1.0;
+      cliques_.add({literal_of(j, !j_value), literal_of(k, k_value)});
+      ++out_.implications;
+    }
+  }
+}
+
+// A row held at its side whichever value the binary takes is an equality.
+void Prober::note_equalities() {
+  for (int i : zero_.tight_rows) {
+    if (std::find(one_.tight_rows.begin(), one_.tight_rows.end(), i) == one_.tight_rows.end()) continue;
+    if (fate_[i] == RowFate::Equality) continue;
+    if (fate_[i] == RowFate::Coefficient) {
+      // The equality says more; the shrunk coefficient is dropped.
+      CoefficientChange& c = changes_[change_of_row_[i]];
+      --out_.coefficients;
+      out_.nonzeros_removed -= c.value == 0.0;
+      c.row = -1;
+    }
+    fate_[i] = RowFate::Equality;
+    ++out_.senses_changed;
+  }
+}
+
+void Prober::apply_row_changes() {
+  std::vector<CoefficientChange> kept;
+  for (const CoefficientChange& c : changes_)
+    if (c.row >= 0) kept.push_back(c);
+  change_coefficients(model_, kept);
+  for (int i = 0; i < rows_; ++i) {
+    if (fate_[i] != RowFate::Equality) continue;
+    if (std::isinf(model_.row_lo[i])) model_.row_lo[i] = model_.row_hi[i];
+    else model_.row_hi[i] = model_.row_lo[i];
+  }
+}
+
+void Prober::progress_line(double started, size_t done, size_t all) {
+  std::string details;
+  if (out_.fixed > 0) details = std::to_string(out_.fixed) + " vars fixed";
+  if (out_.nonzeros_removed > 0) {
+    if (!details.empty()) details += ", ";
+    details += std::to_string(out_.nonzeros_removed) + " nz removed";
+  }
+  msg(env_.results(), "Elapsed time %5.2f sec. for %.0f%% of probing", current_time(env_) - started,
+      100.0 * static_cast<double>(done) / static_cast<double>(all));
+  if (details.empty()) msg(env_.results(), ".\n");
+  else msg(env_.results(), " (%s).\n", details.c_str());
+}
+
+void Prober::summary(double started) const {
+  if (settings_.display < 1) return;
+  if (out_.fixed > 0 || out_.tightened > 0)
+    msg(env_.results(), "Probing fixed %lld vars, tightened %lld bounds.\n", static_cast<long long>(out_.fixed),
+        static_cast<long long>(out_.tightened));
+  if (out_.nonzeros_removed > 0)
+    msg(env_.results(), "Probing removed %lld nonzeros.\n", static_cast<long long>(out_.nonzeros_removed));
+  if (out_.senses_changed > 0)
+    msg(env_.results(), "Probing changed sense of %lld constraints.\n", static_cast<long long>(out_.senses_changed));
+  msg(env_.results(), "Probing time = %7.2f sec.\n", current_time(env_) - started);
+}
+
+ProbingOutcome Prober::run() {
+  if (settings_.probe < 0) return out_;
+  const double started = current_time(env_);
+  d_.init(model_, settings_.feasibility, settings_.integrality);
+  if (d_.infeasible() || !d_.propagate()) return out_;  // the search finds out itself
   std::vector<int> binaries;
-  for (int j = 0; j < model.num_cols; ++j)
-    if (is_binary(model, d, j)) binaries.push_back(j);
-  if (binaries.empty()) return out;
-  const int level = std::clamp(settings.probe, 0, 3);
+  for (int j = 0; j < model_.num_cols; ++j)
+    if (is_binary(model_, d_, j)) binaries.push_back(j);
+  if (binaries.empty()) return out_;
+  fate_.assign(static_cast<size_t>(rows_), RowFate::Keep);
+  change_of_row_.assign(static_cast<size_t>(rows_), -1);
+  const int level = std::clamp(settings_.probe, 0, 3);
   const uint64_t budget =
-      static_cast<uint64_t>(kWorkShare[level]) * static_cast<uint64_t>(model.row_col.size() + model.num_cols);
+      static_cast<uint64_t>(kWorkShare[level]) * static_cast<uint64_t>(model_.row_col.size() + model_.num_cols);
   double last_line = started;
-  Side zero, one;
-  std::vector<double> lower = model.lower, upper = model.upper;
   for (size_t p = 0; p < binaries.size(); ++p) {
     const int j = binaries[p];
-    if (static_cast<uint64_t>(d.work_done()) > budget || current_time(env) - started > settings.probe_time ||
-        env.terminate_requested() || time_limit_reached(env))
+    if (static_cast<uint64_t>(d_.work_done() + scan_work_) > budget ||
+        current_time(env_) - started > settings_.probe_time || env_.terminate_requested() || time_limit_reached(env_))
       break;
-    if (settings.display >= 1 && current_time(env) - last_line >= kProgressSeconds) {
-      last_line = current_time(env);
-      msg(env.results(), "Elapsed time %5.2f sec. for %.0f%% of probing", last_line - started,
-          100.0 * static_cast<double>(p) / static_cast<double>(binaries.size()));
-      if (out.fixed > 0) msg(env.results(), " (%lld vars fixed).\n", static_cast<long long>(out.fixed));
-      else msg(env.results(), ".\n");
+    if (settings_.display >= 1 && current_time(env_) - last_line >= kProgressSeconds) {
+      last_line = current_time(env_);
+      progress_line(started, p, binaries.size());
     }
-    if (!is_binary(model, d, j)) continue;  // fixed by an earlier probe
-    probe_side(d, j, 0.0, zero);
-    probe_side(d, j, 1.0, one);
-    if (!zero.feasible && !one.feasible) break;  // no solution at all: the search proves it
-    if (!zero.feasible || !one.feasible) {
-      const double value = zero.feasible ? 0.0 : 1.0;
-      d.tighten_lower(j, value);
-      d.tighten_upper(j, value);
-      if (d.infeasible() || !d.propagate()) break;
-      ++out.fixed;
+    if (!is_binary(model_, d_, j)) continue;  // fixed by an earlier probe
+    probe_side(j, 0.0, zero_);
+    probe_side(j, 1.0, one_);
+    if (!zero_.feasible && !one_.feasible) break;  // no solution at all: the search proves it
+    if (!zero_.feasible || !one_.feasible) {
+      const double value = zero_.feasible ? 0.0 : 1.0;
+      d_.tighten_lower(j, value);
+      d_.tighten_upper(j, value);
+      if (d_.infeasible() || !d_.propagate()) break;
+      ++out_.fixed;
       continue;
     }
+    note_equalities();
     // Bounds that both sides imply; binaries one side fixes.
-    for (size_t a = 0; a < zero.cols.size(); ++a) {
-      const int k = zero.cols[a];
-      const auto it = std::lower_bound(one.cols.begin(), one.cols.end(), k);
-      if (it != one.cols.end() && *it == k) {
-        const size_t b = static_cast<size_t>(it - one.cols.begin());
-        const double lo = std::min(zero.lower[a], one.lower[b]), hi = std::max(zero.upper[a], one.upper[b]);
-        if (lo > d.lower(k) || hi < d.upper(k)) {
-          d.tighten_lower(k, lo);
-          d.tighten_upper(k, hi);
-          ++(lo == hi ? out.fixed : out.tightened);
+    for (size_t a = 0; a < zero_.cols.size(); ++a) {
+      const int k = zero_.cols[a];
+      const auto it = std::lower_bound(one_.cols.begin(), one_.cols.end(), k);
+      if (it != one_.cols.end() && *it == k) {
+        const size_t b = static_cast<size_t>(it - one_.cols.begin());
+        const double lo = std::min(zero_.lower[a], one_.lower[b]), hi = std::max(zero_.upper[a], one_.upper[b]);
+        if (lo > d_.lower(k) || hi < d_.upper(k)) {
+          d_.tighten_lower(k, lo);
+          d_.tighten_upper(k, hi);
+          ++(lo == hi ? out_.fixed : out_.tightened);
         }
       }
     }
-    if (d.infeasible() || !d.propagate()) break;
-    for (const Side* side : {&zero, &one}) {
-      const bool j_value = side == &one;
-      for (size_t a = 0; a < side->cols.size(); ++a) {
-        const int k = side->cols[a];
-        if (k == j || model.kind[k] != ColKind::Integer || model.lower[k] != 0.0 || model.upper[k] != 1.0) continue;
-        if (side->lower[a] != side->upper[a]) continue;
-        // (x_j = j_value) implies (x_k = v): the literal "x_j is j_value"
-        // and the literal "x_k is 1 - v" cannot both be true.
-        const bool k_value = side->lower[a] == 1.0;
-        cliques.add({literal_of(j, !j_value), literal_of(k, k_value)});
-        ++out.implications;
-      }
-    }
+    if (d_.infeasible() || !d_.propagate()) break;
+    keep_implications(j);
+    keep_implied_bounds(j);
   }
-  env.ticks.charge(static_cast<uint64_t>(d.work_done()));
-  // What holds globally goes into the search's bounds.
-  for (int k = 0; k < model.num_cols; ++k) {
-    model.lower[k] = std::max(model.lower[k], d.lower(k));
-    model.upper[k] = std::min(model.upper[k], d.upper(k));
+  env_.ticks.charge(static_cast<uint64_t>(d_.work_done() + scan_work_));
+  // What holds globally goes into the search's model.
+  for (int k = 0; k < model_.num_cols; ++k) {
+    model_.lower[k] = std::max(model_.lower[k], d_.lower(k));
+    model_.upper[k] = std::min(model_.upper[k], d_.upper(k));
   }
-  if (settings.display >= 1) {
-    if (out.fixed > 0 || out.tightened > 0)
-      msg(env.results(), "Probing fixed %lld vars, tightened %lld bounds.\n", static_cast<long long>(out.fixed),
-          static_cast<long long>(out.tightened));
-    msg(env.results(), "Probing time = %7.2f sec.\n", current_time(env) - started);
-  }
-  return out;
+  apply_row_changes();
+  summary(started);
+  return std::move(out_);
+}
+
+}  // namespace
+
+ProbingOutcome probe(Environment& env, MipModel& model, int rows, const SearchSettings& settings,
+                     CliqueTable& cliques) {
+  return Prober(env, model, rows, settings, cliques).run();
 }
 
 }  // namespace korva::mip

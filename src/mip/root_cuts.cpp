@@ -12,6 +12,7 @@
 #include "mip/cuts/cover_cuts.h"
 #include "mip/cuts/cut_selection.h"
 #include "mip/cuts/gomory_cuts.h"
+#include "mip/cuts/implied_bound_cuts.h"
 #include "mip/cuts/mir_cuts.h"
 #include "mip/cuts/user_cuts.h"
 #include "mip/domain.h"
@@ -60,9 +61,9 @@ std::shared_ptr<CompactBasis> carried_basis(const CompactBasis& old, const MipMo
 }  // namespace
 
 bool RootCuts::any_family() const {
-  return settings_.cut_switch[kCoverCuts] >= 0 || settings_.cut_switch[kMirCuts] >= 0 ||
-         settings_.cut_switch[kGomoryCuts] >= 0 || settings_.cut_switch[kCliqueCuts] >= 0 ||
-         (user_cuts_ && user_cuts_->num_rows() > 0);
+  for (int value : settings_.cut_switch)
+    if (value >= 0) return true;
+  return user_cuts_ && user_cuts_->num_rows() > 0;
 }
 
 // Gomory cuts of cuts grow dense and weak: the passes that may separate
@@ -85,7 +86,7 @@ void RootCuts::prepare() {
   const int base_rows = model_.num_rows - model_.num_cuts;
   if (settings_.cut_switch[kCliqueCuts] >= 0)
     cliques_.build(model_, base_rows, model_.lower.data(), model_.upper.data());
-  probe(env_, model_, settings_, cliques_);
+  implied_bounds_ = probe(env_, model_, base_rows, settings_, cliques_).implied_bounds;
   if (settings_.display >= 1 && cliques_.members() > 0)
     msg(env_.results(), "Clique table members: %lld.\n", static_cast<long long>(cliques_.members()));
 }
@@ -187,6 +188,8 @@ int RootCuts::run() {
     auto stopped = [&] { return env_.terminate_requested() || time_limit_reached(env_); };
     if (user_cuts_) separate_user_cuts(in, *user_cuts_, found);
     if (settings_.cut_switch[kCliqueCuts] >= 0 && !stopped()) separate_cliques(in, cliques_, found);
+    if (settings_.cut_switch[kImpliedBoundCuts] >= 0 && !stopped())
+      separate_implied_bounds(in, implied_bounds_, found);
     if (settings_.cut_switch[kCoverCuts] >= 0 && !stopped()) separate_covers(in, base_rows, found);
     if (settings_.cut_switch[kMirCuts] >= 0 && !stopped())
       separate_mir(in, base_rows, settings_.aggregation_limit, found);

@@ -12,6 +12,7 @@
 #include "mip/mip_model.h"
 #include "mip/node_log.h"
 #include "mip/node_lp.h"
+#include "mip/probing.h"
 #include "mip/search_record.h"
 #include "mip/search_settings.h"
 
@@ -46,6 +47,7 @@ class RootCuts {
   MipSearchRecord& record_;
   const RowPool* user_cuts_;
   CliqueTable cliques_;
+  std::vector<ImpliedBound> implied_bounds_;
   std::shared_ptr<CompactBasis> basis_;
   bool reported_root_ = false;
 };

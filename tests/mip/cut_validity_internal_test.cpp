@@ -9,9 +9,12 @@
 #include "mip/cuts/clique_cuts.h"
 #include "mip/cuts/cover_cuts.h"
 #include "mip/cuts/gomory_cuts.h"
+#include "mip/cuts/implied_bound_cuts.h"
 #include "mip/cuts/mir_cuts.h"
 #include "mip/domain.h"
 #include "mip/node_lp.h"
+#include "mip/probing.h"
+#include "mip/search_settings.h"
 
 namespace {
 
@@ -95,6 +98,64 @@ TEST_F(CutValidity, GomoryCutsFromTheOptimalTableauRemoveNoFeasiblePoint) {
   }
   EXPECT_GE(cuts_checked, 20);
   EXPECT_GE(points_checked, 100);
+}
+
+// Probing rewrites the search's copy of the model (bounds, coefficients,
+// senses) and derives implied bounds; every row and bound it leaves, and
+// every implied bound cut, must hold at every feasible point.
+TEST_F(CutValidity, ProbingsRowsBoundsAndImpliedBoundCutsRemoveNoFeasiblePoint) {
+  std::mt19937 rng(23);
+  int rows_checked = 0, cuts_checked = 0, rewritten = 0;
+  korva::mip::SearchSettings settings;
+  settings.display = 0;
+  for (int k = 0; k < 120; ++k) {
+    const SmallMip m = random_model(rng);
+    ASSERT_EQ(m.load(env, lp), 0);
+    MipModel model;
+    korva::mip::build_mip_model(*lp, model);
+    korva::mip::CliqueTable cliques;
+    const korva::mip::ProbingOutcome probed = korva::mip::probe(*env, model, model.num_rows, settings, cliques);
+    rewritten += probed.coefficients > 0 || probed.senses_changed > 0;
+    const std::string what = "model " + std::to_string(k);
+    for (int i = 0; i < model.num_rows; ++i) {
+      for (double s : {1.0, -1.0}) {
+        const double side = s > 0 ? model.row_hi[i] : model.row_lo[i];
+        if (std::isinf(side)) continue;
+        Cut row;
+        for (int64_t e = model.row_begin[i]; e < model.row_begin[i + 1]; ++e) {
+          row.index.push_back(model.row_col[e]);
+          row.value.push_back(s * model.row_val[e]);
+        }
+        row.rhs = s * side;
+        expect_valid(m, row, what + ", row " + std::to_string(i));
+        ++rows_checked;
+      }
+    }
+    for (int j = 0; j < model.num_cols; ++j) {
+      expect_valid(m, Cut{{j}, {1.0}, model.upper[j]}, what + ", upper bound");
+      expect_valid(m, Cut{{j}, {-1.0}, -model.lower[j]}, what + ", lower bound");
+    }
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (int p = 0; p < 4; ++p) {
+      std::vector<double> x(5);
+      for (int j = 0; j < 5; ++j) x[j] = model.lower[j] + unit(rng) * (model.upper[j] - model.lower[j]);
+      korva::mip::SeparationInput in;
+      in.model = &model;
+      in.x = x.data();
+      in.lower = model.lower.data();
+      in.upper = model.upper.data();
+      std::vector<Cut> cuts;
+      korva::mip::separate_implied_bounds(in, probed.implied_bounds, cuts);
+      for (const Cut& c : cuts) {
+        EXPECT_GT(c.activity(x.data()), c.rhs) << what;
+        expect_valid(m, c, what + ", implied bound cut");
+        ++cuts_checked;
+      }
+    }
+  }
+  EXPECT_GE(rows_checked, 500);
+  EXPECT_GE(cuts_checked, 20);
+  EXPECT_GE(rewritten, 5);
 }
 
 }  // namespace

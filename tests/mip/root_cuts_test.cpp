@@ -88,6 +88,26 @@ TEST_F(RootCuts, ProbingFixesABinaryWhoseOneValueNoRowAloneRulesOut) {
   EXPECT_EQ(results->text().find("Probing", before), std::string::npos);
 }
 
+TEST_F(RootCuts, ProbingShrinksCoefficientsAndTurnsRowsHeldAtTheirSideIntoEqualities) {
+  // z = 0 empties y, so row k's 3 z adds nothing y <= 10 does not already
+  // say: the entry goes. Rows p and q together hold x + w at 1 whatever x
+  // is: both become equalities.
+  const std::string file = dir.file("shrink.lp");
+  korva_test::write_file(file,
+                         "Maximize\n obj: 2 z + y + x + w\nSubject To\n v: y - 10 z <= 0\n k: 3 z + y <= 13\n"
+                         " p: x + w <= 1\n q: x + w >= 1\nBounds\n y <= 20\nBinaries\n z x w\nEnd\n");
+  ASSERT_EQ(KRVreadcopyprob(env, lp, file.c_str(), nullptr), 0);
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PREIND, 0), 0);
+  EXPECT_NEAR(solve(), 13.0, 1e-9);
+  EXPECT_TRUE(logged("Probing removed 1 nonzeros.\n")) << results->text();
+  EXPECT_TRUE(logged("Probing changed sense of 2 constraints.\n")) << results->text();
+  // The problem itself keeps its rows.
+  char sense[4];
+  ASSERT_EQ(KRVgetsense(env, lp, sense, 0, 3), 0);
+  EXPECT_EQ(std::string(sense, 4), "LLLG");
+  EXPECT_EQ(KRVgetnumnz(env, lp), 8);
+}
+
 TEST_F(RootCuts, ViolatedUserCutsJoinTheRelaxationAndAreCounted) {
   // max x + y with 2x + 2y <= 3 over integers: the relaxation reaches 1.5;
   // the user's x + y <= 1 cuts it off and leaves the optimum 1.

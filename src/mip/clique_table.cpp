@@ -11,6 +11,10 @@ namespace {
 
 // Two weights must exceed the capacity by this much, relative to it.
 constexpr double kMargin = 1e-6;
+// Cliques of at most this many members are grown.
+constexpr size_t kGrownSize = 3;
+// Cliques processed between two progress calls.
+constexpr int kProgressStride = 256;
 
 struct Item {
   int literal;
@@ -53,6 +57,104 @@ void CliqueTable::build(const MipModel& m, int rows, const double* lower, const 
     for (size_t p = 0; p < k; ++p) clique.push_back(items[p].literal);
     add(clique);
   });
+}
+
+bool CliqueTable::conflict(int a, int b, int64_t* work) const {
+  const std::vector<int>& of_a = cliques_of(a);
+  const std::vector<int>& of_b = cliques_of(b);
+  // Both lists are in increasing clique order: a merge finds a common one.
+  size_t p = 0, q = 0;
+  while (p < of_a.size() && q < of_b.size()) {
+    ++*work;
+    if (of_a[p] == of_b[q]) return true;
+    if (of_a[p] < of_b[q]) ++p;
+    else ++q;
+  }
+  return false;
+}
+
+void CliqueTable::grow(int64_t work_limit, const Progress& progress) {
+  const int count = size();
+  int64_t work = 0;
+  std::vector<int> members, candidates;
+  std::vector<uint8_t> seen(of_literal_.size(), 0);
+  for (int c = 0; c < count && work < work_limit; ++c) {
+    if (c % kProgressStride == 0 && progress && !progress(static_cast<double>(c) / count)) return;
+    if (static_cast<size_t>(end(c) - begin(c)) > kGrownSize) continue;
+    members.assign(begin(c), end(c));
+    // Candidates: the literals in conflict with the first member.
+    candidates.clear();
+    for (int other : cliques_of(members[0]))
+      for (const int* l = begin(other); l != end(other); ++l) {
+        ++work;
+        if (!seen[*l]) {
+          seen[*l] = 1;
+          candidates.push_back(*l);
+        }
+      }
+    for (int l : candidates) seen[l] = 0;
+    std::sort(candidates.begin(), candidates.end());
+    const size_t original = members.size();
+    for (int l : candidates) {
+      if (work >= work_limit) break;
+      bool all = true;
+      for (int m : members)
+        if (column_of(m) == column_of(l) || !conflict(m, l, &work)) {
+          all = false;
+          break;
+        }
+      if (all) members.push_back(l);
+    }
+    if (members.size() > original) add(members);
+  }
+}
+
+void CliqueTable::merge(int64_t work_limit, const Progress& progress) {
+  const int count = size();
+  std::vector<uint8_t> keep(static_cast<size_t>(count), 1);
+  std::vector<int> mark(of_literal_.size(), -1);
+  int64_t work = 0;
+  // Larger cliques first, so that each is compared with those that may
+  // contain it; of two equal ones the earlier stays.
+  std::vector<int> order(static_cast<size_t>(count));
+  for (int c = 0; c < count; ++c) order[c] = c;
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return end(a) - begin(a) > end(b) - begin(b); });
+  for (int pos = 0; pos < count && work < work_limit; ++pos) {
+    if (pos % kProgressStride == 0 && progress && !progress(static_cast<double>(pos) / count)) break;
+    const int c = order[pos];
+    const int64_t length = end(c) - begin(c);
+    for (const int* l = begin(c); l != end(c); ++l) mark[*l] = c;
+    // A clique holding c holds its rarest literal.
+    const int* rarest = std::min_element(begin(c), end(c), [&](int a, int b) {
+      return cliques_of(a).size() < cliques_of(b).size();
+    });
+    for (int other : cliques_of(*rarest)) {
+      if (other == c || !keep[other] || end(other) - begin(other) < length) continue;
+      int64_t shared = 0;
+      for (const int* l = begin(other); l != end(other); ++l) shared += mark[*l] == c;
+      work += end(other) - begin(other);
+      if (shared == length) {
+        keep[c] = 0;
+        break;
+      }
+    }
+  }
+  rebuild(keep);
+}
+
+void CliqueTable::rebuild(const std::vector<uint8_t>& keep) {
+  std::vector<int64_t> begin{0};
+  std::vector<int> literals;
+  for (int c = 0; c < size(); ++c) {
+    if (!keep[c]) continue;
+    literals.insert(literals.end(), this->begin(c), end(c));
+    begin.push_back(static_cast<int64_t>(literals.size()));
+  }
+  begin_ = std::move(begin);
+  literals_ = std::move(literals);
+  for (std::vector<int>& list : of_literal_) list.clear();
+  for (int c = 0; c < size(); ++c)
+    for (const int* l = this->begin(c); l != end(c); ++l) of_literal_[*l].push_back(c);
 }
 
 }  // namespace korva::mip

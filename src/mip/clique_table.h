@@ -5,6 +5,7 @@
 // of its heaviest items, any two of which together exceed the capacity.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "mip/mip_model.h"
@@ -24,6 +25,14 @@ class CliqueTable {
   // A clique found elsewhere (probing's implications).
   void add(const std::vector<int>& literals);
 
+  // Called now and then with the share of the work done; false stops.
+  using Progress = std::function<bool(double share)>;
+  // Grows the small cliques (probing's pairs above all) by every literal
+  // in conflict with all their members, within a work budget.
+  void grow(int64_t work_limit, const Progress& progress);
+  // Drops the cliques another one contains.
+  void merge(int64_t work_limit, const Progress& progress);
+
   int64_t members() const { return static_cast<int64_t>(literals_.size()); }
   int size() const { return static_cast<int>(begin_.size()) - 1; }
   const int* begin(int clique) const { return literals_.data() + begin_[clique]; }
@@ -38,6 +47,9 @@ class CliqueTable {
   std::vector<int64_t> begin_{0};
   std::vector<int> literals_;
   std::vector<std::vector<int>> of_literal_;
+
+  bool conflict(int a, int b, int64_t* work) const;
+  void rebuild(const std::vector<uint8_t>& keep);
 };
 
 }  // namespace korva::mip

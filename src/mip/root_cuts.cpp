@@ -32,6 +32,11 @@ constexpr int64_t kLeastNonzeros = 1000;
 // ends the rounds.
 constexpr double kStallGain = 1e-5;
 constexpr int kStallRounds = 2;
+// Work for growing and for merging the clique table, as multiples of the
+// matrix's entries (and at least).
+constexpr int64_t kCliqueWorkShare = 10;
+constexpr int64_t kLeastCliqueWork = 1000000;
+constexpr double kProgressSeconds = 10.0;
 // A cut row whose activity stays this far inside its side is slack.
 constexpr double kSlack = 1e-6;
 
@@ -81,14 +86,38 @@ int RootCuts::max_passes() const {
 }
 
 // The clique table from the rows, then probing (which tightens the
-// model's bounds and adds its implications to the table).
+// model's bounds and adds its implications to the table), then the table
+// grown and merged.
 void RootCuts::prepare() {
   const int base_rows = model_.num_rows - model_.num_cuts;
   if (settings_.cut_switch[kCliqueCuts] >= 0)
     cliques_.build(model_, base_rows, model_.lower.data(), model_.upper.data());
   implied_bounds_ = probe(env_, model_, base_rows, settings_, cliques_).implied_bounds;
+  if (cliques_.size() > 0) {
+    const int64_t work = std::max<int64_t>(kLeastCliqueWork, kCliqueWorkShare * static_cast<int64_t>(model_.row_col.size()));
+    cliques_.grow(work, clique_progress("Elapsed time %7.2f sec. for %.0f%% of clique growth\n"));
+    const double merging = current_time(env_);
+    cliques_.merge(work, clique_progress("Elapsed time %7.2f sec. for %.0f%% of clique merging\n"));
+    if (settings_.display >= 1 && current_time(env_) - merging > kProgressSeconds)
+      msg(env_.results(), "Clique merging time = %7.2f sec.\n", current_time(env_) - merging);
+  }
   if (settings_.display >= 1 && cliques_.members() > 0)
     msg(env_.results(), "Clique table members: %lld.\n", static_cast<long long>(cliques_.members()));
+}
+
+// A progress line every 10 seconds at display 2; the time limit and an
+// abort stop the work.
+CliqueTable::Progress RootCuts::clique_progress(const char* line) {
+  const double started = current_time(env_);
+  return [this, line, started, last = started](double share) mutable {
+    if (env_.terminate_requested() || time_limit_reached(env_)) return false;
+    const double now = current_time(env_);
+    if (settings_.display >= 2 && now - last >= kProgressSeconds) {
+      last = now;
+      msg(env_.results(), line, now - started, 100.0 * share);
+    }
+    return true;
+  };
 }
 
 int RootCuts::run() {

@@ -37,6 +37,7 @@ class RootCuts {
 
  private:
   void prepare();
+  CliqueTable::Progress clique_progress(const char* line);
   bool any_family() const;
   bool gomory_pass(int pass) const;
   int max_passes() const;

@@ -37,6 +37,8 @@ constexpr int kStallRounds = 2;
 constexpr int64_t kCliqueWorkShare = 10;
 constexpr int64_t kLeastCliqueWork = 1000000;
 constexpr double kProgressSeconds = 10.0;
+// Gomory cuts are quiet for their first units of work.
+constexpr int64_t kGomoryQuietWork = 10000000;
 // A cut row whose activity stays this far inside its side is slack.
 constexpr double kSlack = 1e-6;
 
@@ -117,6 +119,19 @@ CliqueTable::Progress RootCuts::clique_progress(const char* line) {
       msg(env_.results(), line, now - started, 100.0 * share);
     }
     return true;
+  };
+}
+
+// A line at most every 10 seconds while a long separator runs, once it
+// has done `quiet_work`.
+SeparationProgress RootCuts::separator_progress(const char* line, int64_t quiet_work) const {
+  const double started = current_time(env_);
+  return [this, line, quiet_work, started, last = started](int64_t done, int64_t all, int64_t work) mutable {
+    if (settings_.display < 1 || work <= quiet_work) return;
+    const double now = current_time(env_);
+    if (now - last < kProgressSeconds) return;
+    last = now;
+    msg(env_.results(), line, now - started, static_cast<long long>(done), static_cast<long long>(all));
   };
 }
 
@@ -215,15 +230,24 @@ int RootCuts::run() {
     // The separators keep to work budgets of their own; the limits are
     // looked at between them.
     auto stopped = [&] { return env_.terminate_requested() || time_limit_reached(env_); };
+    const SeparationProgress gomory_progress =
+        separator_progress("Elapsed time %0.2f sec. for %lld of %lld candidates for Gomory cuts\n", kGomoryQuietWork);
+    const SeparationProgress mir_progress =
+        separator_progress("Elapsed time %0.2f sec. for %lld of %lld candidates for MIR cuts\n", 0);
     if (user_cuts_) separate_user_cuts(in, *user_cuts_, found);
     if (settings_.cut_switch[kCliqueCuts] >= 0 && !stopped()) separate_cliques(in, cliques_, found);
     if (settings_.cut_switch[kImpliedBoundCuts] >= 0 && !stopped())
       separate_implied_bounds(in, implied_bounds_, found);
     if (settings_.cut_switch[kCoverCuts] >= 0 && !stopped()) separate_covers(in, base_rows, found);
-    if (settings_.cut_switch[kMirCuts] >= 0 && !stopped())
+    if (settings_.cut_switch[kMirCuts] >= 0 && !stopped()) {
+      in.progress = &mir_progress;
       separate_mir(in, base_rows, settings_.aggregation_limit, found);
-    if (settings_.cut_switch[kGomoryCuts] >= 0 && gomory_pass(pass) && !stopped())
+    }
+    if (settings_.cut_switch[kGomoryCuts] >= 0 && gomory_pass(pass) && !stopped()) {
+      in.progress = &gomory_progress;
       separate_gomory(in, domain, lp, settings_.fraction_candidates, found);
+    }
+    in.progress = nullptr;
     if (stopped()) break;
     std::vector<Cut> chosen = select_cuts(found, x.data(), limits);
     if (chosen.empty()) break;

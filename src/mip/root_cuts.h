@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "mip/clique_table.h"
+#include "mip/cuts/cut.h"
 #include "mip/mip_model.h"
 #include "mip/node_log.h"
 #include "mip/node_lp.h"
@@ -38,6 +39,7 @@ class RootCuts {
  private:
   void prepare();
   CliqueTable::Progress clique_progress(const char* line);
+  SeparationProgress separator_progress(const char* line, int64_t quiet_work) const;
   bool any_family() const;
   bool gomory_pass(int pass) const;
   int max_passes() const;

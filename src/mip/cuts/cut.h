@@ -4,6 +4,8 @@
 // the search record counts them and the node log names them.
 #pragma once
 #include <cmath>
+#include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace korva::mip {
@@ -53,6 +55,10 @@ struct Cut {
   }
 };
 
+// What a long separator reports now and then: the candidates done, the
+// candidates in all and the work so far.
+using SeparationProgress = std::function<void(int64_t done, int64_t all, int64_t work)>;
+
 // What a separator reads: the model, the LP point to cut off and the
 // global bounds (the root's, after propagation).
 struct SeparationInput {
@@ -61,6 +67,11 @@ struct SeparationInput {
   const double* lower = nullptr;
   const double* upper = nullptr;
   double integrality = 1e-5;
+  const SeparationProgress* progress = nullptr;  // null: nobody listens
+
+  void report(int64_t done, int64_t all, int64_t work) const {
+    if (progress) (*progress)(done, all, work);
+  }
 };
 
 }  // namespace korva::mip

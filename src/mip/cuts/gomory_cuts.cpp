@@ -50,7 +50,9 @@ void separate_gomory(const SeparationInput& in, const Domain& domain, NodeLp& lp
   Cut cut;
   const int64_t budget = std::max<int64_t>(kLeastWork, kWorkShare * static_cast<int64_t>(m.row_col.size()));
   int64_t work = 0;
-  for (const Candidate& c : list) {
+  for (size_t done = 0; done < list.size(); ++done) {
+    const Candidate& c = list[done];
+    in.report(static_cast<int64_t>(done), static_cast<int64_t>(list.size()), work);
     if (work > budget) break;
     if (!lp.tableau_multipliers(c.position, lambda)) return;
     work += m.num_relaxation_rows + m.num_cols;

@@ -276,6 +276,7 @@ void separate_mir(const SeparationInput& in, int rows, int aggregation_limit, st
   int row = 0;
   for_each_row_side(*in.model, rows, [&](const BaseRow& r) {
     if (work > budget) return;
+    in.report(row, rows, work);
     agg.start(r);
     used.assign(1, row);
     for (int step = 0;; ++step) {

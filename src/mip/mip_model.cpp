@@ -125,7 +125,7 @@ void build_mip_model(const Problem& p, MipModel& m) {
   }
 
   // Lazy constraints.
-  m.first_lazy_row = static_cast<int>(m.row_lo.size());
+  m.first_lazy_row = m.first_pool_row = static_cast<int>(m.row_lo.size());
   if (const RowPool* lazy = p.lazy_constraints.get()) {
     for (int r = 0; r < lazy->num_rows(); ++r) {
       std::vector<std::pair<int, double>> entries;
@@ -158,10 +158,11 @@ void build_mip_model(const Problem& p, MipModel& m) {
   }
 }
 
-void set_cut_rows(MipModel& m, const std::vector<Cut>& cuts) {
-  const int base = m.num_rows - m.num_cuts;
-  const int shift = static_cast<int>(cuts.size()) - m.num_cuts;
-  const int tail_first = m.num_rows;  // indicator and lazy rows
+namespace {
+
+// Replaces the rows [first, last) by `cuts`; returns the change in the
+// row count.
+int replace_rows(MipModel& m, int first, int last, const std::vector<Cut>& cuts) {
   std::vector<int64_t> begin(1, 0);
   std::vector<int> col;
   std::vector<double> val, lo, hi;
@@ -174,7 +175,7 @@ void set_cut_rows(MipModel& m, const std::vector<Cut>& cuts) {
     lo.push_back(m.row_lo[i]);
     hi.push_back(m.row_hi[i]);
   };
-  for (int i = 0; i < base; ++i) copy_row(i);
+  for (int i = 0; i < first; ++i) copy_row(i);
   for (const Cut& c : cuts) {
     for (size_t k = 0; k < c.index.size(); ++k) {
       col.push_back(c.index[k]);
@@ -184,18 +185,31 @@ void set_cut_rows(MipModel& m, const std::vector<Cut>& cuts) {
     lo.push_back(-kInf);
     hi.push_back(c.rhs);
   }
-  for (int i = tail_first; i < m.num_relaxation_rows; ++i) copy_row(i);
+  for (int i = last; i < m.num_relaxation_rows; ++i) copy_row(i);
   m.row_begin = std::move(begin);
   m.row_col = std::move(col);
   m.row_val = std::move(val);
   m.row_lo = std::move(lo);
   m.row_hi = std::move(hi);
-  m.num_cuts = static_cast<int>(cuts.size());
-  m.num_rows = base + m.num_cuts;
-  m.first_lazy_row += shift;
-  for (IndicatorLink& link : m.indicators) link.row += shift;
   m.num_relaxation_rows = static_cast<int>(m.row_lo.size());
   build_columns(m);
+  return static_cast<int>(cuts.size()) - (last - first);
+}
+
+}  // namespace
+
+void set_cut_rows(MipModel& m, const std::vector<Cut>& cuts) {
+  const int base = m.num_rows - m.num_cuts;
+  const int shift = replace_rows(m, base, m.num_rows, cuts);
+  m.num_cuts = static_cast<int>(cuts.size());
+  m.num_rows = base + m.num_cuts;
+  m.first_pool_row += shift;
+  m.first_lazy_row += shift;
+  for (IndicatorLink& link : m.indicators) link.row += shift;
+}
+
+void set_pool_rows(MipModel& m, const std::vector<Cut>& cuts) {
+  m.first_lazy_row += replace_rows(m, m.first_pool_row, m.first_lazy_row, cuts);
 }
 
 void change_coefficients(MipModel& m, const std::vector<CoefficientChange>& changes) {

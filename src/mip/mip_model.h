@@ -51,6 +51,7 @@ struct MipModel {
 
   // Rows of the relaxation: the model's rows, then one per indicator
   // constraint (inactive until its indicator takes the active value), then
+  // the cut pool (inactive until a node's LP point violates them), then
   // the lazy constraints (inactive until a candidate violates them).
   // Row i holds row_lo[i] <= a_i·x <= row_hi[i] when active.
   int num_relaxation_rows = 0;
@@ -61,6 +62,7 @@ struct MipModel {
   std::vector<int64_t> col_begin;  // by columns (the same entries)
   std::vector<int> col_row;
   std::vector<double> col_val;
+  int first_pool_row = 0;  // rows from here to first_lazy_row are pool cuts
   int first_lazy_row = 0;  // rows from here on are lazy constraints
 
   std::vector<SosConstraint> sos;
@@ -89,6 +91,10 @@ struct CoefficientChange {
   double side_shift;  // added to the row's finite sides
 };
 void change_coefficients(MipModel& model, const std::vector<CoefficientChange>& changes);
+
+// Replaces the pool rows by `cuts` (between the indicator rows and the
+// lazy constraints).
+void set_pool_rows(MipModel& model, const std::vector<Cut>& cuts);
 
 // a_i·x for one relaxation row.
 double row_activity(const MipModel& model, int row, const double* x);

@@ -15,6 +15,11 @@ namespace {
 // A column's pseudocosts are trusted once both directions have this many
 // observations; until then strong branching measures them.
 constexpr int64_t kReliable = 4;
+// Pool cuts: rounds per node, cuts switched on per round, and how far
+// beyond its side (relative) the point must lie.
+constexpr int kPoolRoundsPerNode = 2;
+constexpr size_t kPoolCutsPerRound = 10;
+constexpr double kPoolViolation = 1e-5;
 // Strong branching stops when this many candidates in a row did not beat
 // the best score.
 constexpr int kLookahead = 6;
@@ -175,6 +180,7 @@ NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, cons
       if (tightened) lp.set_feasibility_tolerance(tolerance);
     }
   } restore{lp_, tightened, settings_.feasibility};
+  int pool_rounds = 0;
   for (int round = 0;; ++round) {
     const double lp_started = current_time(env_);
     if ((report.error = solve_lp(lp, root && round == 0, report)) != 0) return report;
@@ -201,6 +207,17 @@ NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, cons
         if (lp.outcome != LpOutcome::Optimal) break;
         find_candidates(model_, domain_, lp_.x(), settings_.integrality, settings_.feasibility, candidates_);
         if (candidates_.empty()) continue;
+      }
+      // Pool cuts the point violates switch on here and below; a few
+      // rounds per node.
+      if (pool_rounds < kPoolRoundsPerNode && separate_pool(report)) {
+        ++pool_rounds;
+        if (domain_.infeasible() || !domain_.propagate()) {
+          lp.outcome = LpOutcome::Infeasible;
+          break;
+        }
+        lp_.sync(domain_);
+        continue;
       }
       if (root) {
         root_objective_ = lp.objective;
@@ -550,6 +567,36 @@ int NodeWorker::reduced_cost_tightenings(double objective, const std::vector<dou
     }
   }
   return count;
+}
+
+// The pool rows, not yet on here and not retired, that the node's LP point
+// violates: the most efficacious of them switch on in the node's domain
+// (the trail takes them back when the worker leaves the subtree).
+bool NodeWorker::separate_pool(NodeReport& report) {
+  const int first = model_.first_pool_row, last = model_.first_lazy_row;
+  if (first == last) return false;
+  const std::vector<double>& x = lp_.x();
+  pool_scratch_.clear();
+  for (int r = first; r < last; ++r) {
+    if (domain_.row_active(r) || (view_->pool && view_->pool->retired[r - first])) continue;
+    double a = 0.0, norm = 0.0;
+    for (int64_t k = model_.row_begin[r]; k < model_.row_begin[r + 1]; ++k) {
+      a += model_.row_val[k] * x[model_.row_col[k]];
+      norm += model_.row_val[k] * model_.row_val[k];
+    }
+    const double over = a - model_.row_hi[r];
+    if (over > kPoolViolation * std::max(1.0, std::fabs(model_.row_hi[r])))
+      pool_scratch_.emplace_back(over / std::sqrt(norm), r);
+  }
+  if (pool_scratch_.empty()) return false;
+  const size_t take = std::min(pool_scratch_.size(), kPoolCutsPerRound);
+  std::partial_sort(pool_scratch_.begin(), pool_scratch_.begin() + static_cast<int64_t>(take), pool_scratch_.end(),
+                    [](const auto& a, const auto& b) { return a.first != b.first ? a.first > b.first : a.second < b.second; });
+  for (size_t k = 0; k < take; ++k) {
+    domain_.activate_row(pool_scratch_[k].second);
+    report.pool_rows.push_back(pool_scratch_[k].second - first);
+  }
+  return true;
 }
 
 bool NodeWorker::violated_lazy_rows(const std::vector<double>& x, std::vector<int>& rows) const {

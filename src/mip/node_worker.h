@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "mip/branching.h"
+#include "mip/cut_pool.h"
 #include "mip/domain.h"
 #include "mip/mip_model.h"
 #include "mip/node_log.h"
@@ -31,6 +32,7 @@ struct RoundView {
   int64_t iterations_left = 0;   // simplex iterations KRV_PARAM_ITLIM leaves
   const PriorityOrder* order = nullptr;
   bool heuristics = false;       // run the root heuristics on this node
+  const PoolAges* pool = nullptr;  // the pool rows' ages, or null
 };
 
 struct FoundSolution {
@@ -56,6 +58,7 @@ struct NodeReport {
   int first = 0;
   std::vector<FoundSolution> solutions;
   std::vector<int> lazy_rows;            // lazy constraints to switch on everywhere
+  std::vector<int> pool_rows;            // pool cuts switched on here (0-based in the pool)
   std::vector<double> pruned_bounds;     // bounds of what the node or its trials dropped
   double unresolved_bound = kInf;        // a node no LP could decide
   bool unbounded = false;
@@ -98,6 +101,7 @@ class NodeWorker {
   int reduced_cost_tightenings(double objective, const std::vector<double>& x, const std::vector<double>& dj,
                                double cutoff, bool here);
   bool violated_lazy_rows(const std::vector<double>& x, std::vector<int>& rows) const;
+  bool separate_pool(NodeReport& report);
   void polish_integral(std::vector<double>& x, NodeReport& report);
   void heuristics(NodeReport& report);
   void dive_heuristic(NodeReport& report);
@@ -115,6 +119,7 @@ class NodeWorker {
   std::vector<BoundChange> local_;  // tightenings of the node being processed
   Candidates candidates_;
   std::vector<double> dj_scratch_;
+  std::vector<std::pair<double, int>> pool_scratch_;
   double root_objective_ = 0.0;
   std::vector<double> root_x_, root_dj_;
   int64_t nodes_done_ = 0, iterations_done_ = 0;

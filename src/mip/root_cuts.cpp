@@ -39,6 +39,10 @@ constexpr int64_t kLeastCliqueWork = 1000000;
 constexpr double kProgressSeconds = 10.0;
 // Gomory cuts are quiet for their first units of work.
 constexpr int64_t kGomoryQuietWork = 10000000;
+// Cuts the rounds did not keep go to the pool from this efficacy on; the
+// pool keeps at least this many.
+constexpr double kPoolEfficacy = 1e-3;
+constexpr size_t kLeastPool = 100;
 // A cut row whose activity stays this far inside its side is slack.
 constexpr double kSlack = 1e-6;
 
@@ -250,6 +254,11 @@ int RootCuts::run() {
     in.progress = nullptr;
     if (stopped()) break;
     std::vector<Cut> chosen = select_cuts(found, x.data(), limits);
+    for (Cut& c : found) {
+      if (c.index.empty() || c.index.size() > limits.max_support) continue;  // chosen, or too dense
+      const double efficacy = c.efficacy(x.data());
+      if (efficacy >= kPoolEfficacy) pool_.offer(std::move(c), efficacy);
+    }
     if (chosen.empty()) break;
 
     // Cuts that went slack leave; the new ones join, basic.
@@ -263,6 +272,7 @@ int RootCuts::run() {
       const int row_var = model_.num_cols + base_rows + static_cast<int>(k);
       const bool slack = simplex::is_basic(basis_->status[row_var]) && a < c.rhs - kSlack * std::max(1.0, std::fabs(c.rhs));
       if (slack) {
+        pool_.offer(Cut(c), 0.0);
         ++limits.total;
         ++limits.per_family[c.family];
         limits.nonzeros += static_cast<int64_t>(c.index.size());
@@ -278,7 +288,21 @@ int RootCuts::run() {
     set_cut_rows(model_, cuts);
   }
   for (const Cut& c : cuts) ++record_.cuts[c.family];
+  install_pool(base_rows);
   return 0;
+}
+
+// The best of the pool join the model as inactive rows (as many as the
+// model has rows, and entries); the root's basis gets them basic.
+void RootCuts::install_pool(int base_rows) {
+  const size_t most = std::max<size_t>(kLeastPool, static_cast<size_t>(base_rows));
+  const std::vector<Cut> rows = pool_.best(most, std::max<int64_t>(kLeastNonzeros, model_.row_begin[base_rows]));
+  if (rows.empty()) return;
+  if (basis_) {
+    const auto at = basis_->status.begin() + model_.num_cols + model_.first_pool_row;
+    basis_->status.insert(at, rows.size(), simplex::kBasic);
+  }
+  set_pool_rows(model_, rows);
 }
 
 }  // namespace korva::mip

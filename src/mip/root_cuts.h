@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "mip/clique_table.h"
+#include "mip/cut_pool.h"
 #include "mip/cuts/cut.h"
 #include "mip/mip_model.h"
 #include "mip/node_log.h"
@@ -39,6 +40,7 @@ class RootCuts {
  private:
   void prepare();
   CliqueTable::Progress clique_progress(const char* line);
+  void install_pool(int base_rows);
   SeparationProgress separator_progress(const char* line, int64_t quiet_work) const;
   bool any_family() const;
   bool gomory_pass(int pass) const;
@@ -51,6 +53,7 @@ class RootCuts {
   const RowPool* user_cuts_;
   CliqueTable cliques_;
   std::vector<ImpliedBound> implied_bounds_;
+  CutPool pool_;
   std::shared_ptr<CompactBasis> basis_;
   bool reported_root_ = false;
 };

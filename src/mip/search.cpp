@@ -19,6 +19,8 @@ constexpr int64_t kPolishCountThreshold = 210000000;
 constexpr double kPolishTimeThreshold = 1e74;
 // Tolerance of the objective comparison of incumbents.
 constexpr double kImprovement = 1e-9;
+// A pool cut no node switched on for this many rounds is no longer checked.
+constexpr int64_t kPoolRetireRounds = 2000;
 
 }  // namespace
 
@@ -52,6 +54,7 @@ Search::~Search() = default;
 
 int Search::start(SearchEnd& end, bool* infeasible) {
   *infeasible = false;
+  pool_ages_.init(model_.first_lazy_row - model_.first_pool_row);
   const NodeOrder order = settings_.nodesel == 0   ? NodeOrder::DepthFirst
                           : settings_.nodesel == 2 ? NodeOrder::BestEstimate
                           : settings_.nodesel == 3 ? NodeOrder::BestEstimateAndBound
@@ -293,6 +296,7 @@ RoundView Search::view(bool root) const {
   v.iterations_left = settings_.iteration_limit - record_.iterations;
   v.order = order_;
   v.heuristics = root && settings_.heuristic_frequency >= 0;
+  v.pool = pool_ages_.idle.empty() ? nullptr : &pool_ages_;
   return v;
 }
 
@@ -378,6 +382,10 @@ int Search::round(bool* progressed) {
     merge(s, s.report);
     s.report = NodeReport{};
   }
+  if (!pool_ages_.idle.empty()) {
+    pool_ages_.age(pool_used_, kPoolRetireRounds);
+    pool_used_.clear();
+  }
   return error;
 }
 
@@ -395,6 +403,10 @@ void Search::merge(Slot& slot, NodeReport& r) {
     root_objective_ = slot.worker->root_objective();
     root_x_ = slot.worker->root_x();
     root_dj_ = slot.worker->root_dj();
+  }
+  if (!r.pool_rows.empty()) {
+    pool_used_.insert(pool_used_.end(), r.pool_rows.begin(), r.pool_rows.end());
+    record_.cuts[kPoolCuts] += static_cast<int64_t>(r.pool_rows.size());
   }
   if (!r.lazy_rows.empty()) {
     for (int row : r.lazy_rows)

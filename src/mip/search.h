@@ -96,6 +96,8 @@ class Search {
   Pseudocosts* shared_pseudocosts_ = nullptr;  // the first worker's table
   // Global changes: lazy constraints switched on, root reduced-cost fixings.
   std::vector<int> active_rows_;
+  PoolAges pool_ages_;          // the cut pool's rows (empty without a pool)
+  std::vector<int> pool_used_;  // pool rows switched on during the round
   std::vector<BoundChange> global_changes_;
   bool root_known_ = false;
   double root_objective_ = 0.0;

@@ -23,6 +23,7 @@ enum CutFamily : int {
   kZeroHalfCuts = 9,
   kMcfCuts = 10,
   kUserCuts = 14,
+  kPoolCuts = 16,  // pool cuts switched on in the tree
   kCutFamilyCount = 24,
 };
 

@@ -37,6 +37,13 @@ struct Arc {
 
 enum Role : uint8_t { kOutside = 0, kCoverPlus = 1, kCoverMinus = 2 };
 
+// A semi-continuous column may also be 0, below its lower bound.
+double least_value(const SeparationInput& in, int j) {
+  const ColKind kind = in.model->kind[j];
+  const bool semi = kind == ColKind::SemiContinuous || kind == ColKind::SemiInteger;
+  return semi ? std::min(in.lower[j], 0.0) : in.lower[j];
+}
+
 double floor_part(double v) { return std::floor(v); }
 double fraction(double v) { return v - std::floor(v); }
 
@@ -58,7 +65,7 @@ class FlowCoverSeparator {
       const int j = r.index[k];
       const double a = r.value[k];
       if (a == 0.0) continue;
-      const double l = in_.lower[j], u = in_.upper[j], x = in_.x[j];
+      const double l = least_value(in_, j), u = in_.upper[j], x = in_.x[j];
       Arc arc{j, std::fabs(a), 0.0, -1, kInf, false, a > 0.0, 0.0, 1.0};
       if (is_binary(in_, j)) {
         arc.binary = j;
@@ -287,7 +294,7 @@ class FlowCoverSeparator {
       marked_[j] = 0;
       if (!usable || c == 0.0) continue;
       if (std::fabs(c) < kTinyCoefficient) {
-        const double least = c > 0 ? in_.lower[j] : in_.upper[j];
+        const double least = c > 0 ? least_value(in_, j) : in_.upper[j];
         if (std::isinf(least)) usable = false;
         else rhs -= c * least;
         continue;

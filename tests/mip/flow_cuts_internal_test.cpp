@@ -71,14 +71,17 @@ SmallMip random_single_node(std::mt19937& rng) {
   std::uniform_int_distribution<int> cap(2, 9), pick(0, 3), rhs(2, 12);
   SmallMip m;
   Row node;
+  int first_switch = -1;
   for (int k = 0; k < 4; ++k) {
     const double u = cap(rng);
-    const int y = add_switched_flow(m, u, u + pick(rng), nullptr);
+    const int y = add_switched_flow(m, u, u + pick(rng), k == 0 ? &first_switch : nullptr);
     node.entries.emplace_back(y, k == 3 ? -1.0 : (pick(rng) == 0 ? 2.0 : 1.0));
   }
-  const int own = add_column(m, 'B', 0.0, 1.0);
+  // Sometimes the node's own binary is the switch of one of its flows.
+  const int own = pick(rng) == 0 ? first_switch : add_column(m, 'B', 0.0, 1.0);
   node.entries.emplace_back(own, pick(rng) % 2 ? cap(rng) : -cap(rng));
-  const int free_flow = add_column(m, 'C', pick(rng) == 0 ? 1.0 : 0.0, cap(rng));
+  const double lowest[4] = {0.0, 1.0, -3.0, 0.0};
+  const int free_flow = add_column(m, 'C', lowest[pick(rng)], cap(rng));
   node.entries.emplace_back(free_flow, pick(rng) % 2 ? 1.0 : -1.0);
   node.sense = pick(rng) == 0 ? 'G' : 'L';
   node.rhs = rhs(rng);
@@ -152,41 +155,41 @@ class FlowCuts : public CutValidity {
 TEST_F(FlowCuts, CoverCutsOnRandomSingleNodesRemoveNoFeasiblePoint) {
   std::mt19937 rng(3);
   Tally tally;
-  for (int k = 0; k < 60; ++k) {
+  for (int k = 0; k < 150; ++k) {
     const SmallMip m = random_single_node(rng);
     const std::string what = "node " + std::to_string(k);
     std::vector<double> x = lp_point(env, check_lp, m, rng);
     if (!x.empty()) check_all(m, x, what + " at its LP optimum", tally);
     check_all(m, box_point(m, rng), what + " in its box", tally);
   }
-  EXPECT_GE(tally.covers, 20);
-  EXPECT_GE(tally.points, 200);
+  EXPECT_GE(tally.covers, 50);
+  EXPECT_GE(tally.points, 500);
 }
 
 TEST_F(FlowCuts, PathAndCoverCutsOnRandomNetworksRemoveNoFeasiblePoint) {
   std::mt19937 rng(11);
   Tally tally;
-  for (int k = 0; k < 80; ++k) {
+  for (int k = 0; k < 200; ++k) {
     const SmallMip m = random_network(rng);
     const std::string what = "network " + std::to_string(k);
     std::vector<double> x = lp_point(env, check_lp, m, rng);
     if (!x.empty()) check_all(m, x, what + " at its LP optimum", tally);
     check_all(m, box_point(m, rng), what + " in its box", tally);
   }
-  EXPECT_GE(tally.paths, 20);
-  EXPECT_GE(tally.covers, 5);
-  EXPECT_GE(tally.points, 200);
+  EXPECT_GE(tally.paths, 100);
+  EXPECT_GE(tally.covers, 50);
+  EXPECT_GE(tally.points, 1000);
 }
 
 TEST_F(FlowCuts, CutsOnModelsOfEveryKindRemoveNoFeasiblePoint) {
   std::mt19937 rng(5);
   Tally tally;
-  for (int k = 0; k < 60; ++k) {
+  for (int k = 0; k < 100; ++k) {
     const SmallMip m = cut_check::random_model(rng);
     for (int p = 0; p < 3; ++p)
       check_all(m, box_point(m, rng), "model " + std::to_string(k) + ", point " + std::to_string(p), tally);
   }
-  EXPECT_GE(tally.covers, 5);
+  EXPECT_GE(tally.covers, 50);
 }
 
 // y1 + y2 + y3 <= 10 with y_j <= 7·z_j: the LP point (7, 3, 0) with

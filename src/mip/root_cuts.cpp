@@ -11,6 +11,8 @@
 #include "mip/cuts/clique_cuts.h"
 #include "mip/cuts/cover_cuts.h"
 #include "mip/cuts/cut_selection.h"
+#include "mip/cuts/flow_cover_cuts.h"
+#include "mip/cuts/flow_path_cuts.h"
 #include "mip/cuts/gomory_cuts.h"
 #include "mip/cuts/implied_bound_cuts.h"
 #include "mip/cuts/mir_cuts.h"
@@ -238,11 +240,18 @@ int RootCuts::run() {
         separator_progress("Elapsed time %0.2f sec. for %lld of %lld candidates for Gomory cuts\n", kGomoryQuietWork);
     const SeparationProgress mir_progress =
         separator_progress("Elapsed time %0.2f sec. for %lld of %lld candidates for MIR cuts\n", 0);
+    const SeparationProgress flow_progress =
+        separator_progress("Elapsed time %0.2f sec. for %lld of %lld candidates for flow covers\n", 0);
     if (user_cuts_) separate_user_cuts(in, *user_cuts_, found);
     if (settings_.cut_switch[kCliqueCuts] >= 0 && !stopped()) separate_cliques(in, cliques_, found);
     if (settings_.cut_switch[kImpliedBoundCuts] >= 0 && !stopped())
       separate_implied_bounds(in, implied_bounds_, found);
     if (settings_.cut_switch[kCoverCuts] >= 0 && !stopped()) separate_covers(in, base_rows, found);
+    if (settings_.cut_switch[kFlowCoverCuts] >= 0 && !stopped()) {
+      in.progress = &flow_progress;
+      separate_flow_covers(in, base_rows, found);
+    }
+    if (settings_.cut_switch[kFlowPathCuts] >= 0 && !stopped()) separate_flow_paths(in, base_rows, found);
     if (settings_.cut_switch[kMirCuts] >= 0 && !stopped()) {
       in.progress = &mir_progress;
       separate_mir(in, base_rows, settings_.aggregation_limit, found);

@@ -349,6 +349,7 @@ void separate_flow_covers(const SeparationInput& in, int rows, std::vector<Cut>&
   int found = 0, row = 0;
   for_each_row_side(m, rows, [&](const BaseRow& r) {
     if (found >= kMaxCuts || work > budget) return;
+    in.report(row, rows, work);
     if (r.index.size() < 2 || r.index.size() > kMaxRowLength) return;
     if (vubs.is_bound_row(row)) return;  // a single switched flow: nothing beyond the row
     work += static_cast<int64_t>(r.index.size());

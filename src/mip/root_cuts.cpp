@@ -163,7 +163,7 @@ int RootCuts::run() {
   lps.scaling = settings_.scaling;
   lps.display = settings_.simplex_display;
 
-  std::vector<Cut> cuts;  // the model's cut rows, in order
+  std::vector<Cut> cuts = permanent_;  // the model's cut rows, in order
   std::vector<Cut> previous;
   std::shared_ptr<CompactBasis> previous_basis;
   double last_objective = -kInf;
@@ -205,7 +205,7 @@ int RootCuts::run() {
       std::vector<std::string> by_family;
       for (int f = 0; f < kCutFamilyCount; ++f) {
         int64_t count = 0;
-        for (const Cut& c : cuts) count += c.family == f;
+        for (const Cut& c : cuts) count += c.family == f && !c.permanent;
         if (count == 0) continue;
         total += count;
         ++families;
@@ -279,7 +279,7 @@ int RootCuts::run() {
       const Cut& c = cuts[k];
       const double a = c.activity(x.data());
       const int row_var = model_.num_cols + base_rows + static_cast<int>(k);
-      const bool slack = simplex::is_basic(basis_->status[row_var]) && a < c.rhs - kSlack * std::max(1.0, std::fabs(c.rhs));
+      const bool slack = !c.permanent && simplex::is_basic(basis_->status[row_var]) && a < c.rhs - kSlack * std::max(1.0, std::fabs(c.rhs));
       if (slack) {
         pool_.offer(Cut(c), 0.0);
         ++limits.total;
@@ -296,7 +296,8 @@ int RootCuts::run() {
     cuts = std::move(next);
     set_cut_rows(model_, cuts);
   }
-  for (const Cut& c : cuts) ++record_.cuts[c.family];
+  for (const Cut& c : cuts)
+    if (!c.permanent) ++record_.cuts[c.family];
   install_pool(base_rows);
   return 0;
 }

@@ -54,6 +54,7 @@ class RootCuts {
   CliqueTable cliques_;
   std::vector<ImpliedBound> implied_bounds_;
   CutPool pool_;
+  std::vector<Cut> permanent_;  // rows that join before the rounds and stay
   std::shared_ptr<CompactBasis> basis_;
   bool reported_root_ = false;
 };

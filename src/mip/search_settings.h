@@ -49,6 +49,7 @@ struct SearchSettings {
   double probe_time = 1e75;     // KRV_PARAM_PROBETIME
   int fraction_candidates = 200;  // KRV_PARAM_FRACCAND
   int cut_switch[11] = {};      // KRV_PARAM_COVERS ... KRV_PARAM_MCFCUTS
+  int symmetry = -1;            // KRV_PARAM_SYMMETRY (-1 automatic, 0 off, 1 to 5 harder)
   bool root_lp_reported = false;  // the root cut rounds wrote the root relaxation time
   // Polishing start conditions (polishing replaces the search from there).
   double polish_after_gap = 0.0;           // KRV_PARAM_POLISHAFTEREPGAP (0: none)

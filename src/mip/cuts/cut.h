@@ -38,6 +38,9 @@ struct Cut {
   std::vector<double> value;
   double rhs = 0.0;
   int family = kCoverCuts;
+  // Stays in the relaxation for good and is no family's (symmetry-breaking
+  // rows).
+  bool permanent = false;
 
   double activity(const double* x) const {
     double a = 0.0;

@@ -117,7 +117,7 @@ TEST_F(GubMcfCuts, GubCoversOfRandomKnapsacksRemoveNoFeasiblePoint) {
   std::uniform_int_distribution<int> cost(1, 10);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   int cuts = 0, points = 0;
-  for (int k = 0; k < 120; ++k) {
+  for (int k = 0; k < 300; ++k) {
     SmallMip m = random_gub_model(rng);
     m.objsense = -1;
     for (size_t j = 0; j + 1 < m.obj.size(); ++j) m.obj[j] = cost(rng);
@@ -142,8 +142,8 @@ TEST_F(GubMcfCuts, GubCoversOfRandomKnapsacksRemoveNoFeasiblePoint) {
       }
     }
   }
-  EXPECT_GE(cuts, 20);
-  EXPECT_GE(points, 1000);
+  EXPECT_GE(cuts, 100);
+  EXPECT_GE(points, 2000);
 }
 
 // Set-packing rows {x0, x1, x2} and {x3, x4, x5}, the knapsack
@@ -206,6 +206,67 @@ TEST_F(GubMcfCuts, GubCoverReadsComplementedLiterals) {
   EXPECT_EQ(out[0].rhs, 0.0);
   for (size_t k = 0; k < out[0].index.size(); ++k) EXPECT_EQ(out[0].value[k], out[0].index[k] == 1 ? -1.0 : 1.0);
   expect_valid(m, out[0], "complemented");
+}
+
+// 60,000 binaries in set-packing rows of five, 300 knapsacks over 40 of
+// these rows each; the point fills each set-packing row to one. A call stays
+// well within a second and its cut limit.
+TEST_F(GubMcfCuts, LargeKnapsacksPassQuickly) {
+  constexpr int kColumns = 60000, kGroup = 5, kKnapsacks = 300, kItems = 200;
+  std::mt19937 rng(9);
+  std::uniform_int_distribution<int> column(0, kColumns - 1), weight(1, 20);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  SmallMip m;
+  m.ctype.assign(kColumns, 'B');
+  m.lb.assign(kColumns, 0.0);
+  m.ub.assign(kColumns, 1.0);
+  m.obj.assign(kColumns, 0.0);
+  std::vector<double> x(kColumns, 0.0);
+  for (int g = 0; g < kColumns / kGroup; ++g) {
+    Row r;
+    r.rhs = 1.0;
+    double left = 1.0;
+    for (int k = 0; k < kGroup; ++k) {
+      const int j = g * kGroup + k;
+      r.entries.emplace_back(j, 1.0);
+      x[j] = k + 1 < kGroup ? left * unit(rng) : left;
+      left -= x[j];
+    }
+    m.rows.push_back(r);
+  }
+  for (int n = 0; n < kKnapsacks; ++n) {
+    Row r;
+    // Whole set-packing rows, so that the knapsack has groups to use.
+    std::vector<int> items;
+    for (int k = 0; k < kItems / kGroup; ++k) {
+      const int first = column(rng) / kGroup * kGroup;
+      for (int j = first; j < first + kGroup; ++j) items.push_back(j);
+    }
+    std::sort(items.begin(), items.end());
+    items.erase(std::unique(items.begin(), items.end()), items.end());
+    double total = 0.0;
+    for (int j : items) {
+      r.entries.emplace_back(j, weight(rng));
+      total += r.entries.back().second * x[j];
+    }
+    // Tight enough for the point to leave covers to find: the timing
+    // counts building cuts too.
+    r.rhs = std::floor(0.5 * total);
+    m.rows.push_back(r);
+  }
+  MipModel model;
+  read(m, model);
+  const auto start = std::chrono::steady_clock::now();
+  std::vector<Cut> out;
+  korva::mip::separate_gub_covers(input(model, x), model.num_rows, out);
+  const size_t gub_cuts = out.size();
+  korva::mip::separate_mcf(input(model, x), model.num_rows, out);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_LT(seconds, 1.0);
+  EXPECT_GT(gub_cuts, 0u);
+  EXPECT_LE(gub_cuts, 200u);
+  EXPECT_EQ(out.size(), gub_cuts);  // no network here
+  for (const Cut& c : out) EXPECT_GT(c.efficacy(x.data()), 1e-4);
 }
 
 TEST_F(GubMcfCuts, GubCoversNeedSetPackingRows) {
@@ -321,7 +382,7 @@ TEST_F(GubMcfCuts, CutSetCutsOfRandomNetworksRemoveNoFeasiblePoint) {
   std::mt19937 rng(5);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   int cuts = 0, points = 0, networks = 0;
-  for (int k = 0; k < 40; ++k) {
+  for (int k = 0; k < 80; ++k) {
     const Network net = random_network(rng);
     const SmallMip m = network_model(net, &rng);
     std::vector<std::vector<double>> xs;
@@ -340,7 +401,7 @@ TEST_F(GubMcfCuts, CutSetCutsOfRandomNetworksRemoveNoFeasiblePoint) {
       korva::mip::separate_mcf(input(model, xs[p]), model.num_rows, out);
       // Each cut is checked against every design; a few per point keep
       // the test fast.
-      for (size_t c = 0; c < out.size() && c < 4; ++c) {
+      for (size_t c = 0; c < out.size() && c < 6; ++c) {
         const std::string what = "network " + std::to_string(k) + ", point " + std::to_string(p);
         EXPECT_EQ(out[c].family, korva::mip::kMcfCuts);
         EXPECT_GT(out[c].efficacy(xs[p].data()), 1e-4) << what;
@@ -349,9 +410,9 @@ TEST_F(GubMcfCuts, CutSetCutsOfRandomNetworksRemoveNoFeasiblePoint) {
       }
     }
   }
-  EXPECT_EQ(networks, 40);
-  EXPECT_GE(cuts, 30);
-  EXPECT_GE(points, 200);
+  EXPECT_GE(networks, 30);  // a disconnected arc set splits a commodity
+  EXPECT_GE(cuts, 100);
+  EXPECT_GE(points, 800);
 }
 
 // Nodes a, b, c; arcs a→b, b→c, a→c with two units of capacity per
@@ -425,45 +486,68 @@ TEST_F(GubMcfCuts, NetworkCutsNeedANetwork) {
   EXPECT_TRUE(korva::mip::find_mcf_network(network, 0).empty());
 }
 
-// A grid of 20 x 20 nodes, arcs both ways between neighbours, 8
-// commodities: about 12,000 columns. One call stays well within its budget.
+// A grid of 40 x 40 nodes, arcs both ways between neighbours, 10
+// commodities: about 69,000 columns. The point routes each demand along
+// one path with just the fractional designs it needs, as a relaxation
+// would; a call stays well within a second and its cut limit.
 TEST_F(GubMcfCuts, LargeNetworksPassQuickly) {
   std::mt19937 rng(3);
   Network net;
-  constexpr int kSide = 20;
+  constexpr int kSide = 40;
   net.nodes = kSide * kSide;
+  std::vector<int> right(net.nodes, -1), left(net.nodes, -1), down(net.nodes, -1), up(net.nodes, -1);
+  auto add_arc = [&](int u, int v) {
+    net.arcs.emplace_back(u, v);
+    return static_cast<int>(net.arcs.size()) - 1;
+  };
   for (int r = 0; r < kSide; ++r)
     for (int c = 0; c < kSide; ++c) {
       const int v = r * kSide + c;
       if (c + 1 < kSide) {
-        net.arcs.emplace_back(v, v + 1);
-        net.arcs.emplace_back(v + 1, v);
+        right[v] = add_arc(v, v + 1);
+        left[v + 1] = add_arc(v + 1, v);
       }
       if (r + 1 < kSide) {
-        net.arcs.emplace_back(v, v + kSide);
-        net.arcs.emplace_back(v + kSide, v);
+        down[v] = add_arc(v, v + kSide);
+        up[v + kSide] = add_arc(v + kSide, v);
       }
     }
-  net.capacity.assign(net.arcs.size(), 4.0);
-  net.design_upper.assign(net.arcs.size(), 3.0);
+  const int arcs = static_cast<int>(net.arcs.size());
+  net.capacity.assign(arcs, 4.0);
+  net.design_upper.assign(arcs, 3.0);
   std::uniform_int_distribution<int> node(0, net.nodes - 1);
-  for (int k = 0; k < 8; ++k) {
+  for (int k = 0; k < 10; ++k) {
     const int from = node(rng);
     net.demands.push_back({from, (from + 1 + node(rng) % (net.nodes - 1)) % net.nodes, 3.0});
   }
   const SmallMip m = network_model(net, nullptr);
+  std::vector<double> x(m.obj.size(), 0.0);
+  for (int k = 0; k < 10; ++k) {
+    int v = net.demands[k].from;
+    const int to = net.demands[k].to;
+    while (v != to) {
+      const int a = v % kSide < to % kSide   ? right[v]
+                    : v % kSide > to % kSide ? left[v]
+                    : v / kSide < to / kSide ? down[v]
+                                             : up[v];
+      x[arcs + k * arcs + a] += net.demands[k].amount;
+      x[a] += net.demands[k].amount / net.capacity[a];
+      v = net.arcs[a].second;
+    }
+  }
   MipModel model;
   read(m, model);
-  std::vector<double> x(m.obj.size());
-  std::uniform_real_distribution<double> unit(0.0, 1.0);
-  for (size_t j = 0; j < x.size(); ++j) x[j] = unit(rng);
+  EXPECT_GT(model.num_cols, 60000);
   const auto start = std::chrono::steady_clock::now();
   std::vector<Cut> out;
   korva::mip::separate_mcf(input(model, x), model.num_rows, out);
+  const size_t network_cuts = out.size();
   korva::mip::separate_gub_covers(input(model, x), model.num_rows, out);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_LT(seconds, 2.0);
-  EXPECT_LE(out.size(), 400u);
+  EXPECT_LT(seconds, 1.0);
+  EXPECT_GT(network_cuts, 0u);
+  EXPECT_LE(network_cuts, 200u);
+  EXPECT_EQ(out.size(), network_cuts);  // no knapsacks here
   for (const Cut& c : out) EXPECT_GT(c.efficacy(x.data()), 1e-4);
 }
 

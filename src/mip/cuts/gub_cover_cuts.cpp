@@ -177,7 +177,7 @@ double ratio(const Choice& c) { return (1.0 - std::min(1.0, c.value)) / c.weight
 
 // Picks a group cover: one choice per group in w.cover. False when the
 // groups' heaviest items together do not exceed the capacity.
-bool choose_cover(Workspace& w, double needed) {
+bool choose_cover(Workspace& w, double needed, int64_t* work) {
   const int groups = static_cast<int>(w.group_begin.size()) - 1;
   w.chosen.resize(static_cast<size_t>(groups));
   double total = 0.0;
@@ -188,13 +188,25 @@ bool choose_cover(Workspace& w, double needed) {
     w.chosen[g] = best;
     total += w.choices[best].weight;
   }
-  if (total <= needed) {
-    total = 0.0;
+  // Too light: move groups to heavier items, each time the move that
+  // loses least LP value per unit of weight gained.
+  while (total <= needed) {
+    int best = -1;
+    double best_rate = std::numeric_limits<double>::infinity();
     for (int g = 0; g < groups; ++g) {
-      w.chosen[g] = w.choice_begin[g];
-      total += w.choices[w.chosen[g]].weight;
+      const int c = w.chosen[g];
+      if (c == w.choice_begin[g]) continue;
+      const Choice &now = w.choices[c], &heavier = w.choices[c - 1];
+      const double rate = (now.value - heavier.value) / (heavier.weight - now.weight);
+      if (rate < best_rate) {
+        best_rate = rate;
+        best = g;
+      }
     }
-    if (total <= needed) return false;
+    *work += groups;
+    if (best < 0) return false;  // every group at its heaviest item
+    total += w.choices[w.chosen[best] - 1].weight - w.choices[w.chosen[best]].weight;
+    --w.chosen[best];
   }
   // Greedy: groups that lose least violation per unit of weight first.
   w.order.resize(static_cast<size_t>(groups));
@@ -333,7 +345,7 @@ void separate_gub_covers(const SeparationInput& in, int rows, std::vector<Cut>& 
       work += static_cast<int64_t>(w.items.size()) * 4;
       if (!group_items(m, rows, packing_side, w, &work)) continue;
       list_choices(w);
-      if (!choose_cover(w, needed)) continue;
+      if (!choose_cover(w, needed, &work)) continue;
       if (!cover_cut(in, w, cut)) continue;
       out.push_back(cut);
       ++found;

@@ -14,6 +14,8 @@
 #include "mip/cuts/flow_cover_cuts.h"
 #include "mip/cuts/flow_path_cuts.h"
 #include "mip/cuts/gomory_cuts.h"
+#include "mip/cuts/gub_cover_cuts.h"
+#include "mip/cuts/mcf_cuts.h"
 #include "mip/cuts/implied_bound_cuts.h"
 #include "mip/cuts/mir_cuts.h"
 #include "mip/cuts/user_cuts.h"
@@ -247,11 +249,16 @@ int RootCuts::run() {
     if (settings_.cut_switch[kImpliedBoundCuts] >= 0 && !stopped())
       separate_implied_bounds(in, implied_bounds_, found);
     if (settings_.cut_switch[kCoverCuts] >= 0 && !stopped()) separate_covers(in, base_rows, found);
+    if (settings_.cut_switch[kGubCoverCuts] >= 0 && !stopped()) separate_gub_covers(in, base_rows, found);
     if (settings_.cut_switch[kFlowCoverCuts] >= 0 && !stopped()) {
       in.progress = &flow_progress;
       separate_flow_covers(in, base_rows, found);
     }
     if (settings_.cut_switch[kFlowPathCuts] >= 0 && !stopped()) separate_flow_paths(in, base_rows, found);
+    if (settings_.cut_switch[kMcfCuts] >= 0 && !stopped()) {
+      if (!network_) network_ = std::make_unique<McfNetwork>(find_mcf_network(model_, base_rows));
+      separate_mcf(in, *network_, found);
+    }
     if (settings_.cut_switch[kMirCuts] >= 0 && !stopped()) {
       in.progress = &mir_progress;
       separate_mir(in, base_rows, settings_.aggregation_limit, found);

@@ -11,6 +11,7 @@
 #include "mip/clique_table.h"
 #include "mip/cut_pool.h"
 #include "mip/cuts/cut.h"
+#include "mip/cuts/mcf_network.h"
 #include "mip/mip_model.h"
 #include "mip/node_log.h"
 #include "mip/node_lp.h"
@@ -54,7 +55,8 @@ class RootCuts {
   CliqueTable cliques_;
   std::vector<ImpliedBound> implied_bounds_;
   CutPool pool_;
-  std::vector<Cut> permanent_;  // rows that join before the rounds and stay
+  std::vector<Cut> permanent_;
+  std::unique_ptr<McfNetwork> network_;  // found in the first round that needs it  // rows that join before the rounds and stay
   std::shared_ptr<CompactBasis> basis_;
   bool reported_root_ = false;
 };

@@ -2,7 +2,6 @@
 // at every feasible point of small random models, the designed cut is
 // found on hand-made ones, and models without the structure give nothing.
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <random>
 #include <string>
@@ -209,9 +208,9 @@ TEST_F(GubMcfCuts, GubCoverReadsComplementedLiterals) {
 }
 
 // 60,000 binaries in set-packing rows of five, 300 knapsacks over 40 of
-// these rows each; the point fills each set-packing row to one. A call stays
-// well within a second and its cut limit.
-TEST_F(GubMcfCuts, LargeKnapsacksPassQuickly) {
+// these rows each; the point fills each set-packing row to one. A call
+// keeps to its cut limit.
+TEST_F(GubMcfCuts, LargeKnapsacksStayWithinTheCutLimit) {
   constexpr int kColumns = 60000, kGroup = 5, kKnapsacks = 300, kItems = 200;
   std::mt19937 rng(9);
   std::uniform_int_distribution<int> column(0, kColumns - 1), weight(1, 20);
@@ -249,20 +248,16 @@ TEST_F(GubMcfCuts, LargeKnapsacksPassQuickly) {
       r.entries.emplace_back(j, weight(rng));
       total += r.entries.back().second * x[j];
     }
-    // Tight enough for the point to leave covers to find: the timing
-    // counts building cuts too.
+    // Tight enough for the point to leave covers to find.
     r.rhs = std::floor(0.5 * total);
     m.rows.push_back(r);
   }
   MipModel model;
   read(m, model);
-  const auto start = std::chrono::steady_clock::now();
   std::vector<Cut> out;
   korva::mip::separate_gub_covers(input(model, x), model.num_rows, out);
   const size_t gub_cuts = out.size();
   korva::mip::separate_mcf(input(model, x), model.num_rows, out);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_LT(seconds, 1.0);
   EXPECT_GT(gub_cuts, 0u);
   EXPECT_LE(gub_cuts, 200u);
   EXPECT_EQ(out.size(), gub_cuts);  // no network here
@@ -489,8 +484,8 @@ TEST_F(GubMcfCuts, NetworkCutsNeedANetwork) {
 // A grid of 40 x 40 nodes, arcs both ways between neighbours, 10
 // commodities: about 69,000 columns. The point routes each demand along
 // one path with just the fractional designs it needs, as a relaxation
-// would; a call stays well within a second and its cut limit.
-TEST_F(GubMcfCuts, LargeNetworksPassQuickly) {
+// would; a call keeps to its cut limit.
+TEST_F(GubMcfCuts, LargeNetworksStayWithinTheCutLimit) {
   std::mt19937 rng(3);
   Network net;
   constexpr int kSide = 40;
@@ -538,13 +533,10 @@ TEST_F(GubMcfCuts, LargeNetworksPassQuickly) {
   MipModel model;
   read(m, model);
   EXPECT_GT(model.num_cols, 60000);
-  const auto start = std::chrono::steady_clock::now();
   std::vector<Cut> out;
   korva::mip::separate_mcf(input(model, x), model.num_rows, out);
   const size_t network_cuts = out.size();
   korva::mip::separate_gub_covers(input(model, x), model.num_rows, out);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_LT(seconds, 1.0);
   EXPECT_GT(network_cuts, 0u);
   EXPECT_LE(network_cuts, 200u);
   EXPECT_EQ(out.size(), network_cuts);  // no knapsacks here

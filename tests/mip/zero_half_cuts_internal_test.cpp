@@ -22,17 +22,22 @@ using mip_test::SmallMip;
 // Binaries, two general integers whose ranges do not start at 0, and a
 // continuous column; conflicts between binaries (odd cycles among them),
 // integral rows, rows of halves and rows the continuous column enters with
-// fractional coefficients.
+// fractional coefficients. Every row holds at a random anchor point, tight
+// or nearly, so that the model is feasible and its rows bind.
 SmallMip zero_half_model(std::mt19937& rng) {
-  std::uniform_int_distribution<int> coef(-3, 3), rhs(-2, 5), pick(0, 3), binary(0, 2);
+  std::uniform_int_distribution<int> coef(-3, 3), pick(0, 3), binary(0, 2);
   SmallMip m;
   m.ctype = {'B', 'B', 'B', 'I', 'I', 'C'};
   m.lb = {0, 0, 0, -1, 1, -1};
   m.ub = {1, 1, 1, 2, 3, 2};
   m.obj.assign(6, 0.0);
+  std::vector<double> anchor(6);
+  for (int j = 0; j < 5; ++j)
+    anchor[j] = m.lb[j] + std::uniform_int_distribution<int>(0, static_cast<int>(m.ub[j] - m.lb[j]))(rng);
+  anchor[5] = std::uniform_real_distribution<double>(m.lb[5], m.ub[5])(rng);
   for (int e = 0; e < 3; ++e) {
     const int a = binary(rng), b = (a + 1 + pick(rng) % 2) % 3;
-    m.rows.push_back({{{a, 1.0}, {b, 1.0}}, 'L', 1.0});
+    if (anchor[a] + anchor[b] <= 1.0) m.rows.push_back({{{a, 1.0}, {b, 1.0}}, 'L', 1.0});
   }
   const double continuous[] = {-1.5, -1.0, 0.5, 2.0};
   for (int r = 0; r < 4; ++r) {
@@ -42,8 +47,11 @@ SmallMip zero_half_model(std::mt19937& rng) {
       if (int a = coef(rng); a != 0) row.entries.emplace_back(j, unit * a);
     if (pick(rng) < 2) row.entries.emplace_back(5, continuous[pick(rng)]);
     if (row.entries.empty()) continue;
+    double at_anchor = 0.0;
+    for (const auto& [j, a] : row.entries) at_anchor += a * anchor[j];
+    const double room = 0.5 * pick(rng);
     row.sense = r == 3 ? 'E' : pick(rng) % 2 ? 'L' : 'G';
-    row.rhs = rhs(rng) + (pick(rng) == 0 ? 0.5 : 0.0);
+    row.rhs = row.sense == 'E' ? at_anchor : row.sense == 'L' ? at_anchor + room : at_anchor - room;
     m.rows.push_back(row);
   }
   return m;
@@ -82,7 +90,7 @@ TEST_F(CutValidity, ZeroHalfCutsRemoveNoFeasiblePoint) {
   std::mt19937 rng(11);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   int cuts_checked = 0, points_checked = 0;
-  for (int k = 0; k < 60; ++k) {
+  for (int k = 0; k < 120; ++k) {
     const SmallMip m = zero_half_model(rng);
     ASSERT_EQ(m.load(env, lp), 0);
     MipModel model;
@@ -112,8 +120,8 @@ TEST_F(CutValidity, ZeroHalfCutsRemoveNoFeasiblePoint) {
       }
     }
   }
-  EXPECT_GE(cuts_checked, 100);
-  EXPECT_GE(points_checked, 1000);
+  EXPECT_GE(cuts_checked, 300);
+  EXPECT_GE(points_checked, 2500);
 }
 
 class ZeroHalfCuts : public mip_test::MipTest {

@@ -31,6 +31,7 @@ constexpr int kMaxCuts = 200;
 constexpr int kMaxParityRows = 10000;   // rows of least slack looked at in sets of several
 constexpr int kMaxSystemRows = 512;      // of those, the ones the elimination works on
 constexpr int kMaxSystemColumns = 4096;
+constexpr double kMaxNeighbourSlack = 0.5;  // a row reached through a column joins below this slack
 constexpr int64_t kWorkBudget = 20'000'000;   // entries and words read, per call
 
 bool odd(double integral) { return std::fmod(std::fabs(integral), 2.0) == 1.0; }
@@ -293,6 +294,8 @@ struct ParitySystem {
   std::vector<double> odd_weight;     // Σ x' over the odd columns
   std::vector<double> column_weight;  // x' of each parity column
   std::vector<int> column_of;         // model column → parity column, or -1
+  std::vector<int64_t> column_begin;  // by columns: the rows with it odd, in increasing slack
+  std::vector<int> column_row;
   int rows() const { return static_cast<int>(row.size()); }
   int columns() const { return static_cast<int>(column_weight.size()); }
 };
@@ -373,19 +376,22 @@ void build_parity_system(const std::vector<Column>& cols, const IntegerRows& row
     sys.slack.push_back(rows.slack[i]);
     sys.odd_weight.push_back(weight);
   }
+  sys.column_begin.assign(static_cast<size_t>(sys.columns()) + 1, 0);
+  for (int c : sys.col) ++sys.column_begin[c + 1];
+  for (int c = 0; c < sys.columns(); ++c) sys.column_begin[c + 1] += sys.column_begin[c];
+  sys.column_row.resize(sys.col.size());
+  std::vector<int64_t> fill(sys.column_begin.begin(), sys.column_begin.end() - 1);
+  for (int r = 0; r < sys.rows(); ++r)
+    for (int64_t k = sys.begin[r]; k < sys.begin[r + 1]; ++k) sys.column_row[fill[sys.col[k]]++] = r;
+  work += static_cast<int64_t>(sys.col.size());
 }
 
 // Pairs of rows sharing an odd column whose right-hand sides differ in
 // parity.
 void row_pairs(const ParitySystem& sys, CutMaker& maker, int64_t& work) {
   std::vector<int> used;
-  // Rows by column, in increasing slack.
-  std::vector<int64_t> start(static_cast<size_t>(sys.columns()) + 1, 0);
-  for (int c : sys.col) ++start[c + 1];
-  for (int c = 0; c < sys.columns(); ++c) start[c + 1] += start[c];
-  std::vector<int> rows_of(sys.col.size()), fill(start.begin(), start.end() - 1);
-  for (int r = 0; r < sys.rows(); ++r)
-    for (int64_t k = sys.begin[r]; k < sys.begin[r + 1]; ++k) rows_of[fill[sys.col[k]]++] = r;
+  const std::vector<int64_t>& start = sys.column_begin;
+  const std::vector<int>& rows_of = sys.column_row;
   std::vector<uint8_t> in_first(static_cast<size_t>(sys.columns()), 0);
   std::vector<int> last_partner(static_cast<size_t>(sys.rows()), -1);
   for (int p = 0; p < sys.rows() && !maker.full() && work <= kWorkBudget; ++p) {
@@ -463,19 +469,42 @@ class Elimination {
   void choose(int64_t& work) {
     std::vector<int> place(static_cast<size_t>(sys_.columns()), -1);
     std::vector<int> columns;
-    for (int r = 0; r < sys_.rows() && static_cast<int>(chosen_.size()) < kMaxSystemRows; ++r) {
-      int fresh = 0;
-      for (int64_t k = sys_.begin[r]; k < sys_.begin[r + 1]; ++k) fresh += place[sys_.col[k]] < 0;
-      if (static_cast<int>(columns.size()) + fresh > kMaxSystemColumns) continue;
-      for (int64_t k = sys_.begin[r]; k < sys_.begin[r + 1]; ++k) {
-        const int c = sys_.col[k];
-        if (place[c] < 0) {
-          place[c] = static_cast<int>(columns.size());
-          columns.push_back(c);
+    // Odd sets are cycles through shared columns: starting from the row of
+    // least slack, rows of small slack sharing a column with a chosen one
+    // come next, then the next row of least slack not yet reached.
+    std::vector<uint8_t> reached(static_cast<size_t>(sys_.rows()), 0), expanded(static_cast<size_t>(sys_.columns()), 0);
+    std::vector<int> queue;
+    for (int seed = 0; seed < sys_.rows() && static_cast<int>(chosen_.size()) < kMaxSystemRows; ++seed) {
+      if (reached[seed]) continue;
+      reached[seed] = 1;
+      queue.assign(1, seed);
+      for (size_t h = 0; h < queue.size() && static_cast<int>(chosen_.size()) < kMaxSystemRows; ++h) {
+        const int r = queue[h];
+        if (sys_.begin[r + 1] == sys_.begin[r]) continue;  // no column to clear: a single row at most
+        int fresh = 0;
+        for (int64_t k = sys_.begin[r]; k < sys_.begin[r + 1]; ++k) fresh += place[sys_.col[k]] < 0;
+        if (static_cast<int>(columns.size()) + fresh > kMaxSystemColumns) continue;
+        for (int64_t k = sys_.begin[r]; k < sys_.begin[r + 1]; ++k) {
+          const int c = sys_.col[k];
+          if (place[c] < 0) {
+            place[c] = static_cast<int>(columns.size());
+            columns.push_back(c);
+          }
+          if (expanded[c]) continue;
+          expanded[c] = 1;
+          work += sys_.column_begin[c + 1] - sys_.column_begin[c];
+          for (int64_t e = sys_.column_begin[c]; e < sys_.column_begin[c + 1]; ++e) {
+            const int q = sys_.column_row[e];
+            if (sys_.slack[q] >= kMaxNeighbourSlack) break;  // the rest have more
+            if (!reached[q]) {
+              reached[q] = 1;
+              queue.push_back(q);
+            }
+          }
         }
+        chosen_.push_back(r);
+        work += 2 * (sys_.begin[r + 1] - sys_.begin[r]);
       }
-      chosen_.push_back(r);
-      work += sys_.begin[r + 1] - sys_.begin[r];
     }
     rows_ = static_cast<int>(chosen_.size());
     // Each column's rows, to find columns with the same rows.

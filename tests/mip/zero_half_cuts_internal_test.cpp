@@ -199,20 +199,30 @@ TEST_F(CutValidity, ZeroHalfCutsOfGeneralIntegersAreValid) {
   for (const Cut& c : cuts) expect_valid(m, c, "general integers");
 }
 
-// A continuous column is bounded out where the row stays a relaxation:
-// with y >= -1 entering at +1, x1 + x2 + y <= 1 says only x1 + x2 <= 2,
-// so the triangle with this row gives no cut at (1/2, 1/2, 1/2).
-TEST_F(ZeroHalfCuts, BoundsOutContinuousColumnsOnTheSafeSide) {
-  SmallMip m;
-  m.ctype = {'B', 'B', 'B', 'C'};
-  m.lb = {0, 0, 0, -1};
-  m.ub = {1, 1, 1, 1};
-  m.obj = {0, 0, 0, 0};
-  m.rows = {{{{0, 1.0}, {1, 1.0}, {3, 1.0}}, 'L', 1.0},
-            {{{1, 1.0}, {2, 1.0}}, 'L', 1.0},
-            {{{0, 1.0}, {2, 1.0}}, 'L', 1.0}};
-  const std::vector<Cut> cuts = separate(m, {0.5, 0.5, 0.5, 0.0});
-  EXPECT_FALSE(has_cut(cuts, {0, 1, 2}, {1, 1, 1}, 1.0));
+// A continuous column is bounded out where the row stays a relaxation: in
+// x1 + x2 - y <= 1 with y in [0, 1] at its upper bound, in x1 + x2 + y <= 2
+// with y in [-1, 1] at its lower bound; both say only x1 + x2 <= 2, so with
+// the other two sides of the triangle there is no cut at (1/2, 1/2, 1/2),
+// and x1 + x2 + x3 <= 1 would remove (1, 1, 0).
+TEST_F(CutValidity, ZeroHalfCutsBoundOutContinuousColumnsOnTheSafeSide) {
+  for (const double sign : {-1.0, 1.0}) {
+    SmallMip m;
+    m.ctype = {'B', 'B', 'B', 'C'};
+    m.lb = {0, 0, 0, sign < 0 ? 0.0 : -1.0};
+    m.ub = {1, 1, 1, 1};
+    m.obj = {0, 0, 0, 0};
+    m.rows = {{{{0, 1.0}, {1, 1.0}, {3, sign}}, 'L', sign < 0 ? 1.0 : 2.0},
+              {{{1, 1.0}, {2, 1.0}}, 'L', 1.0},
+              {{{0, 1.0}, {2, 1.0}}, 'L', 1.0}};
+    ASSERT_EQ(m.load(env, lp), 0);
+    MipModel model;
+    korva::mip::build_mip_model(*lp, model);
+    const std::vector<double> x = {0.5, 0.5, 0.5, 0.0};
+    std::vector<Cut> cuts;
+    korva::mip::separate_zero_half(input_of(model, x), model.num_rows, cuts);
+    EXPECT_FALSE(has_cut(cuts, {0, 1, 2}, {1, 1, 1}, 1.0)) << "sign " << sign;
+    for (const Cut& c : cuts) expect_valid(m, c, "continuous column");
+  }
 }
 
 TEST_F(ZeroHalfCuts, NothingAtAnIntegerFeasiblePoint) {

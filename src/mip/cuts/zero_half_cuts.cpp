@@ -421,8 +421,8 @@ void row_pairs(const ParitySystem& sys, CutMaker& maker, int64_t& work) {
   }
 }
 
-// Gaussian elimination mod 2 over the rows of least slack: columns of
-// largest x' are cleared first, each by the row of least weight that has
+// Gaussian elimination mod 2 over a few hundred rows of small slack that
+// share columns: columns of largest x' are cleared first, each by the row of least weight that has
 // it; every row an elimination step changes is a new set of rows, tried
 // when its right-hand side is odd and its weight small.
 class Elimination {
@@ -464,7 +464,7 @@ class Elimination {
   }
 
  private:
-  // The rows of least slack up to the size limits; their columns merged
+  // The rows taking part, up to the size limits; their columns merged
   // where two have the same rows, ordered by decreasing weight.
   void choose(int64_t& work) {
     std::vector<int> place(static_cast<size_t>(sys_.columns()), -1);
@@ -542,7 +542,8 @@ class Elimination {
       weight[c] = sys_.column_weight[columns[c]];
       kept.push_back(c);
     }
-    std::sort(kept.begin(), kept.end(), [&](int p, int q) { return weight[p] != weight[q] ? weight[p] > weight[q] : p < q; });
+    std::sort(kept.begin(), kept.end(),
+              [&](int p, int q) { return weight[p] != weight[q] ? weight[p] > weight[q] : p < q; });
     std::vector<int> position(static_cast<size_t>(n), -1);
     columns_ = static_cast<int>(kept.size());
     column_weight_.resize(static_cast<size_t>(columns_));
@@ -602,7 +603,8 @@ void separate_zero_half(const SeparationInput& in, int rows, std::vector<Cut>& o
   IntegerRows integer_rows;
   integer_rows.col.reserve(static_cast<size_t>(m.row_begin[rows]));
   integer_rows.coef.reserve(static_cast<size_t>(m.row_begin[rows]));
-  for (auto* v : {&integer_rows.rhs, &integer_rows.slack, &integer_rows.odd_weight}) v->reserve(static_cast<size_t>(rows));
+  for (auto* v : {&integer_rows.rhs, &integer_rows.slack, &integer_rows.odd_weight})
+    v->reserve(static_cast<size_t>(rows));
   integer_rows.begin.reserve(static_cast<size_t>(rows) + 1);
   for (int i = 0; i < rows && work <= kWorkBudget; ++i) {
     if (!std::isinf(m.row_hi[i])) append_side(m, cols, i, 1.0, integer_rows, work);

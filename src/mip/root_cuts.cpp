@@ -19,6 +19,7 @@
 #include "mip/cuts/implied_bound_cuts.h"
 #include "mip/cuts/mir_cuts.h"
 #include "mip/cuts/user_cuts.h"
+#include "mip/cuts/zero_half_cuts.h"
 #include "mip/domain.h"
 #include "mip/probing.h"
 
@@ -259,6 +260,7 @@ int RootCuts::run() {
       if (!network_) network_ = std::make_unique<McfNetwork>(find_mcf_network(model_, base_rows));
       separate_mcf(in, *network_, found);
     }
+    if (settings_.cut_switch[kZeroHalfCuts] >= 0 && !stopped()) separate_zero_half(in, base_rows, found);
     if (settings_.cut_switch[kMirCuts] >= 0 && !stopped()) {
       in.progress = &mir_progress;
       separate_mir(in, base_rows, settings_.aggregation_limit, found);

@@ -82,12 +82,8 @@ void OrderedPartition::init(const SymmetryGraph& g, const std::vector<int>& orde
   num_cols_ = g.num_cols;
   const int nv = g.vertices();
   elem_ = order;
-  pos_.assign(nv, 0);
-  cell_of_.assign(nv, 0);
-  cell_end_.assign(nv, 0);
-  touched_in_cell_.assign(nv, 0);
-  sig_.assign(nv, 0);
-  in_queue_.assign(nv, 0);
+  vert_.assign(nv, Vertex{});
+  cell_.assign(nv, Cell{});
   queue_.clear();
   queue_head_ = 0;
   trail_.clear();
@@ -96,34 +92,34 @@ void OrderedPartition::init(const SymmetryGraph& g, const std::vector<int>& orde
   for (size_t c = 0; c < cell_starts.size(); ++c) {
     const int s = cell_starts[c];
     const int e = c + 1 < cell_starts.size() ? cell_starts[c + 1] : nv;
-    cell_end_[s] = e;
-    for (int p = s; p < e; ++p) cell_of_[elem_[p]] = s;
+    cell_[s].end = e;
+    for (int p = s; p < e; ++p) vert_[elem_[p]].cell = s;
     if (s < num_cols_) ++column_cells_;
   }
-  for (int p = 0; p < nv; ++p) pos_[elem_[p]] = p;
+  for (int p = 0; p < nv; ++p) vert_[elem_[p]].pos = p;
   trace_ = 0;
 }
 
 void OrderedPartition::push_queue(int start) {
-  if (in_queue_[start]) return;
-  in_queue_[start] = 1;
+  if (cell_[start].queued) return;
+  cell_[start].queued = 1;
   queue_.push_back(start);
 }
 
 void OrderedPartition::queue_all_cells() {
-  for (int p = 0; p < static_cast<int>(elem_.size()); p = cell_end_[p]) push_queue(p);
+  for (int p = 0; p < static_cast<int>(elem_.size()); p = cell_[p].end) push_queue(p);
 }
 
 void OrderedPartition::individualise(int v) {
-  const int s = cell_of_[v], e = cell_end_[s], q = e - 1;
-  const int other = elem_[q], pv = pos_[v];
+  const int s = vert_[v].cell, e = cell_[s].end, q = e - 1;
+  const int other = elem_[q], pv = vert_[v].pos;
   elem_[pv] = other;
-  pos_[other] = pv;
+  vert_[other].pos = pv;
   elem_[q] = v;
-  pos_[v] = q;
-  cell_end_[s] = q;
-  cell_end_[q] = e;
-  cell_of_[v] = q;
+  vert_[v].pos = q;
+  cell_[s].end = q;
+  cell_[q].end = e;
+  vert_[v].cell = q;
   trail_.push_back(q);
   ++num_cells_;
   if (s < num_cols_) ++column_cells_;
@@ -133,29 +129,34 @@ void OrderedPartition::individualise(int v) {
 
 // Touched vertices gather at the end of their cell, so that a cell's
 // untouched part stays where it is and keeps the cell's name: the work of
-// a split is then proportional to the touched part only.
+// a split is then proportional to the touched part only. A vertex alone in
+// its cell has nothing to split from and is skipped.
 void OrderedPartition::touch(int x, uint64_t weight) {
-  const int s = cell_of_[x], e = cell_end_[s], t = touched_in_cell_[s];
-  if (pos_[x] >= e - t) {
-    sig_[x] += weight;
+  Vertex& vx = vert_[x];
+  const int s = vx.cell;
+  Cell& c = cell_[s];
+  if (c.end - s == 1) return;
+  const int t = c.touched;
+  if (vx.pos >= c.end - t) {
+    vx.sig += weight;
     return;
   }
-  const int q = e - 1 - t, y = elem_[q], px = pos_[x];
+  const int q = c.end - 1 - t, y = elem_[q], px = vx.pos;
   elem_[px] = y;
-  pos_[y] = px;
+  vert_[y].pos = px;
   elem_[q] = x;
-  pos_[x] = q;
-  touched_in_cell_[s] = t + 1;
+  vx.pos = q;
+  c.touched = t + 1;
   if (t == 0) touched_cells_.push_back(s);
-  sig_[x] = weight;
+  vx.sig = weight;
 }
 
 void OrderedPartition::split_touched(int s) {
-  const int e = cell_end_[s], t = touched_in_cell_[s], first = e - t;
-  touched_in_cell_[s] = 0;
+  const int e = cell_[s].end, t = cell_[s].touched, first = e - t;
+  cell_[s].touched = 0;
   auto* base = elem_.data();
-  std::sort(base + first, base + e, [&](int a, int b) { return sig_[a] < sig_[b]; });
-  for (int p = first; p < e; ++p) pos_[elem_[p]] = p;
+  std::sort(base + first, base + e, [&](int a, int b) { return vert_[a].sig < vert_[b].sig; });
+  for (int p = first; p < e; ++p) vert_[elem_[p]].pos = p;
   // The new cells: the untouched part first, then the touched vertices by
   // signature. Both orders depend on nothing but the signatures.
   int runs = first > s ? 1 : 0;
@@ -164,7 +165,7 @@ void OrderedPartition::split_touched(int s) {
   starts.clear();
   if (first > s) starts.push_back(s);
   for (int p = first; p < e; ++p) {
-    if (p != first && sig_[elem_[p]] == sig_[elem_[p - 1]]) continue;
+    if (p != first && vert_[elem_[p]].sig == vert_[elem_[p - 1]].sig) continue;
     starts.push_back(p);
     ++runs;
   }
@@ -172,18 +173,18 @@ void OrderedPartition::split_touched(int s) {
   trace_ = mix(trace_ ^ (static_cast<uint64_t>(s) * 0x9e3779b97f4a7c15ULL + static_cast<uint64_t>(runs)));
   for (int r = 0; r < runs; ++r) {
     const int rs = starts[r], re = r + 1 < runs ? starts[r + 1] : e;
-    const uint64_t sig = rs >= first ? sig_[elem_[rs]] + 1 : 0;  // untouched vertices have no fresh signature
+    const uint64_t sig = rs >= first ? vert_[elem_[rs]].sig + 1 : 0;  // untouched vertices have no fresh signature
     trace_ = mix(trace_ ^ (sig + static_cast<uint64_t>(re - rs)));
     if (re - rs > largest_size) {
       largest_size = re - rs;
       largest_run = r;
     }
     if (r == 0) {
-      cell_end_[s] = re;
+      cell_[s].end = re;
       continue;
     }
-    cell_end_[rs] = re;
-    for (int p = rs; p < re; ++p) cell_of_[elem_[p]] = rs;
+    cell_[rs].end = re;
+    for (int p = rs; p < re; ++p) vert_[elem_[p]].cell = rs;
     trail_.push_back(rs);
     ++num_cells_;
     if (s < num_cols_) ++column_cells_;
@@ -191,7 +192,7 @@ void OrderedPartition::split_touched(int s) {
   // A cell still waiting on the queue gets all its parts queued; otherwise
   // every part but the largest is enough, as the partition is already
   // stable with respect to the whole cell.
-  const bool queued = in_queue_[s] != 0;
+  const bool queued = cell_[s].queued != 0;
   for (int r = 0; r < runs; ++r)
     if (queued ? r > 0 : r != largest_run) push_queue(starts[r]);
 }
@@ -200,8 +201,8 @@ bool OrderedPartition::refine(WorkBudget& budget) {
   const SymmetryGraph& g = *g_;
   while (queue_head_ < queue_.size()) {
     const int s = queue_[queue_head_++];
-    in_queue_[s] = 0;
-    const int e = cell_end_[s];
+    cell_[s].queued = 0;
+    const int e = cell_[s].end;
     int64_t work = 1;
     // The splitter's own cell never changes during the scan: the graph is
     // bipartite and columns and rows never share a cell.
@@ -214,14 +215,14 @@ bool OrderedPartition::refine(WorkBudget& budget) {
     // depends on vertex numbers), to keep the refinement invariant.
     std::sort(touched_cells_.begin(), touched_cells_.end());
     for (int c : touched_cells_) {
-      const int t = touched_in_cell_[c];
+      const int t = cell_[c].touched;
       work += t * (1 + std::bit_width(static_cast<unsigned>(t)));
       split_touched(c);
     }
     work += static_cast<int64_t>(touched_cells_.size());
     touched_cells_.clear();
     if (!budget.spend(work)) {
-      for (size_t k = queue_head_; k < queue_.size(); ++k) in_queue_[queue_[k]] = 0;
+      for (size_t k = queue_head_; k < queue_.size(); ++k) cell_[queue_[k]].queued = 0;
       queue_.clear();
       queue_head_ = 0;
       return false;
@@ -237,9 +238,9 @@ void OrderedPartition::undo(size_t mark, WorkBudget& budget) {
   while (trail_.size() > mark) {
     const int p = trail_.back();
     trail_.pop_back();
-    const int s = cell_of_[elem_[p - 1]], e = cell_end_[p];
-    for (int q = p; q < e; ++q) cell_of_[elem_[q]] = s;
-    cell_end_[s] = e;
+    const int s = vert_[elem_[p - 1]].cell, e = cell_[p].end;
+    for (int q = p; q < e; ++q) vert_[elem_[q]].cell = s;
+    cell_[s].end = e;
     --num_cells_;
     if (p < num_cols_) --column_cells_;
     work += 1 + (e - p);

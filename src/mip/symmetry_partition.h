@@ -86,9 +86,9 @@ class OrderedPartition {
   // A hash of the splits since the last individualise(): equal for nodes an
   // automorphism maps onto each other.
   uint64_t trace() const { return trace_; }
-  int cell_of(int v) const { return cell_of_[v]; }
-  int cell_size(int start) const { return cell_end_[start] - start; }
-  bool is_cell_start(int p) const { return cell_of_[elem_[p]] == p; }
+  int cell_of(int v) const { return vert_[v].cell; }
+  int cell_size(int start) const { return cell_[start].end - start; }
+  bool is_cell_start(int p) const { return vert_[elem_[p]].cell == p; }
   const std::vector<int>& elements() const { return elem_; }
 
  private:
@@ -96,12 +96,25 @@ class OrderedPartition {
   void split_touched(int start);
   void push_queue(int start);
 
+  // What the refinement reads together sits together: per vertex its
+  // position, cell and signature; per cell (at its first position) its end,
+  // the count of touched vertices and whether it waits on the queue.
+  struct Vertex {
+    int pos = 0;
+    int cell = 0;
+    uint64_t sig = 0;
+  };
+  struct Cell {
+    int end = 0;
+    int touched = 0;
+    int queued = 0;
+  };
+
   const SymmetryGraph* g_ = nullptr;
   int num_cols_ = 0;
-  std::vector<int> elem_, pos_, cell_of_, cell_end_;
-  std::vector<int> touched_in_cell_;  // per cell start, during one splitter
-  std::vector<uint64_t> sig_;         // per vertex, during one splitter
-  std::vector<char> in_queue_;
+  std::vector<int> elem_;
+  std::vector<Vertex> vert_;
+  std::vector<Cell> cell_;
   std::vector<int> queue_;
   size_t queue_head_ = 0;
   std::vector<int> touched_cells_, run_starts_;

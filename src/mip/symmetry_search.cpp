@@ -1,6 +1,7 @@
 #include "mip/symmetry_search.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <numeric>
 
@@ -68,6 +69,7 @@ class AutomorphismSearch {
       const int cs = path_[l].cell_start, v = path_[l].v;
       std::vector<int> cell(part_.elements().begin() + cs, part_.elements().begin() + cs + path_[l].cell_size);
       std::sort(cell.begin(), cell.end());
+      budget_.spend(static_cast<int64_t>(cell.size()) * (2 + std::bit_width(cell.size())));
       for (int u : cell) {
         if (u == v || orbits_.find(u) == orbits_.find(v)) continue;
         const Outcome o = search_image(l, u);
@@ -80,6 +82,7 @@ class AutomorphismSearch {
         out.generator_level.push_back(l);
         for (int j = 0; j < n_; ++j)
           if (col_image_[j] != j) orbits_.unite(j, col_image_[j]);
+        budget_.spend(2 * static_cast<int64_t>(n_));
       }
       if (stopped_at >= 0) break;
       // G_ℓ preserves the cell of v in P_ℓ, so v's orbit lies inside it.

@@ -22,9 +22,13 @@ struct PathLevel {
   uint64_t trace_after = 0;
 };
 
+// The orbits of the columns under the generators found so far, and per
+// orbit whether it is known to hold no image of the current level's v: if
+// no automorphism fixing v_1..v_{ℓ-1} maps v to u, none maps it to h(u)
+// for h in G_ℓ either (h⁻¹·g would map v to u), so such orbits are skipped.
 class ColumnOrbits {
  public:
-  explicit ColumnOrbits(int n) : parent_(n) { std::iota(parent_.begin(), parent_.end(), 0); }
+  explicit ColumnOrbits(int n) : parent_(n), no_image_(n, 0) { std::iota(parent_.begin(), parent_.end(), 0); }
   int find(int j) {
     while (parent_[j] != j) j = parent_[j] = parent_[parent_[j]];
     return j;
@@ -32,11 +36,26 @@ class ColumnOrbits {
   void unite(int a, int b) {
     a = find(a);
     b = find(b);
-    if (a != b) parent_[std::max(a, b)] = std::min(a, b);
+    if (a == b) return;
+    const int root = std::min(a, b), child = std::max(a, b);
+    parent_[child] = root;
+    no_image_[root] = no_image_[root] || no_image_[child];
+  }
+  bool holds_no_image(int j) { return no_image_[find(j)] != 0; }
+  void mark_no_image(int j) {
+    no_image_[find(j)] = 1;
+    marked_.push_back(j);
+  }
+  // A new level: another v, nothing known yet.
+  void clear_marks() {
+    for (int j : marked_) no_image_[find(j)] = 0;
+    marked_.clear();
   }
 
  private:
   std::vector<int> parent_;
+  std::vector<char> no_image_;
+  std::vector<int> marked_;
 };
 
 enum class Outcome { Found, NotFound, OutOfWork };
@@ -70,14 +89,18 @@ class AutomorphismSearch {
       std::vector<int> cell(part_.elements().begin() + cs, part_.elements().begin() + cs + path_[l].cell_size);
       std::sort(cell.begin(), cell.end());
       budget_.spend(static_cast<int64_t>(cell.size()) * (2 + std::bit_width(cell.size())));
+      orbits_.clear_marks();
       for (int u : cell) {
-        if (u == v || orbits_.find(u) == orbits_.find(v)) continue;
+        if (u == v || orbits_.find(u) == orbits_.find(v) || orbits_.holds_no_image(u)) continue;
         const Outcome o = search_image(l, u);
         if (o == Outcome::OutOfWork) {
           stopped_at = l;
           break;
         }
-        if (o == Outcome::NotFound) continue;
+        if (o == Outcome::NotFound) {
+          orbits_.mark_no_image(u);
+          continue;
+        }
         out.generators.push_back(col_image_);
         out.generator_level.push_back(l);
         for (int j = 0; j < n_; ++j)

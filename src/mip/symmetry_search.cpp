@@ -107,20 +107,20 @@ class AutomorphismSearch {
           if (col_image_[j] != j) orbits_.unite(j, col_image_[j]);
         budget_.spend(2 * static_cast<int64_t>(n_));
       }
-      if (stopped_at >= 0) break;
       // G_ℓ preserves the cell of v in P_ℓ, so v's orbit lies inside it.
+      // At the level the budget ran out at, G_ℓ is the group of what was
+      // found so far, and the same holds.
       for (int u : cell)
         if (orbits_.find(u) == orbits_.find(v)) out.level_orbit[l].push_back(u);
+      budget_.spend(static_cast<int64_t>(cell.size()));
     }
     part_.undo(base, budget_);
     if (stopped_at < 0) return;
     out.complete = false;
-    // The levels not finished: every generator found so far was found at a
-    // deeper level, so all of them fix v_1..v_{ℓ-1} and G_ℓ is the group of
-    // all of them. Its orbits are the classes of the union-find.
-    std::vector<std::vector<int>> by_root(n_);
-    for (int j = 0; j < n_; ++j) by_root[orbits_.find(j)].push_back(j);
-    for (int l = 0; l <= stopped_at; ++l) out.level_orbit[l] = by_root[orbits_.find(path_[l].v)];
+    // The levels above: every generator was found at the level the search
+    // stopped at or deeper, so all of them fix v_ℓ there and its orbit
+    // under G_ℓ (all of them) is v_ℓ alone.
+    for (int l = 0; l < stopped_at; ++l) out.level_orbit[l] = {path_[l].v};
   }
 
  private:

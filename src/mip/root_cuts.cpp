@@ -22,6 +22,7 @@
 #include "mip/cuts/zero_half_cuts.h"
 #include "mip/domain.h"
 #include "mip/probing.h"
+#include "mip/symmetry.h"
 
 namespace korva::mip {
 
@@ -37,6 +38,11 @@ constexpr int64_t kLeastNonzeros = 1000;
 // ends the rounds.
 constexpr double kStallGain = 1e-5;
 constexpr int kStallRounds = 2;
+// Work for symmetry detection per level of KRV_PARAM_SYMMETRY, as
+// multiples of the model's size (and at least).
+constexpr int64_t kSymmetryWork[6] = {0, 20, 50, 200, 1000, 5000};
+constexpr int kAutomaticSymmetry = 1;
+constexpr int64_t kLeastSymmetryWork = 100000;
 // Work for growing and for merging the clique table, as multiples of the
 // matrix's entries (and at least).
 constexpr int64_t kCliqueWorkShare = 10;
@@ -104,6 +110,7 @@ void RootCuts::prepare() {
   if (settings_.cut_switch[kCliqueCuts] >= 0)
     cliques_.build(model_, base_rows, model_.lower.data(), model_.upper.data());
   implied_bounds_ = probe(env_, model_, base_rows, settings_, cliques_).implied_bounds;
+  break_symmetry(base_rows);
   if (cliques_.size() > 0) {
     const int64_t work = std::max<int64_t>(kLeastCliqueWork, kCliqueWorkShare * static_cast<int64_t>(model_.row_col.size()));
     cliques_.grow(work, clique_progress("Elapsed time %7.2f sec. for %.0f%% of clique growth\n"));
@@ -114,6 +121,31 @@ void RootCuts::prepare() {
   }
   if (settings_.display >= 1 && cliques_.members() > 0)
     msg(env_.results(), "Clique table members: %lld.\n", static_cast<long long>(cliques_.members()));
+}
+
+// Symmetric solutions make the tree explore the same subtrees over and
+// over: of each orbit, the search keeps the solutions the breaking rows
+// x_a >= x_b allow (at least one of every orbit stays). Callbacks may cut
+// solutions off unevenly, so the search keeps every solution with them.
+void RootCuts::break_symmetry(int base_rows) {
+  if (settings_.symmetry == 0 || env_.callbacks.any_control_callback()) return;
+  const int level = settings_.symmetry < 0 ? kAutomaticSymmetry : std::min(settings_.symmetry, 5);
+  const int64_t work = kSymmetryWork[level] * std::max<int64_t>(model_.num_cols + static_cast<int64_t>(model_.row_col.size()), kLeastSymmetryWork);
+  auto stop = [this] { return env_.terminate_requested() || time_limit_reached(env_); };
+  auto clock = [this] { return current_time(env_); };
+  auto progress = [this] {
+    if (settings_.display >= 1) report_symmetry_progress(env_);
+  };
+  const SymmetryGroup group = detect_symmetry(model_, base_rows, work, stop, clock, progress);
+  if (settings_.display >= 1) report_symmetry(env_, group);
+  for (const auto& [a, b] : group.breaking) {
+    Cut row;
+    row.index = {a, b};
+    row.value = {-1.0, 1.0};
+    row.permanent = true;
+    permanent_.push_back(std::move(row));
+  }
+  if (!permanent_.empty()) set_cut_rows(model_, permanent_);
 }
 
 // A progress line every 10 seconds at display 2; the time limit and an

@@ -108,6 +108,47 @@ TEST_F(RootCuts, ProbingShrinksCoefficientsAndTurnsRowsHeldAtTheirSideIntoEquali
   EXPECT_EQ(KRVgetnumnz(env, lp), 8);
 }
 
+// Σ 2·x_j = n over n interchangeable binaries has no solution for odd n,
+// and every ordering of the columns is a symmetry of it.
+mip_test::SmallMip odd_parity(int n) {
+  mip_test::SmallMip m;
+  mip_test::Row r;
+  r.sense = 'E';
+  r.rhs = n;
+  for (int j = 0; j < n; ++j) {
+    m.obj.push_back(1.0);
+    m.lb.push_back(0.0);
+    m.ub.push_back(1.0);
+    m.ctype.push_back('B');
+    r.entries.emplace_back(j, 2.0);
+  }
+  m.rows.push_back(r);
+  return m;
+}
+
+TEST_F(RootCuts, SymmetryIsReportedAndItsBreakingShortensTheSearch) {
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PREIND, 0), 0);  // presolve sees the parity itself
+  ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_CUTPASS, -1), 0);
+  ASSERT_EQ(odd_parity(11).load(env, lp), 0);
+  auto nodes_to_prove_infeasible = [&] {
+    EXPECT_EQ(KRVmipopt(env, lp), 0);
+    EXPECT_EQ(KRVgetstat(env, lp), 103);
+    return KRVgetnodecnt(env, lp);
+  };
+  const int broken = nodes_to_prove_infeasible();
+  EXPECT_TRUE(logged("Found 39916800 symmetric permutations.\nOne symmetric pattern found.\n")) << results->text();
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_SYMMETRY, 0), 0);
+  const size_t before = results->text().size();
+  const int plain = nodes_to_prove_infeasible();
+  EXPECT_EQ(results->text().find("symmetric", before), std::string::npos);
+  EXPECT_LT(broken * 5, plain);
+  // Too many permutations for a 64-bit count: mantissa and exponent.
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_SYMMETRY, -1), 0);
+  ASSERT_EQ(odd_parity(21).load(env, lp), 0);
+  nodes_to_prove_infeasible();
+  EXPECT_TRUE(logged("Found 5.109094e+19 symmetric permutations.\n")) << results->text();
+}
+
 TEST_F(RootCuts, ViolatedUserCutsJoinTheRelaxationAndAreCounted) {
   // max x + y with 2x + 2y <= 3 over integers: the relaxation reaches 1.5;
   // the user's x + y <= 1 cuts it off and leaves the optimum 1.

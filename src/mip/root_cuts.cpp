@@ -176,6 +176,53 @@ SeparationProgress RootCuts::separator_progress(const char* line, int64_t quiet_
   };
 }
 
+// Every enabled family separates from the round's LP point. The
+// separators keep to work budgets of their own; the limits are looked at
+// between them. False when a limit or an abort stopped the round.
+bool RootCuts::separate_round(int pass, int base_rows, const Domain& domain, NodeLp& lp, std::vector<Cut>& found) {
+  SeparationInput in;
+  in.model = &model_;
+  in.x = lp.x().data();
+  in.lower = domain.lowers().data();
+  in.upper = domain.uppers().data();
+  in.integrality = settings_.integrality;
+  auto stopped = [&] { return env_.terminate_requested() || time_limit_reached(env_); };
+  auto on = [&](int family) { return settings_.cut_switch[family] >= 0 && !stopped(); };
+  const SeparationProgress gomory_progress =
+      separator_progress("Elapsed time %0.2f sec. for %lld of %lld candidates for Gomory cuts\n", kGomoryQuietWork);
+  const SeparationProgress mir_progress =
+      separator_progress("Elapsed time %0.2f sec. for %lld of %lld candidates for MIR cuts\n", 0);
+  const SeparationProgress flow_progress =
+      separator_progress("Elapsed time %0.2f sec. for %lld of %lld candidates for flow covers\n", 0);
+  if (user_cuts_) separate_user_cuts(in, *user_cuts_, found);
+  if (on(kCliqueCuts)) separate_cliques(in, cliques_, found);
+  if (on(kImpliedBoundCuts)) separate_implied_bounds(in, implied_bounds_, found);
+  if (on(kCoverCuts)) separate_covers(in, base_rows, found);
+  if (on(kGubCoverCuts)) separate_gub_covers(in, base_rows, found);
+  if (on(kFlowCoverCuts)) {
+    in.progress = &flow_progress;
+    separate_flow_covers(in, base_rows, found);
+    in.progress = nullptr;
+  }
+  if (on(kFlowPathCuts)) separate_flow_paths(in, base_rows, found);
+  if (on(kMcfCuts)) {
+    if (!network_) network_ = std::make_unique<McfNetwork>(find_mcf_network(model_, base_rows));
+    separate_mcf(in, *network_, found);
+  }
+  if (on(kZeroHalfCuts)) separate_zero_half(in, base_rows, found);
+  if (on(kMirCuts)) {
+    in.progress = &mir_progress;
+    separate_mir(in, base_rows, settings_.aggregation_limit, found);
+    in.progress = nullptr;
+  }
+  if (on(kGomoryCuts) && gomory_pass(pass)) {
+    in.progress = &gomory_progress;
+    separate_gomory(in, domain, lp, settings_.fraction_candidates, found);
+    in.progress = nullptr;
+  }
+  return !stopped();
+}
+
 int RootCuts::run() {
   prepare();
   const int passes = max_passes();
@@ -262,47 +309,7 @@ int RootCuts::run() {
     last_objective = out.objective;
 
     std::vector<Cut> found;
-    SeparationInput in;
-    in.model = &model_;
-    in.x = x.data();
-    in.lower = domain.lowers().data();
-    in.upper = domain.uppers().data();
-    in.integrality = settings_.integrality;
-    // The separators keep to work budgets of their own; the limits are
-    // looked at between them.
-    auto stopped = [&] { return env_.terminate_requested() || time_limit_reached(env_); };
-    const SeparationProgress gomory_progress =
-        separator_progress("Elapsed time %0.2f sec. for %lld of %lld candidates for Gomory cuts\n", kGomoryQuietWork);
-    const SeparationProgress mir_progress =
-        separator_progress("Elapsed time %0.2f sec. for %lld of %lld candidates for MIR cuts\n", 0);
-    const SeparationProgress flow_progress =
-        separator_progress("Elapsed time %0.2f sec. for %lld of %lld candidates for flow covers\n", 0);
-    if (user_cuts_) separate_user_cuts(in, *user_cuts_, found);
-    if (settings_.cut_switch[kCliqueCuts] >= 0 && !stopped()) separate_cliques(in, cliques_, found);
-    if (settings_.cut_switch[kImpliedBoundCuts] >= 0 && !stopped())
-      separate_implied_bounds(in, implied_bounds_, found);
-    if (settings_.cut_switch[kCoverCuts] >= 0 && !stopped()) separate_covers(in, base_rows, found);
-    if (settings_.cut_switch[kGubCoverCuts] >= 0 && !stopped()) separate_gub_covers(in, base_rows, found);
-    if (settings_.cut_switch[kFlowCoverCuts] >= 0 && !stopped()) {
-      in.progress = &flow_progress;
-      separate_flow_covers(in, base_rows, found);
-    }
-    if (settings_.cut_switch[kFlowPathCuts] >= 0 && !stopped()) separate_flow_paths(in, base_rows, found);
-    if (settings_.cut_switch[kMcfCuts] >= 0 && !stopped()) {
-      if (!network_) network_ = std::make_unique<McfNetwork>(find_mcf_network(model_, base_rows));
-      separate_mcf(in, *network_, found);
-    }
-    if (settings_.cut_switch[kZeroHalfCuts] >= 0 && !stopped()) separate_zero_half(in, base_rows, found);
-    if (settings_.cut_switch[kMirCuts] >= 0 && !stopped()) {
-      in.progress = &mir_progress;
-      separate_mir(in, base_rows, settings_.aggregation_limit, found);
-    }
-    if (settings_.cut_switch[kGomoryCuts] >= 0 && gomory_pass(pass) && !stopped()) {
-      in.progress = &gomory_progress;
-      separate_gomory(in, domain, lp, settings_.fraction_candidates, found);
-    }
-    in.progress = nullptr;
-    if (stopped()) break;
+    if (!separate_round(pass, base_rows, domain, lp, found)) break;
     std::vector<Cut> chosen = select_cuts(found, x.data(), limits);
     for (Cut& c : found) {
       if (c.index.empty() || c.index.size() > limits.max_support) continue;  // chosen, or too dense

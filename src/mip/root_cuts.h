@@ -42,6 +42,7 @@ class RootCuts {
   void prepare();
   CliqueTable::Progress clique_progress(const char* line);
   void install_pool(int base_rows);
+  bool separate_round(int pass, int base_rows, const Domain& domain, NodeLp& lp, std::vector<Cut>& found);
   void break_symmetry(int base_rows);
   SeparationProgress separator_progress(const char* line, int64_t quiet_work) const;
   bool any_family() const;

@@ -24,8 +24,6 @@ constexpr double kCglpOptimality = 1e-9;
 constexpr int64_t kLeastIterations = 500;
 constexpr int64_t kIterationsPerRow = 3;
 
-double user_bound(double b) { return std::isinf(b) ? (b > 0 ? kInfinity : -kInfinity) : b; }
-
 }  // namespace
 
 double relaxation_lower(const SeparationInput& in, int col) {
@@ -77,7 +75,6 @@ int CutGeneratingLp::build(Environment& env, const SeparationInput& in, const st
   const int n = m.num_cols;
   const int q = static_cast<int>(list.size());
   const int c = static_cast<int>(candidates.size());
-  model_cols_ = n;
   inequalities_ = q;
   const int cols = 2 * q + 1 + 2 * c;
   const int rows = n + 3;

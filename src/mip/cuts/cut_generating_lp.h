@@ -80,7 +80,6 @@ class CutGeneratingLp {
   simplex::SimplexWork* w_ = nullptr;
   simplex::SimplexSettings settings_;
   std::vector<double> obj_;
-  int model_cols_ = 0;
   int inequalities_ = 0;
   int first_candidate_ = 0;  // the column of the first candidate's u0 (its v0 follows)
   int active_ = -1;          // the candidate whose pair is free

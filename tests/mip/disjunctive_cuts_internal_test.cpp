@@ -78,6 +78,42 @@ TEST_F(CutValidity, DisjunctiveCutsRemoveNoFeasiblePoint) {
   EXPECT_GE(points_checked, 300);
 }
 
+// Later rounds cut off vertices of relaxations already tightened by cuts,
+// where the cut-generating LP is more degenerate: the cuts of three rounds
+// are checked against the original model.
+TEST_F(CutValidity, DisjunctiveCutsOfLaterRoundsRemoveNoFeasiblePoint) {
+  std::mt19937 rng(43);
+  int cuts_checked = 0, later = 0;
+  for (int k = 0; k < 100; ++k) {
+    const SmallMip original = random_model(rng);
+    SmallMip m = original;
+    std::uniform_int_distribution<int> cost(-5, 5);
+    for (double& c : m.obj) c = cost(rng);
+    for (int round = 0; round < 3; ++round) {
+      ASSERT_EQ(m.load(env, lp), 0);
+      Relaxed r;
+      solve_relaxation(env, lp, r);
+      if (!r.optimal) break;
+      std::vector<Cut> cuts;
+      ASSERT_EQ(korva::mip::separate_disjunctive(*env, r.input(), r.model.num_rows, 4, 0, cuts), 0);
+      if (cuts.empty()) break;
+      for (const Cut& c : cuts) {
+        const std::string what = "model " + std::to_string(k) + ", round " + std::to_string(round);
+        EXPECT_GT(c.activity(r.x.data()), c.rhs) << what;
+        expect_valid(original, c, what);
+        ++cuts_checked;
+        later += round > 0;
+        mip_test::Row row;
+        for (size_t e = 0; e < c.index.size(); ++e) row.entries.emplace_back(c.index[e], c.value[e]);
+        row.rhs = c.rhs;
+        m.rows.push_back(row);
+      }
+    }
+  }
+  EXPECT_GE(cuts_checked, 100);
+  EXPECT_GE(later, 30);
+}
+
 // max y with 3x + 2y <= 5 and 2y <= 3x, x integer: the relaxation peaks at
 // (5/6, 5/4), while every integer x allows y <= 1 at most.
 SmallMip peaked_model() {

@@ -174,6 +174,8 @@ int CutGeneratingLp::build(Environment& env, const SeparationInput& in, const st
   w_->factor_control.markowitz = settings_.markowitz;
   first_candidate_ = beta + 1;
   active_ = -1;
+  rows_ = rows;
+  iterations_ = 0;
   return 0;
 }
 
@@ -198,11 +200,13 @@ int CutGeneratingLp::solve(Environment& env, int c, bool* solved, CglpMultiplier
   }
   simplex::SimplexOutcome oc;
   int code = simplex::run_algorithm(env, *problem_, simplex::dual_algorithm(), *w_, settings_, oc);
+  iterations_ += oc.iterations;
   if (code == lu::kSingular || (code == 0 && oc.numerical_failure)) {
     // A basis no repair saves: this candidate starts over from the slack basis.
     simplex::set_slack_basis(*w_);
     simplex::refresh_basic_bounds(*w_);
     code = simplex::run_algorithm(env, *problem_, simplex::dual_algorithm(), *w_, settings_, oc);
+    iterations_ += oc.iterations;
     if (code == lu::kSingular) return 0;
   }
   if (code != 0) return code;

@@ -73,6 +73,10 @@ class CutGeneratingLp {
   // whether an optimum was reached and `out` holds it then.
   int solve(Environment& env, int c, bool* solved, CglpMultipliers& out);
 
+  // Simplex iterations of the solves so far, and the rows of the LP.
+  int64_t iterations() const { return iterations_; }
+  int rows() const { return rows_; }
+
  private:
   void set_upper(int var, double upper);
 
@@ -83,6 +87,8 @@ class CutGeneratingLp {
   int inequalities_ = 0;
   int first_candidate_ = 0;  // the column of the first candidate's u0 (its v0 follows)
   int active_ = -1;          // the candidate whose pair is free
+  int rows_ = 0;
+  int64_t iterations_ = 0;
 };
 
 }  // namespace korva::mip

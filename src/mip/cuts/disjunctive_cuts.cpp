@@ -36,6 +36,11 @@ constexpr double kRoundingResidual = 1e-11;
 // far from the cut's coefficients to be trusted.
 constexpr double kMaxRhs = 1e9;
 constexpr double kProgressInterval = 10.0;
+// Simplex iterations of one call at most, over all its candidates: a few
+// passes over the LP's rows, and at least this many. The later candidates
+// start from the earlier ones' bases, so most take a handful.
+constexpr int64_t kLeastIterationBudget = 5000;
+constexpr int64_t kIterationBudgetPerRow = 10;
 
 // A combination of inequalities in the columns, dense, with the sum of the
 // sizes of its terms per column (the room rounding needs).
@@ -181,6 +186,7 @@ int separate(Environment& env, const SeparationInput& in, int rows, int max_cand
   CutGeneratingLp cglp;
   if (int code = cglp.build(env, in, list, candidates)) return code;
 
+  const int64_t budget = std::max(kLeastIterationBudget, kIterationBudgetPerRow * cglp.rows());
   const double started = current_time(env);
   double reported = started;
   const int64_t all = static_cast<int64_t>(candidates.size());
@@ -188,7 +194,7 @@ int separate(Environment& env, const SeparationInput& in, int rows, int max_cand
   Scratch scratch;
   Cut cut;
   for (int64_t c = 0; c < all; ++c) {
-    if (env.terminate_requested() || time_limit_reached(env)) break;
+    if (env.terminate_requested() || time_limit_reached(env) || cglp.iterations() > budget) break;
     const double now = current_time(env);
     if (display >= 1 && now - reported >= kProgressInterval) {
       msg(env.results(), "Elapsed time %7.2f sec. for %3lld of %3lld disjunctive candidates\n", now - started,

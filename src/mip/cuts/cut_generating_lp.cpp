@@ -20,9 +20,6 @@ namespace {
 // bound or equality they miss weakens it or makes it unusable.
 constexpr double kCglpFeasibility = 1e-9;
 constexpr double kCglpOptimality = 1e-9;
-// Iterations of one solve: a few per row of the LP, and at least this many.
-constexpr int64_t kLeastIterations = 500;
-constexpr int64_t kIterationsPerRow = 3;
 
 }  // namespace
 
@@ -168,7 +165,6 @@ int CutGeneratingLp::build(Environment& env, const SeparationInput& in, const st
   settings_.scaling = 0;
   settings_.advanced_start = true;
   settings_.final_verdict = false;
-  settings_.run_iteration_limit = std::max(kLeastIterations, kIterationsPerRow * (rows + cols));
   w_ = &simplex::prepare_simplex_work(env, *problem_, false, settings_.scaling);
   w_->factor_control = lu::factor_control(env);
   w_->factor_control.markowitz = settings_.markowitz;
@@ -186,8 +182,9 @@ void CutGeneratingLp::set_upper(int var, double upper) {
   simplex::place_nonbasic_value(w, var);
 }
 
-int CutGeneratingLp::solve(Environment& env, int c, bool* solved, CglpMultipliers& out) {
+int CutGeneratingLp::solve(Environment& env, int c, int64_t iteration_limit, bool* solved, CglpMultipliers& out) {
   *solved = false;
+  settings_.run_iteration_limit = std::max<int64_t>(1, iteration_limit);
   if (active_ != c) {
     if (active_ >= 0) {
       set_upper(first_candidate_ + 2 * active_, 0.0);
@@ -203,6 +200,7 @@ int CutGeneratingLp::solve(Environment& env, int c, bool* solved, CglpMultiplier
   iterations_ += oc.iterations;
   if (code == lu::kSingular || (code == 0 && oc.numerical_failure)) {
     // A basis no repair saves: this candidate starts over from the slack basis.
+    settings_.run_iteration_limit = std::max<int64_t>(1, iteration_limit - oc.iterations);
     simplex::set_slack_basis(*w_);
     simplex::refresh_basic_bounds(*w_);
     code = simplex::run_algorithm(env, *problem_, simplex::dual_algorithm(), *w_, settings_, oc);

@@ -69,9 +69,10 @@ class CutGeneratingLp {
   int build(Environment& env, const SeparationInput& in, const std::vector<Inequality>& inequalities,
             const std::vector<SplitCandidate>& candidates);
 
-  // Solves for candidates[c]. Returns 0 or an error code; `solved` says
-  // whether an optimum was reached and `out` holds it then.
-  int solve(Environment& env, int c, bool* solved, CglpMultipliers& out);
+  // Solves for candidates[c] in at most `iteration_limit` simplex
+  // iterations. Returns 0 or an error code; `solved` says whether an
+  // optimum was reached and `out` holds it then.
+  int solve(Environment& env, int c, int64_t iteration_limit, bool* solved, CglpMultipliers& out);
 
   // Simplex iterations of the solves so far, and the rows of the LP.
   int64_t iterations() const { return iterations_; }

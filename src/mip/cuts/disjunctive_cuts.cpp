@@ -37,10 +37,11 @@ constexpr double kRoundingResidual = 1e-11;
 constexpr double kMaxRhs = 1e9;
 constexpr double kProgressInterval = 10.0;
 // Simplex iterations of one call at most, over all its candidates: a few
-// passes over the LP's rows, and at least this many. The later candidates
-// start from the earlier ones' bases, so most take a handful.
-constexpr int64_t kLeastIterationBudget = 5000;
-constexpr int64_t kIterationBudgetPerRow = 10;
+// per row of the LP, and at least this many. The first solve from the
+// slack basis takes most of them; the later candidates start from the
+// earlier ones' bases.
+constexpr int64_t kLeastIterationBudget = 2000;
+constexpr int64_t kIterationBudgetPerRow = 3;
 
 // A combination of inequalities in the columns, dense, with the sum of the
 // sizes of its terms per column (the room rounding needs).
@@ -194,7 +195,7 @@ int separate(Environment& env, const SeparationInput& in, int rows, int max_cand
   Scratch scratch;
   Cut cut;
   for (int64_t c = 0; c < all; ++c) {
-    if (env.terminate_requested() || time_limit_reached(env) || cglp.iterations() > budget) break;
+    if (env.terminate_requested() || time_limit_reached(env) || cglp.iterations() >= budget) break;
     const double now = current_time(env);
     if (display >= 1 && now - reported >= kProgressInterval) {
       msg(env.results(), "Elapsed time %7.2f sec. for %3lld of %3lld disjunctive candidates\n", now - started,
@@ -202,7 +203,7 @@ int separate(Environment& env, const SeparationInput& in, int rows, int max_cand
       reported = now;
     }
     bool solved = false;
-    if (int code = cglp.solve(env, static_cast<int>(c), &solved, mult)) return code;
+    if (int code = cglp.solve(env, static_cast<int>(c), budget - cglp.iterations(), &solved, mult)) return code;
     if (!solved || mult.objective > -kLeastPromise) continue;
     if (rebuild_cut(in, list, candidates[c], mult, scratch, cut)) out.push_back(cut);
   }

@@ -11,6 +11,7 @@
 #include "mip/cuts/clique_cuts.h"
 #include "mip/cuts/cover_cuts.h"
 #include "mip/cuts/cut_selection.h"
+#include "mip/cuts/disjunctive_cuts.h"
 #include "mip/cuts/flow_cover_cuts.h"
 #include "mip/cuts/flow_path_cuts.h"
 #include "mip/cuts/gomory_cuts.h"
@@ -48,6 +49,11 @@ constexpr int64_t kLeastSymmetryWork = 100000;
 constexpr int64_t kCliqueWorkShare = 10;
 constexpr int64_t kLeastCliqueWork = 1000000;
 constexpr double kProgressSeconds = 10.0;
+// Lift-and-project: candidates per round and level, and the models small
+// enough for it when automatic.
+constexpr int kDisjunctiveCandidates = 10;
+constexpr int kSmallDisjunctiveColumns = 2000;
+constexpr int64_t kSmallDisjunctiveNonzeros = 20000;
 // Gomory cuts are quiet for their first units of work.
 constexpr int64_t kGomoryQuietWork = 10000000;
 // Cuts the rounds did not keep go to the pool from this efficacy on; the
@@ -178,8 +184,10 @@ SeparationProgress RootCuts::separator_progress(const char* line, int64_t quiet_
 
 // Every enabled family separates from the round's LP point. The
 // separators keep to work budgets of their own; the limits are looked at
-// between them. False when a limit or an abort stopped the round.
-bool RootCuts::separate_round(int pass, int base_rows, const Domain& domain, NodeLp& lp, std::vector<Cut>& found) {
+// between them (`*stopped` when one or an abort ended the round). Returns 0
+// or an error code of the cut-generating LPs.
+int RootCuts::separate_round(int pass, int base_rows, const Domain& domain, NodeLp& lp, std::vector<Cut>& found,
+                             bool* stopped_out) {
   SeparationInput in;
   in.model = &model_;
   in.x = lp.x().data();
@@ -220,7 +228,24 @@ bool RootCuts::separate_round(int pass, int base_rows, const Domain& domain, Nod
     separate_gomory(in, domain, lp, settings_.fraction_candidates, found);
     in.progress = nullptr;
   }
-  return !stopped();
+  if (const int candidates = disjunctive_candidates(pass, base_rows); candidates > 0 && !stopped())
+    if (int code = separate_disjunctive(env_, in, base_rows, candidates, settings_.display, found)) return code;
+  *stopped_out = stopped();
+  return 0;
+}
+
+// Lift-and-project solves an LP per candidate: automatically only in the
+// first round of small models; switched on, in as many rounds as its level
+// with more candidates each.
+int RootCuts::disjunctive_candidates(int pass, int base_rows) const {
+  const int level = settings_.cut_switch[kDisjunctiveCuts];
+  if (level < 0) return 0;
+  if (level == 0) {
+    const bool small = model_.num_cols <= kSmallDisjunctiveColumns &&
+                       model_.row_begin[base_rows] <= kSmallDisjunctiveNonzeros;
+    return pass == 0 && small ? kDisjunctiveCandidates : 0;
+  }
+  return pass < level ? kDisjunctiveCandidates * level : 0;
 }
 
 int RootCuts::run() {
@@ -309,7 +334,9 @@ int RootCuts::run() {
     last_objective = out.objective;
 
     std::vector<Cut> found;
-    if (!separate_round(pass, base_rows, domain, lp, found)) break;
+    bool stopped = false;
+    if (int code = separate_round(pass, base_rows, domain, lp, found, &stopped)) return code;
+    if (stopped) break;
     std::vector<Cut> chosen = select_cuts(found, x.data(), limits);
     for (Cut& c : found) {
       if (c.index.empty() || c.index.size() > limits.max_support) continue;  // chosen, or too dense

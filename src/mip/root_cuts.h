@@ -42,7 +42,9 @@ class RootCuts {
   void prepare();
   CliqueTable::Progress clique_progress(const char* line);
   void install_pool(int base_rows);
-  bool separate_round(int pass, int base_rows, const Domain& domain, NodeLp& lp, std::vector<Cut>& found);
+  int separate_round(int pass, int base_rows, const Domain& domain, NodeLp& lp, std::vector<Cut>& found,
+                     bool* stopped);
+  int disjunctive_candidates(int pass, int base_rows) const;
   void break_symmetry(int base_rows);
   SeparationProgress separator_progress(const char* line, int64_t quiet_work) const;
   bool any_family() const;

@@ -214,26 +214,38 @@ void set_pool_rows(MipModel& m, const std::vector<Cut>& cuts) {
 
 void change_coefficients(MipModel& m, const std::vector<CoefficientChange>& changes) {
   if (changes.empty()) return;
+  // Changes by row; an entry a row lacks joins it.
+  std::vector<std::vector<const CoefficientChange*>> of_row(static_cast<size_t>(m.num_relaxation_rows));
   for (const CoefficientChange& c : changes) {
-    for (int64_t k = m.row_begin[c.row]; k < m.row_begin[c.row + 1]; ++k)
-      if (m.row_col[k] == c.col) m.row_val[k] = c.value;
+    of_row[c.row].push_back(&c);
     if (!std::isinf(m.row_lo[c.row])) m.row_lo[c.row] += c.side_shift;
     if (!std::isinf(m.row_hi[c.row])) m.row_hi[c.row] += c.side_shift;
   }
-  // Entries set to 0 leave the rows, then the columns are rebuilt.
-  int64_t to = 0;
+  std::vector<int64_t> begin(1, 0);
+  std::vector<int> col;
+  std::vector<double> val;
+  col.reserve(m.row_col.size() + changes.size());
+  val.reserve(m.row_col.size() + changes.size());
+  std::vector<std::pair<int, double>> entries;
   for (int i = 0; i < m.num_relaxation_rows; ++i) {
-    const int64_t from = m.row_begin[i];
-    m.row_begin[i] = to;
-    for (int64_t k = from; k < m.row_begin[i + 1]; ++k) {
-      if (m.row_val[k] == 0.0) continue;
-      m.row_col[to] = m.row_col[k];
-      m.row_val[to++] = m.row_val[k];
+    entries.clear();
+    for (int64_t k = m.row_begin[i]; k < m.row_begin[i + 1]; ++k) entries.emplace_back(m.row_col[k], m.row_val[k]);
+    for (const CoefficientChange* c : of_row[i]) {
+      auto it = std::find_if(entries.begin(), entries.end(), [&](const auto& e) { return e.first == c->col; });
+      if (it != entries.end()) it->second = c->value;
+      else entries.emplace_back(c->col, c->value);
     }
+    if (!of_row[i].empty()) std::sort(entries.begin(), entries.end());
+    for (const auto& [j, a] : entries) {
+      if (a == 0.0) continue;
+      col.push_back(j);
+      val.push_back(a);
+    }
+    begin.push_back(static_cast<int64_t>(col.size()));
   }
-  m.row_begin[m.num_relaxation_rows] = to;
-  m.row_col.resize(static_cast<size_t>(to));
-  m.row_val.resize(static_cast<size_t>(to));
+  m.row_begin = std::move(begin);
+  m.row_col = std::move(col);
+  m.row_val = std::move(val);
   build_columns(m);
 }
 

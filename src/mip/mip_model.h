@@ -83,7 +83,8 @@ struct Cut;
 void set_cut_rows(MipModel& model, const std::vector<Cut>& cuts);
 
 // A coefficient of one of the model's rows set to a new value (0 removes
-// the entry), with the row's sides moved by the same shift.
+// the entry; a column the row lacks joins it), with the row's finite sides
+// moved by `side_shift`.
 struct CoefficientChange {
   int row;
   int col;

@@ -5,6 +5,7 @@
 
 #include "env/channel.h"
 #include "env/time_limit.h"
+#include "mip/cuts/cut.h"
 #include "model/model.h"
 #include "simplex/status.h"
 
@@ -112,14 +113,26 @@ std::string NodeLog::objective_field(const LogLine& line) const {
   return buf;
 }
 
-void NodeLog::root_cut_line(const LogLine& line, const std::vector<std::string>& family_counts) {
+void NodeLog::root_cut_line(LogLine line, const int64_t* family_counts) {
   if (settings_.display < 2) return;
+  // The Best Bound column names the cuts: one family by its name, several
+  // by their total; display 3 lists each family below.
+  char text[64];
+  std::vector<std::string> families;
+  long long total = 0;
+  for (int f = 0; f < kCutFamilyCount; ++f) {
+    if (family_counts[f] == 0) continue;
+    std::snprintf(text, sizeof text, "%s: %lld", kCutLogNames[f], static_cast<long long>(family_counts[f]));
+    families.push_back(text);
+    total += family_counts[f];
+  }
+  std::snprintf(text, sizeof text, "Cuts: %lld", total);
+  line.bound_text = families.size() == 1 ? families[0] : text;
   header();
   write(line);
   if (settings_.display < 3) return;
-  for (const std::string& count : family_counts) {
+  for (const std::string& count : families)
     msg(env_.results(), "%c%6s%c%5s %19s %13s %13s %8s %8s\n", ' ', "", ' ', "", "", "", count.c_str(), "", "");
-  }
 }
 
 std::string NodeLog::bound_field() const {

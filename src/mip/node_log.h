@@ -38,7 +38,8 @@ class NodeLog {
   void node(const LogLine& line, int64_t progress);
   // A line of the root cut rounds (display 2 and up), always written; at
   // display 3 and up followed by a line per family that found cuts.
-  void root_cut_line(const LogLine& line, const std::vector<std::string>& family_counts);
+  // A root cut round's line; `family_counts` has a count per cut family.
+  void root_cut_line(LogLine line, const int64_t* family_counts);
   // Display level 1: the line of a new incumbent.
   void incumbent(int64_t node_number);
   // Whether new incumbents go to files (KRV_PARAM_INTSOLFILEPREFIX is set).

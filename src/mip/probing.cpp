@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <string>
 #include <vector>
 
 #include "env/channel.h"
@@ -25,6 +24,12 @@ constexpr size_t kImpliedBoundsPerColumn = 4;
 // held at the side.
 constexpr double kReachMargin = 1e-7;
 constexpr double kTightMargin = 1e-9;
+// A row gains a binary when the side leaves it at least this share of its
+// side short; entries added at most, as a share of the matrix's (and at
+// least).
+constexpr double kLiftShare = 1e-3;
+constexpr int64_t kAddedShare = 20;
+constexpr int64_t kLeastAdded = 100;
 
 struct Side {
   bool feasible = false;
@@ -47,6 +52,8 @@ class Prober {
  private:
   void probe_side(int j, double value, Side& side);
   void inspect_rows(int j, double value, Side& side);
+  void lift_rows(int j, double value, const Side& side);
+  bool row_reach(int i, int skip, double* s, double* b, double* rest_max);
   void keep_implied_bounds(int j);
   void keep_implications(int j);
   void note_equalities();
@@ -69,6 +76,10 @@ class Prober {
   std::vector<RowFate> fate_;
   std::vector<CoefficientChange> changes_;
   std::vector<int> change_of_row_;
+  std::vector<uint8_t> change_adds_;  // per change: an entry the row lacked
+  std::vector<int> row_stamp_;  // rows seen while lifting one side
+  int stamp_ = 0;
+  int64_t added_ = 0, nonzero_allowance_ = 0;
 };
 
 void Prober::probe_side(int j, double value, Side& side) {
@@ -88,6 +99,7 @@ void Prober::probe_side(int j, double value, Side& side) {
       side.upper.push_back(d_.upper(k));
     }
     inspect_rows(j, value, side);
+    lift_rows(j, value, side);
   }
   d_.undo(mark);
 }
@@ -135,8 +147,61 @@ void Prober::inspect_rows(int j, double value, Side& side) {
     fate_[i] = RowFate::Coefficient;
     change_of_row_[i] = static_cast<int>(changes_.size());
     changes_.push_back({i, j, shrunk, shift});
+    change_adds_.push_back(0);
     ++out_.coefficients;
     out_.nonzeros_removed += shrunk == 0.0;
+  }
+}
+
+// One-sided row i as Σ a·x <= b (s = -1 for a >= side), and the largest
+// activity of its columns other than `skip` on the current bounds. False
+// for ranged, equality and free rows or an unbounded activity.
+bool Prober::row_reach(int i, int skip, double* s, double* b, double* rest_max) {
+  const bool upper_side = std::isinf(model_.row_lo[i]);
+  if (upper_side == std::isinf(model_.row_hi[i])) return false;
+  *s = upper_side ? 1.0 : -1.0;
+  *b = *s * (upper_side ? model_.row_hi[i] : model_.row_lo[i]);
+  double most = 0.0;
+  for (int64_t k = model_.row_begin[i]; k < model_.row_begin[i + 1]; ++k) {
+    const int c = model_.row_col[k];
+    if (c == skip) continue;
+    const double v = *s * model_.row_val[k];
+    most += v > 0 ? v * d_.upper(c) : v * d_.lower(c);
+  }
+  scan_work_ += model_.row_begin[i + 1] - model_.row_begin[i];
+  *rest_max = most;
+  return !std::isinf(most) && !std::isnan(most);
+}
+
+// Rows without x_j whose columns x_j = value bounds so that the row cannot
+// reach its side (R <= M < b) get x_j as a new entry:
+//   at x_j = 0:  R - (b - M)·x_j <= M
+//   at x_j = 1:  R + (b - M)·x_j <= b
+// both exactly the row at the other value and R <= M at this one.
+void Prober::lift_rows(int j, double value, const Side& side) {
+  if (added_ >= nonzero_allowance_) return;
+  ++stamp_;
+  for (int64_t e = model_.col_begin[j]; e < model_.col_begin[j + 1]; ++e)
+    if (model_.col_row[e] < rows_) row_stamp_[model_.col_row[e]] = stamp_;
+  for (int k : side.cols) {
+    for (int64_t e = model_.col_begin[k]; e < model_.col_begin[k + 1]; ++e) {
+      const int i = model_.col_row[e];
+      if (i >= rows_ || row_stamp_[i] == stamp_ || fate_[i] != RowFate::Keep) continue;
+      row_stamp_[i] = stamp_;
+      double s = 1.0, b = 0.0, most = 0.0;
+      if (!row_reach(i, -1, &s, &b, &most)) continue;
+      const double gap = b - most - kReachMargin * std::max({1.0, std::fabs(b), std::fabs(most)});
+      if (gap <= kLiftShare * std::max(1.0, std::fabs(b))) continue;
+      fate_[i] = RowFate::Coefficient;
+      change_of_row_[i] = static_cast<int>(changes_.size());
+      if (value == 0.0) changes_.push_back({i, j, -s * gap, -s * gap});
+      else changes_.push_back({i, j, s * gap, 0.0});
+      change_adds_.push_back(1);
+      ++out_.coefficients;
+      ++out_.nonzeros_added;
+      ++added_;
+      if (added_ >= nonzero_allowance_) return;
+    }
   }
 }
 
@@ -179,7 +244,8 @@ void Prober::note_equalities() {
       // The equality says more; the shrunk coefficient is dropped.
       CoefficientChange& c = changes_[change_of_row_[i]];
       --out_.coefficients;
-      out_.nonzeros_removed -= c.value == 0.0;
+      if (change_adds_[change_of_row_[i]]) --out_.nonzeros_added;
+      else out_.nonzeros_removed -= c.value == 0.0;
       c.row = -1;
     }
     fate_[i] = RowFate::Equality;
@@ -200,16 +266,19 @@ void Prober::apply_row_changes() {
 }
 
 void Prober::progress_line(double started, size_t done, size_t all) {
-  std::string details;
-  if (out_.fixed > 0) details = std::to_string(out_.fixed) + " vars fixed";
-  if (out_.nonzeros_removed > 0) {
-    if (!details.empty()) details += ", ";
-    details += std::to_string(out_.nonzeros_removed) + " nz removed";
-  }
   msg(env_.results(), "Elapsed time %5.2f sec. for %.0f%% of probing", current_time(env_) - started,
       100.0 * static_cast<double>(done) / static_cast<double>(all));
-  if (details.empty()) msg(env_.results(), ".\n");
-  else msg(env_.results(), " (%s).\n", details.c_str());
+  const int64_t grown = out_.nonzeros_added - out_.nonzeros_removed;
+  if (out_.fixed == 0 && grown == 0) {
+    msg(env_.results(), ".\n");
+    return;
+  }
+  msg(env_.results(), " (");
+  if (out_.fixed > 0) msg(env_.results(), "%lld vars fixed", static_cast<long long>(out_.fixed));
+  if (out_.fixed > 0 && grown != 0) msg(env_.results(), ", ");
+  if (grown > 0) msg(env_.results(), "%lld nz added", static_cast<long long>(grown));
+  if (grown < 0) msg(env_.results(), "%lld nz removed", static_cast<long long>(-grown));
+  msg(env_.results(), ").\n");
 }
 
 void Prober::summary(double started) const {
@@ -217,8 +286,9 @@ void Prober::summary(double started) const {
   if (out_.fixed > 0 || out_.tightened > 0)
     msg(env_.results(), "Probing fixed %lld vars, tightened %lld bounds.\n", static_cast<long long>(out_.fixed),
         static_cast<long long>(out_.tightened));
-  if (out_.nonzeros_removed > 0)
-    msg(env_.results(), "Probing removed %lld nonzeros.\n", static_cast<long long>(out_.nonzeros_removed));
+  const int64_t grown = out_.nonzeros_added - out_.nonzeros_removed;
+  if (grown > 0) msg(env_.results(), "Probing added %lld nonzeros.\n", static_cast<long long>(grown));
+  if (grown < 0) msg(env_.results(), "Probing removed %lld nonzeros.\n", static_cast<long long>(-grown));
   if (out_.senses_changed > 0)
     msg(env_.results(), "Probing changed sense of %lld constraints.\n", static_cast<long long>(out_.senses_changed));
   msg(env_.results(), "Probing time = %7.2f sec.\n", current_time(env_) - started);
@@ -234,6 +304,8 @@ ProbingOutcome Prober::run() {
     if (is_binary(model_, d_, j)) binaries.push_back(j);
   if (binaries.empty()) return out_;
   fate_.assign(static_cast<size_t>(rows_), RowFate::Keep);
+  row_stamp_.assign(static_cast<size_t>(rows_), 0);
+  nonzero_allowance_ = std::max<int64_t>(kLeastAdded, static_cast<int64_t>(model_.row_col.size()) / kAddedShare);
   change_of_row_.assign(static_cast<size_t>(rows_), -1);
   const int level = std::clamp(settings_.probe, 0, 3);
   const uint64_t budget =

@@ -5,8 +5,8 @@
 // clique table as a pair of literals that cannot both be true; a bound one
 // side implies on another column is kept for implied bound cuts. A row
 // side whose rest cannot reach it while the binary is at one value gets a
-// smaller coefficient on the binary, and a row side that both values hold
-// at its limit becomes an equality.
+// smaller coefficient on the binary (or the binary as a new entry), and a
+// row side that both values hold at its limit becomes an equality.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -31,8 +31,9 @@ struct ProbingOutcome {
   int64_t fixed = 0;      // binaries fixed
   int64_t tightened = 0;  // other bounds tightened
   int64_t implications = 0;
-  int64_t coefficients = 0;       // coefficients made smaller
+  int64_t coefficients = 0;       // coefficients changed or added
   int64_t nonzeros_removed = 0;   // of those, the ones that became 0
+  int64_t nonzeros_added = 0;     // and those new to their row
   int64_t senses_changed = 0;     // inequalities found to be equalities
   std::vector<ImpliedBound> implied_bounds;
 };

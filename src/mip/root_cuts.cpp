@@ -308,22 +308,14 @@ int RootCuts::run() {
     const int64_t fractional = fractional_columns(model_, x, settings_.integrality);
     if (pass > 0) {
       // The line of the round just solved, with the cuts it had.
-      int64_t total = 0, families = 0;
-      std::vector<std::string> by_family;
-      for (int f = 0; f < kCutFamilyCount; ++f) {
-        int64_t count = 0;
-        for (const Cut& c : cuts) count += c.family == f && !c.permanent;
-        if (count == 0) continue;
-        total += count;
-        ++families;
-        by_family.push_back(std::string(kCutLogNames[f]) + ": " + std::to_string(count));
-      }
+      int64_t counts[kCutFamilyCount] = {};
+      for (const Cut& c : cuts)
+        if (!c.permanent) ++counts[c.family];
       LogLine line;
       line.objective = out.objective;
       line.num_infeasible = fractional;
-      line.bound_text = families == 1 ? by_family[0] : "Cuts: " + std::to_string(total);
       record_.best_bound = std::max(record_.best_bound, out.bound);
-      log.root_cut_line(line, by_family);
+      log.root_cut_line(line, counts);
     }
     if (pass >= passes || fractional == 0 || env_.terminate_requested() || time_limit_reached(env_)) break;
     if (pass > 0 && out.objective - last_objective <= kStallGain * std::max(1.0, std::fabs(out.objective))) {

@@ -1,8 +1,10 @@
 #include "presolve/mip_parts.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "env/channel.h"
 #include "model/model.h"
 
 namespace korva::presolve {
@@ -22,6 +24,43 @@ std::unique_ptr<RowPool> renumbered_pool(const RowPool* pool, const std::vector<
   return copy;
 }
 
+// User cuts in the reduced columns: a column presolve fixed moves to the
+// right-hand side at its value; a cut on a column it removed otherwise
+// (substituted, merged) has no form in the reduced problem and is dropped.
+std::unique_ptr<RowPool> crushed_user_cuts(const RowPool* pool, const PresolveWork& w, const std::vector<int>& col_map,
+                                           int64_t* dropped) {
+  *dropped = 0;
+  if (!pool) return nullptr;
+  auto out = std::make_unique<RowPool>();
+  for (int r = 0; r < pool->num_rows(); ++r) {
+    double rhs = pool->rhs[r];
+    bool expressible = true;
+    const size_t first = out->index.size();
+    for (int64_t k = pool->begin[r]; k < pool->begin[r + 1] && expressible; ++k) {
+      const int j = pool->index[k];
+      if (col_map[j] >= 0) {
+        out->index.push_back(col_map[j]);
+        out->value.push_back(pool->value[k]);
+      } else if (w.lb[j] == w.ub[j]) {
+        rhs -= pool->value[k] * w.lb[j];
+      } else {
+        expressible = false;
+      }
+    }
+    if (!expressible) {
+      out->index.resize(first);
+      out->value.resize(first);
+      ++*dropped;
+      continue;
+    }
+    out->begin.push_back(static_cast<int64_t>(out->index.size()));
+    out->rhs.push_back(rhs);
+    out->sense.push_back(pool->sense[r]);
+    out->names.push_back(r < static_cast<int>(pool->names.size()) ? pool->names[r] : std::string());
+  }
+  return out;
+}
+
 }  // namespace
 
 int carry_mip_parts(Environment& env, const Problem& original, const PresolveWork& w, const PresolveRecord& rec,
@@ -38,7 +77,9 @@ int carry_mip_parts(Environment& env, const Problem& original, const PresolveWor
     for (int& j : ic.linind) j = rec.col_map[j];
     reduced.mip->indicators.push_back(std::move(ic));
   }
-  reduced.user_cuts = renumbered_pool(original.user_cuts.get(), rec.col_map);
+  int64_t dropped = 0;
+  reduced.user_cuts = crushed_user_cuts(original.user_cuts.get(), w, rec.col_map, &dropped);
+  if (dropped > 0) msg(env.results(), "Could not crush %lld user cuts.", static_cast<long long>(dropped));
   reduced.lazy_constraints = renumbered_pool(original.lazy_constraints.get(), rec.col_map);
   return 0;
 }

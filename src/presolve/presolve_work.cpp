@@ -57,7 +57,8 @@ void PresolveWork::load_integrality(const Problem& p) {
     frozen[ic.indicator] = 1;
     for (int j : ic.linind) frozen[j] = 1;
   }
-  freeze_pool(p.user_cuts.get(), frozen);
+  // Lazy constraints are the model's rows: their columns stay as they are.
+  // User cuts only strengthen; they follow the reductions or are dropped.
   freeze_pool(p.lazy_constraints.get(), frozen);
 }
 

@@ -108,6 +108,19 @@ TEST_F(RootCuts, ProbingShrinksCoefficientsAndTurnsRowsHeldAtTheirSideIntoEquali
   EXPECT_EQ(KRVgetnumnz(env, lp), 8);
 }
 
+TEST_F(RootCuts, ProbingGivesARowTheBinaryThatEmptiesIt) {
+  // z = 0 empties y1 and y2, so row cap holds as y1 + y2 - 10 z <= 0.
+  const std::string file = dir.file("lift.lp");
+  korva_test::write_file(file,
+                         "Maximize\n obj: y1 + y2 - 3 z\nSubject To\n v1: y1 - 5 z <= 0\n v2: y2 - 5 z <= 0\n"
+                         " cap: y1 + y2 <= 10\nBounds\n y1 <= 20\n y2 <= 20\nBinaries\n z\nEnd\n");
+  ASSERT_EQ(KRVreadcopyprob(env, lp, file.c_str(), nullptr), 0);
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PREIND, 0), 0);
+  EXPECT_NEAR(solve(), 7.0, 1e-9);
+  EXPECT_TRUE(logged("Probing added 1 nonzeros.\n")) << results->text();
+  EXPECT_EQ(KRVgetnumnz(env, lp), 6);
+}
+
 // Σ 2·x_j = n over n interchangeable binaries has no solution for odd n,
 // and every ordering of the columns is a symmetry of it.
 mip_test::SmallMip odd_parity(int n) {
@@ -171,6 +184,24 @@ TEST_F(RootCuts, ViolatedUserCutsJoinTheRelaxationAndAreCounted) {
   EXPECT_TRUE(logged("User cuts applied:  1\n")) << results->text();
   EXPECT_TRUE(logged("User: 1")) << results->text();
   EXPECT_EQ(KRVgetnodecnt(env, lp), 1);
+}
+
+TEST_F(RootCuts, UserCutsFollowPresolveOrAreDroppedWhenTheyCannot) {
+  // Presolve substitutes y = 4 - x out of the equality and fixes z: the
+  // cut on y has no form without y; the cut on x and z becomes x <= 2.
+  const std::string file = dir.file("crush.lp");
+  korva_test::write_file(file,
+                         "Maximize\n obj: x + 0.5 y + z + 3 w\nSubject To\n e: x + y = 4\n k: x + w <= 3.5\n"
+                         "Bounds\n y <= 10\n z = 1\n x <= 4\nGenerals\n x w\nEnd\n");
+  ASSERT_EQ(KRVreadcopyprob(env, lp, file.c_str(), nullptr), 0);
+  const int beg[] = {0, 1}, ind[] = {1, 0, 2};
+  const double val[] = {1.0, 1.0, 1.0}, rhs[] = {3.0, 3.0};
+  const char sense[] = {'L', 'L'};
+  ASSERT_EQ(KRVaddusercuts(env, lp, 2, 3, rhs, sense, beg, ind, val, nullptr), 0);
+  // max x + 0.5(4 - x) + 1 + 3w with x <= 2 and x + w <= 3.5: x = 0, w = 3.
+  EXPECT_NEAR(solve(), 12.0, 1e-9);
+  EXPECT_TRUE(logged("Problem contains 2 user cuts.\n")) << results->text();
+  EXPECT_TRUE(logged("Could not crush 1 user cuts.")) << results->text();
 }
 
 }  // namespace

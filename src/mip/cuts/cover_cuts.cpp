@@ -13,6 +13,7 @@ namespace {
 // summing to the capacity within rounding are no proof.
 constexpr double kCoverMargin = 1e-6;
 constexpr double kMinViolation = 1e-4;
+constexpr double kInfWeight = 1e300;
 
 struct Item {
   int col;
@@ -32,6 +33,41 @@ bool knapsack_of(const SeparationInput& in, const BaseRow& r, std::vector<Knapsa
     items.push_back({k.col, k.weight, k.complemented ? 1.0 - x : x, k.complemented});
   }
   return *capacity >= 0.0 && items.size() >= 2;
+}
+
+// Sequential up-lifting of the cover inequality Σ_C y <= |C| - 1: the items
+// outside the cover, nearest 1 first, each get the largest α_j that keeps
+// the inequality valid with y_j = 1, i.e. |C| - 1 minus the most the items
+// lifted so far can reach in the capacity left beside item j. least[v] is
+// the least weight that reaches lifted value v. Counting a set as fitting
+// when it is over by rounding only makes α_j smaller.
+std::vector<int> lift_cover(const std::vector<Item>& items, const std::vector<int>& cover, double capacity) {
+  const int top = static_cast<int>(cover.size()) - 1;
+  std::vector<int> alpha(items.size(), 0);
+  std::vector<double> least(static_cast<size_t>(top) + 1, kInfWeight);
+  least[0] = 0.0;
+  auto take = [&](int value, double weight) {
+    for (int v = top; v >= value; --v) least[v] = std::min(least[v], least[v - value] + weight);
+  };
+  std::vector<uint8_t> in_cover(items.size(), 0);
+  for (int k : cover) {
+    in_cover[k] = 1;
+    alpha[k] = 1;
+    take(1, items[k].weight);
+  }
+  std::vector<int> rest;
+  for (size_t k = 0; k < items.size(); ++k)
+    if (!in_cover[k]) rest.push_back(static_cast<int>(k));
+  std::stable_sort(rest.begin(), rest.end(), [&](int p, int q) { return items[p].value > items[q].value; });
+  for (int k : rest) {
+    const double room = capacity - items[k].weight + kCoverMargin * std::max(1.0, std::fabs(capacity));
+    int reach = -1;
+    for (int v = top; v >= 0 && reach < 0; --v)
+      if (least[v] <= room) reach = v;
+    alpha[k] = reach < 0 ? top : top - reach;
+    if (alpha[k] > 0) take(alpha[k], items[k].weight);
+  }
+  return alpha;
 }
 
 }  // namespace
@@ -74,33 +110,23 @@ void separate_covers(const SeparationInput& in, int rows, std::vector<Cut>& out)
         ++k;
       }
     }
-    double lhs = 0.0, heaviest = 0.0;
-    for (int k : cover) {
-      lhs += items[k].value;
-      heaviest = std::max(heaviest, items[k].weight);
-    }
-    const double size = static_cast<double>(cover.size());
-    // Extended cover: every item at least as heavy as the cover's heaviest.
-    std::vector<uint8_t> in_cover(items.size(), 0);
-    for (int k : cover) in_cover[k] = 1;
-    for (size_t k = 0; k < items.size(); ++k)
-      if (!in_cover[k] && items[k].weight >= heaviest) {
-        in_cover[k] = 1;
-        lhs += items[k].value;
-      }
+    const std::vector<int> lifted = lift_cover(items, cover, capacity);
+    const int size = static_cast<int>(cover.size());
+    double lhs = 0.0;
+    for (size_t k = 0; k < items.size(); ++k) lhs += lifted[k] * items[k].value;
     if (lhs <= size - 1.0 + kMinViolation) return;
-    // Σ y_j <= |C| - 1 with y_j = 1 - x_j for complemented items.
+    // Σ α_j·y_j <= |C| - 1 with y_j = 1 - x_j for complemented items.
     Cut cut;
     cut.family = kCoverCuts;
     cut.rhs = size - 1.0;
     for (size_t k = 0; k < items.size(); ++k) {
-      if (!in_cover[k]) continue;
+      if (lifted[k] == 0) continue;
       cut.index.push_back(items[k].col);
       if (items[k].complemented) {
-        cut.value.push_back(-1.0);
-        cut.rhs -= 1.0;
+        cut.value.push_back(-lifted[k]);
+        cut.rhs -= lifted[k];
       } else {
-        cut.value.push_back(1.0);
+        cut.value.push_back(lifted[k]);
       }
     }
     out.push_back(std::move(cut));

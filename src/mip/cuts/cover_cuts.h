@@ -1,8 +1,8 @@
 // Knapsack cover cuts. A row Σ a_j·x_j <= b whose columns other than
 // binaries can be bounded out is a knapsack over binaries (negative
 // coefficients complemented); a set C of its binaries whose weights exceed
-// the capacity cannot all be 1: Σ_C y_j <= |C| - 1, extended by every
-// binary at least as heavy as the heaviest of C.
+// the capacity cannot all be 1: Σ_C y_j <= |C| - 1, lifted by the other
+// binaries one after the other.
 #pragma once
 #include <vector>
 

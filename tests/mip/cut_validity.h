@@ -20,6 +20,18 @@ using korva::mip::Cut;
 using korva::mip::MipModel;
 using mip_test::SmallMip;
 
+// What a separator reads: the model, the point and (unless given) the
+// model's own bounds.
+inline korva::mip::SeparationInput input_of(const MipModel& model, const std::vector<double>& x,
+                                            const double* lower = nullptr, const double* upper = nullptr) {
+  korva::mip::SeparationInput in;
+  in.model = &model;
+  in.x = x.data();
+  in.lower = lower ? lower : model.lower.data();
+  in.upper = upper ? upper : model.upper.data();
+  return in;
+}
+
 class CutValidity : public mip_test::MipTest {
  protected:
   void SetUp() override {

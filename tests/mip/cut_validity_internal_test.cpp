@@ -38,11 +38,7 @@ TEST_F(CutValidity, NoCutOfAnyFamilyRemovesAFeasiblePoint) {
     for (int p = 0; p < 4; ++p) {
       std::vector<double> x(5);
       for (int j = 0; j < 5; ++j) x[j] = m.lb[j] + unit(rng) * (m.ub[j] - m.lb[j]);
-      korva::mip::SeparationInput in;
-      in.model = &model;
-      in.x = x.data();
-      in.lower = model.lower.data();
-      in.upper = model.upper.data();
+      const korva::mip::SeparationInput in = cut_check::input_of(model, x);
       std::vector<Cut> cuts;
       korva::mip::separate_covers(in, model.num_rows, cuts);
       korva::mip::separate_mir(in, model.num_rows, 3, cuts);
@@ -82,11 +78,8 @@ TEST_F(CutValidity, GomoryCutsFromTheOptimalTableauRemoveNoFeasiblePoint) {
     ASSERT_EQ(relaxation.solve(*env, INFINITY, 1000, true, solved), 0);
     if (solved.outcome != korva::mip::LpOutcome::Optimal) continue;
     const std::vector<double> x = relaxation.x();
-    korva::mip::SeparationInput in;
-    in.model = &model;
-    in.x = x.data();
-    in.lower = domain.lowers().data();
-    in.upper = domain.uppers().data();
+    const korva::mip::SeparationInput in =
+        cut_check::input_of(model, x, domain.lowers().data(), domain.uppers().data());
     std::vector<Cut> cuts;
     korva::mip::separate_gomory(in, domain, relaxation, 200, cuts);
     for (const Cut& c : cuts) {
@@ -139,11 +132,7 @@ TEST_F(CutValidity, ProbingsRowsBoundsAndImpliedBoundCutsRemoveNoFeasiblePoint) 
     for (int p = 0; p < 4; ++p) {
       std::vector<double> x(5);
       for (int j = 0; j < 5; ++j) x[j] = model.lower[j] + unit(rng) * (model.upper[j] - model.lower[j]);
-      korva::mip::SeparationInput in;
-      in.model = &model;
-      in.x = x.data();
-      in.lower = model.lower.data();
-      in.upper = model.upper.data();
+      const korva::mip::SeparationInput in = cut_check::input_of(model, x);
       std::vector<Cut> cuts;
       korva::mip::separate_implied_bounds(in, probed.implied_bounds, cuts);
       for (const Cut& c : cuts) {
@@ -188,11 +177,7 @@ TEST_F(CutValidity, LiftedCoversRemoveNoFeasiblePoint) {
     for (int p = 0; p < 3; ++p) {
       std::vector<double> x(7);
       for (double& v : x) v = unit(rng) < 0.5 ? 1.0 : unit(rng);
-      korva::mip::SeparationInput in;
-      in.model = &model;
-      in.x = x.data();
-      in.lower = model.lower.data();
-      in.upper = model.upper.data();
+      const korva::mip::SeparationInput in = cut_check::input_of(model, x);
       std::vector<Cut> cuts;
       korva::mip::separate_covers(in, model.num_rows, cuts);
       for (const Cut& c : cuts) {

@@ -29,12 +29,7 @@ struct Relaxed {
   bool optimal = false;
 
   korva::mip::SeparationInput input() const {
-    korva::mip::SeparationInput in;
-    in.model = &model;
-    in.x = x.data();
-    in.lower = domain.lowers().data();
-    in.upper = domain.uppers().data();
-    return in;
+    return cut_check::input_of(model, x, domain.lowers().data(), domain.uppers().data());
   }
 };
 
@@ -190,11 +185,7 @@ TEST_F(CutValidity, DisjunctiveSeparationSkipsACutGeneratingLpTooLargeToSolve) {
   MipModel model;
   korva::mip::build_mip_model(*lp, model);
   const std::vector<double> x(n, 0.5);
-  korva::mip::SeparationInput in;
-  in.model = &model;
-  in.x = x.data();
-  in.lower = model.lower.data();
-  in.upper = model.upper.data();
+  const korva::mip::SeparationInput in = cut_check::input_of(model, x);
   std::vector<Cut> cuts;
   ASSERT_EQ(korva::mip::separate_disjunctive(*env, in, model.num_rows, 50, 1, cuts), 0);
   EXPECT_TRUE(cuts.empty());

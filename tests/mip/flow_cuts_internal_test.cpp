@@ -19,14 +19,7 @@ using korva::mip::SeparationInput;
 using mip_test::Row;
 using mip_test::SmallMip;
 
-SeparationInput input_of(const MipModel& model, const std::vector<double>& x) {
-  SeparationInput in;
-  in.model = &model;
-  in.x = x.data();
-  in.lower = model.lower.data();
-  in.upper = model.upper.data();
-  return in;
-}
+using cut_check::input_of;
 
 // Adds a column and returns its index.
 int add_column(SmallMip& m, char type, double lb, double ub, double cost = 0.0) {

@@ -38,14 +38,6 @@ class GubMcfCuts : public cut_check::CutValidity {
     korva::mip::build_mip_model(*lp, model);
   }
 
-  static SeparationInput input(const MipModel& model, const std::vector<double>& x) {
-    SeparationInput in;
-    in.model = &model;
-    in.x = x.data();
-    in.lower = model.lower.data();
-    in.upper = model.upper.data();
-    return in;
-  }
 };
 
 // ---------------------------------------------------------------------------
@@ -131,7 +123,7 @@ TEST_F(GubMcfCuts, GubCoversOfRandomKnapsacksRemoveNoFeasiblePoint) {
     read(m, model);
     for (size_t p = 0; p < xs.size(); ++p) {
       std::vector<Cut> out;
-      korva::mip::separate_gub_covers(input(model, xs[p]), model.num_rows, out);
+      korva::mip::separate_gub_covers(cut_check::input_of(model, xs[p]), model.num_rows, out);
       for (const Cut& c : out) {
         const std::string what = "model " + std::to_string(k) + ", point " + std::to_string(p);
         EXPECT_EQ(c.family, korva::mip::kGubCoverCuts);
@@ -162,7 +154,7 @@ TEST_F(GubMcfCuts, GubCoverCutsOffWhatPlainCoversCannot) {
   MipModel model;
   read(m, model);
   const std::vector<double> x = {0.0, 0.5, 0.5, 0.5, 0.0, 0.0};
-  const SeparationInput in = input(model, x);
+  const SeparationInput in = cut_check::input_of(model, x);
 
   std::vector<Cut> plain;
   korva::mip::separate_covers(in, model.num_rows, plain);
@@ -199,7 +191,7 @@ TEST_F(GubMcfCuts, GubCoverReadsComplementedLiterals) {
   read(m, model);
   const std::vector<double> x = {0.0, 0.5, 0.5, 0.5, 0.0, 0.0};
   std::vector<Cut> out;
-  korva::mip::separate_gub_covers(input(model, x), model.num_rows, out);
+  korva::mip::separate_gub_covers(cut_check::input_of(model, x), model.num_rows, out);
   ASSERT_EQ(out.size(), 1u);
   // x0 + (1 - x1') + x2 + x3 <= 1.
   EXPECT_EQ(out[0].rhs, 0.0);
@@ -255,9 +247,9 @@ TEST_F(GubMcfCuts, LargeKnapsacksStayWithinTheCutLimit) {
   MipModel model;
   read(m, model);
   std::vector<Cut> out;
-  korva::mip::separate_gub_covers(input(model, x), model.num_rows, out);
+  korva::mip::separate_gub_covers(cut_check::input_of(model, x), model.num_rows, out);
   const size_t gub_cuts = out.size();
-  korva::mip::separate_mcf(input(model, x), model.num_rows, out);
+  korva::mip::separate_mcf(cut_check::input_of(model, x), model.num_rows, out);
   EXPECT_GT(gub_cuts, 0u);
   EXPECT_LE(gub_cuts, 200u);
   EXPECT_EQ(out.size(), gub_cuts);  // no network here
@@ -276,7 +268,7 @@ TEST_F(GubMcfCuts, GubCoversNeedSetPackingRows) {
   read(m, model);
   const std::vector<double> x = {0.5, 0.5, 0.5, 0.5};
   std::vector<Cut> out;
-  korva::mip::separate_gub_covers(input(model, x), model.num_rows, out);
+  korva::mip::separate_gub_covers(cut_check::input_of(model, x), model.num_rows, out);
   EXPECT_TRUE(out.empty());
 }
 
@@ -393,7 +385,7 @@ TEST_F(GubMcfCuts, CutSetCutsOfRandomNetworksRemoveNoFeasiblePoint) {
     networks += found.commodities == 2 && found.arc_row.size() == net.arcs.size();
     for (size_t p = 0; p < xs.size(); ++p) {
       std::vector<Cut> out;
-      korva::mip::separate_mcf(input(model, xs[p]), model.num_rows, out);
+      korva::mip::separate_mcf(cut_check::input_of(model, xs[p]), model.num_rows, out);
       // Each cut is checked against every design; a few per point keep
       // the test fast.
       for (size_t c = 0; c < out.size() && c < 6; ++c) {
@@ -432,7 +424,7 @@ TEST_F(GubMcfCuts, CutSetCutRoundsUpTheModulesIntoANode) {
   ASSERT_FALSE(x.empty());
   EXPECT_NEAR(x[1] + x[2], 2.5, 1e-6);
   std::vector<Cut> out;
-  korva::mip::separate_mcf(input(model, x), model.num_rows, out);
+  korva::mip::separate_mcf(cut_check::input_of(model, x), model.num_rows, out);
   bool into_c = false;
   for (const Cut& c : out) {
     EXPECT_GT(c.efficacy(x.data()), 1e-4);
@@ -463,7 +455,7 @@ TEST_F(GubMcfCuts, NetworkCutsNeedANetwork) {
   EXPECT_TRUE(korva::mip::find_mcf_network(model, model.num_rows).empty());
   const std::vector<double> x = {0.5, 0.7, 1.0, 1.0};
   std::vector<Cut> out;
-  korva::mip::separate_mcf(input(model, x), model.num_rows, out);
+  korva::mip::separate_mcf(cut_check::input_of(model, x), model.num_rows, out);
   EXPECT_TRUE(out.empty());
 
   // Only the model's own rows count: the network's rows beyond `rows`
@@ -534,9 +526,9 @@ TEST_F(GubMcfCuts, LargeNetworksStayWithinTheCutLimit) {
   read(m, model);
   EXPECT_GT(model.num_cols, 60000);
   std::vector<Cut> out;
-  korva::mip::separate_mcf(input(model, x), model.num_rows, out);
+  korva::mip::separate_mcf(cut_check::input_of(model, x), model.num_rows, out);
   const size_t network_cuts = out.size();
-  korva::mip::separate_gub_covers(input(model, x), model.num_rows, out);
+  korva::mip::separate_gub_covers(cut_check::input_of(model, x), model.num_rows, out);
   EXPECT_GT(network_cuts, 0u);
   EXPECT_LE(network_cuts, 200u);
   EXPECT_EQ(out.size(), network_cuts);  // no knapsacks here

@@ -61,14 +61,7 @@ struct Separated {
   std::vector<Cut> cuts;
 };
 
-SeparationInput input_of(const MipModel& model, const std::vector<double>& x) {
-  SeparationInput in;
-  in.model = &model;
-  in.x = x.data();
-  in.lower = model.lower.data();
-  in.upper = model.upper.data();
-  return in;
-}
+using cut_check::input_of;
 
 bool has_cut(const std::vector<Cut>& cuts, const std::vector<int>& index, const std::vector<double>& value,
              double rhs) {

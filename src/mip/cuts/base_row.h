@@ -14,6 +14,21 @@ struct BaseRow {
   double rhs = 0.0;
 };
 
+// One side of row i (s = +1: upper, -1: lower) in the form Σ a·x <= b;
+// false when that side is infinite.
+inline bool read_row_side(const MipModel& m, int i, double s, BaseRow& r) {
+  const double bound = s > 0 ? m.row_hi[i] : m.row_lo[i];
+  if (std::isinf(bound)) return false;
+  r.index.clear();
+  r.value.clear();
+  for (int64_t k = m.row_begin[i]; k < m.row_begin[i + 1]; ++k) {
+    r.index.push_back(m.row_col[k]);
+    r.value.push_back(s * m.row_val[k]);
+  }
+  r.rhs = s * bound;
+  return true;
+}
+
 // Calls f(const BaseRow&) for each finite side of the first `rows` rows;
 // `current`, when given, holds the row's index during the call.
 template <class F>
@@ -21,19 +36,8 @@ void for_each_row_side(const MipModel& m, int rows, F&& f, int* current = nullpt
   BaseRow r;
   for (int i = 0; i < rows; ++i) {
     if (current) *current = i;
-    for (int side = 0; side < 2; ++side) {
-      const double bound = side == 0 ? m.row_hi[i] : m.row_lo[i];
-      if (std::isinf(bound)) continue;
-      const double s = side == 0 ? 1.0 : -1.0;
-      r.index.clear();
-      r.value.clear();
-      for (int64_t k = m.row_begin[i]; k < m.row_begin[i + 1]; ++k) {
-        r.index.push_back(m.row_col[k]);
-        r.value.push_back(s * m.row_val[k]);
-      }
-      r.rhs = s * bound;
-      f(r);
-    }
+    for (double s : {1.0, -1.0})
+      if (read_row_side(m, i, s, r)) f(r);
   }
 }
 

@@ -3,6 +3,7 @@
 // derived with), and the family that found it. The families are indexed as
 // the search record counts them and the node log names them.
 #pragma once
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -51,6 +52,16 @@ struct Cut {
     double s = 0.0;
     for (double v : value) s += v * v;
     return std::sqrt(s);
+  }
+  // Whether its largest coefficient stays within `ratio` of its smallest:
+  // wider spreads are numerically unsafe in an LP.
+  bool well_scaled(double ratio) const {
+    double largest = 0.0, smallest = INFINITY;
+    for (double v : value) {
+      largest = std::max(largest, std::fabs(v));
+      smallest = std::min(smallest, std::fabs(v));
+    }
+    return largest <= ratio * smallest;
   }
   // How far x lies beyond the cut, per unit of its normal.
   double efficacy(const double* x) const {

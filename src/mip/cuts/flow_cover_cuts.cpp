@@ -305,12 +305,7 @@ class FlowCoverSeparator {
     }
     touched_.clear();
     if (!usable || cut.index.empty() || !std::isfinite(rhs)) return false;
-    double largest = 0.0, smallest = std::numeric_limits<double>::infinity();
-    for (double v : cut.value) {
-      largest = std::max(largest, std::fabs(v));
-      smallest = std::min(smallest, std::fabs(v));
-    }
-    if (largest > kMaxDynamism * smallest) return false;
+    if (!cut.well_scaled(kMaxDynamism)) return false;
     cut.rhs = rhs + kSafety * std::max(1.0, magnitude_);
     return true;
   }

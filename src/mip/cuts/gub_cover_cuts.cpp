@@ -26,21 +26,6 @@ constexpr int64_t kLeastWork = 1000000;
 
 double margin_of(double capacity) { return kCoverMargin * std::max(1.0, std::fabs(capacity)); }
 
-// One side of row i (s = +1: upper, -1: lower) in the form Σ a·x <= b;
-// false when that side is infinite.
-bool read_side(const MipModel& m, int i, double s, BaseRow& r) {
-  const double bound = s > 0 ? m.row_hi[i] : m.row_lo[i];
-  if (std::isinf(bound)) return false;
-  r.index.clear();
-  r.value.clear();
-  for (int64_t k = m.row_begin[i]; k < m.row_begin[i + 1]; ++k) {
-    r.index.push_back(m.row_col[k]);
-    r.value.push_back(s * m.row_val[k]);
-  }
-  r.rhs = s * bound;
-  return true;
-}
-
 // Whether no two literals of the knapsack can both be 1: its two lightest
 // items together already exceed the capacity.
 bool excludes_pairs(const std::vector<KnapsackItem>& items, double capacity) {
@@ -315,7 +300,7 @@ void separate_gub_covers(const SeparationInput& in, int rows, std::vector<Cut>& 
   for (int i = 0; i < rows; ++i) {
     work += m.row_begin[i + 1] - m.row_begin[i];
     for (const double s : {1.0, -1.0}) {
-      if (!read_side(m, i, s, side)) continue;
+      if (!read_row_side(m, i, s, side)) continue;
       double capacity = 0.0;
       if (!binary_knapsack(m, side, in.lower, in.upper, w.knapsack, &capacity)) continue;
       if (!excludes_pairs(w.knapsack, capacity)) continue;
@@ -329,7 +314,7 @@ void separate_gub_covers(const SeparationInput& in, int rows, std::vector<Cut>& 
   Cut cut;
   for (int i = 0; i < rows && work <= budget && found < kMaxCuts; ++i) {
     for (const double s : {1.0, -1.0}) {
-      if (!read_side(m, i, s, side)) continue;
+      if (!read_row_side(m, i, s, side)) continue;
       double capacity = 0.0;
       if (!binary_knapsack(m, side, in.lower, in.upper, w.knapsack, &capacity)) continue;
       if (w.knapsack.size() < 3 || capacity < 0.0 || excludes_pairs(w.knapsack, capacity)) continue;

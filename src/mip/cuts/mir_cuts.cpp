@@ -130,12 +130,7 @@ bool mir_cut(const Variables& vars, const std::vector<Term>& terms, double b, do
     cut.value.push_back(coef);
   }
   if (!usable || cut.index.empty() || !std::isfinite(rhs)) return false;
-  double largest = 0.0, smallest = std::numeric_limits<double>::infinity();
-  for (double v : cut.value) {
-    largest = std::max(largest, std::fabs(v));
-    smallest = std::min(smallest, std::fabs(v));
-  }
-  if (largest > kMaxDynamism * smallest) return false;
+  if (!cut.well_scaled(kMaxDynamism)) return false;
   cut.rhs = rhs;
   return true;
 }

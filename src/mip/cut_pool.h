@@ -21,6 +21,9 @@ class CutPool {
   // entries in all, in the order they were offered.
   std::vector<Cut> best(size_t max_cuts, int64_t max_nonzeros) const;
   size_t size() const { return cuts_.size(); }
+  // Forgets the cuts but not that they were offered: they are not taken
+  // again.
+  void clear() { cuts_.clear(); }
 
  private:
   struct Entry {

@@ -346,6 +346,7 @@ int branch_and_bound(Environment& env, Problem& p, Problem& sp, const presolve::
   const double cuts_time = current_time(env) - cuts_started;
   settings.root_lp_reported = root_cuts.reported_root();
   Search search(env, sp, model, settings, record, order, root_cuts.basis());
+  search.separate_in_tree(root_cuts.tree_separators());
   if (rec) {
     search.write_incumbents_as(p, [&p, rec](const std::vector<double>& reduced, std::vector<double>& x) {
       uncrush_values(p, *rec, reduced, x);

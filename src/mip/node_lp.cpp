@@ -69,6 +69,13 @@ NodeLp::~NodeLp() {
 }
 
 int NodeLp::load(Environment& env, const MipModel& model, const Domain& domain, const NodeLpSettings& s) {
+  if (relaxation_) {
+    // Loaded again (the model's rows changed): everything starts afresh.
+    model::free_problem(relaxation_);
+    relaxation_ = nullptr;
+    w_ = nullptr;
+    saved_.reset();
+  }
   env_ = &env;
   model_ = &model;
   cols_ = model.num_cols;
@@ -367,9 +374,19 @@ bool NodeLp::tableau_multipliers(int position, std::vector<double>& lambda) {
 
 void NodeLp::save_basis(CompactBasis& b) const { b.status = w_->status; }
 
-void NodeLp::load_basis(const CompactBasis& b) {
+void NodeLp::load_basis(const CompactBasis& given) {
   SimplexWork& w = *w_;
   const int n = cols_, m = rows_;
+  // A basis saved before the pool grew lacks the new pool rows, which sit
+  // just before the lazy constraints: they join basic.
+  CompactBasis padded;
+  const size_t wanted = static_cast<size_t>(n + m);
+  if (given.status.size() < wanted) {
+    padded = given;
+    const size_t lazy = static_cast<size_t>(model_->num_relaxation_rows - model_->first_lazy_row);
+    padded.status.insert(padded.status.end() - static_cast<int64_t>(lazy), wanted - given.status.size(), simplex::kBasic);
+  }
+  const CompactBasis& b = given.status.size() < wanted ? padded : given;
   int basics = 0;
   for (int v = 0; v < n + m; ++v) {
     w.status[v] = b.status[v] & 3;

@@ -62,7 +62,8 @@ class NodeLp {
   NodeLp(const NodeLp&) = delete;
   NodeLp& operator=(const NodeLp&) = delete;
 
-  // Builds the relaxation of `model` with the domain's bounds and rows.
+  // Builds the relaxation of `model` with the domain's bounds and rows
+  // (again, when called twice).
   int load(Environment& env, const MipModel& model, const Domain& domain, const NodeLpSettings& settings);
 
   // Takes over the bound and row changes the domain made since the last call.
@@ -79,6 +80,7 @@ class NodeLp {
   void reduced_costs(std::vector<double>& dj) const;
 
   void save_basis(CompactBasis& b) const;
+  // A basis saved before pool rows joined the model takes them basic.
   void load_basis(const CompactBasis& b);
   // A checkpoint of everything the simplex keeps (basis, values, factor,
   // weights): strong branching tries a child and comes back cheaply.

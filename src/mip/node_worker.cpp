@@ -6,6 +6,8 @@
 
 #include "env/channel.h"
 #include "env/time_limit.h"
+#include "mip/cuts/cover_cuts.h"
+#include "mip/cuts/implied_bound_cuts.h"
 #include "mip/solution_check.h"
 
 namespace korva::mip {
@@ -20,6 +22,12 @@ constexpr int64_t kReliable = 4;
 constexpr int kPoolRoundsPerNode = 2;
 constexpr size_t kPoolCutsPerRound = 10;
 constexpr double kPoolViolation = 1e-5;
+// Separation in the tree: nodes this deep at most, cuts kept per node, and
+// the efficacy they need.
+constexpr int64_t kTreeCutDepth = 6;
+constexpr int64_t kTreeSeparations = 300;  // nodes per worker
+constexpr size_t kTreeCutsPerNode = 5;
+constexpr double kTreeCutEfficacy = 1e-3;
 // Strong branching stops when this many candidates in a row did not beat
 // the best score.
 constexpr int kLookahead = 6;
@@ -42,13 +50,20 @@ constexpr double kUsableViolation = 100.0;
 
 }  // namespace
 
-NodeWorker::NodeWorker(Environment& env, const MipModel& model, const SearchSettings& settings)
-    : env_(env), model_(model), settings_(settings) {}
+NodeWorker::NodeWorker(Environment& env, const MipModel& model, const SearchSettings& settings,
+                       const TreeSeparators* separators)
+    : env_(env), model_(model), settings_(settings), separators_(separators) {}
 
 int NodeWorker::start(const std::vector<int>& active_rows, const std::vector<BoundChange>& global, bool* infeasible) {
-  *infeasible = false;
-  domain_.init(model_, settings_.feasibility, settings_.integrality);
   pseudocosts_.init(model_.num_cols);
+  return reload(active_rows, global, infeasible);
+}
+
+int NodeWorker::reload(const std::vector<int>& active_rows, const std::vector<BoundChange>& global, bool* infeasible) {
+  *infeasible = false;
+  lp_at_dive_parent_ = false;
+  lp_basis_owner_.reset();
+  domain_.init(model_, settings_.feasibility, settings_.integrality);
   for (int r : active_rows) domain_.activate_row(r);
   for (const BoundChange& c : global) {
     domain_.tighten_lower(c.col, c.lower);
@@ -59,6 +74,7 @@ int NodeWorker::start(const std::vector<int>& active_rows, const std::vector<Bou
     return 0;
   }
   root_mark_ = domain_.mark();
+  note_global_bounds();
   NodeLpSettings lps;
   lps.feasibility_tol = settings_.feasibility;
   lps.optimality_tol = settings_.optimality;
@@ -81,8 +97,15 @@ void NodeWorker::apply_global(const std::vector<int>& active_rows, const std::ve
   }
   domain_.propagate();
   root_mark_ = domain_.mark();
+  note_global_bounds();
   lp_.sync(domain_);
   lp_at_dive_parent_ = false;
+}
+
+void NodeWorker::note_global_bounds() {
+  if (!separators_) return;
+  global_lower_ = domain_.lowers();
+  global_upper_ = domain_.uppers();
 }
 
 // ---- entering a node -----------------------------------------------------------
@@ -219,6 +242,7 @@ NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, cons
         lp_.sync(domain_);
         continue;
       }
+      if (!root) separate_tree_cuts(*node, report);
       if (root) {
         root_objective_ = lp.objective;
         root_x_ = lp_.x();
@@ -597,6 +621,34 @@ bool NodeWorker::separate_pool(NodeReport& report) {
     report.pool_rows.push_back(pool_scratch_[k].second - first);
   }
   return true;
+}
+
+// Near the root and early in the search, the cheapest families separate
+// the node's LP point with the global bounds: what they find holds
+// everywhere and goes to the pool (the search adds it to the relaxation
+// between rounds).
+void NodeWorker::separate_tree_cuts(const SearchNode& node, NodeReport& report) {
+  if (!separators_ || node.depth > kTreeCutDepth || tree_separations_ >= kTreeSeparations) return;
+  ++tree_separations_;
+  SeparationInput in;
+  in.model = &model_;
+  in.x = lp_.x().data();
+  in.lower = global_lower_.data();
+  in.upper = global_upper_.data();
+  in.integrality = settings_.integrality;
+  const int rows = model_.num_rows - model_.num_cuts;
+  std::vector<Cut> found;
+  if (settings_.cut_switch[kCoverCuts] >= 0) separate_covers(in, rows, found);
+  if (settings_.cut_switch[kImpliedBoundCuts] >= 0 && separators_->implied_bounds)
+    separate_implied_bounds(in, *separators_->implied_bounds, found);
+  std::vector<std::pair<double, size_t>> ranked;
+  for (size_t k = 0; k < found.size(); ++k)
+    if (const double e = found[k].efficacy(in.x); e >= kTreeCutEfficacy) ranked.emplace_back(e, k);
+  std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first > b.first : a.second < b.second;
+  });
+  if (ranked.size() > kTreeCutsPerNode) ranked.resize(kTreeCutsPerNode);
+  for (const auto& [e, k] : ranked) report.tree_cuts.push_back(std::move(found[k]));
 }
 
 bool NodeWorker::violated_lazy_rows(const std::vector<double>& x, std::vector<int>& rows) const {

@@ -11,6 +11,7 @@
 
 #include "mip/branching.h"
 #include "mip/cut_pool.h"
+#include "mip/probing.h"
 #include "mip/domain.h"
 #include "mip/mip_model.h"
 #include "mip/node_log.h"
@@ -20,6 +21,12 @@
 #include "mip/search_settings.h"
 
 namespace korva::mip {
+
+// What the root prepared that separation in the tree reads again (owned by
+// the root's cut rounds, alive for the whole search).
+struct TreeSeparators {
+  const std::vector<ImpliedBound>* implied_bounds = nullptr;
+};
 
 // The shared state as a worker sees it during a round.
 struct RoundView {
@@ -59,6 +66,7 @@ struct NodeReport {
   std::vector<FoundSolution> solutions;
   std::vector<int> lazy_rows;            // lazy constraints to switch on everywhere
   std::vector<int> pool_rows;            // pool cuts switched on here (0-based in the pool)
+  std::vector<Cut> tree_cuts;            // global cuts found here, for the pool
   std::vector<double> pruned_bounds;     // bounds of what the node or its trials dropped
   double unresolved_bound = kInf;        // a node no LP could decide
   bool unbounded = false;
@@ -68,11 +76,15 @@ struct NodeReport {
 
 class NodeWorker {
  public:
-  NodeWorker(Environment& env, const MipModel& model, const SearchSettings& settings);
+  NodeWorker(Environment& env, const MipModel& model, const SearchSettings& settings,
+             const TreeSeparators* separators = nullptr);
 
   // Domain at the root (with the global changes so far) and the relaxation.
   // Returns 0 or an error code; `infeasible` when propagation empties the root.
   int start(const std::vector<int>& active_rows, const std::vector<BoundChange>& global, bool* infeasible);
+  // Builds the domain and the relaxation again for a model whose pool
+  // grew; the pseudocosts stay.
+  int reload(const std::vector<int>& active_rows, const std::vector<BoundChange>& global, bool* infeasible);
   // Applies global changes made since (the dive, if any, is then entered
   // from the root).
   void apply_global(const std::vector<int>& active_rows, const std::vector<BoundChange>& global);
@@ -102,6 +114,8 @@ class NodeWorker {
                                double cutoff, bool here);
   bool violated_lazy_rows(const std::vector<double>& x, std::vector<int>& rows) const;
   bool separate_pool(NodeReport& report);
+  void separate_tree_cuts(const SearchNode& node, NodeReport& report);
+  void note_global_bounds();
   void polish_integral(std::vector<double>& x, NodeReport& report);
   void heuristics(NodeReport& report);
   void dive_heuristic(NodeReport& report);
@@ -120,6 +134,9 @@ class NodeWorker {
   Candidates candidates_;
   std::vector<double> dj_scratch_;
   std::vector<std::pair<double, int>> pool_scratch_;
+  const TreeSeparators* separators_ = nullptr;
+  int64_t tree_separations_ = 0;
+  std::vector<double> global_lower_, global_upper_;  // the domain at the root mark
   double root_objective_ = 0.0;
   std::vector<double> root_x_, root_dj_;
   int64_t nodes_done_ = 0, iterations_done_ = 0;

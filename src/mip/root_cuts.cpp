@@ -49,11 +49,8 @@ constexpr int64_t kLeastSymmetryWork = 100000;
 constexpr int64_t kCliqueWorkShare = 10;
 constexpr int64_t kLeastCliqueWork = 1000000;
 constexpr double kProgressSeconds = 10.0;
-// Lift-and-project: candidates per round and level, and the models small
-// enough for it when automatic.
+// Lift-and-project: candidates per round and level.
 constexpr int kDisjunctiveCandidates = 10;
-constexpr int kSmallDisjunctiveColumns = 2000;
-constexpr int64_t kSmallDisjunctiveNonzeros = 20000;
 // Gomory cuts are quiet for their first units of work.
 constexpr int64_t kGomoryQuietWork = 10000000;
 // Cuts the rounds did not keep go to the pool from this efficacy on; the
@@ -228,24 +225,17 @@ int RootCuts::separate_round(int pass, int base_rows, const Domain& domain, Node
     separate_gomory(in, domain, lp, settings_.fraction_candidates, found);
     in.progress = nullptr;
   }
-  if (const int candidates = disjunctive_candidates(pass, base_rows); candidates > 0 && !stopped())
+  if (const int candidates = disjunctive_candidates(pass); candidates > 0 && !stopped())
     if (int code = separate_disjunctive(env_, in, base_rows, candidates, settings_.display, found)) return code;
   *stopped_out = stopped();
   return 0;
 }
 
-// Lift-and-project solves an LP per candidate: automatically only in the
-// first round of small models; switched on, in as many rounds as its level
-// with more candidates each.
-int RootCuts::disjunctive_candidates(int pass, int base_rows) const {
+// Lift-and-project solves an LP per candidate, which the bound rarely
+// repays: it runs only when switched on, in as many rounds as its level.
+int RootCuts::disjunctive_candidates(int pass) const {
   const int level = settings_.cut_switch[kDisjunctiveCuts];
-  if (level < 0) return 0;
-  if (level == 0) {
-    const bool small = model_.num_cols <= kSmallDisjunctiveColumns &&
-                       model_.row_begin[base_rows] <= kSmallDisjunctiveNonzeros;
-    return pass == 0 && small ? kDisjunctiveCandidates : 0;
-  }
-  return pass < level ? kDisjunctiveCandidates * level : 0;
+  return level >= 1 && pass < level ? kDisjunctiveCandidates * level : 0;
 }
 
 int RootCuts::run() {

@@ -15,6 +15,7 @@
 #include "mip/mip_model.h"
 #include "mip/node_log.h"
 #include "mip/node_lp.h"
+#include "mip/node_worker.h"
 #include "mip/probing.h"
 #include "mip/search_record.h"
 #include "mip/search_settings.h"
@@ -35,6 +36,13 @@ class RootCuts {
   // The basis of the last root solve on the model with its cuts (null when
   // no round ran to the end); the search's root starts from it.
   std::shared_ptr<const CompactBasis> basis() const { return basis_; }
+  // What separation in the tree may read again; null when the cut rounds
+  // are switched off.
+  const TreeSeparators* tree_separators() {
+    if (settings_.cut_passes < 0) return nullptr;
+    tree_separators_.implied_bounds = &implied_bounds_;
+    return &tree_separators_;
+  }
   // Whether the root relaxation time line was written.
   bool reported_root() const { return reported_root_; }
 
@@ -44,7 +52,7 @@ class RootCuts {
   void install_pool(int base_rows);
   int separate_round(int pass, int base_rows, const Domain& domain, NodeLp& lp, std::vector<Cut>& found,
                      bool* stopped);
-  int disjunctive_candidates(int pass, int base_rows) const;
+  int disjunctive_candidates(int pass) const;
   void break_symmetry(int base_rows);
   SeparationProgress separator_progress(const char* line, int64_t quiet_work) const;
   bool any_family() const;
@@ -60,6 +68,7 @@ class RootCuts {
   std::vector<ImpliedBound> implied_bounds_;
   CutPool pool_;
   std::vector<Cut> permanent_;
+  TreeSeparators tree_separators_;
   std::unique_ptr<McfNetwork> network_;  // found in the first round that needs it  // rows that join before the rounds and stay
   std::shared_ptr<CompactBasis> basis_;
   bool reported_root_ = false;

@@ -21,6 +21,13 @@ constexpr double kPolishTimeThreshold = 1e74;
 constexpr double kImprovement = 1e-9;
 // A pool cut no node switched on for this many rounds is no longer checked.
 constexpr int64_t kPoolRetireRounds = 2000;
+// Cuts found in the tree join the relaxation in batches (each costs every
+// worker a new relaxation): this many, or after this many rounds, a few
+// times per search, up to as many pool rows as the model has rows.
+constexpr size_t kInstallBatch = 50;
+constexpr int64_t kInstallRounds = 200;
+constexpr int kMostInstalls = 10;
+constexpr int kLeastPoolRows = 200;
 
 }  // namespace
 
@@ -37,7 +44,7 @@ struct Search::Slot {
   NodeReport report;
 };
 
-Search::Search(Environment& env, Problem& p, const MipModel& model, const SearchSettings& settings,
+Search::Search(Environment& env, Problem& p, MipModel& model, const SearchSettings& settings,
                MipSearchRecord& record, const PriorityOrder* order, std::shared_ptr<const CompactBasis> root_basis)
     : env_(env),
       problem_(p),
@@ -80,7 +87,7 @@ int Search::start(SearchEnd& end, bool* infeasible) {
     int status = 0;
     slot->env = k == 0 ? &env_ : worker_clone(env_, k, &status);
     if (!slot->env) return status;
-    slot->worker = std::make_unique<NodeWorker>(*slot->env, model_, settings_);
+    slot->worker = std::make_unique<NodeWorker>(*slot->env, model_, settings_, separators_);
     if (int code = slot->worker->start(active_rows_, global_changes_, infeasible)) return code;
     if (*infeasible) {
       end.status = 103;
@@ -285,6 +292,54 @@ SearchEnd Search::run() {
   return end;
 }
 
+// The cuts the tree found join the pool rows (the model's relaxation
+// grows, lazy constraints move behind them) and every worker loads the
+// relaxation again. Counted as applied by their families.
+int Search::install_tree_cuts() {
+  rounds_since_install_ = 0;
+  ++installs_;
+  const int first = model_.first_pool_row, old_lazy = model_.first_lazy_row;
+  const int room = std::max(kLeastPoolRows, model_.num_rows) - (old_lazy - first);
+  // Workers whose root holds no solution any more leave their nodes to
+  // fail on entry; a new relaxation could not even be built for them.
+  Domain global;
+  global.init(model_, settings_.feasibility, settings_.integrality);
+  for (int r : active_rows_) global.activate_row(r);
+  for (const BoundChange& c : global_changes_) {
+    global.tighten_lower(c.col, c.lower);
+    global.tighten_upper(c.col, c.upper);
+  }
+  if (room <= 0 || global.infeasible() || !global.propagate()) {
+    tree_cuts_.clear();
+    return 0;
+  }
+  std::vector<Cut> rows;
+  for (int r = first; r < old_lazy; ++r) {
+    Cut c;
+    c.index.assign(model_.row_col.begin() + model_.row_begin[r], model_.row_col.begin() + model_.row_begin[r + 1]);
+    c.value.assign(model_.row_val.begin() + model_.row_begin[r], model_.row_val.begin() + model_.row_begin[r + 1]);
+    c.rhs = model_.row_hi[r];
+    rows.push_back(std::move(c));
+  }
+  std::vector<Cut> added = tree_cuts_.best(static_cast<size_t>(room), static_cast<int64_t>(model_.row_col.size()));
+  tree_cuts_.clear();
+  for (const Cut& c : added) ++record_.cuts[c.family];
+  rows.insert(rows.end(), added.begin(), added.end());
+  set_pool_rows(model_, rows);
+  const int shift = model_.first_lazy_row - old_lazy;
+  for (int& r : active_rows_)
+    if (r >= old_lazy) r += shift;
+  pool_ages_.idle.resize(rows.size(), 0);
+  pool_ages_.retired.resize(rows.size(), 0);
+  for (auto& slot : slots_) {
+    bool infeasible = false;
+    if (int code = slot->worker->reload(active_rows_, global_changes_, &infeasible)) return code;
+    slot->rows_applied = active_rows_.size();
+    slot->changes_applied = global_changes_.size();
+  }
+  return 0;
+}
+
 RoundView Search::view(bool root) const {
   RoundView v;
   v.exact_cutoff = exact_cutoff();
@@ -386,6 +441,10 @@ int Search::round(bool* progressed) {
     pool_ages_.age(pool_used_, kPoolRetireRounds);
     pool_used_.clear();
   }
+  ++rounds_since_install_;
+  const bool batch = tree_cuts_.size() >= kInstallBatch ||
+                     (tree_cuts_.size() > 0 && rounds_since_install_ >= kInstallRounds);
+  if (!error && batch && installs_ < kMostInstalls) error = install_tree_cuts();
   return error;
 }
 
@@ -403,6 +462,10 @@ void Search::merge(Slot& slot, NodeReport& r) {
     root_objective_ = slot.worker->root_objective();
     root_x_ = slot.worker->root_x();
     root_dj_ = slot.worker->root_dj();
+  }
+  for (Cut& c : r.tree_cuts) {
+    const double score = 0.0;
+    tree_cuts_.offer(std::move(c), score);
   }
   if (!r.pool_rows.empty()) {
     pool_used_.insert(pool_used_.end(), r.pool_rows.begin(), r.pool_rows.end());

@@ -38,7 +38,8 @@ class Search {
   // generated one), or null.
   // `root_basis`: where the root's LP starts (the basis of the root cut
   // rounds), or null.
-  Search(Environment& env, Problem& p, const MipModel& model, const SearchSettings& settings,
+  // The search adds the cuts its nodes find to the model's pool rows.
+  Search(Environment& env, Problem& p, MipModel& model, const SearchSettings& settings,
          MipSearchRecord& record, const PriorityOrder* order,
          std::shared_ptr<const CompactBasis> root_basis = nullptr);
   ~Search();
@@ -47,6 +48,9 @@ class Search {
   // Bounds the search found valid for every improving solution (root
   // reduced-cost fixings), to presolve again with.
   const std::vector<BoundChange>& global_changes() const { return global_changes_; }
+
+  // What separation in the tree reads (null: the tree finds no new cuts).
+  void separate_in_tree(const TreeSeparators* separators) { separators_ = separators; }
 
   // A search on a presolved model writes its incumbent files in the terms
   // of the original problem, through `to_original`.
@@ -74,6 +78,7 @@ class Search {
   double node_cutoff() const;
   void note_pruned(double bound);
   void root_reduced_cost_fixing();
+  int install_tree_cuts();
   bool wants_represolve() const;
   double best_bound();
   int64_t nodes_left() const;
@@ -85,7 +90,7 @@ class Search {
   Problem& problem_;
   const Problem* original_ = nullptr;
   ToOriginal to_original_;
-  const MipModel& model_;
+  MipModel& model_;
   const SearchSettings& settings_;
   MipSearchRecord& record_;
   const PriorityOrder* order_;
@@ -98,6 +103,10 @@ class Search {
   std::vector<int> active_rows_;
   PoolAges pool_ages_;          // the cut pool's rows (empty without a pool)
   std::vector<int> pool_used_;  // pool rows switched on during the round
+  const TreeSeparators* separators_ = nullptr;
+  CutPool tree_cuts_;           // found in the tree, not yet in the pool rows
+  int64_t rounds_since_install_ = 0;
+  int installs_ = 0;
   std::vector<BoundChange> global_changes_;
   bool root_known_ = false;
   double root_objective_ = 0.0;

@@ -42,6 +42,23 @@ TEST_F(RootCuts, CutRoundsAreLoggedAndSummedUpWithoutChangingTheOptimum) {
   EXPECT_LT(KRVgetnodecnt(env, lp), 100);
 }
 
+TEST_F(RootCuts, CutsServingTheTreeKeepTheOptimumAndTwoThreadsRepeatThemselves) {
+  // The tree switches pool cuts on and adds the cuts its nodes find, in
+  // batches merged in worker order: a run repeats exactly.
+  KORVA_REQUIRE_SHARED_DATA();
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_THREADS, 2), 0);
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_MIPDISPLAY, 0), 0);
+  long long nodes[2], iterations[2];
+  for (int run = 0; run < 2; ++run) {
+    read_collection_model("mod008");
+    EXPECT_NEAR(solve(), 307.0, 1e-6);
+    nodes[run] = KRVgetnodecnt(env, lp);
+    iterations[run] = KRVgetmipitcnt(env, lp);
+  }
+  EXPECT_EQ(nodes[0], nodes[1]);
+  EXPECT_EQ(iterations[0], iterations[1]);
+}
+
 TEST_F(RootCuts, NoPassesMeansNoCuts) {
   KORVA_REQUIRE_SHARED_DATA();
   read_collection_model("p0033");

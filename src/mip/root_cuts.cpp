@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <string>
 #include <vector>
 
 #include "env/channel.h"
@@ -16,8 +15,8 @@
 #include "mip/cuts/flow_path_cuts.h"
 #include "mip/cuts/gomory_cuts.h"
 #include "mip/cuts/gub_cover_cuts.h"
-#include "mip/cuts/mcf_cuts.h"
 #include "mip/cuts/implied_bound_cuts.h"
+#include "mip/cuts/mcf_cuts.h"
 #include "mip/cuts/mir_cuts.h"
 #include "mip/cuts/user_cuts.h"
 #include "mip/cuts/zero_half_cuts.h"

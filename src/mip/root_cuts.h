@@ -1,10 +1,11 @@
 // The root's preparation and cutting-plane rounds, before the tree search:
-// the clique table and probing, then the rounds. The root
-// LP is solved, the enabled families separate cuts from its solution, the
-// best of them join the model's rows (the search's copy of them), and the
-// LP is solved again from the basis it had. The rounds end at the pass
+// the clique table, probing and symmetry breaking, then the rounds. The
+// root LP is solved, the enabled families separate cuts from its solution,
+// the best of them join the model's rows (the search's copy of them), and
+// the LP is solved again from the basis it had. The rounds end at the pass
 // limit, when no cut is found, when the bound stalls or when the solution
-// is integral. Cuts whose rows went slack leave again between rounds.
+// is integral. Cuts whose rows went slack leave again between rounds; they
+// and the cuts not chosen form the pool the tree draws on.
 #pragma once
 #include <memory>
 

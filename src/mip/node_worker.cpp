@@ -26,6 +26,8 @@ constexpr double kPoolViolation = 1e-5;
 // the efficacy they need.
 constexpr int64_t kTreeCutDepth = 6;
 constexpr int64_t kTreeSeparations = 300;  // nodes per worker
+// On larger models a pass over the rows costs more than a node's LP.
+constexpr int64_t kTreeSeparationNonzeros = 100000;
 constexpr size_t kTreeCutsPerNode = 5;
 constexpr double kTreeCutEfficacy = 1e-3;
 // Strong branching stops when this many candidates in a row did not beat
@@ -629,6 +631,7 @@ bool NodeWorker::separate_pool(NodeReport& report) {
 // between rounds).
 void NodeWorker::separate_tree_cuts(const SearchNode& node, NodeReport& report) {
   if (!separators_ || node.depth > kTreeCutDepth || tree_separations_ >= kTreeSeparations) return;
+  if (static_cast<int64_t>(model_.row_col.size()) > kTreeSeparationNonzeros) return;
   ++tree_separations_;
   SeparationInput in;
   in.model = &model_;
@@ -638,7 +641,8 @@ void NodeWorker::separate_tree_cuts(const SearchNode& node, NodeReport& report) 
   in.integrality = settings_.integrality;
   const int rows = model_.num_rows - model_.num_cuts;
   std::vector<Cut> found;
-  if (settings_.cut_switch[kCoverCuts] >= 0) separate_covers(in, rows, found);
+  if (settings_.cut_switch[kCoverCuts] >= 0)
+    separate_covers(in, rows, settings_.cut_switch[kCoverCuts] >= kLiftedCovers, found);
   if (settings_.cut_switch[kImpliedBoundCuts] >= 0 && separators_->implied_bounds)
     separate_implied_bounds(in, *separators_->implied_bounds, found);
   std::vector<std::pair<double, size_t>> ranked;

@@ -13,9 +13,9 @@ namespace korva::mip {
 namespace {
 
 constexpr double kProgressSeconds = 10.0;
-// Work (entries read by propagation and by the row scans) allowed per
-// probing level, as multiples of the matrix's entries: automatic, then
-// levels 1 to 3.
+// Work (entries read by propagation, and as much again by the row scans)
+// allowed per probing level, as multiples of the matrix's entries:
+// automatic, then levels 1 to 3.
 constexpr int64_t kWorkShare[4] = {20, 20, 100, 1000};
 // Implied bounds kept, per column of the model.
 constexpr size_t kImpliedBoundsPerColumn = 4;
@@ -69,7 +69,7 @@ class Prober {
   Domain d_;
   ProbingOutcome out_;
   Side zero_, one_;
-  int64_t scan_work_ = 0;
+  int64_t scan_work_ = 0, scan_budget_ = 0;
   // Per row: what probing does to it (at most one change per row, so
   // each is derived from the row as the model has it).
   enum class RowFate : uint8_t { Keep, Coefficient, Equality };
@@ -98,8 +98,11 @@ void Prober::probe_side(int j, double value, Side& side) {
       side.lower.push_back(d_.lower(k));
       side.upper.push_back(d_.upper(k));
     }
-    inspect_rows(j, value, side);
-    lift_rows(j, value, side);
+    // The row scans have a budget of their own: probing goes on without them.
+    if (scan_work_ < scan_budget_) {
+      inspect_rows(j, value, side);
+      lift_rows(j, value, side);
+    }
   }
   d_.undo(mark);
 }
@@ -310,10 +313,11 @@ ProbingOutcome Prober::run() {
   const int level = std::clamp(settings_.probe, 0, 3);
   const uint64_t budget =
       static_cast<uint64_t>(kWorkShare[level]) * static_cast<uint64_t>(model_.row_col.size() + model_.num_cols);
+  scan_budget_ = static_cast<int64_t>(budget);
   double last_line = started;
   for (size_t p = 0; p < binaries.size(); ++p) {
     const int j = binaries[p];
-    if (static_cast<uint64_t>(d_.work_done() + scan_work_) > budget ||
+    if (static_cast<uint64_t>(d_.work_done()) > budget ||
         current_time(env_) - started > settings_.probe_time || env_.terminate_requested() || time_limit_reached(env_))
       break;
     if (settings_.display >= 1 && current_time(env_) - last_line >= kProgressSeconds) {

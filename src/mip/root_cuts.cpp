@@ -201,8 +201,10 @@ int RootCuts::separate_round(int pass, int base_rows, const Domain& domain, Node
   if (user_cuts_) separate_user_cuts(in, *user_cuts_, found);
   if (on(kCliqueCuts)) separate_cliques(in, cliques_, found);
   if (on(kImpliedBoundCuts)) separate_implied_bounds(in, implied_bounds_, found);
-  if (on(kCoverCuts)) separate_covers(in, base_rows, found);
-  if (on(kGubCoverCuts)) separate_gub_covers(in, base_rows, found);
+  if (on(kCoverCuts)) separate_covers(in, base_rows, settings_.cut_switch[kCoverCuts] >= kLiftedCovers, found);
+  // GUB covers are long and slow the LPs down more than their bound is
+  // worth on most models: only when switched on.
+  if (on(kGubCoverCuts) && settings_.cut_switch[kGubCoverCuts] >= 1) separate_gub_covers(in, base_rows, found);
   if (on(kFlowCoverCuts)) {
     in.progress = &flow_progress;
     separate_flow_covers(in, base_rows, found);
@@ -213,7 +215,9 @@ int RootCuts::separate_round(int pass, int base_rows, const Domain& domain, Node
     if (!network_) network_ = std::make_unique<McfNetwork>(find_mcf_network(model_, base_rows));
     separate_mcf(in, *network_, found);
   }
-  if (on(kZeroHalfCuts)) separate_zero_half(in, base_rows, found);
+  // Zero-half cuts rarely pay for the denser LPs they make: only when
+  // switched on.
+  if (on(kZeroHalfCuts) && settings_.cut_switch[kZeroHalfCuts] >= 1) separate_zero_half(in, base_rows, found);
   if (on(kMirCuts)) {
     in.progress = &mir_progress;
     separate_mir(in, base_rows, settings_.aggregation_limit, found);

@@ -40,7 +40,7 @@ TEST_F(CutValidity, NoCutOfAnyFamilyRemovesAFeasiblePoint) {
       for (int j = 0; j < 5; ++j) x[j] = m.lb[j] + unit(rng) * (m.ub[j] - m.lb[j]);
       const korva::mip::SeparationInput in = cut_check::input_of(model, x);
       std::vector<Cut> cuts;
-      korva::mip::separate_covers(in, model.num_rows, cuts);
+      korva::mip::separate_covers(in, model.num_rows, false, cuts);
       korva::mip::separate_mir(in, model.num_rows, 3, cuts);
       korva::mip::separate_cliques(in, cliques, cuts);
       for (const Cut& c : cuts) {
@@ -179,7 +179,7 @@ TEST_F(CutValidity, LiftedCoversRemoveNoFeasiblePoint) {
       for (double& v : x) v = unit(rng) < 0.5 ? 1.0 : unit(rng);
       const korva::mip::SeparationInput in = cut_check::input_of(model, x);
       std::vector<Cut> cuts;
-      korva::mip::separate_covers(in, model.num_rows, cuts);
+      korva::mip::separate_covers(in, model.num_rows, true, cuts);
       for (const Cut& c : cuts) {
         expect_valid(m, c, "knapsack " + std::to_string(k));
         ++cuts_checked;

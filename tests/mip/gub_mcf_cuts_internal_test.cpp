@@ -157,7 +157,7 @@ TEST_F(GubMcfCuts, GubCoverCutsOffWhatPlainCoversCannot) {
   const SeparationInput in = cut_check::input_of(model, x);
 
   std::vector<Cut> plain;
-  korva::mip::separate_covers(in, model.num_rows, plain);
+  korva::mip::separate_covers(in, model.num_rows, false, plain);
   EXPECT_TRUE(plain.empty());
 
   std::vector<Cut> out;

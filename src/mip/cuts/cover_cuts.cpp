@@ -14,6 +14,9 @@ namespace {
 constexpr double kCoverMargin = 1e-6;
 constexpr double kMinViolation = 1e-4;
 constexpr double kInfWeight = 1e300;
+// Lifting reads items × cover size entries; beyond this the cover is
+// extended instead.
+constexpr double kLiftWork = 1e6;
 
 struct Item {
   int col;
@@ -41,9 +44,18 @@ bool knapsack_of(const SeparationInput& in, const BaseRow& r, std::vector<Knapsa
 // lifted so far can reach in the capacity left beside item j. least[v] is
 // the least weight that reaches lifted value v. Counting a set as fitting
 // when it is over by rounding only makes α_j smaller.
-std::vector<int> lift_cover(const std::vector<Item>& items, const std::vector<int>& cover, double capacity) {
+std::vector<int> lift_cover(const std::vector<Item>& items, const std::vector<int>& cover, double capacity,
+                            bool lift) {
   const int top = static_cast<int>(cover.size()) - 1;
   std::vector<int> alpha(items.size(), 0);
+  if (!lift || static_cast<double>(items.size()) * static_cast<double>(cover.size()) > kLiftWork) {
+    // The extended cover: every item at least as heavy as the cover's
+    // heaviest at 1.
+    double heaviest = 0.0;
+    for (int k : cover) heaviest = std::max(heaviest, items[k].weight);
+    for (size_t k = 0; k < items.size(); ++k) alpha[k] = items[k].weight >= heaviest ? 1 : 0;
+    return alpha;
+  }
   std::vector<double> least(static_cast<size_t>(top) + 1, kInfWeight);
   least[0] = 0.0;
   auto take = [&](int value, double weight) {
@@ -72,7 +84,7 @@ std::vector<int> lift_cover(const std::vector<Item>& items, const std::vector<in
 
 }  // namespace
 
-void separate_covers(const SeparationInput& in, int rows, std::vector<Cut>& out) {
+void separate_covers(const SeparationInput& in, int rows, bool lift, std::vector<Cut>& out) {
   std::vector<KnapsackItem> knapsack;
   std::vector<Item> items;
   std::vector<int> order;
@@ -110,7 +122,7 @@ void separate_covers(const SeparationInput& in, int rows, std::vector<Cut>& out)
         ++k;
       }
     }
-    const std::vector<int> lifted = lift_cover(items, cover, capacity);
+    const std::vector<int> lifted = lift_cover(items, cover, capacity, lift);
     const int size = static_cast<int>(cover.size());
     double lhs = 0.0;
     for (size_t k = 0; k < items.size(); ++k) lhs += lifted[k] * items[k].value;

@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "mip/cuts/cut.h"
+#include "mip/domain.h"
 #include "mip/mip_model.h"
 #include "mip/mip_test_support.h"
+#include "mip/node_lp.h"
 #include "model/problem.h"
 
 namespace cut_check {
@@ -30,6 +32,33 @@ inline korva::mip::SeparationInput input_of(const MipModel& model, const std::ve
   in.lower = lower ? lower : model.lower.data();
   in.upper = upper ? upper : model.upper.data();
   return in;
+}
+
+// The relaxation's optimum of a model, as the root cut loop has it.
+struct Relaxed {
+  MipModel model;
+  korva::mip::Domain domain;
+  korva::mip::NodeLp lp;  // solved: its tableau is at hand
+  std::vector<double> x;
+  double objective = 0.0;
+  bool optimal = false;
+
+  korva::mip::SeparationInput input() const {
+    return cut_check::input_of(model, x, domain.lowers().data(), domain.uppers().data());
+  }
+};
+
+inline void solve_relaxation(KRVenv env, KRVprob lp, Relaxed& r) {
+  korva::mip::build_mip_model(*lp, r.model);
+  r.domain.init(r.model, 1e-6, 1e-5);
+  if (r.domain.infeasible() || !r.domain.propagate()) return;
+  ASSERT_EQ(r.lp.load(*env, r.model, r.domain, korva::mip::NodeLpSettings{}), 0);
+  korva::mip::LpSolve solved;
+  ASSERT_EQ(r.lp.solve(*env, INFINITY, 1000, true, solved), 0);
+  if (solved.outcome != korva::mip::LpOutcome::Optimal) return;
+  r.x = r.lp.x();
+  r.objective = solved.objective;
+  r.optimal = true;
 }
 
 class CutValidity : public mip_test::MipTest {

@@ -67,21 +67,12 @@ TEST_F(CutValidity, GomoryCutsFromTheOptimalTableauRemoveNoFeasiblePoint) {
     std::uniform_int_distribution<int> cost(-5, 5);
     for (double& c : m.obj) c = cost(rng);
     ASSERT_EQ(m.load(env, lp), 0);
-    MipModel model;
-    korva::mip::build_mip_model(*lp, model);
-    korva::mip::Domain domain;
-    domain.init(model, 1e-6, 1e-5);
-    if (domain.infeasible() || !domain.propagate()) continue;
-    korva::mip::NodeLp relaxation;
-    ASSERT_EQ(relaxation.load(*env, model, domain, korva::mip::NodeLpSettings{}), 0);
-    korva::mip::LpSolve solved;
-    ASSERT_EQ(relaxation.solve(*env, INFINITY, 1000, true, solved), 0);
-    if (solved.outcome != korva::mip::LpOutcome::Optimal) continue;
-    const std::vector<double> x = relaxation.x();
-    const korva::mip::SeparationInput in =
-        cut_check::input_of(model, x, domain.lowers().data(), domain.uppers().data());
+    cut_check::Relaxed r;
+    cut_check::solve_relaxation(env, lp, r);
+    if (!r.optimal) continue;
+    const std::vector<double>& x = r.x;
     std::vector<Cut> cuts;
-    korva::mip::separate_gomory(in, domain, relaxation, 200, cuts);
+    korva::mip::separate_gomory(r.input(), r.domain, r.lp, 200, cuts);
     for (const Cut& c : cuts) {
       const std::string what = "model " + std::to_string(k);
       EXPECT_GT(c.activity(x.data()), c.rhs) << what;

@@ -9,43 +9,16 @@
 #include <vector>
 
 #include "mip/cut_validity.h"
-#include "mip/domain.h"
-#include "mip/node_lp.h"
 
 namespace {
 
 using cut_check::CutValidity;
 using cut_check::random_model;
+using cut_check::Relaxed;
+using cut_check::solve_relaxation;
 using korva::mip::Cut;
 using korva::mip::MipModel;
 using mip_test::SmallMip;
-
-// The relaxation's optimum of a model, as the root cut loop has it.
-struct Relaxed {
-  MipModel model;
-  korva::mip::Domain domain;
-  std::vector<double> x;
-  double objective = 0.0;
-  bool optimal = false;
-
-  korva::mip::SeparationInput input() const {
-    return cut_check::input_of(model, x, domain.lowers().data(), domain.uppers().data());
-  }
-};
-
-void solve_relaxation(KRVenv env, KRVprob lp, Relaxed& r) {
-  korva::mip::build_mip_model(*lp, r.model);
-  r.domain.init(r.model, 1e-6, 1e-5);
-  if (r.domain.infeasible() || !r.domain.propagate()) return;
-  korva::mip::NodeLp relaxation;
-  ASSERT_EQ(relaxation.load(*env, r.model, r.domain, korva::mip::NodeLpSettings{}), 0);
-  korva::mip::LpSolve solved;
-  ASSERT_EQ(relaxation.solve(*env, INFINITY, 1000, true, solved), 0);
-  if (solved.outcome != korva::mip::LpOutcome::Optimal) return;
-  r.x = relaxation.x();
-  r.objective = solved.objective;
-  r.optimal = true;
-}
 
 TEST_F(CutValidity, DisjunctiveCutsRemoveNoFeasiblePoint) {
   std::mt19937 rng(31);

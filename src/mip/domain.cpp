@@ -184,6 +184,14 @@ void Domain::set_bounds(int j, double lower, double upper) {
   touch_column(j);
 }
 
+void Domain::apply_global(const std::vector<int>& rows, const std::vector<BoundChange>& changes) {
+  for (int r : rows) activate_row(r);
+  for (const BoundChange& c : changes) {
+    tighten_lower(c.col, c.lower);
+    tighten_upper(c.col, c.upper);
+  }
+}
+
 void Domain::activate_row(int row) {
   if (active_[row]) return;
   trail_.push_back({-(row + 1), 0.0, 0.0, infeasible_});

@@ -39,6 +39,9 @@ class Domain {
   void tighten_upper(int j, double value);
   void set_bounds(int j, double lower, double upper);  // both, unconditionally
   void activate_row(int row);
+  // What holds for the whole tree: rows switched on everywhere and bound
+  // changes valid for every improving solution.
+  void apply_global(const std::vector<int>& rows, const std::vector<BoundChange>& changes);
 
   // Trail positions: undo(mark()) returns to the state at the mark.
   size_t mark() const { return trail_.size(); }

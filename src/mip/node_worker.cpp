@@ -66,11 +66,7 @@ int NodeWorker::reload(const std::vector<int>& active_rows, const std::vector<Bo
   lp_at_dive_parent_ = false;
   lp_basis_owner_.reset();
   domain_.init(model_, settings_.feasibility, settings_.integrality);
-  for (int r : active_rows) domain_.activate_row(r);
-  for (const BoundChange& c : global) {
-    domain_.tighten_lower(c.col, c.lower);
-    domain_.tighten_upper(c.col, c.upper);
-  }
+  domain_.apply_global(active_rows, global);
   if (domain_.infeasible() || !domain_.propagate()) {
     *infeasible = true;
     return 0;
@@ -92,11 +88,7 @@ int NodeWorker::reload(const std::vector<int>& active_rows, const std::vector<Bo
 void NodeWorker::apply_global(const std::vector<int>& active_rows, const std::vector<BoundChange>& global) {
   // Changes that hold for the whole tree go below the root mark.
   domain_.undo(root_mark_);
-  for (int r : active_rows) domain_.activate_row(r);
-  for (const BoundChange& c : global) {
-    domain_.tighten_lower(c.col, c.lower);
-    domain_.tighten_upper(c.col, c.upper);
-  }
+  domain_.apply_global(active_rows, global);
   domain_.propagate();
   root_mark_ = domain_.mark();
   note_global_bounds();

@@ -212,6 +212,10 @@ void set_pool_rows(MipModel& m, const std::vector<Cut>& cuts) {
   m.first_lazy_row += replace_rows(m, m.first_pool_row, m.first_lazy_row, cuts);
 }
 
+void append_pool_rows(MipModel& m, const std::vector<Cut>& cuts) {
+  m.first_lazy_row += replace_rows(m, m.first_lazy_row, m.first_lazy_row, cuts);
+}
+
 void change_coefficients(MipModel& m, const std::vector<CoefficientChange>& changes) {
   if (changes.empty()) return;
   // Changes by row; an entry a row lacks joins it.

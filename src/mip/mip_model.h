@@ -94,8 +94,9 @@ struct CoefficientChange {
 void change_coefficients(MipModel& model, const std::vector<CoefficientChange>& changes);
 
 // Replaces the pool rows by `cuts` (between the indicator rows and the
-// lazy constraints).
+// lazy constraints), or appends `cuts` to them.
 void set_pool_rows(MipModel& model, const std::vector<Cut>& cuts);
+void append_pool_rows(MipModel& model, const std::vector<Cut>& cuts);
 
 // a_i·x for one relaxation row.
 double row_activity(const MipModel& model, int row, const double* x);

@@ -304,33 +304,22 @@ int Search::install_tree_cuts() {
   // fail on entry; a new relaxation could not even be built for them.
   Domain global;
   global.init(model_, settings_.feasibility, settings_.integrality);
-  for (int r : active_rows_) global.activate_row(r);
-  for (const BoundChange& c : global_changes_) {
-    global.tighten_lower(c.col, c.lower);
-    global.tighten_upper(c.col, c.upper);
-  }
+  global.apply_global(active_rows_, global_changes_);
   if (room <= 0 || global.infeasible() || !global.propagate()) {
     tree_cuts_.clear();
     return 0;
   }
-  std::vector<Cut> rows;
-  for (int r = first; r < old_lazy; ++r) {
-    Cut c;
-    c.index.assign(model_.row_col.begin() + model_.row_begin[r], model_.row_col.begin() + model_.row_begin[r + 1]);
-    c.value.assign(model_.row_val.begin() + model_.row_begin[r], model_.row_val.begin() + model_.row_begin[r + 1]);
-    c.rhs = model_.row_hi[r];
-    rows.push_back(std::move(c));
-  }
-  std::vector<Cut> added = tree_cuts_.best(static_cast<size_t>(room), static_cast<int64_t>(model_.row_col.size()));
+  const std::vector<Cut> added =
+      tree_cuts_.best(static_cast<size_t>(room), static_cast<int64_t>(model_.row_col.size()));
   tree_cuts_.clear();
   for (const Cut& c : added) ++record_.cuts[c.family];
-  rows.insert(rows.end(), added.begin(), added.end());
-  set_pool_rows(model_, rows);
+  append_pool_rows(model_, added);
   const int shift = model_.first_lazy_row - old_lazy;
   for (int& r : active_rows_)
     if (r >= old_lazy) r += shift;
-  pool_ages_.idle.resize(rows.size(), 0);
-  pool_ages_.retired.resize(rows.size(), 0);
+  const size_t pool_rows = static_cast<size_t>(model_.first_lazy_row - first);
+  pool_ages_.idle.resize(pool_rows, 0);
+  pool_ages_.retired.resize(pool_rows, 0);
   for (auto& slot : slots_) {
     bool infeasible = false;
     if (int code = slot->worker->reload(active_rows_, global_changes_, &infeasible)) return code;

@@ -38,6 +38,8 @@ struct Side {
   std::vector<int> tight_rows;  // rows of the binary held at their one side
 };
 
+bool finite(double v) { return std::isfinite(v); }
+
 bool is_binary(const MipModel& m, const Domain& d, int j) {
   return m.kind[j] == ColKind::Integer && d.lower(j) == 0.0 && d.upper(j) == 1.0;
 }
@@ -53,7 +55,14 @@ class Prober {
   void probe_side(int j, double value, Side& side);
   void inspect_rows(int j, double value, Side& side);
   void lift_rows(int j, double value, const Side& side);
-  bool row_reach(int i, int skip, double* s, double* b, double* rest_max);
+  // Row i with one finite side, as Σ a·x <= b (s = -1 for a >= side): its
+  // least activity and the largest of its columns other than j on the
+  // current bounds.
+  struct RowReach {
+    double s, b, least, rest_max;
+  };
+  bool row_reach(int i, int j, RowReach& r);
+  void record_change(const CoefficientChange& change, bool adds);
   void keep_implied_bounds(int j);
   void keep_implications(int j);
   void note_equalities();
@@ -116,64 +125,51 @@ void Prober::probe_side(int j, double value, Side& side) {
 //  - at x_j = 1 with a_j < 0, R <= M1 < b - a_j: a_j rises by
 //    d = min(b - a_j - M1, -a_j), which changes nothing at x_j = 0.
 void Prober::inspect_rows(int j, double value, Side& side) {
+  RowReach r;
   for (int64_t e = model_.col_begin[j]; e < model_.col_begin[j + 1]; ++e) {
     const int i = model_.col_row[e];
-    if (i >= rows_ || fate_[i] == RowFate::Equality) continue;
-    const bool upper_side = std::isinf(model_.row_lo[i]);
-    if (upper_side == std::isinf(model_.row_hi[i])) continue;  // ranged, equality or free
-    const double s = upper_side ? 1.0 : -1.0;
-    const double b = s * (upper_side ? model_.row_hi[i] : model_.row_lo[i]);
-    const double a = s * model_.col_val[e];
-    double rest_max = 0.0, least = 0.0;
-    for (int64_t k = model_.row_begin[i]; k < model_.row_begin[i + 1]; ++k) {
-      const int c = model_.row_col[k];
-      const double v = s * model_.row_val[k];
-      const double lo = v > 0 ? v * d_.lower(c) : v * d_.upper(c);
-      const double hi = v > 0 ? v * d_.upper(c) : v * d_.lower(c);
-      least += lo;
-      if (c != j) rest_max += hi;
-    }
-    scan_work_ += model_.row_begin[i + 1] - model_.row_begin[i];
-    if (!std::isinf(least) && !std::isnan(least) && least >= b - kTightMargin * std::max(1.0, std::fabs(b)))
-      side.tight_rows.push_back(i);
-    if (std::isinf(rest_max) || std::isnan(rest_max) || fate_[i] != RowFate::Keep) continue;
-    const double margin = kReachMargin * std::max({1.0, std::fabs(b), std::fabs(rest_max)});
+    if (i >= rows_ || fate_[i] == RowFate::Equality || !row_reach(i, j, r)) continue;
+    if (finite(r.least) && r.least >= r.b - kTightMargin * std::max(1.0, std::fabs(r.b))) side.tight_rows.push_back(i);
+    if (!finite(r.rest_max) || fate_[i] != RowFate::Keep) continue;
+    const double a = r.s * model_.col_val[e];
+    const double margin = kReachMargin * std::max({1.0, std::fabs(r.b), std::fabs(r.rest_max)});
     double d = 0.0, shift = 0.0;
     if (value == 0.0 && a > 0.0) {
-      d = std::min(b - rest_max - margin, a);
-      shift = -s * d;
+      d = std::min(r.b - r.rest_max - margin, a);
+      shift = -r.s * d;
     } else if (value == 1.0 && a < 0.0) {
-      d = std::min(b - a - rest_max - margin, -a);
+      d = std::min(r.b - a - r.rest_max - margin, -a);
     }
     if (d <= 1e-6 * std::max(1.0, std::fabs(a))) continue;
-    const double shrunk = d >= std::fabs(a) ? 0.0 : model_.col_val[e] - (a > 0 ? s * d : -s * d);
-    fate_[i] = RowFate::Coefficient;
-    change_of_row_[i] = static_cast<int>(changes_.size());
-    changes_.push_back({i, j, shrunk, shift});
-    change_adds_.push_back(0);
-    ++out_.coefficients;
-    out_.nonzeros_removed += shrunk == 0.0;
+    const double shrunk = d >= std::fabs(a) ? 0.0 : model_.col_val[e] - (a > 0 ? r.s * d : -r.s * d);
+    record_change({i, j, shrunk, shift}, false);
   }
 }
 
-// One-sided row i as Σ a·x <= b (s = -1 for a >= side), and the largest
-// activity of its columns other than `skip` on the current bounds. False
-// for ranged, equality and free rows or an unbounded activity.
-bool Prober::row_reach(int i, int skip, double* s, double* b, double* rest_max) {
+void Prober::record_change(const CoefficientChange& change, bool adds) {
+  fate_[change.row] = RowFate::Coefficient;
+  change_of_row_[change.row] = static_cast<int>(changes_.size());
+  changes_.push_back(change);
+  change_adds_.push_back(adds ? 1 : 0);
+  ++out_.coefficients;
+  if (adds) ++out_.nonzeros_added;
+  else out_.nonzeros_removed += change.value == 0.0;
+}
+
+bool Prober::row_reach(int i, int j, RowReach& r) {
   const bool upper_side = std::isinf(model_.row_lo[i]);
-  if (upper_side == std::isinf(model_.row_hi[i])) return false;
-  *s = upper_side ? 1.0 : -1.0;
-  *b = *s * (upper_side ? model_.row_hi[i] : model_.row_lo[i]);
-  double most = 0.0;
+  if (upper_side == std::isinf(model_.row_hi[i])) return false;  // ranged, equality or free
+  r.s = upper_side ? 1.0 : -1.0;
+  r.b = r.s * (upper_side ? model_.row_hi[i] : model_.row_lo[i]);
+  r.least = r.rest_max = 0.0;
   for (int64_t k = model_.row_begin[i]; k < model_.row_begin[i + 1]; ++k) {
     const int c = model_.row_col[k];
-    if (c == skip) continue;
-    const double v = *s * model_.row_val[k];
-    most += v > 0 ? v * d_.upper(c) : v * d_.lower(c);
+    const double v = r.s * model_.row_val[k];
+    r.least += v > 0 ? v * d_.lower(c) : v * d_.upper(c);
+    if (c != j) r.rest_max += v > 0 ? v * d_.upper(c) : v * d_.lower(c);
   }
   scan_work_ += model_.row_begin[i + 1] - model_.row_begin[i];
-  *rest_max = most;
-  return !std::isinf(most) && !std::isnan(most);
+  return true;
 }
 
 // Rows without x_j whose columns x_j = value bounds so that the row cannot
@@ -183,6 +179,7 @@ bool Prober::row_reach(int i, int skip, double* s, double* b, double* rest_max) 
 // both exactly the row at the other value and R <= M at this one.
 void Prober::lift_rows(int j, double value, const Side& side) {
   if (added_ >= nonzero_allowance_) return;
+  RowReach r;
   ++stamp_;
   for (int64_t e = model_.col_begin[j]; e < model_.col_begin[j + 1]; ++e)
     if (model_.col_row[e] < rows_) row_stamp_[model_.col_row[e]] = stamp_;
@@ -191,17 +188,11 @@ void Prober::lift_rows(int j, double value, const Side& side) {
       const int i = model_.col_row[e];
       if (i >= rows_ || row_stamp_[i] == stamp_ || fate_[i] != RowFate::Keep) continue;
       row_stamp_[i] = stamp_;
-      double s = 1.0, b = 0.0, most = 0.0;
-      if (!row_reach(i, -1, &s, &b, &most)) continue;
-      const double gap = b - most - kReachMargin * std::max({1.0, std::fabs(b), std::fabs(most)});
-      if (gap <= kLiftShare * std::max(1.0, std::fabs(b))) continue;
-      fate_[i] = RowFate::Coefficient;
-      change_of_row_[i] = static_cast<int>(changes_.size());
-      if (value == 0.0) changes_.push_back({i, j, -s * gap, -s * gap});
-      else changes_.push_back({i, j, s * gap, 0.0});
-      change_adds_.push_back(1);
-      ++out_.coefficients;
-      ++out_.nonzeros_added;
+      if (!row_reach(i, -1, r) || !finite(r.rest_max)) continue;
+      const double gap = r.b - r.rest_max - kReachMargin * std::max({1.0, std::fabs(r.b), std::fabs(r.rest_max)});
+      if (gap <= kLiftShare * std::max(1.0, std::fabs(r.b))) continue;
+      if (value == 0.0) record_change({i, j, -r.s * gap, -r.s * gap}, true);
+      else record_change({i, j, r.s * gap, 0.0}, true);
       ++added_;
       if (added_ >= nonzero_allowance_) return;
     }

@@ -24,6 +24,12 @@ class RootCuts : public mip_test::MipTest {
     return z;
   }
   bool logged(const std::string& text) const { return results->text().find(text) != std::string::npos; }
+  // Reads a model written in LP format.
+  void read_lp(const char* name, const std::string& text) {
+    const std::string file = dir.file(name);
+    korva_test::write_file(file, text);
+    ASSERT_EQ(KRVreadcopyprob(env, lp, file.c_str(), nullptr), 0);
+  }
   korva_test::TempDir dir;
 };
 
@@ -87,11 +93,9 @@ TEST_F(RootCuts, RowsWhoseBinariesConflictFillTheCliqueTable) {
 
 TEST_F(RootCuts, ProbingFixesABinaryWhoseOneValueNoRowAloneRulesOut) {
   // x = 1 forces y = 1 and z = 1, which row b forbids: x is 0.
-  const std::string file = dir.file("probe.lp");
-  korva_test::write_file(file,
-                         "Maximize\n obj: 2 x + y + z\nSubject To\n a: x - y <= 0\n b: y + z <= 1\n"
-                         " c: z - x >= 0\nBinaries\n x y z\nEnd\n");
-  ASSERT_EQ(KRVreadcopyprob(env, lp, file.c_str(), nullptr), 0);
+  read_lp("probe.lp",
+          "Maximize\n obj: 2 x + y + z\nSubject To\n a: x - y <= 0\n b: y + z <= 1\n"
+          " c: z - x >= 0\nBinaries\n x y z\nEnd\n");
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PREIND, 0), 0);
   EXPECT_NEAR(solve(), 1.0, 1e-9);
   EXPECT_TRUE(logged("Probing fixed 1 vars, tightened 0 bounds.\n")) << results->text();
@@ -109,11 +113,9 @@ TEST_F(RootCuts, ProbingShrinksCoefficientsAndTurnsRowsHeldAtTheirSideIntoEquali
   // z = 0 empties y, so row k's 3 z adds nothing y <= 10 does not already
   // say: the entry goes. Rows p and q together hold x + w at 1 whatever x
   // is: both become equalities.
-  const std::string file = dir.file("shrink.lp");
-  korva_test::write_file(file,
-                         "Maximize\n obj: 2 z + y + x + w\nSubject To\n v: y - 10 z <= 0\n k: 3 z + y <= 13\n"
-                         " p: x + w <= 1\n q: x + w >= 1\nBounds\n y <= 20\nBinaries\n z x w\nEnd\n");
-  ASSERT_EQ(KRVreadcopyprob(env, lp, file.c_str(), nullptr), 0);
+  read_lp("shrink.lp",
+          "Maximize\n obj: 2 z + y + x + w\nSubject To\n v: y - 10 z <= 0\n k: 3 z + y <= 13\n"
+          " p: x + w <= 1\n q: x + w >= 1\nBounds\n y <= 20\nBinaries\n z x w\nEnd\n");
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PREIND, 0), 0);
   EXPECT_NEAR(solve(), 13.0, 1e-9);
   EXPECT_TRUE(logged("Probing removed 1 nonzeros.\n")) << results->text();
@@ -127,11 +129,9 @@ TEST_F(RootCuts, ProbingShrinksCoefficientsAndTurnsRowsHeldAtTheirSideIntoEquali
 
 TEST_F(RootCuts, ProbingGivesARowTheBinaryThatEmptiesIt) {
   // z = 0 empties y1 and y2, so row cap holds as y1 + y2 - 10 z <= 0.
-  const std::string file = dir.file("lift.lp");
-  korva_test::write_file(file,
-                         "Maximize\n obj: y1 + y2 - 3 z\nSubject To\n v1: y1 - 5 z <= 0\n v2: y2 - 5 z <= 0\n"
-                         " cap: y1 + y2 <= 10\nBounds\n y1 <= 20\n y2 <= 20\nBinaries\n z\nEnd\n");
-  ASSERT_EQ(KRVreadcopyprob(env, lp, file.c_str(), nullptr), 0);
+  read_lp("lift.lp",
+          "Maximize\n obj: y1 + y2 - 3 z\nSubject To\n v1: y1 - 5 z <= 0\n v2: y2 - 5 z <= 0\n"
+          " cap: y1 + y2 <= 10\nBounds\n y1 <= 20\n y2 <= 20\nBinaries\n z\nEnd\n");
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PREIND, 0), 0);
   EXPECT_NEAR(solve(), 7.0, 1e-9);
   EXPECT_TRUE(logged("Probing added 1 nonzeros.\n")) << results->text();
@@ -206,11 +206,9 @@ TEST_F(RootCuts, ViolatedUserCutsJoinTheRelaxationAndAreCounted) {
 TEST_F(RootCuts, UserCutsFollowPresolveOrAreDroppedWhenTheyCannot) {
   // Presolve substitutes y = 4 - x out of the equality and fixes z: the
   // cut on y has no form without y; the cut on x and z becomes x <= 2.
-  const std::string file = dir.file("crush.lp");
-  korva_test::write_file(file,
-                         "Maximize\n obj: x + 0.5 y + z + 3 w\nSubject To\n e: x + y = 4\n k: x + w <= 3.5\n"
-                         "Bounds\n y <= 10\n z = 1\n x <= 4\nGenerals\n x w\nEnd\n");
-  ASSERT_EQ(KRVreadcopyprob(env, lp, file.c_str(), nullptr), 0);
+  read_lp("crush.lp",
+          "Maximize\n obj: x + 0.5 y + z + 3 w\nSubject To\n e: x + y = 4\n k: x + w <= 3.5\n"
+          "Bounds\n y <= 10\n z = 1\n x <= 4\nGenerals\n x w\nEnd\n");
   const int beg[] = {0, 1}, ind[] = {1, 0, 2};
   const double val[] = {1.0, 1.0, 1.0}, rhs[] = {3.0, 3.0};
   const char sense[] = {'L', 'L'};

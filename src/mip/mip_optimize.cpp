@@ -441,7 +441,7 @@ int run_mip(Environment& env, Problem& p, MipRun run) {
   }
 
   MipPresolve pre;
-  const PresolveRound round = run == MipRun::Outer       ? PresolveRound::First
+  const PresolveRound round = run == MipRun::Outer || run == MipRun::Nested ? PresolveRound::First
                               : run == MipRun::Presolved ? PresolveRound::Reduced
                                                          : PresolveRound::Repeated;
   if (int code = presolve_for_search(env, p, settings.display, round, pre)) return code;

@@ -212,6 +212,13 @@ int solve_sub_mip(Environment& env, const MipModel& model, const SubMipRequest& 
   set_int(env, KRV_PARAM_NODELIM, std::max<int64_t>(request.node_limit, 1));
   if (request.stop_at_first) set_int(env, KRV_PARAM_INTSOLLIM, 1);
   env.params.slot(KRV_PARAM_INTSOLFILEPREFIX).s.clear();
+  // The nested run neither polishes nor populates.
+  set_dbl(env, KRV_PARAM_POLISHTIME, 0.0);
+  set_dbl(env, KRV_PARAM_POLISHAFTEREPAGAP, 0.0);
+  set_dbl(env, KRV_PARAM_POLISHAFTEREPGAP, 0.0);
+  set_int(env, KRV_PARAM_POLISHAFTERNODE, 9223372036800000000LL);
+  set_int(env, KRV_PARAM_POLISHAFTERINTSOL, 9223372036800000000LL);
+  set_dbl(env, KRV_PARAM_POLISHAFTERTIME, 1e75);
   if (request.objective.empty() && std::isfinite(request.cutoff))
     set_dbl(env, KRV_PARAM_CUTUP, request.cutoff - model.offset);
   set_dbl(env, KRV_PARAM_TILIM, std::min(remaining, 1e75));

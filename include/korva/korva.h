@@ -884,6 +884,12 @@ KRVAPI long long KRVLgetsiftphase1cnt(KRVenv env, KRVprob lp);
    been optimised by KRVmipopt (1217 otherwise); counts are 0 and
    KRVgetnodeint -1 after an error. */
 KRVAPI int KRVmipopt(KRVenv env, KRVprob lp);
+/* Fills the solution pool: an ordinary MIP optimisation first (unless the
+   last one ended optimal), then an enumeration of the solutions the pool
+   keeps (KRV_PARAM_SOLNPOOLGAP/AGAP, filters) up to KRV_PARAM_POPULATELIM
+   new ones: status 128 at that limit, 129 when every solution was
+   enumerated, 130 when the pool gaps limited the enumeration. */
+KRVAPI int KRVpopulate(KRVenv env, KRVprob lp);
 KRVAPI int KRVgetnodecnt(KRVenv env, KRVprob lp);
 KRVAPI int KRVgetnodeleftcnt(KRVenv env, KRVprob lp);
 KRVAPI int KRVgetmipitcnt(KRVenv env, KRVprob lp);

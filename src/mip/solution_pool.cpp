@@ -232,20 +232,14 @@ namespace {
 void match_columns(SolutionPool& pool, int n) {
   if (pool.num_cols == n) return;
   pool.clear_solutions();
-  for (PoolFilter& f : pool.filters) {
-    size_t kept = 0;
-    for (size_t k = 0; k < f.cols.size(); ++k) {
-      if (f.cols[k] >= n) continue;
-      f.cols[kept] = f.cols[k];
-      f.values[kept] = f.values[k];
-      if (!f.weights.empty()) f.weights[kept] = f.weights[k];
-      ++kept;
-    }
-    f.cols.resize(kept);
-    f.values.resize(kept);
-    if (!f.weights.empty()) f.weights.resize(kept);
-  }
-  pool.fixed = FixedBounds{};
+  int limit = std::max(pool.num_cols, n);
+  for (const PoolFilter& f : pool.filters)
+    for (int j : f.cols) limit = std::max(limit, j + 1);
+  for (int j : pool.fixed.cols) limit = std::max(limit, j + 1);
+  std::vector<int> map(static_cast<size_t>(limit));
+  for (int j = 0; j < limit; ++j) map[j] = j < n ? j : -1;
+  pool.num_cols = limit;
+  pool.renumber_columns(map.data());
   pool.num_cols = n;
 }
 

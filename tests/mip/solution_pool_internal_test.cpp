@@ -289,6 +289,23 @@ TEST_F(SolutionPoolTest, ModelEditsDropSolutionsButKeepFilters) {
   EXPECT_EQ(pool->num_cols, 4);
 }
 
+TEST_F(SolutionPoolTest, ColumnsDeletedOrAddedLeaveNothingOutOfRange) {
+  const int ind[] = {4, 5};
+  const double val[] = {1.0, 1.0};
+  ASSERT_EQ(KRVaddsolnpoolrngfilter(env, lp, 1.0, 20.0, 2, ind, val, "r"), 0);
+  ASSERT_EQ(offer({0, 0, 0, 0, 1, 0}), PoolOffer::Stored);
+  ASSERT_EQ(KRVdelcols(env, lp, 5, 5), 0);
+  EXPECT_EQ(KRVgetsolnpoolnumsolns(env, lp), 0);
+  double lb = 0, ub = 0, v[2];
+  int got[2], nz = 0, surplus = 0;
+  ASSERT_EQ(KRVgetsolnpoolrngfilter(env, lp, &lb, &ub, &nz, got, v, 2, &surplus, 0), 0);
+  EXPECT_EQ(std::vector<int>(got, got + nz), (std::vector<int>{4}));
+  ASSERT_EQ(KRVnewcols(env, lp, 2, nullptr, nullptr, nullptr, nullptr, nullptr), 0);
+  ASSERT_EQ(KRVgetsolnpoolrngfilter(env, lp, &lb, &ub, &nz, got, v, 2, &surplus, 0), 0);
+  EXPECT_EQ(std::vector<int>(got, got + nz), (std::vector<int>{4}));
+  EXPECT_EQ(korva::mip::find_solution_pool(*lp)->num_cols, 7);
+}
+
 TEST_F(SolutionPoolTest, CloneCopiesSolutionsAndFilters) {
   ASSERT_EQ(offer({0, 0, 0, 0, 1, 0}), PoolOffer::Stored);
   pool->filters.push_back(PoolFilter{});

@@ -102,7 +102,8 @@ void SolutionPool::erase_at(const Problem& p, size_t k) {
   if (nearest_known_) {
     // Solutions whose nearest neighbour may have been k look again.
     const PoolSolution& gone = solutions[k];
-    std::vector<size_t> stale;
+    std::vector<size_t>& stale = stale_scratch_;
+    stale.clear();
     for (size_t i = 0; i < solutions.size(); ++i)
       if (i != k && distance(p, solutions[i], gone, settings.integrality) <= solutions[i].nearest) stale.push_back(i);
     for (size_t i : stale) {

@@ -173,6 +173,7 @@ struct SolutionPool : AttachedPart {
 
   bool nearest_known_ = false;                   // PoolSolution::nearest is current
   std::vector<double> activity_scratch_, size_scratch_;  // the feasibility check's
+  std::vector<size_t> stale_scratch_;                    // erase_at's
 };
 
 // The pool of p, or null when none exists. Solutions of a pool whose column

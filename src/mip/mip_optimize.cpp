@@ -14,6 +14,7 @@
 #include "mip/mip_model.h"
 #include "mip/mip_presolve.h"
 #include "mip/mip_run.h"
+#include "mip/polishing.h"
 #include "mip/priority_order.h"
 #include "mip/root_cuts.h"
 #include "mip/search.h"
@@ -313,11 +314,60 @@ void summaries(Environment& env, const SearchSettings& settings, MipSearchRecord
   log.time_summary();
 }
 
+// A polishing time given on its own is spent on top of the time limit
+// the search used up.
+class ExtendedDeadline {
+ public:
+  ExtendedDeadline(Environment& env, double seconds) : frame_(env.time_limit_top) {
+    if (!frame_ || frame_->deadline >= kNoDeadline) return;
+    saved_ = frame_->deadline;
+    frame_->deadline = std::max(frame_->deadline, current_time(env) + seconds);
+  }
+  ~ExtendedDeadline() {
+    if (frame_ && saved_ < kNoDeadline) frame_->deadline = saved_;
+  }
+  ExtendedDeadline(const ExtendedDeadline&) = delete;
+  ExtendedDeadline& operator=(const ExtendedDeadline&) = delete;
+
+ private:
+  TimeLimitFrame* frame_;
+  double saved_ = kNoDeadline;
+};
+
+// Polishes the incumbent of the search on `model` (sp's columns) and gives
+// the status of the whole run.
+int polish(Environment& env, const Problem& p, const MipModel& original, const MipModel& model,
+           const presolve::PresolveRecord* rec, MipSearchRecord& record, bool condition, double polish_time,
+           int status, int* error) {
+  std::unique_ptr<ExtendedDeadline> extended;
+  if (!condition) extended = std::make_unique<ExtendedDeadline>(env, polish_time);
+  const double integrality = env.dbl_param(KRV_PARAM_EPINT), feasibility = env.dbl_param(KRV_PARAM_EPRHS);
+  auto holds = [&](const std::vector<double>& x) {
+    if (!rec) return true;
+    std::vector<double> original_x;
+    uncrush_values(p, *rec, x, original_x);
+    return model_violation(original, original_x, integrality, feasibility) <= std::max(1e-10, feasibility);
+  };
+  const PolishOutcome outcome = polish_incumbent(env, model, record, polish_time > 0.0 ? polish_time : 1e75,
+                                                 env.int_param(KRV_PARAM_SUBMIPNODELIM), holds);
+  if (outcome.error) {
+    *error = outcome.error;
+    return 109;
+  }
+  if (outcome.proved) {
+    record.best_bound = record.stored_bound = record.incumbent_objective;
+    return 101;
+  }
+  if (outcome.time_limit) return 107;
+  return status;
+}
+
 // Runs the branch-and-bound search on `sp` (the problem or its presolved
 // form), then the polishing messages and the status rules that depend on
 // how the search ended. Returns the search's error code.
-int branch_and_bound(Environment& env, Problem& p, Problem& sp, const presolve::PresolveRecord* rec,
-                     SearchSettings& settings, MipSearchRecord& record, int* status_out) {
+int branch_and_bound(Environment& env, Problem& p, const MipModel& original, Problem& sp,
+                     const presolve::PresolveRecord* rec, SearchSettings& settings, MipSearchRecord& record,
+                     int* status_out) {
   const int threads = settings.threads;
   // Without an order of its own the problem may have one generated for
   // this search only: the caller's KRVgetorder answer stays as it was.
@@ -351,8 +401,20 @@ int branch_and_bound(Environment& env, Problem& p, Problem& sp, const presolve::
     search.write_incumbents_as(p, [&p, rec](const std::vector<double>& reduced, std::vector<double>& x) {
       uncrush_values(p, *rec, reduced, x);
     });
+    search.check_on_original(original);
   }
-  const SearchEnd end = search.run();
+  SearchEnd end = search.run();
+  if (!record.has_incumbent && search.has_rejected()) {
+    // Every solution found broke the user's model slightly: the best of
+    // them is reported with its violation rather than no solution at all.
+    record.has_incumbent = true;
+    record.incumbent = search.best_rejected();
+    record.incumbent_objective = model.offset;
+    for (int j = 0; j < model.num_cols; ++j) record.incumbent_objective += model.cost[j] * record.incumbent[j];
+    record.incumbent_node = 0;
+    record.improvements = 1;
+    if (end.status == 103) end.status = 101;
+  }
   record.root_time += cuts_time;
   if (end.represolve)
     return repeat_presolve(env, sp, search.global_changes(), rec ? rec->offset : 0.0, settings.display, record,
@@ -376,13 +438,16 @@ int branch_and_bound(Environment& env, Problem& p, Problem& sp, const presolve::
   // start condition is in force, or a polishing time is given.
   const bool finished = status == 101 || status == 103 || status == 118 || status == 119;
   const bool condition = end.polish || polishing_condition_in_force(settings);
-  if (!finished && end.error == 0 && (condition || env.dbl_param(KRV_PARAM_POLISHTIME) > 0.0)) {
+  int error = end.error;
+  const double polish_time = env.dbl_param(KRV_PARAM_POLISHTIME);
+  if (!finished && end.error == 0 && (condition || polish_time > 0.0)) {
     if (settings.display != 0) polishing_messages(env, status, condition, record.has_incumbent);
     if (!record.has_incumbent) status = 110;
+    else status = polish(env, p, original, model, rec, record, condition, polish_time, status, &error);
   }
   *status_out = final_status(status, end, record.has_incumbent);
   summaries(env, settings, record, p.objsense());
-  return end.error;
+  return error;
 }
 
 }  // namespace
@@ -441,7 +506,7 @@ int run_mip(Environment& env, Problem& p, MipRun run) {
   }
 
   MipPresolve pre;
-  const PresolveRound round = run == MipRun::Outer       ? PresolveRound::First
+  const PresolveRound round = run == MipRun::Outer || run == MipRun::Nested ? PresolveRound::First
                               : run == MipRun::Presolved ? PresolveRound::Reduced
                                                          : PresolveRound::Repeated;
   if (int code = presolve_for_search(env, p, settings.display, round, pre)) return code;
@@ -466,7 +531,7 @@ int run_mip(Environment& env, Problem& p, MipRun run) {
     error = nested_search(env, p, model, *rec, record, &status);
   } else {
     Problem& sp = rec ? *rec->reduced : p;
-    error = branch_and_bound(env, p, sp, rec, settings, *record, &status);
+    error = branch_and_bound(env, p, model, sp, rec, settings, *record, &status);
     if (rec) take_reduced_incumbent(p, model, *rec, *record);
   }
   status = reduction_status(status, pre.reduce, record->has_incumbent);

@@ -12,7 +12,9 @@
 
 namespace korva::mip {
 
-enum class MipRun { Outer, Presolved, Repeated };
+// Nested: a search of the heuristics or the MIP start processing on a
+// model of their own, silent and without the outer run's set-up.
+enum class MipRun { Outer, Presolved, Repeated, Nested };
 
 // One MIP optimisation of `p` (the driver's sequence without the profile
 // callbacks). Returns 0 or an error code; the outcome is in p's records.

@@ -74,13 +74,9 @@ int Search::start(SearchEnd& end, bool* infeasible) {
   record_.running_tree = store_.get();
   // An objective that only integer columns with integer costs make up takes
   // integer values: a better solution is better by at least 1.
-  objective_integral_ = model_.offset == std::round(model_.offset);
-  for (int j = 0; j < model_.num_cols && objective_integral_; ++j) {
-    const double c = model_.cost[j];
-    if (c == 0.0) continue;
-    objective_integral_ = model_.kind[j] == ColKind::Integer && c == std::round(c);
-  }
+  objective_integral_ = objective_is_integral(model_);
   update_cutoff();
+  install_start();
   const int threads = std::max(settings_.threads, 1);
   for (int k = 0; k < threads; ++k) {
     auto slot = std::make_unique<Slot>();
@@ -525,6 +521,39 @@ void Search::merge(Slot& slot, NodeReport& r) {
 
 // ---- incumbents -------------------------------------------------------------------------
 
+// A solution of the presolved model that breaks a row of the user's model
+// (by more than the tolerances allow) is not a solution.
+bool Search::holds_on_original(const std::vector<double>& x, double objective) {
+  if (!original_model_ || !to_original_) return true;
+  std::vector<double> original_x;
+  to_original_(x, original_x);
+  const double violation = model_violation(*original_model_, original_x, settings_.integrality, settings_.feasibility);
+  if (violation <= std::max(1e-10, settings_.feasibility)) return true;
+  msg(env_.results(), "Integer feasible solution rejected --- ");
+  msg(env_.results(), "infeasible on original model\n");
+  if (objective < rejected_objective_) {
+    rejected_ = x;
+    rejected_objective_ = objective;
+  }
+  return false;
+}
+
+void Search::install_start() {
+  std::vector<double> x = std::move(start_solution_);
+  start_solution_.clear();
+  if (static_cast<int>(x.size()) != model_.num_cols) return;
+  if (!settle_solution(model_, x, settings_.integrality, settings_.feasibility)) return;
+  double objective = model_.offset;
+  for (int j = 0; j < model_.num_cols; ++j) objective += model_.cost[j] * x[j];
+  if (objective >= record_.cutoff || !holds_on_original(x, objective)) return;
+  record_.has_incumbent = true;
+  record_.incumbent = std::move(x);
+  record_.incumbent_objective = objective;
+  record_.incumbent_node = 0;
+  ++record_.improvements;
+  update_cutoff();
+}
+
 Search::Offer Search::offer(const std::vector<double>& candidate, bool from_node_lp, int64_t node_number) {
   const int n = model_.num_cols;
   std::vector<double> x(candidate);
@@ -538,6 +567,7 @@ Search::Offer Search::offer(const std::vector<double>& candidate, bool from_node
       objective >= record_.incumbent_objective - kImprovement * std::max(1.0, std::fabs(record_.incumbent_objective)))
     return Offer::NotBetter;
   if (objective >= record_.cutoff) return Offer::NotBetter;
+  if (!holds_on_original(x, objective)) return Offer::Infeasible;
   record_.has_incumbent = true;
   record_.incumbent = x;
   record_.incumbent_objective = objective;

@@ -59,6 +59,18 @@ class Search {
     original_ = &original;
     to_original_ = std::move(to_original);
   }
+  // With write_incumbents_as: a solution of the presolved model counts only
+  // when it also holds on the user's model.
+  void check_on_original(const MipModel& original) { original_model_ = &original; }
+
+  // A solution known before the search (a MIP start, in this search's
+  // columns): the first incumbent when it holds on the model.
+  void start_from(std::vector<double> x) { start_solution_ = std::move(x); }
+
+  // The best solution the check on the user's model turned down, kept for
+  // a search that ends without any other (its violation is then reported).
+  bool has_rejected() const { return !rejected_.empty(); }
+  const std::vector<double>& best_rejected() const { return rejected_; }
 
  private:
   struct Slot;  // a worker, its environment and its pending dive
@@ -73,6 +85,8 @@ class Search {
   RoundView view(bool root) const;
   void merge(Slot& slot, NodeReport& report);
   Offer offer(const std::vector<double>& x, bool from_node_lp, int64_t node_number);
+  bool holds_on_original(const std::vector<double>& x, double objective);
+  void install_start();
   void update_cutoff();
   double exact_cutoff() const;
   double node_cutoff() const;
@@ -90,6 +104,10 @@ class Search {
   Problem& problem_;
   const Problem* original_ = nullptr;
   ToOriginal to_original_;
+  const MipModel* original_model_ = nullptr;
+  std::vector<double> start_solution_;
+  std::vector<double> rejected_;
+  double rejected_objective_ = kInf;
   MipModel& model_;
   const SearchSettings& settings_;
   MipSearchRecord& record_;

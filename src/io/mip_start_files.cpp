@@ -34,6 +34,7 @@ int read_document(Environment& env, const Problem& p, const char* filename, Star
   if (int status = open_read_handle(env, filename, "rb", extension, false, true, h)) return status;
   FileChunks chunks(h.file);
   if (chunks.first_non_blank() == '<') {
+    chunks.skip_leading_blanks();
     xml::XmlReadOptions options;
     if (how != StartFileRead::AllStarts) options.max_solutions = 1;
     const int status = xml::read_xml_solutions(env, p, chunks, options, doc);

@@ -90,7 +90,7 @@ class Parser {
     if (error_ == 0) error_ = code;
     XML_StopParser(parser_, XML_FALSE);
   }
-  long long line() const { return static_cast<long long>(XML_GetCurrentLineNumber(parser_)); }
+  long long line() const { return line_offset_ + static_cast<long long>(XML_GetCurrentLineNumber(parser_)); }
   SolutionRecord* current() { return current_ >= 0 ? &doc_.solutions[current_] : nullptr; }
 
   Environment& env_;
@@ -102,6 +102,7 @@ class Parser {
   NameLookup columns_, rows_;
   Positions col_at_, row_at_;
   List list_ = List::None;
+  long long line_offset_ = 0;  // lines before what the parser was given
   int current_ = -1;  // the solution being decoded, -1 outside one or beyond the limit
   int error_ = 0;
 };
@@ -115,6 +116,7 @@ int Parser::run(FileChunks& chunks) {
   } free_parser{parser_};
   XML_SetUserData(parser_, this);
   XML_SetElementHandler(parser_, on_start, on_end);
+  line_offset_ = chunks.skipped_lines();
   for (;;) {
     if (chunks.failed()) return err::kIoError;
     const int final = chunks.last() ? 1 : 0;

@@ -407,6 +407,29 @@ TEST_F(MipStarts, TextFormWarnsAboutUnknownAndRepeatedNamesAndAMissingEnd) {
   expect_same(all_starts(), {{{0}, {3.0}, 0}});
 }
 
+TEST_F(MipStarts, FileNamesThatCannotBeUsedAreReported) {
+  ASSERT_EQ(add(kTwo), 0);
+  EXPECT_EQ(KRVwritemipstarts(env, lp, nullptr, 0, 1), 1421);
+  EXPECT_EQ(KRVreadcopymipstarts(env, lp, nullptr), 1421);
+  EXPECT_EQ(KRVwritemipstarts(env, lp, dir.file("starts.mst").c_str(), 0, 2), 1200);
+  errors->clear();
+  const std::string missing = dir.file("missing");
+  EXPECT_EQ(KRVreadcopymipstarts(env, lp, missing.c_str()), 1423);
+  // The default extension is tried as well.
+  EXPECT_EQ(errors->text(), "KORVA Error  1423: Could not open file '" + missing +
+                                "' for reading.\nKORVA Error  1423: Could not open file '" + missing +
+                                ".mst' for reading.\n");
+  errors->clear();
+  const std::string nowhere = dir.file("no/such/dir.mst");
+  EXPECT_EQ(KRVmstwrite(env, lp, nowhere.c_str()), 1422);
+  EXPECT_EQ(errors->text(), "KORVA Error  1422: Could not open file '" + nowhere + "' for writing.\n");
+  expect_same(all_starts(), kTwo);
+  // A start file named without its extension is found with it.
+  ASSERT_EQ(KRVwritemipstarts(env, lp, dir.file("found.mst").c_str(), 0, 1), 0);
+  ASSERT_EQ(KRVreadcopymipstarts(env, lp, dir.file("found").c_str()), 0);
+  expect_same(all_starts(), kTwo);
+}
+
 class MipStartXml : public MipStarts {
  protected:
   int read(const std::string& body, bool all = true) {

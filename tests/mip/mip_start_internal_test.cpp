@@ -2,6 +2,7 @@
 // the driver calls it: the effort levels in force, the checks that keep
 // infeasible points out, completion of partial starts by a nested search,
 // the messages, and the repair of the starts that gave nothing.
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -240,6 +241,79 @@ TEST_F(StartProcessing, RepairOfAnInfeasibleModelFindsNothing) {
   ASSERT_EQ(korva::mip::repair_mip_starts(*env, model, started.retained, 2, 2, repaired), 0);
   EXPECT_FALSE(repaired.found);
   EXPECT_EQ(results->text(), "Repair heuristic found nothing.\n");
+}
+
+// A collection model: egout's binaries open arcs that carry continuous flow.
+class CollectionStarts : public mip_test::MipTest {
+ protected:
+  void SetUp() override {
+    MipTest::SetUp();
+    KORVA_REQUIRE_SHARED_DATA();
+    exact_answers_without_log();
+    read_collection_model("egout");
+    ASSERT_EQ(KRVmipopt(env, lp), 0);
+    ASSERT_EQ(KRVgetstat(env, lp), 101);
+    n = KRVgetnumcols(env, lp);
+    optimum.resize(n);
+    ASSERT_EQ(KRVgetx(env, lp, optimum.data(), 0, n - 1), 0);
+    ASSERT_EQ(KRVgetobjval(env, lp, &objective), 0);
+    types.resize(n);
+    ASSERT_EQ(KRVgetctype(env, lp, types.data(), 0, n - 1), 0);
+  }
+  void add(bool continuous_too, int effort) {
+    std::vector<int> cols;
+    std::vector<double> values;
+    for (int j = 0; j < n; ++j) {
+      if (types[j] == 'C' && !continuous_too) continue;
+      cols.push_back(j);
+      values.push_back(optimum[j]);
+    }
+    const int beg = 0;
+    ASSERT_EQ(KRVaddmipstarts(env, lp, 1, static_cast<int>(cols.size()), &beg, cols.data(), values.data(), &effort,
+                              nullptr),
+              0);
+  }
+  MipStartOutcome process() {
+    korva::mip::build_mip_model(*lp, model);
+    MipStartOutcome out;
+    EXPECT_EQ(korva::mip::process_mip_starts(*env, *lp, model, 0, out), 0);
+    return out;
+  }
+  int n = 0;
+  double objective = 0.0;
+  std::vector<double> optimum;
+  std::vector<char> types;
+  korva::mip::MipModel model;
+};
+
+TEST_F(CollectionStarts, TheOptimumAndItsIntegerPartBothGiveTheOptimalObjective) {
+  add(true, KRV_MIPSTART_CHECKFEAS);
+  add(false, KRV_MIPSTART_CHECKFEAS);
+  add(false, KRV_MIPSTART_SOLVEFIXED);
+  const MipStartOutcome out = process();
+  EXPECT_EQ(out.solutions, 3);
+  EXPECT_NEAR(out.objective, objective, 1e-6 * (1.0 + std::fabs(objective)));
+  EXPECT_LE(korva::mip::model_violation(model, out.x, 1e-5, 1e-6), 1e-6);
+}
+
+TEST_F(CollectionStarts, AStartWithEveryBinaryClosedIsRepaired) {
+  // All arcs closed leaves the demands unserved: nothing completes it as it is.
+  std::vector<int> cols;
+  for (int j = 0; j < n; ++j)
+    if (types[j] != 'C') cols.push_back(j);
+  const std::vector<double> zeros(cols.size(), 0.0);
+  const int beg = 0, effort = KRV_MIPSTART_REPAIR;
+  ASSERT_EQ(KRVaddmipstarts(env, lp, 1, static_cast<int>(cols.size()), &beg, cols.data(), zeros.data(), &effort,
+                            nullptr),
+            0);
+  const MipStartOutcome out = process();
+  ASSERT_FALSE(out.found);
+  ASSERT_EQ(out.retained.size(), 1u);
+  MipStartOutcome repaired;
+  ASSERT_EQ(korva::mip::repair_mip_starts(*env, model, out.retained, 0, 0, repaired), 0);
+  ASSERT_TRUE(repaired.found);
+  EXPECT_LE(korva::mip::model_violation(model, repaired.x, 1e-5, 1e-6), 1e-6);
+  EXPECT_GE(repaired.objective, objective - 1e-6 * (1.0 + std::fabs(objective)));
 }
 
 }  // namespace

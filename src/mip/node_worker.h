@@ -39,6 +39,7 @@ struct RoundView {
   int64_t iterations_left = 0;   // simplex iterations KRV_PARAM_ITLIM leaves
   const PriorityOrder* order = nullptr;
   bool heuristics = false;       // run the root heuristics on this node
+  bool populate = false;         // enumerate: integral nodes branch on their free integer columns
   const PoolAges* pool = nullptr;  // the pool rows' ages, or null
 };
 
@@ -108,6 +109,7 @@ class NodeWorker {
   int strong_branch(const Candidate& c, double node_objective, double* down, double* up, bool* down_cut,
                     bool* up_cut, NodeReport& report);
   int first_child(const Branch& b, const Candidate* c) const;
+  void branch_around_integral_point(const SearchNode& node, double objective, NodeReport& report);
   void make_children(const SearchNode& node, const Branch& b, double bound, double estimate, NodeReport& report);
   void tighten_here(int col, double lower, double upper);
   int reduced_cost_tightenings(double objective, const std::vector<double>& x, const std::vector<double>& dj,

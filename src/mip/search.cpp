@@ -110,6 +110,12 @@ void Search::update_cutoff() {
 // Nodes whose bound reaches this cannot hold a better solution: the
 // incumbent's cutoff, and one less when the objective takes integer values.
 double Search::exact_cutoff() const {
+  if (populate_) {
+    // Every solution the pool keeps counts, not only better ones.
+    const double user = std::fabs(settings_.cutoff_user) >= 1e75 ? kInf : model_.objsense * settings_.cutoff_user;
+    const double pool = sink_->populate_cutoff(record_.has_incumbent, record_.incumbent_objective);
+    return std::min(user, pool >= 1e75 ? kInf : pool);
+  }
   double cutoff = record_.cutoff;
   if (record_.has_incumbent && objective_integral_) {
     const double z = record_.incumbent_objective;
@@ -122,7 +128,7 @@ double Search::exact_cutoff() const {
 // tolerances let those close to the incumbent go.
 double Search::node_cutoff() const {
   double cutoff = exact_cutoff();
-  if (record_.has_incumbent) {
+  if (record_.has_incumbent && !populate_) {
     const double z = record_.incumbent_objective;
     cutoff = std::min(cutoff, z - std::max(settings_.absolute_gap, settings_.gap * std::fabs(z)));
   }
@@ -172,7 +178,9 @@ int Search::termination_test(SearchEnd& end) {
   if (env_.terminate_requested()) return incumbent ? 113 : 114;
   if (unbounded_) return incumbent ? 118 : 119;
   const double b = best_bound();
-  if (incumbent) {
+  if (populate_) {
+    if (const int status = populate_termination_test(b)) return status;
+  } else if (incumbent) {
     const double z = record_.incumbent_objective;
     const double gap = std::fabs(z - b);
     if (settings_.absolute_gap * 1.0000000000001 > gap || settings_.gap * (std::fabs(z) + 1e-10) > gap ||
@@ -192,9 +200,18 @@ int Search::termination_test(SearchEnd& end) {
   if (nodes_left() == 0) {
     // Nodes that no LP could decide leave the search unfinished.
     if (std::isfinite(unresolved_bound_)) return incumbent ? 109 : 110;
+    if (populate_) return sink_->gap_limited() ? 130 : 129;
     if (incumbent && gap_used_) end.gap_tolerance_used = true;
     return incumbent ? (gap_used_ ? 102 : 101) : 103;
   }
+  return 0;
+}
+
+// Populate mode: the pool's limit, then the bound beyond the pool cutoff
+// (every solution the pool would keep has been enumerated).
+int Search::populate_termination_test(double best_bound) {
+  if (sink_->populate_limit_reached()) return 128;
+  if (best_bound > exact_cutoff()) return sink_->gap_limited() ? 130 : 129;
   return 0;
 }
 
@@ -336,6 +353,7 @@ RoundView Search::view(bool root) const {
   v.iterations_left = settings_.iteration_limit - record_.iterations;
   v.order = order_;
   v.heuristics = root && settings_.heuristic_frequency >= 0;
+  v.populate = populate_;
   v.pool = pool_ages_.idle.empty() ? nullptr : &pool_ages_;
   return v;
 }
@@ -563,11 +581,14 @@ Search::Offer Search::offer(const std::vector<double>& candidate, bool from_node
   if (!feasible && !from_node_lp) return Offer::Infeasible;
   double objective = model_.offset;
   for (int j = 0; j < n; ++j) objective += model_.cost[j] * x[j];
-  if (record_.has_incumbent &&
-      objective >= record_.incumbent_objective - kImprovement * std::max(1.0, std::fabs(record_.incumbent_objective)))
-    return Offer::NotBetter;
-  if (objective >= record_.cutoff) return Offer::NotBetter;
+  const bool better =
+      objective < record_.cutoff &&
+      !(record_.has_incumbent && objective >= record_.incumbent_objective -
+                                                  kImprovement * std::max(1.0, std::fabs(record_.incumbent_objective)));
+  if (!better && !sink_) return Offer::NotBetter;
   if (!holds_on_original(x, objective)) return Offer::Infeasible;
+  if (sink_) sink_->offer(x, objective);
+  if (!better) return Offer::NotBetter;
   record_.has_incumbent = true;
   record_.incumbent = x;
   record_.incumbent_objective = objective;

@@ -15,6 +15,7 @@
 #include "mip/mip_model.h"
 #include "mip/mip_presolve.h"
 #include "mip/mip_run.h"
+#include "mip/mip_start_processing.h"
 #include "mip/polishing.h"
 #include "mip/pool_sink.h"
 #include "mip/priority_order.h"
@@ -289,9 +290,22 @@ int final_status(int status, const SearchEnd& end, bool incumbent) {
   return feasible_twin(status);
 }
 
-// The MIP starts of the problem, processed at their effort levels: the
-// best solution they give (user's columns), or `x` left empty.
-int starting_solution(Environment&, Problem&, const MipModel&, int, std::vector<double>&) { return 0; }
+// The MIP starts of the problem, processed at their effort levels, and
+// when none gave a solution, the repair of those retained: the best
+// solution they give (user's columns), or `x` left empty.
+int starting_solution(Environment& env, Problem& p, const MipModel& model, int display, std::vector<double>& x) {
+  MipStartOutcome starts;
+  if (int code = process_mip_starts(env, p, model, display, starts)) return code;
+  if (!starts.found && !starts.retained.empty()) {
+    MipStartOutcome repaired;
+    if (int code = repair_mip_starts(env, model, starts.retained, env.long_param(KRV_PARAM_REPAIRTRIES), display,
+                                     repaired))
+      return code;
+    if (repaired.found) starts = std::move(repaired);
+  }
+  if (starts.found) x = std::move(starts.x);
+  return 0;
+}
 
 }  // namespace
 

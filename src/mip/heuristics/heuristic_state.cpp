@@ -19,8 +19,8 @@ void HeuristicState::start(uint32_t seed, double now) {
   successes.fill(0);
   unsuccessful_runs = 0;
   last_message_time = now;
-  group_period = 0;
-  rins_period = 0;
+  next_group_node = 0;
+  next_rins_node = 0;
   heuristic_iterations = 0;
   incumbent_seen = std::numeric_limits<double>::infinity();
   automatic_dive = 0;

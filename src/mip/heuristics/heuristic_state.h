@@ -25,8 +25,8 @@ struct HeuristicState {
   double last_message_time = 0.0;  // "Heuristic still looking."
 
   // Tree schedule (per worker).
-  int64_t group_period = 0;            // periods of the tree schedule already served
-  int64_t rins_period = 0;
+  int64_t next_group_node = 0;         // the tree schedule's next nodes (0: not yet set)
+  int64_t next_rins_node = 0;
   int64_t heuristic_iterations = 0;    // simplex iterations the heuristics spent
   double incumbent_seen = std::numeric_limits<double>::infinity();  // objective of the last incumbent looked at
   int automatic_dive = 0;              // next dive of the rotation of KRV_PARAM_DIVETYPE 0

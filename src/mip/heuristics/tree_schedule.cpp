@@ -17,13 +17,18 @@ constexpr int64_t kRunNodes = 20;
 constexpr int64_t kLeastRunIterations = 500;
 constexpr int64_t kMostRunIterations = 50000;
 
-// True once per period of `period` nodes (at the first node that reaches
-// a new period).
-bool period_reached(int64_t nodes, int64_t period, int64_t& last) {
+// Unsuccessful runs stretch the automatic period: by one period for
+// every this many, up to this many periods.
+constexpr int64_t kBackoffRuns = 100;
+constexpr int64_t kLongestStretch = 50;
+
+// True when the node is due (the first node at or beyond `next`), which
+// then moves a period on.
+bool due(int64_t nodes, int64_t period, int64_t& next) {
   if (period <= 0) return false;
-  const int64_t current = nodes / period;
-  if (current <= last) return false;
-  last = current;
+  if (next == 0) next = period;
+  if (nodes < next) return false;
+  next = nodes + period;
   return true;
 }
 
@@ -32,14 +37,15 @@ bool period_reached(int64_t nodes, int64_t period, int64_t& last) {
 TreeHeuristicPlan plan_tree_heuristics(const SearchSettings& s, HeuristicState& state, const TreeNodeFacts& f) {
   TreeHeuristicPlan plan;
   if (s.heuristic_frequency > 0) {
-    plan.group = period_reached(f.nodes, s.heuristic_frequency, state.group_period);
+    plan.group = due(f.nodes, s.heuristic_frequency, state.next_group_node);
   } else if (s.heuristic_frequency == 0) {
     const double allowed = kAutomaticShare * static_cast<double>(f.worker_iterations) + kAutomaticAllowance;
+    const int64_t stretch = std::min(1 + state.unsuccessful_runs / kBackoffRuns, kLongestStretch);
     plan.group = static_cast<double>(state.heuristic_iterations) <= allowed &&
-                 period_reached(f.nodes, kAutomaticPeriod, state.group_period);
+                 due(f.nodes, kAutomaticPeriod * stretch, state.next_group_node);
   }
   if (f.has_incumbent) {
-    if (!f.inside_sub_mip && s.rins_frequency > 0) plan.rins = period_reached(f.nodes, s.rins_frequency, state.rins_period);
+    if (!f.inside_sub_mip && s.rins_frequency > 0) plan.rins = due(f.nodes, s.rins_frequency, state.next_rins_node);
     const bool new_incumbent = f.incumbent_objective < state.incumbent_seen;
     state.incumbent_seen = f.incumbent_objective;
     plan.one_opt = new_incumbent;

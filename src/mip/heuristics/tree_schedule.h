@@ -1,8 +1,9 @@
 // Which heuristics a node of the tree (below the root) runs:
 //   the weighted group under KRV_PARAM_HEURFREQ: -1 never; n every n
-//     nodes of the search; 0 (automatic) every 20 nodes while the
-//     heuristics of this worker have spent at most a tenth of its
-//     simplex iterations (plus a small allowance);
+//     nodes of the search; 0 (automatic) every 20 nodes (a longer
+//     period after many unsuccessful runs) while the heuristics of this
+//     worker have spent at most a tenth of its simplex iterations (plus a
+//     small allowance);
 //   RINS every KRV_PARAM_RINSHEUR nodes as stored (never at -1), with an
 //     incumbent;
 //   local branching (KRV_PARAM_LBHEUR 1) and 1-opt once after each new

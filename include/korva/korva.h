@@ -884,6 +884,12 @@ KRVAPI long long KRVLgetsiftphase1cnt(KRVenv env, KRVprob lp);
    been optimised by KRVmipopt (1217 otherwise); counts are 0 and
    KRVgetnodeint -1 after an error. */
 KRVAPI int KRVmipopt(KRVenv env, KRVprob lp);
+/* Fills the solution pool: an ordinary MIP optimisation first (unless the
+   last one ended optimal), then an enumeration of the solutions the pool
+   keeps (KRV_PARAM_SOLNPOOLGAP/AGAP, filters) up to KRV_PARAM_POPULATELIM
+   new ones: status 128 at that limit, 129 when every solution was
+   enumerated, 130 when the pool gaps limited the enumeration. */
+KRVAPI int KRVpopulate(KRVenv env, KRVprob lp);
 KRVAPI int KRVgetnodecnt(KRVenv env, KRVprob lp);
 KRVAPI int KRVgetnodeleftcnt(KRVenv env, KRVprob lp);
 KRVAPI int KRVgetmipitcnt(KRVenv env, KRVprob lp);
@@ -904,6 +910,70 @@ KRVAPI int KRVLgetsubmethod(KRVenv env, KRVprob lp);
 KRVAPI int KRVLgetbestobjval(KRVenv env, KRVprob lp, double *objval_p);
 KRVAPI int KRVLgetmiprelgap(KRVenv env, KRVprob lp, double *gap_p);
 KRVAPI int KRVLgetcutoff(KRVenv env, KRVprob lp, double *cutoff_p);
+
+/* Solution pool. A MIP search keeps integer feasible solutions besides
+   the incumbent; solution indices run from 0 to KRVgetsolnpoolnumsolns - 1,
+   and soln -1 stands for the incumbent in the value queries and in
+   KRVchgprobtypesolnpool. Without a pool (no MIP optimisation yet, or the
+   last solutions and filters deleted) the queries give 3024 and the counts
+   0; a solution or filter index outside the pool gives 1200, a bad
+   begin..end range 1200 with the 'begin'/'end' message. Slacks are
+   rhs - a'x per row (rhs - lin'x - x'Qx per quadratic constraint). Names
+   follow the surplus convention; the index lookups return 1210, unprinted,
+   for an unknown name. The deletion entries delete solutions (filters)
+   begin..end, or those with delstat[k] == 1, writing the new index or -1
+   back into delstat.
+   Filters are conditions a solution must meet to enter the pool: a
+   diversity filter wants lower_cutoff <= sum weight[k]*|x[ind[k]] -
+   refval[k]| <= upper_cutoff over binary columns (weight null: all 1;
+   another column type gives 3414), a range filter lb <= sum val[k]*x[ind[k]]
+   <= ub. They may be set before the first optimisation of a MIP problem
+   (3003 for other problems); a null name gives "f1", "f2", .... nzcnt < 0
+   gives 1003, null arrays with nzcnt > 0 give 1004. KRVgetsolnpooldivfilter
+   and KRVgetsolnpoolrngfilter fill at most space entries (1207 and
+   surplus when too few; 1003 for a filter of the other type).
+   KRVreadcopysolnpoolfilters replaces the filters with those of an XML
+   filter file, KRVfltwrite writes them. */
+#define KRV_FILTER_DIVERSITY 1
+#define KRV_FILTER_RANGE 2
+KRVAPI int KRVgetsolnpoolnumsolns(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetsolnpoolnumreplaced(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetsolnpoolobjval(KRVenv env, KRVprob lp, int soln, double *objval_p);
+KRVAPI int KRVgetsolnpoolx(KRVenv env, KRVprob lp, int soln, double *x, int begin, int end);
+KRVAPI int KRVgetsolnpoolslack(KRVenv env, KRVprob lp, int soln, double *slack, int begin, int end);
+KRVAPI int KRVgetsolnpoolqconstrslack(KRVenv env, KRVprob lp, int soln, double *qcslack, int begin,
+                                      int end);
+KRVAPI int KRVgetsolnpoolmeanobjval(KRVenv env, KRVprob lp, double *meanobjval_p);
+KRVAPI int KRVgetsolnpoolsolnname(KRVenv env, KRVprob lp, char *store, int storesz, int *surplus_p,
+                                  int soln);
+KRVAPI int KRVgetsolnpoolsolnindex(KRVenv env, KRVprob lp, const char *lname_str, int *index_p);
+KRVAPI int KRVdelsolnpoolsolns(KRVenv env, KRVprob lp, int begin, int end);
+KRVAPI int KRVdelsetsolnpoolsolns(KRVenv env, KRVprob lp, int *delstat);
+/* Changes the problem type as KRVchgprobtype does, but the fixed types fix
+   the integer columns at pool solution soln (-1: the incumbent). The pool
+   keeps the bounds they had and puts them back when this function changes
+   the type again; its solutions survive going from one fixed solution to
+   another and back to the unfixed type. */
+KRVAPI int KRVchgprobtypesolnpool(KRVenv env, KRVprob lp, int type, int soln);
+KRVAPI int KRVaddsolnpooldivfilter(KRVenv env, KRVprob lp, double lower_cutoff, double upper_cutoff,
+                                   int nzcnt, const int *ind, const double *weight,
+                                   const double *refval, const char *lname_str);
+KRVAPI int KRVaddsolnpoolrngfilter(KRVenv env, KRVprob lp, double lb, double ub, int nzcnt,
+                                   const int *ind, const double *val, const char *lname_str);
+KRVAPI int KRVgetsolnpoolnumfilters(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetsolnpoolfiltertype(KRVenv env, KRVprob lp, int *ftype_p, int which);
+KRVAPI int KRVgetsolnpooldivfilter(KRVenv env, KRVprob lp, double *lower_cutoff_p,
+                                   double *upper_cutoff_p, int *nzcnt_p, int *ind, double *weight,
+                                   double *refval, int space, int *surplus_p, int which);
+KRVAPI int KRVgetsolnpoolrngfilter(KRVenv env, KRVprob lp, double *lb_p, double *ub_p, int *nzcnt_p,
+                                   int *ind, double *val, int space, int *surplus_p, int which);
+KRVAPI int KRVgetsolnpoolfiltername(KRVenv env, KRVprob lp, char *buf_str, int bufspace,
+                                    int *surplus_p, int which);
+KRVAPI int KRVgetsolnpoolfilterindex(KRVenv env, KRVprob lp, const char *lname_str, int *index_p);
+KRVAPI int KRVdelsolnpoolfilters(KRVenv env, KRVprob lp, int begin, int end);
+KRVAPI int KRVdelsetsolnpoolfilters(KRVenv env, KRVprob lp, int *delstat);
+KRVAPI int KRVreadcopysolnpoolfilters(KRVenv env, KRVprob lp, const char *filename_str);
+KRVAPI int KRVfltwrite(KRVenv env, KRVprob lp, const char *filename_str);
 
 /* Solution quality. Selectors 1..57:
     1/2   max/total primal infeasibility (bounds and rows combined)

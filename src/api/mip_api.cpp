@@ -3,6 +3,7 @@
 #include "env/frame.h"
 #include "env/optimizer_entry.h"
 #include "mip/mip_optimize.h"
+#include "mip/populate.h"
 #include "mip/mip_queries.h"
 
 using namespace korva;
@@ -39,6 +40,11 @@ extern "C" {
 KRVAPI int KRVmipopt(KRVenv env, KRVprob lp) {
   return optimizer_entry(env, lp, mip::mip_thread_count,
                          [](Environment& e, Problem& p) { return mip::mip_optimize(e, p); });
+}
+
+KRVAPI int KRVpopulate(KRVenv env, KRVprob lp) {
+  return optimizer_entry(env, lp, mip::mip_thread_count,
+                         [](Environment& e, Problem& p) { return mip::populate(e, p); });
 }
 
 KRVAPI int KRVgetnodecnt(KRVenv env, KRVprob lp) { return counter32(env, lp, MipCounter::Nodes); }

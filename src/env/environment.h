@@ -82,6 +82,7 @@ struct krv_env_s {
 
   korva::ThreadTeam* team = nullptr;
   int nesting = 0;
+  int sub_mip_depth = 0;  // nested searches of the MIP heuristics running here
 
   korva::Converter api_converter;  // KRV_PARAM_APIENCODING
   korva::CallbackRegistry callbacks;

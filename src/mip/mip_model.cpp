@@ -259,4 +259,13 @@ double row_activity(const MipModel& m, int row, const double* x) {
   return a;
 }
 
+bool objective_is_integral(const MipModel& model) {
+  if (model.offset != std::round(model.offset)) return false;
+  for (int j = 0; j < model.num_cols; ++j) {
+    const double c = model.cost[j];
+    if (c != 0.0 && (model.kind[j] != ColKind::Integer || c != std::round(c))) return false;
+  }
+  return true;
+}
+
 }  // namespace korva::mip

@@ -98,6 +98,10 @@ void change_coefficients(MipModel& model, const std::vector<CoefficientChange>& 
 void set_pool_rows(MipModel& model, const std::vector<Cut>& cuts);
 void append_pool_rows(MipModel& model, const std::vector<Cut>& cuts);
 
+// True when every solution's objective is an integer: only integer
+// columns with integer costs, and an integer offset.
+bool objective_is_integral(const MipModel& model);
+
 // a_i·x for one relaxation row.
 double row_activity(const MipModel& model, int row, const double* x);
 

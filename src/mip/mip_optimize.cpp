@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "env/callbacks.h"
@@ -14,6 +15,8 @@
 #include "mip/mip_model.h"
 #include "mip/mip_presolve.h"
 #include "mip/mip_run.h"
+#include "mip/polishing.h"
+#include "mip/pool_sink.h"
 #include "mip/priority_order.h"
 #include "mip/root_cuts.h"
 #include "mip/search.h"
@@ -21,6 +24,7 @@
 #include "mip/search_settings.h"
 #include "mip/solution_check.h"
 #include "model/model.h"
+#include "presolve/crush.h"
 #include "presolve/presolve_record.h"
 #include "simplex/core/load_lp.h"
 #include "simplex/status.h"
@@ -285,6 +289,10 @@ int final_status(int status, const SearchEnd& end, bool incumbent) {
   return feasible_twin(status);
 }
 
+// The MIP starts of the problem, processed at their effort levels: the
+// best solution they give (user's columns), or `x` left empty.
+int starting_solution(Environment&, Problem&, const MipModel&, int, std::vector<double>&) { return 0; }
+
 }  // namespace
 
 int mip_thread_count(Environment& env, Problem&) {
@@ -313,11 +321,72 @@ void summaries(Environment& env, const SearchSettings& settings, MipSearchRecord
   log.time_summary();
 }
 
+// A polishing time given on its own is spent on top of the time limit
+// the search used up.
+class ExtendedDeadline {
+ public:
+  ExtendedDeadline(Environment& env, double seconds) : frame_(env.time_limit_top) {
+    if (!frame_ || frame_->deadline >= kNoDeadline) return;
+    saved_ = frame_->deadline;
+    frame_->deadline = std::max(frame_->deadline, current_time(env) + seconds);
+  }
+  ~ExtendedDeadline() {
+    if (frame_ && saved_ < kNoDeadline) frame_->deadline = saved_;
+  }
+  ExtendedDeadline(const ExtendedDeadline&) = delete;
+  ExtendedDeadline& operator=(const ExtendedDeadline&) = delete;
+
+ private:
+  TimeLimitFrame* frame_;
+  double saved_ = kNoDeadline;
+};
+
+// Polishes the incumbent of the search on `model` (sp's columns) and gives
+// the status of the whole run.
+int polish(Environment& env, const Problem& p, const MipModel& original, const MipModel& model,
+           const presolve::PresolveRecord* rec, MipSearchRecord& record, bool condition, double polish_time,
+           bool from_start, int status, int* error) {
+  std::unique_ptr<ExtendedDeadline> extended;
+  if (!condition) extended = std::make_unique<ExtendedDeadline>(env, polish_time);
+  const double integrality = env.dbl_param(KRV_PARAM_EPINT), feasibility = env.dbl_param(KRV_PARAM_EPRHS);
+  auto holds = [&](const std::vector<double>& x) {
+    if (!rec) return true;
+    std::vector<double> original_x;
+    uncrush_values(p, *rec, x, original_x);
+    return model_violation(original, original_x, integrality, feasibility) <= std::max(1e-10, feasibility);
+  };
+  const PolishOutcome outcome = polish_incumbent(env, model, record, polish_time > 0.0 ? polish_time : 1e75,
+                                                 env.int_param(KRV_PARAM_SUBMIPNODELIM), holds);
+  if (outcome.error) {
+    *error = outcome.error;
+    if (from_start && env.int_param(KRV_PARAM_MIPDISPLAY) != 0)
+      msg(env.results(), "\nTrouble polishing MIP start.\n\n");
+    return 109;
+  }
+  if (outcome.proved) {
+    record.best_bound = record.stored_bound = record.incumbent_objective;
+    return 101;
+  }
+  if (outcome.time_limit) return 107;
+  return status;
+}
+
 // Runs the branch-and-bound search on `sp` (the problem or its presolved
 // form), then the polishing messages and the status rules that depend on
 // how the search ended. Returns the search's error code.
-int branch_and_bound(Environment& env, Problem& p, Problem& sp, const presolve::PresolveRecord* rec,
-                     SearchSettings& settings, MipSearchRecord& record, int* status_out) {
+// What a search starts from besides the problem: a solution known
+// before it (a MIP start or an earlier search's incumbent, in the user's
+// columns), and the solution pool it offers every solution to.
+struct SearchStart {
+  const std::vector<double>* solution = nullptr;
+  SolutionPool* pool = nullptr;
+  bool populate = false;
+  int64_t populate_stop = std::numeric_limits<int64_t>::max();  // pool offered_total() ending populate
+};
+
+int branch_and_bound(Environment& env, Problem& p, const MipModel& original, Problem& sp,
+                     const presolve::PresolveRecord* rec, SearchSettings& settings, MipSearchRecord& record,
+                     const SearchStart& from, int* status_out) {
   const int threads = settings.threads;
   // Without an order of its own the problem may have one generated for
   // this search only: the caller's KRVgetorder answer stays as it was.
@@ -351,8 +420,31 @@ int branch_and_bound(Environment& env, Problem& p, Problem& sp, const presolve::
     search.write_incumbents_as(p, [&p, rec](const std::vector<double>& reduced, std::vector<double>& x) {
       uncrush_values(p, *rec, reduced, x);
     });
+    search.check_on_original(original);
   }
-  const SearchEnd end = search.run();
+  if (from.solution) {
+    std::vector<double> start(static_cast<size_t>(sp.num_cols()));
+    if (rec) presolve::crush_x(*rec, from.solution->data(), start.data());
+    else start = *from.solution;
+    search.start_from(std::move(start));
+  }
+  std::unique_ptr<PoolSink> sink;
+  if (from.pool) {
+    sink = std::make_unique<PoolSink>(p, *from.pool, rec, from.populate_stop);
+    search.offer_solutions_to(sink.get(), from.populate);
+  }
+  SearchEnd end = search.run();
+  if (!record.has_incumbent && search.has_rejected()) {
+    // Every solution found broke the user's model slightly: the best of
+    // them is reported with its violation rather than no solution at all.
+    record.has_incumbent = true;
+    record.incumbent = search.best_rejected();
+    record.incumbent_objective = model.offset;
+    for (int j = 0; j < model.num_cols; ++j) record.incumbent_objective += model.cost[j] * record.incumbent[j];
+    record.incumbent_node = 0;
+    record.improvements = 1;
+    if (end.status == 103) end.status = 101;
+  }
   record.root_time += cuts_time;
   if (end.represolve)
     return repeat_presolve(env, sp, search.global_changes(), rec ? rec->offset : 0.0, settings.display, record,
@@ -376,26 +468,58 @@ int branch_and_bound(Environment& env, Problem& p, Problem& sp, const presolve::
   // start condition is in force, or a polishing time is given.
   const bool finished = status == 101 || status == 103 || status == 118 || status == 119;
   const bool condition = end.polish || polishing_condition_in_force(settings);
-  if (!finished && end.error == 0 && (condition || env.dbl_param(KRV_PARAM_POLISHTIME) > 0.0)) {
+  int error = end.error;
+  const double polish_time = env.dbl_param(KRV_PARAM_POLISHTIME);
+  if (!finished && end.error == 0 && (condition || polish_time > 0.0)) {
     if (settings.display != 0) polishing_messages(env, status, condition, record.has_incumbent);
     if (!record.has_incumbent) status = 110;
+    else {
+      // The incumbent is still the solution the search started from.
+      const bool from_start = from.solution && record.incumbent_node == 0 && record.improvements == 1;
+      status = polish(env, p, original, model, rec, record, condition, polish_time, from_start, status, &error);
+    }
   }
   *status_out = final_status(status, end, record.has_incumbent);
   summaries(env, settings, record, p.objsense());
-  return end.error;
+  return error;
 }
 
 }  // namespace
 
-int run_mip(Environment& env, Problem& p, MipRun run) {
+// A solution known before the search (in the user's columns) takes over
+// from the search's result when the search found nothing as good.
+void keep_start_if_better(const MipModel& model, const std::vector<double>& start, bool searched,
+                          MipSearchRecord& record, int* status) {
+  double objective = model.offset;
+  for (int j = 0; j < model.num_cols; ++j) objective += model.cost[j] * start[j];
+  if (record.has_incumbent && record.incumbent_objective <= objective) return;
+  const bool had_incumbent = record.has_incumbent;
+  record.has_incumbent = true;
+  record.incumbent = start;
+  record.incumbent_objective = objective;
+  record.incumbent_node = 0;
+  if (!had_incumbent) record.improvements = std::max<int64_t>(record.improvements, 1);
+  // A search that ended without anything better proved the start optimal;
+  // one on a problem reduced with dual reductions proved only that no
+  // optimum exists (the final rules make that unbounded).
+  if (searched && *status == 103) *status = 101;
+  *status = feasible_twin(*status);
+}
+
+int run_mip(Environment& env, Problem& p, MipRun run, int64_t populate_stop) {
   if (int code = model::complete(env, p)) return code;
   if (!is_mip_problem(p)) return 3003;  // "Not a mixed-integer problem"
   SavedMipParams saved(env);
   if (saved.saved_polish_time() < kNoTime) env.params.slot(KRV_PARAM_POLISHAFTERTIME).d = kNoTime;
   if (env.admission_hook && run == MipRun::Outer) env.admission_hook(&env, p.type);
 
-  // A new optimisation discards the last one's records.
-  if (MipSearchRecord* old = find_search_record(p)) free_tree(env, *old, env.int_param(KRV_PARAM_MIPDISPLAY));
+  // A new optimisation discards the last one's records; populate goes on
+  // from the incumbent the last one found.
+  std::vector<double> start;
+  if (MipSearchRecord* old = find_search_record(p)) {
+    if (run == MipRun::Populate && old->has_incumbent) start = old->incumbent;
+    free_tree(env, *old, env.int_param(KRV_PARAM_MIPDISPLAY));
+  }
   p.derived.solution.reset();
   p.derived.mip_search.reset();
   p.derived.status = 0;
@@ -428,7 +552,8 @@ int run_mip(Environment& env, Problem& p, MipRun run) {
   if (int code = check_algorithms(env, p)) return code;
 
   build_mip_model(p, model);
-  if (run == MipRun::Outer) root_messages(env, settings, threads, deterministic, p);
+  const bool outermost = run == MipRun::Outer || run == MipRun::Populate;
+  if (outermost) root_messages(env, settings, threads, deterministic, p);
   if (settings.display >= 5 && threads > 1) {
     // The workers log their subproblems only in their own clone logs.
     settings.display = 3;
@@ -440,8 +565,24 @@ int run_mip(Environment& env, Problem& p, MipRun run) {
     }
   }
 
+  // Step 6: the pool, and the MIP starts as the first incumbent.
+  SearchStart from;
+  if (outermost) from.pool = &prepare_solution_pool(env, p);
+  if (run == MipRun::Outer) {
+    if (int code = starting_solution(env, p, model, settings.display, start)) return code;
+  }
+  if (run == MipRun::Populate) {
+    from.populate = true;
+    from.populate_stop = populate_stop;
+  }
+  if (!start.empty()) {
+    from.solution = &start;
+    if (from.pool) PoolSink(p, *from.pool, nullptr).offer_original(start);
+  }
+
   MipPresolve pre;
-  const PresolveRound round = run == MipRun::Outer       ? PresolveRound::First
+  const PresolveRound round = run == MipRun::Outer || run == MipRun::Nested || run == MipRun::Populate
+                                  ? PresolveRound::First
                               : run == MipRun::Presolved ? PresolveRound::Reduced
                                                          : PresolveRound::Repeated;
   if (int code = presolve_for_search(env, p, settings.display, round, pre)) return code;
@@ -449,6 +590,7 @@ int run_mip(Environment& env, Problem& p, MipRun run) {
   const presolve::PresolveRecord* rec = pre.record;
   int status = 0;
   int error = 0;
+  bool searched_with_pool = false;
   if (pre.code != 0) {
     // Presolve decided the problem.
     status = verdict_mip_status(pre.code);
@@ -466,10 +608,14 @@ int run_mip(Environment& env, Problem& p, MipRun run) {
     error = nested_search(env, p, model, *rec, record, &status);
   } else {
     Problem& sp = rec ? *rec->reduced : p;
-    error = branch_and_bound(env, p, sp, rec, settings, *record, &status);
+    error = branch_and_bound(env, p, model, sp, rec, settings, *record, from, &status);
     if (rec) take_reduced_incumbent(p, model, *rec, *record);
+    searched_with_pool = from.pool != nullptr;
   }
+  if (!start.empty() && error == 0) keep_start_if_better(model, start, pre.code == 0 && pre.reduce != 2 && pre.reduce != 3, *record, &status);
   status = reduction_status(status, pre.reduce, record->has_incumbent);
+  if (from.pool && !searched_with_pool && record->has_incumbent)
+    PoolSink(p, *from.pool, nullptr).offer_original(record->incumbent);
 
   // The incumbent on the model as the user gave it.
   if (record->has_incumbent) {
@@ -489,7 +635,10 @@ int run_mip(Environment& env, Problem& p, MipRun run) {
 }
 
 
-int mip_optimize(Environment& env, Problem& p) {
+namespace {
+
+// The profiling callback brackets every search the user asked for.
+int profiled(Environment& env, Problem& p, MipRun run, int64_t populate_stop) {
   const auto& profile = env.callbacks.profiling;
   if (profile.is_set()) profile.function(&env, 0, profile.handle);
   struct ProfileEnd {
@@ -499,7 +648,15 @@ int mip_optimize(Environment& env, Problem& p) {
       if (profile.is_set()) profile.function(&env, 1, profile.handle);
     }
   } profile_end{env};
-  return run_mip(env, p, MipRun::Outer);
+  return run_mip(env, p, run, populate_stop);
+}
+
+}  // namespace
+
+int mip_optimize(Environment& env, Problem& p) { return profiled(env, p, MipRun::Outer, 0); }
+
+int mip_populate_search(Environment& env, Problem& p, int64_t stop) {
+  return profiled(env, p, MipRun::Populate, stop);
 }
 
 }  // namespace korva::mip

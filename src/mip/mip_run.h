@@ -12,11 +12,17 @@
 
 namespace korva::mip {
 
-enum class MipRun { Outer, Presolved, Repeated };
+// Nested: a search of the heuristics or the MIP start processing on a
+// model of their own, silent and without the outer run's set-up.
+// Populate: the second phase of populate, enumerating solutions for the
+// pool from the incumbent of the search before it.
+enum class MipRun { Outer, Presolved, Repeated, Nested, Populate };
 
 // One MIP optimisation of `p` (the driver's sequence without the profile
 // callbacks). Returns 0 or an error code; the outcome is in p's records.
-int run_mip(Environment& env, Problem& p, MipRun run);
+// `populate_stop`: for MipRun::Populate, the pool's offered_total() that
+// ends the enumeration (128).
+int run_mip(Environment& env, Problem& p, MipRun run, int64_t populate_stop = 0);
 
 // A "no solution" status once an incumbent exists.
 int feasible_twin(int status);

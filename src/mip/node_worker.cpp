@@ -308,6 +308,9 @@ NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, cons
     }
     report.solutions.push_back({std::move(x), true});
     report.state = LogLine::State::NewIncumbent;
+    // Enumerating: the other integer points below this node are solutions
+    // too, reached by splitting off this point's value of a free column.
+    if (view.populate) branch_around_integral_point(*node, lp.objective, report);
     return report;
   }
   switch (lp.outcome) {
@@ -525,6 +528,15 @@ int NodeWorker::strong_branch(const Candidate& c, double node_objective, double*
     }
   }
   return 0;
+}
+
+void NodeWorker::branch_around_integral_point(const SearchNode& node, double objective, NodeReport& report) {
+  const std::vector<double>& x = lp_.x();
+  for (int j = 0; j < model_.num_cols; ++j) {
+    if (model_.kind[j] != ColKind::Integer || domain_.lower(j) >= domain_.upper(j)) continue;
+    make_children(node, column_branch(domain_, j, std::round(x[j]) + 0.5), objective, objective, report);
+    return;
+  }
 }
 
 void NodeWorker::make_children(const SearchNode& node, const Branch& b, double bound, double estimate,

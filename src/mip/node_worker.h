@@ -45,6 +45,7 @@ struct RoundView {
   // Further known solutions in the model's columns (the pool), which
   // crossover combines with the incumbent; null when none.
   const std::vector<std::vector<double>>* solutions = nullptr;
+  bool populate = false;         // enumerate: integral nodes branch on their free integer columns
   const PoolAges* pool = nullptr;  // the pool rows' ages, or null
 };
 
@@ -116,6 +117,7 @@ class NodeWorker {
   int strong_branch(const Candidate& c, double node_objective, double* down, double* up, bool* down_cut,
                     bool* up_cut, NodeReport& report);
   int first_child(const Branch& b, const Candidate* c) const;
+  void branch_around_integral_point(const SearchNode& node, double objective, NodeReport& report);
   void make_children(const SearchNode& node, const Branch& b, double bound, double estimate, NodeReport& report);
   void tighten_here(int col, double lower, double upper);
   int reduced_cost_tightenings(double objective, const std::vector<double>& x, const std::vector<double>& dj,

@@ -74,13 +74,9 @@ int Search::start(SearchEnd& end, bool* infeasible) {
   record_.running_tree = store_.get();
   // An objective that only integer columns with integer costs make up takes
   // integer values: a better solution is better by at least 1.
-  objective_integral_ = model_.offset == std::round(model_.offset);
-  for (int j = 0; j < model_.num_cols && objective_integral_; ++j) {
-    const double c = model_.cost[j];
-    if (c == 0.0) continue;
-    objective_integral_ = model_.kind[j] == ColKind::Integer && c == std::round(c);
-  }
+  objective_integral_ = objective_is_integral(model_);
   update_cutoff();
+  install_start();
   const int threads = std::max(settings_.threads, 1);
   for (int k = 0; k < threads; ++k) {
     auto slot = std::make_unique<Slot>();
@@ -114,6 +110,12 @@ void Search::update_cutoff() {
 // Nodes whose bound reaches this cannot hold a better solution: the
 // incumbent's cutoff, and one less when the objective takes integer values.
 double Search::exact_cutoff() const {
+  if (populate_) {
+    // Every solution the pool keeps counts, not only better ones.
+    const double user = std::fabs(settings_.cutoff_user) >= 1e75 ? kInf : model_.objsense * settings_.cutoff_user;
+    const double pool = sink_->populate_cutoff(record_.has_incumbent, record_.incumbent_objective);
+    return std::min(user, pool >= 1e75 ? kInf : pool);
+  }
   double cutoff = record_.cutoff;
   if (record_.has_incumbent && objective_integral_) {
     const double z = record_.incumbent_objective;
@@ -126,7 +128,7 @@ double Search::exact_cutoff() const {
 // tolerances let those close to the incumbent go.
 double Search::node_cutoff() const {
   double cutoff = exact_cutoff();
-  if (record_.has_incumbent) {
+  if (record_.has_incumbent && !populate_) {
     const double z = record_.incumbent_objective;
     cutoff = std::min(cutoff, z - std::max(settings_.absolute_gap, settings_.gap * std::fabs(z)));
   }
@@ -176,7 +178,9 @@ int Search::termination_test(SearchEnd& end) {
   if (env_.terminate_requested()) return incumbent ? 113 : 114;
   if (unbounded_) return incumbent ? 118 : 119;
   const double b = best_bound();
-  if (incumbent) {
+  if (populate_) {
+    if (const int status = populate_termination_test(b)) return status;
+  } else if (incumbent) {
     const double z = record_.incumbent_objective;
     const double gap = std::fabs(z - b);
     if (settings_.absolute_gap * 1.0000000000001 > gap || settings_.gap * (std::fabs(z) + 1e-10) > gap ||
@@ -196,9 +200,18 @@ int Search::termination_test(SearchEnd& end) {
   if (nodes_left() == 0) {
     // Nodes that no LP could decide leave the search unfinished.
     if (std::isfinite(unresolved_bound_)) return incumbent ? 109 : 110;
+    if (populate_) return sink_->gap_limited() ? 130 : 129;
     if (incumbent && gap_used_) end.gap_tolerance_used = true;
     return incumbent ? (gap_used_ ? 102 : 101) : 103;
   }
+  return 0;
+}
+
+// Populate mode: the pool's limit, then the bound beyond the pool cutoff
+// (every solution the pool would keep has been enumerated).
+int Search::populate_termination_test(double best_bound) {
+  if (sink_->populate_limit_reached()) return 128;
+  if (best_bound > exact_cutoff()) return sink_->gap_limited() ? 130 : 129;
   return 0;
 }
 
@@ -340,6 +353,7 @@ RoundView Search::view(bool root) const {
   v.iterations_left = settings_.iteration_limit - record_.iterations;
   v.order = order_;
   v.heuristics = root && settings_.heuristic_frequency >= 0;
+  v.populate = populate_;
   v.pool = pool_ages_.idle.empty() ? nullptr : &pool_ages_;
   return v;
 }
@@ -525,6 +539,39 @@ void Search::merge(Slot& slot, NodeReport& r) {
 
 // ---- incumbents -------------------------------------------------------------------------
 
+// A solution of the presolved model that breaks a row of the user's model
+// (by more than the tolerances allow) is not a solution.
+bool Search::holds_on_original(const std::vector<double>& x, double objective) {
+  if (!original_model_ || !to_original_) return true;
+  std::vector<double> original_x;
+  to_original_(x, original_x);
+  const double violation = model_violation(*original_model_, original_x, settings_.integrality, settings_.feasibility);
+  if (violation <= std::max(1e-10, settings_.feasibility)) return true;
+  msg(env_.results(), "Integer feasible solution rejected --- ");
+  msg(env_.results(), "infeasible on original model\n");
+  if (objective < rejected_objective_) {
+    rejected_ = x;
+    rejected_objective_ = objective;
+  }
+  return false;
+}
+
+void Search::install_start() {
+  std::vector<double> x = std::move(start_solution_);
+  start_solution_.clear();
+  if (static_cast<int>(x.size()) != model_.num_cols) return;
+  if (!settle_solution(model_, x, settings_.integrality, settings_.feasibility)) return;
+  double objective = model_.offset;
+  for (int j = 0; j < model_.num_cols; ++j) objective += model_.cost[j] * x[j];
+  if (objective >= record_.cutoff || !holds_on_original(x, objective)) return;
+  record_.has_incumbent = true;
+  record_.incumbent = std::move(x);
+  record_.incumbent_objective = objective;
+  record_.incumbent_node = 0;
+  ++record_.improvements;
+  update_cutoff();
+}
+
 Search::Offer Search::offer(const std::vector<double>& candidate, bool from_node_lp, int64_t node_number) {
   const int n = model_.num_cols;
   std::vector<double> x(candidate);
@@ -534,10 +581,14 @@ Search::Offer Search::offer(const std::vector<double>& candidate, bool from_node
   if (!feasible && !from_node_lp) return Offer::Infeasible;
   double objective = model_.offset;
   for (int j = 0; j < n; ++j) objective += model_.cost[j] * x[j];
-  if (record_.has_incumbent &&
-      objective >= record_.incumbent_objective - kImprovement * std::max(1.0, std::fabs(record_.incumbent_objective)))
-    return Offer::NotBetter;
-  if (objective >= record_.cutoff) return Offer::NotBetter;
+  const bool better =
+      objective < record_.cutoff &&
+      !(record_.has_incumbent && objective >= record_.incumbent_objective -
+                                                  kImprovement * std::max(1.0, std::fabs(record_.incumbent_objective)));
+  if (!better && !sink_) return Offer::NotBetter;
+  if (!holds_on_original(x, objective)) return Offer::Infeasible;
+  if (sink_) sink_->offer(x, objective);
+  if (!better) return Offer::NotBetter;
   record_.has_incumbent = true;
   record_.incumbent = x;
   record_.incumbent_objective = objective;

@@ -32,6 +32,22 @@ struct SearchEnd {
   bool represolve = false;   // stopped after the root: presolve again with its fixings
 };
 
+// Where a search offers every solution it finds (the solution pool), and
+// in populate mode what it prunes against and when it stops.
+class SolutionSink {
+ public:
+  virtual ~SolutionSink() = default;
+  // A solution in the search's columns, objective in the minimisation
+  // sense (offset included).
+  virtual void offer(const std::vector<double>& x, double objective) = 0;
+  // Populate mode: no node whose bound exceeds this holds a solution the
+  // pool would keep (infinity: every solution counts).
+  virtual double populate_cutoff(bool has_incumbent, double incumbent_objective) const = 0;
+  virtual bool populate_limit_reached() const = 0;
+  // A pool gap limits the enumeration (it ends with 130, not 129).
+  virtual bool gap_limited() const = 0;
+};
+
 class Search {
  public:
   // `order`: the branching priorities in force (the problem's or a
@@ -59,6 +75,26 @@ class Search {
     original_ = &original;
     to_original_ = std::move(to_original);
   }
+  // With write_incumbents_as: a solution of the presolved model counts only
+  // when it also holds on the user's model.
+  void check_on_original(const MipModel& original) { original_model_ = &original; }
+
+  // Every solution found goes to `sink` as well; in populate mode the
+  // search enumerates the solutions the sink keeps instead of closing the
+  // gap.
+  void offer_solutions_to(SolutionSink* sink, bool populate) {
+    sink_ = sink;
+    populate_ = populate && sink;
+  }
+
+  // A solution known before the search (a MIP start, in this search's
+  // columns): the first incumbent when it holds on the model.
+  void start_from(std::vector<double> x) { start_solution_ = std::move(x); }
+
+  // The best solution the check on the user's model turned down, kept for
+  // a search that ends without any other (its violation is then reported).
+  bool has_rejected() const { return !rejected_.empty(); }
+  const std::vector<double>& best_rejected() const { return rejected_; }
 
  private:
   struct Slot;  // a worker, its environment and its pending dive
@@ -66,6 +102,7 @@ class Search {
 
   int start(SearchEnd& end, bool* infeasible);
   int termination_test(SearchEnd& end);
+  int populate_termination_test(double best_bound);
   int polishing_test(SearchEnd& end);
   // One round: assigns nodes, runs the workers, merges their reports.
   // Returns 0 or an error code; false in `progressed` when no node was left.
@@ -73,6 +110,8 @@ class Search {
   RoundView view(bool root) const;
   void merge(Slot& slot, NodeReport& report);
   Offer offer(const std::vector<double>& x, bool from_node_lp, int64_t node_number);
+  bool holds_on_original(const std::vector<double>& x, double objective);
+  void install_start();
   void update_cutoff();
   double exact_cutoff() const;
   double node_cutoff() const;
@@ -90,6 +129,12 @@ class Search {
   Problem& problem_;
   const Problem* original_ = nullptr;
   ToOriginal to_original_;
+  const MipModel* original_model_ = nullptr;
+  std::vector<double> start_solution_;
+  SolutionSink* sink_ = nullptr;
+  bool populate_ = false;
+  std::vector<double> rejected_;
+  double rejected_objective_ = kInf;
   MipModel& model_;
   const SearchSettings& settings_;
   MipSearchRecord& record_;

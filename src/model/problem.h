@@ -123,6 +123,7 @@ struct MipData {
   std::vector<IndicatorConstraint> indicators;
   std::unique_ptr<PriorityOrder> order;
   std::unique_ptr<AttachedPart> starts;  // MIP starts, owned by their subsystem
+  std::unique_ptr<AttachedPart> pool;  // solution pool and filters
 };
 
 // Quadratic objective: the full symmetric matrix Q, column-major, one

@@ -124,6 +124,12 @@ class MipDriver : public mip_test::MipTest {
     return KRVgetstat(env, lp);
   }
 
+  double objective() {
+    double z = 0.0;
+    EXPECT_EQ(KRVgetobjval(env, lp, &z), 0);
+    return z;
+  }
+
   std::vector<double> incumbent(int n) {
     std::vector<double> x(n);
     EXPECT_EQ(KRVgetx(env, lp, x.data(), 0, n - 1), 0);
@@ -722,6 +728,35 @@ TEST_F(MipDriver, PolishAfterNodeReachedStartsPolishing) {
   solve(m);
   EXPECT_NE(results->text().find(kPolishAfterNode), std::string::npos) << results->text();
   EXPECT_TRUE(mip_test::satisfies(m, incumbent(m.num_cols()), 1e-6));
+}
+
+TEST_F(MipDriver, PolishingImprovesTheIncumbentTheSearchStoppedWith) {
+  // p0201 (optimum 7615): twenty nodes without heuristics end far from it.
+  set_int(KRV_PARAM_MIPDISPLAY, 1);
+  set_int(KRV_PARAM_PREIND, 1);
+  set_int(KRV_PARAM_SYMMETRY, -1);
+  ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_CUTPASS, 0), 0);
+  set_int(KRV_PARAM_HEURFREQ, -1);
+  set_int(KRV_PARAM_THREADS, 1);
+  read_collection_model("p0201");
+  set_long(KRV_PARAM_NODELIM, 20);
+  ASSERT_EQ(KRVmipopt(env, lp), 0);
+  ASSERT_EQ(KRVgetstat(env, lp), 105);
+  const double unpolished = objective();
+  ASSERT_GT(unpolished, 7615.5);
+
+  set_long(KRV_PARAM_NODELIM, 9223372036800000000LL);
+  set_long(KRV_PARAM_POLISHAFTERNODE, 20);
+  ASSERT_EQ(KRVmipopt(env, lp), 0);
+  EXPECT_NE(results->text().find("(PolishAfterNode).\nStarting solution polishing.\n\n"), std::string::npos);
+  const int status = KRVgetstat(env, lp);
+  EXPECT_TRUE(status == 101 || status == 105) << status;
+  EXPECT_LT(objective(), unpolished);
+  EXPECT_GE(objective(), 7615.0 - 1e-6);
+  // Polishing that searched the whole model around its incumbent proved it.
+  if (status == 101) {
+    EXPECT_NEAR(objective(), 7615.0, 1e-6);
+  }
 }
 
 TEST_F(MipDriver, PolishAfterNodeAtTheThresholdIsNoStartCondition) {

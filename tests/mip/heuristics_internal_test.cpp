@@ -114,10 +114,10 @@ class HeuristicsTest : public mip_test::MipTest {
 };
 
 // Columns of the given types; rows drawn around a random integral anchor
-// point, which stays feasible, with random senses and slack; a random
-// objective.
+// point, which stays feasible, with random senses and slack (equalities
+// among them); a random objective.
 SmallMip random_model(std::mt19937& rng, const std::string& types, int rows, std::vector<double>* anchor_out) {
-  std::uniform_int_distribution<int> coef(-4, 4), slack(0, 2), cost(-5, 5), sense(0, 2);
+  std::uniform_int_distribution<int> coef(-4, 4), slack(0, 2), cost(-5, 5), sense(0, 3);
   SmallMip m;
   const int n = static_cast<int>(types.size());
   std::vector<double> anchor(n);
@@ -142,7 +142,7 @@ SmallMip random_model(std::mt19937& rng, const std::string& types, int rows, std
       continuous = continuous || types[j] == 'C';
     }
     const int s = sense(rng);
-    row.sense = s == 2 && continuous ? 'E' : s == 1 ? 'G' : 'L';
+    row.sense = (s == 2 && continuous) || s == 3 ? 'E' : s == 1 ? 'G' : 'L';
     row.rhs = row.sense == 'E' ? at : row.sense == 'L' ? at + slack(rng) : at - slack(rng);
     m.rows.push_back(row);
   }
@@ -156,7 +156,7 @@ TEST_F(HeuristicsTest, EveryIdentifierReturnsOnlyIntegralSolutionsOfTheModel) {
   std::mt19937 rng(20240611);
   const std::string kinds[] = {"BBBBBB", "BBBBIIC", "BBIICC", "IIIC", "BBBBBBBBII"};
   int runs = 0, hits = 0;
-  for (int trial = 0; trial < 25; ++trial) {
+  for (int trial = 0; trial < 40; ++trial) {
     std::vector<double> anchor;
     const SmallMip m = random_model(rng, kinds[trial % 5], 3 + trial % 4, &anchor);
     Bench b;
@@ -300,6 +300,112 @@ TEST_F(HeuristicsTest, OneOptImprovesAnIncumbent) {
   std::vector<double> x;
   ASSERT_TRUE(run(m, b, 2, &x));
   EXPECT_LT(korva::mip::objective_of(b.model, x), b.ctx->incumbent_objective);
+}
+
+// ---- sub-MIP neighbourhoods ---------------------------------------------------------------------
+
+// max Σ v_j x_j over 20 binaries with Σ w_j x_j <= 40 (values and weights
+// chosen so that the relaxation takes some items whole and one in part).
+SmallMip knapsack() {
+  SmallMip m;
+  m.objsense = -1;
+  Row capacity;
+  capacity.sense = 'L';
+  capacity.rhs = 40.0;
+  for (int j = 0; j < 20; ++j) {
+    m.ctype.push_back('B');
+    m.lb.push_back(0.0);
+    m.ub.push_back(1.0);
+    const double w = 3.0 + (j * 7) % 11;
+    m.obj.push_back(w + 1.0 + (j * 5) % 4);
+    capacity.entries.emplace_back(j, w);
+  }
+  m.rows.push_back(capacity);
+  return m;
+}
+
+class SubMipHeuristics : public HeuristicsTest {
+ protected:
+  // The knapsack prepared, with `incumbent` as the search's incumbent.
+  void with_incumbent(Bench& b, std::vector<double>& incumbent) {
+    prepare(knapsack(), b);
+    ASSERT_TRUE(b.solved);
+    b.ctx->incumbent = &incumbent;
+    b.ctx->incumbent_objective = korva::mip::objective_of(b.model, incumbent);
+    b.ctx->cutoff = b.ctx->incumbent_objective;
+  }
+  // The relaxation's whole items without the first of them: feasible, and
+  // in agreement with the LP point on most columns.
+  std::vector<double> weakened_lp_rounding(const Bench& b) {
+    std::vector<double> x(20, 0.0);
+    bool dropped = false;
+    for (int j = 0; j < 20; ++j) {
+      if (b.ctx->lp_x[j] < 1.0 - 1e-9) continue;
+      if (!dropped) dropped = true;
+      else x[j] = 1.0;
+    }
+    return x;
+  }
+};
+
+TEST_F(SubMipHeuristics, RinsImprovesAnIncumbentThatAgreesWithTheRelaxation) {
+  Bench b;
+  std::vector<double> incumbent;
+  prepare(knapsack(), b);
+  ASSERT_TRUE(b.solved);
+  incumbent = weakened_lp_rounding(b);
+  b.ctx->incumbent = &incumbent;
+  b.ctx->incumbent_objective = korva::mip::objective_of(b.model, incumbent);
+  b.ctx->cutoff = b.ctx->incumbent_objective;
+  std::vector<double> x;
+  ASSERT_TRUE(run(knapsack(), b, 19, &x));
+  EXPECT_LT(korva::mip::objective_of(b.model, x), b.ctx->incumbent_objective);
+  EXPECT_GT(b.ctx->nested_nodes, 0);
+}
+
+TEST_F(SubMipHeuristics, LocalBranchingMutationAndProximityImproveAnEmptyKnapsack) {
+  for (int id : {23, 26, 27}) {
+    Bench b;
+    std::vector<double> empty(20, 0.0);
+    with_incumbent(b, empty);
+    std::vector<double> x;
+    ASSERT_TRUE(run(knapsack(), b, id, &x)) << "identifier " << id;
+    EXPECT_LT(korva::mip::objective_of(b.model, x), b.ctx->incumbent_objective) << id;
+    if (id == 23) {
+      int changed = 0;
+      for (double v : x) changed += v > 0.5 ? 1 : 0;
+      EXPECT_LE(changed, 10) << "local branching left its neighbourhood";
+    }
+  }
+}
+
+TEST_F(SubMipHeuristics, CrossoverCombinesTheIncumbentWithAnotherSolution) {
+  Bench b;
+  std::vector<double> incumbent(20, 0.0);
+  with_incumbent(b, incumbent);
+  std::vector<double> x;
+  EXPECT_FALSE(run(knapsack(), b, 24)) << "crossover needs a second solution";
+  std::vector<double> other(20, 0.0);
+  other[0] = other[1] = 1.0;
+  const std::vector<std::vector<double>> pool = {other};
+  b.ctx->pool.push_back(&pool[0]);
+  // Agreement on 18 columns: the neighbourhood is the first two items.
+  ASSERT_TRUE(run(knapsack(), b, 24, &x));
+  for (int j = 2; j < 20; ++j) EXPECT_EQ(x[j], 0.0);
+  EXPECT_LT(korva::mip::objective_of(b.model, x), b.ctx->incumbent_objective);
+}
+
+TEST_F(SubMipHeuristics, WithoutIncumbentTheZeroObjectiveSearchAndTheEndOfRootHeuristicFindOne) {
+  for (int id : {20, 18}) {
+    Bench b;
+    prepare(equality_knapsack(), b);
+    ASSERT_TRUE(b.solved);
+    EXPECT_TRUE(run(equality_knapsack(), b, id)) << "identifier " << id;
+  }
+  Bench none;
+  prepare(knapsack(), none);
+  ASSERT_TRUE(none.solved);
+  for (int id : {19, 23, 24, 26, 27}) EXPECT_FALSE(run(knapsack(), none, id)) << "identifier " << id << " without incumbent";
 }
 
 // ---- the special heuristic of pure binary problems -------------------------------------------

@@ -70,6 +70,10 @@ double rounded_value(const HeuristicContext& ctx, int j, double v, int direction
 
 bool settle_candidate(const HeuristicContext& ctx, std::vector<double>& x, double* objective) {
   if (!settle_solution(ctx.model, x, ctx.settings.integrality, ctx.settings.feasibility)) return false;
+  // A point that holds only with its integer columns off their integers
+  // is no solution to hand on (the LP completion may find the one nearby).
+  for (int j = 0; j < ctx.model.num_cols; ++j)
+    if (ctx.model.is_integer(j) && x[j] != std::round(x[j])) return false;
   const double z = objective_of(ctx.model, x);
   if (!(z < ctx.cutoff)) return false;
   *objective = z;

@@ -31,8 +31,8 @@ bool integral_value(const HeuristicContext& ctx, int j, double v);
 double rounded_value(const HeuristicContext& ctx, int j, double v, int direction);
 
 // x (integer columns at or near integers) settled on the model: true when
-// it is integral, satisfies the model and beats the cutoff; `objective`
-// is its objective then.
+// its integer columns sit exactly on integers, it satisfies the model and
+// beats the cutoff; `objective` is its objective then.
 bool settle_candidate(const HeuristicContext& ctx, std::vector<double>& x, double* objective);
 
 // The integer columns fixed at round(values) in the domain, propagated,

@@ -112,14 +112,8 @@ bool proximity(const HeuristicContext& ctx, SubMipRequest& request) {
     if (is_binary(m, j)) request.objective[j] = (*ctx.incumbent)[j] > 0.5 ? -1.0 : 1.0;
   const double z = ctx.incumbent_objective;
   const double target = std::min(ctx.cutoff, z - std::max(kProximityAbsolute, kProximityRelative * std::fabs(z)));
-  SubMipRow row;
-  for (int j = 0; j < m.num_cols; ++j) {
-    if (m.cost[j] == 0.0) continue;
-    row.cols.push_back(j);
-    row.vals.push_back(m.cost[j]);
-  }
-  row.hi = target - m.offset;
-  request.rows.push_back(std::move(row));
+  // With the objective replaced, the nested search holds the model's
+  // objective below the cutoff by a row of its own.
   request.cutoff = target;
   request.stop_at_first = true;
   return true;
@@ -168,8 +162,7 @@ int sub_mip_heuristic(HeuristicContext& ctx, SubMipMode mode, std::vector<double
   if (code != 0) return code;
   if (!result.found || static_cast<int>(result.x.size()) != ctx.model.num_cols) return 0;
   x = std::move(result.x);
-  *found = settle_candidate(ctx, x, objective);
-  return 0;
+  return accept_or_complete(ctx, x, objective, found);
 }
 
 }  // namespace korva::mip

@@ -576,6 +576,27 @@ TEST(TreeSchedule, AutomaticFrequencyKeepsWithinItsShareOfTheIterations) {
   EXPECT_FALSE(korva::mip::plan_tree_heuristics(s, state, facts).group);
 }
 
+TEST(TreeSchedule, AutomaticPeriodStretchesAfterFailuresAndShrinksForFeasibilityEmphasis) {
+  auto runs_in = [](const SearchSettings& s, int64_t unsuccessful) {
+    HeuristicState state;
+    state.start(1, 0.0);
+    state.unsuccessful_runs = unsuccessful;
+    korva::mip::TreeNodeFacts facts;
+    facts.worker_iterations = 1000000000;
+    int runs = 0;
+    for (int64_t node = 1; node <= 2200; ++node) {
+      facts.nodes = node;
+      runs += korva::mip::plan_tree_heuristics(s, state, facts).group ? 1 : 0;
+    }
+    return runs;
+  };
+  SearchSettings s;
+  EXPECT_EQ(runs_in(s, 0), 110);     // every 20 nodes
+  EXPECT_EQ(runs_in(s, 1000), 10);   // every 220 nodes
+  s.emphasis = 1;
+  EXPECT_EQ(runs_in(s, 0), 220);     // every 10 nodes
+}
+
 TEST(TreeSchedule, RinsByItsFrequencyAndLocalBranchingAfterEachNewIncumbent) {
   SearchSettings s;
   s.heuristic_frequency = -1;

@@ -227,7 +227,9 @@ int pump_by_setting(HeuristicContext& ctx, std::vector<double>& x, double* objec
   *found = false;
   if (ctx.settings.feasibility_pump < 0) return 0;
   PumpOptions options;
-  options.with_objective = ctx.settings.feasibility_pump != 1;
+  // 1 and 2 pump for feasibility alone; 2 then improves the solution, and
+  // so does the automatic choice, which pumps with the objective.
+  options.with_objective = ctx.settings.feasibility_pump == 0;
   options.improve = ctx.settings.feasibility_pump != 1;
   return feasibility_pump(ctx, options, x, objective, found);
 }

@@ -23,8 +23,9 @@ struct PumpOptions {
 int feasibility_pump(HeuristicContext& ctx, const PumpOptions& options, std::vector<double>& x, double* objective,
                      bool* found);
 
-// Identifier 10 by KRV_PARAM_FPHEUR: -1 nothing, 0 and 2 the objective
-// pump followed by improvement, 1 the feasibility pump alone.
+// Identifier 10 by KRV_PARAM_FPHEUR: -1 nothing, 1 the feasibility pump
+// alone, 2 the feasibility pump and then a sub-MIP improving what it
+// found (phase 2), 0 the objective pump and the improvement.
 int pump_by_setting(HeuristicContext& ctx, std::vector<double>& x, double* objective, bool* found);
 
 }  // namespace korva::mip

@@ -39,10 +39,13 @@ TreeHeuristicPlan plan_tree_heuristics(const SearchSettings& s, HeuristicState& 
   if (s.heuristic_frequency > 0) {
     plan.group = due(f.nodes, s.heuristic_frequency, state.next_group_node);
   } else if (s.heuristic_frequency == 0) {
-    const double allowed = kAutomaticShare * static_cast<double>(f.worker_iterations) + kAutomaticAllowance;
+    // The feasibility emphases (1 and 4) look twice as often, with twice the share.
+    const int64_t eagerness = s.emphasis == 1 || s.emphasis == 4 ? 2 : 1;
+    const double allowed =
+        kAutomaticShare * static_cast<double>(eagerness * f.worker_iterations) + kAutomaticAllowance;
     const int64_t stretch = std::min(1 + state.unsuccessful_runs / kBackoffRuns, kLongestStretch);
     plan.group = static_cast<double>(state.heuristic_iterations) <= allowed &&
-                 due(f.nodes, kAutomaticPeriod * stretch, state.next_group_node);
+                 due(f.nodes, kAutomaticPeriod * stretch / eagerness, state.next_group_node);
   }
   if (f.has_incumbent) {
     if (!f.inside_sub_mip && s.rins_frequency > 0) plan.rins = due(f.nodes, s.rins_frequency, state.next_rins_node);

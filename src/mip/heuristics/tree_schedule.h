@@ -3,7 +3,8 @@
 //     nodes of the search; 0 (automatic) every 20 nodes (a longer
 //     period after many unsuccessful runs) while the heuristics of this
 //     worker have spent at most a tenth of its simplex iterations (plus a
-//     small allowance);
+//     small allowance); with MIP emphasis on feasibility (1 or 4) twice
+//     as often with twice the share;
 //   RINS every KRV_PARAM_RINSHEUR nodes as stored (never at -1), with an
 //     incumbent;
 //   local branching (KRV_PARAM_LBHEUR 1) and 1-opt once after each new

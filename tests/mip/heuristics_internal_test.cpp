@@ -405,7 +405,8 @@ TEST_F(SubMipHeuristics, WithoutIncumbentTheZeroObjectiveSearchAndTheEndOfRootHe
   Bench none;
   prepare(knapsack(), none);
   ASSERT_TRUE(none.solved);
-  for (int id : {19, 23, 24, 26, 27}) EXPECT_FALSE(run(knapsack(), none, id)) << "identifier " << id << " without incumbent";
+  for (int id : {19, 23, 24, 26, 27})
+    EXPECT_FALSE(run(knapsack(), none, id)) << "identifier " << id << " without incumbent";
 }
 
 // ---- the special heuristic of pure binary problems -------------------------------------------

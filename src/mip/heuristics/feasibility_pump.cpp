@@ -153,11 +153,15 @@ class Pump {
   void flip_farthest(std::vector<double>& next) {
     const int count = kFlips / 2 + static_cast<int>(ctx_.state.random.next() * kFlips);
     order_.clear();
-    for (int j : ints_)
-      if (std::fabs(point_[j] - next[j]) > ctx_.settings.integrality) order_.emplace_back(std::fabs(point_[j] - next[j]), j);
+    for (int j : ints_) {
+      const double gap = std::fabs(point_[j] - next[j]);
+      if (gap > ctx_.settings.integrality) order_.emplace_back(gap, j);
+    }
     const size_t take = std::min(order_.size(), static_cast<size_t>(count));
     std::partial_sort(order_.begin(), order_.begin() + static_cast<int64_t>(take), order_.end(),
-                      [](const auto& a, const auto& b) { return a.first != b.first ? a.first > b.first : a.second < b.second; });
+                      [](const auto& a, const auto& b) {
+                        return a.first != b.first ? a.first > b.first : a.second < b.second;
+                      });
     for (size_t k = 0; k < take; ++k) next[order_[k].second] = flipped(order_[k].second, next[order_[k].second]);
   }
 

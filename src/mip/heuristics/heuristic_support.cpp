@@ -112,7 +112,9 @@ int complete_with_fixed_integers(HeuristicContext& ctx, const std::vector<double
   for (int j = 0; j < m.num_cols; ++j) {
     if (m.is_integer(j)) continue;
     const bool semi = m.kind[j] == ColKind::SemiContinuous;
-    ctx.domain.set_bounds(j, semi ? std::min(m.lower[j], 0.0) : m.lower[j], semi ? std::max(m.upper[j], 0.0) : m.upper[j]);
+    const double lower = semi ? std::min(m.lower[j], 0.0) : m.lower[j];
+    const double upper = semi ? std::max(m.upper[j], 0.0) : m.upper[j];
+    ctx.domain.set_bounds(j, lower, upper);
   }
   ctx.lp.sync(ctx.domain);
   // The scaled LP's tolerance lets a row of the model that scaling shrank

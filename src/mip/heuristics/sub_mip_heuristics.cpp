@@ -80,8 +80,10 @@ bool crossover(const HeuristicContext& ctx, SubMipRequest& request) {
     return false;
   };
   std::vector<const std::vector<double>*> parents;
-  for (const std::vector<double>* s : ctx.pool)
-    if (s && parents.size() < 2 && static_cast<int>(s->size()) == ctx.model.num_cols && differs(*s)) parents.push_back(s);
+  for (const std::vector<double>* s : ctx.pool) {
+    if (parents.size() == 2) break;
+    if (s && static_cast<int>(s->size()) == ctx.model.num_cols && differs(*s)) parents.push_back(s);
+  }
   for (auto it = ctx.state.recent.rbegin(); it != ctx.state.recent.rend() && parents.size() < 2; ++it)
     if (differs(*it)) parents.push_back(&*it);
   if (parents.empty()) return false;

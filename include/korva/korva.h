@@ -911,6 +911,141 @@ KRVAPI int KRVLgetbestobjval(KRVenv env, KRVprob lp, double *objval_p);
 KRVAPI int KRVLgetmiprelgap(KRVenv env, KRVprob lp, double *gap_p);
 KRVAPI int KRVLgetcutoff(KRVenv env, KRVprob lp, double *cutoff_p);
 
+/* MIP starts: partial or complete solutions handed to the next KRVmipopt,
+   each a list of (column, value) pairs with an effort level and an
+   optional name. The search turns each start into a solution as hard as
+   its level says and takes the best one found as its first incumbent; a
+   point is never taken without checking it against the model. Starts
+   belong to a MIP (3003 "Not a mixed-integer problem" otherwise), survive
+   optimisations and follow column deletions; KRVcopylp and a change to a
+   continuous problem type discard them.
+   Effort levels: KRV_MIPSTART_AUTO is KRV_MIPSTART_REPAIR for the start at
+   index 0 and KRV_MIPSTART_CHECKFEAS for every other; CHECKFEAS checks the
+   values as they are (continuous columns left out are computed);
+   SOLVEFIXED fixes the integer values and solves for the rest; SOLVEMIP
+   searches for a completion of the integer values given; REPAIR does the
+   same and, when that fails, keeps the start for the repair heuristic
+   (KRV_PARAM_REPAIRTRIES); NOCHECK is taken as SOLVEMIP. -1 skips a start.
+   Errors: 3020 "No MIP start exists" where starts must exist, 1003 for a
+   negative count or an unknown effort level, 1004 for a null required
+   array, 1224 for a null entry of a name array (its index is printed),
+   1200 for a start index or column index out of range (1201 with its
+   position when KRV_PARAM_DATACHECK is on). Bad input changes nothing. */
+#define KRV_MIPSTART_AUTO 0
+#define KRV_MIPSTART_CHECKFEAS 1
+#define KRV_MIPSTART_SOLVEFIXED 2
+#define KRV_MIPSTART_SOLVEMIP 3
+#define KRV_MIPSTART_REPAIR 4
+#define KRV_MIPSTART_NOCHECK 5
+
+/* Adds mcnt starts; start k's columns and values are at beg[k] ..
+   beg[k + 1] - 1 (the last up to nzcnt - 1). effortlevel has one entry per
+   start; mipstartname may be null (unnamed starts are shown as "m1",
+   "m2", ... by their 1-based index). A column given twice in one start
+   keeps the later value (1222 when KRV_PARAM_DATACHECK is on). */
+KRVAPI int KRVaddmipstarts(KRVenv env, KRVprob lp, int mcnt, int nzcnt, const int *beg,
+                           const int *varindices, const double *values,
+                           const int *effortlevel, char **mipstartname);
+KRVAPI int KRVLaddmipstarts(KRVenv env, KRVprob lp, int mcnt, long long nzcnt,
+                            const long long *beg, const int *varindices, const double *values,
+                            const int *effortlevel, char **mipstartname);
+KRVAPI int KRVSaddmipstarts(KRVenv env, KRVprob lp, int mcnt, int nzcnt, const int *beg,
+                            const int *varindices, const double *values,
+                            const int *effortlevel, char **mipstartname);
+/* Changes starts mipstartindices[0 .. mcnt-1]: the columns listed for a
+   start get the new values or join it; effortlevel (may be null: levels
+   unchanged) gives the new levels. */
+KRVAPI int KRVchgmipstarts(KRVenv env, KRVprob lp, int mcnt, const int *mipstartindices,
+                           int nzcnt, const int *beg, const int *varindices,
+                           const double *values, const int *effortlevel);
+KRVAPI int KRVLchgmipstarts(KRVenv env, KRVprob lp, int mcnt, const int *mipstartindices,
+                            long long nzcnt, const long long *beg, const int *varindices,
+                            const double *values, const int *effortlevel);
+KRVAPI int KRVSchgmipstarts(KRVenv env, KRVprob lp, int mcnt, const int *mipstartindices,
+                            int nzcnt, const int *beg, const int *varindices,
+                            const double *values, const int *effortlevel);
+/* Starts begin..end packed like KRVaddmipstarts; effortlevel may be null.
+   *nzcnt_p receives the number of entries, *surplus_p startspace minus the
+   entries needed (negative: 1207, silent when startspace is 0). */
+KRVAPI int KRVgetmipstarts(KRVenv env, KRVprob lp, int *nzcnt_p, int *beg, int *varindices,
+                           double *values, int *effortlevel, int startspace, int *surplus_p,
+                           int begin, int end);
+KRVAPI int KRVLgetmipstarts(KRVenv env, KRVprob lp, long long *nzcnt_p, long long *beg,
+                            int *varindices, double *values, int *effortlevel,
+                            long long startspace, long long *surplus_p, int begin, int end);
+KRVAPI int KRVSgetmipstarts(KRVenv env, KRVprob lp, int *nzcnt_p, int *beg, int *varindices,
+                            double *values, int *effortlevel, int startspace, int *surplus_p,
+                            int begin, int end);
+KRVAPI int KRVgetnummipstarts(KRVenv env, KRVprob lp);
+/* Names as KRVgetcolname gives column names; unnamed starts have their
+   default names. KRVgetmipstartindex finds a name (stored or default);
+   1210, unprinted, when no start has it. */
+KRVAPI int KRVgetmipstartname(KRVenv env, KRVprob lp, char **name, char *namestore,
+                              int storespace, int *surplus_p, int begin, int end);
+KRVAPI int KRVLgetmipstartname(KRVenv env, KRVprob lp, char **name, char *namestore,
+                               long long storespace, long long *surplus_p, int begin, int end);
+KRVAPI int KRVSgetmipstartname(KRVenv env, KRVprob lp, char **name, char *namestore,
+                               int storespace, int *surplus_p, int begin, int end);
+KRVAPI int KRVgetmipstartindex(KRVenv env, KRVprob lp, const char *lname_str, int *index_p);
+/* KRVdelsetmipstarts deletes start k when delstat[k] is 1 and stores in
+   delstat the new index of every start (-1 for deleted ones). */
+KRVAPI int KRVdelmipstarts(KRVenv env, KRVprob lp, int begin, int end);
+KRVAPI int KRVdelsetmipstarts(KRVenv env, KRVprob lp, int *delstat);
+/* Single-start forms. KRVcopymipstart replaces all starts by one unnamed
+   start of automatic effort with these values (cnt 0 removes all starts);
+   KRVchgmipstart changes the values of start 0, creating it (unnamed,
+   automatic) when there is none; KRVgetmipstart gives start 0, with the
+   surplus convention of KRVgetmipstarts on mipstartspace. */
+KRVAPI int KRVcopymipstart(KRVenv env, KRVprob lp, int cnt, const int *indices,
+                           const double *values);
+KRVAPI int KRVchgmipstart(KRVenv env, KRVprob lp, int cnt, const int *indices,
+                          const double *values);
+KRVAPI int KRVgetmipstart(KRVenv env, KRVprob lp, int *cnt_p, int *indices, double *value,
+                          int mipstartspace, int *surplus_p);
+/* Older names of KRVgetnummipstarts and KRVgetmipstarts. */
+KRVAPI int KRVgetsolnpoolnummipstarts(KRVenv env, KRVprob lp);
+KRVAPI int KRVgetsolnpoolmipstart(KRVenv env, KRVprob lp, int *nzcnt_p, int *beg,
+                                  int *varindices, double *values, int *effortlevel,
+                                  int startspace, int *surplus_p, int begin, int end);
+KRVAPI int KRVLgetsolnpoolmipstart(KRVenv env, KRVprob lp, long long *nzcnt_p,
+                                   long long *beg, int *varindices, double *values,
+                                   int *effortlevel, long long startspace,
+                                   long long *surplus_p, int begin, int end);
+KRVAPI int KRVSgetsolnpoolmipstart(KRVenv env, KRVprob lp, int *nzcnt_p, int *beg,
+                                   int *varindices, double *values, int *effortlevel,
+                                   int startspace, int *surplus_p, int begin, int end);
+/* Conflict refinement of a start is not available in this version: after
+   the checks of the problem (3003), the starts (3020) and the start index
+   (1200), both return 1719 "Conflict is not available". The counts of
+   KRVrefinemipstartconflict (may be null) are set to 0. */
+KRVAPI int KRVrefinemipstartconflict(KRVenv env, KRVprob lp, int mipstartindex,
+                                     int *confnumrows_p, int *confnumcols_p);
+KRVAPI int KRVrefinemipstartconflictext(KRVenv env, KRVprob lp, int mipstartindex, int grpcnt,
+                                        int concnt, const double *grppref, const int *grpbeg,
+                                        const int *grpind, const char *grptype);
+/* Files of MIP starts. KRVwritemipstarts writes starts begin..end, and
+   KRVmstwrite all of them, as XML (a KORVASolutions document, UTF-8,
+   compressed by the name's suffix); with hidden integer parameter 1108 set
+   to 1, KRVmstwrite writes the first start in the older text form (by
+   column names; default names x1, x2, ... for a problem without names).
+   KRV_PARAM_WRITELEVEL selects the entries written. KRVreadcopymipstarts
+   replaces the problem's starts by those of the file, KRVreadcopymipstart
+   by its first one; KRVreadcopysol reads a solution file into a MIP as
+   its only start (solution files of continuous problems are not read yet:
+   3003). A file is XML when its first character that is not white space
+   is '<', else it is read in the older text form (1219 "No names exist"
+   for a problem without column names). Entries name their column (the
+   name wins) or give its index; unknown columns and repeated entries are
+   warnings with their line numbers (at most 20 printed). Malformed XML is
+   1425; nothing read is installed after an error, nor when the file holds
+   no values ("Warning: no MIP start values read, no MIP start loaded."). */
+KRVAPI int KRVwritemipstarts(KRVenv env, KRVprob lp, const char *filename_str, int begin,
+                             int end);
+KRVAPI int KRVmstwrite(KRVenv env, KRVprob lp, const char *filename_str);
+KRVAPI int KRVreadcopymipstarts(KRVenv env, KRVprob lp, const char *filename_str);
+KRVAPI int KRVreadcopymipstart(KRVenv env, KRVprob lp, const char *filename_str);
+KRVAPI int KRVreadcopysol(KRVenv env, KRVprob lp, const char *filename_str);
+
 /* Solution pool. A MIP search keeps integer feasible solutions besides
    the incumbent; solution indices run from 0 to KRVgetsolnpoolnumsolns - 1,
    and soln -1 stands for the incumbent in the value queries and in

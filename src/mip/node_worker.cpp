@@ -534,7 +534,11 @@ void NodeWorker::branch_around_integral_point(const SearchNode& node, double obj
   const std::vector<double>& x = lp_.x();
   for (int j = 0; j < model_.num_cols; ++j) {
     if (model_.kind[j] != ColKind::Integer || domain_.lower(j) >= domain_.upper(j)) continue;
-    make_children(node, column_branch(domain_, j, std::round(x[j]) + 0.5), objective, objective, report);
+    // The child holding the point must be smaller than this node: split
+    // above its value, or below it when the value is the upper bound.
+    const double v = std::round(x[j]);
+    const double split = v < domain_.upper(j) ? v + 0.5 : v - 0.5;
+    make_children(node, column_branch(domain_, j, split), objective, objective, report);
     return;
   }
 }

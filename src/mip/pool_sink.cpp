@@ -4,7 +4,9 @@
 
 namespace korva::mip {
 
-void PoolSink::offer(const std::vector<double>& x, double) {
+void PoolSink::offer(const std::vector<double>& x, double objective) {
+  // The gap filter's reference follows the best objective seen.
+  pool_.note_incumbent(p_, objective);
   if (!rec_) {
     offer_original(x);
     return;

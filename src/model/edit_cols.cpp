@@ -112,6 +112,7 @@ void remap_mip(MipData& mip, const int* map) {
     o.direction.resize(n);
   }
   if (mip.starts && !mip.starts->renumber_columns(map)) mip.starts.reset();
+  if (mip.pool && !mip.pool->renumber_columns(map)) mip.pool.reset();
 }
 
 void remap_qconstraint(QuadConstraint& qc, const int* map) {

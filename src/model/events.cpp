@@ -82,6 +82,8 @@ void raise_event(Problem& lp, ChangeEvent event) {
   // additions and so still matches.
   if (!lp.buffer.in_use && !(effects & kKeepPresolve)) d.presolve.reset();
   d.mip_search.reset();
+  if (lp.mip && lp.mip->pool && !lp.mip->pool->keep_after_partial_reset(static_cast<int>(event)))
+    lp.mip->pool.reset();
   if (effects & kValuesInvalid) d.values_valid = false;
   if (effects & kFreeRecord) {
     d.solution.reset();

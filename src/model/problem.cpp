@@ -35,6 +35,7 @@ std::unique_ptr<MipData> copy_mip(const MipData& src) {
   mip->indicators = src.indicators;
   if (src.order) mip->order = std::make_unique<PriorityOrder>(*src.order);
   if (src.starts) mip->starts = src.starts->clone();
+  if (src.pool) mip->pool = src.pool->clone();
   return mip;
 }
 

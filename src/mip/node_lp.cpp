@@ -345,6 +345,64 @@ int NodeLp::solve(Environment& env, double cutoff, int64_t iteration_limit, bool
   }
 }
 
+void NodeLp::write_cost(int j, double user_cost) {
+  SimplexWork& w = *w_;
+  const double internal = w.lp.scaled ? user_cost / w.lp.col_scale[j] : user_cost;
+  w.lp.cost[j] = w.work_cost[j] = internal;
+}
+
+void NodeLp::set_objective(const std::vector<double>& cost) {
+  for (int j = 0; j < cols_; ++j) write_cost(j, cost[j]);
+}
+
+void NodeLp::restore_objective() {
+  for (int j = 0; j < cols_; ++j) write_cost(j, model_->cost[j]);
+}
+
+int NodeLp::solve_primal(Environment& env, int64_t iteration_limit, LpSolve& out) {
+  out = LpSolve{};
+  settings_.objective_cutoff = kInf;
+  settings_.run_iteration_limit = iteration_limit;
+  simplex::SimplexOutcome oc;
+  int code = simplex::run_algorithm(env, *relaxation_, simplex::primal_algorithm(), *w_, settings_, oc);
+  out.iterations = oc.iterations;
+  if (code == lu::kSingular) {
+    simplex::set_slack_basis(*w_);
+    simplex::refresh_basic_bounds(*w_);
+    simplex::SimplexOutcome again;
+    code = simplex::run_algorithm(env, *relaxation_, simplex::primal_algorithm(), *w_, settings_, again);
+    out.iterations += again.iterations;
+    oc = again;
+    if (code == lu::kSingular) return 0;  // Failed
+  }
+  if (code != 0) return code;
+  out.status = oc.status;
+  switch (oc.status) {
+    case status::kOptimal:
+      read_solution();
+      if (!solution_holds()) return 0;  // Failed
+      out.outcome = LpOutcome::Optimal;
+      out.objective = model_->offset;
+      for (int j = 0; j < cols_; ++j) out.objective += model_->cost[j] * x_[j];
+      out.bound = -kInf;
+      return 0;
+    case status::kUnbounded:
+      read_solution();
+      out.outcome = LpOutcome::Unbounded;
+      out.objective = out.bound = -kInf;
+      return 0;
+    case status::kAbortItLim:
+    case status::kAbortTimeLim:
+    case status::kAbortDetTimeLim:
+    case status::kAbortUser:
+      out.outcome = LpOutcome::Limit;
+      out.bound = -kInf;
+      return 0;
+    default:
+      return 0;  // Failed
+  }
+}
+
 void NodeLp::reduced_costs(std::vector<double>& dj) const {
   const SimplexWork& w = *w_;
   dj.resize(static_cast<size_t>(cols_));

@@ -94,12 +94,25 @@ class NodeLp {
   // tableau row of the column basic there. False without a factor.
   bool tableau_multipliers(int position, std::vector<double>& lambda);
 
+  // Another objective (minimisation sense, one entry per column) for the
+  // heuristics that steer the relaxation (the feasibility pump), until
+  // restore_objective puts the model's back. Bounds, rows and basis stay.
+  void set_objective(const std::vector<double>& cost);
+  void restore_objective();
+  // Solves with the primal simplex from the current basis: after a change
+  // of the objective alone that basis stays primal feasible. The outcome
+  // is Optimal (x valid, objective by the model's costs), Unbounded,
+  // Limit or Failed; no bound is computed.
+  int solve_primal(Environment& env, int64_t iteration_limit, LpSolve& out);
+
   void set_feasibility_tolerance(double t) { settings_.feasibility_tol = t; }
+  double feasibility_tolerance() const { return settings_.feasibility_tol; }
   int num_rows() const { return rows_; }
   const Problem* relaxation() const { return relaxation_; }
 
  private:
   void set_col_bounds(int j, double lower, double upper);
+  void write_cost(int j, double user_cost);
   void set_row_bounds(int row, double lower, double upper);
   bool proves_infeasible() const;
   double recomputed_dual_bound();

@@ -8,7 +8,11 @@
 #include "env/time_limit.h"
 #include "mip/cuts/cover_cuts.h"
 #include "mip/cuts/implied_bound_cuts.h"
+#include "mip/heuristics/dispatcher.h"
+#include "mip/heuristics/heuristic_sequence.h"
+#include "mip/heuristics/heuristic_support.h"
 #include "mip/solution_check.h"
+#include "mip/sub_mip.h"
 
 namespace korva::mip {
 
@@ -37,8 +41,10 @@ constexpr int kLookahead = 6;
 // twice the average of a node's solve, within these limits.
 constexpr int64_t kTrialIterationsMin = 15;
 constexpr int64_t kTrialIterationsMax = 300;
-// The root dive gives up after this many fixings.
-constexpr int kDiveDepth = 200;
+// Simplex iterations of the root's heuristics: this many, or this many
+// per row and column of the model when more.
+constexpr int64_t kRootHeuristicIterations = 20000;
+constexpr int64_t kRootHeuristicIterationsPerLine = 5;
 // An integral LP solution that misses the model's tolerances is solved
 // again with the feasibility tolerance this much tighter (not below the floor).
 constexpr double kRetryTightening = 0.01;
@@ -58,6 +64,9 @@ NodeWorker::NodeWorker(Environment& env, const MipModel& model, const SearchSett
 
 int NodeWorker::start(const std::vector<int>& active_rows, const std::vector<BoundChange>& global, bool* infeasible) {
   pseudocosts_.init(model_.num_cols);
+  // Each worker draws its own sequence, the same in every run.
+  const uint32_t stream = env_.is_worker_clone ? static_cast<uint32_t>(env_.clone_number + 1) * 0x9e3779b9u : 0u;
+  heuristic_state_.start(settings_.random_seed ^ stream, current_time(env_));
   return reload(active_rows, global, infeasible);
 }
 
@@ -218,8 +227,8 @@ NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, cons
     find_candidates(model_, domain_, lp_.x(), settings_.integrality, settings_.feasibility, candidates_);
     if (!candidates_.empty()) {
       node->bound = bound;
-      if (view.heuristics && round == 0) {
-        heuristics(report);
+      if (round == 0 && heuristics_due(root)) {
+        if ((report.error = heuristics(report, root, *node)) != 0) return report;
         if ((report.error = solve_lp(lp, false, report)) != 0) return report;
         if (lp.outcome != LpOutcome::Optimal) break;
         find_candidates(model_, domain_, lp_.x(), settings_.integrality, settings_.feasibility, candidates_);
@@ -705,50 +714,73 @@ void NodeWorker::polish_integral(std::vector<double>& x, NodeReport& report) {
 
 // ---- heuristics ----------------------------------------------------------------------
 
-void NodeWorker::heuristics(NodeReport& report) {
-  CompactBasis basis;
-  lp_.save_basis(basis);
-  // Simple rounding of the LP solution.
-  std::vector<double> rounded = lp_.x();
-  for (int j = 0; j < model_.num_cols; ++j)
-    if (model_.is_integer(j)) rounded[j] = std::clamp(std::round(rounded[j]), domain_.lower(j), domain_.upper(j));
-  if (settle_solution(model_, rounded, settings_.integrality, settings_.feasibility))
-    report.solutions.push_back({std::move(rounded), false});
-  dive_heuristic(report);
-  lp_.load_basis(basis);
-  lp_basis_owner_.reset();
+// The root runs the full sequence when the search asks for it; a node of
+// the tree what the tree schedule picks.
+bool NodeWorker::heuristics_due(bool root) {
+  tree_plan_ = TreeHeuristicPlan{};
+  if (root) return view_->heuristics;
+  TreeNodeFacts facts;
+  facts.nodes = view_->nodes;
+  facts.worker_iterations = iterations_done_;
+  facts.has_incumbent = view_->has_incumbent && view_->incumbent;
+  if (facts.has_incumbent) facts.incumbent_objective = objective_of(model_, *view_->incumbent);
+  facts.inside_sub_mip = inside_sub_mip(env_);
+  tree_plan_ = plan_tree_heuristics(settings_, heuristic_state_, facts);
+  return tree_plan_.any();
 }
 
-void NodeWorker::dive_heuristic(NodeReport& report) {
-  // Fractional diving: fix the least fractional candidate at its nearest
-  // integer, propagate, re-solve, until the LP turns integral or fails.
+// Runs the node's heuristics on its solved LP. What they find goes into
+// the report; the domain, the LP's bounds and objective, and its basis
+// are as before afterwards (the caller solves the LP again).
+int NodeWorker::heuristics(NodeReport& report, bool root, const SearchNode& node) {
+  locks_.refresh(model_);
+  lp_.checkpoint();
   const size_t mark = domain_.mark();
-  Candidates cands;
-  for (int depth = 0; depth < kDiveDepth; ++depth) {
-    find_candidates(model_, domain_, lp_.x(), settings_.integrality, settings_.feasibility, cands);
-    if (cands.empty()) {
-      std::vector<int> lazy;
-      std::vector<double> x = lp_.x();
-      polish_integral(x, report);
-      if (!violated_lazy_rows(x, lazy) && settle_solution(model_, x, settings_.integrality, settings_.feasibility))
-        report.solutions.push_back({std::move(x), false});
-      break;
-    }
-    if (cands.columns.empty()) break;
-    const Candidate* pick = &cands.columns.front();
-    for (const Candidate& c : cands.columns)
-      if (c.infeasibility < pick->infeasibility) pick = &c;
-    const double target = std::round(pick->value);
-    domain_.tighten_lower(pick->index, target);
-    domain_.tighten_upper(pick->index, target);
-    if (domain_.infeasible() || !domain_.propagate()) break;
-    lp_.sync(domain_);
-    LpSolve lp;
-    if (solve_lp(lp, false, report) != 0 || lp.outcome != LpOutcome::Optimal) break;
-    if (time_limit_reached(env_) || env_.terminate_requested()) break;
+  HeuristicContext ctx(env_, model_, settings_, domain_, lp_, heuristic_state_, locks_);
+  ctx.pseudocosts = &pseudocosts_;
+  ctx.lp_x = lp_.x();
+  ctx.lp_objective = report.objective;
+  ctx.depth = node.depth;
+  ctx.nodes = view_->nodes;
+  if (view_->has_incumbent && view_->incumbent) {
+    ctx.incumbent = view_->incumbent;
+    ctx.incumbent_objective = objective_of(model_, *view_->incumbent);
   }
+  ctx.cutoff = view_->exact_cutoff;
+  if (view_->solutions)
+    for (const std::vector<double>& s : *view_->solutions) ctx.pool.push_back(&s);
+  const int64_t left = std::max<int64_t>(view_->iterations_left - report.iterations, 0);
+  const int64_t lines = static_cast<int64_t>(model_.num_cols) + model_.num_rows;
+  const int64_t budget = root ? std::max(kRootHeuristicIterations, kRootHeuristicIterationsPerLine * lines)
+                              : tree_iteration_budget(iterations_done_, nodes_done_);
+  ctx.iteration_limit = std::min(left, budget);
+
+  std::vector<HeuristicSolution> found;
+  HeuristicSequence sequence(ctx);
+  bool hit = false;
+  int code = 0;
+  if (root) {
+    SequenceOptions options;
+    options.full = true;
+    code = sequence.run(options, found);
+  } else {
+    if (tree_plan_.group) code = sequence.run(SequenceOptions{}, found);
+    if (code == 0 && tree_plan_.rins) code = sequence.attempt(heuristic_id::kRins, found, &hit);
+    if (code == 0 && tree_plan_.local_branching) code = sequence.attempt(heuristic_id::kLocalBranching, found, &hit);
+  }
+  // A new incumbent (the search's or one just found) gets a 1-opt pass.
+  const bool new_incumbent = root || tree_plan_.one_opt || !found.empty();
+  if (code == 0 && ctx.incumbent && new_incumbent) code = sequence.attempt(heuristic_id::kOneOpt, found, &hit);
+
+  for (HeuristicSolution& s : found) report.solutions.push_back({std::move(s.x), false});
+  report.iterations += ctx.iterations;
+  report.nested_nodes += ctx.nested_nodes;
+  report.nested_iterations += ctx.nested_iterations;
+  heuristic_state_.heuristic_iterations += ctx.iterations;
   domain_.undo(mark);
   lp_.sync(domain_);
+  lp_.rollback();
+  return code;
 }
 
 }  // namespace korva::mip

@@ -13,6 +13,9 @@
 #include "mip/cut_pool.h"
 #include "mip/probing.h"
 #include "mip/domain.h"
+#include "mip/heuristics/column_locks.h"
+#include "mip/heuristics/heuristic_state.h"
+#include "mip/heuristics/tree_schedule.h"
 #include "mip/mip_model.h"
 #include "mip/node_log.h"
 #include "mip/node_lp.h"
@@ -39,6 +42,9 @@ struct RoundView {
   int64_t iterations_left = 0;   // simplex iterations KRV_PARAM_ITLIM leaves
   const PriorityOrder* order = nullptr;
   bool heuristics = false;       // run the root heuristics on this node
+  // Further known solutions in the model's columns (the pool), which
+  // crossover combines with the incumbent; null when none.
+  const std::vector<std::vector<double>>* solutions = nullptr;
   bool populate = false;         // enumerate: integral nodes branch on their free integer columns
   const PoolAges* pool = nullptr;  // the pool rows' ages, or null
 };
@@ -73,6 +79,7 @@ struct NodeReport {
   bool unbounded = false;
   std::unique_ptr<SearchNode> returned;  // the node, back to the tree (a limit stopped its LP)
   bool root_fixings = false;             // root reduced costs are known now
+  int64_t nested_nodes = 0, nested_iterations = 0;  // of the heuristics' nested searches
 };
 
 class NodeWorker {
@@ -99,6 +106,7 @@ class NodeWorker {
   const std::vector<double>& root_x() const { return root_x_; }
   const std::vector<double>& root_dj() const { return root_dj_; }
   const Domain& domain() const { return domain_; }
+  HeuristicState& heuristic_state() { return heuristic_state_; }
 
  private:
   bool enter(const SearchNode& node, bool dive);
@@ -119,8 +127,8 @@ class NodeWorker {
   void separate_tree_cuts(const SearchNode& node, NodeReport& report);
   void note_global_bounds();
   void polish_integral(std::vector<double>& x, NodeReport& report);
-  void heuristics(NodeReport& report);
-  void dive_heuristic(NodeReport& report);
+  bool heuristics_due(bool root);
+  int heuristics(NodeReport& report, bool root, const SearchNode& node);
 
   Environment& env_;
   const MipModel& model_;
@@ -142,6 +150,11 @@ class NodeWorker {
   double root_objective_ = 0.0;
   std::vector<double> root_x_, root_dj_;
   int64_t nodes_done_ = 0, iterations_done_ = 0;
+  // Heuristics: the search's heuristic record as this worker keeps it,
+  // the columns' locks, and what the tree schedule chose for the node.
+  HeuristicState heuristic_state_;
+  ColumnLocks locks_;
+  TreeHeuristicPlan tree_plan_;
 };
 
 }  // namespace korva::mip

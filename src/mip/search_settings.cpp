@@ -6,7 +6,15 @@ namespace {
 constexpr double kMegabyte = 1048576.0;
 // Tree limits at or above this many megabytes are no limit.
 constexpr double kNoTreeLimit = 1e69;
+// KRV_PARAM_RINSHEUR -2: RINS at this node frequency.
+constexpr int64_t kAutomaticRinsFrequency = 100;
 }  // namespace
+
+int64_t stored_rins_frequency(long long value) {
+  if (value == 0 || value == -1) return -1;
+  if (value == -2) return kAutomaticRinsFrequency;
+  return value;
+}
 
 SearchSettings read_search_settings(Environment& env, int objsense) {
   SearchSettings s;
@@ -35,6 +43,13 @@ SearchSettings read_search_settings(Environment& env, int objsense) {
   s.strong_candidates = env.int_param(KRV_PARAM_STRONGCANDLIM);
   s.strong_iterations = env.long_param(KRV_PARAM_STRONGITLIM);
   s.heuristic_frequency = env.long_param(KRV_PARAM_HEURFREQ);
+  s.rins_frequency = stored_rins_frequency(env.long_param(KRV_PARAM_RINSHEUR));
+  s.local_branching = env.int_param(KRV_PARAM_LBHEUR) != 0;
+  s.feasibility_pump = env.int_param(KRV_PARAM_FPHEUR);
+  s.submip_node_limit = env.long_param(KRV_PARAM_SUBMIPNODELIM);
+  s.repair_tries = env.long_param(KRV_PARAM_REPAIRTRIES);
+  s.emphasis = env.int_param(KRV_PARAM_MIPEMPHASIS);
+  s.random_seed = static_cast<uint32_t>(env.int_param(hidden_param::kRandomSeed));
   s.scaling = env.int_param(KRV_PARAM_SCAIND);
   s.simplex_display = s.display >= 5 ? env.int_param(KRV_PARAM_SIMDISPLAY) : 0;
   s.clock_type = env.int_param(KRV_PARAM_CLOCKTYPE);

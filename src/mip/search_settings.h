@@ -31,6 +31,21 @@ struct SearchSettings {
   int strong_candidates = 10;   // KRV_PARAM_STRONGCANDLIM
   int64_t strong_iterations = 0;// KRV_PARAM_STRONGITLIM (0: automatic)
   int64_t heuristic_frequency = 0;  // KRV_PARAM_HEURFREQ (-1 off, 0 automatic)
+  // Heuristics. RINS runs every rins_frequency nodes (-1: never, see
+  // stored_rins_frequency); the sub-MIP heuristics search with
+  // submip_node_limit nodes.
+  int64_t rins_frequency = -1;       // KRV_PARAM_RINSHEUR as stored
+  bool local_branching = false;      // KRV_PARAM_LBHEUR
+  int feasibility_pump = 0;          // KRV_PARAM_FPHEUR (-1 off, 0 automatic, 1 feasibility, 2 then objective)
+  int64_t submip_node_limit = 500;   // KRV_PARAM_SUBMIPNODELIM
+  int64_t repair_tries = 0;          // KRV_PARAM_REPAIRTRIES
+  int emphasis = 0;                  // KRV_PARAM_MIPEMPHASIS
+  uint32_t random_seed = 201109222;  // the environment's random seed
+  // Internal switches of the root sequence: the special heuristic of pure
+  // binary problems, and when the end-of-root heuristic runs (-1 never,
+  // 0 without incumbent unless the pump is off, 1 without incumbent, 2 always).
+  bool binary_heuristic = true;
+  int end_of_root_heuristic = 0;
   int scaling = 0;              // KRV_PARAM_SCAIND
   int simplex_display = 0;      // simplex log inside the search (display 5)
   int threads = 1;
@@ -66,5 +81,9 @@ inline constexpr int kCutFamilyParams[11] = {KRV_PARAM_COVERS,    KRV_PARAM_GUBC
                                              KRV_PARAM_ZEROHALFCUTS, KRV_PARAM_MCFCUTS};
 
 SearchSettings read_search_settings(Environment& env, int objsense);
+
+// KRV_PARAM_RINSHEUR as the search keeps it: 0 and -1 mean no periodic
+// run (-1), -2 means every 100 nodes, any other value stays.
+int64_t stored_rins_frequency(long long value);
 
 }  // namespace korva::mip

@@ -453,6 +453,8 @@ int Search::round(bool* progressed) {
 
 void Search::merge(Slot& slot, NodeReport& r) {
   record_.iterations += r.iterations;
+  record_.nested_nodes += r.nested_nodes;
+  record_.nested_iterations += r.nested_iterations;
   if (r.lp_status != 0) {
     record_.sub_status = r.lp_status;
     record_.sub_method = 2;  // node LPs are solved by the dual simplex

@@ -36,7 +36,8 @@ class NestedRunScope {
       *channel = std::move(*saved++);
     --env_.sub_mip_depth;
     env_.team = team_;
-    env_.params.slots = std::move(saved_params_);
+    // Copied back into the same storage: callers hold references to slots.
+    std::copy(saved_params_.begin(), saved_params_.end(), env_.params.slots.begin());
   }
   NestedRunScope(const NestedRunScope&) = delete;
   NestedRunScope& operator=(const NestedRunScope&) = delete;

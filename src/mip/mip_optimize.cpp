@@ -520,7 +520,7 @@ void keep_start_if_better(const MipModel& model, const std::vector<double>& star
   *status = feasible_twin(*status);
 }
 
-int run_mip(Environment& env, Problem& p, MipRun run, int64_t populate_stop) {
+int run_mip(Environment& env, Problem& p, MipRun run, int64_t populate_stop, const std::vector<double>* given) {
   if (int code = model::complete(env, p)) return code;
   if (!is_mip_problem(p)) return 3003;  // "Not a mixed-integer problem"
   SavedMipParams saved(env);
@@ -585,6 +585,7 @@ int run_mip(Environment& env, Problem& p, MipRun run, int64_t populate_stop) {
   if (run == MipRun::Outer) {
     if (int code = starting_solution(env, p, model, settings.display, start)) return code;
   }
+  if (given && start.empty()) start = *given;
   if (run == MipRun::Populate) {
     from.populate = true;
     from.populate_stop = populate_stop;
@@ -626,7 +627,12 @@ int run_mip(Environment& env, Problem& p, MipRun run, int64_t populate_stop) {
     if (rec) take_reduced_incumbent(p, model, *rec, *record);
     searched_with_pool = from.pool != nullptr;
   }
-  if (!start.empty() && error == 0) keep_start_if_better(model, start, pre.code == 0 && pre.reduce != 2 && pre.reduce != 3, *record, &status);
+  // A search that found nothing better proves the start optimal when it
+  // ran below the start's cutoff (a search presolved again) or on a
+  // problem reduced without dual reductions.
+  const bool proves_start =
+      pre.code == 0 && (run == MipRun::Repeated || (pre.reduce != 2 && pre.reduce != 3));
+  if (!start.empty() && error == 0) keep_start_if_better(model, start, proves_start, *record, &status);
   status = reduction_status(status, pre.reduce, record->has_incumbent);
   if (from.pool && !searched_with_pool && record->has_incumbent)
     PoolSink(p, *from.pool, nullptr).offer_original(record->incumbent);

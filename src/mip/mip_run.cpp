@@ -92,7 +92,8 @@ int repeat_presolve(Environment& env, Problem& sp, const std::vector<BoundChange
   const ParamSlot saved_nodes = node_limit, saved_iterations = iteration_limit;
   node_limit.i = std::max<long long>(0, node_limit.i - record.nodes);
   iteration_limit.i = std::max<long long>(0, iteration_limit.i - record.iterations);
-  const int error = run_mip(env, *copy, MipRun::Repeated);
+  // The root's incumbent carries over as the first incumbent.
+  const int error = run_mip(env, *copy, MipRun::Repeated, 0, record.has_incumbent ? &record.incumbent : nullptr);
   cutoff = saved_cutoff;
   node_limit = saved_nodes;
   iteration_limit = saved_iterations;
@@ -107,11 +108,15 @@ int repeat_presolve(Environment& env, Problem& sp, const std::vector<BoundChange
   record.bc_time += inner->root_time + inner->bc_time;
   int status = inner->status;
   if (inner->has_incumbent) {
+    // The root's incumbent started the inner search and counted there once.
+    const bool started = record.has_incumbent;
+    if (!started || inner->incumbent_objective + offset < record.incumbent_objective) {
+      record.incumbent = inner->incumbent;
+      record.incumbent_objective = inner->incumbent_objective + offset;
+      record.incumbent_node = inner->incumbent_node;
+    }
     record.has_incumbent = true;
-    record.incumbent = inner->incumbent;
-    record.incumbent_objective = inner->incumbent_objective + offset;
-    record.incumbent_node = inner->incumbent_node;
-    record.improvements += inner->improvements;
+    record.improvements += started ? std::max<int64_t>(0, inner->improvements - 1) : inner->improvements;
   } else if (record.has_incumbent) {
     // Nothing better than the root's incumbent exists, or none was found.
     status = status == 103 || status == 119 ? 101 : feasible_twin(status);

@@ -21,8 +21,10 @@ enum class MipRun { Outer, Presolved, Repeated, Nested, Populate };
 // One MIP optimisation of `p` (the driver's sequence without the profile
 // callbacks). Returns 0 or an error code; the outcome is in p's records.
 // `populate_stop`: for MipRun::Populate, the pool's offered_total() that
-// ends the enumeration (128).
-int run_mip(Environment& env, Problem& p, MipRun run, int64_t populate_stop = 0);
+// ends the enumeration (128). `start`: a solution of p the search starts
+// from (the root's incumbent of a search presolved again).
+int run_mip(Environment& env, Problem& p, MipRun run, int64_t populate_stop = 0,
+            const std::vector<double>* start = nullptr);
 
 // A "no solution" status once an incumbent exists.
 int feasible_twin(int status);

@@ -116,10 +116,12 @@ double Search::exact_cutoff() const {
     const double pool = sink_->populate_cutoff(record_.has_incumbent, record_.incumbent_objective);
     return std::min(user, pool >= 1e75 ? kInf : pool);
   }
+  // Solutions count only below the cutoff; an objective that takes integer
+  // values is then at most the integer below it.
   double cutoff = record_.cutoff;
-  if (record_.has_incumbent && objective_integral_) {
-    const double z = record_.incumbent_objective;
-    cutoff = std::min(cutoff, z - 1.0 + 1e-6 * std::max(1.0, std::fabs(z)));
+  if (objective_integral_ && std::isfinite(cutoff)) {
+    const double scale = std::max(1.0, std::fabs(cutoff));
+    cutoff = std::min(cutoff, std::ceil(cutoff - 1e-9 * scale) - 1.0 + 1e-6 * scale);
   }
   return cutoff;
 }

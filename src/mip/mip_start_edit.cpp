@@ -8,6 +8,7 @@
 #include "env/errors.h"
 #include "model/datacheck.h"
 #include "model/model.h"
+#include "model/name_list.h"
 
 namespace korva::mip {
 namespace {
@@ -208,26 +209,8 @@ int get_mip_start_names(Environment& env, Problem& p, const char* fname, char** 
   const std::vector<MipStart>& starts = set->starts;
   if (int status = check_range(&env, fname, begin, end, static_cast<long long>(starts.size())))
     return status;
-  // Names leave the library in the interface encoding, so the space they
-  // need is known only after conversion.
-  std::vector<std::string> converted(static_cast<size_t>(end >= begin ? end - begin + 1 : 0));
-  int64_t needed = 0;
-  for (int k = begin; k <= end; ++k) {
-    std::string& text = converted[k - begin];
-    if (int status = utf8_to_api(env, mip_start_name(starts[k], k), text)) return status;
-    needed += static_cast<int64_t>(text.size()) + 1;
-  }
-  *surplus = space - needed;
-  if (needed > space) return surplus_status(space, needed);
-  if (begin <= end && (!name || !store)) return err::kNullPointer;
-  int64_t pos = 0;
-  for (int k = begin; k <= end; ++k) {
-    const std::string& text = converted[k - begin];
-    name[k - begin] = store + pos;
-    std::memcpy(store + pos, text.c_str(), text.size() + 1);
-    pos += static_cast<int64_t>(text.size()) + 1;
-  }
-  return 0;
+  return model::write_name_list(env, begin, end, [&](int k) { return mip_start_name(starts[k], k); }, name, store,
+                                space, surplus);
 }
 
 int find_mip_start(Environment& env, Problem& p, const char* name_utf8, int* index) {

@@ -5,6 +5,7 @@
 #include "env/errors.h"
 #include "model/datacheck.h"
 #include "model/edit_support.h"
+#include "model/name_list.h"
 
 namespace korva::model {
 namespace {
@@ -103,13 +104,19 @@ int get_names(Environment& env, Problem& lp, Dim dim, const char* fname, char** 
   if (int status = check_range(&env, fname, begin, end, count_of(lp, dim))) return status;
   const NameStore& names = store_of(lp, dim);
   if (!names.present()) return err::kNoNames;
+  return write_name_list(env, begin, end, [&](int k) { return std::string(names.view(k)); }, name, store, space,
+                         surplus);
+}
+
+int write_name_list(Environment& env, int begin, int end, const std::function<std::string(int)>& name_of,
+                    char** name, char* store, int64_t space, int64_t* surplus) {
   // Names leave the library in the interface encoding, so the space they
   // need is known only after conversion.
   std::vector<std::string> converted(static_cast<size_t>(end >= begin ? end - begin + 1 : 0));
   int64_t needed = 0;
   for (int k = begin; k <= end; ++k) {
     std::string& text = converted[k - begin];
-    if (int status = utf8_to_api(env, names.view(k), text)) return status;
+    if (int status = utf8_to_api(env, name_of(k), text)) return status;
     needed += static_cast<int64_t>(text.size()) + 1;
   }
   *surplus = space - needed;

@@ -15,6 +15,21 @@ namespace korva::mip {
 
 namespace {
 
+// A run a limit or the user stopped: nothing is known of the node yet.
+void stopped_at_limit(int simplex_status, LpSolve& out) {
+  switch (simplex_status) {
+    case status::kAbortItLim:
+    case status::kAbortTimeLim:
+    case status::kAbortDetTimeLim:
+    case status::kAbortUser:
+      out.outcome = LpOutcome::Limit;
+      out.bound = -kInf;
+      break;
+    default:
+      break;
+  }
+}
+
 using simplex::SimplexWork;
 
 // Dual pricing of the node solves: steepest edge whose weights start at 1
@@ -333,15 +348,9 @@ int NodeLp::solve(Environment& env, double cutoff, int64_t iteration_limit, bool
       }
       return 0;
     }
-    case status::kAbortItLim:
-    case status::kAbortTimeLim:
-    case status::kAbortDetTimeLim:
-    case status::kAbortUser:
-      out.outcome = LpOutcome::Limit;
-      out.bound = -kInf;
-      return 0;
     default:
-      return 0;  // Failed
+      stopped_at_limit(oc.status, out);
+      return 0;  // Failed unless a limit stopped it
   }
 }
 
@@ -391,15 +400,9 @@ int NodeLp::solve_primal(Environment& env, int64_t iteration_limit, LpSolve& out
       out.outcome = LpOutcome::Unbounded;
       out.objective = out.bound = -kInf;
       return 0;
-    case status::kAbortItLim:
-    case status::kAbortTimeLim:
-    case status::kAbortDetTimeLim:
-    case status::kAbortUser:
-      out.outcome = LpOutcome::Limit;
-      out.bound = -kInf;
-      return 0;
     default:
-      return 0;  // Failed
+      stopped_at_limit(oc.status, out);
+      return 0;  // Failed unless a limit stopped it
   }
 }
 

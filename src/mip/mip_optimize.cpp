@@ -367,7 +367,7 @@ int polish(Environment& env, const Problem& p, const MipModel& original, const M
     if (!rec) return true;
     std::vector<double> original_x;
     uncrush_values(p, *rec, x, original_x);
-    return model_violation(original, original_x, integrality, feasibility) <= std::max(1e-10, feasibility);
+    return acceptable_violation(model_violation(original, original_x, integrality, feasibility), feasibility);
   };
   const PolishOutcome outcome = polish_incumbent(env, model, record, polish_time > 0.0 ? polish_time : 1e75,
                                                  env.int_param(KRV_PARAM_SUBMIPNODELIM), holds);
@@ -640,7 +640,7 @@ int run_mip(Environment& env, Problem& p, MipRun run, int64_t populate_stop, con
   // The incumbent on the model as the user gave it.
   if (record->has_incumbent) {
     const double violation = model_violation(model, record->incumbent, settings.integrality, settings.feasibility);
-    if (violation > std::max(1e-10, settings.feasibility)) {
+    if (!acceptable_violation(violation, settings.feasibility)) {
       record->max_unscaled_infeasibility = violation;
       msg(env.warning(), "Warning: integer solution contains unscaled infeasibilities.\n");
       if (status == 101) status = 115;

@@ -550,7 +550,7 @@ bool Search::holds_on_original(const std::vector<double>& x, double objective) {
   std::vector<double> original_x;
   to_original_(x, original_x);
   const double violation = model_violation(*original_model_, original_x, settings_.integrality, settings_.feasibility);
-  if (violation <= std::max(1e-10, settings_.feasibility)) return true;
+  if (acceptable_violation(violation, settings_.feasibility)) return true;
   msg(env_.results(), "Integer feasible solution rejected --- ");
   msg(env_.results(), "infeasible on original model\n");
   if (objective < rejected_objective_) {
@@ -589,10 +589,13 @@ Search::Offer Search::offer(const std::vector<double>& candidate, bool from_node
       objective < record_.cutoff &&
       !(record_.has_incumbent && objective >= record_.incumbent_objective -
                                                   kImprovement * std::max(1.0, std::fabs(record_.incumbent_objective)));
-  if (!better && !sink_) return Offer::NotBetter;
+  if (!better) {
+    // The pool checks what it keeps on the user's model itself.
+    if (sink_) sink_->offer(x, objective);
+    return Offer::NotBetter;
+  }
   if (!holds_on_original(x, objective)) return Offer::Infeasible;
   if (sink_) sink_->offer(x, objective);
-  if (!better) return Offer::NotBetter;
   record_.has_incumbent = true;
   record_.incumbent = x;
   record_.incumbent_objective = objective;

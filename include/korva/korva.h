@@ -404,6 +404,173 @@ KRVAPI int KRVgetdeletenodecallbackfunc(KRVenv env, KRVdeletenodecallbackfunc *c
                                         void **cbhandle_p);
 KRVAPI int KRVsetprofcallbackfunc(KRVenv env, KRVprofcallbackfunc callback, void *cbhandle);
 
+/* Where-values of the MIP callbacks (the wherefrom argument). */
+#define KRV_CALLBACK_MIP 101                /* search progress (informational) */
+#define KRV_CALLBACK_MIP_BRANCH 102         /* branch callback, node LP solved */
+#define KRV_CALLBACK_MIP_NODE 103           /* node callback: choosing the next node */
+#define KRV_CALLBACK_MIP_HEURISTIC 104
+#define KRV_CALLBACK_MIP_SOLVE 105
+#define KRV_CALLBACK_MIP_CUT_LOOP 106       /* user cuts during a node's cut rounds */
+#define KRV_CALLBACK_MIP_PROBE 107
+#define KRV_CALLBACK_MIP_FRACCUT 108
+#define KRV_CALLBACK_MIP_DISJCUT 109
+#define KRV_CALLBACK_MIP_FLOWMIR 110
+#define KRV_CALLBACK_MIP_INCUMBENT_NODESOLN 111
+#define KRV_CALLBACK_MIP_BRANCH_NOSOLN 113  /* branch callback, no node LP solution */
+#define KRV_CALLBACK_MIP_CUT_LAST 114       /* user cuts, a node's last cut round */
+#define KRV_CALLBACK_MIP_CUT_FEAS 115       /* lazy constraints: an integral candidate */
+#define KRV_CALLBACK_MIP_CUT_UNBD 116       /* lazy constraints: an unbounded node LP */
+#define KRV_CALLBACK_MIP_INCUMBENT_HEURSOLN 117
+#define KRV_CALLBACK_MIP_INCUMBENT_USERSOLN 118
+
+/* Items of KRVgetcallbackinfo for the MIP where-values. */
+#define KRV_CALLBACK_INFO_PROBLEM 17
+#define KRV_CALLBACK_INFO_ENV 19
+#define KRV_CALLBACK_INFO_BEST_INTEGER 101
+#define KRV_CALLBACK_INFO_BEST_REMAINING 102
+#define KRV_CALLBACK_INFO_NODE_COUNT 103
+#define KRV_CALLBACK_INFO_NODES_LEFT 104
+#define KRV_CALLBACK_INFO_MIP_ITERATIONS 105
+#define KRV_CALLBACK_INFO_CUTOFF 106
+#define KRV_CALLBACK_INFO_CLIQUE_COUNT 107
+#define KRV_CALLBACK_INFO_COVER_COUNT 108
+#define KRV_CALLBACK_INFO_MIP_FEAS 109
+#define KRV_CALLBACK_INFO_FLOWCOVER_COUNT 110
+#define KRV_CALLBACK_INFO_GUBCOVER_COUNT 111
+#define KRV_CALLBACK_INFO_IMPLBD_COUNT 112
+#define KRV_CALLBACK_INFO_CLONE_NUMBER 113
+#define KRV_CALLBACK_INFO_NODE_SEQNUM_CALL 114
+#define KRV_CALLBACK_INFO_FRACCUT_COUNT 115
+#define KRV_CALLBACK_INFO_NODE_DEPTH_CALL 116
+#define KRV_CALLBACK_INFO_DISJCUT_COUNT 117
+#define KRV_CALLBACK_INFO_CUTS_ADDED_CALL 118
+#define KRV_CALLBACK_INFO_FLOWPATH_COUNT 119
+#define KRV_CALLBACK_INFO_MIRCUT_COUNT 120
+#define KRV_CALLBACK_INFO_CHILDREN_CALL 121
+#define KRV_CALLBACK_INFO_ZEROHALFCUT_COUNT 122
+#define KRV_CALLBACK_INFO_CANDIDATE_SOURCE 123
+#define KRV_CALLBACK_INFO_THREADS 124
+#define KRV_CALLBACK_INFO_MIP_REL_GAP 125
+#define KRV_CALLBACK_INFO_MCFCUT_COUNT 126
+#define KRV_CALLBACK_INFO_KAPPA_STABLE 127
+#define KRV_CALLBACK_INFO_KAPPA_SUSPICIOUS 128
+#define KRV_CALLBACK_INFO_KAPPA_UNSTABLE 129
+#define KRV_CALLBACK_INFO_KAPPA_ILLPOSED 130
+#define KRV_CALLBACK_INFO_KAPPA_MAX 131
+#define KRV_CALLBACK_INFO_KAPPA_ATTENTION 132
+#define KRV_CALLBACK_INFO_NODE_COUNT_LONG 140
+#define KRV_CALLBACK_INFO_NODES_LEFT_LONG 141
+#define KRV_CALLBACK_INFO_MIP_ITERATIONS_LONG 142
+
+/* Items of KRVgetcallbacknodeinfo. */
+#define KRV_CALLBACK_INFO_NODE_SIINF 201
+#define KRV_CALLBACK_INFO_NODE_NIINF 202
+#define KRV_CALLBACK_INFO_NODE_ESTIMATE 203
+#define KRV_CALLBACK_INFO_NODE_DEPTH 204
+#define KRV_CALLBACK_INFO_NODE_OBJVAL 205
+#define KRV_CALLBACK_INFO_NODE_TYPE 206
+#define KRV_CALLBACK_INFO_NODE_VAR 207
+#define KRV_CALLBACK_INFO_NODE_SOS 208
+#define KRV_CALLBACK_INFO_NODE_SEQNUM 209
+#define KRV_CALLBACK_INFO_NODE_USERHANDLE 210
+#define KRV_CALLBACK_INFO_NODE_SEQNUM_LONG 220
+#define KRV_CALLBACK_INFO_NODE_DEPTH_LONG 222
+
+/* Items of KRVgetcallbacksosinfo and KRVgetcallbackindicatorinfo. */
+#define KRV_CALLBACK_INFO_SOS_TYPE 240        /* char: '1' or '2' */
+#define KRV_CALLBACK_INFO_SOS_SIZE 241        /* int: members */
+#define KRV_CALLBACK_INFO_SOS_IS_FEASIBLE 242 /* int: 1 when the node's x satisfies the set */
+#define KRV_CALLBACK_INFO_SOS_MEMBER_INDEX 244 /* int: column of member `member` */
+#define KRV_CALLBACK_INFO_SOS_MEMBER_REFVAL 246 /* double: weight of member `member` */
+#define KRV_CALLBACK_INFO_SOS_NUM 247         /* int: number of sets */
+#define KRV_CALLBACK_INFO_IC_NUM 260          /* int: number of indicator constraints */
+#define KRV_CALLBACK_INFO_IC_IMPLYING_VAR 261 /* int: the indicator column */
+#define KRV_CALLBACK_INFO_IC_IMPLIED_VAR 262  /* int: -1 (the implied side is a row) */
+#define KRV_CALLBACK_INFO_IC_SENSE 263        /* char */
+#define KRV_CALLBACK_INFO_IC_COMPL 264        /* int: 1 when active at 0 */
+#define KRV_CALLBACK_INFO_IC_RHS 265          /* double */
+#define KRV_CALLBACK_INFO_IC_IS_FEASIBLE 266  /* int: 1 when the node's x satisfies it */
+
+/* Useractions returned through useraction_p. */
+#define KRV_CALLBACK_DEFAULT 0
+#define KRV_CALLBACK_FAIL 1
+#define KRV_CALLBACK_SET 2
+#define KRV_CALLBACK_ABORT_CUT_LOOP 3
+
+/* Purge classes of KRVcutcallbackadd. */
+#define KRV_USECUT_FORCE 0
+#define KRV_USECUT_PURGE 1
+#define KRV_USECUT_FILTER 2
+
+/* Queries from inside a callback. cbdata and wherefrom are the arguments
+   the callback received; ranges run from begin to end inclusive. */
+KRVAPI int KRVgetcallbackinfo(KRVenv env, void *cbdata, int wherefrom, int whichinfo,
+                              void *result_p);
+KRVAPI int KRVgetcallbacknodeinfo(KRVenv env, void *cbdata, int wherefrom, int nodeindex,
+                                  int whichinfo, void *result_p);
+KRVAPI int KRVgetcallbacknodelp(KRVenv env, void *cbdata, int wherefrom, KRVprob *nodelp_p);
+KRVAPI int KRVgetcallbacklp(KRVenv env, void *cbdata, int wherefrom, KRVprob *lp_p);
+KRVAPI int KRVgetcallbacknodex(KRVenv env, void *cbdata, int wherefrom, double *x, int begin,
+                               int end);
+KRVAPI int KRVgetcallbacknodeobjval(KRVenv env, void *cbdata, int wherefrom, double *objval_p);
+KRVAPI int KRVgetcallbacknodestat(KRVenv env, void *cbdata, int wherefrom, int *nodestat_p);
+KRVAPI int KRVgetcallbackctype(KRVenv env, void *cbdata, int wherefrom, char *xctype, int begin,
+                               int end);
+KRVAPI int KRVgetcallbackorder(KRVenv env, void *cbdata, int wherefrom, int *priority,
+                               int *direction, int begin, int end);
+KRVAPI int KRVgetcallbackpseudocosts(KRVenv env, void *cbdata, int wherefrom, double *uppc,
+                                     double *downpc, int begin, int end);
+KRVAPI int KRVgetcallbackincumbent(KRVenv env, void *cbdata, int wherefrom, double *x, int begin,
+                                   int end);
+/* feas[j]: 0 integer-infeasible at the node, 1 feasible, 2 fixed (implied). */
+KRVAPI int KRVgetcallbacknodeintfeas(KRVenv env, void *cbdata, int wherefrom, int *feas,
+                                     int begin, int end);
+KRVAPI int KRVgetcallbackgloballb(KRVenv env, void *cbdata, int wherefrom, double *lb, int begin,
+                                  int end);
+KRVAPI int KRVgetcallbackglobalub(KRVenv env, void *cbdata, int wherefrom, double *ub, int begin,
+                                  int end);
+KRVAPI int KRVgetcallbacknodelb(KRVenv env, void *cbdata, int wherefrom, double *lb, int begin,
+                                int end);
+KRVAPI int KRVgetcallbacknodeub(KRVenv env, void *cbdata, int wherefrom, double *ub, int begin,
+                                int end);
+/* The constraints of proposed child `which_branch` of a branch callback,
+   with the surplus convention of the other row queries. */
+KRVAPI int KRVgetcallbackbranchconstraints(KRVenv env, void *cbdata, int wherefrom,
+                                           int which_branch, int *cuts_p, int *nzcnt_p,
+                                           double *rhs, char *sense, int *rmatbeg,
+                                           int *rmatind, double *rmatval, int rmatsz,
+                                           int *surplus_p);
+KRVAPI int KRVgetcallbackseqinfo(KRVenv env, void *cbdata, int wherefrom, int *seqid_p,
+                                 int *parentid_p);
+KRVAPI int KRVgetcallbacksosinfo(KRVenv env, void *cbdata, int wherefrom, int sosindex,
+                                 int member, int whichinfo, void *result_p);
+KRVAPI int KRVgetcallbackindicatorinfo(KRVenv env, void *cbdata, int wherefrom, int iindex,
+                                       int whichinfo, void *result_p);
+
+/* Steering from inside a callback. */
+KRVAPI int KRVcutcallbackadd(KRVenv env, void *cbdata, int wherefrom, int nzcnt, double rhs,
+                             int sense, const int *cutind, const double *cutval,
+                             int purgeable);
+KRVAPI int KRVcutcallbackaddlocal(KRVenv env, void *cbdata, int wherefrom, int nzcnt,
+                                  double rhs, int sense, const int *cutind,
+                                  const double *cutval);
+KRVAPI int KRVbranchcallbackbranchbds(KRVenv env, void *cbdata, int wherefrom, double nodeest,
+                                      int cnt, const int *indices, const char *lu,
+                                      const double *bd, void *userhandle, int *seqnum_p);
+KRVAPI int KRVbranchcallbackbranchconstraints(KRVenv env, void *cbdata, int wherefrom,
+                                              double nodeest, int rcnt, int nzcnt,
+                                              const double *rhs, const char *sense,
+                                              const int *rmatbeg, const int *rmatind,
+                                              const double *rmatval, void *userhandle,
+                                              int *seqnum_p);
+KRVAPI int KRVbranchcallbackbranchgeneral(KRVenv env, void *cbdata, int wherefrom,
+                                          double nodeest, int varcnt, const int *varind,
+                                          const char *varlu, const double *varbd, int rcnt,
+                                          int nzcnt, const double *rhs, const char *sense,
+                                          const int *rmatbeg, const int *rmatind,
+                                          const double *rmatval, void *userhandle,
+                                          int *seqnum_p);
+
 
 /* ------------------------------------------------------------------------ */
 /* Problem object, LP data, editing and names                                */

@@ -70,7 +70,7 @@ void print_sensitivity(KRVenv env, KRVprob lp) {
                 "Reduced cost", "Cost", "Lower", "Upper");
     for (int j = 0; j < n; ++j)
       std::printf("%-20s %-9s %15.8g %15.8g %15.8g %15s %15s\n", name_of(env, lp, false, j).c_str(),
-                  status_name(cstat[j]), x[j], dj[j], obj[j], limit(lo[j]).c_str(), limit(hi[j]).c_str());
+                  status_name(cstat[j]), x[j], cstat[j] == KRV_BASIC ? 0.0 : dj[j], obj[j], limit(lo[j]).c_str(), limit(hi[j]).c_str());
   }
   if (rows && m > 0) {
     std::printf("\nRight-hand side ranges\n%-20s %-9s %15s %15s %15s %15s %15s\n", "Constraint", "Status", "Slack",

@@ -191,12 +191,13 @@ int pivot_in(Environment& env, Problem& p, const int* rows, int count) {
   SimplexWork& w = a.work();
   use_model_bounds(w);
   int pivots = 0;
+  SparseVector col(a.m);
   for (int k = 0; k < count; ++k) {
     const int enter = a.n + rows[k];
     if (is_basic(w.status[enter])) continue;
     // The slack moves into the row's interior, away from the bound it
     // sits on; the first basic variable it drives to a bound leaves.
-    SparseVector col(a.m);
+    col.clear();
     a.load_column(enter, col);
     a.ftran(col);
     const double direction = base_status(w.status[enter]) == kAtUpper ? -1.0 : 1.0;
@@ -233,7 +234,7 @@ int pivot_out(Environment& env, Problem& p, const int* cols, int count) {
   SimplexWork& w = a.work();
   use_model_bounds(w);
   int pivots = 0;
-  SparseVector rho(a.m), alpha(a.n);
+  SparseVector rho(a.m), alpha(a.n), y(a.m);
   for (int k = 0; k < count; ++k) {
     const int leave = cols[k];
     const int position = a.position_of(leave);
@@ -249,7 +250,6 @@ int pivot_out(Environment& env, Problem& p, const int* cols, int count) {
     if (int code = exchange(a, chosen.who, position, kAtLower)) return code;
     ++pivots;
     // The reduced costs of the new basis guide the next choice.
-    SparseVector y(a.m);
     compute_reduced_costs(w, w.lp.cost.data(), y, env.ticks);
   }
   if (pivots > 0) store_after_pivots(a, pivots);

@@ -79,8 +79,7 @@ Steps nonbasic_cost_steps(const SimplexWork& w, int j) {
   return s;
 }
 
-int check_outputs(int count, double* const* outputs, int num_outputs) {
-  (void)count;
+int check_outputs(double* const* outputs, int num_outputs) {
   for (int k = 0; k < num_outputs; ++k)
     if (outputs[k]) return 0;
   return err::kNullPointer;
@@ -90,7 +89,7 @@ int check_outputs(int count, double* const* outputs, int num_outputs) {
 
 int objective_ranges(Environment& env, Problem& p, int begin, int end, double* lower, double* upper) {
   double* outputs[] = {lower, upper};
-  if (int code = check_outputs(end - begin + 1, outputs, 2)) return code;
+  if (int code = check_outputs(outputs, 2)) return code;
   if (int code = check_range(&env, "KRVobjsa", begin, end, p.num_cols())) return code;
   BasisAccess a;
   if (int code = open_basis(env, p, Needs::Optimal, a, true)) return code;
@@ -130,7 +129,7 @@ int objective_ranges(Environment& env, Problem& p, int begin, int end, double* l
 
 int rhs_ranges(Environment& env, Problem& p, int begin, int end, double* lower, double* upper) {
   double* outputs[] = {lower, upper};
-  if (int code = check_outputs(end - begin + 1, outputs, 2)) return code;
+  if (int code = check_outputs(outputs, 2)) return code;
   if (int code = check_range(&env, "KRVrhssa", begin, end, p.num_rows())) return code;
   BasisAccess a;
   if (int code = open_basis(env, p, Needs::PrimalBasis, a)) return code;
@@ -184,7 +183,7 @@ int rhs_ranges(Environment& env, Problem& p, int begin, int end, double* lower, 
 int bound_ranges(Environment& env, Problem& p, int begin, int end, double* lb_lower, double* lb_upper,
                  double* ub_lower, double* ub_upper) {
   double* outputs[] = {lb_lower, lb_upper, ub_lower, ub_upper};
-  if (int code = check_outputs(end - begin + 1, outputs, 4)) return code;
+  if (int code = check_outputs(outputs, 4)) return code;
   if (int code = check_range(&env, "KRVboundsa", begin, end, p.num_cols())) return code;
   BasisAccess a;
   if (int code = open_basis(env, p, Needs::PrimalBasis, a)) return code;

@@ -33,6 +33,8 @@ const char* const kHelp =
     "  --solution FILE      write the solution to FILE (status, objective, then one\n"
     "                       line per variable and per constraint dual value)\n"
     "  --print-solution     print nonzero variable values and dual values\n"
+    "  --sensitivity        print the ranges over which each cost, right-hand side\n"
+    "                       and bound may move with the optimal basis unchanged\n"
     "  --quiet              print only the summary\n"
     "  --help               show this text\n"
     "  --version            show the library version\n"
@@ -135,6 +137,8 @@ int parse_args(int argc, char** argv, Options& o) {
       o.presolve_only = true;
     } else if (arg == "--print-solution") {
       o.print_solution = true;
+    } else if (arg == "--sensitivity") {
+      o.sensitivity = true;
     } else if (arg == "--quiet" || arg == "-q") {
       o.quiet = true;
     } else if (arg.size() > 1 && arg[0] == '-') {

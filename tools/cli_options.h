@@ -24,6 +24,7 @@ struct Options {
   bool solve = true;
   bool presolve_only = false;
   bool print_solution = false;
+  bool sensitivity = false;
   bool quiet = false;
 };
 

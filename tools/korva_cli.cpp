@@ -9,6 +9,7 @@
 
 #include "cli_options.h"
 #include "cli_report.h"
+#include "cli_sensitivity.h"
 
 namespace korva_cli {
 namespace {
@@ -101,6 +102,7 @@ int solve(const Options& o, KRVenv env, KRVprob lp) {
   if (mip) print_mip_summary(env, lp, elapsed.count());
   else print_summary(env, lp, elapsed.count());
   if (o.print_solution) print_solution(env, lp);
+  if (o.sensitivity && !mip) print_sensitivity(env, lp);
   if (!o.solution.empty()) return write_solution_text(env, lp, o.solution);
   return kExitOk;
 }

@@ -1316,6 +1316,79 @@ KRVAPI int KRVcheckpfeas(KRVenv env, KRVprob lp, int *infeas_p);
    row) proving infeasibility, and the proof value (positive). */
 KRVAPI int KRVdualfarkas(KRVenv env, KRVprob lp, double *y, double *proof_p);
 
+/* Basis queries, rays, manual pivots and sensitivity ranges of a solved LP.
+   All work on the basis of the last optimisation (factorised once when the
+   solve ended without a factor) and speak the user's units. Variables are
+   named j >= 0 for column j and -i-1 for the slack of row i; 2100000000
+   means none. Errors: 1217 without a basic solution, 1258 when its basis
+   cannot be factorised, 1017/1018/1031 for non-LP problems.
+
+   KRVgetbhead: for each basis position p, head[p] the basic variable and
+   x[p] its value (a slack's value as KRVgetslack gives it); either may be
+   null. KRVbinvcol: column j of inverse(B) (m values); KRVbinvrow: row i
+   of inverse(B) (m values); KRVbinvacol: inverse(B) times column j of A
+   (m values); KRVbinvarow: row i of inverse(B) A (n values). In B a slack
+   has the unit column of its row. KRVgetijrow: the basis position of the
+   slack of row i (i >= 0, j < 0) or of column j (j >= 0, i < 0) in
+   *row_p (-1 and error 1251 when that variable is not basic). */
+KRVAPI int KRVgetbhead(KRVenv env, KRVprob lp, int *head, double *x);
+KRVAPI int KRVbinvcol(KRVenv env, KRVprob lp, int j, double *x);
+KRVAPI int KRVbinvrow(KRVenv env, KRVprob lp, int i, double *y);
+KRVAPI int KRVbinvacol(KRVenv env, KRVprob lp, int j, double *x);
+KRVAPI int KRVbinvarow(KRVenv env, KRVprob lp, int i, double *z);
+KRVAPI int KRVgetijrow(KRVenv env, KRVprob lp, int i, int j, int *row_p);
+/* After an unbounded result (else 1254): a direction z (one value per
+   column) along which all rows and bounds hold and the objective improves
+   without limit. */
+KRVAPI int KRVgetray(KRVenv env, KRVprob lp, double *z);
+/* Refactorises the current basis and gives the most dual-infeasible
+   nonbasic variable against KRV_PARAM_EPOPT, or 2100000000 (1267 when the
+   basis has to be repaired). */
+KRVAPI int KRVcheckdfeas(KRVenv env, KRVprob lp, int *infeas_p);
+/* Checks the stored basic solution on the unscaled data: an optimum with
+   violations beyond the tolerances becomes status 5, a status 5 that meets
+   them becomes 1. *lpstatus_p receives the resulting status. */
+KRVAPI int KRVchecksoln(KRVenv env, KRVprob lp, int *lpstatus_p);
+/* Manual pivots. KRVpivotin makes the slacks of the listed rows basic,
+   KRVpivotout the listed columns (each fixed, else 1221) nonbasic;
+   KRVpivot lets jenter replace the basic jleave, which becomes nonbasic
+   with status nbstat (KRV_AT_LOWER, KRV_AT_UPPER or KRV_FREE_SUPER; for a
+   slack, at the right-hand side or at the other end of its range). The
+   solution record then holds the new basis's values, with status 1 when it
+   is still optimal and 6 otherwise. An index out of range is 1003, a
+   pivot the basis cannot take 1267. */
+KRVAPI int KRVpivotin(KRVenv env, KRVprob lp, const int *rlist, int rlen);
+KRVAPI int KRVpivotout(KRVenv env, KRVprob lp, const int *clist, int clen);
+KRVAPI int KRVpivot(KRVenv env, KRVprob lp, int jenter, int jleave, int nbstat);
+/* Ratio tests without a basis change. KRVpratio: for each listed nonbasic
+   variable, how far it can decrease (down) and increase (up) in its own
+   units before a basic variable or its own other bound stops it (1e20:
+   nothing does), which variable that is (2100000000: none) and the status
+   it would take (KRV_AT_LOWER or KRV_AT_UPPER, -1 for none). KRVdratio:
+   for each listed basic variable (else 1251), the dual step (the size of
+   its reduced cost) at which another variable would have to enter when it
+   leaves at its lower (down) or upper (up) bound, and that variable.
+   KRVmdleave: for each listed basic variable, the least objective
+   degradation of forcing it to its lower (down) or upper (up) bound by one
+   dual step (1e20: unlimited). Any output array may be null. */
+KRVAPI int KRVpratio(KRVenv env, KRVprob lp, const int *indices, int cnt, double *downratio, double *upratio,
+                     int *downleave, int *upleave, int *downleavestatus, int *upleavestatus);
+KRVAPI int KRVdratio(KRVenv env, KRVprob lp, const int *indices, int cnt, double *downratio, double *upratio,
+                     int *downenter, int *upenter);
+KRVAPI int KRVmdleave(KRVenv env, KRVprob lp, const int *indices, int cnt, double *downratio,
+                      double *upratio);
+/* Sensitivity ranges of an optimal basis (status 1 or 5; right-hand sides
+   and bounds also after status 2, from its primal feasible basis; 1260
+   otherwise), for the entities begin..end: each interval is the values
+   over which that one number may move with the basis staying optimal,
+   +-1e20 where unlimited. KRVobjsa: objective coefficients of columns;
+   KRVrhssa: right-hand sides of rows; KRVboundsa: the lower and the upper
+   bound of columns. Any output may be null, not all. */
+KRVAPI int KRVobjsa(KRVenv env, KRVprob lp, int begin, int end, double *lower, double *upper);
+KRVAPI int KRVrhssa(KRVenv env, KRVprob lp, int begin, int end, double *lower, double *upper);
+KRVAPI int KRVboundsa(KRVenv env, KRVprob lp, int begin, int end, double *lblower, double *lbupper,
+                      double *ublower, double *ubupper);
+
 /* Presolve. KRVpresolve reduces the problem for `method` (1 primal, 2 dual
    simplex) without optimising; the reduced problem is an ordinary problem
    object owned by the original (KRVgetredlp gives null when none exists).

@@ -99,6 +99,25 @@ TEST_F(CliTest, PrintsAndWritesTheSolution) {
   EXPECT_TRUE(contains(text, "\npi 0 ")) << text;
 }
 
+TEST_F(CliTest, SensitivityReportHasOneLinePerEntity) {
+  const Outcome r = korva(example("diet.lp") + " --quiet --sensitivity");
+  EXPECT_EQ(r.code, 0) << r.err;
+  for (const char* part : {"\nObjective ranges\nVariable ", "\nRight-hand side ranges\nConstraint ",
+                           "\nBound ranges\nVariable "})
+    EXPECT_TRUE(contains(r.out, part)) << part << "\n" << r.out;
+  // bread sits at its upper bound 3: its cost may rise until another food
+  // is cheaper, and fall without limit.
+  const size_t bread = r.out.find("\nbread ");
+  ASSERT_NE(bread, std::string::npos) << r.out;
+  const std::string line = r.out.substr(bread + 1, r.out.find('\n', bread + 1) - bread - 1);
+  EXPECT_TRUE(contains(line, "at upper")) << line;
+  EXPECT_TRUE(contains(line, "-inf")) << line;
+  EXPECT_TRUE(contains(r.out, "\ncalcium ")) << r.out;
+  size_t lines = 0;
+  for (char c : r.out) lines += c == '\n';
+  EXPECT_GE(lines, 6u + 5u + 6u + 6u) << r.out;
+}
+
 TEST_F(CliTest, ParametersByNameNumberAndFile) {
   KORVA_REQUIRE_SHARED_DATA();
   // An iteration limit of 1 stops the solve early: the status shows it.
@@ -169,7 +188,7 @@ TEST_F(CliTest, HelpDocumentsEveryOptionAndVersionNamesTheLibrary) {
   EXPECT_EQ(help.code, 0);
   for (const char* option : {"--method", "--time-limit", "--threads", "--param ", "--params",
                              "--type", "--write", "--no-solve", "--solution", "--print-solution",
-                             "--quiet", "--help", "--version"})
+                             "--sensitivity", "--quiet", "--help", "--version"})
     EXPECT_TRUE(contains(help.out, option)) << option;
   const Outcome version = korva("--version");
   EXPECT_EQ(version.code, 0);

@@ -29,6 +29,7 @@ inline constexpr int kNotForQcp = 1031;
 inline constexpr int kNoChannel = 1051;
 inline constexpr int kNoFileDest = 1052;
 inline constexpr int kNoFuncDest = 1053;
+inline constexpr int kCrushForm = 1121;
 inline constexpr int kIndexRange = 1200;
 inline constexpr int kColIndexRange = 1201;
 inline constexpr int kRowIndexRange = 1203;

@@ -85,10 +85,8 @@ void order_of(const MipCallbackData& d, const CallbackSpace& space, std::vector<
               std::vector<int>& direction) {
   priority.assign(static_cast<size_t>(space.num_cols()), 0);
   direction.assign(static_cast<size_t>(space.num_cols()), 0);
-  // The record names the model's priority order type; the cast only
-  // restates it.
-  const auto* search_order = reinterpret_cast<const korva::PriorityOrder*>(d.order);
-  const korva::PriorityOrder* order = nullptr;
+  const PriorityOrder* search_order = d.order;
+  const PriorityOrder* order = nullptr;
   bool searched_indices = true;
   if (space.original() && d.original->mip && d.original->mip->order) {
     order = d.original->mip->order.get();

@@ -21,7 +21,6 @@ namespace korva::mip {
 
 class NodeLp;
 class Pseudocosts;
-struct PriorityOrder;
 
 // The where-values passed to the MIP callbacks.
 namespace where {
@@ -58,7 +57,12 @@ struct CallbackRow {
   char sense = 'L';
   int purgeable = 0;   // 0 kept, 1 and 2 may be purged
   bool local = false;  // valid in the current node's subtree only
+  bool lazy = false;   // a lazy constraint (a constraint of the model), not a cut
 };
+
+// True when x breaks the row by more than `tolerance` (relative to the
+// size of its side).
+bool violated_by(const CallbackRow& row, const std::vector<double>& x, double tolerance);
 
 // A child a branch callback created.
 struct CallbackChild {
@@ -80,6 +84,20 @@ struct ProposedChildren {
   std::vector<double> bd;
   std::vector<double> estimates;  // in the user's sense
   std::vector<std::vector<CallbackRow>> rows;  // per child (empty for bound branches)
+};
+
+// What every call of one search shares, set once when the search starts.
+struct CallbackScope {
+  Problem* original = nullptr;
+  Problem* searched = nullptr;
+  const presolve::PresolveRecord* presolve = nullptr;
+  const MipModel* model = nullptr;
+  const SearchSettings* settings = nullptr;
+  const MipSearchRecord* record = nullptr;
+  NodeStore* tree = nullptr;
+  const PriorityOrder* order = nullptr;
+  std::atomic<int64_t>* next_seqnum = nullptr;
+  bool reduced_space = true;
 };
 
 struct MipCallbackData {
@@ -126,7 +144,18 @@ struct MipCallbackData {
   int clone_number = 0;
   int candidate_source = 0;  // 0 a node LP solution, 1 a heuristic, 2 another source
 
+  MipCallbackData() = default;
+  MipCallbackData(Environment& env, const CallbackScope& scope);
+  MipCallbackData(const MipCallbackData&) = delete;
+  MipCallbackData& operator=(const MipCallbackData&) = delete;
   ~MipCallbackData();
+
+  // A solution of the searched problem in the callback's space, and back.
+  void to_callback_space(const std::vector<double>& x, std::vector<double>& out) const;
+  void from_callback_space(const double* x, std::vector<double>& out) const;
+  bool original_space() const { return !reduced_space && presolve; }
+  // An objective of the search (minimisation sense) as the callback sees it.
+  double user_objective(double objective) const { return model->objsense * objective; }
 };
 
 // The record behind a callback's cbdata, checked: null when cbdata is not

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numeric>
 
+#include "mip/callback_data.h"
 #include "mip/cuts/cut.h"
 #include "simplex/core/load_lp.h"
 
@@ -251,6 +252,25 @@ void change_coefficients(MipModel& m, const std::vector<CoefficientChange>& chan
   m.row_col = std::move(col);
   m.row_val = std::move(val);
   build_columns(m);
+}
+
+int append_callback_rows(MipModel& m, const std::vector<CallbackRow>& rows) {
+  const int first = m.num_relaxation_rows;
+  if (m.first_callback_row < 0) m.first_callback_row = first;
+  m.local_row.resize(static_cast<size_t>(first), 0);
+  for (const CallbackRow& r : rows) {
+    for (size_t k = 0; k < r.ind.size(); ++k) {
+      m.row_col.push_back(r.ind[k]);
+      m.row_val.push_back(r.val[k]);
+    }
+    m.row_begin.push_back(static_cast<int64_t>(m.row_col.size()));
+    m.row_lo.push_back(r.sense == 'L' ? -kInf : r.rhs);
+    m.row_hi.push_back(r.sense == 'G' ? kInf : r.rhs);
+    m.local_row.push_back(r.local ? 1 : 0);
+  }
+  m.num_relaxation_rows = static_cast<int>(m.row_lo.size());
+  build_columns(m);
+  return first;
 }
 
 double row_activity(const MipModel& m, int row, const double* x) {

@@ -64,12 +64,18 @@ struct MipModel {
   std::vector<double> col_val;
   int first_pool_row = 0;  // rows from here to first_lazy_row are pool cuts
   int first_lazy_row = 0;  // rows from here on are lazy constraints
+  // Rows callbacks added during the search follow all others, from here
+  // on (-1: none yet). A local one holds only in the subtree of the node
+  // that added it: it is no constraint of the model.
+  int first_callback_row = -1;
+  std::vector<uint8_t> local_row;  // per relaxation row once callbacks add rows
 
   std::vector<SosConstraint> sos;
   std::vector<IndicatorLink> indicators;
 
   bool is_integer(int j) const { return kind[j] == ColKind::Integer || kind[j] == ColKind::SemiInteger; }
   bool has_lazy_rows() const { return first_lazy_row < num_relaxation_rows; }
+  bool is_local_row(int r) const { return !local_row.empty() && local_row[r] != 0; }
 };
 
 // Reads the (complete) problem. Semi-continuous columns keep their bounds
@@ -97,6 +103,11 @@ void change_coefficients(MipModel& model, const std::vector<CoefficientChange>& 
 // lazy constraints), or appends `cuts` to them.
 void set_pool_rows(MipModel& model, const std::vector<Cut>& cuts);
 void append_pool_rows(MipModel& model, const std::vector<Cut>& cuts);
+
+// Appends rows a callback added (after every other row); returns the
+// index of the first.
+struct CallbackRow;
+int append_callback_rows(MipModel& model, const std::vector<CallbackRow>& rows);
 
 // True when every solution's objective is an integer: only integer
 // columns with integer costs, and an integer offset.

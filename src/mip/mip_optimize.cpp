@@ -11,6 +11,7 @@
 #include "env/errors.h"
 #include "env/threads.h"
 #include "env/time_limit.h"
+#include "mip/callback_calls.h"
 #include "mip/domain.h"
 #include "mip/mip_model.h"
 #include "mip/mip_presolve.h"
@@ -24,6 +25,7 @@
 #include "mip/search_record.h"
 #include "mip/search_settings.h"
 #include "mip/solution_check.h"
+#include "mip/sub_mip.h"
 #include "model/model.h"
 #include "presolve/crush.h"
 #include "presolve/presolve_record.h"
@@ -422,6 +424,21 @@ int branch_and_bound(Environment& env, Problem& p, const MipModel& original, Pro
   // Cutting planes at the root strengthen the search's copy of the rows.
   const double cuts_started = current_time(env);
   RootCuts root_cuts(env, model, settings, record, sp.user_cuts.get());
+  // The root's long work reports to the informational callbacks.
+  CallbackScope root_scope;
+  if (!inside_sub_mip(env) && (env.callbacks.mip_info.is_set() || env.callbacks.info.is_set())) {
+    root_scope.original = &p;
+    root_scope.searched = &sp;
+    root_scope.presolve = rec;
+    root_scope.model = &model;
+    root_scope.settings = &settings;
+    root_scope.record = &record;
+    root_scope.reduced_space = env.int_param(KRV_PARAM_MIPCBREDLP) != 0;
+    root_cuts.call_back_with([&env, &root_scope](int wherefrom) {
+      MipCallbackData d(env, root_scope);
+      return progress_call(env, d, wherefrom);
+    });
+  }
   if (int code = root_cuts.run()) {
     *status_out = 110;
     return code;
@@ -430,6 +447,8 @@ int branch_and_bound(Environment& env, Problem& p, const MipModel& original, Pro
   settings.root_lp_reported = root_cuts.reported_root();
   Search search(env, sp, model, settings, record, order, root_cuts.basis());
   search.separate_in_tree(root_cuts.tree_separators());
+  search.call_back_with(p, rec);
+  if (root_cuts.aborted()) search.stop_before_root();
   if (rec) {
     search.write_incumbents_as(p, [&p, rec](const std::vector<double>& reduced, std::vector<double>& x) {
       uncrush_values(p, *rec, reduced, x);
@@ -484,7 +503,9 @@ int branch_and_bound(Environment& env, Problem& p, const MipModel& original, Pro
   const bool condition = end.polish || polishing_condition_in_force(settings);
   int error = end.error;
   const double polish_time = env.dbl_param(KRV_PARAM_POLISHTIME);
-  if (!finished && end.error == 0 && (condition || polish_time > 0.0)) {
+  // Polishing searches around the incumbent where no callback could watch.
+  const bool polishing_allowed = !env.callbacks.any_control_callback();
+  if (!finished && end.error == 0 && polishing_allowed && (condition || polish_time > 0.0)) {
     if (settings.display != 0) polishing_messages(env, status, condition, record.has_incumbent);
     if (!record.has_incumbent) status = 110;
     else {
@@ -546,7 +567,12 @@ int run_mip(Environment& env, Problem& p, MipRun run, int64_t populate_stop, con
   settings.polish_after_time = saved.saved_polish_time();
   settings.threads = threads;
   settings.deterministic = deterministic;
-  if (run == MipRun::Repeated) settings.repeat_presolve = 0;
+  // Control callbacks see one search on one presolved problem.
+  const bool control_callbacks = env.callbacks.any_control_callback();
+  if (run == MipRun::Repeated || control_callbacks) settings.repeat_presolve = 0;
+  // A start the lazy constraint callback has not judged is no solution
+  // until the search's check.
+  const bool lazy_callback = has_lazy_callback(env.callbacks);
 
   auto record = std::make_unique<MipSearchRecord>();
   record->objsense = p.objsense();
@@ -592,7 +618,7 @@ int run_mip(Environment& env, Problem& p, MipRun run, int64_t populate_stop, con
   }
   if (!start.empty()) {
     from.solution = &start;
-    if (from.pool) PoolSink(p, *from.pool, nullptr).offer_original(start);
+    if (from.pool && !lazy_callback) PoolSink(p, *from.pool, nullptr).offer_original(start);
   }
 
   MipPresolve pre;
@@ -619,7 +645,7 @@ int run_mip(Environment& env, Problem& p, MipRun run, int64_t populate_stop, con
     record->improvements = 1;
     record->best_bound = record->stored_bound = record->incumbent_objective;
     status = 101;
-  } else if (rec && rec->nested_search) {
+  } else if (rec && rec->nested_search && !control_callbacks) {
     error = nested_search(env, p, model, *rec, record, &status);
   } else {
     Problem& sp = rec ? *rec->reduced : p;
@@ -632,7 +658,8 @@ int run_mip(Environment& env, Problem& p, MipRun run, int64_t populate_stop, con
   // problem reduced without dual reductions.
   const bool proves_start =
       pre.code == 0 && (run == MipRun::Repeated || (pre.reduce != 2 && pre.reduce != 3));
-  if (!start.empty() && error == 0) keep_start_if_better(model, start, proves_start, *record, &status);
+  if (!start.empty() && error == 0 && !lazy_callback)
+    keep_start_if_better(model, start, proves_start, *record, &status);
   status = reduction_status(status, pre.reduce, record->has_incumbent);
   if (from.pool && !searched_with_pool && record->has_incumbent)
     PoolSink(p, *from.pool, nullptr).offer_original(record->incumbent);

@@ -439,13 +439,19 @@ void NodeLp::load_basis(const CompactBasis& given) {
   SimplexWork& w = *w_;
   const int n = cols_, m = rows_;
   // A basis saved before the pool grew lacks the new pool rows, which sit
-  // just before the lazy constraints: they join basic.
+  // just before the lazy constraints, and the rows callbacks added since,
+  // which follow everything: they join basic.
   CompactBasis padded;
   const size_t wanted = static_cast<size_t>(n + m);
   if (given.status.size() < wanted) {
     padded = given;
-    const size_t lazy = static_cast<size_t>(model_->num_relaxation_rows - model_->first_lazy_row);
-    padded.status.insert(padded.status.end() - static_cast<int64_t>(lazy), wanted - given.status.size(), simplex::kBasic);
+    const int callback_first = model_->first_callback_row >= 0 ? model_->first_callback_row : m;
+    const size_t head = static_cast<size_t>(n + callback_first);
+    if (padded.status.size() < head) {
+      const int64_t lazy = callback_first - model_->first_lazy_row;
+      padded.status.insert(padded.status.end() - lazy, head - padded.status.size(), simplex::kBasic);
+    }
+    padded.status.resize(wanted, simplex::kBasic);
   }
   const CompactBasis& b = given.status.size() < wanted ? padded : given;
   int basics = 0;

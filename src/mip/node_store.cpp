@@ -54,6 +54,20 @@ int NodeStore::push(std::unique_ptr<SearchNode> node) {
 int NodeStore::take(int slot, std::unique_ptr<SearchNode>* node) {
   Slot& s = slots_[slot];
   int code = 0;
+  if (!node && drop_hook_) {
+    // A dropped node hands its user handle back first.
+    std::unique_ptr<SearchNode> dropped;
+    if (s.node) drop_hook_(*s.node);
+    else if (file_->load(s.handle, dropped) == 0) drop_hook_(*dropped);
+    else file_->release(s.handle);
+    if (!s.node) {
+      s.handle = -1;
+      s.seqnum = -1;
+      free_.push_back(slot);
+      --live_;
+      return 0;
+    }
+  }
   if (s.node) {
     memory_ -= s.node->memory();
     if (node) *node = std::move(s.node);

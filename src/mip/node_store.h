@@ -36,7 +36,11 @@ struct SearchNode {
   double parent_objective = 0.0;   // the parent's LP objective
   double sum_infeasibility = 0.0;  // of the parent's solution
   int64_t num_infeasible = 0;
-  void* user_handle = nullptr;  // given by the branch callback that created the node
+  // Rows callbacks added for this subtree only (branching constraints,
+  // local cuts), switched on when the node is entered.
+  std::vector<int> local_rows;
+  void* user_handle = nullptr;  // given by a branch callback
+  int cut_rounds = 0;           // user cut callback rounds spent on the node
 
   int64_t memory() const;
 };
@@ -82,6 +86,9 @@ class NodeStore {
   int64_t file_bytes() const { return file_ && file_->on_disk() ? file_->raw_bytes() : 0; }
   int64_t file_stored_bytes() const { return file_ && file_->on_disk() ? file_->stored_bytes() : 0; }
   bool uses_node_file() const { return file_ != nullptr; }
+  // Called for every node the store drops unprocessed (prune, clear)
+  // that carries a user handle.
+  void on_drop(std::function<void(const SearchNode&)> hook) { drop_hook_ = std::move(hook); }
 
  private:
   struct Key {
@@ -111,6 +118,7 @@ class NodeStore {
   int64_t live_ = 0;
   int64_t memory_ = 0;
   int64_t pops_ = 0;
+  std::function<void(const SearchNode&)> drop_hook_;
 };
 
 }  // namespace korva::mip

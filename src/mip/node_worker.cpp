@@ -106,7 +106,7 @@ void NodeWorker::apply_global(const std::vector<int>& active_rows, const std::ve
 }
 
 void NodeWorker::note_global_bounds() {
-  if (!separators_) return;
+  if (!separators_ && !callbacks_) return;
   global_lower_ = domain_.lowers();
   global_upper_ = domain_.uppers();
 }
@@ -133,6 +133,7 @@ bool NodeWorker::enter(const SearchNode& node, bool dive) {
       lp_basis_owner_ = node.basis;
     }
   }
+  for (int r : node.local_rows) domain_.activate_row(r);
   lp_at_dive_parent_ = false;
   if (domain_.infeasible() || !domain_.propagate()) return false;
   lp_.sync(domain_);
@@ -168,6 +169,18 @@ int NodeWorker::solve_lp(LpSolve& out, bool first, NodeReport& report) {
 
 NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, const RoundView& view) {
   NodeReport report;
+  process_node(node, dive, view, report);
+  if (callbacks_ && report.error == 0 && !report.abort) {
+    if (SearchNode* kept = node ? node.get() : report.returned.get()) screen_heuristic_solutions(*kept, report);
+  }
+  // A node done with goes; its user handle is handed back.
+  if (node && node->user_handle)
+    invoke_delete_node_callback(env_, where::kBranch, node->seqnum, node->user_handle);
+  return report;
+}
+
+void NodeWorker::process_node(std::unique_ptr<SearchNode>& node, bool dive, const RoundView& view,
+                              NodeReport& report) {
   view_ = &view;
   const bool root = view.nodes == 0;
   if (dive && !lp_at_dive_parent_) dive = false;
@@ -188,12 +201,12 @@ NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, cons
   report.branch_type = node->parent_seqnum >= 0 ? node->branch_type : ' ';
   if (!enter(*node, dive)) {
     report.state = LogLine::State::Infeasible;
-    return report;
+    return;
   }
   if (node->bound >= view.node_cutoff) {
     report.pruned_bounds.push_back(node->bound);
     report.state = LogLine::State::Cutoff;
-    return report;
+    return;
   }
   LpSolve lp;
   bool tightened = false;  // the LP runs with a tighter feasibility tolerance
@@ -206,10 +219,14 @@ NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, cons
       if (tightened) lp.set_feasibility_tolerance(tolerance);
     }
   } restore{lp_, tightened, settings_.feasibility};
+  if (!solve_callback(*node, report)) {
+    report.returned = std::move(node);
+    return;
+  }
   int pool_rounds = 0;
   for (int round = 0;; ++round) {
     const double lp_started = current_time(env_);
-    if ((report.error = solve_lp(lp, root && round == 0, report)) != 0) return report;
+    if ((report.error = solve_lp(lp, root && round == 0, report)) != 0) return;
     if (root && round == 0 && settings_.display >= 1 && !settings_.root_lp_reported)
       msg(env_.results(), "Root relaxation solution time = %7.2f sec.\n", current_time(env_) - lp_started);
     if (lp.outcome != LpOutcome::Optimal) break;
@@ -227,9 +244,13 @@ NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, cons
     find_candidates(model_, domain_, lp_.x(), settings_.integrality, settings_.feasibility, candidates_);
     if (!candidates_.empty()) {
       node->bound = bound;
+      if (round == 0 && !heuristic_callback(*node, lp, report)) {
+        report.returned = std::move(node);
+        return;
+      }
       if (round == 0 && heuristics_due(root)) {
-        if ((report.error = heuristics(report, root, *node)) != 0) return report;
-        if ((report.error = solve_lp(lp, false, report)) != 0) return report;
+        if ((report.error = heuristics(report, root, *node)) != 0) return;
+        if ((report.error = solve_lp(lp, false, report)) != 0) return;
         if (lp.outcome != LpOutcome::Optimal) break;
         find_candidates(model_, domain_, lp_.x(), settings_.integrality, settings_.feasibility, candidates_);
         if (candidates_.empty()) continue;
@@ -245,6 +266,12 @@ NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, cons
         lp_.sync(domain_);
         continue;
       }
+      // Cuts of the user's own: the node comes back once they are in.
+      bool cuts_added = false;
+      if (!user_cut_callback(*node, lp, report, &cuts_added) || cuts_added) {
+        report.returned = std::move(node);
+        return;
+      }
       if (!root) separate_tree_cuts(*node, report);
       if (root) {
         root_objective_ = lp.objective;
@@ -258,7 +285,7 @@ NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, cons
       }
       bool resolved = false;
       const Branch b = select_branch(lp, candidates_, &resolved, report);
-      if (report.error != 0) return report;
+      if (report.error != 0) return;
       if (resolved) {
         // Strong branching tightened the node: its LP changed.
         if (domain_.infeasible() || !domain_.propagate()) {
@@ -275,14 +302,19 @@ NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, cons
       node->sum_infeasibility = candidates_.sum_infeasibility;
       report.num_infeasible = node->num_infeasible;
       report.state = LogLine::State::Solved;
-      make_children(*node, b, bound, estimate, report);
-      return report;
+      bool replaced = false;
+      if (!branch_callback(*node, &b, &lp, report, &replaced)) {
+        report.returned = std::move(node);
+        return;
+      }
+      if (!replaced) make_children(*node, b, bound, estimate, report);
+      return;
     }
     // Integral. Lazy constraints it violates switch on for the whole tree,
     // and the node comes back once they are in.
     if (violated_lazy_rows(lp_.x(), report.lazy_rows)) {
       report.returned = std::move(node);
-      return report;
+      return;
     }
     std::vector<double> x = lp_.x();
     polish_integral(x, report);
@@ -306,35 +338,47 @@ NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, cons
       lp.outcome = LpOutcome::Failed;
       break;
     }
+    // The user's lazy constraints judge the candidate; the node comes back
+    // once those it breaks are in.
+    bool rejected = false;
+    if (!lazy_callback(*node, x, where::kLazyFeasible, 0, report, &rejected) || rejected) {
+      report.returned = std::move(node);
+      return;
+    }
     report.solutions.push_back({std::move(x), true});
     report.state = LogLine::State::NewIncumbent;
     // Enumerating: the other integer points below this node are solutions
     // too, reached by splitting off this point's value of a free column.
     if (view.populate) branch_around_integral_point(*node, lp.objective, report);
-    return report;
+    return;
   }
   switch (lp.outcome) {
     case LpOutcome::Infeasible:
       report.state = LogLine::State::Infeasible;
-      return report;
+      return;
     case LpOutcome::Cutoff:
       report.pruned_bounds.push_back(lp.bound);
       report.state = LogLine::State::Cutoff;
-      return report;
+      return;
     case LpOutcome::Unbounded: {
       // An unbounded relaxation: the MIP is unbounded when it has a
       // solution at all (its integral points need not be found here).
-      report.unbounded = true;
       std::vector<double> x = lp_.x();
+      bool rejected = false;
+      if (!lazy_callback(*node, x, where::kLazyUnbounded, 0, report, &rejected) || rejected) {
+        report.returned = std::move(node);
+        return;
+      }
+      report.unbounded = true;
       find_candidates(model_, domain_, x, settings_.integrality, settings_.feasibility, candidates_);
       if (candidates_.empty() && settle_solution(model_, x, settings_.integrality, settings_.feasibility))
         report.solutions.push_back({std::move(x), false});
       report.state = LogLine::State::LpStatus;
-      return report;
+      return;
     }
     case LpOutcome::Limit:
       report.returned = std::move(node);
-      return report;
+      return;
     default:
       break;
   }
@@ -342,14 +386,21 @@ NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, cons
   report.state = LogLine::State::LpStatus;
   report.lp_solved = false;
   Branch b;
-  if (!blind_branch(model_, domain_, b)) {
+  const bool split = blind_branch(model_, domain_, b);
+  bool replaced = false;
+  if (!branch_callback(*node, split ? &b : nullptr, nullptr, report, &replaced)) {
+    report.returned = std::move(node);
+    return;
+  }
+  if (replaced) return;
+  if (!split) {
     report.unresolved_bound = node->bound;
-    return report;
+    return;
   }
   lp_basis_owner_.reset();
   make_children(*node, b, node->bound, node->estimate, report);
   lp_at_dive_parent_ = false;
-  return report;
+  return;
 }
 
 // ---- branching ----------------------------------------------------------------------
@@ -559,6 +610,7 @@ void NodeWorker::make_children(const SearchNode& node, const Branch& b, double b
     c->changes.insert(c->changes.end(), local_.begin(), local_.end());
     c->changes.insert(c->changes.end(), b.child[k].begin(), b.child[k].end());
     c->new_changes = static_cast<int>(local_.size() + b.child[k].size());
+    c->local_rows = node.local_rows;
     c->basis = basis;
     c->branch_col = b.col;
     c->branch_set = b.set;
@@ -675,7 +727,7 @@ void NodeWorker::separate_tree_cuts(const SearchNode& node, NodeReport& report) 
 bool NodeWorker::violated_lazy_rows(const std::vector<double>& x, std::vector<int>& rows) const {
   rows.clear();
   for (int r = model_.first_lazy_row; r < model_.num_relaxation_rows; ++r) {
-    if (domain_.row_active(r)) continue;
+    if (domain_.row_active(r) || model_.is_local_row(r)) continue;
     const double a = row_activity(model_, r, x.data());
     const double lo = model_.row_lo[r], hi = model_.row_hi[r];
     const double tol = settings_.feasibility;

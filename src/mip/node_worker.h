@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "mip/branching.h"
+#include "mip/callback_calls.h"
+#include "mip/callback_data.h"
 #include "mip/cut_pool.h"
 #include "mip/probing.h"
 #include "mip/domain.h"
@@ -80,6 +82,12 @@ struct NodeReport {
   std::unique_ptr<SearchNode> returned;  // the node, back to the tree (a limit stopped its LP)
   bool root_fixings = false;             // root reduced costs are known now
   int64_t nested_nodes = 0, nested_iterations = 0;  // of the heuristics' nested searches
+  // Callbacks: rows they added (cuts and lazy constraints; local ones for
+  // the returned node's subtree), the branching rows of the children they
+  // created, and a request to stop the search.
+  std::vector<CallbackRow> callback_rows;
+  std::vector<CallbackRow> child_rows[2];
+  bool abort = false;
 };
 
 class NodeWorker {
@@ -99,6 +107,9 @@ class NodeWorker {
 
   NodeReport process(std::unique_ptr<SearchNode> node, bool dive, const RoundView& view);
 
+  // The callbacks of the search (null: none is set, nothing is called).
+  void use_callbacks(const CallbackScope* scope) { callbacks_ = scope; }
+
   Pseudocosts& pseudocosts() { return pseudocosts_; }
   // The root's LP solution and reduced costs, for reduced-cost fixing of
   // the whole tree.
@@ -109,6 +120,7 @@ class NodeWorker {
   HeuristicState& heuristic_state() { return heuristic_state_; }
 
  private:
+  void process_node(std::unique_ptr<SearchNode>& node, bool dive, const RoundView& view, NodeReport& report);
   bool enter(const SearchNode& node, bool dive);
   bool reenter(const SearchNode& node);
   int solve_lp(LpSolve& out, bool first, NodeReport& report);
@@ -127,6 +139,20 @@ class NodeWorker {
   void separate_tree_cuts(const SearchNode& node, NodeReport& report);
   void note_global_bounds();
   void polish_integral(std::vector<double>& x, NodeReport& report);
+  // Callbacks (node_worker_callbacks.cpp). Each returns false when the
+  // search must stop (the report says why).
+  void fill_node_data(MipCallbackData& d, const SearchNode& node, const std::vector<double>* x,
+                      double objective) const;
+  bool stopped(const CallbackOutcome& out, NodeReport& report) const;
+  bool solve_callback(const SearchNode& node, NodeReport& report);
+  bool lazy_callback(const SearchNode& node, const std::vector<double>& x, int wherefrom, int source,
+                     NodeReport& report, bool* rejected);
+  bool user_cut_callback(SearchNode& node, const LpSolve& lp, NodeReport& report, bool* added);
+  bool heuristic_callback(const SearchNode& node, const LpSolve& lp, NodeReport& report);
+  bool branch_callback(const SearchNode& node, const Branch* b, const LpSolve* lp, NodeReport& report,
+                       bool* replaced);
+  void screen_heuristic_solutions(const SearchNode& node, NodeReport& report);
+  void take_callback_children(const SearchNode& node, MipCallbackData& d, double bound, NodeReport& report);
   bool heuristics_due(bool root);
   int heuristics(NodeReport& report, bool root, const SearchNode& node);
 
@@ -155,6 +181,7 @@ class NodeWorker {
   HeuristicState heuristic_state_;
   ColumnLocks locks_;
   TreeHeuristicPlan tree_plan_;
+  const CallbackScope* callbacks_ = nullptr;
 };
 
 }  // namespace korva::mip

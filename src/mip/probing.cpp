@@ -13,6 +13,8 @@ namespace korva::mip {
 namespace {
 
 constexpr double kProgressSeconds = 10.0;
+// An informational callback hears from probing at most this often.
+constexpr double kCallbackSeconds = 0.5;
 // Work (entries read by propagation, and as much again by the row scans)
 // allowed per probing level, as multiples of the matrix's entries:
 // automatic, then levels 1 to 3.
@@ -50,6 +52,7 @@ class Prober {
       : env_(env), model_(model), rows_(rows), settings_(settings), cliques_(cliques) {}
 
   ProbingOutcome run();
+  const std::function<bool()>* keep_going = nullptr;
 
  private:
   void probe_side(int j, double value, Side& side);
@@ -305,9 +308,16 @@ ProbingOutcome Prober::run() {
   const uint64_t budget =
       static_cast<uint64_t>(kWorkShare[level]) * static_cast<uint64_t>(model_.row_col.size() + model_.num_cols);
   scan_budget_ = static_cast<int64_t>(budget);
-  double last_line = started;
+  double last_line = started, last_call = started;
   for (size_t p = 0; p < binaries.size(); ++p) {
     const int j = binaries[p];
+    if (keep_going && current_time(env_) - last_call >= kCallbackSeconds) {
+      last_call = current_time(env_);
+      if (!(*keep_going)()) {
+        out_.aborted = true;
+        break;
+      }
+    }
     if (static_cast<uint64_t>(d_.work_done()) > budget ||
         current_time(env_) - started > settings_.probe_time || env_.terminate_requested() || time_limit_reached(env_))
       break;
@@ -360,8 +370,10 @@ ProbingOutcome Prober::run() {
 }  // namespace
 
 ProbingOutcome probe(Environment& env, MipModel& model, int rows, const SearchSettings& settings,
-                     CliqueTable& cliques) {
-  return Prober(env, model, rows, settings, cliques).run();
+                     CliqueTable& cliques, const std::function<bool()>& keep_going) {
+  Prober prober(env, model, rows, settings, cliques);
+  prober.keep_going = keep_going ? &keep_going : nullptr;
+  return prober.run();
 }
 
 }  // namespace korva::mip

@@ -8,6 +8,7 @@
 // smaller coefficient on the binary (or the binary as a new entry), and a
 // row side that both values hold at its limit becomes an equality.
 #pragma once
+#include <functional>
 #include <cstdint>
 #include <vector>
 
@@ -36,12 +37,15 @@ struct ProbingOutcome {
   int64_t nonzeros_added = 0;     // and those new to their row
   int64_t senses_changed = 0;     // inequalities found to be equalities
   std::vector<ImpliedBound> implied_bounds;
+  bool aborted = false;  // `keep_going` said no
 };
 
 // Tightens the bounds, coefficients and senses of the first `rows` rows of
 // `model` (the search's copy) and adds the implications to `cliques`.
 // Writes the progress and summary lines when the display is on.
+// `keep_going`, when given, is asked at most every half second whether to
+// go on (an informational callback behind it may stop the search).
 ProbingOutcome probe(Environment& env, MipModel& model, int rows, const SearchSettings& settings,
-                     CliqueTable& cliques);
+                     CliqueTable& cliques, const std::function<bool()>& keep_going = {});
 
 }  // namespace korva::mip

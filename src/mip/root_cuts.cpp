@@ -6,6 +6,7 @@
 
 #include "env/channel.h"
 #include "env/time_limit.h"
+#include "mip/callback_data.h"
 #include "mip/clique_table.h"
 #include "mip/cuts/clique_cuts.h"
 #include "mip/cuts/cover_cuts.h"
@@ -48,6 +49,8 @@ constexpr int64_t kLeastSymmetryWork = 100000;
 constexpr int64_t kCliqueWorkShare = 10;
 constexpr int64_t kLeastCliqueWork = 1000000;
 constexpr double kProgressSeconds = 10.0;
+// Informational callbacks hear from long separators at most this often.
+constexpr double kCallbackSeconds = 0.5;
 // Lift-and-project: candidates per round and level.
 constexpr int kDisjunctiveCandidates = 10;
 // Gomory cuts are quiet for their first units of work.
@@ -111,7 +114,9 @@ void RootCuts::prepare() {
   const int base_rows = model_.num_rows - model_.num_cuts;
   if (settings_.cut_switch[kCliqueCuts] >= 0)
     cliques_.build(model_, base_rows, model_.lower.data(), model_.upper.data());
-  implied_bounds_ = probe(env_, model_, base_rows, settings_, cliques_).implied_bounds;
+  std::function<bool()> keep_going;
+  if (info_call_) keep_going = [this] { return info(where::kProbing); };
+  implied_bounds_ = probe(env_, model_, base_rows, settings_, cliques_, keep_going).implied_bounds;
   break_symmetry(base_rows);
   if (cliques_.size() > 0) {
     const int64_t work = std::max<int64_t>(kLeastCliqueWork, kCliqueWorkShare * static_cast<int64_t>(model_.row_col.size()));
@@ -167,9 +172,14 @@ CliqueTable::Progress RootCuts::clique_progress(const char* line) {
 
 // A line at most every 10 seconds while a long separator runs, once it
 // has done `quiet_work`.
-SeparationProgress RootCuts::separator_progress(const char* line, int64_t quiet_work) const {
+SeparationProgress RootCuts::separator_progress(const char* line, int64_t quiet_work, int wherefrom) {
   const double started = current_time(env_);
-  return [this, line, quiet_work, started, last = started](int64_t done, int64_t all, int64_t work) mutable {
+  return [this, line, quiet_work, wherefrom, started, last = started, last_call = started](
+             int64_t done, int64_t all, int64_t work) mutable {
+    if (info_call_ && current_time(env_) - last_call >= kCallbackSeconds) {
+      last_call = current_time(env_);
+      info(wherefrom);
+    }
     if (settings_.display < 1 || work <= quiet_work) return;
     const double now = current_time(env_);
     if (now - last < kProgressSeconds) return;
@@ -190,14 +200,16 @@ int RootCuts::separate_round(int pass, int base_rows, const Domain& domain, Node
   in.lower = domain.lowers().data();
   in.upper = domain.uppers().data();
   in.integrality = settings_.integrality;
-  auto stopped = [&] { return env_.terminate_requested() || time_limit_reached(env_); };
+  auto stopped = [&] { return aborted_ || env_.terminate_requested() || time_limit_reached(env_); };
   auto on = [&](int family) { return settings_.cut_switch[family] >= 0 && !stopped(); };
   const SeparationProgress gomory_progress =
-      separator_progress("Elapsed time %0.2f sec. for %lld of %lld candidates for Gomory cuts\n", kGomoryQuietWork);
+      separator_progress("Elapsed time %0.2f sec. for %lld of %lld candidates for Gomory cuts\n", kGomoryQuietWork,
+                         where::kGomory);
   const SeparationProgress mir_progress =
-      separator_progress("Elapsed time %0.2f sec. for %lld of %lld candidates for MIR cuts\n", 0);
+      separator_progress("Elapsed time %0.2f sec. for %lld of %lld candidates for MIR cuts\n", 0, where::kMirFlow);
   const SeparationProgress flow_progress =
-      separator_progress("Elapsed time %0.2f sec. for %lld of %lld candidates for flow covers\n", 0);
+      separator_progress("Elapsed time %0.2f sec. for %lld of %lld candidates for flow covers\n", 0,
+                         where::kMirFlow);
   if (user_cuts_) separate_user_cuts(in, *user_cuts_, found);
   if (on(kCliqueCuts)) separate_cliques(in, cliques_, found);
   if (on(kImpliedBoundCuts)) separate_implied_bounds(in, implied_bounds_, found);
@@ -228,7 +240,7 @@ int RootCuts::separate_round(int pass, int base_rows, const Domain& domain, Node
     separate_gomory(in, domain, lp, settings_.fraction_candidates, found);
     in.progress = nullptr;
   }
-  if (const int candidates = disjunctive_candidates(pass); candidates > 0 && !stopped())
+  if (const int candidates = disjunctive_candidates(pass); candidates > 0 && info(where::kDisjunctive) && !stopped())
     if (int code = separate_disjunctive(env_, in, base_rows, candidates, settings_.display, found)) return code;
   *stopped_out = stopped();
   return 0;
@@ -241,8 +253,14 @@ int RootCuts::disjunctive_candidates(int pass) const {
   return level >= 1 && pass < level ? kDisjunctiveCandidates * level : 0;
 }
 
+bool RootCuts::info(int wherefrom) {
+  if (!aborted_ && info_call_ && info_call_(wherefrom)) aborted_ = true;
+  return !aborted_;
+}
+
 int RootCuts::run() {
   prepare();
+  if (aborted_) return 0;
   const int passes = max_passes();
   if (passes == 0 || !any_family()) return 0;
   const int base_rows = model_.num_rows - model_.num_cuts;

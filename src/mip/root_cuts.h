@@ -7,6 +7,7 @@
 // is integral. Cuts whose rows went slack leave again between rounds; they
 // and the cuts not chosen form the pool the tree draws on.
 #pragma once
+#include <functional>
 #include <memory>
 
 #include "mip/clique_table.h"
@@ -47,6 +48,12 @@ class RootCuts {
   // Whether the root relaxation time line was written.
   bool reported_root() const { return reported_root_; }
 
+  // Informational callbacks during probing (107), Gomory (108),
+  // disjunctive (109) and MIR and flow cover (110) work: `call(where)`
+  // true asks to stop the search.
+  void call_back_with(std::function<bool(int)> call) { info_call_ = std::move(call); }
+  bool aborted() const { return aborted_; }
+
  private:
   void prepare();
   CliqueTable::Progress clique_progress(const char* line);
@@ -55,7 +62,7 @@ class RootCuts {
                      bool* stopped);
   int disjunctive_candidates(int pass) const;
   void break_symmetry(int base_rows);
-  SeparationProgress separator_progress(const char* line, int64_t quiet_work) const;
+  SeparationProgress separator_progress(const char* line, int64_t quiet_work, int wherefrom);
   bool any_family() const;
   bool gomory_pass(int pass) const;
   int max_passes() const;
@@ -64,6 +71,9 @@ class RootCuts {
   MipModel& model_;
   const SearchSettings& settings_;
   MipSearchRecord& record_;
+  std::function<bool(int)> info_call_;
+  bool aborted_ = false;
+  bool info(int wherefrom);
   const RowPool* user_cuts_;
   CliqueTable cliques_;
   std::vector<ImpliedBound> implied_bounds_;

@@ -7,6 +7,7 @@
 #include "env/threads.h"
 #include "env/time_limit.h"
 #include "mip/solution_check.h"
+#include "mip/sub_mip.h"
 #include "model/model.h"
 
 namespace korva::mip {
@@ -72,10 +73,18 @@ int Search::start(SearchEnd& end, bool* infeasible) {
   files.directory = env_.str_param(KRV_PARAM_WORKDIR);
   store_ = std::make_unique<NodeStore>(order, files);
   record_.running_tree = store_.get();
+  if (env_.callbacks.has_delete_node_callback() && !inside_sub_mip(env_)) {
+    // The store outlives the search (its open nodes stay with the record).
+    Environment* env = &env_;
+    store_->on_drop([env](const SearchNode& node) {
+      if (node.user_handle) invoke_delete_node_callback(*env, where::kNodeSelection, node.seqnum, node.user_handle);
+    });
+  }
   // An objective that only integer columns with integer costs make up takes
   // integer values: a better solution is better by at least 1.
   objective_integral_ = objective_is_integral(model_);
   update_cutoff();
+  prepare_callbacks();
   install_start();
   const int threads = std::max(settings_.threads, 1);
   for (int k = 0; k < threads; ++k) {
@@ -84,6 +93,7 @@ int Search::start(SearchEnd& end, bool* infeasible) {
     slot->env = k == 0 ? &env_ : worker_clone(env_, k, &status);
     if (!slot->env) return status;
     slot->worker = std::make_unique<NodeWorker>(*slot->env, model_, settings_, separators_);
+    slot->worker->use_callbacks(control_callbacks_ ? &scope_ : nullptr);
     if (int code = slot->worker->start(active_rows_, global_changes_, infeasible)) return code;
     if (*infeasible) {
       end.status = 103;
@@ -177,7 +187,11 @@ int Search::termination_test(SearchEnd& end) {
     end.error = store_error_;
     return incumbent ? 116 : 117;
   }
-  if (env_.terminate_requested()) return incumbent ? 113 : 114;
+  if (callback_error_) {
+    end.error = callback_error_;
+    return incumbent ? 109 : 110;
+  }
+  if (env_.terminate_requested() || callback_abort_) return incumbent ? 113 : 114;
   if (unbounded_) return incumbent ? 118 : 119;
   const double b = best_bound();
   if (populate_) {
@@ -260,6 +274,8 @@ SearchEnd Search::run() {
   bool infeasible = false;
   if (int code = start(end, &infeasible)) {
     end.error = code;
+  } else if (callback_abort_ || progress_callback(where::kProgress)) {
+    end.status = record_.has_incumbent ? 113 : 114;
   } else if (!infeasible) {
     // The root alone, with its heuristics.
     auto root = std::make_unique<SearchNode>();
@@ -273,6 +289,7 @@ SearchEnd Search::run() {
     record_.root_time = current_time(env_) - start_time_;
     const double tree_started = current_time(env_);
     for (bool after_root = true; end.error == 0; after_root = false) {
+      progress_callback(where::kProgress);
       if (const int status = termination_test(end)) {
         end.status = status;
         break;
@@ -295,7 +312,11 @@ SearchEnd Search::run() {
     // The open nodes stay with the record for the queries; those the
     // cutoff rules out go first.
     for (auto& slot : slots_) {
-      if (slot->dive && slot->dive->bound >= node_cutoff()) slot->dive.reset();
+      if (slot->dive && slot->dive->bound >= node_cutoff()) {
+        if (slot->dive->user_handle)
+          invoke_delete_node_callback(env_, where::kNodeSelection, slot->dive->seqnum, slot->dive->user_handle);
+        slot->dive.reset();
+      }
       if (slot->dive) keep(store_->push(std::move(slot->dive)));
     }
     store_->prune(node_cutoff());
@@ -335,6 +356,12 @@ int Search::install_tree_cuts() {
   const size_t pool_rows = static_cast<size_t>(model_.first_lazy_row - first);
   pool_ages_.idle.resize(pool_rows, 0);
   pool_ages_.retired.resize(pool_rows, 0);
+  return reload_workers();
+}
+
+// Every worker builds its relaxation again once the model's rows grew.
+int Search::reload_workers() {
+  callback_rows_added_ = false;
   for (auto& slot : slots_) {
     bool infeasible = false;
     if (int code = slot->worker->reload(active_rows_, global_changes_, &infeasible)) return code;
@@ -343,6 +370,7 @@ int Search::install_tree_cuts() {
   }
   return 0;
 }
+
 
 RoundView Search::view(bool root) const {
   RoundView v;
@@ -449,7 +477,10 @@ int Search::round(bool* progressed) {
   ++rounds_since_install_;
   const bool batch = tree_cuts_.size() >= kInstallBatch ||
                      (tree_cuts_.size() > 0 && rounds_since_install_ >= kInstallRounds);
-  if (!error && batch && installs_ < kMostInstalls) error = install_tree_cuts();
+  // Rows of callbacks sit behind every other: the tree's own cuts no
+  // longer join once there are some.
+  if (!error && batch && installs_ < kMostInstalls && model_.first_callback_row < 0) error = install_tree_cuts();
+  if (!error && callback_rows_added_) error = reload_workers();
   return error;
 }
 
@@ -478,6 +509,8 @@ void Search::merge(Slot& slot, NodeReport& r) {
     pool_used_.insert(pool_used_.end(), r.pool_rows.begin(), r.pool_rows.end());
     record_.cuts[kPoolCuts] += static_cast<int64_t>(r.pool_rows.size());
   }
+  if (r.abort) callback_abort_ = true;
+  take_callback_rows(r);
   if (!r.lazy_rows.empty()) {
     for (int row : r.lazy_rows)
       if (std::find(active_rows_.begin(), active_rows_.end(), row) == active_rows_.end()) active_rows_.push_back(row);
@@ -500,12 +533,14 @@ void Search::merge(Slot& slot, NodeReport& r) {
   pending_bound_ = kInf;
   if (r.children[0]) {
     for (auto& child : r.children) {
-      child->seqnum = seqnum_++;
+      if (!child) continue;
+      // A branch callback's children have their numbers already.
+      if (child->branch_type != 'A') child->seqnum = seqnum_++;
       child->parent_seqnum = r.seqnum;
     }
     std::unique_ptr<SearchNode>& next = r.children[r.first];
     std::unique_ptr<SearchNode>& other = r.children[1 - r.first];
-    keep(store_->push(std::move(other)));
+    if (other) keep(store_->push(std::move(other)));
     // Dive into the first child while it stays within the backtracking
     // tolerance of the best bound; otherwise it waits with the others.
     bool dive = next->bound < node_cutoff();
@@ -568,6 +603,10 @@ void Search::install_start() {
   double objective = model_.offset;
   for (int j = 0; j < model_.num_cols; ++j) objective += model_.cost[j] * x[j];
   if (objective >= record_.cutoff || !holds_on_original(x, objective)) return;
+  if (start_breaks_lazy_callback(x) || !incumbent_callback(x, objective, where::kIncumbentOther)) {
+    start_rejected_ = true;
+    return;
+  }
   record_.has_incumbent = true;
   record_.incumbent = std::move(x);
   record_.incumbent_objective = objective;
@@ -595,6 +634,8 @@ Search::Offer Search::offer(const std::vector<double>& candidate, bool from_node
     return Offer::NotBetter;
   }
   if (!holds_on_original(x, objective)) return Offer::Infeasible;
+  if (!incumbent_callback(x, objective, from_node_lp ? where::kIncumbentNode : where::kIncumbentHeuristic))
+    return Offer::Infeasible;
   if (sink_) sink_->offer(x, objective);
   record_.has_incumbent = true;
   record_.incumbent = x;

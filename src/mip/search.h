@@ -8,11 +8,13 @@
 // number of threads therefore repeats exactly, whatever the timing. The
 // driver (mip_optimize.h) does what comes before and after.
 #pragma once
+#include <atomic>
 #include <functional>
 #include <limits>
 #include <memory>
 #include <vector>
 
+#include "mip/callback_data.h"
 #include "mip/mip_model.h"
 #include "mip/node_log.h"
 #include "mip/node_store.h"
@@ -90,6 +92,17 @@ class Search {
   // A solution known before the search (a MIP start, in this search's
   // columns): the first incumbent when it holds on the model.
   void start_from(std::vector<double> x) { start_solution_ = std::move(x); }
+  // The start broke a lazy constraint of a callback: it is no solution.
+  bool start_rejected() const { return start_rejected_; }
+
+  // The callbacks' view of the problems: `original` is the problem the
+  // user optimises, `rec` the presolve between it and the searched one.
+  void call_back_with(Problem& original, const presolve::PresolveRecord* rec) {
+    callback_original_ = &original;
+    callback_presolve_ = rec;
+  }
+  // An informational callback asked to stop before the search began.
+  void stop_before_root() { callback_abort_ = true; }
 
   // The best solution the check on the user's model turned down, kept for
   // a search that ends without any other (its violation is then reported).
@@ -109,6 +122,13 @@ class Search {
   int round(bool* progressed);
   RoundView view(bool root) const;
   void merge(Slot& slot, NodeReport& report);
+  // Callbacks (search_callbacks.cpp).
+  void prepare_callbacks();
+  bool progress_callback(int wherefrom);
+  bool incumbent_callback(std::vector<double>& x, double objective, int wherefrom);
+  bool start_breaks_lazy_callback(const std::vector<double>& x);
+  void take_callback_rows(NodeReport& r);
+  int reload_workers();
   Offer offer(const std::vector<double>& x, bool from_node_lp, int64_t node_number);
   bool holds_on_original(const std::vector<double>& x, double objective);
   void install_start();
@@ -156,7 +176,17 @@ class Search {
   bool root_known_ = false;
   double root_objective_ = 0.0;
   std::vector<double> root_x_, root_dj_;
-  int64_t seqnum_ = 0;
+  std::atomic<int64_t> seqnum_{0};
+  // Callbacks: what every call shares, whether any control callback is
+  // set, and a request to stop from one of them.
+  Problem* callback_original_ = nullptr;
+  const presolve::PresolveRecord* callback_presolve_ = nullptr;
+  CallbackScope scope_;
+  bool control_callbacks_ = false;
+  bool callback_abort_ = false;
+  int callback_error_ = 0;
+  bool start_rejected_ = false;
+  bool callback_rows_added_ = false;  // the workers' relaxations must be built again
   bool objective_integral_ = false;
   bool gap_used_ = false;
   bool unbounded_ = false;

@@ -32,6 +32,8 @@ double model_violation(const MipModel& m, const std::vector<double>& x, double i
   for (int r = 0; r < m.num_relaxation_rows; ++r) {
     // Cuts are no part of the model: a solution is judged without them.
     if ((r >= first_cut && r < m.num_rows) || (r >= m.first_pool_row && r < m.first_lazy_row)) continue;
+    // Branching rows of a callback hold only below their node.
+    if (m.is_local_row(r)) continue;
     // An indicator row binds only when its indicator is on.
     if (r >= m.num_rows && r < m.first_lazy_row && !indicator_on(m, r, x, integrality)) continue;
     double a = 0.0, size = 0.0;

@@ -125,7 +125,8 @@ int build_problem(Environment& env, const MipModel& model, const SubMipRequest& 
     add_row(model.row_col.data() + b, model.row_val.data() + b, e - b, model.row_lo[i], model.row_hi[i]);
   };
   for (int i = 0; i < model.num_rows; ++i) add_model_row(i);
-  for (int i = model.first_lazy_row; i < model.num_relaxation_rows; ++i) add_model_row(i);
+  for (int i = model.first_lazy_row; i < model.num_relaxation_rows; ++i)
+    if (!model.is_local_row(i)) add_model_row(i);
   for (const SubMipRow& r : request.rows)
     add_row(r.cols.data(), r.vals.data(), static_cast<int64_t>(r.cols.size()), r.lo, r.hi);
   const bool new_objective = !request.objective.empty();

@@ -489,7 +489,7 @@ TEST_F(CallbackQuery, PriorityOrderOfTheSearch) {
   search_order.indices = {1};
   search_order.priority = {9};
   search_order.direction = {0};
-  d.order = static_cast<decltype(d.order)>(static_cast<const void*>(&search_order));
+  d.order = &search_order;
   ASSERT_EQ(KRVgetcallbackorder(env, &d, 101, p.data(), nullptr, 0, 4), 0);
   EXPECT_EQ(p, (std::vector<int>{0, 9, 0, 0, 0}));
   EXPECT_EQ(KRVgetcallbackorder(env, &d, 101, nullptr, nullptr, 0, 4), 1004);

@@ -24,6 +24,7 @@ std::vector<char> movable_columns(const MipModel& m) {
   for (const IndicatorLink& ind : m.indicators) movable[ind.indicator] = 0;
   for (int r = m.num_rows; r < m.num_relaxation_rows; ++r) {
     if (r >= m.first_pool_row && r < m.first_lazy_row) continue;  // cuts judge nothing
+    if (m.is_local_row(r)) continue;
     for (int64_t k = m.row_begin[r]; k < m.row_begin[r + 1]; ++k) movable[m.row_col[k]] = 0;
   }
   return movable;

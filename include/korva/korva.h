@@ -462,6 +462,16 @@ KRVAPI int KRVsetprofcallbackfunc(KRVenv env, KRVprofcallbackfunc callback, void
 #define KRV_CALLBACK_INFO_NODES_LEFT_LONG 141
 #define KRV_CALLBACK_INFO_MIP_ITERATIONS_LONG 142
 
+/* Items of KRVgetcallbackinfo for the continuous optimisers (where-values
+   1 to 10); KRV_CALLBACK_INFO_ENV is answered there too. */
+#define KRV_CALLBACK_INFO_PRIMAL_OBJ 1      /* double: objective in the user's sense */
+#define KRV_CALLBACK_INFO_INFEASIBILITY 2   /* double: sum of the current phase's infeasibilities
+                                               (primal for primal simplex, dual for dual simplex) */
+#define KRV_CALLBACK_INFO_ITCOUNT 3         /* int: iterations so far */
+#define KRV_CALLBACK_INFO_PRIMAL_FEAS 4     /* int: 1 when the basis is primal feasible */
+#define KRV_CALLBACK_INFO_DUAL_FEAS 5       /* int: 1 when the basis is dual feasible */
+#define KRV_CALLBACK_INFO_ITCOUNT_LONG 6    /* long long: iterations so far */
+
 /* Items of KRVgetcallbacknodeinfo. */
 #define KRV_CALLBACK_INFO_NODE_SIINF 201
 #define KRV_CALLBACK_INFO_NODE_NIINF 202

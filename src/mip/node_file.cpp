@@ -49,8 +49,9 @@ class Reader {
 
 // Raw size of a node as a record (what compression is measured against).
 int64_t raw_size(const SearchNode& n) {
-  return static_cast<int64_t>(5 * sizeof(double) + 3 * sizeof(int64_t) + 3 * sizeof(int) + 1 + 2 * sizeof(int64_t) +
-                              n.changes.size() * (sizeof(int) + 2 * sizeof(double)) +
+  return static_cast<int64_t>(5 * sizeof(double) + 5 * sizeof(int64_t) + 3 * sizeof(int) + 1 + 2 * sizeof(int64_t) +
+                              n.changes.size() * (sizeof(int) + 2 * sizeof(double)) + sizeof(int64_t) + sizeof(int) +
+                              n.local_rows.size() * sizeof(int) +
                               (n.basis ? n.basis->status.size() : 0));
 }
 
@@ -64,10 +65,15 @@ std::vector<uint8_t> encode(const SearchNode& n, bool compress) {
   w.put(n.depth);
   w.put(n.seqnum);
   w.put(n.num_infeasible);
+  w.put(n.parent_seqnum);
+  w.put(static_cast<int64_t>(reinterpret_cast<intptr_t>(n.user_handle)));
   w.put(n.new_changes);
   w.put(n.branch_col);
   w.put(n.branch_set);
   w.put(n.branch_type);
+  w.put(n.cut_rounds);
+  w.put(static_cast<int64_t>(n.local_rows.size()));
+  for (int row : n.local_rows) w.put(row);
   w.put(static_cast<int64_t>(n.changes.size()));
   const int64_t statuses = n.basis ? static_cast<int64_t>(n.basis->status.size()) : -1;
   w.put(statuses);
@@ -94,13 +100,20 @@ std::vector<uint8_t> encode(const SearchNode& n, bool compress) {
 
 bool decode(const std::vector<uint8_t>& bytes, bool compressed, SearchNode& n) {
   Reader r(bytes);
-  int64_t changes = 0, statuses = 0;
+  int64_t changes = 0, statuses = 0, user_handle = 0, local_rows = 0;
   if (!(r.get(n.bound) && r.get(n.estimate) && r.get(n.parent_objective) && r.get(n.sum_infeasibility) &&
         r.get(n.branch_change) && r.get(n.depth) && r.get(n.seqnum) && r.get(n.num_infeasible) &&
+        r.get(n.parent_seqnum) && r.get(user_handle) &&
         r.get(n.new_changes) && r.get(n.branch_col) && r.get(n.branch_set) && r.get(n.branch_type) &&
-        r.get(changes) && r.get(statuses)))
+        r.get(n.cut_rounds) && r.get(local_rows)))
     return false;
+  if (local_rows < 0 || local_rows > static_cast<int64_t>(bytes.size())) return false;
+  n.local_rows.resize(static_cast<size_t>(local_rows));
+  for (int& row : n.local_rows)
+    if (!r.get(row)) return false;
+  if (!(r.get(changes) && r.get(statuses))) return false;
   if (changes < 0) return false;
+  n.user_handle = reinterpret_cast<void*>(static_cast<intptr_t>(user_handle));
   n.changes.resize(static_cast<size_t>(changes));
   for (BoundChange& c : n.changes)
     if (!(r.get(c.col) && r.get(c.lower) && r.get(c.upper))) return false;

@@ -116,6 +116,31 @@ int NodeStore::pop(std::unique_ptr<SearchNode>& node) {
   return 0;
 }
 
+int NodeStore::slot_of_open(int64_t index) const {
+  if (index < 0 || index >= live_) return -1;
+  for (size_t slot = 0; slot < slots_.size(); ++slot) {
+    if (slots_[slot].seqnum < 0) continue;
+    if (index-- == 0) return static_cast<int>(slot);
+  }
+  return -1;
+}
+
+const SearchNode* NodeStore::open_node(int64_t index, bool* in_file) const {
+  if (in_file) *in_file = false;
+  const int slot = slot_of_open(index);
+  if (slot < 0) return nullptr;
+  if (!slots_[slot].node && in_file) *in_file = true;
+  return slots_[slot].node.get();
+}
+
+int NodeStore::take_open(int64_t index, std::unique_ptr<SearchNode>& node) {
+  node.reset();
+  const int slot = slot_of_open(index);
+  if (slot < 0) return 1200;
+  // The heaps keep the slot's key; alive() skips it from now on.
+  return take(slot, &node);
+}
+
 double NodeStore::best_bound() {
   while (!by_bound_.empty() && !alive(by_bound_.top())) by_bound_.pop();
   return by_bound_.empty() ? std::numeric_limits<double>::infinity() : by_bound_.top().value;

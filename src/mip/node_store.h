@@ -63,6 +63,14 @@ class NodeStore {
   int push(std::unique_ptr<SearchNode> node);
   // The next node by the store's order (null when empty); 0 or 1802.
   int pop(std::unique_ptr<SearchNode>& node);
+  // The open node `index` (0 .. size() - 1, the live slots in slot order),
+  // for the callbacks that look at or choose open nodes. Null when `index`
+  // is out of range, or when the node sits in the node file (then
+  // `*in_file` is set).
+  const SearchNode* open_node(int64_t index, bool* in_file) const;
+  // Removes the open node `index` and hands it over like pop does; 0, 1200
+  // for an index out of range, or 1802.
+  int take_open(int64_t index, std::unique_ptr<SearchNode>& node);
   bool empty() const { return live_ == 0; }
   int64_t size() const { return live_; }
   // Smallest bound over the open nodes (+inf when empty).
@@ -97,6 +105,7 @@ class NodeStore {
   };
   using MinHeap = std::priority_queue<Key, std::vector<Key>, std::greater<Key>>;
   int take(int slot, std::unique_ptr<SearchNode>* node);
+  int slot_of_open(int64_t index) const;  // -1 when out of range
   bool alive(const Key& k) const { return slots_[k.slot].seqnum == k.seqnum; }
 
   NodeOrder order_;

@@ -57,14 +57,14 @@ int main(int argc, char **argv) {
   }
   Progress p = {argc > 2 ? atof(argv[2]) : 0.01, -1e30, 0.0, 0};
   int status = 0;
-  KRVenv env = KRVopenenv(&status);
+  KRVenv env = KRVopenKORVA(&status);
   if (!env) return 1;
   KRVprob lp = KRVcreateprob(env, &status, "model");
   if (!lp || (status = KRVreadcopyprob(env, lp, argv[1], NULL)) ||
       (status = KRVsetinfocallbackfunc(env, progress_callback, &p)) || (status = KRVmipopt(env, lp))) {
     fprintf(stderr, "Failed with error %d.\n", status);
     KRVfreeprob(env, &lp);
-    KRVcloseenv(&env);
+    KRVcloseKORVA(&env);
     return 1;
   }
   double objective = 0.0, gap = 0.0;
@@ -74,6 +74,6 @@ int main(int argc, char **argv) {
   printf("%s\n", KRVgetstatstring(env, KRVgetstat(env, lp), text));
   if (solved) printf("Objective %.10g, gap %.3f%%\n", objective, 100.0 * gap);
   KRVfreeprob(env, &lp);
-  KRVcloseenv(&env);
+  KRVcloseKORVA(&env);
   return 0;
 }

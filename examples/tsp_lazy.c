@@ -104,7 +104,7 @@ static int subtour_callback(KRVenv env, void *cbdata, int wherefrom, void *cbhan
    (may be null). Returns 0 or an error code. */
 int tsp_lazy_solve(int n, const double *dist, int threads, double *length, int *next, int *cuts) {
   int status = 0;
-  KRVenv env = KRVopenenv(&status);
+  KRVenv env = KRVopenKORVA(&status);
   if (!env) return status;
   KRVprob lp = KRVcreateprob(env, &status, "tsp");
   TspData d;
@@ -186,7 +186,7 @@ done:
   free(rhs);
   free(sense);
   KRVfreeprob(env, &lp);
-  KRVcloseenv(&env);
+  KRVcloseKORVA(&env);
   return status;
 }
 

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "mip/mip_presolve.h"
-#include "model/model.h"
 #include "presolve/crush.h"
 
 namespace korva::mip {
@@ -25,7 +24,7 @@ MipCallbackData::MipCallbackData(Environment& e, const CallbackScope& s)
 
 MipCallbackData::~MipCallbackData() {
   mark = 0;
-  if (node_lp) model::free_problem(node_lp);
+  presolve::free_owned_problem(node_lp);
 }
 
 void MipCallbackData::to_callback_space(const std::vector<double>& x, std::vector<double>& out) const {

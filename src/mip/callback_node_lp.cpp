@@ -100,8 +100,8 @@ Problem* build_node_lp(MipCallbackData& d, int* status) {
     *status = code < 0 ? -code : code;
     return nullptr;
   }
-  // The node LP belongs to the search; a callback reads it, never edits it.
-  lp->locked = true;
+  // A callback may solve the node LP and change its bounds; one that adds
+  // or removes rows or columns breaks the protocol (checked after the call).
   d.node_lp = lp;
   return lp;
 }

@@ -133,6 +133,33 @@ const SearchNode* NodeStore::open_node(int64_t index, bool* in_file) const {
   return slots_[slot].node.get();
 }
 
+int64_t NodeStore::next_index() {
+  if (live_ == 0) return -1;
+  int slot = -1;
+  auto top_alive = [this](MinHeap& heap) {
+    while (!heap.empty() && !alive(heap.top())) heap.pop();
+    return heap.empty() ? -1 : heap.top().slot;
+  };
+  switch (order_) {
+    case NodeOrder::DepthFirst:
+      for (auto it = stack_.rbegin(); it != stack_.rend() && slot < 0; ++it)
+        if (alive(*it)) slot = it->slot;
+      break;
+    case NodeOrder::BestEstimateAndBound:
+      if ((pops_ + 1) % kBoundTurn == 0) break;
+      [[fallthrough]];
+    case NodeOrder::BestEstimate:
+      slot = top_alive(by_estimate_);
+      break;
+    case NodeOrder::BestBound:
+      break;
+  }
+  if (slot < 0) slot = top_alive(by_bound_);
+  int64_t index = 0;
+  for (int s = 0; s < slot; ++s) index += slots_[s].seqnum >= 0 ? 1 : 0;
+  return slot < 0 ? -1 : index;
+}
+
 int NodeStore::take_open(int64_t index, std::unique_ptr<SearchNode>& node) {
   node.reset();
   const int slot = slot_of_open(index);

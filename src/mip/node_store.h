@@ -71,6 +71,8 @@ class NodeStore {
   // Removes the open node `index` and hands it over like pop does; 0, 1200
   // for an index out of range, or 1802.
   int take_open(int64_t index, std::unique_ptr<SearchNode>& node);
+  // The index of the node pop() would take next (-1 when empty).
+  int64_t next_index();
   bool empty() const { return live_ == 0; }
   int64_t size() const { return live_; }
   // Smallest bound over the open nodes (+inf when empty).

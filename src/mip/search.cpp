@@ -402,7 +402,7 @@ int Search::round(bool* progressed) {
       slot->node = std::move(slot->dive);
       slot->diving = true;
     } else if (!store_->empty()) {
-      if (int code = store_->pop(slot->node)) return code;
+      if (int code = next_open_node(slot->node)) return code;
       slot->diving = false;
     }
     slot->busy = slot->node != nullptr;

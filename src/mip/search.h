@@ -125,6 +125,7 @@ class Search {
   // Callbacks (search_callbacks.cpp).
   void prepare_callbacks();
   bool progress_callback(int wherefrom);
+  int next_open_node(std::unique_ptr<SearchNode>& node);
   bool incumbent_callback(std::vector<double>& x, double objective, int wherefrom);
   bool start_breaks_lazy_callback(const std::vector<double>& x);
   void take_callback_rows(NodeReport& r);

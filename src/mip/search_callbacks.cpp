@@ -1,6 +1,7 @@
 // The callbacks the search itself calls between rounds (progress,
 // incumbents, the start) and the rows the workers' callbacks added.
 #include "env/callbacks.h"
+#include "env/errors.h"
 #include "mip/callback_calls.h"
 #include "mip/cuts/cut.h"
 #include "mip/heuristics/heuristic_support.h"
@@ -25,6 +26,22 @@ void Search::prepare_callbacks() {
   scope_.next_seqnum = &seqnum_;
   scope_.reduced_space = env_.int_param(KRV_PARAM_MIPCBREDLP) != 0;
   control_callbacks_ = env_.callbacks.any_control_callback();
+}
+
+// The next node from the tree: the node callback may choose another than
+// the store's choice. A choice outside the open nodes is a broken protocol.
+int Search::next_open_node(std::unique_ptr<SearchNode>& node) {
+  if (!control_callbacks_ || !env_.callbacks.has_node_callback()) return store_->pop(node);
+  int64_t index = store_->next_index();
+  MipCallbackData d(env_, scope_);
+  const CallbackOutcome out = node_call(env_, d, &index);
+  if (out.error) return out.error;
+  if (out.abort) {
+    callback_abort_ = true;
+    return 0;
+  }
+  if (index < 0 || index >= store_->size()) return err::kCallbackError;
+  return store_->take_open(index, node);
 }
 
 bool Search::progress_callback(int wherefrom) {

@@ -22,14 +22,18 @@
 #include <string.h>
 
 typedef struct {
-  int n;          /* cities */
-  int *edge_i;    /* endpoints of column k */
-  int *edge_j;
-  int cuts;       /* subtour eliminations added */
-  int *component; /* scratch: the cycle of each city */
-  int *members;   /* scratch */
-  double *x;      /* scratch: the candidate */
+  int n;    /* cities */
+  int cuts; /* subtour eliminations added */
 } TspData;
+
+/* What one look at a candidate needs. With several threads the callback
+   runs in several of them at once, so each call has its own. */
+typedef struct {
+  int n;
+  double *x;      /* the candidate */
+  int *component; /* the cycle of each city */
+  int *members;
+} Cycles;
 
 static int edge_index(int n, int i, int j) {
   if (i > j) {
@@ -42,7 +46,7 @@ static int edge_index(int n, int i, int j) {
 }
 
 /* Labels the cycles of the edges x selects; returns how many there are. */
-static int label_cycles(const TspData *d) {
+static int label_cycles(const Cycles *d) {
   int n = d->n, count = 0;
   for (int v = 0; v < n; ++v) d->component[v] = -1;
   for (int start = 0; start < n; ++start) {
@@ -66,34 +70,35 @@ static int label_cycles(const TspData *d) {
   return count;
 }
 
-static int subtour_callback(KRVenv env, void *cbdata, int wherefrom, void *cbhandle,
-                                      int *useraction_p) {
-  TspData *d = (TspData *)cbhandle;
-  int n = d->n, edges = n * (n - 1) / 2;
+static int subtour_callback(KRVenv env, void *cbdata, int wherefrom, void *cbhandle, int *useraction_p) {
+  TspData *data = (TspData *)cbhandle;
+  int n = data->n, edges = n * (n - 1) / 2, status = 0;
   *useraction_p = KRV_CALLBACK_DEFAULT;
-  int status = KRVgetcallbacknodex(env, cbdata, wherefrom, d->x, 0, edges - 1);
-  if (status) return status;
-  int cycles = label_cycles(d);
-  if (cycles == 1) return 0;
+  Cycles d;
+  d.n = n;
+  d.x = (double *)malloc(sizeof(double) * (size_t)edges);
+  d.component = (int *)malloc(sizeof(int) * (size_t)n);
+  d.members = (int *)malloc(sizeof(int) * (size_t)n);
   int *ind = (int *)malloc(sizeof(int) * (size_t)edges);
   double *val = (double *)malloc(sizeof(double) * (size_t)edges);
-  if (!ind || !val) {
-    free(ind);
-    free(val);
-    return 1001;
-  }
-  for (int c = 0; c < cycles && status == 0; ++c) {
+  if (!d.x || !d.component || !d.members || !ind || !val) status = 1001;
+  if (status == 0) status = KRVgetcallbacknodex(env, cbdata, wherefrom, d.x, 0, edges - 1);
+  int cycles = status == 0 ? label_cycles(&d) : 1;
+  for (int c = 0; c < cycles && cycles > 1 && status == 0; ++c) {
     int size = 0, nz = 0;
     for (int v = 0; v < n; ++v)
-      if (d->component[v] == c) d->members[size++] = v;
+      if (d.component[v] == c) d.members[size++] = v;
     for (int a = 0; a < size; ++a)
       for (int b = a + 1; b < size; ++b) {
-        ind[nz] = edge_index(n, d->members[a], d->members[b]);
+        ind[nz] = edge_index(n, d.members[a], d.members[b]);
         val[nz++] = 1.0;
       }
     status = KRVcutcallbackadd(env, cbdata, wherefrom, nz, size - 1.0, 'L', ind, val, KRV_USECUT_FORCE);
-    if (status == 0) ++d->cuts;
+    if (status == 0) __atomic_fetch_add(&data->cuts, 1, __ATOMIC_RELAXED);
   }
+  free(d.x);
+  free(d.component);
+  free(d.members);
   free(ind);
   free(val);
   return status;
@@ -107,12 +112,10 @@ int tsp_lazy_solve(int n, const double *dist, int threads, double *length, int *
   KRVenv env = KRVopenKORVA(&status);
   if (!env) return status;
   KRVprob lp = KRVcreateprob(env, &status, "tsp");
-  TspData d;
-  memset(&d, 0, sizeof d);
+  TspData data = {n, 0};
+  Cycles d;
   d.n = n;
   int edges = n * (n - 1) / 2;
-  d.edge_i = (int *)malloc(sizeof(int) * (size_t)edges);
-  d.edge_j = (int *)malloc(sizeof(int) * (size_t)edges);
   d.component = (int *)malloc(sizeof(int) * (size_t)n);
   d.members = (int *)malloc(sizeof(int) * (size_t)n);
   d.x = (double *)malloc(sizeof(double) * (size_t)edges);
@@ -124,15 +127,13 @@ int tsp_lazy_solve(int n, const double *dist, int threads, double *length, int *
   double *val = (double *)malloc(sizeof(double) * 2 * (size_t)edges);
   double *rhs = (double *)malloc(sizeof(double) * (size_t)n);
   char *sense = (char *)malloc((size_t)n);
-  if (!lp || !d.edge_i || !d.edge_j || !d.component || !d.members || !d.x || !cost || !ub || !ctype || !beg ||
-      !ind || !val || !rhs || !sense) {
+  if (!lp || !d.component || !d.members || !d.x || !cost || !ub || !ctype || !beg || !ind || !val || !rhs ||
+      !sense) {
     if (!status) status = 1001;
     goto done;
   }
   for (int i = 0, k = 0; i < n; ++i)
     for (int j = i + 1; j < n; ++j, ++k) {
-      d.edge_i[k] = i;
-      d.edge_j[k] = j;
       cost[k] = dist[i * n + j];
       ub[k] = 1.0;
       ctype[k] = 'B';
@@ -152,7 +153,7 @@ int tsp_lazy_solve(int n, const double *dist, int threads, double *length, int *
   /* The callback speaks of the model's own columns, whatever presolve does. */
   if ((status = KRVsetintparam(env, KRV_PARAM_MIPCBREDLP, 0))) goto done;
   if ((status = KRVsetintparam(env, KRV_PARAM_THREADS, threads))) goto done;
-  if ((status = KRVsetlazyconstraintcallbackfunc(env, subtour_callback, &d))) goto done;
+  if ((status = KRVsetlazyconstraintcallbackfunc(env, subtour_callback, &data))) goto done;
   if ((status = KRVmipopt(env, lp))) goto done;
   if ((status = KRVgetobjval(env, lp, length))) goto done;
   if ((status = KRVgetx(env, lp, d.x, 0, edges - 1))) goto done;
@@ -170,10 +171,8 @@ int tsp_lazy_solve(int n, const double *dist, int threads, double *length, int *
       v = w;
     }
   }
-  if (cuts) *cuts = d.cuts;
+  if (cuts) *cuts = data.cuts;
 done:
-  free(d.edge_i);
-  free(d.edge_j);
   free(d.component);
   free(d.members);
   free(d.x);

@@ -70,7 +70,7 @@ int main(int argc, char **argv) {
   double objective = 0.0, gap = 0.0;
   int solved = KRVgetobjval(env, lp, &objective) == 0;
   KRVgetmiprelgap(env, lp, &gap);
-  char text[512];
+  char text[KRV_MESSAGEBUFSIZE];
   printf("%s\n", KRVgetstatstring(env, KRVgetstat(env, lp), text));
   if (solved) printf("Objective %.10g, gap %.3f%%\n", objective, 100.0 * gap);
   KRVfreeprob(env, &lp);

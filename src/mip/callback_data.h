@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "mip/domain.h"
+#include "mip/kappa_stats.h"
 #include "mip/mip_model.h"
 #include "mip/node_store.h"
 #include "mip/search_record.h"
@@ -116,6 +117,7 @@ struct MipCallbackData {
   NodeStore* tree = nullptr;                // the open nodes
   const PriorityOrder* order = nullptr;
   bool reduced_space = true;  // KRV_PARAM_MIPCBREDLP: answer in the searched problem's indices
+  const KappaStats* kappa = nullptr;  // condition statistics of the node LPs, when collected
 
   // The node being processed (null outside node contexts).
   const SearchNode* node = nullptr;

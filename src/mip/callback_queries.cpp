@@ -33,21 +33,10 @@ constexpr CutItem kCutItems[] = {
     {120, kMirCuts},         {122, kZeroHalfCuts},  {126, kMcfCuts},
 };
 
-// The statistics once the record carries them (a `kappa` member); until
-// then none were collected.
-template <class Data>
-const KappaStats* kappa_of(const Data& d) {
-  if constexpr (requires { d.kappa; }) {
-    return d.kappa;
-  } else {
-    return nullptr;
-  }
-}
-
 // Smallest bound over the open nodes and the node of the call; +inf when
 // there is none.
 double open_bound(const MipCallbackData& d) {
-  double b = d.tree ? d.tree->best_bound() : std::numeric_limits<double>::infinity();
+  double b = d.tree ? d.tree->lowest_bound() : std::numeric_limits<double>::infinity();
   if (d.node) b = std::min(b, d.node->bound);
   return b;
 }
@@ -70,7 +59,7 @@ bool has_incumbent(const MipCallbackData& d) {
 }
 
 int kappa_item(const MipCallbackData& d, int which, Answer* a) {
-  const KappaStats* k = kappa_of(d);
+  const KappaStats* k = d.kappa;
   if (!k || k->samples() == 0) return 1269;
   switch (which) {
     case 127: *a = Answer::of_double(k->share(k->stable)); break;

@@ -433,6 +433,55 @@ bool NodeLp::tableau_multipliers(int position, std::vector<double>& lambda) {
   return true;
 }
 
+// Hager's estimate of the norm of B⁻¹: the largest |B⁻¹x|₁ over the
+// vertices of the unit ball the gradient steps visit (a handful of solves).
+double NodeLp::condition_estimate() {
+  SimplexWork& w = *w_;
+  const int m = rows_;
+  if (!w.factor_valid || m == 0) return 0.0;
+  constexpr int kSteps = 5;
+  double inverse_norm = 0.0;
+  SparseVector& v = duals_;
+  if (v.size != m) v.resize(m);
+  std::vector<double> x(static_cast<size_t>(m), 1.0 / m);
+  int last = -1;
+  for (int step = 0; step < kSteps; ++step) {
+    v.clear();
+    for (int i = 0; i < m; ++i) v.values[i] = x[i];
+    v.indexed = false;
+    w.lu.ftran(v);
+    double norm = 0.0;
+    for (int i = 0; i < m; ++i) norm += std::fabs(v.values[i]);
+    inverse_norm = std::max(inverse_norm, norm);
+    for (int i = 0; i < m; ++i) v.values[i] = v.values[i] >= 0.0 ? 1.0 : -1.0;
+    v.indexed = false;
+    w.lu.btran(v);
+    int best = 0;
+    double z_x = 0.0;
+    for (int i = 0; i < m; ++i) {
+      z_x += v.values[i] * x[i];
+      if (std::fabs(v.values[i]) > std::fabs(v.values[best])) best = i;
+    }
+    if (std::fabs(v.values[best]) <= z_x || best == last) break;
+    std::fill(x.begin(), x.end(), 0.0);
+    x[best] = 1.0;
+    last = best;
+  }
+  // The 1-norm of B: its largest column sum (a logical has one unit entry).
+  double basis_norm = 0.0;
+  for (int k = 0; k < m; ++k) {
+    const int var = w.basic_index[k];
+    double sum = 1.0;
+    if (var < cols_) {
+      sum = 0.0;
+      for (int64_t e = w.lp.col_begin[var]; e < w.lp.col_begin[var + 1]; ++e) sum += std::fabs(w.lp.value[e]);
+    }
+    basis_norm = std::max(basis_norm, sum);
+  }
+  env_->ticks.charge(static_cast<uint64_t>(kSteps) * static_cast<uint64_t>(m) * 4);
+  return basis_norm * inverse_norm;
+}
+
 void NodeLp::save_basis(CompactBasis& b) const { b.status = w_->status; }
 
 void NodeLp::load_basis(const CompactBasis& given) {

@@ -93,6 +93,9 @@ class NodeLp {
   // a_i·x + s_i = 0 (s_i the row's logical, -a_i·x): the combination is the
   // tableau row of the column basic there. False without a factor.
   bool tableau_multipliers(int position, std::vector<double>& lambda);
+  // An estimate of the 1-norm condition number of the (scaled) basis of
+  // the last solve, by a few solves with the factor; 0 without a factor.
+  double condition_estimate();
 
   // Another objective (minimisation sense, one entry per column) for the
   // heuristics that steer the relaxation (the feasibility pump), until

@@ -173,6 +173,14 @@ double NodeStore::best_bound() {
   return by_bound_.empty() ? std::numeric_limits<double>::infinity() : by_bound_.top().value;
 }
 
+double NodeStore::lowest_bound() const {
+  if (!by_bound_.empty() && alive(by_bound_.top())) return by_bound_.top().value;
+  double lowest = std::numeric_limits<double>::infinity();
+  for (const Slot& s : slots_)
+    if (s.seqnum >= 0) lowest = std::min(lowest, s.bound);
+  return lowest;
+}
+
 double NodeStore::prune(double cutoff) {
   double smallest = std::numeric_limits<double>::infinity();
   for (size_t slot = 0; slot < slots_.size(); ++slot) {

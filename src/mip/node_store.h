@@ -77,6 +77,8 @@ class NodeStore {
   int64_t size() const { return live_; }
   // Smallest bound over the open nodes (+inf when empty).
   double best_bound();
+  // The same without tidying the heap: callbacks in several threads read it.
+  double lowest_bound() const;
   // Drops every node whose bound is at or above `cutoff`; returns the
   // smallest bound dropped (+inf when none).
   double prune(double cutoff);

@@ -170,6 +170,10 @@ int NodeWorker::solve_lp(LpSolve& out, bool first, NodeReport& report) {
 NodeReport NodeWorker::process(std::unique_ptr<SearchNode> node, bool dive, const RoundView& view) {
   NodeReport report;
   process_node(node, dive, view, report);
+  // Condition statistics: every node LP, or one in ten.
+  constexpr int64_t kKappaSample = 10;
+  if (settings_.kappa_stats >= 1 && report.lp_solved && (settings_.kappa_stats >= 2 || nodes_done_ % kKappaSample == 1))
+    report.kappa = lp_.condition_estimate();
   if (callbacks_ && report.error == 0 && !report.abort) {
     if (SearchNode* kept = node ? node.get() : report.returned.get()) screen_heuristic_solutions(*kept, report);
   }

@@ -88,6 +88,7 @@ struct NodeReport {
   std::vector<CallbackRow> callback_rows;
   std::vector<CallbackRow> child_rows[2];
   bool abort = false;
+  double kappa = -1.0;  // condition estimate of the node's final basis, when sampled
 };
 
 class NodeWorker {

@@ -510,6 +510,10 @@ void Search::merge(Slot& slot, NodeReport& r) {
     record_.cuts[kPoolCuts] += static_cast<int64_t>(r.pool_rows.size());
   }
   if (r.abort) callback_abort_ = true;
+  if (r.kappa >= 0.0) {
+    record_.kappa_collected = true;
+    record_.kappa.add(r.kappa);
+  }
   take_callback_rows(r);
   if (!r.lazy_rows.empty()) {
     for (int row : r.lazy_rows)

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "mip/kappa_stats.h"
 #include "mip/node_store.h"
 #include "simplex/solution/mip_incumbent.h"
 
@@ -43,6 +44,9 @@ struct MipSearchRecord : AttachedPart {
   double root_time = 0.0, bc_time = 0.0, sync_time = 0.0, wait_time = 0.0;
   int threads = 1;
   int objsense = 1;
+  // Condition of the node LPs' bases, when KRV_PARAM_MIPKAPPASTATS asks.
+  bool kappa_collected = false;
+  KappaStats kappa;
   // Open nodes of a search that stopped before the tree was empty, or of
   // the search running now.
   std::unique_ptr<NodeStore> tree;

@@ -65,6 +65,7 @@ SearchSettings read_search_settings(Environment& env, int objsense) {
   s.probe = env.int_param(KRV_PARAM_PROBE);
   s.probe_time = env.dbl_param(KRV_PARAM_PROBETIME);
   s.symmetry = env.int_param(KRV_PARAM_SYMMETRY);
+  s.kappa_stats = env.int_param(KRV_PARAM_MIPKAPPASTATS);
   s.fraction_candidates = env.int_param(KRV_PARAM_FRACCAND);
   for (int k = 0; k < 11; ++k) s.cut_switch[k] = env.int_param(kCutFamilyParams[k]);
   s.polish_after_solutions = env.long_param(KRV_PARAM_POLISHAFTERINTSOL);

@@ -27,6 +27,7 @@ struct SearchSettings {
   double backtrack = 0.9999;    // KRV_PARAM_BTTOL
   int brdir = 0;                // KRV_PARAM_BRDIR
   int divetype = 0;             // KRV_PARAM_DIVETYPE
+  int kappa_stats = 0;          // KRV_PARAM_MIPKAPPASTATS: 1 a sample of the node LPs, 2 all
   bool use_order = true;        // KRV_PARAM_MIPORDIND
   int strong_candidates = 10;   // KRV_PARAM_STRONGCANDLIM
   int64_t strong_iterations = 0;// KRV_PARAM_STRONGITLIM (0: automatic)

@@ -380,3 +380,44 @@ TEST_F(CallbackProtocol, AnInformationalCallbackStopsTheSearch) {
 }
 
 }  // namespace
+
+namespace {
+
+struct KappaProbe {
+  int unavailable = 0, answered = 0;
+  double max_kappa = 0.0, stable = -1.0;
+};
+
+int read_kappa(KRVenv env, void* cbdata, int wherefrom, void* handle) {
+  auto* k = static_cast<KappaProbe*>(handle);
+  if (wherefrom != 101) return 0;
+  double value = 0.0;
+  const int code = KRVgetcallbackinfo(env, cbdata, wherefrom, KRV_CALLBACK_INFO_KAPPA_MAX, &value);
+  if (code == 1269) ++k->unavailable;
+  if (code == 0) {
+    ++k->answered;
+    k->max_kappa = value;
+    KRVgetcallbackinfo(env, cbdata, wherefrom, KRV_CALLBACK_INFO_KAPPA_STABLE, &k->stable);
+  }
+  return 0;
+}
+
+TEST_F(CallbackProtocol, ConditionStatisticsOnlyWhenCollected) {
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_HEURFREQ, -1), 0);
+  KappaProbe off;
+  ASSERT_EQ(KRVsetinfocallbackfunc(env, read_kappa, &off), 0);
+  ASSERT_EQ(KRVmipopt(env, lp), 0);
+  EXPECT_GT(off.unavailable, 0);
+  EXPECT_EQ(off.answered, 0);
+
+  KappaProbe on;
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_MIPKAPPASTATS, 2), 0);
+  ASSERT_EQ(KRVsetinfocallbackfunc(env, read_kappa, &on), 0);
+  ASSERT_EQ(KRVmipopt(env, lp), 0);
+  EXPECT_GT(on.answered, 0);
+  EXPECT_GE(on.max_kappa, 1.0);  // no basis is better conditioned than the identity
+  EXPECT_GE(on.stable, 0.0);
+  EXPECT_LE(on.stable, 1.0);
+}
+
+}  // namespace

@@ -111,9 +111,12 @@ void Search::take_callback_rows(NodeReport& r) {
     callback_rows_added_ = true;
   }
   if (!local.empty()) {
+    // The node's subtree: the node itself when it comes back, else its children.
     const int first = append_callback_rows(model_, local);
-    if (r.returned)
-      for (size_t k = 0; k < local.size(); ++k) r.returned->local_rows.push_back(first + static_cast<int>(k));
+    for (SearchNode* holder : {r.returned.get(), r.children[0].get(), r.children[1].get()}) {
+      if (!holder || (holder != r.returned.get() && r.returned)) continue;
+      for (size_t k = 0; k < local.size(); ++k) holder->local_rows.push_back(first + static_cast<int>(k));
+    }
     callback_rows_added_ = true;
   }
   for (int k = 0; k < 2; ++k) {

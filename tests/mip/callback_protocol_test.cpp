@@ -421,3 +421,89 @@ TEST_F(CallbackProtocol, ConditionStatisticsOnlyWhenCollected) {
 }
 
 }  // namespace
+
+namespace {
+
+// The proposed children again, each as branching rows instead of bounds:
+// rows hold only below their node, and the answer must not change.
+int children_as_rows(KRVenv env, void* cbdata, int wherefrom, void* handle, int, int, int nodecnt, int bdcnt,
+                     const int* nodebeg, const int* indices, const char* lu, const double* bd, const double* nodeest,
+                     int* useraction) {
+  *useraction = 0;
+  ++*static_cast<int*>(handle);
+  for (int k = 0; k < nodecnt; ++k) {
+    const int begin = nodebeg[k], end = k + 1 < nodecnt ? nodebeg[k + 1] : bdcnt;
+    std::vector<double> rhs;
+    std::vector<char> sense;
+    std::vector<int> rmatbeg, rmatind;
+    std::vector<double> rmatval;
+    for (int e = begin; e < end; ++e) {
+      rmatbeg.push_back(static_cast<int>(rmatind.size()));
+      rmatind.push_back(indices[e]);
+      rmatval.push_back(1.0);
+      rhs.push_back(bd[e]);
+      sense.push_back(lu[e] == 'L' ? 'G' : lu[e] == 'U' ? 'L' : 'E');
+    }
+    int seq = -1;
+    if (int code = KRVbranchcallbackbranchconstraints(env, cbdata, wherefrom, nodeest[k], static_cast<int>(rhs.size()),
+                                                      static_cast<int>(rmatind.size()), rhs.data(), sense.data(),
+                                                      rmatbeg.data(), rmatind.data(), rmatval.data(), nullptr, &seq))
+      return code;
+  }
+  return 0;
+}
+
+TEST_F(CallbackProtocol, BranchingRowsHoldOnlyInTheirSubtrees) {
+  for (int reduced : {1, 0}) {
+    ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_MIPCBREDLP, reduced), 0);
+    int calls = 0;
+    ASSERT_EQ(KRVsetbranchcallbackfunc(env, children_as_rows, &calls), 0);
+    ASSERT_EQ(KRVmipopt(env, lp), 0);
+    EXPECT_GT(calls, 0);
+    EXPECT_EQ(KRVgetstat(env, lp), 101) << reduced;
+    double objective = 0.0;
+    ASSERT_EQ(KRVgetobjval(env, lp, &objective), 0);
+    EXPECT_NEAR(objective, kP0033Optimum, 1e-6) << reduced;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+struct UserCutProbe {
+  int cols = 0;
+  int calls = 0, other_where = 0, add_failed = 0;
+  std::set<int> wheres;
+};
+
+// Adds a valid cut (every column at most its bound 1) locally and globally,
+// then asks for no more rounds at the node.
+int valid_user_cuts(KRVenv env, void* cbdata, int wherefrom, void* handle, int* useraction) {
+  auto* p = static_cast<UserCutProbe*>(handle);
+  ++p->calls;
+  p->wheres.insert(wherefrom);
+  if (wherefrom != 106 && wherefrom != 114) ++p->other_where;
+  const int ind[2] = {0, 1};
+  const double val[2] = {1.0, 1.0};
+  if (KRVcutcallbackaddlocal(env, cbdata, wherefrom, 2, 2.0, 'L', ind, val) != 0) ++p->add_failed;
+  if (KRVcutcallbackadd(env, cbdata, wherefrom, 1, 1.0, 'L', ind, val, 1) != 0) ++p->add_failed;
+  *useraction = 3;
+  return 0;
+}
+
+TEST_F(CallbackProtocol, UserCutCallbackRunsInTheCutContexts) {
+  UserCutProbe p;
+  p.cols = cols;
+  ASSERT_EQ(KRVsetusercutcallbackfunc(env, valid_user_cuts, &p), 0);
+  ASSERT_EQ(KRVmipopt(env, lp), 0);
+  EXPECT_GT(p.calls, 0);
+  EXPECT_EQ(p.other_where, 0);
+  EXPECT_EQ(p.add_failed, 0);
+  EXPECT_EQ(KRVgetstat(env, lp), 101);
+  double objective = 0.0;
+  ASSERT_EQ(KRVgetobjval(env, lp, &objective), 0);
+  EXPECT_NEAR(objective, kP0033Optimum, 1e-6);
+}
+
+}  // namespace

@@ -171,12 +171,12 @@ def installed_callbacks(model, info, lazy, incumbent):
         env_obj.params[MIPCBREDLP] = 0
         for setter, func in slots:
             check(setter(env, func, None), env)
-            installed.append(setter)
+            installed.append((setter, func))
         # Keep the ctypes thunks alive while C holds their addresses.
         env_obj._callbacks["active"] = slots
         yield state
     finally:
-        for setter in installed:
-            setter(env, None, None)
+        for setter, func in installed:
+            setter(env, type(func)(), None)     # a null function pointer uninstalls
         env_obj._callbacks.pop("active", None)
         env_obj.params[MIPCBREDLP] = saved_redlp

@@ -344,7 +344,8 @@ class Model:
         """Solves the model: branch-and-cut for a MIP, else the LP method
         ("auto", "primal" or "dual"). Returns the Status.
 
-        info(ctx) runs at every node and stops the search when it returns a
+        info(ctx) runs where the library reports progress (ctx.where: 101 for
+        the search, 1 to 10 inside LP solves) and stops it when it returns a
         true value; lazy(ctx) may add constraints with ctx.add_lazy() for each
         integral candidate; incumbent(ctx, objval, x) rejects a candidate by
         returning False. An exception raised in a callback stops the search

@@ -246,7 +246,12 @@ class Model:
 
     @property
     def rngval(self):
-        return self._doubles(lib.KRVgetrngval, self.num_rows)
+        """Range values of the rows; zeros for a model without ranged rows."""
+        m = self.num_rows
+        out = np.zeros(m, dtype=np.float64)
+        if m and "R" in self.sense:
+            self._check(lib.KRVgetrngval(*self._args(), arr.dbl(out), 0, m - 1))
+        return out
 
     @property
     def sense(self):

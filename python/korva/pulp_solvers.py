@@ -158,20 +158,21 @@ class KORVA_CMD(pulp.LpSolver_CMD):
         tmp_mps, tmp_sol = self.create_tmp_files(lp.name, "mps", "sol")
         # The file holds the minimisation; generic names keep any PuLP name
         # valid in the MPS format.
-        variables = lp.writeMPS(tmp_mps, mpsSense=const.LpMinimize, rename=1, mip=self.mip)[0]
+        written = lp.writeMPS(tmp_mps, mpsSense=const.LpMinimize, rename=1, mip=self.mip)
+        variables, column_names = written[0], written[1]
         constraint_names = list(lp.constraints)
+        self._mark_unbounded_integers(tmp_mps, variables, column_names)
         cmd = [self.path, tmp_mps, "--solution", tmp_sol]
         if not self.msg:
             cmd.append("--quiet")
         for name, value in _parameter_settings(self):
             full = name if name.startswith("KRV_PARAM_") else "KRV_PARAM_" + name
             cmd += ["--param", "%s=%s" % (full, value)]
-        out = None if self.msg else subprocess.DEVNULL
-        code = subprocess.call(cmd, stdout=out, stderr=out if out else sys.stderr)
-        if code != 0 or not os.path.exists(tmp_sol):
-            self.delete_tmp_files(tmp_mps, tmp_sol)
-            raise pulp.PulpSolverError("KORVA_CMD: the korva program failed (exit %d)" % code)
-        status, x, pi = self.read_solution(tmp_sol)
+        status, x, pi = self._run(cmd, tmp_mps, tmp_sol)
+        if status in _AMBIGUOUS:
+            # Presolve cannot tell infeasible from unbounded; the simplex can.
+            status, x, pi = self._run(cmd + ["--param", "KRV_PARAM_PREIND=0"], tmp_mps,
+                                      tmp_sol)
         self.delete_tmp_files(tmp_mps, tmp_sol)
         has_solution = bool(x) and status not in _INFEASIBLE | _UNBOUNDED | _AMBIGUOUS
         lp.assignStatus(*pulp_status(status, has_solution))
@@ -182,6 +183,29 @@ class KORVA_CMD(pulp.LpSolver_CMD):
                 lp.assignConsPi({name: sign * pi.get(i, 0.0)
                                  for i, name in enumerate(constraint_names)})
         return lp.status
+
+    def _run(self, cmd, tmp_mps, tmp_sol):
+        out = None if self.msg else subprocess.DEVNULL
+        code = subprocess.call(cmd, stdout=out, stderr=out if out else sys.stderr)
+        if code != 0 or not os.path.exists(tmp_sol):
+            self.delete_tmp_files(tmp_mps, tmp_sol)
+            raise pulp.PulpSolverError("KORVA_CMD: the korva program failed (exit %d)" % code)
+        return self.read_solution(tmp_sol)
+
+    def _mark_unbounded_integers(self, path, variables, column_names):
+        """MPS readers take an integer column without an upper bound as
+        binary; PuLP writes none for an unbounded integer, so say PL."""
+        if not self.mip:
+            return
+        lines = [" PL BND       %s\n" % column_names[v.name] for v in variables
+                 if v.cat == const.LpInteger and v.upBound is None]
+        if not lines:
+            return
+        with open(path) as f:
+            text = f.read()
+        head, sep, tail = text.rpartition("ENDATA")
+        with open(path, "w") as f:
+            f.write(head + "".join(lines) + sep + tail)
 
     @staticmethod
     def read_solution(path):

@@ -42,8 +42,10 @@ static int build(KRVenv env, int n, int m, long long nz, double* seconds) {
   int* cnt = malloc(sizeof *cnt * n);
   int* ind = malloc(sizeof *ind * total);
   double *val = malloc(sizeof *val * total), *obj = calloc(n, sizeof *obj), *rhs = calloc(m, sizeof *rhs);
+  double *lb = calloc(n, sizeof *lb), *ub = malloc(sizeof *ub * n);
   char* sense = malloc(m);
   memset(sense, 'L', m);
+  for (int j = 0; j < n; ++j) ub[j] = 1e20;
   for (int j = 0; j < n; ++j) {
     beg[j] = (long long)j * per;
     cnt[j] = per;
@@ -54,10 +56,10 @@ static int build(KRVenv env, int n, int m, long long nz, double* seconds) {
   }
   KRVprob lp = KRVcreateprob(env, &status, "big");
   double t = now();
-  status = KRVLcopylp(env, lp, n, m, 1, obj, rhs, sense, beg, cnt, ind, val, NULL, NULL, NULL);
+  status = KRVLcopylp(env, lp, n, m, 1, obj, rhs, sense, beg, cnt, ind, val, lb, ub, NULL);
   *seconds = now() - t;
   KRVfreeprob(env, &lp);
-  free(beg); free(cnt); free(ind); free(val); free(obj); free(rhs); free(sense);
+  free(lb); free(ub); free(beg); free(cnt); free(ind); free(val); free(obj); free(rhs); free(sense);
   return status;
 }
 
@@ -104,9 +106,13 @@ int main(int argc, char** argv) {
     status = tiny(env, atol(argv[2]));
     seconds = now() - t;
   } else if (!strcmp(argv[1], "build") && argc == 5) {
+    /* The first run pays the process's one-time costs; time the second, as
+       the Python side times a warm process. */
     status = build(env, atoi(argv[2]), atoi(argv[3]), atoll(argv[4]), &seconds);
+    if (!status) status = build(env, atoi(argv[2]), atoi(argv[3]), atoll(argv[4]), &seconds);
   } else if (!strcmp(argv[1], "file")) {
     status = from_file(env, argv[2], &seconds);
+    if (!status) status = from_file(env, argv[2], &seconds);
   } else {
     status = 2;
   }

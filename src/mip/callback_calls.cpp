@@ -59,7 +59,7 @@ bool has_lazy_callback(const CallbackRegistry& r) { return r.cut.is_set() || r.l
 bool has_user_cut_callback(const CallbackRegistry& r) { return r.cut.is_set() || r.user_cut.is_set(); }
 
 bool progress_call(Environment& env, MipCallbackData& d, int wherefrom) {
-  const CallbackRegistry& r = env.callbacks;
+  const CallbackRegistry& r = d.registry();
   if (!r.mip_info.is_set() && (env.is_worker_clone || !r.info.is_set())) return false;
   begin_call(d, wherefrom);
   if (r.mip_info.is_set()) {
@@ -72,7 +72,7 @@ bool progress_call(Environment& env, MipCallbackData& d, int wherefrom) {
 }
 
 CallbackOutcome cut_call(Environment& env, MipCallbackData& d, int wherefrom) {
-  const CallbackSlot<KRVcutcallbackfunc>* slot = cut_slot(env.callbacks, wherefrom);
+  const CallbackSlot<KRVcutcallbackfunc>* slot = cut_slot(d.registry(), wherefrom);
   if (!slot) return {};
   begin_call(d, wherefrom);
   int useraction = 0;
@@ -85,7 +85,7 @@ CallbackOutcome cut_call(Environment& env, MipCallbackData& d, int wherefrom) {
 CallbackOutcome incumbent_call(Environment& env, MipCallbackData& d, int wherefrom, double objective, double* x,
                                bool* accepted) {
   *accepted = true;
-  const auto& slot = env.callbacks.incumbent;
+  const auto& slot = d.registry().incumbent;
   if (!slot.is_set()) return {};
   begin_call(d, wherefrom);
   int isfeas = 1, useraction = 0;
@@ -96,7 +96,7 @@ CallbackOutcome incumbent_call(Environment& env, MipCallbackData& d, int wherefr
 }
 
 CallbackOutcome heuristic_call(Environment& env, MipCallbackData& d, double* objective, double* x, int* check) {
-  const auto& slot = env.callbacks.heuristic;
+  const auto& slot = d.registry().heuristic;
   if (!slot.is_set()) return {};
   begin_call(d, where::kHeuristic);
   int useraction = 0;
@@ -106,7 +106,7 @@ CallbackOutcome heuristic_call(Environment& env, MipCallbackData& d, double* obj
 }
 
 CallbackOutcome solve_call(Environment& env, MipCallbackData& d) {
-  const auto& slot = env.callbacks.solve;
+  const auto& slot = d.registry().solve;
   if (!slot.is_set()) return {};
   begin_call(d, where::kSolve);
   int useraction = 0;
@@ -115,7 +115,7 @@ CallbackOutcome solve_call(Environment& env, MipCallbackData& d) {
 }
 
 CallbackOutcome branch_call(Environment& env, MipCallbackData& d, int wherefrom, const ProposedChildren& proposed) {
-  const auto& slot = wherefrom == where::kBranch ? env.callbacks.branch : env.callbacks.branch_nosoln;
+  const auto& slot = wherefrom == where::kBranch ? d.registry().branch : d.registry().branch_nosoln;
   if (!slot.is_set()) return {};
   begin_call(d, wherefrom);
   d.proposed = &proposed;
@@ -130,7 +130,7 @@ CallbackOutcome branch_call(Environment& env, MipCallbackData& d, int wherefrom,
 }
 
 CallbackOutcome node_call(Environment& env, MipCallbackData& d, int64_t* index) {
-  if (!env.callbacks.has_node_callback()) return {};
+  if (!d.registry().has_node_callback()) return {};
   begin_call(d, where::kNodeSelection);
   int useraction = 0;
   const int rc = invoke_node_callback(env, &d, where::kNodeSelection, index, &useraction);

@@ -19,6 +19,7 @@ MipCallbackData::MipCallbackData(Environment& e, const CallbackScope& s)
       tree(s.tree),
       order(s.order),
       reduced_space(s.reduced_space),
+      callbacks(&s.callbacks),
       kappa(s.record && s.record->kappa_collected ? &s.record->kappa : nullptr),
       next_seqnum(s.next_seqnum),
       clone_number(e.is_worker_clone ? e.clone_number : 0) {}

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "env/callbacks.h"
 #include "mip/domain.h"
 #include "mip/kappa_stats.h"
 #include "mip/mip_model.h"
@@ -99,6 +100,9 @@ struct CallbackScope {
   const PriorityOrder* order = nullptr;
   std::atomic<int64_t>* next_seqnum = nullptr;
   bool reduced_space = true;
+  // The callbacks as they were when the search started: a callback that
+  // changes the registry changes the next search, not this one.
+  CallbackRegistry callbacks;
 };
 
 struct MipCallbackData {
@@ -117,6 +121,7 @@ struct MipCallbackData {
   NodeStore* tree = nullptr;                // the open nodes
   const PriorityOrder* order = nullptr;
   bool reduced_space = true;  // KRV_PARAM_MIPCBREDLP: answer in the searched problem's indices
+  const CallbackRegistry* callbacks = nullptr;  // the search's (null: the environment's)
   const KappaStats* kappa = nullptr;  // condition statistics of the node LPs, when collected
 
   // The node being processed (null outside node contexts).
@@ -156,6 +161,7 @@ struct MipCallbackData {
   void to_callback_space(const std::vector<double>& x, std::vector<double>& out) const;
   void from_callback_space(const double* x, std::vector<double>& out) const;
   bool original_space() const { return !reduced_space && presolve; }
+  const CallbackRegistry& registry() const { return callbacks ? *callbacks : env->callbacks; }
   // An objective of the search (minimisation sense) as the callback sees it.
   double user_objective(double objective) const { return model->objsense * objective; }
 };

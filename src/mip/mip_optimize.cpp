@@ -434,6 +434,7 @@ int branch_and_bound(Environment& env, Problem& p, const MipModel& original, Pro
     root_scope.settings = &settings;
     root_scope.record = &record;
     root_scope.reduced_space = env.int_param(KRV_PARAM_MIPCBREDLP) != 0;
+    root_scope.callbacks = env.callbacks;
     root_cuts.call_back_with([&env, &root_scope](int wherefrom) {
       MipCallbackData d(env, root_scope);
       return progress_call(env, d, wherefrom);

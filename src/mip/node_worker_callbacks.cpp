@@ -43,7 +43,7 @@ bool NodeWorker::stopped(const CallbackOutcome& out, NodeReport& report) const {
 // becomes the relaxation's, so the search's own solve finds that optimum
 // at once, and its iterations count as the search's.
 bool NodeWorker::solve_callback(const SearchNode& node, NodeReport& report) {
-  if (!callbacks_ || !env_.callbacks.solve.is_set()) return true;
+  if (!callbacks_ || !callbacks_->callbacks.solve.is_set()) return true;
   MipCallbackData d(env_, *callbacks_);
   fill_node_data(d, node, nullptr, node.bound);
   const CallbackOutcome out = solve_call(env_, d);
@@ -81,7 +81,7 @@ bool NodeWorker::solve_callback(const SearchNode& node, NodeReport& report) {
 bool NodeWorker::lazy_callback(const SearchNode& node, const std::vector<double>& x, int wherefrom, int source,
                                NodeReport& report, bool* rejected) {
   *rejected = false;
-  if (!callbacks_ || !has_lazy_callback(env_.callbacks)) return true;
+  if (!callbacks_ || !has_lazy_callback(callbacks_->callbacks)) return true;
   MipCallbackData d(env_, *callbacks_);
   fill_node_data(d, node, &x, objective_of(model_, x));
   d.node_status = report.lp_status;
@@ -99,7 +99,7 @@ bool NodeWorker::lazy_callback(const SearchNode& node, const std::vector<double>
 
 bool NodeWorker::user_cut_callback(SearchNode& node, const LpSolve& lp, NodeReport& report, bool* added) {
   *added = false;
-  if (!callbacks_ || !has_user_cut_callback(env_.callbacks) || node.cut_rounds >= kUserCutRounds) return true;
+  if (!callbacks_ || !has_user_cut_callback(callbacks_->callbacks) || node.cut_rounds >= kUserCutRounds) return true;
   MipCallbackData d(env_, *callbacks_);
   fill_node_data(d, node, &lp_.x(), lp.objective);
   d.node_status = lp.status;
@@ -117,7 +117,7 @@ bool NodeWorker::user_cut_callback(SearchNode& node, const LpSolve& lp, NodeRepo
 }
 
 bool NodeWorker::heuristic_callback(const SearchNode& node, const LpSolve& lp, NodeReport& report) {
-  if (!callbacks_ || !env_.callbacks.heuristic.is_set()) return true;
+  if (!callbacks_ || !callbacks_->callbacks.heuristic.is_set()) return true;
   MipCallbackData d(env_, *callbacks_);
   fill_node_data(d, node, &lp_.x(), lp.objective);
   d.node_status = lp.status;
@@ -140,7 +140,7 @@ bool NodeWorker::heuristic_callback(const SearchNode& node, const LpSolve& lp, N
 // callback like any other candidate; one it adds constraints for is no
 // solution.
 void NodeWorker::screen_heuristic_solutions(const SearchNode& node, NodeReport& report) {
-  if (!callbacks_ || !has_lazy_callback(env_.callbacks)) return;
+  if (!callbacks_ || !has_lazy_callback(callbacks_->callbacks)) return;
   std::vector<FoundSolution> kept;
   for (FoundSolution& s : report.solutions) {
     if (s.from_node_lp) {
@@ -162,7 +162,7 @@ bool NodeWorker::branch_callback(const SearchNode& node, const Branch* b, const 
   *replaced = false;
   const int wherefrom = lp ? where::kBranch : where::kBranchNoSolution;
   if (!callbacks_) return true;
-  const auto& slot = lp ? env_.callbacks.branch : env_.callbacks.branch_nosoln;
+  const auto& slot = lp ? callbacks_->callbacks.branch : callbacks_->callbacks.branch_nosoln;
   if (!slot.is_set()) return true;
   MipCallbackData d(env_, *callbacks_);
   fill_node_data(d, node, lp ? &lp_.x() : nullptr, lp ? lp->objective : node.bound);

@@ -25,13 +25,14 @@ void Search::prepare_callbacks() {
   scope_.order = order_;
   scope_.next_seqnum = &seqnum_;
   scope_.reduced_space = env_.int_param(KRV_PARAM_MIPCBREDLP) != 0;
-  control_callbacks_ = env_.callbacks.any_control_callback();
+  scope_.callbacks = env_.callbacks;
+  control_callbacks_ = scope_.callbacks.any_control_callback();
 }
 
 // The next node from the tree: the node callback may choose another than
 // the store's choice. A choice outside the open nodes is a broken protocol.
 int Search::next_open_node(std::unique_ptr<SearchNode>& node) {
-  if (!control_callbacks_ || !env_.callbacks.has_node_callback()) return store_->pop(node);
+  if (!control_callbacks_ || !scope_.callbacks.has_node_callback()) return store_->pop(node);
   int64_t index = store_->next_index();
   MipCallbackData d(env_, scope_);
   const CallbackOutcome out = node_call(env_, d, &index);
@@ -63,7 +64,7 @@ bool accept(const CallbackOutcome& out, bool accepted, bool* abort, int* error) 
 }  // namespace
 
 bool Search::incumbent_callback(std::vector<double>& x, double objective, int wherefrom) {
-  if (!control_callbacks_ || !env_.callbacks.incumbent.is_set()) return true;
+  if (!control_callbacks_ || !scope_.callbacks.incumbent.is_set()) return true;
   MipCallbackData d(env_, scope_);
   d.x = &x;
   d.has_objective = true;
@@ -77,7 +78,7 @@ bool Search::incumbent_callback(std::vector<double>& x, double objective, int wh
 }
 
 bool Search::start_breaks_lazy_callback(const std::vector<double>& x) {
-  if (!control_callbacks_ || !has_lazy_callback(env_.callbacks)) return false;
+  if (!control_callbacks_ || !has_lazy_callback(scope_.callbacks)) return false;
   MipCallbackData d(env_, scope_);
   d.x = &x;
   d.has_objective = true;

@@ -507,3 +507,35 @@ TEST_F(CallbackProtocol, UserCutCallbackRunsInTheCutContexts) {
 }
 
 }  // namespace
+
+namespace {
+
+int second_lazy(KRVenv, void*, int, void* handle, int* useraction) {
+  ++*static_cast<int*>(handle);
+  *useraction = 0;
+  return 0;
+}
+
+struct Swap {
+  int first_calls = 0, second_calls = 0;
+};
+
+// Registers another lazy constraint callback from inside the search.
+int swapping_lazy(KRVenv env, void*, int, void* handle, int* useraction) {
+  auto* s = static_cast<Swap*>(handle);
+  ++s->first_calls;
+  *useraction = 0;
+  return KRVsetlazyconstraintcallbackfunc(env, second_lazy, &s->second_calls);
+}
+
+TEST_F(CallbackProtocol, RegistrationsDuringASearchServeTheNextOne) {
+  Swap s;
+  ASSERT_EQ(KRVsetlazyconstraintcallbackfunc(env, swapping_lazy, &s), 0);
+  ASSERT_EQ(KRVmipopt(env, lp), 0);
+  EXPECT_GT(s.first_calls, 0);
+  EXPECT_EQ(s.second_calls, 0);
+  ASSERT_EQ(KRVmipopt(env, lp), 0);
+  EXPECT_GT(s.second_calls, 0);
+}
+
+}  // namespace

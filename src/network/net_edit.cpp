@@ -16,9 +16,6 @@ void destroy_record(ObjectHeader* header) {
   delete net;
 }
 
-bool finite_lower(double v) { return v > -kSolverInfinity; }
-bool finite_upper(double v) { return v < kSolverInfinity; }
-
 int check_indices(const int* indices, int count, int limit) {
   for (int k = 0; k < count; ++k)
     if (indices[k] < 0 || indices[k] >= limit) return err::kIndexRange;
@@ -119,13 +116,6 @@ void free_network(Network* net) {
   if (!net) return;
   if (net->created_in) untrack_object(*net->created_in, net);
   destroy_record(net);
-}
-
-int8_t initial_status(double cost, double lower, double upper, double feas_tol) {
-  if (std::fabs(upper - lower) < feas_tol) return kFixed;
-  if (finite_lower(lower) && (cost >= 0.0 || !finite_upper(upper))) return kAtLower;
-  if (finite_upper(upper) && (cost <= 0.0 || !finite_lower(lower))) return kAtUpper;
-  return kFreeZero;
 }
 
 void mark_edited(Network& net) {

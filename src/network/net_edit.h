@@ -7,14 +7,12 @@
 
 #include "env/environment.h"
 #include "network/net_problem.h"
+#include "network/arc_status.h"
 
 namespace korva::net {
 
 Network* create_network(Environment& env, const char* name_utf8, int* status);
 void free_network(Network* net);
-
-// The status an arc starts from when nothing better is known.
-int8_t initial_status(double cost, double lower, double upper, double feas_tol);
 
 int copy_network(Environment& env, Network& net, int objsense, int nnodes, const double* supply,
                  const char* const* node_names, int narcs, const int* from, const int* to,

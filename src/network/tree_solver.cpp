@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "network/net_edit.h"
+#include "network/arc_status.h"
 
 namespace korva::net {
 namespace {
@@ -117,7 +117,7 @@ void TreeSolver::detach(int child) {
 // non-negative flow.
 void TreeSolver::set_artificial(int i, double imbalance) {
   const int a = m_ + i;
-  if (imbalance >= 0.0) {
+  if (imbalance > 0.0) {
     tail_[a] = i;
     head_[a] = n_;
     flow_[a] = imbalance;
@@ -316,31 +316,35 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   const double tol = phase1 ? kPhase1RatioTol : feas_tol;
   const int join = find_join(t, h);
 
-  // Along the cycle the flow runs t -> h on the entering arc, then from h up
-  // to the join and down to t.
+  // Along the cycle the flow runs from `first` to `second` on the entering
+  // arc, then from `second` up to the join and down to `first`. Ties go to
+  // the last blocking arc in that order from the join (nearest the join on
+  // the second side, else nearest `first`): the tree stays strongly
+  // feasible, which keeps degenerate pivots from stalling.
+  const int first = dir > 0 ? t : h, second = dir > 0 ? h : t;
   int leaving = e, leave_node = -1;
-  bool leave_on_tail_side = false;
+  bool leave_on_first_side = false;
   int64_t length = 1;
-  for (int v = t; v != join; v = parent_[v], ++length) {
+  for (int v = first; v != join; v = parent_[v], ++length) {
     const int a = pred_[v];
-    const double sign = tail_[a] == v ? -dir : dir;
+    const double sign = tail_[a] == v ? -1.0 : 1.0;
     const double room = sign > 0 ? upper_[a] - flow_[a] : flow_[a] - lower_[a];
     if (room >= -tol && theta - room > kTieMargin) {
       theta = room;
       leaving = a;
       leave_node = v;
-      leave_on_tail_side = true;
+      leave_on_first_side = true;
     }
   }
-  for (int v = h; v != join; v = parent_[v], ++length) {
+  for (int v = second; v != join; v = parent_[v], ++length) {
     const int a = pred_[v];
-    const double sign = tail_[a] == v ? dir : -dir;
+    const double sign = tail_[a] == v ? 1.0 : -1.0;
     const double room = sign > 0 ? upper_[a] - flow_[a] : flow_[a] - lower_[a];
-    if (room > -tol && theta - room > kTieMargin) {
+    if (room > -tol && theta - room >= -kTieMargin) {
       theta = room;
       leaving = a;
       leave_node = v;
-      leave_on_tail_side = false;
+      leave_on_first_side = false;
     }
   }
   out.work = length;
@@ -377,9 +381,9 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
       status_[leaving] = at_upper ? kAtUpper : kAtLower;
   }
   status_[e] = kBasic;
-  const int u_in = leave_on_tail_side ? t : h;
-  const int u_other = leave_on_tail_side ? h : t;
-  rehang(u_in, u_other, e, leave_node, leave_on_tail_side ? d : -d);
+  const int u_in = leave_on_first_side ? first : second;
+  const int u_other = leave_on_first_side ? second : first;
+  rehang(u_in, u_other, e, leave_node, u_in == t ? d : -d);
   out.work += depth_[u_in];
   return out;
 }

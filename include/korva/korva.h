@@ -978,6 +978,12 @@ KRVAPI int KRVNETgetphase1cnt(KRVenv env, KRVnet net);
    node status 1 when the node's slack (its artificial arc) is basic. */
 KRVAPI int KRVNETcopybase(KRVenv env, KRVnet net, const int *astat, const int *nstat);
 KRVAPI int KRVNETgetbase(KRVenv env, KRVnet net, int *astat, int *nstat);
+/* Network files: "MIN" (line-oriented min-cost flow) and "NET" (keyword)
+   formats. The reader tells them apart by content and names the problem
+   after the file; the writer takes the format string, or the extension. */
+KRVAPI int KRVNETreadcopyprob(KRVenv env, KRVnet net, const char *filename_str);
+KRVAPI int KRVNETwriteprob(KRVenv env, KRVnet net, const char *filename_str,
+                           const char *format_str);
 /* @NETWORK-SECTION-END@ */
 
 /* ------------------------------------------------------------------------ */

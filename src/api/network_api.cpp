@@ -1,6 +1,7 @@
 // Exported functions: network problems (the KRVNET family).
 #include "api/model_families.h"
 #include "env/optimizer_entry.h"
+#include "io/net/net_files.h"
 #include "network/net_edit.h"
 #include "network/net_queries.h"
 #include "network/net_solve.h"
@@ -344,6 +345,22 @@ int KRVNETcopybase(KRVenv env, KRVnet net, const int* astat, const int* nstat) {
 
 int KRVNETgetbase(KRVenv env, KRVnet net, int* astat, int* nstat) {
   return query(env, net, [&](Environment&, Network& n) { return net::get_basis(n, astat, nstat); });
+}
+
+}  // extern "C"
+
+extern "C" {
+
+int KRVNETreadcopyprob(KRVenv env, KRVnet net, const char* filename_str) {
+  return api::call(env, net, api::kLongOperation, [&](Environment& e, Network& n) {
+    return netio::read_network(e, n, filename_str);
+  });
+}
+
+int KRVNETwriteprob(KRVenv env, KRVnet net, const char* filename_str, const char* format_str) {
+  return api::call(env, net, api::kNone, [&](Environment& e, Network& n) {
+    return netio::write_network(e, n, filename_str, format_str);
+  });
 }
 
 }  // extern "C"

@@ -891,6 +891,102 @@ KRVAPI int KRVEcacheNewNZsByNZ(KRVenv env, KRVprob lp, long long nzcnt, const in
                                const int *colind, const double *val);
 
 /* ------------------------------------------------------------------------ */
+/* Network problems                                                          */
+/* ------------------------------------------------------------------------ */
+/* Pure minimum-cost flow problems with their own object and a primal
+   network simplex. A node's supply is the flow it sends out (a demand is a
+   negative supply); every arc carries flow from its "from" node to its "to"
+   node within its bounds. Nodes and arcs are numbered from 0; name arrays
+   and their entries may be null, giving the default names "n1", "n2", ...
+   and "a1", "a2", .... Every edit discards the solution and keeps the arc
+   statuses as the next start. */
+KRVAPI KRVnet KRVNETcreateprob(KRVenv env, int *status_p, const char *name_str);
+KRVAPI int KRVNETfreeprob(KRVenv env, KRVnet *net_p);
+/* Replaces the whole network. Absent bound and cost arrays give lower bound
+   0, upper bound 1e20 and cost 0. */
+KRVAPI int KRVNETcopynet(KRVenv env, KRVnet net, int objsen, int nnodes, const double *supply,
+                         char **nnames, int narcs, const int *fromnode, const int *tonode,
+                         const double *low, const double *up, const double *obj,
+                         char **anames);
+KRVAPI int KRVNETaddnodes(KRVenv env, KRVnet net, int nnodes, const double *supply,
+                          char **name);
+KRVAPI int KRVNETaddarcs(KRVenv env, KRVnet net, int narcs, const int *fromnode,
+                         const int *tonode, const double *low, const double *up,
+                         const double *obj, char **anames);
+/* Deleting a node deletes the arcs that meet it. KRVNETdelset deletes the
+   nodes and arcs flagged 1 (either array may be null) and overwrites each
+   flag with the item's new index, or -1 when it was deleted. */
+KRVAPI int KRVNETdelnodes(KRVenv env, KRVnet net, int begin, int end);
+KRVAPI int KRVNETdelarcs(KRVenv env, KRVnet net, int begin, int end);
+KRVAPI int KRVNETdelset(KRVenv env, KRVnet net, int *whichnodes, int *whicharcs);
+/* lu[k]: 'L' lower, 'U' upper, 'B' both bounds of arc indices[k]. */
+KRVAPI int KRVNETchgbds(KRVenv env, KRVnet net, int cnt, const int *indices, const char *lu,
+                        const double *bd);
+KRVAPI int KRVNETchgobj(KRVenv env, KRVnet net, int cnt, const int *indices, const double *obj);
+KRVAPI int KRVNETchgobjsen(KRVenv env, KRVnet net, int maxormin);
+KRVAPI int KRVNETchgsupply(KRVenv env, KRVnet net, int cnt, const int *indices,
+                           const double *supply);
+KRVAPI int KRVNETchgarcnodes(KRVenv env, KRVnet net, int cnt, const int *indices,
+                             const int *fromnode, const int *tonode);
+KRVAPI int KRVNETchgarcname(KRVenv env, KRVnet net, int cnt, const int *indices, char **newname);
+KRVAPI int KRVNETchgnodename(KRVenv env, KRVnet net, int cnt, const int *indices,
+                             char **newname);
+/* key 'a' renames arc `index`, 'n' node `index`. */
+KRVAPI int KRVNETchgname(KRVenv env, KRVnet net, int key, int index, const char *newname_str);
+
+KRVAPI int KRVNETgetnumnodes(KRVenv env, KRVnet net);
+KRVAPI int KRVNETgetnumarcs(KRVenv env, KRVnet net);
+KRVAPI int KRVNETgetnodeindex(KRVenv env, KRVnet net, const char *name_str, int *index_p);
+KRVAPI int KRVNETgetarcindex(KRVenv env, KRVnet net, const char *name_str, int *index_p);
+KRVAPI int KRVNETgetobjsen(KRVenv env, KRVnet net);
+KRVAPI int KRVNETgetsupply(KRVenv env, KRVnet net, double *supply, int begin, int end);
+KRVAPI int KRVNETgetlb(KRVenv env, KRVnet net, double *low, int begin, int end);
+KRVAPI int KRVNETgetub(KRVenv env, KRVnet net, double *up, int begin, int end);
+KRVAPI int KRVNETgetobj(KRVenv env, KRVnet net, double *obj, int begin, int end);
+/* Either output array may be null. */
+KRVAPI int KRVNETgetarcnodes(KRVenv env, KRVnet net, int *fromnode, int *tonode, int begin,
+                             int end);
+/* The arcs leaving nodes begin..end: arc[arcbeg[k] ...] for node begin + k,
+   under the surplus convention for arcspace. */
+KRVAPI int KRVNETgetnodearcs(KRVenv env, KRVnet net, int *arccnt_p, int *arcbeg, int *arc,
+                             int arcspace, int *surplus_p, int begin, int end);
+KRVAPI int KRVNETgetarcname(KRVenv env, KRVnet net, char **nnames, char *namestore, int namespc,
+                            int *surplus_p, int begin, int end);
+KRVAPI int KRVNETgetnodename(KRVenv env, KRVnet net, char **nnames, char *namestore,
+                             int namespc, int *surplus_p, int begin, int end);
+KRVAPI int KRVNETgetprobname(KRVenv env, KRVnet net, char *buf_str, int bufspace,
+                             int *surplus_p);
+
+/* The network simplex (KRV_PARAM_NET* parameters, network callback with
+   where-value 3). KRVNETgetstat gives 1 optimal, 2 unbounded, 3
+   infeasible, 10, 11, 13 and 25 for limits and aborts, 0 without a
+   result. Potentials pi and reduced costs dj satisfy
+   dj = obj - pi[from] + pi[to]; slack is supply minus net outflow. */
+KRVAPI int KRVNETprimopt(KRVenv env, KRVnet net);
+KRVAPI int KRVNETgetstat(KRVenv env, KRVnet net);
+KRVAPI int KRVNETsolution(KRVenv env, KRVnet net, int *netstat_p, double *objval_p, double *x,
+                          double *pi, double *slack, double *dj);
+KRVAPI int KRVNETsolninfo(KRVenv env, KRVnet net, int *pfeasind_p, int *dfeasind_p);
+KRVAPI int KRVNETgetobjval(KRVenv env, KRVnet net, double *objval_p);
+KRVAPI int KRVNETgetx(KRVenv env, KRVnet net, double *x, int begin, int end);
+KRVAPI int KRVNETgetpi(KRVenv env, KRVnet net, double *pi, int begin, int end);
+KRVAPI int KRVNETgetslack(KRVenv env, KRVnet net, double *slack, int begin, int end);
+KRVAPI int KRVNETgetdj(KRVenv env, KRVnet net, double *dj, int begin, int end);
+KRVAPI int KRVNETgetitcnt(KRVenv env, KRVnet net);
+KRVAPI int KRVNETgetphase1cnt(KRVenv env, KRVnet net);
+/* Basis: arc statuses KRV_AT_LOWER, KRV_BASIC, KRV_AT_UPPER, KRV_FREE_SUPER;
+   node status 1 when the node's slack (its artificial arc) is basic. */
+KRVAPI int KRVNETcopybase(KRVenv env, KRVnet net, const int *astat, const int *nstat);
+KRVAPI int KRVNETgetbase(KRVenv env, KRVnet net, int *astat, int *nstat);
+/* Network files: "MIN" (line-oriented min-cost flow) and "NET" (keyword)
+   formats. The reader tells them apart by content and names the problem
+   after the file; the writer takes the format string, or the extension. */
+KRVAPI int KRVNETreadcopyprob(KRVenv env, KRVnet net, const char *filename_str);
+KRVAPI int KRVNETwriteprob(KRVenv env, KRVnet net, const char *filename_str,
+                           const char *format_str);
+/* @NETWORK-SECTION-END@ */
+
+/* ------------------------------------------------------------------------ */
 /* Files                                                                     */
 /* ------------------------------------------------------------------------ */
 /* @FILES-SECTION@ */

@@ -1,0 +1,210 @@
+#include "network/pricing.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace korva::net {
+namespace {
+
+int group_size_for(int arcs) {
+  if (arcs < 1000) return 15;
+  if (arcs < 10000) return 25;
+  if (arcs < 100000) return 50;
+  return 100;
+}
+
+void setup(PricingState& s, const PricingView& view, double tolerance) {
+  s.view = view;
+  s.tolerance = tolerance;
+  s.group_size = group_size_for(view.num_arcs);
+  s.stride = view.num_arcs < s.group_size ? 1 : view.num_arcs / s.group_size;
+  s.next_group = 0;
+  s.list.clear();
+  s.wrap = 0;
+  s.work = 0;
+  s.in_list.assign(static_cast<size_t>(view.num_arcs), 0);
+}
+
+// Prices one group; calls `found` for every candidate. Returns how many.
+template <class Found>
+int scan_group(PricingState& s, int g, Found&& found) {
+  const PricingView& v = s.view;
+  const double neg_tol = -s.tolerance;
+  int count = 0;
+  for (int a = g; a < v.num_arcs; a += s.stride) {
+    const double viol = arc_violation(v, a);
+    if (viol < neg_tol) {
+      found(a, viol);
+      ++count;
+    }
+  }
+  s.work += (v.num_arcs - g + s.stride - 1) / s.stride;
+  return count;
+}
+
+int advance_group(PricingState& s) {
+  const int g = s.next_group;
+  s.next_group = g + 1 == s.stride ? 0 : g + 1;
+  return g;
+}
+
+// Keeps the list entries that are still candidates, with fresh violations.
+void reprice_list(PricingState& s) {
+  size_t kept = 0;
+  for (const Candidate& c : s.list) {
+    const double viol = arc_violation(s.view, c.arc);
+    if (viol < -s.tolerance)
+      s.list[kept++] = {c.arc, viol};
+    else
+      s.in_list[c.arc] = 0;
+  }
+  s.work += static_cast<int64_t>(s.list.size());
+  s.list.resize(kept);
+  if (s.wrap >= kept) s.wrap = 0;
+}
+
+int best_of_list(const PricingState& s, double* violation) {
+  int best = -1;
+  double best_viol = 0.0;
+  for (const Candidate& c : s.list) {
+    if (best < 0 || c.violation < best_viol - 1e-10) {
+      best = c.arc;
+      best_viol = c.violation;
+    }
+  }
+  if (violation) *violation = best_viol;
+  return best;
+}
+
+void release(PricingState& s) {
+  std::vector<Candidate>().swap(s.list);
+  std::vector<int8_t>().swap(s.in_list);
+}
+
+void set_tolerance(PricingState& s, double tolerance) { s.tolerance = tolerance; }
+
+// --- group pricing ---------------------------------------------------------
+
+void group_initialize(PricingState& s, const PricingView& view, double tolerance) {
+  setup(s, view, tolerance);
+}
+
+int group_select(PricingState& s, double* violation) {
+  for (int scanned = 0; scanned < s.stride; ++scanned) {
+    int best = -1;
+    double best_viol = 0.0;
+    scan_group(s, advance_group(s), [&](int a, double viol) {
+      if (best < 0 || viol < best_viol - 1e-10) {
+        best = a;
+        best_viol = viol;
+      }
+    });
+    if (best >= 0) {
+      if (violation) *violation = best_viol;
+      return best;
+    }
+  }
+  return -1;
+}
+
+// --- candidate-list pricing ------------------------------------------------
+
+void list_initialize(PricingState& s, const PricingView& view, double tolerance) {
+  setup(s, view, tolerance);
+  s.capacity = static_cast<size_t>(2 * s.group_size);
+  s.list.reserve(s.capacity);
+}
+
+int list_select(PricingState& s, double* violation) {
+  reprice_list(s);
+  for (int scanned = 0; scanned < s.stride; ++scanned) {
+    const int found = scan_group(s, advance_group(s), [&](int a, double viol) {
+      if (s.in_list[a]) return;
+      if (s.list.size() < s.capacity) {
+        s.list.push_back({a, viol});
+      } else {
+        // A full list takes new candidates in turn over its old entries.
+        s.in_list[s.list[s.wrap].arc] = 0;
+        s.list[s.wrap] = {a, viol};
+        s.wrap = (s.wrap + 1) % s.capacity;
+      }
+      s.in_list[a] = 1;
+    });
+    if (found > 0) break;
+  }
+  return best_of_list(s, violation);
+}
+
+// --- sorted candidate-list pricing -----------------------------------------
+
+void sorted_initialize(PricingState& s, const PricingView& view, double tolerance) {
+  setup(s, view, tolerance);
+  s.capacity = static_cast<size_t>(s.group_size + view.num_arcs / s.stride + 1);
+  s.list.reserve(s.capacity);
+}
+
+// Partial sort: afterwards the `k` most negative violations come first.
+void quickselect(std::vector<Candidate>& list, size_t k) {
+  size_t lo = 0, hi = list.size() - 1;
+  while (lo < hi) {
+    const double pivot = list[lo + (hi - lo) / 2].violation;
+    size_t i = lo, j = hi;
+    while (i <= j) {
+      while (list[i].violation < pivot) ++i;
+      while (list[j].violation > pivot) --j;
+      if (i <= j) {
+        std::swap(list[i], list[j]);
+        ++i;
+        if (j == 0) break;
+        --j;
+      }
+    }
+    if (k <= j)
+      hi = j;
+    else if (k >= i)
+      lo = i;
+    else
+      return;
+  }
+}
+
+int sorted_select(PricingState& s, double* violation) {
+  reprice_list(s);
+  for (int scanned = 0; scanned < s.stride; ++scanned) {
+    const int found = scan_group(s, advance_group(s), [&](int a, double viol) {
+      if (s.in_list[a] || s.list.size() >= s.capacity) return;
+      s.list.push_back({a, viol});
+      s.in_list[a] = 1;
+    });
+    if (found > 0) break;
+  }
+  const size_t keep = static_cast<size_t>(s.group_size);
+  if (s.list.size() > keep) {
+    quickselect(s.list, keep);
+    for (size_t k = keep; k < s.list.size(); ++k) s.in_list[s.list[k].arc] = 0;
+    s.list.resize(keep);
+  }
+  return best_of_list(s, violation);
+}
+
+constexpr PricingOps kGroupPricing{group_initialize, group_select, release, set_tolerance};
+constexpr PricingOps kListPricing{list_initialize, list_select, release, set_tolerance};
+constexpr PricingOps kSortedPricing{sorted_initialize, sorted_select, release, set_tolerance};
+
+}  // namespace
+
+const PricingOps* pricing_ops(int choice) {
+  switch (choice) {
+    case 0:
+    case 3:
+      return &kSortedPricing;
+    case 1:
+      return &kGroupPricing;
+    case 2:
+      return &kListPricing;
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace korva::net

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "io/mps/huge_pages.h"
+
 namespace korva::sav {
 namespace {
 
@@ -64,17 +66,25 @@ int BerReader::read_raw(void* out, size_t n) {
   return kOk;
 }
 
-// The vector grows with what the file really holds, so that a damaged
-// length fails with "not enough data" instead of a huge allocation.
-template <class T>
-int BerReader::fill(std::vector<T>& out, size_t count) {
-  constexpr size_t kStep = (size_t{1} << 22) / sizeof(T);
+// Arrays come through a small staging area, put into their byte order
+// there while the values are in cache, and appended to the vector (no
+// zero-filling of the destination). Room is reserved up front unless the
+// count is so large that only a damaged file would claim it; then the
+// vector grows with what the file really holds, so that such a file fails
+// with "not enough data" instead of a huge allocation.
+template <class T, class Fix>
+int BerReader::fill(std::vector<T>& out, size_t count, Fix fix) {
+  constexpr size_t kStageItems = (size_t{1} << 16) / sizeof(T);
+  constexpr size_t kTrustedBytes = size_t{1} << 28;
   out.clear();
-  for (size_t done = 0; done < count;) {
-    const size_t piece = std::min(kStep, count - done);
-    out.resize(done + piece);
-    if (int s = read_raw(out.data() + done, piece * sizeof(T))) return s;
-    done += piece;
+  // Large arrays on huge pages: page faults dominate reading otherwise.
+  if (count <= kTrustedBytes / sizeof(T)) mps::reserve_huge(out, count);
+  T stage[kStageItems];
+  while (out.size() < count) {
+    const size_t piece = std::min(kStageItems, count - out.size());
+    if (int s = read_raw(stage, piece * sizeof(T))) return s;
+    for (size_t k = 0; k < piece; ++k) fix(stage[k]);
+    out.insert(out.end(), stage, stage + piece);
   }
   return kOk;
 }
@@ -271,39 +281,35 @@ int BerReader::doubles(std::vector<double>& out, int64_t count) {
   uint64_t length = 0;
   if (int s = primitive(kDoubleArray, length)) return s;
   if (count < 0 || length != static_cast<uint64_t>(count) * 8) return kUninterpretable;
-  if (int s = fill(out, static_cast<size_t>(count))) return s;
-  for (double& v : out) {
+  return fill(out, static_cast<size_t>(count), [](double& v) {
     uint64_t bits;
     std::memcpy(&bits, &v, 8);
     bits = __builtin_bswap64(bits);
     std::memcpy(&v, &bits, 8);
-  }
-  return kOk;
+  });
 }
 
 int BerReader::int32s(std::vector<int>& out, int64_t count) {
   uint64_t length = 0;
   if (int s = primitive(kInt32Array, length)) return s;
   if (count < 0 || length != static_cast<uint64_t>(count) * 4) return kUninterpretable;
-  if (int s = fill(out, static_cast<size_t>(count))) return s;
-  for (int& v : out) v = static_cast<int>(__builtin_bswap32(static_cast<uint32_t>(v)));
-  return kOk;
+  return fill(out, static_cast<size_t>(count),
+              [](int& v) { v = static_cast<int>(__builtin_bswap32(static_cast<uint32_t>(v))); });
 }
 
 int BerReader::int64s(std::vector<int64_t>& out, int64_t count) {
   uint64_t length = 0;
   if (int s = primitive(kInt64Array, length)) return s;
   if (count < 0 || length != static_cast<uint64_t>(count) * 8) return kUninterpretable;
-  if (int s = fill(out, static_cast<size_t>(count))) return s;
-  for (int64_t& v : out) v = static_cast<int64_t>(__builtin_bswap64(static_cast<uint64_t>(v)));
-  return kOk;
+  return fill(out, static_cast<size_t>(count),
+              [](int64_t& v) { v = static_cast<int64_t>(__builtin_bswap64(static_cast<uint64_t>(v))); });
 }
 
 int BerReader::bytes(std::vector<char>& out, int64_t count) {
   uint64_t length = 0;
   if (int s = primitive(kByteArray, length)) return s;
   if (count < 0 || length != static_cast<uint64_t>(count)) return kUninterpretable;
-  return fill(out, static_cast<size_t>(count));
+  return fill(out, static_cast<size_t>(count), [](char&) {});
 }
 
 namespace {
@@ -331,7 +337,7 @@ int BerReader::texts(ReaderNames& out, int64_t count) {
   if (int s = primitive(kTextArray, length)) return s;
   if (count < 0) return kUninterpretable;
   std::vector<char> data;
-  if (int s = fill(data, static_cast<size_t>(length))) return s;
+  if (int s = fill(data, static_cast<size_t>(length), [](char&) {})) return s;
   out.clear();
   out.reserve(static_cast<size_t>(count), data.size());
   return split_texts(data, count, [&](std::string_view t) { out.push_back(t); }) ? kOk : kUninterpretable;
@@ -342,7 +348,7 @@ int BerReader::texts(std::vector<std::string>& out, int64_t count) {
   if (int s = primitive(kTextArray, length)) return s;
   if (count < 0) return kUninterpretable;
   std::vector<char> data;
-  if (int s = fill(data, static_cast<size_t>(length))) return s;
+  if (int s = fill(data, static_cast<size_t>(length), [](char&) {})) return s;
   out.clear();
   return split_texts(data, count, [&](std::string_view t) { out.emplace_back(t); }) ? kOk : kUninterpretable;
 }

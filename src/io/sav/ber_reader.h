@@ -54,8 +54,8 @@ class BerReader {
   int need(size_t n);
   int get(uint8_t& b);
   int read_raw(void* out, size_t n);
-  template <class T>
-  int fill(std::vector<T>& out, size_t count);
+  template <class T, class Fix>
+  int fill(std::vector<T>& out, size_t count, Fix fix);
   // Identifier and length of the next element; `definite` false for the
   // indefinite form (constructed only).
   int header(uint8_t& identifier, uint64_t& length, bool& definite, bool& high_tag, int& tag_number);

@@ -1,6 +1,9 @@
 // Solution files through the C API: the layout of the XML a solved LP
 // writes, round trips that restart the simplex from the read start, names
 // that need escaping, write levels, and the reader's warnings and errors.
+#include <unistd.h>
+
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -147,6 +150,17 @@ TEST_F(SolutionFileTest, NamesNeedingEscapesAndUtf8ComeBackByName) {
   EXPECT_NE(xml.find("name=\"\xC3\xA9t\xC3\xA9_\xE2\x82\xAC_\xE5\x90\x8D\""), std::string::npos);
   EXPECT_NE(xml.find("name=\"r&amp;&lt;&gt;\""), std::string::npos);
   EXPECT_EQ(warnings->text(), "");
+
+  // A second, independent parser must read the same names back.
+  if (access("/usr/bin/python3", X_OK) != 0) GTEST_SKIP() << "no /usr/bin/python3";
+  const std::string names = dir.file("names.txt");
+  const std::string command =
+      "/usr/bin/python3 -c \"import sys, xml.dom.minidom as m; d = m.parse(sys.argv[1]); "
+      "open(sys.argv[2], 'w', encoding='utf-8').write('|'.join(e.getAttribute('name') for t in "
+      "('constraint', 'variable') for e in d.getElementsByTagName(t)))\" " +
+      file + " " + names;
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(read_file(names), model.rows[0] + "|" + model.rows[1] + "|" + model.cols[0] + "|" + model.cols[1]);
 }
 
 TEST_F(SolutionFileTest, WriteLevelThreeWithAllZeroValuesWritesAnEmptyList) {

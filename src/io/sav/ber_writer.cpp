@@ -33,7 +33,16 @@ void BerWriter::flush_front() {
   while (buffer_.size() >= kBufferBytes) {
     if (!failed_ && std::fwrite(buffer_.data(), 1, kFlushBytes, file_) != kFlushBytes) failed_ = true;
     buffer_.erase(buffer_.begin(), buffer_.begin() + kFlushBytes);
-    for (int64_t& at : open_) at = at >= static_cast<int64_t>(kFlushBytes) ? at - static_cast<int64_t>(kFlushBytes) : -1;
+    // An element whose first octet went to the file can no longer get a
+    // definite length.
+    for (OpenElement& e : open_) {
+      if (e.start >= static_cast<int64_t>(kFlushBytes)) {
+        e.start -= static_cast<int64_t>(kFlushBytes);
+        e.length_at -= static_cast<int64_t>(kFlushBytes);
+      } else {
+        e.start = -1;
+      }
+    }
   }
 }
 
@@ -60,27 +69,38 @@ void BerWriter::header(uint8_t identifier, uint64_t length) {
   put(h, n + 1);
 }
 
-void BerWriter::open_application(int tag) {
-  if (tag < 31) {
-    put_byte(static_cast<uint8_t>(0x60 | tag));
-  } else {
-    // High tag numbers: all five low bits set, then base 128, most
-    // significant group first, the high bit on all groups but the last.
-    put_byte(0x7F);
-    uint8_t groups[5];
-    size_t n = 0;
-    for (unsigned v = static_cast<unsigned>(tag); v || n == 0; v >>= 7) groups[n++] = static_cast<uint8_t>(v & 0x7F);
-    for (size_t k = n; k-- > 0;) put_byte(static_cast<uint8_t>(groups[k] | (k ? 0x80 : 0)));
-  }
+void BerWriter::open_constructed(const uint8_t* identifier, size_t n) {
+  // Both the identifier and the length octet go in before any flush, so
+  // that the positions recorded are those of this element.
+  const int64_t start = static_cast<int64_t>(buffer_.size());
+  buffer_.insert(buffer_.end(), identifier, identifier + n);
   buffer_.push_back(0x80);
-  open_.push_back(static_cast<int64_t>(buffer_.size()) - 1);
+  open_.push_back({start, static_cast<int64_t>(buffer_.size()) - 1});
   flush_front();
 }
 
+void BerWriter::open_application(int tag) {
+  uint8_t id[6];
+  size_t n = 0;
+  if (tag < 31) {
+    id[n++] = static_cast<uint8_t>(0x60 | tag);
+  } else {
+    // High tag numbers: all five low bits set, then base 128, most
+    // significant group first, the high bit on all groups but the last.
+    id[n++] = 0x7F;
+    uint8_t groups[5];
+    size_t g = 0;
+    for (unsigned v = static_cast<unsigned>(tag); v || g == 0; v >>= 7) groups[g++] = static_cast<uint8_t>(v & 0x7F);
+    for (size_t k = g; k-- > 0;) id[n++] = static_cast<uint8_t>(groups[k] | (k ? 0x80 : 0));
+  }
+  open_constructed(id, n);
+}
+
 void BerWriter::close() {
-  const int64_t at = open_.back();
+  const OpenElement e = open_.back();
   open_.pop_back();
-  if (at < 0) {
+  const int64_t at = e.length_at;
+  if (e.start < 0) {
     const uint8_t eoc[2] = {0, 0};
     put(eoc, 2);
     return;
@@ -113,10 +133,8 @@ void BerWriter::byte(uint8_t value) {
 void BerWriter::text(std::string_view text) {
   // A short text is closed while its start is in the buffer and so gets a
   // definite length.
-  put_byte(kSequence);
-  buffer_.push_back(0x80);
-  open_.push_back(static_cast<int64_t>(buffer_.size()) - 1);
-  flush_front();
+  const uint8_t sequence = kSequence;
+  open_constructed(&sequence, 1);
   for (char c : text) {
     const uint8_t element[3] = {kUtf8String, 1, static_cast<uint8_t>(c)};
     put(element, 3);

@@ -59,9 +59,14 @@ class BerWriter {
 
   FILE* file_;
   std::vector<uint8_t> buffer_;
-  // Per open constructed element: the position of its length octet in the
-  // buffer, or -1 once that octet has gone to the file.
-  std::vector<int64_t> open_;
+  void open_constructed(const uint8_t* identifier, size_t n);
+  // Per open constructed element: where its identifier and its length
+  // octet are in the buffer; start is -1 once the element's beginning has
+  // gone to the file.
+  struct OpenElement {
+    int64_t start, length_at;
+  };
+  std::vector<OpenElement> open_;
   bool failed_ = false;
 };
 

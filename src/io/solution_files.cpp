@@ -249,7 +249,9 @@ int write_solution_file(Environment& env, Problem& p, const char* filename) {
   xml::SolutionContent s;
   s.write_level = write_level(env);
   std::vector<double> slack;
-  if (p.is_mip()) {
+  // The solution slot holds the incumbent after a MIP optimisation and an
+  // LP record after a continuous one (a fixed MIP included).
+  if (simplex::find_mip_incumbent(p)) {
     const simplex::MipIncumbentStore* store = incumbent_of(p);
     if (!store) return err::kNoSolution;
     if (int status = gather_incumbent(env, p, *store, s)) return status;

@@ -229,6 +229,16 @@ TEST_F(SolutionReadTest, LowerCaseStatusIs1551AndMalformedXmlIs1425) {
       << errors->text();
 }
 
+TEST_F(SolutionReadTest, SolutionNestedInAnOpenOneStartsAfresh) {
+  // Found by fuzzing: the repeated-entry bookkeeping of the outer solution
+  // pointed into the inner one's empty list.
+  EXPECT_EQ(read("<KORVASolutions>\n<KORVASolution>\n<variables>\n<variable name=\"x\" value=\"1\"/>\n"
+                 "<KORVASolution>\n<variables>\n<variable name=\"x\" value=\"2\"/>\n</variables>\n"
+                 "</KORVASolution>\n</variables>\n</KORVASolution>\n</KORVASolutions>\n"),
+            0);
+  EXPECT_EQ(warnings->text(), "Warning: more than one solution read, only first one processed.\n");
+}
+
 TEST_F(SolutionReadTest, LeadingBlanksStillMeanXml) {
   EXPECT_EQ(read("  \n " + document("  <variable name=\"x\" value=\"1\"/>\n")), 0);
   EXPECT_EQ(errors->text(), "");

@@ -362,10 +362,10 @@ int read_sav(Environment& env, const char* filename, ReaderArrays& arrays) {
   int code = read_header(r);
   int status = 0;
   SavReader reader(r, arrays);
-  if (code == kUninterpretable) {
+  // Whatever stops the header from reading (a short file included) means
+  // the file is not one of ours.
+  if (code != kOk) {
     status = report_formatted(&env, kNotSav, filename);
-  } else if (code != kOk) {
-    status = error_for(env, code);
   } else if ((code = reader.run()) != kOk || (code = check_arrays(arrays)) != kOk) {
     status = error_for(env, code);
   }

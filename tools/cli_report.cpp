@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "cli_options.h"
@@ -74,6 +75,27 @@ void print_solution(KRVenv env, KRVprob lp) {
     for (size_t i = 0; i < pi.size(); ++i)
       if (pi[i] != 0.0) std::printf("%-24s %20.10g\n", name_of(env, lp, true, int(i)).c_str(), pi[i]);
   }
+}
+
+namespace {
+
+bool ends_with(const std::string& s, const char* suffix) {
+  const size_t n = std::strlen(suffix);
+  return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
+}
+
+}  // namespace
+
+int write_solution_file(KRVenv env, KRVprob lp, const std::string& file) {
+  std::string stem = file;
+  for (const char* z : {".gz", ".bz2", ".Z"})
+    if (ends_with(stem, z)) stem.resize(stem.size() - std::strlen(z));
+  if (!ends_with(stem, ".sol")) return write_solution_text(env, lp, file);
+  if (int status = KRVsolwrite(env, lp, file.c_str())) {
+    std::fprintf(stderr, "korva: cannot write the solution file '%s' (error %d).\n", file.c_str(), status);
+    return kExitFailure;
+  }
+  return kExitOk;
 }
 
 int write_solution_text(KRVenv env, KRVprob lp, const std::string& file) {

@@ -21,5 +21,8 @@ void print_solution(KRVenv env, KRVprob lp);
 // Plain text: "status <n> <text>", "objective <value>", then "x <j> <value>"
 // per column and "pi <i> <value>" per row, all values round-trip exact.
 int write_solution_text(KRVenv env, KRVprob lp, const std::string& file);
+// The XML solution file (KRVsolwrite) when the name ends in ".sol" (a
+// compression suffix after it allowed), else the plain text above.
+int write_solution_file(KRVenv env, KRVprob lp, const std::string& file);
 
 }  // namespace korva_cli

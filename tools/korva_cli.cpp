@@ -103,7 +103,7 @@ int solve(const Options& o, KRVenv env, KRVprob lp) {
   else print_summary(env, lp, elapsed.count());
   if (o.print_solution) print_solution(env, lp);
   if (o.sensitivity && !mip) print_sensitivity(env, lp);
-  if (!o.solution.empty()) return write_solution_text(env, lp, o.solution);
+  if (!o.solution.empty()) return write_solution_file(env, lp, o.solution);
   return kExitOk;
 }
 

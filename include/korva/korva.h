@@ -1024,6 +1024,47 @@ KRVAPI int KRVmpswrite(KRVenv env, KRVprob lp, const char *filename_str);
 KRVAPI int KRVmpsrewrite(KRVenv env, KRVprob lp, const char *filename_str);
 KRVAPI int KRVdualwrite(KRVenv env, KRVprob lp, const char *filename_str, double *objshift_p);
 
+/* -- Solution, order, basis and SAV files ------------------------------- */
+/* Solution files (XML, UTF-8, compressed by the name's suffix).
+   KRVsolwrite writes the current solution (1217 without one): header,
+   quality measures, constraints and variables, the variables selected by
+   KRV_PARAM_WRITELEVEL (0 or 1 all, 2 non-continuous, 3 nonzero, 4
+   non-continuous and nonzero). KRVsolwritesolnpool writes pool member
+   soln (-1: the incumbent), KRVsolwritesolnpoolall every member and
+   KRVmstwritesolnpoolall every member as a MIP start, the latter two in
+   one KORVASolutions document. KRVreadcopysol on a continuous problem
+   installs the file's first solution as the advanced start (values,
+   slacks, duals, reduced costs and, when the file gives statuses, the
+   basis); on a MIP it reads the file as MIP starts. */
+KRVAPI int KRVsolwrite(KRVenv env, KRVprob lp, const char *filename_str);
+KRVAPI int KRVsolwritesolnpool(KRVenv env, KRVprob lp, int soln, const char *filename_str);
+KRVAPI int KRVsolwritesolnpoolall(KRVenv env, KRVprob lp, const char *filename_str);
+KRVAPI int KRVmstwritesolnpoolall(KRVenv env, KRVprob lp, const char *filename_str);
+
+/* Priority-order files (text, default extension ".ord"): one line per
+   ordered column with its branching direction (UP, DN or blank), name and
+   priority. KRVreadcopyorder replaces the problem's order with the file's
+   (KRVordread is the same function); names are required (1219). */
+KRVAPI int KRVordwrite(KRVenv env, KRVprob lp, const char *filename_str);
+KRVAPI int KRVreadcopyorder(KRVenv env, KRVprob lp, const char *filename_str);
+KRVAPI int KRVordread(KRVenv env, KRVprob lp, const char *filename_str);
+
+/* Basis files (text, default extension ".bas"). KRVmbasewrite writes the
+   problem's basis (1262 without one): XU/XL lines pair a basic column
+   with a nonbasic row at its upper or lower limit, UL lines list columns
+   at their upper bound, BS lines basic columns left over. KRVreadcopybase
+   reads such a file into the problem's basis (names required: 1219). */
+KRVAPI int KRVmbasewrite(KRVenv env, KRVprob lp, const char *filename_str);
+KRVAPI int KRVreadcopybase(KRVenv env, KRVprob lp, const char *filename_str);
+
+/* SAV files: the problem object in the library's own binary format (data
+   bit for bit, names, types, SOS, quadratic data, indicator constraints,
+   user cuts, lazy constraints and the basis). Read through
+   KRVreadcopyprob (type "SAV", extension ".sav", or by content); written
+   by KRVsavwrite or KRVwriteprob with type "SAV". */
+KRVAPI int KRVsavwrite(KRVenv env, KRVprob lp, const char *filename_str);
+KRVAPI int KRVLsavwrite(KRVenv env, KRVprob lp, const char *filename_str);
+
 /* ------------------------------------------------------------------------ */
 /* Optimisers and solution queries                                           */
 /* ------------------------------------------------------------------------ */
@@ -1304,8 +1345,7 @@ KRVAPI int KRVrefinemipstartconflictext(KRVenv env, KRVprob lp, int mipstartinde
    KRV_PARAM_WRITELEVEL selects the entries written. KRVreadcopymipstarts
    replaces the problem's starts by those of the file, KRVreadcopymipstart
    by its first one; KRVreadcopysol reads a solution file into a MIP as
-   its only start (solution files of continuous problems are not read yet:
-   3003). A file is XML when its first character that is not white space
+   its only start. A file is XML when its first character that is not white space
    is '<', else it is read in the older text form (1219 "No names exist"
    for a problem without column names). Entries name their column (the
    name wins) or give its index; unknown columns and repeated entries are

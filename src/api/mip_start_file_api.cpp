@@ -2,6 +2,7 @@
 // as its starts.
 #include "env/frame.h"
 #include "io/mip_start_files.h"
+#include "io/solution_files.h"
 #include "model/model.h"
 
 using namespace korva;
@@ -26,10 +27,12 @@ int KRVreadcopymipstart(KRVenv env, KRVprob lp, const char* filename_str) {
   return read_starts(env, lp, filename_str, StartFileRead::FirstStart);
 }
 
-// Solution files of continuous problems (installed as an advanced start)
-// are not read yet: such a problem gets 3003, as for MIP starts.
+// A continuous problem takes the solution as its advanced start, a MIP as
+// its MIP starts.
 int KRVreadcopysol(KRVenv env, KRVprob lp, const char* filename_str) {
-  return read_starts(env, lp, filename_str, StartFileRead::Solution);
+  return api::call(env, lp, api::kNone, [&](Environment& e, Problem& p) {
+    return read_solution_file(e, p, filename_str);
+  });
 }
 
 int KRVwritemipstarts(KRVenv env, KRVprob lp, const char* filename_str, int begin, int end) {

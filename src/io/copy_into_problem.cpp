@@ -132,6 +132,10 @@ int copy_into_problem(Environment& env, Problem& lp, ReaderArrays&& a, bool from
   if (!a.ctype.empty() && (typed || from_sav))
     if (int s = model::copy_ctype(env, lp, a.ctype.data())) return s;
   if (int s = copy_sos(env, lp, a.sos)) return s;
+  if (!a.order_indices.empty())
+    if (int s = model::copy_order(env, lp, static_cast<int>(a.order_indices.size()), a.order_indices.data(),
+                                  a.order_priority.data(), a.order_direction.data()))
+      return s;
   if (int s = copy_pool(env, lp, 0, a.user_cuts)) return s;
   if (int s = copy_pool(env, lp, 1, a.lazy_constraints)) return s;
   if (!a.qmatbeg.empty()) {

@@ -7,7 +7,7 @@ namespace korva {
 
 // Installs `a` in `lp` in this order: LP data with names, column types
 // (only when some column is not continuous, or always for the binary
-// format), special ordered sets, user cuts, lazy constraints, quadratic
+// format), special ordered sets, priority order, user cuts, lazy constraints, quadratic
 // objective, quadratic constraints, indicator constraints, basis. The first
 // failure stops and leaves what was installed so far. The LP arrays are
 // moved into the problem rather than copied (a read model is as large as

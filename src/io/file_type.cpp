@@ -10,6 +10,7 @@
 #include "env/environment.h"
 #include "env/error_codes.h"
 #include "env/errors.h"
+#include "io/sav/sav.h"
 #include "io/stream.h"
 
 namespace korva {
@@ -24,11 +25,6 @@ bool ends_with_ci(std::string_view s, const char* suffix) {
   const size_t n = std::strlen(suffix);
   return s.size() >= n && strncasecmp(s.data() + s.size() - n, suffix, n) == 0;
 }
-
-// Whether an open file starts with a SAV header. The binary format's reader
-// supplies the real test; until that format exists no file is taken for
-// one, and content sniffing goes on with the text formats.
-bool sav_header_valid(FILE* /*file*/) { return false; }
 
 }  // namespace
 
@@ -67,7 +63,7 @@ int sniff_type(Environment& env, const char* filename, FileType& type) {
   {
     FILE* f = nullptr;
     if (int status = open_bare_read(env, filename, ".sav", true, f)) return status;
-    const bool sav = sav_header_valid(f);
+    const bool sav = sav::header_valid(f);
     close_bare(filename, f);
     if (sav) {
       type = FileType::kSav;

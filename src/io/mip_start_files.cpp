@@ -26,8 +26,9 @@ int existing_starts(Environment& env, Problem& p) {
   return mip::num_mip_starts(p) > 0 ? 0 : mip::kNoMipStart;
 }
 
-// Reads the document of the file in whichever form it is.
-int read_document(Environment& env, const Problem& p, const char* filename, StartFileRead how,
+}  // namespace
+
+int read_start_document(Environment& env, const Problem& p, const char* filename, StartFileRead how,
                   xml::SolutionDocument& doc) {
   OpenedHandle h;
   const char* extension = how == StartFileRead::Solution ? ".sol" : ".mst";
@@ -45,6 +46,8 @@ int read_document(Environment& env, const Problem& p, const char* filename, Star
   if (int status = close_bare(h.name.c_str(), h.file)) return status;
   return mst::read_mst_text(env, p, h.name.c_str(), doc);
 }
+
+namespace {
 
 // The starts of the document: the values it gives, its names and levels.
 std::vector<mip::MipStart> starts_of(const xml::SolutionDocument& doc, int64_t& values) {
@@ -71,7 +74,7 @@ int read_mip_start_file(Environment& env, Problem& p, const char* filename, Star
   if (int status = mip_problem(env, p)) return status;
   if (int status = model::check_modifiable(p)) return status;
   xml::SolutionDocument doc;
-  if (int status = read_document(env, p, filename, how, doc)) return status;
+  if (int status = read_start_document(env, p, filename, how, doc)) return status;
   if (doc.solution_elements > 1) {
     if (how == StartFileRead::FirstStart)
       msg(env.warning(), "Warning: more than one KORVASolution element in file, only first one processed.\n");

@@ -18,6 +18,14 @@ enum class StartFileRead {
 // error, as nothing read is installed before the whole file was read.
 int read_mip_start_file(Environment& env, Problem& p, const char* filename, StartFileRead how);
 
+// Reads the file in whichever form it is into `doc` (the first solution
+// only, unless `how` asks for all), with the reader's warnings.
+namespace xml {
+struct SolutionDocument;
+}
+int read_start_document(Environment& env, const Problem& p, const char* filename, StartFileRead how,
+                        xml::SolutionDocument& doc);
+
 // KRVwritemipstarts: starts begin..end as XML.
 int write_mip_start_range(Environment& env, Problem& p, const char* fname, const char* filename,
                           int begin, int end);

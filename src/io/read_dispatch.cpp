@@ -12,6 +12,7 @@
 #include "io/lp/lp_reader.h"
 #include "io/permute_read.h"
 #include "io/mps/mps.h"
+#include "io/sav/sav.h"
 #include "io/stream.h"
 #include "model/model.h"
 
@@ -72,8 +73,8 @@ int read_model_file(Environment& env, Problem& lp, const char* filename, const c
       status = read_mps_file(env, filename, arrays);
       break;
     case FileType::kSav:
-      // The binary SAV format is not available in this build yet; its reader
-      // will be called from here.
+      status = sav::read_sav(env, filename, arrays);
+      break;
     case FileType::kNetwork:
       // Network files need the network problem objects, which this build
       // does not have yet; they are read through them from here.

@@ -142,6 +142,9 @@ struct ReaderArrays {
   std::vector<double> qsep;
   std::vector<ReaderQConstraint> qconstraints;
   std::vector<ReaderIndicator> indicators;
+  // Branching priority order (binary format only): column, priority and
+  // direction per entry.
+  std::vector<int> order_indices, order_priority, order_direction;
   // Basis carried by the file (binary format only).
   std::vector<int> cstat, rstat;
 

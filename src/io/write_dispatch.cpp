@@ -4,6 +4,7 @@
 #include "io/file_type.h"
 #include "io/lp/lp_writer.h"
 #include "io/mps/mps.h"
+#include "io/sav/sav.h"
 
 namespace korva {
 
@@ -20,8 +21,7 @@ int write_model_file(Environment& env, Problem& lp, const char* filename, const 
     case WriteFormat::kLpAnnotated:
       return lp::write_lp(env, lp, filename, lp::NameMode::kAnnotated);
     case WriteFormat::kSav:
-      // The binary SAV writer is not available in this build yet.
-      return err::kBadFileType;
+      return sav::write_sav(env, lp, filename);
   }
   return err::kBadFileType;
 }

@@ -109,12 +109,13 @@ TEST_F(FileDispatch, WritesMpsThroughBzip2) {
   EXPECT_EQ(std::system(("bzip2 -t " + path("out.mps.bz2")).c_str()), 0);
 }
 
-TEST_F(FileDispatch, NetworkAndSavAreNotAvailable) {
+TEST_F(FileDispatch, NetworkIsNotAvailableAndSavIsChecked) {
   write_file(path("m.sav"), "x");
-  EXPECT_EQ(KRVreadcopyprob(env, lp, path("m.sav").c_str(), nullptr), 1424);
+  EXPECT_EQ(KRVreadcopyprob(env, lp, path("m.sav").c_str(), nullptr), 1560);
   write_file(path("m.net"), "x");
   EXPECT_EQ(KRVreadcopyprob(env, lp, path("m.net").c_str(), nullptr), 1424);
-  EXPECT_EQ(KRVwriteprob(env, lp, path("m.sav").c_str(), nullptr), 1424);
+  EXPECT_EQ(KRVwriteprob(env, lp, path("m.sav").c_str(), nullptr), 0);
+  EXPECT_EQ(KRVreadcopyprob(env, lp, path("m.sav").c_str(), nullptr), 0);
 }
 
 // Parameter files go through the same stream: compressed by their name and

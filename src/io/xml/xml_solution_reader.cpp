@@ -135,6 +135,13 @@ void Parser::start_element(const XML_Char* name, const XML_Char** atts) {
   if (same(name, "KORVASolution")) {
     ++doc_.solution_elements;
     list_ = List::None;
+    // A solution nested in one still open ends that one: the positions of
+    // its entries must not be taken for the new solution's.
+    if (SolutionRecord* s = current()) {
+      col_at_.clear(s->variables);
+      row_at_.clear(s->constraints);
+    }
+    current_ = -1;
     if (static_cast<int64_t>(doc_.solutions.size()) < options_.max_solutions) {
       doc_.solutions.emplace_back();
       current_ = static_cast<int>(doc_.solutions.size()) - 1;

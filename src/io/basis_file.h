@@ -1,0 +1,29 @@
+// Basis files: a basis as text, by names.
+//
+//   * ENCODING=ISO-8859-1
+//   NAME          problem  Iterations 12  Rows 3  Cols 4
+//    XU x1  c2
+//    XL x3  c1
+//    UL x2
+//   ENDATA
+//
+// XU / XL pair a basic column with a nonbasic row at its upper or lower
+// limit, UL lists the nonbasic columns at their upper bound and BS basic
+// columns left over; columns at their lower bound, free nonbasic columns
+// and basic rows are not listed.
+#pragma once
+#include "model/problem.h"
+
+namespace korva {
+
+// 1262 without a basis. Items without stored names are written under
+// their default names.
+int write_basis_file(Environment& env, Problem& p, const char* filename);
+
+// Replaces the basis with the file's (1219 without names). Errors: 1553
+// for a line with the wrong number of fields, 1551 for an unknown
+// indicator, 1554 for superbasic entries, 1555 when the basic count is not
+// the number of rows, 1552 without ENDATA. Unknown names are warnings.
+int read_basis_file(Environment& env, Problem& p, const char* filename);
+
+}  // namespace korva

@@ -87,7 +87,8 @@ TEST_F(CliTest, ConvertsBetweenFormatsWithoutSolving) {
 }
 
 TEST_F(CliTest, PrintsAndWritesTheSolution) {
-  const std::string sol = dir.file("diet.sol");
+  // The plain text form (a .sol name gets the XML solution file).
+  const std::string sol = dir.file("diet.txt");
   const Outcome r = korva(example("diet.lp") + " --quiet --print-solution --solution " + sol);
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_TRUE(contains(r.out, "Variable                                Value\n")) << r.out;

@@ -155,7 +155,8 @@ class KORVA_CMD(pulp.LpSolver_CMD):
     def actualSolve(self, lp):
         if not self.executable(self.path):
             raise pulp.PulpSolverError("KORVA_CMD: cannot execute " + str(self.path))
-        tmp_mps, tmp_sol = self.create_tmp_files(lp.name, "mps", "sol")
+        # The program's plain solution form (a .sol name would get the XML one).
+        tmp_mps, tmp_sol = self.create_tmp_files(lp.name, "mps", "txt")
         # The file holds the minimisation; generic names keep any PuLP name
         # valid in the MPS format.
         written = lp.writeMPS(tmp_mps, mpsSense=const.LpMinimize, rename=1, mip=self.mip)

@@ -168,3 +168,23 @@ TEST_F(CallbackQueries, InformationalCallbackReadsTheSearchFiguresOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+// Open nodes written to a node file come back whole (the callbacks' fields
+// travel with them): a search kept entirely on disk ends where one in
+// memory does.
+TEST_F(CallbackQueries, SearchWithEveryOpenNodeOnDiskFindsTheOptimum) {
+  read_collection_model("p0201");
+  exact_answers_without_log();
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_NODEFILEIND, 3), 0);
+  ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_WORKMEM, 0.0), 0);
+  ASSERT_EQ(KRVsetstrparam(env, KRV_PARAM_WORKDIR, ::testing::TempDir().c_str()), 0);
+  ASSERT_EQ(KRVmipopt(env, lp), 0);
+  double objective = 0;
+  ASSERT_EQ(KRVgetobjval(env, lp, &objective), 0);
+  EXPECT_NEAR(objective, 7615.0, 1e-6);
+  EXPECT_GT(KRVgetnodecnt(env, lp), 1);
+}
+
+}  // namespace

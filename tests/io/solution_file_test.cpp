@@ -124,7 +124,7 @@ TEST_F(SolutionFileTest, RoundTripRestartsWithoutIterationsWithAndWithoutNames) 
   EXPECT_EQ(warnings->text(), "");
 }
 
-TEST_F(SolutionFileTest, NetlibModelRestartsFromItsSolutionFile) {
+TEST_F(SolutionFileTest, CollectionModelRestartsFromItsSolutionFile) {
   KORVA_REQUIRE_SHARED_DATA();
   const std::string model = korva_test::data_path("netlib/afiro.mps.gz");
   ASSERT_EQ(KRVreadcopyprob(env, lp, model.c_str(), nullptr), 0);

@@ -19,7 +19,6 @@ namespace {
 
 constexpr int kUnrecognizedIndicator = 1551;
 constexpr int kEndataMissing = 1552;
-constexpr int kWrongNumberOfEntries = 1553;
 constexpr int kSuperbasis = 1554;
 constexpr int kBasicCount = 1555;  // "%lld %.255s basic variable(s)"
 constexpr size_t kMaxNameBytes = 255;

@@ -18,7 +18,6 @@ namespace korva {
 namespace {
 
 constexpr int kUnrecognizedDirection = 3012;  // "Line %lld: Unrecognized direction '%c%c'"
-constexpr int kWrongNumberOfEntries = 1553;
 constexpr size_t kMaxNameBytes = 255;
 
 const char* direction_text(int direction) {

@@ -12,6 +12,9 @@
 
 namespace korva {
 
+// "Line %lld: Wrong number of entries"
+inline constexpr int kWrongNumberOfEntries = 1553;
+
 // The fields of `line` separated by blanks; at most `max` are stored, but
 // the count goes on to max + 1 so that a line with too many is seen.
 inline int split_fields(std::string_view line, std::string_view* fields, int max) {

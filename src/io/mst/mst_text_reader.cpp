@@ -5,64 +5,30 @@
 
 #include "env/channel.h"
 #include "env/errors.h"
-#include "env/name_hash.h"
 #include "io/capped_warnings.h"
 #include "io/mst/mst_text.h"
 #include "io/stream.h"
+#include "io/text_file_lines.h"
 #include "io/text_numbers.h"
 
 namespace korva::mst {
 namespace {
 
-constexpr int kWrongNumberOfEntries = 1553;  // "Line %lld: Wrong number of entries"
-constexpr size_t kLineBytes = size_t{1} << 20;
-
-// The blank-separated fields of a line (at most `max` + 1 are collected,
-// enough to tell a line with too many).
-int split_fields(std::string_view line, std::string_view* fields, int max) {
-  int n = 0;
-  size_t pos = 0;
-  while (n <= max) {
-    pos = line.find_first_not_of(" \t\r\n", pos);
-    if (pos == std::string_view::npos) break;
-    const size_t end = line.find_first_of(" \t\r\n", pos);
-    const std::string_view field = line.substr(pos, end == std::string_view::npos ? line.size() - pos : end - pos);
-    if (n < max) fields[n] = field;
-    ++n;
-    if (end == std::string_view::npos) break;
-    pos = end;
-  }
-  return n;
-}
-
 class TextReader {
  public:
   TextReader(Environment& env, const Problem& p, xml::SolutionRecord& start)
-      : env_(env), p_(p), start_(start), warnings_(env), at_(static_cast<size_t>(p.num_cols()), -1) {
-    const NameStore& names = p.lp.col_names;
-    hash_.build(names.size(), [&names](int64_t i) { return names.view(i); });
-  }
+      : env_(env), start_(start), warnings_(env), columns_(p.lp.col_names), at_(static_cast<size_t>(p.num_cols()), -1) {}
 
   int run(FileStream& in) {
-    bool ended = false;
-    for (long long line_number = 1;; ++line_number) {
-      std::string_view line;
-      if (int status = in.read_line_view(kLineBytes, line)) return status;
-      if (line.empty()) break;
-      if (line[0] == '*') continue;
-      std::string_view fields[2];
-      const int n = split_fields(line, fields, 2);
-      if (n == 0) continue;
-      if (fields[0] == "ENDATA") {
-        ended = true;
-        break;
-      }
-      if (fields[0] == "NAME") continue;
-      if (n != 2) return report_formatted(&env_, kWrongNumberOfEntries, line_number);
-      if (int status = entry(line_number, fields[0], fields[1])) return status;
+    DataLines lines(in);
+    int status = 0;
+    while (lines.next(status)) {
+      if (lines.count() != 2) return report_formatted(&env_, kWrongNumberOfEntries, lines.line_number());
+      if ((status = entry(lines.line_number(), lines.field(0), lines.field(1))) != 0) return status;
     }
+    if (status) return status;
     warnings_.finish();
-    if (!ended) msg(env_.warning(), "Warning: 'ENDATA' missing.\n");
+    if (!lines.ended()) msg(env_.warning(), "Warning: 'ENDATA' missing.\n");
     return 0;
   }
 
@@ -72,8 +38,7 @@ class TextReader {
     double value = 0.0;
     if (!parse_double(value_text, value))
       return report_formatted(&env_, err::kBadNumber, line_number, std::string(value_text).c_str());
-    const NameStore& names = p_.lp.col_names;
-    const int64_t j = hash_.find(name, [&names](int64_t i) { return names.view(i); });
+    const int j = columns_.find(name);
     if (j < 0) {
       warnings_.warn("Warning, line %lld: '%.255s' is not a variable.\n", line_number, name_text.c_str());
       return 0;
@@ -94,10 +59,9 @@ class TextReader {
   }
 
   Environment& env_;
-  const Problem& p_;
   xml::SolutionRecord& start_;
   CappedWarnings warnings_;
-  NameHash hash_;
+  NameIndex columns_;
   std::vector<int> at_;
 };
 

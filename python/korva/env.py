@@ -4,6 +4,7 @@ import logging
 import weakref
 
 from . import _lib
+from ._handle import OwnsHandle
 from ._lib import lib
 from .errors import KorvaError, check
 
@@ -174,7 +175,7 @@ class _LogRoute:
         self.pending = ["", "", "", ""]
 
 
-class Env:
+class Env(OwnsHandle):
     """A libkorva environment. Use it as a context manager, or call close().
 
     ``log`` routes the library's output: a ``logging.Logger``, ``True`` for
@@ -254,18 +255,3 @@ class Env:
         self._log = None
         self._callbacks.clear()
 
-    @property
-    def closed(self):
-        return self._handle is None
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
-
-    def __del__(self):
-        try:
-            self.close()
-        except Exception:
-            pass

@@ -5,6 +5,7 @@ import os
 import numpy as np
 
 from . import _arrays as arr
+from ._handle import OwnsHandle
 from ._lib import lib
 from .callbacks import installed_callbacks
 from .errors import KorvaError, check
@@ -17,7 +18,7 @@ _LP_METHODS = {None: "KRVlpopt", "auto": "KRVlpopt", "primal": "KRVprimopt",
                "dual": "KRVdualopt"}
 
 
-class Model:
+class Model(OwnsHandle):
     """A libkorva problem object inside an Env. Use it as a context manager,
     or call close(); closing the Env frees it too."""
 
@@ -39,21 +40,6 @@ class Model:
     def close(self):
         self._free()
 
-    @property
-    def closed(self):
-        return self._handle is None
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self._free()
-
-    def __del__(self):
-        try:
-            self._free()
-        except Exception:
-            pass
 
     @property
     def env(self):

@@ -46,7 +46,7 @@ int Search::next_open_node(std::unique_ptr<SearchNode>& node) {
 }
 
 bool Search::progress_callback(int wherefrom) {
-  if (!scope_.model) return false;
+  if (!scope_.model || (!scope_.callbacks.mip_info.is_set() && !scope_.callbacks.info.is_set())) return false;
   MipCallbackData d(env_, scope_);
   if (!progress_call(env_, d, wherefrom)) return false;
   callback_abort_ = true;

@@ -1,0 +1,73 @@
+// Sparse supernodal Cholesky factorisation of the barrier's symmetric systems:
+// the normal equations (positive definite, L·Lᵀ) and the quasi-definite
+// augmented systems of quadratic programs (L·D·Lᵀ with D's signs known).
+#pragma once
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "barrier/linalg/csc_matrix.h"
+#include "barrier/linalg/ordering.h"
+#include "barrier/linalg/symbolic_factor.h"
+
+namespace korva::barrier {
+
+// Returned by analyse when an ordering library hands back something that is
+// not a permutation.
+inline constexpr int kBadPermutation = 4005;
+
+struct FactorStatistics {
+  int threads = 1;
+  int rows = 0;
+  int64_t integer_space = 0;    // integers held by the symbolic structure
+  int64_t factor_nonzeros = 0;  // nonzeros of L including the diagonal
+  double flops = 0;             // floating-point operations of one numeric factorisation
+  int supernodes = 0;
+  std::vector<std::pair<int, int>> width_histogram;  // (supernode width, how many), ascending
+  Ordering ordering_used = Ordering::min_degree;
+  double ordering_seconds = 0;
+  double ordering_cost = 0;  // factor flops under the minimum-degree ordering (automatic choice only)
+};
+
+class CholeskyFactor {
+ public:
+  // Fill-reducing ordering and symbolic factorisation of the pattern of
+  // `lower` (lower triangle with diagonal, as NormalMatrix gives it).
+  // automatic: minimum degree first; when its factor flops exceed 500 times
+  // the nonzeros of the lower triangle, nested dissection (and minimum fill)
+  // are tried as well, on up to `ordering_threads` threads (0: at most 2), and
+  // the ordering with the fewest flops is kept. `threads` bounds the numeric
+  // factorisation. Returns 0, 1001 (out of memory) or 4005 (bad permutation).
+  int analyse(const CscMatrix& lower, Ordering choice, int threads, int ordering_threads);
+
+  // Numeric factorisation of values laid out as lower.value of the analysed
+  // pattern. pivot_sign null: positive definite, L·Lᵀ. Otherwise one entry
+  // per row, +1 or -1: the matrix is quasi-definite and is factored as
+  // L·D·Lᵀ with D's signs given. A pivot whose magnitude (with the expected
+  // sign) falls below pivot_floor times the largest diagonal magnitude is
+  // treated as zero: its column of L is zeroed and solves return 0 in that
+  // component, which drops a dependent equation. Returns the number of such
+  // pivots, or -1 when the factorisation failed (NaN or infinity).
+  int factor(const double* values, double pivot_floor, const signed char* pivot_sign = nullptr);
+
+  // Solves M·x = b in place (x holds b on entry), in the original numbering.
+  // Safe to call concurrently with different x. The second form takes a
+  // workspace of rows() doubles and allocates nothing.
+  void solve(double* x) const;
+  void solve(double* x, double* work) const;
+
+  const FactorStatistics& statistics() const { return stats_; }
+  int rows() const { return symbolic_.rows; }
+  // Whether the pivot of original row i was treated as zero by the last factor().
+  bool zero_pivot(int i) const { return zero_pivot_[symbolic_.inverse[i]] != 0; }
+
+ private:
+  SymbolicFactor symbolic_;
+  FactorStatistics stats_;
+  int threads_ = 1;
+  std::vector<double> values_;         // supernode blocks, column-major
+  std::vector<signed char> zero_pivot_;  // by pivot position
+  std::vector<signed char> sign_;        // by pivot position: +1 or -1
+};
+
+}  // namespace korva::barrier

@@ -1,0 +1,116 @@
+#include "barrier/linalg/ordering.h"
+
+#include <suitesparse/amd.h>
+#include <metis.h>
+
+#include <cstdint>
+#include <numeric>
+
+#include "env/error_codes.h"
+
+namespace korva::barrier {
+namespace {
+
+constexpr int kBadPermutation = 4005;
+
+// Both triangles without the diagonal, as the ordering libraries want them.
+template <typename Index>
+void full_pattern(const CscMatrix& lower, std::vector<Index>& start, std::vector<Index>& index) {
+  const int n = lower.cols;
+  std::vector<Index> count(n + 1, 0);
+  for (int j = 0; j < n; ++j) {
+    for (int64_t p = lower.start[j]; p < lower.start[j + 1]; ++p) {
+      const int i = lower.index[p];
+      if (i == j) continue;
+      ++count[i + 1];
+      ++count[j + 1];
+    }
+  }
+  for (int j = 0; j < n; ++j) count[j + 1] += count[j];
+  start = count;
+  index.resize(static_cast<size_t>(count[n]));
+  // Filling column by column in increasing j keeps every column sorted:
+  // column i first receives the rows j < i (from the upper half), then its own rows.
+  std::vector<Index> next(count.begin(), count.end() - 1);
+  for (int j = 0; j < n; ++j) {
+    for (int64_t p = lower.start[j]; p < lower.start[j + 1]; ++p) {
+      const int i = lower.index[p];
+      if (i == j) continue;
+      index[next[i]++] = j;
+    }
+    for (int64_t p = lower.start[j]; p < lower.start[j + 1]; ++p) {
+      const int i = lower.index[p];
+      if (i == j) continue;
+      index[next[j]++] = i;
+    }
+  }
+}
+
+int minimum_degree(const CscMatrix& lower, std::vector<int>& perm) {
+  const int n = lower.cols;
+  std::vector<SuiteSparse_long> start, index;
+  full_pattern(lower, start, index);
+  std::vector<SuiteSparse_long> p(n);
+  double control[AMD_CONTROL];
+  double info[AMD_INFO];
+  amd_l_defaults(control);
+  const SuiteSparse_long status = amd_l_order(n, start.data(), index.data(), p.data(), control, info);
+  if (status == AMD_OUT_OF_MEMORY) return err::kNoMemory;
+  if (status != AMD_OK && status != AMD_OK_BUT_JUMBLED) return kBadPermutation;
+  perm.assign(p.begin(), p.end());
+  return 0;
+}
+
+int nested_dissection(const CscMatrix& lower, std::vector<int>& perm) {
+  idx_t n = lower.cols;
+  std::vector<idx_t> start, index;
+  full_pattern(lower, start, index);
+  perm.resize(n);
+  if (index.empty()) {  // no edges: any order is perfect, and the library dislikes empty graphs
+    std::iota(perm.begin(), perm.end(), 0);
+    return 0;
+  }
+  idx_t options[METIS_NOPTIONS];
+  METIS_SetDefaultOptions(options);
+  options[METIS_OPTION_NUMBERING] = 0;
+  std::vector<idx_t> order(n), where(n);
+  // order[k] is the vertex eliminated k-th, where[v] the position of vertex v.
+  const int status = METIS_NodeND(&n, start.data(), index.data(), nullptr, options, order.data(), where.data());
+  if (status == METIS_ERROR_MEMORY) return err::kNoMemory;
+  if (status != METIS_OK) return kBadPermutation;
+  perm.assign(order.begin(), order.end());
+  return 0;
+}
+
+}  // namespace
+
+bool is_permutation(const std::vector<int>& perm, int n) {
+  if (static_cast<int>(perm.size()) != n) return false;
+  std::vector<char> seen(n, 0);
+  for (int v : perm) {
+    if (v < 0 || v >= n || seen[v]) return false;
+    seen[v] = 1;
+  }
+  return true;
+}
+
+int compute_ordering(const CscMatrix& lower, Ordering method, std::vector<int>& perm) {
+  const int n = lower.cols;
+  perm.clear();
+  if (n == 0) return 0;
+  int status = 0;
+  switch (method) {
+    case Ordering::nested_dissection:
+      status = nested_dissection(lower, perm);
+      break;
+    case Ordering::automatic:
+    case Ordering::min_degree:
+    case Ordering::min_fill:  // minimum fill refines the minimum-degree ordering (not yet)
+      status = minimum_degree(lower, perm);
+      break;
+  }
+  if (status != 0) return status;
+  return is_permutation(perm, n) ? 0 : kBadPermutation;
+}
+
+}  // namespace korva::barrier

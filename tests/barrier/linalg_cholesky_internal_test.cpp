@@ -1,0 +1,422 @@
+// Sparse Cholesky factorisation: orderings, residuals of solves, dependent
+// rows, quasi-definite systems and the threaded factorisation.
+#include <gtest/gtest.h>
+#include <korva/korva.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "barrier/linalg/cholesky.h"
+#include "barrier/linalg/factor_report.h"
+#include "barrier/linalg/normal_matrix.h"
+#include "support/korva_test.h"
+
+namespace korva::barrier {
+namespace {
+
+// Lower triangle (diagonal first) from a list of entries of a symmetric matrix.
+CscMatrix lower_from_dense(const std::vector<std::vector<double>>& dense) {
+  const int n = static_cast<int>(dense.size());
+  CscMatrix m;
+  m.rows = m.cols = n;
+  m.start.assign(1, 0);
+  for (int j = 0; j < n; ++j) {
+    for (int i = j; i < n; ++i) {
+      if (i == j || dense[i][j] != 0.0) {
+        m.index.push_back(i);
+        m.value.push_back(dense[i][j]);
+      }
+    }
+    m.start.push_back(static_cast<int64_t>(m.index.size()));
+  }
+  return m;
+}
+
+// y = M·x for M given by its lower triangle.
+std::vector<double> multiply(const CscMatrix& lower, const std::vector<double>& x) {
+  std::vector<double> y(lower.rows, 0.0);
+  for (int j = 0; j < lower.cols; ++j) {
+    for (int64_t p = lower.start[j]; p < lower.start[j + 1]; ++p) {
+      const int i = lower.index[p];
+      y[i] += lower.value[p] * x[j];
+      if (i != j) y[j] += lower.value[p] * x[i];
+    }
+  }
+  return y;
+}
+
+// ‖M·x − b‖∞ / (‖M‖∞·‖x‖∞ + ‖b‖∞)
+double relative_residual(const CscMatrix& lower, const std::vector<double>& x, const std::vector<double>& b) {
+  const std::vector<double> mx = multiply(lower, x);
+  std::vector<double> row_norm(lower.rows, 0.0);
+  for (int j = 0; j < lower.cols; ++j) {
+    for (int64_t p = lower.start[j]; p < lower.start[j + 1]; ++p) {
+      row_norm[lower.index[p]] += std::fabs(lower.value[p]);
+      if (lower.index[p] != j) row_norm[j] += std::fabs(lower.value[p]);
+    }
+  }
+  double r = 0, mn = 0, xn = 0, bn = 0;
+  for (int i = 0; i < lower.rows; ++i) {
+    r = std::max(r, std::fabs(mx[i] - b[i]));
+    mn = std::max(mn, row_norm[i]);
+    xn = std::max(xn, std::fabs(x[i]));
+    bn = std::max(bn, std::fabs(b[i]));
+  }
+  return r / (mn * xn + bn);
+}
+
+// A random sparse m×n matrix with about `per_column` entries a column.
+CscMatrix random_matrix(int m, int n, int per_column, unsigned seed) {
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> row(0, m - 1);
+  std::uniform_real_distribution<double> value(-1.0, 1.0);
+  CscMatrix a;
+  a.rows = m;
+  a.cols = n;
+  a.start.assign(1, 0);
+  for (int j = 0; j < n; ++j) {
+    std::vector<int> rows;
+    for (int k = 0; k < per_column; ++k) rows.push_back(row(random));
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (int i : rows) {
+      a.index.push_back(i);
+      a.value.push_back(value(random));
+    }
+    a.start.push_back(static_cast<int64_t>(a.index.size()));
+  }
+  return a;
+}
+
+std::vector<double> random_vector(int n, unsigned seed, double low = -1.0, double high = 1.0) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<double> value(low, high);
+  std::vector<double> v(n);
+  for (double& x : v) x = value(random);
+  return v;
+}
+
+// The structural columns of a model file, read through the C API.
+CscMatrix read_constraint_matrix(const std::string& relative) {
+  CscMatrix a;
+  int status = 0;
+  KRVenv env = KRVopenKORVA(&status);
+  EXPECT_NE(env, nullptr);
+  KRVprob lp = KRVcreateprob(env, &status, "linalg");
+  EXPECT_EQ(KRVreadcopyprob(env, lp, korva_test::data_path(relative).c_str(), nullptr), 0);
+  a.rows = KRVgetnumrows(env, lp);
+  a.cols = KRVgetnumcols(env, lp);
+  const int nz = KRVgetnumnz(env, lp);
+  std::vector<int> begin(a.cols + 1);
+  a.index.resize(nz);
+  a.value.resize(nz);
+  int count = 0, surplus = 0;
+  EXPECT_EQ(KRVgetcols(env, lp, &count, begin.data(), a.index.data(), a.value.data(), nz, &surplus, 0, a.cols - 1), 0);
+  begin[a.cols] = count;
+  a.start.assign(begin.begin(), begin.end());
+  // Row indices sorted within each column, as the factor code expects.
+  for (int j = 0; j < a.cols; ++j) {
+    std::vector<std::pair<int, double>> column;
+    for (int64_t p = a.start[j]; p < a.start[j + 1]; ++p) column.emplace_back(a.index[p], a.value[p]);
+    std::sort(column.begin(), column.end());
+    for (size_t k = 0; k < column.size(); ++k) {
+      a.index[a.start[j] + k] = column[k].first;
+      a.value[a.start[j] + k] = column[k].second;
+    }
+  }
+  KRVfreeprob(env, &lp);
+  KRVcloseKORVA(&env);
+  return a;
+}
+
+// M = A·D·Aᵀ + diag(r) with D spread over several orders of magnitude, as
+// late interior-point iterations produce.
+CscMatrix normal_matrix_of(const CscMatrix& a, double regularisation, unsigned seed) {
+  NormalMatrix normal;
+  normal.analyse(a, std::vector<char>(a.cols, 1));
+  std::vector<double> d = random_vector(a.cols, seed, -4.0, 4.0);
+  for (double& x : d) x = std::pow(10.0, x);
+  const std::vector<double> r(a.rows, regularisation);
+  normal.assemble(d.data(), r.data());
+  return normal.matrix();
+}
+
+double solve_residual(const CholeskyFactor& factor, const CscMatrix& m, unsigned seed, std::vector<double>* x_out = nullptr) {
+  const std::vector<double> b = random_vector(m.rows, seed);
+  std::vector<double> x = b;
+  factor.solve(x.data());
+  if (x_out) *x_out = x;
+  return relative_residual(m, x, b);
+}
+
+constexpr Ordering kOrderings[] = {Ordering::automatic, Ordering::min_degree, Ordering::min_fill,
+                                   Ordering::nested_dissection};
+
+TEST(LinalgOrdering, EveryMethodReturnsAPermutation) {
+  const CscMatrix m = normal_matrix_of(random_matrix(200, 400, 4, 1), 0.0, 2);
+  for (Ordering method : {Ordering::min_degree, Ordering::min_fill, Ordering::nested_dissection}) {
+    std::vector<int> perm;
+    ASSERT_EQ(compute_ordering(m, method, perm), 0);
+    EXPECT_TRUE(is_permutation(perm, m.rows));
+  }
+  EXPECT_FALSE(is_permutation({0, 2, 2}, 3));
+  EXPECT_FALSE(is_permutation({0, 1, 3}, 3));
+  EXPECT_FALSE(is_permutation({0, 1}, 3));
+  EXPECT_TRUE(is_permutation({2, 0, 1}, 3));
+}
+
+TEST(LinalgCholesky, RandomPositiveDefiniteMatricesSolveAccuratelyUnderEachOrdering) {
+  for (unsigned seed : {11u, 12u, 13u}) {
+    const CscMatrix a = random_matrix(300, 500, 3 + seed % 3, seed);
+    const CscMatrix m = normal_matrix_of(a, 1e-6, seed + 100);
+    for (Ordering ordering : kOrderings) {
+      CholeskyFactor factor;
+      ASSERT_EQ(factor.analyse(m, ordering, 1, 0), 0);
+      ASSERT_EQ(factor.factor(m.value.data(), 1e-30), 0);
+      EXPECT_LT(solve_residual(factor, m, seed), 1e-10) << "seed " << seed << " ordering " << static_cast<int>(ordering);
+    }
+  }
+}
+
+TEST(LinalgCholesky, StatisticsDescribeTheFactor) {
+  // A tridiagonal matrix: no fill, L has 2n − 1 nonzeros.
+  const int n = 50;
+  std::vector<std::vector<double>> dense(n, std::vector<double>(n, 0.0));
+  for (int i = 0; i < n; ++i) {
+    dense[i][i] = 4.0;
+    if (i > 0) dense[i][i - 1] = dense[i - 1][i] = -1.0;
+  }
+  const CscMatrix m = lower_from_dense(dense);
+  CholeskyFactor factor;
+  ASSERT_EQ(factor.analyse(m, Ordering::min_degree, 2, 0), 0);
+  const FactorStatistics& stats = factor.statistics();
+  EXPECT_EQ(stats.rows, n);
+  EXPECT_EQ(stats.threads, 2);
+  EXPECT_GE(stats.factor_nonzeros, 2 * n - 1);
+  EXPECT_GT(stats.integer_space, 0);
+  EXPECT_GT(stats.flops, 0);
+  int widths = 0, supernodes = 0;
+  for (size_t k = 0; k < stats.width_histogram.size(); ++k) {
+    if (k > 0) {
+      EXPECT_LT(stats.width_histogram[k - 1].first, stats.width_histogram[k].first);
+    }
+    widths += stats.width_histogram[k].first * stats.width_histogram[k].second;
+    supernodes += stats.width_histogram[k].second;
+  }
+  EXPECT_EQ(widths, n);
+  EXPECT_EQ(supernodes, stats.supernodes);
+  EXPECT_EQ(stats.ordering_used, Ordering::min_degree);
+
+  const std::vector<std::string> lines = factor_report_lines(stats);
+  std::string text;
+  for (const std::string& line : lines) text += line;
+  for (const char* item : {"Threads", "Rows in factor", "Integer space required", "Total non-zeros in factor",
+                           "Total floating-point operations to factor", "Number of supernodes",
+                           "Histogram of supernode widths"})
+    EXPECT_NE(text.find(item), std::string::npos) << item;
+}
+
+TEST(LinalgCholesky, MinimumFillIsReportedAsUsed) {
+  const CscMatrix m = normal_matrix_of(random_matrix(60, 120, 3, 5), 1e-6, 6);
+  CholeskyFactor factor;
+  ASSERT_EQ(factor.analyse(m, Ordering::min_fill, 1, 0), 0);
+  EXPECT_EQ(factor.statistics().ordering_used, Ordering::min_fill);
+}
+
+TEST(LinalgCholesky, AutomaticChoiceTriesNestedDissectionOnExpensiveFactors) {
+  // A 3-D grid Laplacian factors expensively under minimum degree.
+  const int side = 14, n = side * side * side;
+  CscMatrix m;
+  m.rows = m.cols = n;
+  m.start.assign(1, 0);
+  auto id = [&](int x, int y, int z) { return (z * side + y) * side + x; };
+  for (int z = 0; z < side; ++z)
+    for (int y = 0; y < side; ++y)
+      for (int x = 0; x < side; ++x) {
+        m.index.push_back(id(x, y, z));
+        m.value.push_back(6.5);
+        for (int other : {x + 1 < side ? id(x + 1, y, z) : -1, y + 1 < side ? id(x, y + 1, z) : -1,
+                          z + 1 < side ? id(x, y, z + 1) : -1})
+          if (other >= 0) {
+            m.index.push_back(other);
+            m.value.push_back(-1.0);
+          }
+        m.start.push_back(static_cast<int64_t>(m.index.size()));
+      }
+  CholeskyFactor factor;
+  ASSERT_EQ(factor.analyse(m, Ordering::automatic, 2, 0), 0);
+  const FactorStatistics& stats = factor.statistics();
+  EXPECT_GT(stats.ordering_cost / static_cast<double>(m.index.size()), 500.0);
+  EXPECT_LE(stats.flops, stats.ordering_cost * 1.0001);
+  ASSERT_EQ(factor.factor(m.value.data(), 1e-30), 0);
+  EXPECT_LT(solve_residual(factor, m, 3), 1e-10);
+}
+
+TEST(LinalgCholesky, NormalMatricesOfNetlibModelsSolveAccurately) {
+  KORVA_REQUIRE_SHARED_DATA();
+  for (const char* name : {"afiro", "sc50a", "25fv47", "pilot4"}) {
+    const CscMatrix a = read_constraint_matrix(std::string("netlib/") + name + ".mps.gz");
+    const CscMatrix m = normal_matrix_of(a, 1e-6, 7);
+    for (Ordering ordering : kOrderings) {
+      CholeskyFactor factor;
+      ASSERT_EQ(factor.analyse(m, ordering, 1, 0), 0) << name;
+      ASSERT_GE(factor.factor(m.value.data(), 1e-30), 0) << name;
+      EXPECT_LT(solve_residual(factor, m, 8), 1e-10) << name << " ordering " << static_cast<int>(ordering);
+    }
+  }
+}
+
+TEST(LinalgCholesky, DependentRowsGiveASolutionOfTheConsistentSystem) {
+  // Rows 3 and 7 are combinations of others, so A·D·Aᵀ is singular.
+  CscMatrix a = random_matrix(12, 30, 4, 21);
+  std::vector<std::vector<double>> dense(12, std::vector<double>(30, 0.0));
+  for (int j = 0; j < 30; ++j)
+    for (int64_t p = a.start[j]; p < a.start[j + 1]; ++p) dense[a.index[p]][j] = a.value[p];
+  for (int j = 0; j < 30; ++j) {
+    dense[3][j] = dense[0][j] - 2.0 * dense[1][j];
+    dense[7][j] = 0.5 * dense[5][j] + dense[9][j];
+  }
+  a.index.clear();
+  a.value.clear();
+  a.start.assign(1, 0);
+  for (int j = 0; j < 30; ++j) {
+    for (int i = 0; i < 12; ++i)
+      if (dense[i][j] != 0.0) {
+        a.index.push_back(i);
+        a.value.push_back(dense[i][j]);
+      }
+    a.start.push_back(static_cast<int64_t>(a.index.size()));
+  }
+  const CscMatrix m = normal_matrix_of(a, 0.0, 22);
+  // A right-hand side in the range of M.
+  const std::vector<double> y = random_vector(12, 23);
+  const std::vector<double> b = multiply(m, y);
+  for (Ordering ordering : kOrderings) {
+    CholeskyFactor factor;
+    ASSERT_EQ(factor.analyse(m, ordering, 1, 0), 0);
+    EXPECT_EQ(factor.factor(m.value.data(), 1e-12), 2);
+    int zero_rows = 0;
+    for (int i = 0; i < 12; ++i) zero_rows += factor.zero_pivot(i);
+    EXPECT_EQ(zero_rows, 2);
+    std::vector<double> x = b;
+    factor.solve(x.data());
+    for (int i = 0; i < 12; ++i)
+      if (factor.zero_pivot(i)) {
+        EXPECT_EQ(x[i], 0.0);
+      }
+    EXPECT_LT(relative_residual(m, x, b), 1e-10) << static_cast<int>(ordering);
+  }
+}
+
+TEST(LinalgCholesky, QuasiDefiniteAugmentedSystemsFactorWithSignedPivots) {
+  // K = [ -(H + D)  Aᵀ ; A  R ] with H positive semidefinite and D, R > 0.
+  const int n = 80, m = 40;
+  const CscMatrix a = random_matrix(m, n, 3, 31);
+  const CscMatrix h = random_matrix(n, n, 2, 32);
+  std::vector<std::vector<double>> k(n + m, std::vector<double>(n + m, 0.0));
+  for (int j = 0; j < n; ++j)  // H = hᵀ·h
+    for (int i = 0; i < n; ++i) {
+      double sum = 0;
+      for (int64_t p = h.start[i]; p < h.start[i + 1]; ++p)
+        for (int64_t q = h.start[j]; q < h.start[j + 1]; ++q)
+          if (h.index[p] == h.index[q]) sum += h.value[p] * h.value[q];
+      k[i][j] = -sum;
+    }
+  const std::vector<double> d = random_vector(n + m, 33, 0.01, 10.0);
+  for (int i = 0; i < n; ++i) k[i][i] -= d[i];
+  for (int i = n; i < n + m; ++i) k[i][i] = d[i] * 1e-3;
+  for (int j = 0; j < n; ++j)
+    for (int64_t p = a.start[j]; p < a.start[j + 1]; ++p) k[n + a.index[p]][j] = k[j][n + a.index[p]] = a.value[p];
+  const CscMatrix lower = lower_from_dense(k);
+  std::vector<signed char> sign(n + m, 1);
+  std::fill(sign.begin(), sign.begin() + n, -1);
+  for (Ordering ordering : kOrderings) {
+    CholeskyFactor factor;
+    ASSERT_EQ(factor.analyse(lower, ordering, 1, 0), 0);
+    ASSERT_EQ(factor.factor(lower.value.data(), 1e-30, sign.data()), 0);
+    EXPECT_LT(solve_residual(factor, lower, 34), 1e-10) << static_cast<int>(ordering);
+  }
+}
+
+TEST(LinalgCholesky, TwoThreadsGiveTheSameFactorAsOne) {
+  const CscMatrix m = normal_matrix_of(random_matrix(600, 1200, 4, 41), 1e-6, 42);
+  std::vector<double> x1, x2;
+  for (int threads : {1, 2}) {
+    CholeskyFactor factor;
+    ASSERT_EQ(factor.analyse(m, Ordering::nested_dissection, threads, 0), 0);
+    ASSERT_EQ(factor.factor(m.value.data(), 1e-30), 0);
+    EXPECT_LT(solve_residual(factor, m, 43, threads == 1 ? &x1 : &x2), 1e-10);
+  }
+  ASSERT_EQ(x1.size(), x2.size());
+  for (size_t i = 0; i < x1.size(); ++i) EXPECT_EQ(x1[i], x2[i]) << i;
+}
+
+TEST(LinalgCholesky, EmptyAndDiagonalMatrices) {
+  CscMatrix empty;
+  empty.start = {0};
+  CholeskyFactor factor;
+  ASSERT_EQ(factor.analyse(empty, Ordering::automatic, 1, 0), 0);
+  EXPECT_EQ(factor.factor(nullptr, 1e-12), 0);
+  factor.solve(nullptr);
+
+  const CscMatrix diagonal = lower_from_dense({{4.0, 0, 0}, {0, 0.0, 0}, {0, 0, 9.0}});
+  ASSERT_EQ(factor.analyse(diagonal, Ordering::nested_dissection, 1, 0), 0);
+  EXPECT_EQ(factor.factor(diagonal.value.data(), 1e-12), 1);
+  std::vector<double> x = {8.0, 5.0, 27.0};
+  factor.solve(x.data());
+  EXPECT_DOUBLE_EQ(x[0], 2.0);
+  EXPECT_EQ(x[1], 0.0);
+  EXPECT_DOUBLE_EQ(x[2], 3.0);
+}
+
+TEST(LinalgCholesky, NotANumberFailsTheFactorisation) {
+  CscMatrix m = lower_from_dense({{4.0, 1.0}, {1.0, 4.0}});
+  CholeskyFactor factor;
+  ASSERT_EQ(factor.analyse(m, Ordering::min_degree, 1, 0), 0);
+  m.value[0] = std::nan("");
+  EXPECT_EQ(factor.factor(m.value.data(), 1e-12), -1);
+}
+
+// Timing of large normal matrices; run by hand with --gtest_also_run_disabled_tests.
+TEST(LinalgCholeskyBench, DISABLED_LargeNormalMatrices) {
+  KORVA_REQUIRE_SHARED_DATA();
+  for (const char* path : {"miplib3/fast0507.mps.gz", "miplib3/nw04.mps.gz", "miplib3/dano3mip.mps.gz",
+                           "netlib/dfl001.mps.gz", "netlib/pilot87.mps.gz", "netlib/greenbea.mps.gz"}) {
+    const std::string full = korva_test::data_path(path);
+    if (FILE* f = std::fopen(full.c_str(), "rb")) {
+      std::fclose(f);
+    } else {
+      std::printf("%-26s missing\n", path);
+      continue;
+    }
+    const CscMatrix a = read_constraint_matrix(path);
+    const CscMatrix m = normal_matrix_of(a, 1e-8, 51);
+    for (Ordering ordering : {Ordering::automatic, Ordering::min_degree, Ordering::nested_dissection}) {
+      for (int threads : {1, 2}) {
+        CholeskyFactor factor;
+        auto t0 = std::chrono::steady_clock::now();
+        ASSERT_EQ(factor.analyse(m, ordering, threads, 0), 0);
+        auto t1 = std::chrono::steady_clock::now();
+        const int zeros = factor.factor(m.value.data(), 1e-30);
+        auto t2 = std::chrono::steady_clock::now();
+        const double residual = solve_residual(factor, m, 52);
+        auto t3 = std::chrono::steady_clock::now();
+        const FactorStatistics& s = factor.statistics();
+        auto secs = [](auto a, auto b) { return std::chrono::duration<double>(b - a).count(); };
+        std::printf("%-26s ord %d->%d thr %d rows %6d lnz %9lld Lnz %10lld flops %9.3e sn %6d analyse %6.3fs "
+                    "factor %7.3fs solve %6.3fs zeros %d resid %.1e\n",
+                    path, static_cast<int>(ordering), static_cast<int>(s.ordering_used), threads, s.rows,
+                    static_cast<long long>(m.index.size()), static_cast<long long>(s.factor_nonzeros), s.flops,
+                    s.supernodes, secs(t0, t1), secs(t1, t2), secs(t2, t3), zeros, residual);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace korva::barrier

@@ -23,6 +23,8 @@ import sys
 import tempfile
 import time
 
+from mip_common import HIGHS, highs_launcher
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DATA = os.path.join(ROOT, "..", "shared", "data", "netlib")
 QUICK = ["afiro", "adlittle", "blend", "sc50a", "sc105", "scagr7", "share2b", "stocfor1",
@@ -40,6 +42,13 @@ MODES = {
         "korva": ["--method", "dual", "--param", "KRV_PARAM_PREIND=0"],
         "clp": ["-presolve", "off", "-dualsimplex"],
         "glpsol": ["--dual"],
+    },
+    # The interior-point methods, each with its crossover to a basis.
+    "barrier": {
+        "korva": ["--method", "barrier"],
+        "clp": ["-barrier"],
+        "glpsol": ["--interior"],
+        "highs": ["--solver", "ipm"],
     },
     "primal-nopre": {
         "korva": ["--method", "primal", "--param", "KRV_PARAM_PREIND=0"],
@@ -65,11 +74,11 @@ def references():
     return refs
 
 
-def run(cmd, timeout):
+def run(cmd, timeout, env=None):
     start = time.perf_counter()
     try:
         p = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
-                           errors="replace", timeout=timeout)
+                           errors="replace", timeout=timeout, env=env)
         out = p.stdout
     except subprocess.TimeoutExpired as e:
         out = (e.stdout or b"").decode(errors="replace") if isinstance(e.stdout, bytes) else (e.stdout or "")
@@ -80,7 +89,7 @@ def run(cmd, timeout):
 def parse_korva(out):
     status = re.search(r"^Status\s*:\s*(.+)$", out, re.M)
     obj = re.search(r"^Objective\s*:\s*(\S+)", out, re.M)
-    its = re.search(r"^Iterations\s*:\s*(\d+)", out, re.M)
+    its = re.search(r"^Barrier its:\s*(\d+)", out, re.M) or re.search(r"^Iterations\s*:\s*(\d+)", out, re.M)
     return (status.group(1).strip() if status else "error",
             float(obj.group(1)) if obj else None,
             int(its.group(1)) if its else None)
@@ -96,22 +105,37 @@ def parse_clp(out):
 
 def parse_glpsol(out):
     its = [int(m.group(1)) for m in re.finditer(r"^[ *]\s*(\d+): obj", out, re.M)]
-    obj = [float(m.group(1)) for m in re.finditer(r"obj =\s+(\S+)", out)]
-    ok = "OPTIMAL LP SOLUTION FOUND" in out
+    obj = [float(m.group(1).rstrip(";")) for m in re.finditer(r"obj =\s+(\S+)", out)]
+    ok = "OPTIMAL LP SOLUTION FOUND" in out or "OPTIMAL SOLUTION FOUND" in out
     return ("optimal" if ok else "error"), (obj[-1] if obj and ok else None), (its[-1] if its else None)
 
 
-def solver_commands(mode, korva, mps, time_limit):
+def parse_highs(out):
+    status = re.search(r"^Model status\s*:\s*(.+)$", out, re.M)
+    obj = re.search(r"^Objective value\s*:\s*(\S+)", out, re.M)
+    its = re.search(r"^IPM\s+iterations:\s*(\d+)", out, re.M) or \
+        re.search(r"^Simplex\s+iterations:\s*(\d+)", out, re.M)
+    return (status.group(1).strip().lower() if status else "error",
+            float(obj.group(1)) if obj else None,
+            int(its.group(1)) if its else None)
+
+
+def solver_commands(mode, korva, mps, time_limit, highs):
+    """Per solver: (command, environment, parser)."""
     cmds = {}
     if korva:
-        cmds["korva"] = ([korva, mps, "--time-limit", str(time_limit)] + MODES[mode]["korva"],
+        cmds["korva"] = ([korva, mps, "--time-limit", str(time_limit)] + MODES[mode]["korva"], None,
                          parse_korva)
     if shutil.which("clp"):
-        cmds["clp"] = (["clp", mps, "-sec", str(time_limit)] + MODES[mode]["clp"], parse_clp)
+        cmds["clp"] = (["clp", mps, "-sec", str(time_limit)] + MODES[mode]["clp"], None, parse_clp)
     if shutil.which("glpsol"):
         # The collection's files are fixed MPS: some names hold blanks, which free MPS misreads.
         cmds["glpsol"] = (["glpsol", "--mps", mps, "--tmlim", str(int(time_limit))]
-                          + MODES[mode]["glpsol"], parse_glpsol)
+                          + MODES[mode]["glpsol"], None, parse_glpsol)
+    if "highs" in MODES[mode] and highs:
+        prog, env = highs
+        cmds["highs"] = (prog + ["--model_file", mps, "--time_limit", str(time_limit)] + MODES[mode]["highs"],
+                         env, parse_highs)
     return cmds
 
 
@@ -126,7 +150,7 @@ def main():
     ap.add_argument("--models", nargs="*", help="model names (default: all models of the LP collection)")
     ap.add_argument("--time-limit", type=float, default=60.0)
     ap.add_argument("--korva", default=os.path.join(ROOT, "build", "tools", "korva"))
-    ap.add_argument("--solvers", nargs="*", help="subset of korva, clp, glpsol")
+    ap.add_argument("--solvers", nargs="*", help="subset of korva, clp, glpsol, highs")
     ap.add_argument("--out", default=os.path.join(ROOT, "bench", "results"))
     args = ap.parse_args()
 
@@ -141,19 +165,23 @@ def main():
 
     rows = []
     with tempfile.TemporaryDirectory() as tmp:
+        notes = []
+        highs = highs_launcher(HIGHS, tmp, notes) if "highs" in MODES[args.mode] else None
+        for note in notes:
+            print(note, file=sys.stderr)
         for k, name in enumerate(names):
             mps = os.path.join(tmp, name + ".mps")
             with gzip.open(os.path.join(DATA, name + ".mps.gz"), "rb") as src, open(mps, "wb") as dst:
                 shutil.copyfileobj(src, dst)
-            cmds = solver_commands(args.mode, korva, mps, args.time_limit)
+            cmds = solver_commands(args.mode, korva, mps, args.time_limit, highs)
             if args.solvers:
                 cmds = {s: c for s, c in cmds.items() if s in args.solvers}
             order = sorted(cmds)
             if k % 2:
                 order.reverse()  # alternate to spread machine noise
             for solver in order:
-                cmd, parse = cmds[solver]
-                seconds, out, timed_out = run(cmd, args.time_limit + 5)
+                cmd, env, parse = cmds[solver]
+                seconds, out, timed_out = run(cmd, args.time_limit + 5, env)
                 status, obj, its = parse(out)
                 if timed_out:
                     status = "timeout"

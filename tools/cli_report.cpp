@@ -41,6 +41,7 @@ void print_summary(KRVenv env, KRVprob lp, double seconds) {
   std::printf("\nStatus     : %s\n", status_text(env, KRVgetstat(env, lp)).c_str());
   if (KRVgetobjval(env, lp, &obj) == 0) std::printf("Objective  : %.10e\n", obj);
   std::printf("Iterations : %d\n", KRVgetitcnt(env, lp));
+  if (KRVgetmethod(env, lp) == KRV_ALG_BARRIER) std::printf("Barrier its: %d\n", KRVgetbaritcnt(env, lp));
   std::printf("Solve time : %.3f s\n", seconds);
 }
 

@@ -50,6 +50,11 @@ int minimum_degree(const CscMatrix& lower, std::vector<int>& perm) {
   const int n = lower.cols;
   std::vector<SuiteSparse_long> start, index;
   full_pattern(lower, start, index);
+  if (index.empty()) {  // a diagonal matrix: the library refuses an empty pattern
+    perm.resize(n);
+    std::iota(perm.begin(), perm.end(), 0);
+    return 0;
+  }
   std::vector<SuiteSparse_long> p(n);
   double control[AMD_CONTROL];
   double info[AMD_INFO];

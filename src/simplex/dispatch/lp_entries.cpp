@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "barrier/barrier_driver.h"
 #include "env/channel.h"
 #include "env/errors.h"
 #include "model/model.h"
@@ -57,6 +58,8 @@ int run_lp_method(Environment& env, Problem& p, int method) {
       return simplex_driver(env, p, kMethodDual);
     case kMethodConcurrent:
       return concurrent_optimize(env, p);
+    case kMethodBarrier:
+      return barrier::barrier_optimize(env, p, 0);
     default:
       return unavailable_method(env, method);
   }
@@ -96,8 +99,14 @@ int primal_optimize(Environment& env, Problem& p) { return simplex_entry(env, p,
 int dual_optimize(Environment& env, Problem& p) { return simplex_entry(env, p, kMethodDual); }
 
 
-int barrier_optimize(Environment& env, Problem& p, int /*crossover*/) {
-  return optimization(env, p, [&] { return unavailable_method(env, kMethodBarrier); });
+int barrier_optimize(Environment& env, Problem& p, int crossover) {
+  return optimization(env, p, [&] {
+    if (int code = lp_problem_check(p)) {
+      if (code != err::kNotForQp) return code;
+      return unavailable_method(env, kMethodBarrier);
+    }
+    return barrier::barrier_optimize(env, p, crossover);
+  });
 }
 
 int hybrid_network_optimize(Environment& env, Problem& p, int method) {

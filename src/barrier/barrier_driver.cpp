@@ -1,0 +1,332 @@
+#include "barrier/barrier_driver.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "barrier/crossover.h"
+#include "barrier/ipm_model.h"
+#include "barrier/ipm_solver.h"
+#include "env/channel.h"
+#include "env/errors.h"
+#include "env/params.h"
+#include "env/threads.h"
+#include "env/time_limit.h"
+#include "model/model.h"
+#include "simplex/core/load_lp.h"
+#include "simplex/core/simplex_work.h"
+#include "simplex/dispatch/algorithms.h"
+#include "simplex/dispatch/simplex_driver.h"
+#include "simplex/solution/lp_solution.h"
+#include "simplex/solution/solution_store.h"
+#include "simplex/status.h"
+
+namespace korva::barrier {
+namespace {
+
+enum class Crossover { none, primal, dual };
+
+constexpr int kMaxBarrierThreads = 32;
+
+// -1 (none), 1 (primal), 2 (dual) or 0 (unknown character).
+int crossover_of_character(int method) {
+  switch (method) {
+    case 'o': case 'O': case 'p': case 'P':
+      return 1;
+    case 'd': case 'D': case 't': case 'T':
+      return 2;
+    case 'n':
+      return -1;
+    default:
+      return 0;
+  }
+}
+
+int barrier_threads(Environment& env) {
+  int threads = env.team ? env.team->size() : 1;
+  int cap = env.int_param(hidden_param::kBarrierThreads);
+  if (cap == 0) cap = env.int_param(KRV_PARAM_THREADS);
+  if (cap == 0) cap = kMaxBarrierThreads;
+  return std::max(1, std::min(threads, cap));
+}
+
+IpmSettings settings_from_params(Environment& env, const Problem& p, int threads) {
+  IpmSettings s;
+  s.tolerance = env.dbl_param(KRV_PARAM_BAREPCOMP);
+  if (const double scale = env.dbl_param(hidden_param::kBarrierTolScale); scale != 0) s.tolerance *= scale;
+  s.growth = env.dbl_param(KRV_PARAM_BARGROWTH);
+  s.objective_range = env.dbl_param(KRV_PARAM_BAROBJRNG);
+  s.iteration_limit = env.long_param(KRV_PARAM_BARITLIM);
+  s.max_corrections = env.long_param(KRV_PARAM_BARMAXCOR);
+  s.start_algorithm = env.int_param(KRV_PARAM_BARSTARTALG);
+  s.display = env.int_param(KRV_PARAM_BARDISPLAY);
+  s.step_factor = env.dbl_param(hidden_param::kBarrierStepFactor);
+  s.objsense = p.objsense();
+  s.dense_threshold = env.int_param(KRV_PARAM_BARCOLNZ);
+  s.ordering = static_cast<Ordering>(env.int_param(KRV_PARAM_BARORDER));
+  s.threads = threads;
+  s.ordering_threads = env.int_param(hidden_param::kBarrierOrderingThreads);
+  return s;
+}
+
+// The solution status an unfinished or finished run leaves.
+int status_of(IpmOutcome outcome) {
+  switch (outcome) {
+    case IpmOutcome::optimal: return status::kOptimal;
+    case IpmOutcome::unbounded_face: return 20;
+    case IpmOutcome::primal_objective_limit: return 21;
+    case IpmOutcome::dual_objective_limit: return 22;
+    case IpmOutcome::iteration_limit: return status::kAbortItLim;
+    case IpmOutcome::time_limit: return status::kAbortTimeLim;
+    case IpmOutcome::tick_limit: return status::kAbortDetTimeLim;
+    case IpmOutcome::aborted: return status::kAbortUser;
+    default: return status::kNumBest;
+  }
+}
+
+// The lines that say how the iterations ended.
+void report_outcome(Environment& env, IpmOutcome outcome, int display) {
+  Channel* out = env.results();
+  if (display < 1) {
+    if (outcome == IpmOutcome::numerical) msg(env.warning(), "Numerical difficulties in barrier algorithm.\n");
+    return;
+  }
+  switch (outcome) {
+    case IpmOutcome::iteration_limit: msg(out, " Barrier iteration limit exceeded.\n"); break;
+    case IpmOutcome::time_limit:
+    case IpmOutcome::tick_limit: msg(out, " Barrier time limit exceeded.\n"); break;
+    case IpmOutcome::aborted: msg(out, " Barrier aborted.\n"); break;
+    case IpmOutcome::unbounded_face: msg(out, " Barrier detects unbounded optimal face.\n"); break;
+    case IpmOutcome::primal_objective_limit:
+      msg(out, " Barrier limit on primal objective exceeded.\n");
+      msg(out, " Unbounded barrier solution (dependent on objective limit).\n");
+      break;
+    case IpmOutcome::dual_objective_limit:
+      msg(out, " Barrier limit on dual objective exceeded.\n");
+      msg(out, " Infeasible barrier solution (dependent on objective limit).\n");
+      break;
+    case IpmOutcome::numerical:
+      msg(out, "Numerical difficulties encountered.\n");
+      msg(env.warning(), "Numerical difficulties in barrier algorithm.\n");
+      break;
+    default: break;
+  }
+}
+
+// The interior solution in the problem's solution record (no basis).
+void store_interior_solution(Problem& p, const simplex::SimplexLp& lp, const IpmModel& model,
+                             const IpmResult& r, int status) {
+  auto sol = std::make_unique<simplex::LpSolution>();
+  const int n = lp.num_cols, m = lp.num_rows;
+  sol->status = status;
+  sol->method = simplex::kMethodBarrier;
+  sol->type = simplex::kNonbasicSolution;
+  sol->primal_feasible = r.primal_feasible;
+  sol->dual_feasible = r.dual_feasible;
+  sol->barrier_iterations = r.iterations;
+  sol->has_primal = sol->has_dual = true;
+  std::vector<double> internal(static_cast<size_t>(n + m)), z(static_cast<size_t>(n + m), 0.0);
+  for (int var = 0; var < n + m; ++var) internal[var] = model.fixed_value[var];
+  for (int j = 0; j < model.cols; ++j) {
+    internal[model.simplex_var[j]] = r.x[j];
+    z[model.simplex_var[j]] = r.zl[j] - r.zu[j];
+  }
+  sol->x.resize(static_cast<size_t>(n));
+  sol->dj.resize(static_cast<size_t>(n));
+  sol->pi.resize(static_cast<size_t>(m));
+  sol->slack.assign(static_cast<size_t>(m), 0.0);
+  const double sense = lp.objsense;
+  double objective = 0;
+  for (int j = 0; j < n; ++j) {
+    sol->x[j] = lp.to_user(j, internal[j]);
+    objective += p.obj(j) * sol->x[j];
+    // A fixed column's reduced cost is what the prices leave of its cost.
+    double dj = z[j];
+    if (!std::isnan(model.fixed_value[j])) {
+      dj = lp.cost[j];
+      for (int64_t k = lp.col_begin[j]; k < lp.col_begin[j + 1]; ++k) dj -= lp.value[k] * r.y[lp.row_index[k]];
+    }
+    sol->dj[j] = sense * dj * lp.col_scale[j];
+  }
+  for (int i = 0; i < m; ++i) sol->pi[i] = sense * r.y[i] / lp.row_scale[i];
+  // Slacks from the user's data: rhs - a·x ('G' rows kept negated).
+  std::vector<double> activity(static_cast<size_t>(m), 0.0);
+  for (int j = 0; j < n; ++j) {
+    const SparseSpan col = p.column(j);
+    for (int k = 0; k < col.size(); ++k) activity[col.index[k]] += col.value[k] * sol->x[j];
+  }
+  for (int i = 0; i < m; ++i) {
+    const double slack = p.rhs(i) - activity[i];
+    sol->slack[i] = p.sense(i) == 'G' ? -slack : slack;
+  }
+  sol->objective = objective;
+  p.derived.basis.reset();
+  p.derived.status = status;
+  p.derived.values_valid = true;
+  p.derived.solution = std::move(sol);
+}
+
+// A model without rows: every column takes the best end of its bounds.
+void solve_without_rows(Environment& env, Problem& p) {
+  const int n = p.num_cols();
+  auto sol = std::make_unique<simplex::LpSolution>();
+  sol->method = simplex::kMethodBarrier;
+  sol->type = simplex::kBasicSolution;
+  sol->has_primal = sol->has_dual = true;
+  sol->x.resize(static_cast<size_t>(n));
+  sol->dj.resize(static_cast<size_t>(n));
+  std::vector<int> cstat(static_cast<size_t>(n), KRV_AT_LOWER);
+  bool unbounded = false;
+  double objective = 0;
+  for (int j = 0; j < n; ++j) {
+    const double cost = p.objsense() * p.obj(j);
+    const double lo = p.lower(j), up = p.upper(j);
+    const bool lo_finite = lo > -kInfinity, up_finite = up < kInfinity;
+    double x = 0;
+    if (cost > 0 || (cost == 0 && lo_finite)) {
+      x = lo;
+      unbounded = unbounded || (cost > 0 && !lo_finite);
+    } else if (cost < 0 || up_finite) {
+      x = up;
+      cstat[j] = KRV_AT_UPPER;
+      unbounded = unbounded || (cost < 0 && !up_finite);
+    } else {
+      cstat[j] = KRV_FREE_SUPER;
+    }
+    if (!lo_finite && !up_finite && cost == 0) x = 0;
+    sol->x[j] = std::max(-kInfinity, std::min(kInfinity, x));
+    sol->dj[j] = p.obj(j);
+    objective += p.obj(j) * sol->x[j];
+  }
+  sol->objective = objective;
+  const int status = unbounded ? status::kUnbounded : status::kOptimal;
+  sol->status = status;
+  sol->primal_feasible = true;
+  sol->dual_feasible = !unbounded;
+  if (unbounded) sol->has_primal = sol->has_dual = false;
+  model::copy_basis(env, p, cstat.data(), nullptr);
+  p.derived.status = status;
+  p.derived.values_valid = sol->has_primal;
+  p.derived.solution = std::move(sol);
+}
+
+// One barrier run on the problem it is given (the reduced one or the
+// original), with the crossover that follows it.
+struct BarrierRun {
+  Crossover crossover = Crossover::primal;
+  int threads = 1;
+  int64_t iterations = 0;
+  CrossoverCounts counts;
+
+  int solve(Environment& env, Problem& q, int method, const simplex::SimplexSettings& settings,
+            simplex::SimplexOutcome* outcome) {
+    const int display = env.int_param(KRV_PARAM_BARDISPLAY);
+    simplex::SimplexWork& w = simplex::simplex_work(q);
+    simplex::load_simplex_lp(env, q, w, settings.scaling);
+    const IpmModel model = build_ipm_model(w.lp);
+    IpmResult result;
+    const double start = current_time(env);
+    if (int code = run_ipm(env, model, settings_from_params(env, q, threads), result)) return code;
+    iterations = result.iterations;
+    report_outcome(env, result.outcome, display);
+    if (display >= 1) msg(env.results(), "Barrier time = %7.2f sec.\n", current_time(env) - start);
+    const int status = status_of(result.outcome);
+    const bool stopped = status == status::kAbortUser || status == status::kAbortTimeLim ||
+                         status == status::kAbortDetTimeLim || status == status::kAbortItLim;
+    if (crossover == Crossover::none || stopped) {
+      store_interior_solution(q, w.lp, model, result, status);
+      return 0;
+    }
+    // Whatever the iterations proved, the simplex from the crossover basis
+    // decides: it also classifies infeasible and unbounded problems.
+    const double cross_start = current_time(env);
+    const bool primal = crossover == Crossover::primal;
+    if (display >= 1) msg(env.results(), primal ? "\nPrimal crossover.\n" : "\nDual crossover.\n");
+    if (int code = crossover_to_basis(env, q, w, model, result, display, counts)) return code;
+    simplex::SimplexSettings cleanup = settings;
+    cleanup.advanced_start = true;
+    cleanup.perturb_from_start = false;
+    const simplex::SimplexAlgorithm algorithm =
+        method == simplex::kMethodPrimal ? simplex::primal_algorithm() : simplex::dual_algorithm();
+    simplex::SimplexOutcome run_outcome;
+    int code = simplex::run_simplex(env, q, algorithm, method, cleanup, &run_outcome);
+    int64_t simplex_iterations = run_outcome.iterations;
+    if (display >= 1) {
+      msg(env.results(), "  Primal:  Pushed %lld, exchanged %lld.\n", static_cast<long long>(counts.primal_push),
+          static_cast<long long>(counts.primal_exchange));
+      msg(env.results(), "  Dual:  Pushed %lld, exchanged %lld.\n", static_cast<long long>(counts.dual_push),
+          static_cast<long long>(counts.dual_exchange));
+      msg(env.results(), "Total crossover time = %7.2f sec.\n", current_time(env) - cross_start);
+    }
+    if (outcome) {
+      *outcome = run_outcome;
+      outcome->iterations = simplex_iterations;
+    }
+    if (code != 0) return code;
+    if (simplex::LpSolution* sol = simplex::find_lp_solution(q)) {
+      sol->method = simplex::kMethodBarrier;
+      sol->iterations = simplex_iterations;
+    }
+    return 0;
+  }
+};
+
+}  // namespace
+
+int barrier_optimize(Environment& env, Problem& p, int crossover) {
+  int choice = crossover == 0 || crossover == -1 ? 0 : crossover_of_character(crossover);
+  if (crossover != 0 && crossover != -1 && choice == 0) return err::kBadMethod;
+  const auto& profile = env.callbacks.profiling;
+  if (profile.is_set()) profile.function(&env, 2, profile.handle);
+  const int display = env.int_param(KRV_PARAM_BARDISPLAY);
+
+  BarrierRun run;
+  if (choice == 0) {
+    const int parameter = env.int_param(KRV_PARAM_BARCROSSALG);
+    choice = parameter == -1 ? -1 : parameter == 2 ? 2 : 1;
+  }
+  run.crossover = choice == -1 ? Crossover::none : choice == 2 ? Crossover::dual : Crossover::primal;
+  run.threads = barrier_threads(env);
+  if (display >= 1) {
+    if (run.threads > 1)
+      msg(env.results(), "Parallel mode: using up to %d threads for barrier.\n", run.threads);
+    else
+      msg(env.results(), "Parallel mode: none, using 1 thread for barrier\n");
+  }
+  const double start = current_time(env);
+  if (p.num_rows() == 0) {
+    solve_without_rows(env, p);
+    if (profile.is_set()) profile.function(&env, 3, profile.handle);
+    return 0;
+  }
+  const int method = run.crossover == Crossover::dual ? simplex::kMethodDual : simplex::kMethodPrimal;
+  auto solve = [&run](Environment& e, Problem& q, int m, const simplex::SimplexSettings& s,
+                      simplex::SimplexOutcome* o) { return run.solve(e, q, m, s, o); };
+  int code = 0;
+  if (run.crossover == Crossover::none) {
+    // An interior point has no basis to map back through presolve.
+    code = solve(env, p, method, simplex::simplex_settings_from_params(env), nullptr);
+  } else {
+    // The reduced problem must keep the original's rows and columns in its
+    // own form: no dual formulation.
+    const int predual = env.int_param(KRV_PARAM_PREDUAL);
+    env.params.slot(KRV_PARAM_PREDUAL).i = -1;
+    code = simplex::simplex_driver_with(env, p, method, solve);
+    env.params.slot(KRV_PARAM_PREDUAL).i = predual;
+  }
+  if (code == 0) {
+    if (simplex::LpSolution* sol = simplex::find_lp_solution(p)) {
+      sol->method = simplex::kMethodBarrier;
+      sol->barrier_iterations = run.iterations;
+      sol->cross_primal_push = run.counts.primal_push;
+      sol->cross_primal_exchange = run.counts.primal_exchange;
+      sol->cross_dual_push = run.counts.dual_push;
+      sol->cross_dual_exchange = run.counts.dual_exchange;
+    }
+  }
+  if (run.threads > 1 && display >= 1)
+    msg(env.results(), "\nTotal time on %d threads = %7.2f sec.\n", run.threads, current_time(env) - start);
+  if (profile.is_set()) profile.function(&env, 3, profile.handle);
+  return code;
+}
+
+}  // namespace korva::barrier

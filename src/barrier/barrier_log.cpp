@@ -1,0 +1,56 @@
+#include "barrier/barrier_log.h"
+
+#include "env/channel.h"
+
+namespace korva::barrier {
+
+const char* ordering_name(Ordering ordering) {
+  switch (ordering) {
+    case Ordering::nested_dissection:
+      return "Nested Dissection";
+    case Ordering::min_fill:
+      return "Approximate Minimum Fill";
+    default:
+      return "Approximate Minimum Degree";
+  }
+}
+
+void BarrierLog::ordering(int64_t lower_nonzeros, const FactorStatistics& stats, double seconds) {
+  if (display_ < 1) return;
+  Channel* out = env_.results();
+  msg(out, "Number of nonzeros in lower triangle of A*A' = %.0f\n", static_cast<double>(lower_nonzeros));
+  const char* name = ordering_name(stats.ordering_used);
+  msg(out, "Using %s ordering\n", name);
+  msg(out, "Total time for %s ordering = %.2f sec.\n", name, seconds);
+  msg(out, "Summary statistics for Cholesky factor:\n");
+  msg(out, "  Threads                   = %d\n", stats.threads);
+  msg(out, "  Rows in Factor            = %d\n", stats.rows);
+  msg(out, "  Integer space required    = %lld\n", static_cast<long long>(stats.integer_space));
+  msg(out, "  Total non-zeros in factor = %lld\n", static_cast<long long>(stats.factor_nonzeros));
+  msg(out, "  Total FP ops to factor    = %.0f\n", stats.flops);
+  msg(out, "  Number of supernodes      = %d\n", stats.supernodes);
+  if (!stats.width_histogram.empty()) {
+    msg(out, "  Supernode widths          =");
+    for (const auto& [width, count] : stats.width_histogram) msg(out, " %d:%d", width, count);
+    msg(out, "\n");
+  }
+}
+
+void BarrierLog::header() {
+  if (display_ < 1) return;
+  msg(env_.results(), " %3s %15s %15s %9s %9s %9s %9s\n", "Itn", "Primal Obj", "Dual Obj", "Prim Inf", "Upper Inf",
+      "Dual Inf", "Inf Ratio");
+}
+
+void BarrierLog::iteration(int64_t k, double pobj, double dobj, double pinf, double uinf, double dinf) {
+  if (display_ < 1) return;
+  msg(env_.results(), " %3lld %15.7e %15.7e %9.2e %9.2e %9.2e\n", static_cast<long long>(k), pobj, dobj, pinf, uinf,
+      dinf);
+}
+
+void BarrierLog::best(double pobj, double dobj, double pinf, double uinf, double dinf) {
+  if (display_ < 1) return;
+  msg(env_.results(), "  *  %15.7e %15.7e %9.2e %9.2e %9.2e\n", pobj, dobj, pinf, uinf, dinf);
+}
+
+}  // namespace korva::barrier

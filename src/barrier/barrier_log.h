@@ -1,0 +1,27 @@
+// The barrier's lines on the results channel: preparation (ordering and
+// factor statistics) and one line per iteration.
+#pragma once
+#include <cstdint>
+
+#include "barrier/linalg/cholesky.h"
+#include "env/environment.h"
+
+namespace korva::barrier {
+
+class BarrierLog {
+ public:
+  BarrierLog(Environment& env, int display) : env_(env), display_(display) {}
+  void ordering(int64_t lower_nonzeros, const FactorStatistics& stats, double seconds);
+  void header();
+  void iteration(int64_t k, double pobj, double dobj, double pinf, double uinf, double dinf);
+  // The best iterate, restored at the end of an unfinished run.
+  void best(double pobj, double dobj, double pinf, double uinf, double dinf);
+
+ private:
+  Environment& env_;
+  int display_;
+};
+
+const char* ordering_name(Ordering ordering);
+
+}  // namespace korva::barrier

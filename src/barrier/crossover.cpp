@@ -1,0 +1,92 @@
+#include "barrier/crossover.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "barrier/push_phase.h"
+#include "simplex/core/basis_factor.h"
+#include "simplex/core/start_basis.h"
+#include "simplex/lu/lu_codes.h"
+#include "simplex/lu/refactor_driver.h"
+
+namespace korva::barrier {
+
+namespace {
+
+using simplex::kInf;
+
+constexpr double kAtBound = 1e-9;  // relative distance that counts as on the bound
+
+bool on_bound(double x, double bound) { return std::fabs(x - bound) <= kAtBound * (1.0 + std::fabs(bound)); }
+
+}  // namespace
+
+int crossover_to_basis(Environment& env, const Problem& p, simplex::SimplexWork& w, const IpmModel& model,
+                       const IpmResult& result, int display, CrossoverCounts& counts) {
+  const simplex::SimplexLp& lp = w.lp;
+  const int n = lp.num_cols, m = lp.num_rows, nv = n + m;
+  std::vector<double> value(static_cast<size_t>(nv)), reduced(static_cast<size_t>(nv), 0.0);
+  for (int var = 0; var < nv; ++var) value[var] = model.fixed_value[var];
+  for (int j = 0; j < model.cols; ++j) {
+    const int var = model.simplex_var[j];
+    value[var] = std::min(std::max(result.x[j], lp.lower[var]), lp.upper[var]);
+    reduced[var] = result.zl[j] - result.zu[j];
+  }
+
+  // The slack basis; columns on a bound sit there, the others keep their
+  // interior values as superbasics.
+  w.status.assign(static_cast<size_t>(nv), simplex::kAtLower);
+  w.x.assign(value.begin(), value.end());
+  w.basic_index.resize(static_cast<size_t>(m));
+  for (int i = 0; i < m; ++i) {
+    w.status[n + i] = simplex::kBasic;
+    w.basic_index[i] = n + i;
+  }
+  struct Candidate {
+    double score;
+    int var;
+  };
+  std::vector<Candidate> superbasics;
+  for (int j = 0; j < n; ++j) {
+    const double lo = lp.lower[j], up = lp.upper[j], x = value[j];
+    if (lo > -kInf && on_bound(x, lo)) {
+      w.x[j] = lo;
+    } else if (up < kInf && on_bound(x, up)) {
+      w.status[j] = simplex::kAtUpper;
+      w.x[j] = up;
+    } else {
+      w.status[j] = simplex::kSuperbasic;
+      // Farthest inside relative to its reduced cost first: the columns
+      // surest to be basic take the basis positions before the others.
+      const double room = std::min(lo > -kInf ? x - lo : kInf, up < kInf ? up - x : kInf);
+      superbasics.push_back({room == kInf ? kInf : room / (std::fabs(reduced[j]) + 1e-14), j});
+    }
+  }
+  std::stable_sort(superbasics.begin(), superbasics.end(),
+                   [](const Candidate& a, const Candidate& b) { return a.score > b.score; });
+  std::vector<int> order;
+  order.reserve(superbasics.size());
+  for (const Candidate& c : superbasics) order.push_back(c.var);
+
+  w.has_basis = true;
+  w.dual_weight_mode = -1;
+  w.x_basic.assign(static_cast<size_t>(m), 0.0);
+  w.dj.assign(static_cast<size_t>(nv), 0.0);
+  w.factor_control = lu::factor_control(env);
+  simplex::RefactorRequest request;
+  request.display = 0;
+  int code = simplex::refactor_basis(env, p, w, request);
+  if (code == lu::kRepaired) code = 0;
+  if (code != 0) return code;
+  simplex::refresh_basic_bounds(w);
+  SparseVector work(m);
+  simplex::compute_basic_values(w, work, env.ticks);
+
+  const PushResult push = primal_push(env, p, w, order, reduced, env.dbl_param(KRV_PARAM_EPRHS), display);
+  counts.primal_push = push.pushed;
+  counts.primal_exchange = push.exchanged;
+  w.sync_basic_values();
+  return push.code;
+}
+
+}  // namespace korva::barrier

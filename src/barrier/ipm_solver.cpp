@@ -1,0 +1,534 @@
+#include "barrier/ipm_solver.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "barrier/barrier_log.h"
+#include "barrier/dense_columns.h"
+#include "barrier/normal_system.h"
+#include "env/channel.h"
+#include "env/errors.h"
+#include "env/time_limit.h"
+#include "simplex/core/run_monitor.h"
+#include "simplex/status.h"
+
+namespace korva::barrier {
+
+namespace {
+
+constexpr double kFreeRegularisation = 1e-8;  // θ⁻¹ of a free variable
+constexpr double kPrimalRegularisation = 1e-12;
+constexpr double kDualRegularisation = 1e-12;
+constexpr double kFeasibleEnough = 1e-8;    // relative infeasibility of a feasible point
+constexpr double kOverflowObjective = 1e76;
+constexpr double kOverflowMeasure = 1e75;
+constexpr double kRingStart = 1e75;
+constexpr int kLongRing = 20;
+constexpr int kShortRing = 10;
+constexpr double kGondzioLow = 0.1, kGondzioHigh = 10.0;
+constexpr int kWhereBarrier = 3;
+
+struct Iterate {
+  std::vector<double> x, xl, xu, y, zl, zu;
+  void resize(int n, int m) {
+    for (auto* v : {&x, &xl, &xu, &zl, &zu}) v->assign(static_cast<size_t>(n), 0.0);
+    y.assign(static_cast<size_t>(m), 0.0);
+  }
+};
+
+// The residuals of the current iterate and the measures printed and tested.
+struct Measures {
+  double primal_objective = 0, dual_objective = 0;
+  double primal_inf = 0, upper_inf = 0, dual_inf = 0;
+  double complementarity = 0, gap = 0;
+  double rel_primal = 0, rel_dual = 0, rel_complementarity = 0;
+  double mu = 0;
+  double merit() const { return std::max({rel_primal, rel_dual, rel_complementarity}); }
+};
+
+class Solver {
+ public:
+  Solver(Environment& env, const IpmModel& model, const IpmSettings& settings)
+      : env_(env), model_(model), settings_(settings) {}
+
+  int run(IpmResult& result);
+
+ private:
+  int prepare();
+  void starting_point();
+  void compute_residuals();
+  Measures measure() const;
+  void compute_theta();
+  // Newton direction for the residuals held in rp_, rl_, ru_, rd_ and the
+  // complementarity targets cl_, cu_.
+  void direction(Iterate& d);
+  void step_lengths(const Iterate& d, double* ap, double* ad) const;
+  int64_t centrality_corrections(Iterate& d, double sigma_mu, double* ap, double* ad);
+  bool factor();
+  void take_step(const Iterate& d, double ap, double ad);
+  bool has_lo(int j) const { return model_.lower[j] > -std::numeric_limits<double>::infinity(); }
+  bool has_up(int j) const { return model_.upper[j] < std::numeric_limits<double>::infinity(); }
+  int64_t corrections_allowed();
+
+  Environment& env_;
+  const IpmModel& model_;
+  IpmSettings settings_;
+  NormalSystem normal_;
+  Iterate it_, best_, aff_, corr_;
+  std::vector<char> lo_, up_;
+  std::vector<double> rp_, rl_, ru_, rd_, cl_, cu_;
+  std::vector<double> theta_, rhat_, rhs_y_;
+  double bound_norm_ = 0;
+  int pairs_ = 0;  // finite bounds: complementarity pairs
+  double step_factor_ = 0.995;
+  int64_t max_corrections_ = 0;
+};
+
+double max_abs(const std::vector<double>& v) {
+  double s = 0;
+  for (double a : v) s = std::max(s, std::fabs(a));
+  return s;
+}
+
+void Solver::compute_residuals() {
+  const CscMatrix& a = model_.a;
+  const int n = model_.cols;
+  rp_ = model_.b;
+  for (int j = 0; j < n; ++j) {
+    const double xj = it_.x[j];
+    if (xj != 0.0) axpy_column(a, j, -xj, rp_.data());
+    rl_[j] = lo_[j] ? model_.lower[j] - xj + it_.xl[j] : 0.0;
+    ru_[j] = up_[j] ? model_.upper[j] - xj - it_.xu[j] : 0.0;
+    rd_[j] = model_.c[j] - dot_column(a, j, it_.y.data()) - (lo_[j] ? it_.zl[j] : 0.0) + (up_[j] ? it_.zu[j] : 0.0);
+  }
+}
+
+Measures Solver::measure() const {
+  Measures s;
+  const int n = model_.cols;
+  double pobj = model_.objective_constant, dobj = model_.objective_constant, compl_sum = 0;
+  for (int j = 0; j < n; ++j) pobj += model_.c[j] * it_.x[j];
+  for (int i = 0; i < model_.rows; ++i) dobj += model_.b[i] * it_.y[i];
+  for (int j = 0; j < n; ++j) {
+    if (lo_[j]) {
+      dobj += model_.lower[j] * it_.zl[j];
+      compl_sum += it_.xl[j] * it_.zl[j];
+    }
+    if (up_[j]) {
+      dobj -= model_.upper[j] * it_.zu[j];
+      compl_sum += it_.xu[j] * it_.zu[j];
+    }
+  }
+  s.primal_objective = pobj;
+  s.dual_objective = dobj;
+  s.primal_inf = max_abs(rp_);
+  s.upper_inf = std::max(max_abs(rl_), max_abs(ru_));
+  s.dual_inf = max_abs(rd_);
+  s.complementarity = compl_sum;
+  s.gap = pobj - dobj;
+  s.rel_primal = std::max(s.primal_inf / (1.0 + model_.b_norm), s.upper_inf / (1.0 + bound_norm_));
+  s.rel_dual = s.dual_inf / (1.0 + model_.c_norm);
+  s.rel_complementarity = compl_sum / (1.0 + std::fabs(dobj));
+  s.mu = pairs_ > 0 ? compl_sum / pairs_ : 0.0;
+  return s;
+}
+
+void Solver::compute_theta() {
+  const int n = model_.cols;
+  for (int j = 0; j < n; ++j) {
+    double inv = kPrimalRegularisation;
+    if (lo_[j]) inv += it_.zl[j] / it_.xl[j];
+    if (up_[j]) inv += it_.zu[j] / it_.xu[j];
+    if (!lo_[j] && !up_[j]) inv += kFreeRegularisation;
+    theta_[j] = 1.0 / inv;
+  }
+}
+
+bool Solver::factor() { return normal_.factor(theta_.data(), kDualRegularisation); }
+
+void Solver::direction(Iterate& d) {
+  const CscMatrix& a = model_.a;
+  const int n = model_.cols;
+  std::copy(rp_.begin(), rp_.end(), rhs_y_.begin());
+  for (int j = 0; j < n; ++j) {
+    double r = rd_[j];
+    if (lo_[j]) r -= (cl_[j] + it_.zl[j] * rl_[j]) / it_.xl[j];
+    if (up_[j]) r += (cu_[j] - it_.zu[j] * ru_[j]) / it_.xu[j];
+    rhat_[j] = r;
+    const double t = theta_[j] * r;
+    if (t != 0.0) axpy_column(a, j, t, rhs_y_.data());
+  }
+  normal_.solve(rhs_y_.data());
+  std::copy(rhs_y_.begin(), rhs_y_.end(), d.y.begin());
+  for (int j = 0; j < n; ++j) {
+    const double dx = theta_[j] * (dot_column(a, j, d.y.data()) - rhat_[j]);
+    d.x[j] = dx;
+    if (lo_[j]) {
+      d.xl[j] = dx - rl_[j];
+      d.zl[j] = (cl_[j] - it_.zl[j] * d.xl[j]) / it_.xl[j];
+    }
+    if (up_[j]) {
+      d.xu[j] = ru_[j] - dx;
+      d.zu[j] = (cu_[j] - it_.zu[j] * d.xu[j]) / it_.xu[j];
+    }
+  }
+}
+
+void Solver::step_lengths(const Iterate& d, double* ap, double* ad) const {
+  double p = 1.0, q = 1.0;
+  const int n = model_.cols;
+  for (int j = 0; j < n; ++j) {
+    if (lo_[j]) {
+      if (d.xl[j] < 0) p = std::min(p, -it_.xl[j] / d.xl[j]);
+      if (d.zl[j] < 0) q = std::min(q, -it_.zl[j] / d.zl[j]);
+    }
+    if (up_[j]) {
+      if (d.xu[j] < 0) p = std::min(p, -it_.xu[j] / d.xu[j]);
+      if (d.zu[j] < 0) q = std::min(q, -it_.zu[j] / d.zu[j]);
+    }
+  }
+  *ap = p;
+  *ad = q;
+}
+
+// Gondzio's corrections: push the complementarity products that the step
+// would leave far from the target σμ back into [0.1·σμ, 10·σμ], as long as
+// each correction lengthens the step.
+int64_t Solver::centrality_corrections(Iterate& d, double sigma_mu, double* ap, double* ad) {
+  const int n = model_.cols;
+  std::fill(rp_.begin(), rp_.end(), 0.0);
+  std::fill(rl_.begin(), rl_.end(), 0.0);
+  std::fill(ru_.begin(), ru_.end(), 0.0);
+  std::fill(rd_.begin(), rd_.end(), 0.0);
+  int64_t done = 0;
+  for (; done < max_corrections_; ++done) {
+    const double target_p = std::min(1.0, 1.5 * *ap + 0.3), target_d = std::min(1.0, 1.5 * *ad + 0.3);
+    auto correction = [&](double x, double dx, double z, double dz) {
+      const double v = (x + target_p * dx) * (z + target_d * dz);
+      if (v < kGondzioLow * sigma_mu) return kGondzioLow * sigma_mu - v;
+      if (v > kGondzioHigh * sigma_mu) return std::max(kGondzioHigh * sigma_mu - v, -kGondzioHigh * sigma_mu);
+      return 0.0;
+    };
+    for (int j = 0; j < n; ++j) {
+      cl_[j] = lo_[j] ? correction(it_.xl[j], d.xl[j], it_.zl[j], d.zl[j]) : 0.0;
+      cu_[j] = up_[j] ? correction(it_.xu[j], d.xu[j], it_.zu[j], d.zu[j]) : 0.0;
+    }
+    direction(corr_);
+    for (int j = 0; j < n; ++j) {
+      corr_.x[j] += d.x[j];
+      corr_.xl[j] += d.xl[j];
+      corr_.xu[j] += d.xu[j];
+      corr_.zl[j] += d.zl[j];
+      corr_.zu[j] += d.zu[j];
+    }
+    for (int i = 0; i < model_.rows; ++i) corr_.y[i] += d.y[i];
+    double np = 0, nd = 0;
+    step_lengths(corr_, &np, &nd);
+    if (np + nd < 1.01 * (*ap + *ad)) break;
+    std::swap(d, corr_);
+    *ap = np;
+    *ad = nd;
+  }
+  return done;
+}
+
+void Solver::take_step(const Iterate& d, double ap, double ad) {
+  const int n = model_.cols;
+  for (int j = 0; j < n; ++j) {
+    it_.x[j] += ap * d.x[j];
+    if (lo_[j]) {
+      it_.xl[j] += ap * d.xl[j];
+      it_.zl[j] += ad * d.zl[j];
+    }
+    if (up_[j]) {
+      it_.xu[j] += ap * d.xu[j];
+      it_.zu[j] += ad * d.zu[j];
+    }
+  }
+  for (int i = 0; i < model_.rows; ++i) it_.y[i] += ad * d.y[i];
+}
+
+// A least-squares point shifted into the interior, after Mehrotra.
+// Start algorithms 2 and 4 also estimate the duals; 1 and 3 start them
+// from y = 0; 3 and 4 centre the bound slacks on their average.
+void Solver::starting_point() {
+  const CscMatrix& a = model_.a;
+  const int n = model_.cols, m = model_.rows;
+  std::fill(theta_.begin(), theta_.end(), 1.0);
+  normal_.factor(theta_.data(), kDualRegularisation);
+  std::copy(model_.b.begin(), model_.b.end(), rhs_y_.begin());
+  normal_.solve(rhs_y_.data());
+  for (int j = 0; j < n; ++j) {
+    double xj = dot_column(a, j, rhs_y_.data());
+    if (lo_[j] && up_[j] && (xj <= model_.lower[j] || xj >= model_.upper[j]))
+      xj = 0.5 * (model_.lower[j] + model_.upper[j]);
+    it_.x[j] = xj;
+    it_.xl[j] = lo_[j] ? xj - model_.lower[j] : 0.0;
+    it_.xu[j] = up_[j] ? model_.upper[j] - xj : 0.0;
+  }
+  const int alg = settings_.start_algorithm;
+  std::fill(it_.y.begin(), it_.y.end(), 0.0);
+  if (alg == 2 || alg == 4) {
+    std::fill(rhs_y_.begin(), rhs_y_.end(), 0.0);
+    for (int j = 0; j < n; ++j) axpy_column(a, j, model_.c[j], rhs_y_.data());
+    normal_.solve(rhs_y_.data());
+    std::copy(rhs_y_.begin(), rhs_y_.begin() + m, it_.y.begin());
+  }
+  for (int j = 0; j < n; ++j) {
+    const double z = model_.c[j] - dot_column(a, j, it_.y.data());
+    if (lo_[j] && up_[j]) {
+      it_.zl[j] = std::max(z, 0.0);
+      it_.zu[j] = std::max(-z, 0.0);
+    } else if (lo_[j]) {
+      it_.zl[j] = z;
+    } else if (up_[j]) {
+      it_.zu[j] = -z;
+    }
+  }
+  // Shift both sides into the interior, then balance the products.
+  double min_x = std::numeric_limits<double>::infinity(), min_z = min_x;
+  for (int j = 0; j < n; ++j) {
+    if (lo_[j]) min_x = std::min(min_x, it_.xl[j]), min_z = std::min(min_z, it_.zl[j]);
+    if (up_[j]) min_x = std::min(min_x, it_.xu[j]), min_z = std::min(min_z, it_.zu[j]);
+  }
+  if (pairs_ == 0) return;
+  const double shift_x = std::max(-1.5 * min_x, 0.0), shift_z = std::max(-1.5 * min_z, 0.0);
+  double product = 0, sum_x = 0, sum_z = 0;
+  for (int j = 0; j < n; ++j) {
+    if (lo_[j]) {
+      it_.xl[j] += shift_x;
+      it_.zl[j] += shift_z;
+      product += it_.xl[j] * it_.zl[j];
+      sum_x += it_.xl[j];
+      sum_z += it_.zl[j];
+    }
+    if (up_[j]) {
+      it_.xu[j] += shift_x;
+      it_.zu[j] += shift_z;
+      product += it_.xu[j] * it_.zu[j];
+      sum_x += it_.xu[j];
+      sum_z += it_.zu[j];
+    }
+  }
+  double add_x = sum_z > 0 ? 0.5 * product / sum_z : 1.0;
+  double add_z = sum_x > 0 ? 0.5 * product / sum_x : 1.0;
+  if (alg >= 3) {
+    add_x = std::max(add_x, sum_x / pairs_);
+    add_z = std::max(add_z, sum_z / pairs_);
+  }
+  // A start on the boundary would stay there.
+  add_x = std::max(add_x, 1e-2);
+  add_z = std::max(add_z, 1e-2);
+  for (int j = 0; j < n; ++j) {
+    if (lo_[j]) it_.xl[j] += add_x, it_.zl[j] += add_z;
+    if (up_[j]) it_.xu[j] += add_x, it_.zu[j] += add_z;
+  }
+}
+
+int64_t Solver::corrections_allowed() {
+  if (settings_.max_corrections >= 0) return settings_.max_corrections;
+  const FactorStatistics& f = normal_.statistics();
+  const double ratio = f.flops / (2.0 * (static_cast<double>(f.factor_nonzeros) + normal_.matrix_nonzeros()) +
+                                  30.0 * model_.rows);
+  const double limit = 30.0 * (settings_.threads - 1) + 50.0;
+  if (ratio < limit) return 0;
+  return std::min<int64_t>(static_cast<int64_t>(ratio / limit) + 2, 20);
+}
+
+int Solver::prepare() {
+  const int n = model_.cols, m = model_.rows;
+  lo_.resize(static_cast<size_t>(n));
+  up_.resize(static_cast<size_t>(n));
+  for (int j = 0; j < n; ++j) {
+    lo_[j] = has_lo(j);
+    up_[j] = has_up(j);
+    pairs_ += lo_[j] + up_[j];
+    if (lo_[j]) bound_norm_ = std::max(bound_norm_, std::fabs(model_.lower[j]));
+    if (up_[j]) bound_norm_ = std::max(bound_norm_, std::fabs(model_.upper[j]));
+  }
+  for (auto* v : {&rl_, &ru_, &rd_, &cl_, &cu_, &theta_, &rhat_}) v->assign(static_cast<size_t>(n), 0.0);
+  rp_.assign(static_cast<size_t>(m), 0.0);
+  rhs_y_.assign(static_cast<size_t>(m), 0.0);
+  it_.resize(n, m);
+  aff_.resize(n, m);
+  corr_.resize(n, m);
+
+  const std::vector<char> dense = find_dense_columns(env_, model_.a, settings_.dense_threshold, settings_.display);
+  BarrierLog log(env_, settings_.display);
+  const double start = current_time(env_);
+  int code = normal_.analyse(model_.a, dense, settings_.ordering, settings_.threads, settings_.ordering_threads);
+  if (code != 0) return code;
+  log.ordering(normal_.matrix_nonzeros(), normal_.statistics(), current_time(env_) - start);
+  max_corrections_ = corrections_allowed();
+  if (settings_.display >= 2) msg(env_.results(), "Max number of central corrections is %lld\n",
+                                  static_cast<long long>(max_corrections_));
+  step_factor_ = settings_.step_factor > 0 ? settings_.step_factor : 0.995;
+  return 0;
+}
+
+int Solver::run(IpmResult& result) {
+  if (int code = prepare()) return code;
+  BarrierLog log(env_, settings_.display);
+  simplex::RunMonitor monitor(env_, kWhereBarrier, 0, settings_.iteration_limit);
+  simplex::LpCallbackData callback_data;
+  callback_data.method = 4;
+
+  starting_point();
+  double rings[4][kLongRing];
+  double ratio_ring[kShortRing];
+  std::fill(&rings[0][0], &rings[0][0] + 4 * kLongRing, kRingStart);
+  std::fill(ratio_ring, ratio_ring + kShortRing, kRingStart);
+  const double t = std::max(settings_.tolerance, 1e-12);
+  const double sense = settings_.objsense;
+  double best_merit = std::numeric_limits<double>::infinity();
+  int64_t best_iteration = -1;
+  Measures best_measures;
+  IpmOutcome outcome = IpmOutcome::not_optimal;
+  int64_t k = 0;
+
+  for (;; ++k) {
+    compute_residuals();
+    const Measures s = measure();
+    const double shown_pobj = sense * s.primal_objective + settings_.offset;
+    const double shown_dobj = sense * s.dual_objective + settings_.offset;
+    if (k == 0) log.header();
+    log.iteration(k, shown_pobj, shown_dobj, s.primal_inf, s.upper_inf, s.dual_inf);
+    if (s.merit() < best_merit) {
+      best_merit = s.merit();
+      best_iteration = k;
+      best_measures = s;
+      best_ = it_;
+    }
+
+    // Termination tests, in order.
+    if ((s.rel_complementarity < t && s.rel_primal < t && s.rel_dual < t) ||
+        (s.rel_primal < 1e-8 && s.rel_dual < 1e-8 && std::fabs(s.gap) / (1.0 + std::fabs(s.primal_objective)) < t)) {
+      outcome = IpmOutcome::optimal;
+      break;
+    }
+    if (!(std::fabs(s.dual_objective) <= kOverflowObjective) || !(std::fabs(s.primal_objective) <= kOverflowObjective) ||
+        !(s.primal_inf <= kOverflowMeasure) || !(s.upper_inf <= kOverflowMeasure) ||
+        !(s.dual_inf <= kOverflowMeasure) || !(s.complementarity <= kOverflowMeasure)) {
+      outcome = IpmOutcome::numerical;
+      break;
+    }
+    const double range = settings_.objective_range;
+    if (sense > 0 ? shown_pobj < -range : shown_dobj < -range) {
+      outcome = sense > 0 ? IpmOutcome::primal_objective_limit : IpmOutcome::dual_objective_limit;
+      break;
+    }
+    if (sense > 0 ? shown_dobj > range : shown_pobj > range) {
+      outcome = sense > 0 ? IpmOutcome::dual_objective_limit : IpmOutcome::primal_objective_limit;
+      break;
+    }
+    if (s.rel_primal < 1e-6 && s.rel_dual < 1e-6 && max_abs(it_.x) > settings_.growth) {
+      outcome = IpmOutcome::unbounded_face;
+      break;
+    }
+    const int slot = static_cast<int>(k % kLongRing);
+    const double current[4] = {s.complementarity, std::fabs(s.gap), s.primal_inf + s.upper_inf, s.dual_inf};
+    if (k >= kLongRing) {
+      const bool primal_stuck = current[2] > 0.99 * rings[2][slot] || s.rel_primal < t;
+      const bool dual_stuck = current[3] > 0.99 * rings[3][slot] || s.rel_dual < t;
+      if (primal_stuck && dual_stuck && current[0] > 0.9 * rings[0][slot]) {
+        outcome = IpmOutcome::not_optimal;
+        break;
+      }
+    }
+    for (int r = 0; r < 4; ++r) rings[r][slot] = current[r];
+    const int short_slot = static_cast<int>(k % kShortRing);
+    if (k > 10 && (s.mu == ratio_ring[short_slot] || s.mu > 1e150)) {
+      if (settings_.display >= 1) msg(env_.results(), " Barrier - no progress.\n");
+      outcome = IpmOutcome::numerical;
+      break;
+    }
+    ratio_ring[short_slot] = s.mu;
+    callback_data.iterations = k;
+    callback_data.objective = shown_pobj;
+    callback_data.infeasibility = s.primal_inf;
+    if (int stop = monitor.check(k, callback_data)) {
+      outcome = stop == status::kAbortItLim    ? IpmOutcome::iteration_limit
+                : stop == status::kAbortTimeLim ? IpmOutcome::time_limit
+                : stop == status::kAbortDetTimeLim ? IpmOutcome::tick_limit
+                                                   : IpmOutcome::aborted;
+      break;
+    }
+
+    // The step: predictor, corrector, centrality corrections.
+    compute_theta();
+    if (!factor()) {
+      outcome = IpmOutcome::numerical;
+      break;
+    }
+    const int n = model_.cols;
+    for (int j = 0; j < n; ++j) {
+      cl_[j] = lo_[j] ? -it_.xl[j] * it_.zl[j] : 0.0;
+      cu_[j] = up_[j] ? -it_.xu[j] * it_.zu[j] : 0.0;
+    }
+    direction(aff_);
+    double ap = 0, ad = 0;
+    step_lengths(aff_, &ap, &ad);
+    double mu_aff = 0;
+    for (int j = 0; j < n; ++j) {
+      if (lo_[j]) mu_aff += (it_.xl[j] + ap * aff_.xl[j]) * (it_.zl[j] + ad * aff_.zl[j]);
+      if (up_[j]) mu_aff += (it_.xu[j] + ap * aff_.xu[j]) * (it_.zu[j] + ad * aff_.zu[j]);
+    }
+    mu_aff = pairs_ > 0 ? mu_aff / pairs_ : 0.0;
+    const double ratio = s.mu > 0 ? mu_aff / s.mu : 0.0;
+    const double sigma_mu = ratio * ratio * ratio * s.mu;
+    for (int j = 0; j < n; ++j) {
+      if (lo_[j]) cl_[j] = sigma_mu - it_.xl[j] * it_.zl[j] - aff_.xl[j] * aff_.zl[j];
+      if (up_[j]) cu_[j] = sigma_mu - it_.xu[j] * it_.zu[j] - aff_.xu[j] * aff_.zu[j];
+    }
+    Iterate& d = corr_;
+    direction(d);
+    std::swap(aff_, corr_);  // aff_ now holds the corrected direction
+    step_lengths(aff_, &ap, &ad);
+    const int64_t corrections = max_corrections_ > 0 ? centrality_corrections(aff_, sigma_mu, &ap, &ad) : 0;
+    if (settings_.display >= 2)
+      msg(env_.results(), "Iteration %lld did %lld central corrections %lld vars\n", static_cast<long long>(k),
+          static_cast<long long>(corrections), static_cast<long long>(n));
+    take_step(aff_, std::min(1.0, step_factor_ * ap), std::min(1.0, step_factor_ * ad));
+  }
+
+  result.iterations = k;
+  if (outcome != IpmOutcome::optimal && outcome != IpmOutcome::time_limit && outcome != IpmOutcome::tick_limit &&
+      outcome != IpmOutcome::aborted) {
+    if (best_iteration >= 0 && best_iteration != k) {
+      it_ = best_;
+      log.best(sense * best_measures.primal_objective + settings_.offset,
+               sense * best_measures.dual_objective + settings_.offset, best_measures.primal_inf,
+               best_measures.upper_inf, best_measures.dual_inf);
+    }
+  }
+  compute_residuals();
+  const Measures final_measures = measure();
+  result.outcome = outcome;
+  result.primal_feasible = final_measures.rel_primal < kFeasibleEnough;
+  result.dual_feasible = final_measures.rel_dual < kFeasibleEnough;
+  result.primal_objective = final_measures.primal_objective;
+  result.dual_objective = final_measures.dual_objective;
+  result.x = it_.x;
+  result.y = it_.y;
+  result.zl = it_.zl;
+  result.zu = it_.zu;
+  for (int j = 0; j < model_.cols; ++j) {
+    if (!lo_[j]) result.zl[j] = 0;
+    if (!up_[j]) result.zu[j] = 0;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int run_ipm(Environment& env, const IpmModel& model, const IpmSettings& settings, IpmResult& result) {
+  try {
+    Solver solver(env, model, settings);
+    return solver.run(result);
+  } catch (const std::bad_alloc&) {
+    return err::kNoMemory;
+  }
+}
+
+}  // namespace korva::barrier

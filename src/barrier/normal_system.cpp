@@ -1,0 +1,195 @@
+#include "barrier/normal_system.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace korva::barrier {
+
+namespace {
+
+constexpr int kMaxRefinements = 10;
+constexpr double kPivotFloor = 1e-30;
+constexpr double kDenseRegularisation = 1e-10;
+
+double norm_inf(const double* v, int n) {
+  double s = 0;
+  for (int i = 0; i < n; ++i) s = std::max(s, std::fabs(v[i]));
+  return s;
+}
+
+// Dense Cholesky of a small k × k matrix (row-major, lower part), in place.
+// A pivot that is not safely positive is replaced by 1: the correction it
+// stands for is dropped rather than the step lost.
+void small_cholesky(std::vector<double>& f, int k) {
+  for (int j = 0; j < k; ++j) {
+    double d = f[j * k + j];
+    for (int p = 0; p < j; ++p) d -= f[j * k + p] * f[j * k + p];
+    d = d > 1e-14 ? std::sqrt(d) : 1.0;
+    f[j * k + j] = d;
+    for (int i = j + 1; i < k; ++i) {
+      double s = f[i * k + j];
+      for (int p = 0; p < j; ++p) s -= f[i * k + p] * f[j * k + p];
+      f[i * k + j] = s / d;
+    }
+  }
+}
+
+void small_solve(const std::vector<double>& f, int k, double* x) {
+  for (int i = 0; i < k; ++i) {
+    double s = x[i];
+    for (int p = 0; p < i; ++p) s -= f[i * k + p] * x[p];
+    x[i] = s / f[i * k + i];
+  }
+  for (int i = k - 1; i >= 0; --i) {
+    double s = x[i];
+    for (int p = i + 1; p < k; ++p) s -= f[p * k + i] * x[p];
+    x[i] = s / f[i * k + i];
+  }
+}
+
+}  // namespace
+
+int NormalSystem::analyse(const CscMatrix& a, const std::vector<char>& dense, Ordering ordering, int threads,
+                          int ordering_threads) {
+  a_ = &a;
+  in_product_.assign(static_cast<size_t>(a.cols), 1);
+  dense_list_.clear();
+  for (int j = 0; j < a.cols; ++j) {
+    if (dense[j]) {
+      in_product_[j] = 0;
+      dense_list_.push_back(j);
+    }
+  }
+  normal_.analyse(a, in_product_);
+  theta_.assign(static_cast<size_t>(a.cols), 0.0);
+  row_reg_.assign(static_cast<size_t>(a.rows), 0.0);
+  work_rows_.assign(static_cast<size_t>(a.rows), 0.0);
+  work_rows2_.assign(static_cast<size_t>(a.rows), 0.0);
+  trial_.assign(static_cast<size_t>(a.rows), 0.0);
+  p_.assign(static_cast<size_t>(a.rows), 0.0);
+  q_.assign(static_cast<size_t>(a.rows), 0.0);
+  const size_t k = dense_list_.size();
+  w_.assign(static_cast<size_t>(a.rows) * k, 0.0);
+  small_factor_.assign(k * k, 0.0);
+  work_small_.assign(k, 0.0);
+  return cholesky_.analyse(normal_.matrix(), ordering, threads, ordering_threads);
+}
+
+bool NormalSystem::factor(const double* theta, double regularisation) {
+  const CscMatrix& a = *a_;
+  std::copy(theta, theta + a.cols, theta_.begin());
+  delta_ = regularisation;
+  std::fill(row_reg_.begin(), row_reg_.end(), regularisation);
+  if (!dense_list_.empty()) {
+    // Without its dense columns the matrix may be singular, and the
+    // correction then loses all accuracy: the factor gets a little more
+    // on its diagonal, and the conjugate gradients of solve() work on the
+    // exact operator.
+    normal_.assemble(theta_.data(), row_reg_.data());
+    const CscMatrix& s = normal_.matrix();
+    double largest = 0;
+    for (int i = 0; i < s.cols; ++i) largest = std::max(largest, s.value[s.start[i]]);
+    std::fill(row_reg_.begin(), row_reg_.end(), regularisation + kDenseRegularisation * largest);
+  }
+  normal_.assemble(theta_.data(), row_reg_.data());
+  dropped_ = cholesky_.factor(normal_.matrix().value.data(), kPivotFloor);
+  if (dropped_ < 0) return false;
+
+  const int k = static_cast<int>(dense_list_.size());
+  if (k == 0) return true;
+  const int m = a.rows;
+  for (int c = 0; c < k; ++c) {
+    double* w = w_.data() + static_cast<size_t>(c) * m;
+    std::fill(w, w + m, 0.0);
+    const int j = dense_list_[c];
+    axpy_column(a, j, std::sqrt(theta_[j]), w);
+    cholesky_.solve(w);
+  }
+  // I + Vᵀ·S⁻¹·V.
+  for (int r = 0; r < k; ++r) {
+    const int jr = dense_list_[r];
+    const double sr = std::sqrt(theta_[jr]);
+    for (int c = 0; c <= r; ++c) {
+      const double v = sr * dot_column(a, jr, w_.data() + static_cast<size_t>(c) * m);
+      small_factor_[r * k + c] = v + (r == c ? 1.0 : 0.0);
+    }
+  }
+  small_cholesky(small_factor_, k);
+  return true;
+}
+
+void NormalSystem::solve_once(double* r) {
+  cholesky_.solve(r);
+  const int k = static_cast<int>(dense_list_.size());
+  if (k == 0) return;
+  const CscMatrix& a = *a_;
+  const int m = a.rows;
+  for (int c = 0; c < k; ++c) {
+    const int j = dense_list_[c];
+    work_small_[c] = std::sqrt(theta_[j]) * dot_column(a, j, r);
+  }
+  small_solve(small_factor_, k, work_small_.data());
+  for (int c = 0; c < k; ++c) {
+    const double t = work_small_[c];
+    if (t == 0.0) continue;
+    const double* w = w_.data() + static_cast<size_t>(c) * m;
+    for (int i = 0; i < m; ++i) r[i] -= t * w[i];
+  }
+}
+
+void NormalSystem::multiply(const double* v, double* out) const {
+  const CscMatrix& a = *a_;
+  for (int i = 0; i < a.rows; ++i) out[i] = delta_ * v[i];
+  for (int j = 0; j < a.cols; ++j) {
+    const double t = theta_[j] * dot_column(a, j, v);
+    if (t != 0.0) axpy_column(a, j, t, out);
+  }
+}
+
+// Conjugate gradients on the whole operator, preconditioned by the
+// factor (with the low-rank correction): one pass when the factor is
+// accurate, a few when the correction for dense columns has lost accuracy.
+void NormalSystem::solve(double* r, RefinementReport* report) {
+  const int m = a_->rows;
+  double* rhs = work_rows_.data();
+  double* residual = work_rows2_.data();
+  double* z = trial_.data();
+  double* p = p_.data();
+  double* q = q_.data();
+  std::copy(r, r + m, rhs);
+  solve_once(r);
+  multiply(r, residual);
+  for (int i = 0; i < m; ++i) residual[i] = rhs[i] - residual[i];
+  const double initial = norm_inf(residual, m);
+  const double target = std::max((1.0 + norm_inf(rhs, m)) * 1e-8 / 10.0, initial / 5.0);
+  double current = initial;
+  int passes = 0;
+  std::copy(residual, residual + m, z);
+  solve_once(z);
+  std::copy(z, z + m, p);
+  double rz = 0;
+  for (int i = 0; i < m; ++i) rz += residual[i] * z[i];
+  while (current > target && passes < kMaxRefinements && rz > 0) {
+    ++passes;
+    multiply(p, q);
+    double pq = 0;
+    for (int i = 0; i < m; ++i) pq += p[i] * q[i];
+    if (!(pq > 0)) break;
+    const double alpha = rz / pq;
+    for (int i = 0; i < m; ++i) {
+      r[i] += alpha * p[i];
+      residual[i] -= alpha * q[i];
+    }
+    current = norm_inf(residual, m);
+    std::copy(residual, residual + m, z);
+    solve_once(z);
+    double rz_next = 0;
+    for (int i = 0; i < m; ++i) rz_next += residual[i] * z[i];
+    const double beta = rz_next / rz;
+    rz = rz_next;
+    for (int i = 0; i < m; ++i) p[i] = z[i] + beta * p[i];
+  }
+  if (report) *report = {initial, current, target, passes};
+}
+
+}  // namespace korva::barrier

@@ -1,0 +1,175 @@
+// The barrier optimizer through the C API: collection models solved to the
+// reference optimum with a basis the simplex accepts as it is, interior
+// solutions without crossover, infeasible and unbounded models, limits,
+// dense columns and the log.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "support/lp_test.h"
+
+namespace {
+
+using korva_test::data_path;
+
+class BarrierTest : public korva_test::LpTest {
+ protected:
+  void expect_reference_optimum(const std::string& name) {
+    static const auto reference = korva_test::reference_optima();
+    const auto it = reference.find(name);
+    ASSERT_NE(it, reference.end()) << name;
+    EXPECT_NEAR(objective(), it->second, 1e-6 * (1.0 + std::fabs(it->second))) << name;
+  }
+};
+
+class BarrierCollection : public BarrierTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(BarrierCollection, CrossoverEndsAtTheOptimumWithABasisTheSimplexKeeps) {
+  KORVA_REQUIRE_SHARED_DATA();
+  const std::string name = GetParam();
+  read_collection(name);
+  ASSERT_EQ(KRVbaropt(env, lp), 0);
+  ASSERT_EQ(KRVgetstat(env, lp), KRV_STAT_OPTIMAL) << name;
+  EXPECT_EQ(KRVgetmethod(env, lp), KRV_ALG_BARRIER);
+  EXPECT_GT(KRVgetbaritcnt(env, lp), 0);
+  expect_reference_optimum(name);
+  int solntype = 0;
+  ASSERT_EQ(KRVsolninfo(env, lp, nullptr, &solntype, nullptr, nullptr), 0);
+  EXPECT_EQ(solntype, KRV_BASIC_SOLN);
+
+  ASSERT_EQ(KRVprimopt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), KRV_STAT_OPTIMAL);
+  EXPECT_EQ(KRVgetitcnt(env, lp), 0) << name;
+}
+
+TEST_P(BarrierCollection, WithoutCrossoverTheInteriorPointMeetsTheTolerances) {
+  KORVA_REQUIRE_SHARED_DATA();
+  const std::string name = GetParam();
+  read_collection(name);
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_BARCROSSALG, -1), 0);
+  ASSERT_EQ(KRVbaropt(env, lp), 0);
+  ASSERT_EQ(KRVgetstat(env, lp), KRV_STAT_OPTIMAL) << name;
+  int solntype = 0;
+  ASSERT_EQ(KRVsolninfo(env, lp, nullptr, &solntype, nullptr, nullptr), 0);
+  EXPECT_EQ(solntype, KRV_NONBASIC_SOLN);
+  int cstat = 0;
+  EXPECT_EQ(KRVgetbase(env, lp, &cstat, nullptr), 1262);
+  expect_reference_optimum(name);
+  EXPECT_LT(quality(1), 1e-6);
+}
+
+INSTANTIATE_TEST_SUITE_P(Netlib, BarrierCollection,
+                         ::testing::Values("afiro", "sc50a", "adlittle", "blend", "share2b", "sc105", "stocfor1",
+                                           "kb2", "recipe", "boeing2", "israel", "lotfi", "grow7", "bandm",
+                                           "scagr7", "scfxm1", "agg2", "degen2", "25fv47", "pilot4"));
+
+TEST_F(BarrierTest, InfeasibleAndUnboundedModelsAreNeverOptimal) {
+  KORVA_REQUIRE_SHARED_DATA();
+  read_infeasible_sc105();
+  ASSERT_EQ(KRVbaropt(env, lp), 0);
+  const int infeasible = KRVgetstat(env, lp);
+  EXPECT_TRUE(infeasible == KRV_STAT_INFEASIBLE || infeasible == KRV_STAT_INForUNBD || infeasible == 22)
+      << infeasible;
+
+  read_lp_text("Maximize\n obj: x + y\nSubject To\n c1: x - y <= 1\n c2: x - 2 y <= 4\nEnd\n");
+  ASSERT_EQ(KRVbaropt(env, lp), 0);
+  const int unbounded = KRVgetstat(env, lp);
+  EXPECT_TRUE(unbounded == KRV_STAT_UNBOUNDED || unbounded == KRV_STAT_INForUNBD || unbounded == 21) << unbounded;
+}
+
+TEST_F(BarrierTest, AModelWithoutRowsIsSolvedWithoutIterations) {
+  read_lp_text("Minimize\n obj: x - y + 0 z\nBounds\n 1 <= x <= 4\n -2 <= y <= 3\n z free\nEnd\n");
+  ASSERT_EQ(KRVgetnumrows(env, lp), 0);
+  ASSERT_EQ(KRVbaropt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), KRV_STAT_OPTIMAL);
+  EXPECT_EQ(KRVgetbaritcnt(env, lp), 0);
+  EXPECT_DOUBLE_EQ(objective(), 1.0 - 3.0);
+
+  read_lp_text("Minimize\n obj: x - y\nBounds\n 1 <= x <= 4\n y >= 0\nEnd\n");
+  ASSERT_EQ(KRVbaropt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), KRV_STAT_UNBOUNDED);
+}
+
+TEST_F(BarrierTest, AnUnknownCrossoverCharacterIsRefusedAndChangesNothing) {
+  read_lp_text("Minimize\n obj: x + y\nSubject To\n c1: x + y >= 1\nEnd\n");
+  EXPECT_EQ(KRVhybbaropt(env, lp, 'x'), 1292);
+  EXPECT_EQ(KRVgetstat(env, lp), 0);
+  EXPECT_NE(errors->text().find("Invalid choice of optimization method"), std::string::npos);
+  ASSERT_EQ(KRVhybbaropt(env, lp, 'd'), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), KRV_STAT_OPTIMAL);
+  EXPECT_NEAR(objective(), 1.0, 1e-9);
+  ASSERT_EQ(KRVhybbaropt(env, lp, 'n'), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), KRV_STAT_OPTIMAL);
+  EXPECT_NEAR(objective(), 1.0, 1e-7);
+}
+
+TEST_F(BarrierTest, LogFollowsTheDisplaySettings) {
+  KORVA_REQUIRE_SHARED_DATA();
+  read_collection("afiro");
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_BARDISPLAY, 0), 0);
+  ASSERT_EQ(KRVbaropt(env, lp), 0);
+  EXPECT_EQ(results->text().find("Itn"), std::string::npos);
+  EXPECT_EQ(results->text().find("Barrier time"), std::string::npos);
+
+  results->clear();
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_BARDISPLAY, 2), 0);
+  ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_BARMAXCOR, 0), 0);
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PREIND, 0), 0);
+  ASSERT_EQ(KRVbaropt(env, lp), 0);
+  const std::string& log = results->text();
+  EXPECT_NE(log.find("Max number of central corrections is 0\n"), std::string::npos);
+  EXPECT_NE(log.find(" Itn      Primal Obj        Dual Obj  Prim Inf Upper Inf  Dual Inf Inf Ratio\n"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("Number of nonzeros in lower triangle of A*A' = "), std::string::npos);
+  EXPECT_NE(log.find("Barrier time = "), std::string::npos);
+  EXPECT_NE(log.find("Total crossover time = "), std::string::npos);
+  // afiro has 27 rows: too few for dense columns to be sought.
+  EXPECT_EQ(log.find("Looking for dense columns"), std::string::npos);
+}
+
+TEST_F(BarrierTest, IterationLimitStopsWithoutCrossover) {
+  KORVA_REQUIRE_SHARED_DATA();
+  read_collection("25fv47");
+  ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_BARITLIM, 3), 0);
+  ASSERT_EQ(KRVbaropt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), KRV_STAT_ABORT_IT_LIM);
+  EXPECT_EQ(KRVgetbaritcnt(env, lp), 3);
+  EXPECT_NE(results->text().find(" Barrier iteration limit exceeded.\n"), std::string::npos);
+}
+
+// 150 rows, each with its own column and one column in every row: the long
+// column is taken out of A·Θ·Aᵀ and added back by the low-rank correction.
+TEST_F(BarrierTest, ADenseColumnIsHandledApartAndGivesTheSameOptimum) {
+  const int m = 150;
+  std::string text = "Minimize\n obj: 10 d";
+  for (int i = 0; i < m; ++i) text += " + " + std::to_string(1 + i % 7) + " x" + std::to_string(i);
+  text += "\nSubject To\n";
+  for (int i = 0; i < m; ++i)
+    text += " r" + std::to_string(i) + ": x" + std::to_string(i) + " + " + std::to_string(0.5 + (i % 3)) +
+            " d >= " + std::to_string(1 + i % 5) + "\n";
+  text += "End\n";
+  read_lp_text(text);
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PREIND, 0), 0);
+  ASSERT_EQ(KRVdualopt(env, lp), 0);
+  const double simplex_objective = objective();
+  ASSERT_EQ(KRVbaropt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), KRV_STAT_OPTIMAL);
+  EXPECT_NEAR(objective(), simplex_objective, 1e-7 * (1 + std::fabs(simplex_objective)));
+  EXPECT_NE(results->text().find("\n***NOTE: Found 1 dense columns.\n\n"), std::string::npos) << results->text();
+}
+
+TEST_F(BarrierTest, LpMethodFourRunsTheBarrier) {
+  KORVA_REQUIRE_SHARED_DATA();
+  read_collection("sc50a");
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_LPMETHOD, KRV_ALG_BARRIER), 0);
+  ASSERT_EQ(KRVlpopt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), KRV_STAT_OPTIMAL);
+  EXPECT_EQ(KRVgetmethod(env, lp), KRV_ALG_BARRIER);
+  EXPECT_GT(KRVgetbaritcnt(env, lp), 0);
+  expect_reference_optimum("sc50a");
+}
+
+}  // namespace

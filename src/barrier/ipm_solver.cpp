@@ -159,7 +159,11 @@ void Solver::direction(Iterate& d) {
     const double t = theta_[j] * r;
     if (t != 0.0) axpy_column(a, j, t, rhs_y_.data());
   }
-  normal_.solve(rhs_y_.data());
+  RefinementReport report;
+  normal_.solve(rhs_y_.data(), &report);
+  if (settings_.display >= 2)
+    msg(env_.results(), "Refinement - orig %.2e, refined %.2e, target %.2e, %d iter\n", report.initial,
+        report.refined, report.target, report.passes);
   std::copy(rhs_y_.begin(), rhs_y_.end(), d.y.begin());
   for (int j = 0; j < n; ++j) {
     const double dx = theta_[j] * (dot_column(a, j, d.y.data()) - rhat_[j]);
@@ -467,6 +471,15 @@ int Solver::run(IpmResult& result) {
       cu_[j] = up_[j] ? -it_.xu[j] * it_.zu[j] : 0.0;
     }
     direction(aff_);
+    if (normal_.correction_failed()) {
+      // The dense columns go back into the factor for the rest of the run.
+      if (int code = normal_.include_dense_columns()) return code;
+      if (!factor()) {
+        outcome = IpmOutcome::numerical;
+        break;
+      }
+      direction(aff_);
+    }
     double ap = 0, ad = 0;
     step_lengths(aff_, &ap, &ad);
     double mu_aff = 0;

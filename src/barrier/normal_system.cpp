@@ -52,6 +52,9 @@ void small_solve(const std::vector<double>& f, int k, double* x) {
 int NormalSystem::analyse(const CscMatrix& a, const std::vector<char>& dense, Ordering ordering, int threads,
                           int ordering_threads) {
   a_ = &a;
+  ordering_ = ordering;
+  threads_ = threads;
+  ordering_threads_ = ordering_threads;
   in_product_.assign(static_cast<size_t>(a.cols), 1);
   dense_list_.clear();
   for (int j = 0; j < a.cols; ++j) {
@@ -75,8 +78,13 @@ int NormalSystem::analyse(const CscMatrix& a, const std::vector<char>& dense, Or
   return cholesky_.analyse(normal_.matrix(), ordering, threads, ordering_threads);
 }
 
+int NormalSystem::include_dense_columns() {
+  return analyse(*a_, std::vector<char>(static_cast<size_t>(a_->cols), 0), ordering_, threads_, ordering_threads_);
+}
+
 bool NormalSystem::factor(const double* theta, double regularisation) {
   const CscMatrix& a = *a_;
+  correction_failed_ = false;
   std::copy(theta, theta + a.cols, theta_.begin());
   delta_ = regularisation;
   std::fill(row_reg_.begin(), row_reg_.end(), regularisation);
@@ -189,6 +197,7 @@ void NormalSystem::solve(double* r, RefinementReport* report) {
     rz = rz_next;
     for (int i = 0; i < m; ++i) p[i] = z[i] + beta * p[i];
   }
+  if (current > target && !dense_list_.empty()) correction_failed_ = true;
   if (report) *report = {initial, current, target, passes};
 }
 

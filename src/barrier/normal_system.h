@@ -27,6 +27,13 @@ class NormalSystem {
   bool factor(const double* theta, double regularisation);
   // Solves in place; `report` receives the refinement figures when not null.
   void solve(double* r, RefinementReport* report = nullptr);
+  // Whether a solve since the last factor() missed its refinement target
+  // while dense columns were handled apart: the low-rank correction has
+  // lost its accuracy.
+  bool correction_failed() const { return correction_failed_; }
+  // Puts the dense columns back into the factor (a new analysis): slower,
+  // but as accurate as the plain normal equations. Returns 0 or an error code.
+  int include_dense_columns();
 
   const FactorStatistics& statistics() const { return cholesky_.statistics(); }
   int64_t matrix_nonzeros() const { return normal_.lower_nonzeros(); }
@@ -38,6 +45,9 @@ class NormalSystem {
   void solve_once(double* r);
 
   const CscMatrix* a_ = nullptr;
+  Ordering ordering_ = Ordering::automatic;
+  int threads_ = 1, ordering_threads_ = 0;
+  bool correction_failed_ = false;
   NormalMatrix normal_;
   CholeskyFactor cholesky_;
   std::vector<int> dense_list_;

@@ -265,6 +265,11 @@ struct BarrierRun {
     if (simplex::LpSolution* sol = simplex::find_lp_solution(q)) {
       sol->method = simplex::kMethodBarrier;
       sol->iterations = simplex_iterations;
+      sol->barrier_iterations = iterations;
+      sol->cross_primal_push = counts.primal_push;
+      sol->cross_primal_exchange = counts.primal_exchange;
+      sol->cross_dual_push = counts.dual_push;
+      sol->cross_dual_exchange = counts.dual_exchange;
     }
     return 0;
   }
@@ -313,20 +318,22 @@ int barrier_optimize(Environment& env, Problem& p, int crossover) {
     code = simplex::simplex_driver_with(env, p, method, solve);
     env.params.slot(KRV_PARAM_PREDUAL).i = predual;
   }
+  // The clean-up on the original problem reports as part of the barrier.
   if (code == 0) {
-    if (simplex::LpSolution* sol = simplex::find_lp_solution(p)) {
-      sol->method = simplex::kMethodBarrier;
-      sol->barrier_iterations = run.iterations;
-      sol->cross_primal_push = run.counts.primal_push;
-      sol->cross_primal_exchange = run.counts.primal_exchange;
-      sol->cross_dual_push = run.counts.dual_push;
-      sol->cross_dual_exchange = run.counts.dual_exchange;
-    }
+    if (simplex::LpSolution* sol = simplex::find_lp_solution(p)) sol->method = simplex::kMethodBarrier;
   }
   if (run.threads > 1 && display >= 1)
     msg(env.results(), "\nTotal time on %d threads = %7.2f sec.\n", run.threads, current_time(env) - start);
   if (profile.is_set()) profile.function(&env, 3, profile.handle);
   return code;
+}
+
+int barrier_solve(Environment& env, Problem& q, int method, const simplex::SimplexSettings& settings,
+                  simplex::SimplexOutcome* outcome) {
+  BarrierRun run;
+  run.crossover = env.int_param(KRV_PARAM_BARCROSSALG) == 2 ? Crossover::dual : Crossover::primal;
+  run.threads = barrier_threads(env);
+  return run.solve(env, q, method, settings, outcome);
 }
 
 }  // namespace korva::barrier

@@ -40,6 +40,11 @@ void store_mapped(Problem& p, const OriginalSolution& sol, const LpSolution* red
   if (reduced) {
     rec->iterations = reduced->iterations;
     rec->phase1_iterations = reduced->phase1_iterations;
+    rec->barrier_iterations = reduced->barrier_iterations;
+    rec->cross_primal_push = reduced->cross_primal_push;
+    rec->cross_primal_exchange = reduced->cross_primal_exchange;
+    rec->cross_dual_push = reduced->cross_dual_push;
+    rec->cross_dual_exchange = reduced->cross_dual_exchange;
   }
   rec->has_primal = true;
   rec->has_dual = true;

@@ -173,3 +173,25 @@ TEST_F(BarrierTest, LpMethodFourRunsTheBarrier) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BarrierTest, ConcurrentOptimizationRacesTheBarrierUnlessItsCrossoverIsOff) {
+  KORVA_REQUIRE_SHARED_DATA();
+  read_collection("25fv47");
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_LPMETHOD, KRV_ALG_CONCURRENT), 0);
+  ASSERT_EQ(KRVlpopt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), KRV_STAT_OPTIMAL);
+  const int method = KRVgetmethod(env, lp);
+  EXPECT_TRUE(method == KRV_ALG_DUAL || method == KRV_ALG_PRIMAL || method == KRV_ALG_BARRIER) << method;
+  expect_reference_optimum("25fv47");
+
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_BARCROSSALG, -1), 0);
+  ASSERT_EQ(KRVlpopt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), KRV_STAT_OPTIMAL);
+  EXPECT_NE(warnings->text().find("Warning: concurrent optimization will not use barrier because\n"
+                                  "crossover was disabled.\n"),
+            std::string::npos);
+}
+
+}  // namespace

@@ -5,7 +5,9 @@
 #include <ctime>
 #include <memory>
 #include <utility>
+#include <vector>
 
+#include "barrier/barrier_driver.h"
 #include "env/channel.h"
 #include "env/threads.h"
 #include "model/model.h"
@@ -20,8 +22,9 @@ namespace korva::simplex {
 
 namespace {
 
-// Solvers that can race: the dual, and the primal when it is built. The
-// barrier would be a third, in the clone after the dual's.
+// Racers: the dual, the barrier (unless its crossover is off) and the
+// primal; without the barrier at most two.
+constexpr int kMaxSolvers = 3;
 constexpr int kMaxSimplexSolvers = 2;
 
 // The racer that finished first with a verdict; -1 while none has.
@@ -58,44 +61,81 @@ void adopt_results(Problem& from, Problem& to) {
   to.derived.work = std::move(from.derived.work);
 }
 
+// One racer in a worker clone, on its own copy of the problem.
+struct CloneRacer {
+  int method = kMethodPrimal;
+  Environment* clone = nullptr;
+  Problem* copy = nullptr;
+  int code = 0;
+  SimplexOutcome outcome;
+};
+
+int run_racer(CloneRacer& r, const SimplexSettings& settings) {
+  if (r.method == kMethodBarrier) return barrier::barrier_solve(*r.clone, *r.copy, kMethodPrimal, settings, &r.outcome);
+  return run_simplex(*r.clone, *r.copy, primal_algorithm(), kMethodPrimal, settings, &r.outcome);
+}
+
 // The dual runs in the calling environment on the problem itself, so its
-// log is the main log; the primal runs in clone 1 on a copy. A dual
-// formulation is solved by the one method the driver asks for.
-int race_solvers(Environment& env, Problem& p, int method, const SimplexSettings& settings, SimplexOutcome* outcome) {
+// log is the main log; clone 1 runs the barrier (or, without it, the
+// primal) and clone 2 the primal, each on a copy. A dual formulation is
+// solved by the one method the driver asks for.
+int race_solvers(Environment& env, Problem& p, int method, const SimplexSettings& settings, SimplexOutcome* outcome,
+                 const std::vector<int>& clone_methods) {
   if (method != kMethodDual) return run_simplex(env, p, primal_algorithm(), method, settings, outcome);
   int status = 0;
-  Environment* clone = worker_clone(env, 1, &status);
-  if (!clone) return status;
-  write_clone_log_header(*clone, p, 1);
-  Problem* copy = model::clone_problem(*clone, p, &status);
-  if (!copy) return status;
-  if (p.derived.basis) copy->derived.basis = std::make_unique<Basis>(*p.derived.basis);
+  std::vector<CloneRacer> racers(clone_methods.size());
+  auto release = [&] {
+    for (CloneRacer& r : racers)
+      if (r.copy) model::free_problem(r.copy);
+  };
+  for (size_t k = 0; k < racers.size(); ++k) {
+    CloneRacer& r = racers[k];
+    r.method = clone_methods[k];
+    r.clone = worker_clone(env, static_cast<int>(k) + 1, &status);
+    if (!r.clone) {
+      release();
+      return status;
+    }
+    write_clone_log_header(*r.clone, p, static_cast<int>(k) + 1);
+    r.copy = model::clone_problem(*r.clone, p, &status);
+    if (!r.copy) {
+      release();
+      return status;
+    }
+    if (p.derived.basis) r.copy->derived.basis = std::make_unique<Basis>(*p.derived.basis);
+  }
 
   Race race;
   watch_race(env, &race.stop);
-  watch_race(*clone, &race.stop);
-  int primal_code = 0;
-  SimplexOutcome primal_outcome;
-  env.team->run(0, [&] {
-    primal_code = run_simplex(*clone, *copy, primal_algorithm(), kMethodPrimal, settings, &primal_outcome);
-    if (primal_code == 0) race.finished(1, *copy);
-  });
+  for (CloneRacer& r : racers) watch_race(*r.clone, &race.stop);
+  for (size_t k = 0; k < racers.size(); ++k) {
+    env.team->run(static_cast<int>(k), [&race, &settings, &r = racers[k], k] {
+      r.code = run_racer(r, settings);
+      if (r.code == 0) race.finished(static_cast<int>(k) + 1, *r.copy);
+    });
+  }
   SimplexOutcome dual_outcome;
   const int dual_code = run_simplex(env, p, dual_algorithm(), kMethodDual, settings, &dual_outcome);
   if (dual_code == 0) race.finished(0, p);
-  env.team->wait(0);
+  env.team->wait_all();
   watch_race(env, nullptr);
-  watch_race(*clone, nullptr);
+  for (CloneRacer& r : racers) watch_race(*r.clone, nullptr);
 
   int code = dual_code;
-  if (race.winner.load() == 1 || (dual_code != 0 && primal_code == 0)) {
-    adopt_results(*copy, p);
-    code = primal_code;
-    if (outcome) *outcome = primal_outcome;
+  int winner = race.winner.load();
+  if (winner <= 0 && dual_code != 0) {
+    for (size_t k = 0; k < racers.size() && winner <= 0; ++k)
+      if (racers[k].code == 0) winner = static_cast<int>(k) + 1;
+  }
+  if (winner > 0) {
+    CloneRacer& r = racers[winner - 1];
+    adopt_results(*r.copy, p);
+    code = r.code;
+    if (outcome) *outcome = r.outcome;
   } else if (outcome) {
     *outcome = dual_outcome;
   }
-  model::free_problem(copy);
+  release();
   return code;
 }
 
@@ -108,9 +148,17 @@ int concurrent_optimize(Environment& env, Problem& p) {
     msg(env.warning(), "crossover was disabled.\n");
   }
   const int team_size = env.team ? env.team->size() : 1;
-  int solvers = std::min(team_size, kMaxSimplexSolvers);
+  const bool barrier_joins = env.int_param(KRV_PARAM_BARCROSSALG) != -1;
+  int solvers = std::min(team_size, barrier_joins ? kMaxSolvers : kMaxSimplexSolvers);
   if (!primal_algorithm()) solvers = 1;
   if (solvers < 2) return simplex_driver(env, p, choose_lp_method(env, p, false));
+  std::vector<int> clone_methods;
+  if (barrier_joins) {
+    clone_methods.push_back(kMethodBarrier);
+    if (solvers > 2) clone_methods.push_back(kMethodPrimal);
+  } else {
+    clone_methods.push_back(kMethodPrimal);
+  }
 
   if (display >= 1) {
     msg(env.results(),
@@ -122,7 +170,11 @@ int concurrent_optimize(Environment& env, Problem& p) {
 
   // Presolve runs once, in the dual driver; the solvers race on what it
   // leaves, and the driver maps the winner's answer back.
-  return simplex_driver_with(env, p, kMethodDual, race_solvers);
+  return simplex_driver_with(env, p, kMethodDual,
+                             [&clone_methods](Environment& e, Problem& q, int method, const SimplexSettings& settings,
+                                              SimplexOutcome* outcome) {
+                               return race_solvers(e, q, method, settings, outcome, clone_methods);
+                             });
 }
 
 }  // namespace korva::simplex

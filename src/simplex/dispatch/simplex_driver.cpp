@@ -136,6 +136,7 @@ int presolved_solve(Environment& env, Problem& p, int method, const SimplexSetti
   if (LpSolution* final_solution = find_lp_solution(p)) {
     final_solution->iterations += reduced_outcome.iterations;
     final_solution->phase1_iterations += reduced_outcome.phase1_iterations;
+    final_solution->barrier_iterations += counters.barrier_iterations;
     final_solution->cross_primal_push += counters.cross_primal_push;
     final_solution->cross_primal_exchange += counters.cross_primal_exchange;
     final_solution->cross_dual_push += counters.cross_dual_push;

@@ -82,11 +82,29 @@ int crossover_to_basis(Environment& env, const Problem& p, simplex::SimplexWork&
   SparseVector work(m);
   simplex::compute_basic_values(w, work, env.ticks);
 
-  const PushResult push = primal_push(env, p, w, order, reduced, env.dbl_param(KRV_PARAM_EPRHS), display);
+  const double feasibility_tol = env.dbl_param(KRV_PARAM_EPRHS);
+  const double optimality_tol = env.dbl_param(KRV_PARAM_EPOPT);
+  const PushResult push = primal_push(env, p, w, order, feasibility_tol, optimality_tol, display);
   counts.primal_push = push.pushed;
   counts.primal_exchange = push.exchanged;
+  if (push.code != 0) return push.code;
+
+  // The interior prices, and the reduced costs they give exactly.
+  std::vector<double> y(result.y);
+  for (int var = 0; var < nv; ++var) {
+    if (var < n) {
+      double z = lp.cost[var];
+      for (int64_t k = lp.col_begin[var]; k < lp.col_begin[var + 1]; ++k) z -= lp.value[k] * y[lp.row_index[k]];
+      reduced[var] = z;
+    } else {
+      reduced[var] = -y[var - n];
+    }
+  }
+  const PushResult dual = dual_push(env, p, w, y, reduced, feasibility_tol, optimality_tol, display);
+  counts.dual_push = dual.pushed;
+  counts.dual_exchange = dual.exchanged;
   w.sync_basic_values();
-  return push.code;
+  return dual.code;
 }
 
 }  // namespace korva::barrier

@@ -50,10 +50,23 @@ double objective(const simplex::SimplexWork& w) {
   return sum * w.lp.objsense;
 }
 
+// Sum of the reduced costs of nonbasic variables that point the wrong way.
+double dual_infeasibility(const simplex::SimplexWork& w, const std::vector<double>& reduced) {
+  double sum = 0;
+  for (int var = 0; var < w.lp.num_vars(); ++var) {
+    if (simplex::is_basic(w.status[var]) || w.lp.lower[var] == w.lp.upper[var]) continue;
+    const uint8_t st = simplex::base_status(w.status[var]);
+    if (st == simplex::kAtLower) sum += std::max(0.0, -reduced[var]);
+    else if (st == simplex::kAtUpper) sum += std::max(0.0, reduced[var]);
+    else sum += std::fabs(reduced[var]);
+  }
+  return sum;
+}
+
 }  // namespace
 
 PushResult primal_push(Environment& env, const Problem& p, simplex::SimplexWork& w, const std::vector<int>& order,
-                       const std::vector<double>& reduced, double feasibility_tol, int display) {
+                       double feasibility_tol, double optimality_tol, int display) {
   PushResult result;
   const simplex::SimplexLp& lp = w.lp;
   const int m = lp.num_rows;
@@ -70,21 +83,26 @@ PushResult primal_push(Environment& env, const Problem& p, simplex::SimplexWork&
     const int j = order[k];
     if (simplex::base_status(w.status[j]) != simplex::kSuperbasic) continue;
     const double lo = lp.lower[j], up = lp.upper[j], xj = w.x[j];
-    // Towards the bound the reduced cost favours, else the nearer one; a
-    // free variable has no bound and only enters the basis.
-    int direction = 0;
-    if (lo > -kInf || up < kInf) {
-      const bool down_possible = lo > -kInf, up_possible = up < kInf;
-      if (reduced[j] > 0 && down_possible) direction = -1;
-      else if (reduced[j] < 0 && up_possible) direction = 1;
-      else if (!up_possible || (down_possible && xj - lo <= up - xj)) direction = -1;
-      else direction = 1;
-    }
-    const double room = direction < 0 ? xj - lo : direction > 0 ? up - xj : kInf;
-
     load_column(lp, j, col);
     w.lu.ftran(col, lu::SolveKind::Automatic, true);
     if (!col.indexed) col.rebuild_index();
+
+    // Towards the bound that does not worsen the objective (by the current
+    // basis' reduced cost), else the nearer one; a free variable has no
+    // bound and only enters the basis.
+    double dj = lp.cost[j];
+    for (int t = 0; t < col.count; ++t) {
+      const int r = col.index[t];
+      dj -= lp.cost[w.basic_index[r]] * col.values[r];
+    }
+    // A favoured direction without a bound there still moves until a
+    // basic variable blocks it, and the variable then enters the basis.
+    int direction = 0;
+    if (dj > optimality_tol) direction = -1;
+    else if (dj < -optimality_tol) direction = 1;
+    else if (lo > -kInf && (up == kInf || xj - lo <= up - xj)) direction = -1;
+    else if (up < kInf) direction = 1;
+    const double room = direction < 0 ? xj - lo : direction > 0 ? up - xj : kInf;
 
     // Ratio test in two passes: the largest step the tolerance allows,
     // then the largest pivot among the rows that block within it.
@@ -136,6 +154,7 @@ PushResult primal_push(Environment& env, const Problem& p, simplex::SimplexWork&
       step = 0;
     }
 
+    if (leave < 0 && step == kInf) continue;  // nothing blocks a move with no bound: leave it be
     const double delta = direction * step;
     if (delta != 0.0) {
       for (int t = 0; t < col.count; ++t) {
@@ -173,6 +192,128 @@ PushResult primal_push(Environment& env, const Problem& p, simplex::SimplexWork&
       progress(static_cast<int64_t>(order.size() - k - 1));
       msg(env.results(), "   Elapsed crossover time = %7.2f sec. (%lld PMoves)\n", last_line - start,
           static_cast<long long>(order.size() - k - 1));
+    }
+  }
+  if (display >= 1) progress(0);
+  return result;
+}
+
+PushResult dual_push(Environment& env, const Problem& p, simplex::SimplexWork& w, std::vector<double>& y,
+                     std::vector<double>& reduced, double feasibility_tol, double optimality_tol, int display) {
+  PushResult result;
+  const simplex::SimplexLp& lp = w.lp;
+  const int n = lp.num_cols, m = lp.num_rows, nv = n + m;
+  SparseVector rho(m), col(m);
+  std::vector<double> alpha(static_cast<size_t>(nv), 0.0);
+  std::vector<int> touched;
+  touched.reserve(static_cast<size_t>(nv));
+
+  // The dual superbasics: basic, on a bound, with a reduced cost that
+  // would be right for that bound once nonbasic.
+  std::vector<int> positions;
+  for (int r = 0; r < m; ++r) {
+    const int var = w.basic_index[r];
+    const double z = reduced[var], x = w.x_basic[r];
+    if (std::fabs(z) <= optimality_tol) continue;
+    const bool at_lower = lp.lower[var] > -kInf && x - lp.lower[var] <= feasibility_tol;
+    const bool at_upper = lp.upper[var] < kInf && lp.upper[var] - x <= feasibility_tol;
+    if ((z > 0 && at_lower) || (z < 0 && at_upper)) positions.push_back(r);
+  }
+  auto progress = [&](int64_t left) {
+    msg(env.results(), "   %6lld DMoves:  Infeasibility %15.8e  Objective %15.8e\n", static_cast<long long>(left),
+        dual_infeasibility(w, reduced), objective(w));
+  };
+  if (display >= 1) progress(static_cast<int64_t>(positions.size()));
+
+  for (const int r : positions) {
+    const int j = w.basic_index[r];
+    const double zj = reduced[j];
+    const double s = zj > 0 ? 1.0 : -1.0;
+    rho.clear();
+    rho.set_new(r, 1.0);
+    w.lu.btran(rho);
+    if (!rho.indexed) rho.rebuild_index();
+    // Row r of B⁻¹A over the nonbasic variables.
+    touched.clear();
+    for (int t = 0; t < rho.count; ++t) {
+      const int i = rho.index[t];
+      const double ri = rho.values[i];
+      if (ri == 0.0) continue;
+      for (int64_t k = lp.row_begin[i]; k < lp.row_begin[i + 1]; ++k) {
+        const int var = lp.col_index[k];
+        if (alpha[var] == 0.0) touched.push_back(var);
+        alpha[var] += ri * lp.row_value[k];
+        if (alpha[var] == 0.0) alpha[var] = 1e-300;
+      }
+      if (alpha[n + i] == 0.0) touched.push_back(n + i);
+      alpha[n + i] += ri;
+    }
+    // Ratio test on t = |θ| with the reduced costs z_k - s·t·α_k.
+    double bound_step = std::fabs(zj);
+    for (const int k : touched) {
+      const double a = s * alpha[k];
+      if (simplex::is_basic(w.status[k]) || std::fabs(a) < kSmallPivot) continue;
+      if (lp.lower[k] == lp.upper[k]) continue;  // fixed: either sign will do
+      const uint8_t st = simplex::base_status(w.status[k]);
+      const double zk = reduced[k];
+      double limit = kInf;
+      if (st == simplex::kAtLower && a > 0) limit = (zk + optimality_tol) / a;
+      else if (st == simplex::kAtUpper && a < 0) limit = (optimality_tol - zk) / -a;
+      else if (st == simplex::kSuperbasic) limit = (optimality_tol + std::fabs(zk)) / std::fabs(a);
+      bound_step = std::min(bound_step, std::max(limit, 0.0));
+    }
+    int enter = -1;
+    double step = std::fabs(zj);
+    if (bound_step < std::fabs(zj)) {
+      double best = 0;
+      for (const int k : touched) {
+        const double a = s * alpha[k];
+        if (simplex::is_basic(w.status[k]) || std::fabs(a) < kSmallPivot || lp.lower[k] == lp.upper[k]) continue;
+        const uint8_t st = simplex::base_status(w.status[k]);
+        const double zk = reduced[k];
+        double reach = kInf;
+        if (st == simplex::kAtLower && a > 0) reach = zk / a;
+        else if (st == simplex::kAtUpper && a < 0) reach = -zk / -a;
+        else if (st == simplex::kSuperbasic) reach = std::fabs(zk) / std::fabs(a);
+        if (reach <= bound_step && std::fabs(a) > best) {
+          best = std::fabs(a);
+          enter = k;
+        }
+      }
+      if (enter >= 0) step = std::max(0.0, bound_step);
+    }
+    const double theta = s * step;
+    for (int t = 0; t < rho.count; ++t) y[rho.index[t]] += theta * rho.values[rho.index[t]];
+    for (const int k : touched) {
+      if (!simplex::is_basic(w.status[k])) reduced[k] -= theta * alpha[k];
+      alpha[k] = 0.0;
+    }
+    reduced[j] = zj - theta;
+    if (enter < 0) {
+      reduced[j] = 0.0;
+      ++result.pushed;
+      continue;
+    }
+    // A degenerate pivot: j leaves at the bound it sits on, the entering
+    // variable keeps its value.
+    load_column(lp, enter, col);
+    w.lu.ftran(col, lu::SolveKind::Automatic, true);
+    if (std::fabs(col.values[r]) < kSmallPivot) continue;
+    const bool at_lower = zj > 0;
+    w.status[j] = at_lower ? simplex::kAtLower : simplex::kAtUpper;
+    w.x[j] = at_lower ? lp.lower[j] : lp.upper[j];
+    w.status[enter] = simplex::kBasic;
+    w.basic_index[r] = enter;
+    w.x_basic[r] = w.x[enter];
+    reduced[enter] = 0.0;
+    ++result.exchanged;
+    if (w.lu.update(col, r) == lu::UpdateResult::Refactorise) {
+      simplex::RefactorRequest request;
+      request.display = 0;
+      result.code = simplex::refactor_basis(env, p, w, request);
+      if (result.code == lu::kRepaired) result.code = 0;
+      if (result.code != 0) return result;
+      simplex::refresh_basic_bounds(w);
     }
   }
   if (display >= 1) progress(0);

@@ -19,11 +19,22 @@ struct PushResult {
   int code = 0;           // 0, or a factorisation failure
 };
 
-// `order` lists the superbasic variables of `w` in the order to push them;
-// `reduced` gives each variable's reduced cost from the interior point
-// (the side to push towards). `w` holds a factored basis with its basic
-// values on entry.
+// `order` lists the superbasic variables of `w` in the order to push them.
+// Each moves towards the bound its reduced cost in the current basis
+// favours, so the objective never gets worse. `w` holds a factored basis
+// with its basic values on entry.
 PushResult primal_push(Environment& env, const Problem& p, simplex::SimplexWork& w, const std::vector<int>& order,
-                       const std::vector<double>& reduced, double feasibility_tol, int display);
+                       double feasibility_tol, double optimality_tol, int display);
+
+// The dual push phase, after the primal one: the basic variables that sit
+// on a bound with a reduced cost pointing away from it either get that
+// reduced cost to zero by a move of the prices, or leave the basis (a
+// degenerate pivot) for the nonbasic variable whose reduced cost blocks
+// the move. The nonbasic reduced costs keep their signs, so the basis
+// comes out closer to dual feasible. `y` (one per row) and `reduced` (one
+// per variable, c - Aᵀy) are the interior point's prices in the scaled
+// units of `w`; both are updated.
+PushResult dual_push(Environment& env, const Problem& p, simplex::SimplexWork& w, std::vector<double>& y,
+                     std::vector<double>& reduced, double feasibility_tol, double optimality_tol, int display);
 
 }  // namespace korva::barrier

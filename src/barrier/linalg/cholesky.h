@@ -68,6 +68,14 @@ class CholeskyFactor {
   std::vector<double> values_;         // supernode blocks, column-major
   std::vector<signed char> zero_pivot_;  // by pivot position
   std::vector<signed char> sign_;        // by pivot position: +1 or -1
+  // Threaded factorisation: independent subtrees (heaviest first), each a
+  // postorder range [subtree_first_, root] of supernodes, then the supernodes
+  // above them in order, with multithreaded dense kernels.
+  std::vector<int> subtree_root_;
+  std::vector<int> subtree_first_;
+  std::vector<int> top_;
+
+  void plan_threads();
 };
 
 }  // namespace korva::barrier

@@ -14,6 +14,7 @@
 #include "barrier/linalg/cholesky.h"
 #include "barrier/linalg/factor_report.h"
 #include "barrier/linalg/normal_matrix.h"
+#include "barrier/linalg/symbolic_factor.h"
 #include "support/korva_test.h"
 
 namespace korva::barrier {
@@ -219,6 +220,17 @@ TEST(LinalgCholesky, StatisticsDescribeTheFactor) {
                            "Total floating-point operations to factor", "Number of supernodes",
                            "Histogram of supernode widths"})
     EXPECT_NE(text.find(item), std::string::npos) << item;
+}
+
+TEST(LinalgOrdering, MinimumFillNeverFillsMoreThanMinimumDegree) {
+  for (unsigned seed : {61u, 62u}) {
+    const CscMatrix m = normal_matrix_of(random_matrix(300, 500, 4, seed), 0.0, seed);
+    std::vector<int> degree, fill;
+    ASSERT_EQ(compute_ordering(m, Ordering::min_degree, degree), 0);
+    ASSERT_EQ(compute_ordering(m, Ordering::min_fill, fill), 0);
+    EXPECT_TRUE(is_permutation(fill, m.rows));
+    EXPECT_LE(factor_cost(m, fill).nonzeros, factor_cost(m, degree).nonzeros);
+  }
 }
 
 TEST(LinalgCholesky, MinimumFillIsReportedAsUsed) {

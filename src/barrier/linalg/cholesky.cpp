@@ -39,7 +39,7 @@ struct Candidate {
 void evaluate(const CscMatrix& lower, Candidate& c) {
   try {
     c.status = compute_ordering(lower, c.method, c.perm);
-    if (c.status == 0) c.flops = factor_flops(lower, c.perm);
+    if (c.status == 0) c.flops = factor_cost(lower, c.perm).flops;
   } catch (const std::bad_alloc&) {
     c.status = err::kNoMemory;
   }
@@ -73,17 +73,23 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
       perm = std::move(md.perm);
       const double size = std::max<double>(1.0, static_cast<double>(lower.index.size()));
       if (md.flops / size > kExpensiveFactorRatio) {
-        // Minimum fill currently refines nothing beyond minimum degree, so
-        // nested dissection is the only further trial.
-        Candidate nd{Ordering::nested_dissection, {}, 0, 0};
+        std::vector<Candidate> trials = {{Ordering::nested_dissection, {}, 0, 0}, {Ordering::min_fill, {}, 0, 0}};
         const int trial_threads = ordering_threads <= 0 ? 2 : ordering_threads;
-        (void)trial_threads;  // one further trial: nothing to run beside it
-        evaluate(lower, nd);
-        if (nd.status == err::kNoMemory) return nd.status;
-        if (nd.status == kBadPermutation) return nd.status;
-        if (nd.flops < md.flops) {
-          perm = std::move(nd.perm);
-          used = Ordering::nested_dissection;
+        for (size_t k = 0; k < trials.size(); k += trial_threads) {
+          const size_t batch_end = std::min(trials.size(), k + trial_threads);
+          std::vector<std::thread> team;
+          for (size_t j = k + 1; j < batch_end; ++j) team.emplace_back([&, j] { evaluate(lower, trials[j]); });
+          evaluate(lower, trials[k]);
+          for (std::thread& thread : team) thread.join();
+        }
+        double best = md.flops;
+        for (Candidate& trial : trials) {
+          if (trial.status != 0) return trial.status;
+          if (trial.flops < best) {
+            best = trial.flops;
+            perm = std::move(trial.perm);
+            used = trial.method;
+          }
         }
       }
     }

@@ -34,7 +34,7 @@ class CholeskyFactor {
   // Fill-reducing ordering and symbolic factorisation of the pattern of
   // `lower` (lower triangle with diagonal, as NormalMatrix gives it).
   // automatic: minimum degree first; when its factor flops exceed 500 times
-  // the nonzeros of the lower triangle, nested dissection (and minimum fill)
+  // the nonzeros of the lower triangle, nested dissection and minimum fill
   // are tried as well, on up to `ordering_threads` threads (0: at most 2), and
   // the ordering with the fewest flops is kept. `threads` bounds the numeric
   // factorisation. Returns 0, 1001 (out of memory) or 4005 (bad permutation).

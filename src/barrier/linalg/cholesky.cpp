@@ -45,13 +45,6 @@ void evaluate(const CscMatrix& lower, Candidate& c) {
   }
 }
 
-// Per-thread scratch of the numeric factorisation.
-struct Workspace {
-  std::vector<int> position;    // row → offset in the current target block
-  std::vector<double> update;   // one source's contribution
-  std::vector<double> scaled;   // source panel times the pivot signs
-};
-
 }  // namespace
 
 int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads, int ordering_threads) {
@@ -103,6 +96,12 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
     sign_.assign(s.rows, 1);
 
     plan_threads();
+    workspaces_.resize(threads_);
+    for (Workspace& w : workspaces_) {
+      w.position.assign(s.rows, 0);
+      w.update.assign(std::max<int64_t>(1, s.max_update_size), 0.0);
+      w.scaled.assign(std::max<int64_t>(1, s.max_scaled_size), 0.0);
+    }
     stats_.threads = threads_;
     stats_.rows = s.rows;
     stats_.integer_space = s.integer_space();
@@ -180,14 +179,6 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
 
   std::atomic<int> zeros{0};
   std::atomic<bool> failed{false};
-  auto make_workspace = [&]() {
-    Workspace w;
-    w.position.assign(n, 0);
-    w.update.assign(std::max<int64_t>(1, s.max_update_size), 0.0);
-    w.scaled.assign(std::max<int64_t>(1, s.max_scaled_size), 0.0);
-    return w;
-  };
-
   // The updates of supernode t falling in its block rows [lo, hi). Rows are
   // cut into fixed chunks whatever the thread count, so that every entry is
   // computed by the same kernel calls and results never depend on threads.
@@ -270,8 +261,7 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
   openblas_set_num_threads(1);
   if (!subtree_root_.empty()) {
     std::atomic<size_t> next{0};
-    auto run = [&]() {
-      Workspace w = make_workspace();
+    auto run = [&](Workspace& w) {
       for (size_t k = next++; k < subtree_root_.size(); k = next++) {
         const int root = subtree_root_[k];
         for (int t = subtree_first_[root]; t <= root && !failed; ++t) process(t, w);
@@ -279,14 +269,12 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
     };
     std::vector<std::thread> team;
     const int helpers = std::min<int>(threads_, static_cast<int>(subtree_root_.size())) - 1;
-    for (int k = 0; k < helpers; ++k) team.emplace_back(run);
-    run();
+    for (int k = 1; k <= helpers; ++k) team.emplace_back([&, k] { run(workspaces_[k]); });
+    run(workspaces_[0]);
     for (std::thread& thread : team) thread.join();
   }
   if (!top_.empty()) {
-    std::vector<Workspace> team_space;
-    team_space.reserve(threads_);  // references into it stay valid while it grows
-    team_space.push_back(make_workspace());
+    std::vector<Workspace>& team_space = workspaces_;
     for (int t : top_) {
       if (failed) break;
       Workspace& main = team_space.front();
@@ -297,7 +285,6 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
         process(t, main);
         continue;
       }
-      while (static_cast<int>(team_space.size()) <= helpers) team_space.push_back(make_workspace());
       set_positions(t, main);
       auto share = [&](int first_chunk, int stride, Workspace& w, bool below_part) {
         for (int k = first_chunk; k < chunks; k += stride) {

@@ -74,6 +74,13 @@ class CholeskyFactor {
   std::vector<int> subtree_root_;
   std::vector<int> subtree_first_;
   std::vector<int> top_;
+  // Scratch of the numeric factorisation, one per thread, sized by analyse().
+  struct Workspace {
+    std::vector<int> position;   // row → offset in the current target block
+    std::vector<double> update;  // one source's contribution
+    std::vector<double> scaled;  // source rows times the pivot signs; dense kernel scratch
+  };
+  std::vector<Workspace> workspaces_;
 
   void plan_threads();
 };

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "barrier/linalg/cholesky.h"
@@ -356,7 +357,9 @@ TEST(LinalgCholesky, QuasiDefiniteAugmentedSystemsFactorWithSignedPivots) {
 }
 
 TEST(LinalgCholesky, TwoThreadsGiveTheSameFactorAsOne) {
-  const CscMatrix m = normal_matrix_of(random_matrix(600, 1200, 4, 41), 1e-6, 42);
+  // Large enough to be shared out: subtrees on both threads, then the wide
+  // top supernode in row chunks.
+  const CscMatrix m = normal_matrix_of(random_matrix(1200, 2400, 4, 41), 1e-6, 42);
   std::vector<double> x1, x2;
   for (int threads : {1, 2}) {
     CholeskyFactor factor;
@@ -366,6 +369,28 @@ TEST(LinalgCholesky, TwoThreadsGiveTheSameFactorAsOne) {
   }
   ASSERT_EQ(x1.size(), x2.size());
   for (size_t i = 0; i < x1.size(); ++i) EXPECT_EQ(x1[i], x2[i]) << i;
+}
+
+TEST(LinalgCholesky, ConcurrentSolvesMatchSequentialOnes) {
+  const CscMatrix m = normal_matrix_of(random_matrix(200, 400, 4, 71), 1e-6, 72);
+  CholeskyFactor factor;
+  ASSERT_EQ(factor.analyse(m, Ordering::min_degree, 2, 0), 0);
+  ASSERT_EQ(factor.factor(m.value.data(), 1e-30), 0);
+  std::vector<std::vector<double>> sequential, concurrent;
+  for (unsigned k = 0; k < 4; ++k) {
+    sequential.push_back(random_vector(m.rows, 73 + k));
+    concurrent.push_back(sequential.back());
+    factor.solve(sequential.back().data());
+  }
+  std::vector<std::thread> team;
+  for (auto& x : concurrent) {
+    team.emplace_back([&factor, &x] {
+      std::vector<double> work(factor.rows());
+      factor.solve(x.data(), work.data());
+    });
+  }
+  for (std::thread& thread : team) thread.join();
+  EXPECT_EQ(sequential, concurrent);
 }
 
 TEST(LinalgCholesky, EmptyAndDiagonalMatrices) {

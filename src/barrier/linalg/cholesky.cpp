@@ -1,7 +1,5 @@
 #include "barrier/linalg/cholesky.h"
 
-#include "barrier/linalg/dense_block.h"
-
 #include <cblas.h>
 
 #include <algorithm>
@@ -12,14 +10,13 @@
 #include <new>
 #include <thread>
 
+#include "barrier/linalg/dense_block.h"
+#include "barrier/linalg/ordering_choice.h"
 #include "env/error_codes.h"
 
 namespace korva::barrier {
 namespace {
 
-// The automatic choice tries further orderings when the minimum-degree factor
-// costs more than this many flops per nonzero of the matrix.
-constexpr double kExpensiveFactorRatio = 500.0;
 // Below this many flops a factorisation is not worth starting threads for.
 constexpr double kThreadedFactorFlops = 5e7;
 // Rows of a supernode's block handled by one dense kernel call.
@@ -29,22 +26,6 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-struct Candidate {
-  Ordering method;
-  std::vector<int> perm;
-  double flops = 0;
-  int status = 0;
-};
-
-void evaluate(const CscMatrix& lower, Candidate& c) {
-  try {
-    c.status = compute_ordering(lower, c.method, c.perm);
-    if (c.status == 0) c.flops = factor_cost(lower, c.perm).flops;
-  } catch (const std::bad_alloc&) {
-    c.status = err::kNoMemory;
-  }
-}
-
 }  // namespace
 
 int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads, int ordering_threads) {
@@ -52,44 +33,14 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
     const auto start = std::chrono::steady_clock::now();
     stats_ = FactorStatistics();
     threads_ = std::max(1, threads);
-    std::vector<int> perm;
-    Ordering used = choice;
-    if (choice != Ordering::automatic) {
-      const int status = compute_ordering(lower, choice, perm);
-      if (status != 0) return status;
-    } else {
-      Candidate md{Ordering::min_degree, {}, 0, 0};
-      evaluate(lower, md);
-      if (md.status != 0) return md.status;
-      stats_.ordering_cost = md.flops;
-      used = Ordering::min_degree;
-      perm = std::move(md.perm);
-      const double size = std::max<double>(1.0, static_cast<double>(lower.index.size()));
-      if (md.flops / size > kExpensiveFactorRatio) {
-        std::vector<Candidate> trials = {{Ordering::nested_dissection, {}, 0, 0}, {Ordering::min_fill, {}, 0, 0}};
-        const int trial_threads = ordering_threads <= 0 ? 2 : ordering_threads;
-        for (size_t k = 0; k < trials.size(); k += trial_threads) {
-          const size_t batch_end = std::min(trials.size(), k + trial_threads);
-          std::vector<std::thread> team;
-          for (size_t j = k + 1; j < batch_end; ++j) team.emplace_back([&, j] { evaluate(lower, trials[j]); });
-          evaluate(lower, trials[k]);
-          for (std::thread& thread : team) thread.join();
-        }
-        double best = md.flops;
-        for (Candidate& trial : trials) {
-          if (trial.status != 0) return trial.status;
-          if (trial.flops < best) {
-            best = trial.flops;
-            perm = std::move(trial.perm);
-            used = trial.method;
-          }
-        }
-      }
-    }
+    OrderingChoice ordering;
+    const int status = choose_ordering(lower, choice, ordering_threads, ordering);
+    if (status != 0) return status;
     stats_.ordering_seconds = seconds_since(start);
-    stats_.ordering_used = used;
+    stats_.ordering_used = ordering.used;
+    stats_.ordering_cost = ordering.min_degree_flops;
 
-    build_symbolic(lower, perm, symbolic_);
+    build_symbolic(lower, ordering.perm, symbolic_);
     const SymbolicFactor& s = symbolic_;
     values_.assign(s.value_start[s.supernodes], 0.0);
     zero_pivot_.assign(s.rows, 0);

@@ -9,11 +9,13 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "barrier/linalg/cholesky.h"
 #include "barrier/linalg/factor_report.h"
 #include "barrier/linalg/normal_matrix.h"
+#include "barrier/linalg/symbolic_factor.h"
 #include "support/korva_test.h"
 
 namespace korva::barrier {
@@ -221,6 +223,17 @@ TEST(LinalgCholesky, StatisticsDescribeTheFactor) {
     EXPECT_NE(text.find(item), std::string::npos) << item;
 }
 
+TEST(LinalgOrdering, MinimumFillNeverFillsMoreThanMinimumDegree) {
+  for (unsigned seed : {61u, 62u}) {
+    const CscMatrix m = normal_matrix_of(random_matrix(300, 500, 4, seed), 0.0, seed);
+    std::vector<int> degree, fill;
+    ASSERT_EQ(compute_ordering(m, Ordering::min_degree, degree), 0);
+    ASSERT_EQ(compute_ordering(m, Ordering::min_fill, fill), 0);
+    EXPECT_TRUE(is_permutation(fill, m.rows));
+    EXPECT_LE(factor_cost(m, fill).nonzeros, factor_cost(m, degree).nonzeros);
+  }
+}
+
 TEST(LinalgCholesky, MinimumFillIsReportedAsUsed) {
   const CscMatrix m = normal_matrix_of(random_matrix(60, 120, 3, 5), 1e-6, 6);
   CholeskyFactor factor;
@@ -344,7 +357,9 @@ TEST(LinalgCholesky, QuasiDefiniteAugmentedSystemsFactorWithSignedPivots) {
 }
 
 TEST(LinalgCholesky, TwoThreadsGiveTheSameFactorAsOne) {
-  const CscMatrix m = normal_matrix_of(random_matrix(600, 1200, 4, 41), 1e-6, 42);
+  // Large enough to be shared out: subtrees on both threads, then the wide
+  // top supernode in row chunks.
+  const CscMatrix m = normal_matrix_of(random_matrix(1200, 2400, 4, 41), 1e-6, 42);
   std::vector<double> x1, x2;
   for (int threads : {1, 2}) {
     CholeskyFactor factor;
@@ -354,6 +369,61 @@ TEST(LinalgCholesky, TwoThreadsGiveTheSameFactorAsOne) {
   }
   ASSERT_EQ(x1.size(), x2.size());
   for (size_t i = 0; i < x1.size(); ++i) EXPECT_EQ(x1[i], x2[i]) << i;
+}
+
+TEST(LinalgCholesky, ThreadedQuasiDefiniteFactorMatchesSingleThreaded) {
+  // K = [ -D  Aᵀ ; A  R ], built directly as its lower triangle.
+  const int m = 1200, n = 2400;
+  const CscMatrix a = random_matrix(m, n, 4, 81);
+  CscMatrix k;
+  k.rows = k.cols = n + m;
+  k.start.assign(1, 0);
+  for (int j = 0; j < n; ++j) {
+    k.index.push_back(j);
+    k.value.push_back(-1.0 - j % 7);
+    for (int64_t p = a.start[j]; p < a.start[j + 1]; ++p) {
+      k.index.push_back(n + a.index[p]);
+      k.value.push_back(a.value[p]);
+    }
+    k.start.push_back(static_cast<int64_t>(k.index.size()));
+  }
+  for (int i = 0; i < m; ++i) {
+    k.index.push_back(n + i);
+    k.value.push_back(1e-6);
+    k.start.push_back(static_cast<int64_t>(k.index.size()));
+  }
+  std::vector<signed char> sign(n + m, 1);
+  std::fill(sign.begin(), sign.begin() + n, -1);
+  std::vector<double> x1, x2;
+  for (int threads : {1, 2}) {
+    CholeskyFactor factor;
+    ASSERT_EQ(factor.analyse(k, Ordering::nested_dissection, threads, 0), 0);
+    ASSERT_EQ(factor.factor(k.value.data(), 1e-30, sign.data()), 0);
+    EXPECT_LT(solve_residual(factor, k, 82, threads == 1 ? &x1 : &x2), 1e-10);
+  }
+  EXPECT_EQ(x1, x2);
+}
+
+TEST(LinalgCholesky, ConcurrentSolvesMatchSequentialOnes) {
+  const CscMatrix m = normal_matrix_of(random_matrix(200, 400, 4, 71), 1e-6, 72);
+  CholeskyFactor factor;
+  ASSERT_EQ(factor.analyse(m, Ordering::min_degree, 2, 0), 0);
+  ASSERT_EQ(factor.factor(m.value.data(), 1e-30), 0);
+  std::vector<std::vector<double>> sequential, concurrent;
+  for (unsigned k = 0; k < 4; ++k) {
+    sequential.push_back(random_vector(m.rows, 73 + k));
+    concurrent.push_back(sequential.back());
+    factor.solve(sequential.back().data());
+  }
+  std::vector<std::thread> team;
+  for (auto& x : concurrent) {
+    team.emplace_back([&factor, &x] {
+      std::vector<double> work(factor.rows());
+      factor.solve(x.data(), work.data());
+    });
+  }
+  for (std::thread& thread : team) thread.join();
+  EXPECT_EQ(sequential, concurrent);
 }
 
 TEST(LinalgCholesky, EmptyAndDiagonalMatrices) {

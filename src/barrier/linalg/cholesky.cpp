@@ -1,54 +1,30 @@
 #include "barrier/linalg/cholesky.h"
 
-#include "barrier/linalg/dense_block.h"
-
 #include <cblas.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <map>
-#include <mutex>
 #include <new>
 #include <thread>
 
+#include "barrier/linalg/dense_block.h"
+#include "barrier/linalg/ordering_choice.h"
 #include "env/error_codes.h"
 
 namespace korva::barrier {
 namespace {
 
-// The automatic choice tries further orderings when the minimum-degree factor
-// costs more than this many flops per nonzero of the matrix.
-constexpr double kExpensiveFactorRatio = 500.0;
+// Below this many flops a factorisation is not worth starting threads for.
+constexpr double kThreadedFactorFlops = 5e7;
+// Rows of a supernode's block handled by one dense kernel call.
+constexpr int kRowChunk = 256;
 
 double seconds_since(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
-
-struct Candidate {
-  Ordering method;
-  std::vector<int> perm;
-  double flops = 0;
-  int status = 0;
-};
-
-void evaluate(const CscMatrix& lower, Candidate& c) {
-  try {
-    c.status = compute_ordering(lower, c.method, c.perm);
-    if (c.status == 0) c.flops = factor_flops(lower, c.perm);
-  } catch (const std::bad_alloc&) {
-    c.status = err::kNoMemory;
-  }
-}
-
-// Per-thread scratch of the numeric factorisation.
-struct Workspace {
-  std::vector<int> position;    // row → offset in the current target block
-  std::vector<double> update;   // one source's contribution
-  std::vector<double> scaled;   // source panel times the pivot signs
-};
 
 }  // namespace
 
@@ -57,43 +33,26 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
     const auto start = std::chrono::steady_clock::now();
     stats_ = FactorStatistics();
     threads_ = std::max(1, threads);
-    std::vector<int> perm;
-    Ordering used = choice;
-    if (choice != Ordering::automatic) {
-      const int status = compute_ordering(lower, choice, perm);
-      if (status != 0) return status;
-    } else {
-      Candidate md{Ordering::min_degree, {}, 0, 0};
-      evaluate(lower, md);
-      if (md.status != 0) return md.status;
-      stats_.ordering_cost = md.flops;
-      used = Ordering::min_degree;
-      perm = std::move(md.perm);
-      const double size = std::max<double>(1.0, static_cast<double>(lower.index.size()));
-      if (md.flops / size > kExpensiveFactorRatio) {
-        // Minimum fill currently refines nothing beyond minimum degree, so
-        // nested dissection is the only further trial.
-        Candidate nd{Ordering::nested_dissection, {}, 0, 0};
-        const int trial_threads = ordering_threads <= 0 ? 2 : ordering_threads;
-        (void)trial_threads;  // one further trial: nothing to run beside it
-        evaluate(lower, nd);
-        if (nd.status == err::kNoMemory) return nd.status;
-        if (nd.status == kBadPermutation) return nd.status;
-        if (nd.flops < md.flops) {
-          perm = std::move(nd.perm);
-          used = Ordering::nested_dissection;
-        }
-      }
-    }
+    OrderingChoice ordering;
+    const int status = choose_ordering(lower, choice, ordering_threads, ordering);
+    if (status != 0) return status;
     stats_.ordering_seconds = seconds_since(start);
-    stats_.ordering_used = used;
+    stats_.ordering_used = ordering.used;
+    stats_.ordering_cost = ordering.min_degree_flops;
 
-    build_symbolic(lower, perm, symbolic_);
+    build_symbolic(lower, ordering.perm, symbolic_);
     const SymbolicFactor& s = symbolic_;
     values_.assign(s.value_start[s.supernodes], 0.0);
     zero_pivot_.assign(s.rows, 0);
     sign_.assign(s.rows, 1);
 
+    plan_threads();
+    workspaces_.resize(threads_);
+    for (Workspace& w : workspaces_) {
+      w.position.assign(s.rows, 0);
+      w.update.assign(std::max<int64_t>(1, s.max_update_size), 0.0);
+      w.scaled.assign(std::max<int64_t>(1, s.max_scaled_size), 0.0);
+    }
     stats_.threads = threads_;
     stats_.rows = s.rows;
     stats_.integer_space = s.integer_space();
@@ -107,6 +66,53 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
   } catch (const std::bad_alloc&) {
     return err::kNoMemory;
   }
+}
+
+void CholeskyFactor::plan_threads() {
+  const SymbolicFactor& s = symbolic_;
+  const int ns = s.supernodes;
+  subtree_root_.clear();
+  subtree_first_.assign(ns, 0);
+  top_.clear();
+  std::vector<double> work(ns, 0.0);
+  std::vector<std::vector<int>> children(ns);
+  std::vector<int> roots;
+  for (int t = 0; t < ns; ++t) {
+    const int64_t r = s.row_count(t);
+    for (int64_t k = 0; k < s.width(t); ++k) work[t] += static_cast<double>(r - k) * static_cast<double>(r - k);
+    if (s.parent[t] >= 0) {
+      work[s.parent[t]] += work[t];
+      children[s.parent[t]].push_back(t);
+    } else {
+      roots.push_back(t);
+    }
+  }
+  // Postorder: a subtree is the contiguous range ending at its root.
+  for (int t = 0; t < ns; ++t) subtree_first_[t] = children[t].empty() ? t : subtree_first_[children[t].front()];
+  double total = 0;
+  for (int t : roots) total += work[t];
+  if (threads_ <= 1 || total < kThreadedFactorFlops) {
+    for (int t = 0; t < ns; ++t) top_.push_back(t);
+    return;
+  }
+  // Split the heaviest subtree until none holds more than its share of the
+  // work, so the threads stay busy; the split roots are factored afterwards.
+  std::vector<int> frontier = roots;
+  std::vector<char> on_top(ns, 0);
+  const double share = total / (2.0 * threads_);
+  for (;;) {
+    auto heaviest = std::max_element(frontier.begin(), frontier.end(),
+                                     [&](int x, int y) { return work[x] < work[y]; });
+    if (heaviest == frontier.end() || work[*heaviest] <= share || children[*heaviest].empty()) break;
+    const int t = *heaviest;
+    frontier.erase(heaviest);
+    on_top[t] = 1;
+    frontier.insert(frontier.end(), children[t].begin(), children[t].end());
+  }
+  std::sort(frontier.begin(), frontier.end(), [&](int x, int y) { return work[x] > work[y]; });
+  subtree_root_ = frontier;
+  for (int t = 0; t < ns; ++t)
+    if (on_top[t]) top_.push_back(t);
 }
 
 int CholeskyFactor::factor(const double* values, double pivot_floor, const signed char* pivot_sign) {
@@ -124,19 +130,13 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
 
   std::atomic<int> zeros{0};
   std::atomic<bool> failed{false};
-  auto make_workspace = [&]() {
-    Workspace w;
-    w.position.assign(n, 0);
-    w.update.assign(std::max<int64_t>(1, s.max_update_size), 0.0);
-    w.scaled.assign(std::max<int64_t>(1, s.max_scaled_size), 0.0);
-    return w;
-  };
-  auto process = [&](int t, Workspace& w) {
+  // The updates of supernode t falling in its block rows [lo, hi). Rows are
+  // cut into fixed chunks whatever the thread count, so that every entry is
+  // computed by the same kernel calls and results never depend on threads.
+  auto gather = [&](int t, int lo, int hi, const int* position, Workspace& w) {
     const int rows = s.row_count(t);
     const int first = s.first[t];
     double* block = values_.data() + s.value_start[t];
-    const int* row_of = s.row_index.data() + s.row_start[t];
-    for (int i = 0; i < rows; ++i) w.position[row_of[i]] = i;
     for (int64_t u = s.update_start[t]; u < s.update_start[t + 1]; ++u) {
       const int src = s.update_source[u];
       const int p = s.update_begin[u];
@@ -145,78 +145,120 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
       const int src_width = s.width(src);
       const double* src_block = values_.data() + s.value_start[src];
       const int* src_row = s.row_index.data() + s.row_start[src];
-      const int m = src_rows - p;
-      const int c = q - p;
+      // Source rows map to increasing rows of the target.
+      const int* begin = std::partition_point(src_row + p, src_row + src_rows, [&](int r) { return position[r] < lo; });
+      const int* end = std::partition_point(begin, src_row + src_rows, [&](int r) { return position[r] < hi; });
+      const int a = static_cast<int>(begin - src_row);
+      const int m = static_cast<int>(end - begin);
+      const int c = std::min(q, static_cast<int>(end - src_row)) - p;  // target columns reaching these rows
+      if (m <= 0 || c <= 0) continue;
       double* upd = w.update.data();
-      if (!pivot_sign) {
-        cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, m, c, src_width, 1.0, src_block + p, src_rows,
-                    src_block + p, src_rows, 0.0, upd, m);
-      } else {
+      const double* right = src_block + p;
+      int right_ld = src_rows;
+      if (pivot_sign) {
         const signed char* src_sign = sign_.data() + s.first[src];
         for (int k = 0; k < src_width; ++k) {
           const double* from = src_block + static_cast<int64_t>(k) * src_rows + p;
           double* to = w.scaled.data() + static_cast<int64_t>(k) * c;
           for (int i = 0; i < c; ++i) to[i] = from[i] * src_sign[k];
         }
-        cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, m, c, src_width, 1.0, src_block + p, src_rows,
-                    w.scaled.data(), c, 0.0, upd, m);
+        right = w.scaled.data();
+        right_ld = c;
       }
+      cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, m, c, src_width, 1.0, src_block + a, src_rows, right,
+                  right_ld, 0.0, upd, m);
       for (int jj = 0; jj < c; ++jj) {
         double* target = block + static_cast<int64_t>(src_row[p + jj] - first) * rows;
         const double* from = upd + static_cast<int64_t>(jj) * m;
-        for (int ii = jj; ii < m; ++ii) target[w.position[src_row[p + ii]]] -= from[ii];
+        for (int ii = std::max(0, p + jj - a); ii < m; ++ii) target[position[src_row[a + ii]]] -= from[ii];
       }
     }
-    const int z = factor_dense_block(block, rows, s.width(t), sign_.data() + first, zero_pivot_.data() + first,
-                                     threshold, w.scaled.data());
+  };
+  auto below = [&](int t, int lo, int hi) {
+    const int rows = s.row_count(t);
+    const int first = s.first[t];
+    double* block = values_.data() + s.value_start[t];
+    solve_rows_below(block, rows, s.width(t), block + lo, hi - lo, sign_.data() + first, zero_pivot_.data() + first);
+  };
+  auto diagonal = [&](int t, Workspace& w) {
+    const int first = s.first[t];
+    const int z = factor_diagonal_block(values_.data() + s.value_start[t], s.row_count(t), s.width(t),
+                                        sign_.data() + first, zero_pivot_.data() + first, threshold,
+                                        w.scaled.data());
     if (z < 0)
       failed = true;
     else
       zeros += z;
   };
+  auto set_positions = [&](int t, Workspace& w) {
+    const int* row_of = s.row_index.data() + s.row_start[t];
+    for (int i = 0; i < s.row_count(t); ++i) w.position[row_of[i]] = i;
+  };
+  // One supernode on one thread.
+  auto process = [&](int t, Workspace& w) {
+    const int rows = s.row_count(t), width = s.width(t);
+    set_positions(t, w);
+    for (int lo = 0; lo < rows; lo += kRowChunk) gather(t, lo, std::min(rows, lo + kRowChunk), w.position.data(), w);
+    diagonal(t, w);
+    for (int lo = 0; lo < rows; lo += kRowChunk) {
+      const int hi = std::min(rows, lo + kRowChunk);
+      if (hi > width) below(t, std::max(lo, width), hi);
+    }
+  };
 
-  const int ns = s.supernodes;
-  const int workers = std::min(threads_, std::max(1, ns / 2));
-  if (workers <= 1) {
-    Workspace w = make_workspace();
-    for (int t = 0; t < ns && !failed; ++t) process(t, w);
-  } else {
-    // Supernodes become ready when all their children are factored; each
-    // reads only finished descendants and writes only its own block.
-    std::vector<std::atomic<int>> pending(ns);
-    for (int t = 0; t < ns; ++t) pending[t] = 0;
-    for (int t = 0; t < ns; ++t)
-      if (s.parent[t] >= 0) ++pending[s.parent[t]];
-    std::vector<int> ready;
-    for (int t = ns - 1; t >= 0; --t)
-      if (pending[t] == 0) ready.push_back(t);
-    std::mutex lock;
-    std::condition_variable wake;
-    int done = 0;
-    auto run = [&]() {
-      Workspace w = make_workspace();
-      for (;;) {
-        int t;
-        {
-          std::unique_lock<std::mutex> guard(lock);
-          wake.wait(guard, [&] { return !ready.empty() || done == ns; });
-          if (ready.empty()) return;
-          t = ready.back();
-          ready.pop_back();
-        }
-        if (!failed) process(t, w);
-        std::lock_guard<std::mutex> guard(lock);
-        ++done;
-        const int up = s.parent[t];
-        if (up >= 0 && --pending[up] == 0) ready.push_back(up);
-        wake.notify_all();
+  // Dense kernels run single-threaded: the threads share out subtrees, then
+  // the row chunks of the supernodes above them.
+  const int saved_blas_threads = openblas_get_num_threads();
+  openblas_set_num_threads(1);
+  if (!subtree_root_.empty()) {
+    std::atomic<size_t> next{0};
+    auto run = [&](Workspace& w) {
+      for (size_t k = next++; k < subtree_root_.size(); k = next++) {
+        const int root = subtree_root_[k];
+        for (int t = subtree_first_[root]; t <= root && !failed; ++t) process(t, w);
       }
     };
     std::vector<std::thread> team;
-    for (int k = 1; k < workers; ++k) team.emplace_back(run);
-    run();
+    const int helpers = std::min<int>(threads_, static_cast<int>(subtree_root_.size())) - 1;
+    for (int k = 1; k <= helpers; ++k) team.emplace_back([&, k] { run(workspaces_[k]); });
+    run(workspaces_[0]);
     for (std::thread& thread : team) thread.join();
   }
+  if (!top_.empty()) {
+    std::vector<Workspace>& team_space = workspaces_;
+    for (int t : top_) {
+      if (failed) break;
+      Workspace& main = team_space.front();
+      const int rows = s.row_count(t), width = s.width(t);
+      const int chunks = (rows + kRowChunk - 1) / kRowChunk;
+      const int helpers = std::min(threads_, chunks) - 1;
+      if (helpers <= 0) {
+        process(t, main);
+        continue;
+      }
+      set_positions(t, main);
+      auto share = [&](int first_chunk, int stride, Workspace& w, bool below_part) {
+        for (int k = first_chunk; k < chunks; k += stride) {
+          const int lo = k * kRowChunk, hi = std::min(rows, lo + kRowChunk);
+          if (!below_part) {
+            gather(t, lo, hi, main.position.data(), w);
+          } else if (hi > width) {
+            below(t, std::max(lo, width), hi);
+          }
+        }
+      };
+      for (bool below_part : {false, true}) {
+        if (below_part) diagonal(t, main);
+        if (failed) break;
+        std::vector<std::thread> team;
+        for (int k = 1; k <= helpers; ++k)
+          team.emplace_back([&, k, below_part] { share(k, helpers + 1, team_space[k], below_part); });
+        share(0, helpers + 1, main, below_part);
+        for (std::thread& thread : team) thread.join();
+      }
+    }
+  }
+  openblas_set_num_threads(saved_blas_threads);
   if (failed) return -1;
   return zeros;
 }

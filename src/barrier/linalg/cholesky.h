@@ -34,7 +34,7 @@ class CholeskyFactor {
   // Fill-reducing ordering and symbolic factorisation of the pattern of
   // `lower` (lower triangle with diagonal, as NormalMatrix gives it).
   // automatic: minimum degree first; when its factor flops exceed 500 times
-  // the nonzeros of the lower triangle, nested dissection (and minimum fill)
+  // the nonzeros of the lower triangle, nested dissection and minimum fill
   // are tried as well, on up to `ordering_threads` threads (0: at most 2), and
   // the ordering with the fewest flops is kept. `threads` bounds the numeric
   // factorisation. Returns 0, 1001 (out of memory) or 4005 (bad permutation).
@@ -68,6 +68,21 @@ class CholeskyFactor {
   std::vector<double> values_;         // supernode blocks, column-major
   std::vector<signed char> zero_pivot_;  // by pivot position
   std::vector<signed char> sign_;        // by pivot position: +1 or -1
+  // Threaded factorisation: independent subtrees (heaviest first), each a
+  // postorder range [subtree_first_, root] of supernodes, then the supernodes
+  // above them in order, with multithreaded dense kernels.
+  std::vector<int> subtree_root_;
+  std::vector<int> subtree_first_;
+  std::vector<int> top_;
+  // Scratch of the numeric factorisation, one per thread, sized by analyse().
+  struct Workspace {
+    std::vector<int> position;   // row → offset in the current target block
+    std::vector<double> update;  // one source's contribution
+    std::vector<double> scaled;  // source rows times the pivot signs; dense kernel scratch
+  };
+  std::vector<Workspace> workspaces_;
+
+  void plan_threads();
 };
 
 }  // namespace korva::barrier

@@ -11,11 +11,11 @@ namespace {
 constexpr int kPanel = 48;
 
 // Right-looking factor of the small diagonal block of one panel.
-int factor_panel_diagonal(double* a, int lda, int k0, int kb, const signed char* sign, signed char* zero,
-                          double threshold) {
+int factor_panel(double* a, int64_t lda, int k0, int kb, const signed char* sign, signed char* zero,
+                 double threshold) {
   int zeros = 0;
   for (int k = k0; k < k0 + kb; ++k) {
-    double* col = a + static_cast<int64_t>(k) * lda;
+    double* col = a + k * lda;
     const double pivot = col[k];
     if (!std::isfinite(pivot)) return -1;
     const double s = sign[k];
@@ -34,7 +34,7 @@ int factor_panel_diagonal(double* a, int lda, int k0, int kb, const signed char*
     for (int j = k + 1; j < k0 + kb; ++j) {
       const double ljs = col[j] * s;
       if (ljs == 0.0) continue;
-      double* target = a + static_cast<int64_t>(j) * lda;
+      double* target = a + j * lda;
       for (int i = j; i < k0 + kb; ++i) target[i] -= col[i] * ljs;
     }
   }
@@ -43,51 +43,50 @@ int factor_panel_diagonal(double* a, int lda, int k0, int kb, const signed char*
 
 }  // namespace
 
-int factor_dense_block(double* block, int rows, int width, const signed char* sign, signed char* zero,
-                       double threshold, double* work) {
+void solve_rows_below(const double* block, int64_t ld, int width, double* rows, int count, const signed char* sign,
+                      const signed char* zero) {
+  if (count <= 0 || width <= 0) return;
+  cblas_dtrsm(CblasColMajor, CblasRight, CblasLower, CblasTrans, CblasNonUnit, count, width, 1.0, block,
+              static_cast<int>(ld), rows, static_cast<int>(ld));
+  for (int k = 0; k < width; ++k) {
+    double* col = rows + k * ld;
+    if (zero[k]) {
+      std::fill(col, col + count, 0.0);
+    } else if (sign[k] < 0) {
+      for (int i = 0; i < count; ++i) col[i] = -col[i];
+    }
+  }
+}
+
+int factor_diagonal_block(double* block, int64_t ld, int width, const signed char* sign, signed char* zero,
+                          double threshold, double* work) {
   bool all_positive = true;
   for (int k = 0; k < width; ++k) all_positive = all_positive && sign[k] > 0;
+  const int lda = static_cast<int>(ld);
   int zeros = 0;
   for (int k0 = 0; k0 < width; k0 += kPanel) {
     const int kb = std::min(kPanel, width - k0);
-    const int panel_zeros = factor_panel_diagonal(block, rows, k0, kb, sign, zero, threshold);
+    const int panel_zeros = factor_panel(block, ld, k0, kb, sign, zero, threshold);
     if (panel_zeros < 0) return -1;
     zeros += panel_zeros;
-    double* diag = block + static_cast<int64_t>(k0) * rows + k0;
-    const int below = rows - k0 - kb;
-    if (below > 0) {
-      double* panel_below = diag + kb;
-      cblas_dtrsm(CblasColMajor, CblasRight, CblasLower, CblasTrans, CblasNonUnit, below, kb, 1.0, diag, rows,
-                  panel_below, rows);
-      for (int k = 0; k < kb; ++k) {
-        double* col = panel_below + static_cast<int64_t>(k) * rows;
-        if (zero[k0 + k]) {
-          std::fill(col, col + below, 0.0);
-        } else if (sign[k0 + k] < 0) {
-          for (int i = 0; i < below; ++i) col[i] = -col[i];
-        }
-      }
-    }
     const int trailing = width - k0 - kb;
     if (trailing <= 0) continue;
-    // Trailing columns of the supernode: C -= L21·S·L21ᵀ over rows k0+kb.. .
-    const double* l21 = diag + kb;
-    double* c = block + static_cast<int64_t>(k0 + kb) * rows + k0 + kb;
+    double* diag = block + k0 * ld + k0;
+    double* l21 = diag + kb;
+    solve_rows_below(diag, ld, kb, l21, trailing, sign + k0, zero + k0);
+    // Trailing diagonal block: C -= L21·S·L21ᵀ.
+    double* c = block + (k0 + kb) * ld + k0 + kb;
     if (all_positive) {
-      cblas_dsyrk(CblasColMajor, CblasLower, CblasNoTrans, trailing, kb, -1.0, l21, rows, 1.0, c, rows);
-      if (below > trailing)
-        cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, below - trailing, trailing, kb, -1.0, l21 + trailing,
-                    rows, l21, rows, 1.0, c + trailing, rows);
+      cblas_dsyrk(CblasColMajor, CblasLower, CblasNoTrans, trailing, kb, -1.0, l21, lda, 1.0, c, lda);
     } else {
-      // work = first `trailing` rows of L21 times S.
       for (int k = 0; k < kb; ++k) {
         const double s = sign[k0 + k];
-        const double* src = l21 + static_cast<int64_t>(k) * rows;
+        const double* src = l21 + k * ld;
         double* dst = work + static_cast<int64_t>(k) * trailing;
         for (int i = 0; i < trailing; ++i) dst[i] = src[i] * s;
       }
-      cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, below, trailing, kb, -1.0, l21, rows, work, trailing, 1.0,
-                  c, rows);
+      cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, trailing, trailing, kb, -1.0, l21, lda, work, trailing,
+                  1.0, c, lda);
     }
   }
   return zeros;

@@ -120,7 +120,7 @@ int64_t SymbolicFactor::integer_space() const {
                                   entry_target.size() + diagonal_entry.size());
 }
 
-double factor_flops(const CscMatrix& lower, const std::vector<int>& perm) {
+FactorCost factor_cost(const CscMatrix& lower, const std::vector<int>& perm) {
   const int n = lower.cols;
   const std::vector<int> inverse = inverse_of(perm);
   std::vector<int64_t> start;
@@ -128,9 +128,12 @@ double factor_flops(const CscMatrix& lower, const std::vector<int>& perm) {
   permuted_upper(lower, inverse, start, index);
   elimination_tree(n, start, index, parent);
   column_counts(n, start, index, parent, count);
-  double flops = 0;
-  for (int c : count) flops += static_cast<double>(c) * c;
-  return flops;
+  FactorCost cost;
+  for (int c : count) {
+    cost.flops += static_cast<double>(c) * c;
+    cost.nonzeros += c;
+  }
+  return cost;
 }
 
 void build_symbolic(const CscMatrix& lower, const std::vector<int>& perm_in, SymbolicFactor& s) {

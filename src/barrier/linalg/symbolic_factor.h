@@ -48,9 +48,13 @@ struct SymbolicFactor {
   int64_t integer_space() const;
 };
 
-// Flops of the numeric factorisation of `lower` under perm (no structure kept),
-// used to compare orderings.
-double factor_flops(const CscMatrix& lower, const std::vector<int>& perm);
+// Size of the factor of `lower` under perm (no structure kept, no
+// amalgamation), used to compare orderings.
+struct FactorCost {
+  double flops = 0;
+  int64_t nonzeros = 0;  // of L, with the diagonal
+};
+FactorCost factor_cost(const CscMatrix& lower, const std::vector<int>& perm);
 
 // Builds the whole symbolic structure. The ordering is refined by a postorder
 // of the elimination tree, so s.perm may differ from perm.

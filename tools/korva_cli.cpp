@@ -88,21 +88,22 @@ void connect_channels(KRVenv env, bool quiet) {
 int solve(const Options& o, KRVenv env, KRVprob lp) {
   const int type = KRVgetprobtype(env, lp);
   const bool mip = type == KRVPROB_MILP;
-  if (type != KRVPROB_LP && !mip) {
+  const bool qp = type == KRVPROB_QP;
+  if (type != KRVPROB_LP && !mip && !qp) {
     std::fprintf(stderr,
-                 "korva: '%s' has quadratic or other non-linear parts; only linear and mixed-integer\n"
-                 "linear programs can be optimised so far.\n",
+                 "korva: '%s' has parts that cannot be optimised yet; linear, mixed-integer linear\n"
+                 "and convex quadratic programs can.\n",
                  o.model.c_str());
     return kExitUnsupported;
   }
   const auto start = std::chrono::steady_clock::now();
-  const int status = mip ? KRVmipopt(env, lp) : KRVlpopt(env, lp);
+  const int status = mip ? KRVmipopt(env, lp) : qp ? KRVqpopt(env, lp) : KRVlpopt(env, lp);
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
   if (status) return library_failure("optimising", status);
   if (mip) print_mip_summary(env, lp, elapsed.count());
   else print_summary(env, lp, elapsed.count());
   if (o.print_solution) print_solution(env, lp);
-  if (o.sensitivity && !mip) print_sensitivity(env, lp);
+  if (o.sensitivity && !mip && !qp) print_sensitivity(env, lp);
   if (!o.solution.empty()) return write_solution_file(env, lp, o.solution);
   return kExitOk;
 }

@@ -6,6 +6,7 @@
 #include "barrier/crossover.h"
 #include "barrier/ipm_model.h"
 #include "barrier/ipm_solver.h"
+#include "barrier/psd_check.h"
 #include "env/channel.h"
 #include "env/errors.h"
 #include "env/params.h"
@@ -26,6 +27,7 @@ namespace {
 enum class Crossover { none, primal, dual };
 
 constexpr int kMaxBarrierThreads = 32;
+constexpr int kQNotPsd = 5002;  // "Q in %s is not positive semi-definite"
 
 // -1 (none), 1 (primal), 2 (dual) or 0 (unknown character).
 int crossover_of_character(int method) {
@@ -158,6 +160,14 @@ void store_interior_solution(Problem& p, const simplex::SimplexLp& lp, const Ipm
     const double slack = p.rhs(i) - activity[i];
     sol->slack[i] = p.sense(i) == 'G' ? -slack : slack;
   }
+  if (p.quad) {
+    // ½·xᵀQx in user units.
+    const ColumnMatrix& q = p.quad->q;
+    for (int j = 0; j < n && j < q.num_cols(); ++j) {
+      const SparseSpan col = q.column(j);
+      for (int k = 0; k < col.size(); ++k) objective += 0.5 * col.value[k] * sol->x[col.index[k]] * sol->x[j];
+    }
+  }
   sol->objective = objective;
   p.derived.basis.reset();
   p.derived.status = status;
@@ -222,7 +232,12 @@ struct BarrierRun {
     const int display = env.int_param(KRV_PARAM_BARDISPLAY);
     simplex::SimplexWork& w = simplex::simplex_work(q);
     simplex::load_simplex_lp(env, q, w, settings.scaling);
-    const IpmModel model = build_ipm_model(w.lp);
+    const IpmModel model = build_ipm_model(w.lp, q.quad.get());
+    if (model.q.cols > 0) {
+      const int psd = is_positive_semidefinite(model.q);
+      if (psd < 0) return -psd;
+      if (psd == 0) return report_formatted(&env, kQNotPsd, "objective");
+    }
     IpmResult result;
     const double start = current_time(env);
     if (int code = run_ipm(env, model, settings_from_params(env, q, threads), result)) return code;
@@ -290,6 +305,9 @@ int barrier_optimize(Environment& env, Problem& p, int crossover) {
     choice = parameter == -1 ? -1 : parameter == 2 ? 2 : 1;
   }
   run.crossover = choice == -1 ? Crossover::none : choice == 2 ? Crossover::dual : Crossover::primal;
+  // Crossover needs a quadratic simplex for a quadratic objective: the
+  // interior solution stands.
+  if (p.quad) run.crossover = Crossover::none;
   run.threads = barrier_threads(env);
   if (display >= 1) {
     if (run.threads > 1)

@@ -15,14 +15,15 @@ const char* ordering_name(Ordering ordering) {
   }
 }
 
-void BarrierLog::ordering(int64_t lower_nonzeros, const FactorStatistics& stats, double seconds) {
+void BarrierLog::ordering(const char* matrix, const char* title, int64_t lower_nonzeros,
+                          const FactorStatistics& stats, double seconds) {
   if (display_ < 1) return;
   Channel* out = env_.results();
-  msg(out, "Number of nonzeros in lower triangle of A*A' = %.0f\n", static_cast<double>(lower_nonzeros));
+  msg(out, "Number of nonzeros in lower triangle of %s = %.0f\n", matrix, static_cast<double>(lower_nonzeros));
   const char* name = ordering_name(stats.ordering_used);
   msg(out, "Using %s ordering\n", name);
   msg(out, "Total time for %s ordering = %.2f sec.\n", name, seconds);
-  msg(out, "Summary statistics for Cholesky factor:\n");
+  msg(out, "%s", title);
   msg(out, "  Threads                   = %d\n", stats.threads);
   msg(out, "  Rows in Factor            = %d\n", stats.rows);
   msg(out, "  Integer space required    = %lld\n", static_cast<long long>(stats.integer_space));
@@ -36,8 +37,13 @@ void BarrierLog::ordering(int64_t lower_nonzeros, const FactorStatistics& stats,
   }
 }
 
-void BarrierLog::header() {
+void BarrierLog::header(bool quadratic) {
   if (display_ < 1) return;
+  if (quadratic) {
+    msg(env_.results(), " %3s %15s %15s %9s %9s %9s\n", "Itn", "Primal Obj", "Dual Obj", "Prim Inf", "Dual Inf",
+        "Comple");
+    return;
+  }
   msg(env_.results(), " %3s %15s %15s %9s %9s %9s %9s\n", "Itn", "Primal Obj", "Dual Obj", "Prim Inf", "Upper Inf",
       "Dual Inf", "Inf Ratio");
 }
@@ -46,6 +52,12 @@ void BarrierLog::iteration(int64_t k, double pobj, double dobj, double pinf, dou
   if (display_ < 1) return;
   msg(env_.results(), " %3lld %15.7e %15.7e %9.2e %9.2e %9.2e\n", static_cast<long long>(k), pobj, dobj, pinf, uinf,
       dinf);
+}
+
+void BarrierLog::qp_iteration(int64_t k, double pobj, double dobj, double pinf, double dinf, double complementarity) {
+  if (display_ < 1) return;
+  msg(env_.results(), " %3lld %15.7e %15.7e %9.2e %9.2e %9.2e\n", static_cast<long long>(k), pobj, dobj, pinf, dinf,
+      complementarity);
 }
 
 void BarrierLog::best(double pobj, double dobj, double pinf, double uinf, double dinf) {

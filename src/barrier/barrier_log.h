@@ -11,9 +11,13 @@ namespace korva::barrier {
 class BarrierLog {
  public:
   BarrierLog(Environment& env, int display) : env_(env), display_(display) {}
-  void ordering(int64_t lower_nonzeros, const FactorStatistics& stats, double seconds);
-  void header();
+  // `matrix` names the factored matrix in the nonzero count line, `title`
+  // heads the factor statistics.
+  void ordering(const char* matrix, const char* title, int64_t lower_nonzeros, const FactorStatistics& stats,
+                double seconds);
+  void header(bool quadratic);
   void iteration(int64_t k, double pobj, double dobj, double pinf, double uinf, double dinf);
+  void qp_iteration(int64_t k, double pobj, double dobj, double pinf, double dinf, double complementarity);
   // The best iterate, restored at the end of an unfinished run.
   void best(double pobj, double dobj, double pinf, double uinf, double dinf);
 

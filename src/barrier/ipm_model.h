@@ -1,6 +1,6 @@
 // The linear program as the interior-point iterations see it:
 //
-//     minimise cᵀx  subject to  A·x = b,  l <= x <= u,
+//     minimise cᵀx + ½·xᵀQx  subject to  A·x = b,  l <= x <= u,
 //
 // built from the simplex's scaled view of a problem (structural columns,
 // then one unit logical per row). Fixed variables (equality rows' logicals
@@ -11,6 +11,7 @@
 
 #include "barrier/column_ops.h"
 #include "barrier/linalg/csc_matrix.h"
+#include "model/problem.h"
 #include "simplex/core/simplex_lp.h"
 
 namespace korva::barrier {
@@ -19,6 +20,7 @@ struct IpmModel {
   int rows = 0;
   int cols = 0;  // variables kept in the model
   CscMatrix a;   // rows × cols
+  CscMatrix q;   // cols × cols, both triangles; empty (0 columns) for a linear objective
   std::vector<double> b, c, lower, upper;
   // Per kept column: the simplex variable it stands for.
   std::vector<int> simplex_var;
@@ -29,6 +31,7 @@ struct IpmModel {
   double c_norm = 0.0;
 };
 
-IpmModel build_ipm_model(const simplex::SimplexLp& lp);
+// `quad`: the problem's quadratic objective (user units), or null.
+IpmModel build_ipm_model(const simplex::SimplexLp& lp, const QuadObjective* quad);
 
 }  // namespace korva::barrier

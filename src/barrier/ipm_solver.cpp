@@ -6,6 +6,7 @@
 
 #include "barrier/barrier_log.h"
 #include "barrier/dense_columns.h"
+#include "barrier/augmented_system.h"
 #include "barrier/normal_system.h"
 #include "env/channel.h"
 #include "env/errors.h"
@@ -66,6 +67,8 @@ class Solver {
   void step_lengths(const Iterate& d, double* ap, double* ad) const;
   int64_t centrality_corrections(Iterate& d, double sigma_mu, double* ap, double* ad);
   bool factor();
+  const FactorStatistics& statistics() const;
+  void compute_qx(const std::vector<double>& x);
   void take_step(const Iterate& d, double ap, double ad);
   bool has_lo(int j) const { return model_.lower[j] > -std::numeric_limits<double>::infinity(); }
   bool has_up(int j) const { return model_.upper[j] < std::numeric_limits<double>::infinity(); }
@@ -75,6 +78,9 @@ class Solver {
   const IpmModel& model_;
   IpmSettings settings_;
   NormalSystem normal_;
+  AugmentedSystem augmented_;
+  bool quadratic_ = false;
+  std::vector<double> qx_;  // Q·x of the current iterate
   Iterate it_, best_, aff_, corr_;
   std::vector<char> lo_, up_;
   std::vector<double> rp_, rl_, ru_, rd_, cl_, cu_;
@@ -95,12 +101,14 @@ void Solver::compute_residuals() {
   const CscMatrix& a = model_.a;
   const int n = model_.cols;
   rp_ = model_.b;
+  if (quadratic_) compute_qx(it_.x);
   for (int j = 0; j < n; ++j) {
     const double xj = it_.x[j];
     if (xj != 0.0) axpy_column(a, j, -xj, rp_.data());
     rl_[j] = lo_[j] ? model_.lower[j] - xj + it_.xl[j] : 0.0;
     ru_[j] = up_[j] ? model_.upper[j] - xj - it_.xu[j] : 0.0;
-    rd_[j] = model_.c[j] - dot_column(a, j, it_.y.data()) - (lo_[j] ? it_.zl[j] : 0.0) + (up_[j] ? it_.zu[j] : 0.0);
+    rd_[j] = model_.c[j] + (quadratic_ ? qx_[j] : 0.0) - dot_column(a, j, it_.y.data()) - (lo_[j] ? it_.zl[j] : 0.0) +
+             (up_[j] ? it_.zu[j] : 0.0);
   }
 }
 
@@ -109,6 +117,13 @@ Measures Solver::measure() const {
   const int n = model_.cols;
   double pobj = model_.objective_constant, dobj = model_.objective_constant, compl_sum = 0;
   for (int j = 0; j < n; ++j) pobj += model_.c[j] * it_.x[j];
+  if (quadratic_) {
+    // qx_ belongs to the iterate: compute_residuals() ran first.
+    double half_xqx = 0;
+    for (int j = 0; j < n; ++j) half_xqx += 0.5 * it_.x[j] * qx_[j];
+    pobj += half_xqx;
+    dobj -= half_xqx;
+  }
   for (int i = 0; i < model_.rows; ++i) dobj += model_.b[i] * it_.y[i];
   for (int j = 0; j < n; ++j) {
     if (lo_[j]) {
@@ -140,34 +155,55 @@ void Solver::compute_theta() {
     double inv = kPrimalRegularisation;
     if (lo_[j]) inv += it_.zl[j] / it_.xl[j];
     if (up_[j]) inv += it_.zu[j] / it_.xu[j];
-    if (!lo_[j] && !up_[j]) inv += kFreeRegularisation;
-    theta_[j] = 1.0 / inv;
+    if (!lo_[j] && !up_[j] && !quadratic_) inv += kFreeRegularisation;
+    theta_[j] = quadratic_ ? inv : 1.0 / inv;  // the augmented system takes Θ⁻¹
   }
 }
 
-bool Solver::factor() { return normal_.factor(theta_.data(), kDualRegularisation); }
+bool Solver::factor() {
+  return quadratic_ ? augmented_.factor(theta_.data(), 1.0) : normal_.factor(theta_.data(), kDualRegularisation);
+}
+
+const FactorStatistics& Solver::statistics() const {
+  return quadratic_ ? augmented_.statistics() : normal_.statistics();
+}
+
+void Solver::compute_qx(const std::vector<double>& x) {
+  const CscMatrix& q = model_.q;
+  std::fill(qx_.begin(), qx_.end(), 0.0);
+  for (int j = 0; j < model_.cols; ++j)
+    if (x[j] != 0.0) axpy_column(q, j, x[j], qx_.data());
+}
 
 void Solver::direction(Iterate& d) {
   const CscMatrix& a = model_.a;
   const int n = model_.cols;
-  std::copy(rp_.begin(), rp_.end(), rhs_y_.begin());
   for (int j = 0; j < n; ++j) {
     double r = rd_[j];
     if (lo_[j]) r -= (cl_[j] + it_.zl[j] * rl_[j]) / it_.xl[j];
     if (up_[j]) r += (cu_[j] - it_.zu[j] * ru_[j]) / it_.xu[j];
     rhat_[j] = r;
-    const double t = theta_[j] * r;
-    if (t != 0.0) axpy_column(a, j, t, rhs_y_.data());
   }
   RefinementReport report;
-  normal_.solve(rhs_y_.data(), &report);
+  if (quadratic_) {
+    std::copy(rhat_.begin(), rhat_.end(), d.x.begin());
+    std::copy(rp_.begin(), rp_.end(), d.y.begin());
+    augmented_.solve(d.x.data(), d.y.data(), &report);
+  } else {
+    std::copy(rp_.begin(), rp_.end(), rhs_y_.begin());
+    for (int j = 0; j < n; ++j) {
+      const double t = theta_[j] * rhat_[j];
+      if (t != 0.0) axpy_column(a, j, t, rhs_y_.data());
+    }
+    normal_.solve(rhs_y_.data(), &report);
+    std::copy(rhs_y_.begin(), rhs_y_.end(), d.y.begin());
+    for (int j = 0; j < n; ++j) d.x[j] = theta_[j] * (dot_column(a, j, d.y.data()) - rhat_[j]);
+  }
   if (settings_.display >= 2)
     msg(env_.results(), "Refinement - orig %.2e, refined %.2e, target %.2e, %d iter\n", report.initial,
         report.refined, report.target, report.passes);
-  std::copy(rhs_y_.begin(), rhs_y_.end(), d.y.begin());
   for (int j = 0; j < n; ++j) {
-    const double dx = theta_[j] * (dot_column(a, j, d.y.data()) - rhat_[j]);
-    d.x[j] = dx;
+    const double dx = d.x[j];
     if (lo_[j]) {
       d.xl[j] = dx - rl_[j];
       d.zl[j] = (cl_[j] - it_.zl[j] * d.xl[j]) / it_.xl[j];
@@ -259,12 +295,22 @@ void Solver::take_step(const Iterate& d, double ap, double ad) {
 void Solver::starting_point() {
   const CscMatrix& a = model_.a;
   const int n = model_.cols, m = model_.rows;
-  std::fill(theta_.begin(), theta_.end(), 1.0);
-  normal_.factor(theta_.data(), kDualRegularisation);
-  std::copy(model_.b.begin(), model_.b.end(), rhs_y_.begin());
-  normal_.solve(rhs_y_.data());
+  // Least squares: x = Aᵀ(AAᵀ)⁻¹b, and for 2 and 4 y = (AAᵀ)⁻¹Ac.
+  std::vector<double> x0(static_cast<size_t>(n), 0.0);
+  if (quadratic_) {
+    std::fill(theta_.begin(), theta_.end(), 1.0);
+    augmented_.factor(theta_.data(), 0.0);
+    std::copy(model_.b.begin(), model_.b.end(), rhs_y_.begin());
+    augmented_.solve(x0.data(), rhs_y_.data());
+  } else {
+    std::fill(theta_.begin(), theta_.end(), 1.0);
+    normal_.factor(theta_.data(), kDualRegularisation);
+    std::copy(model_.b.begin(), model_.b.end(), rhs_y_.begin());
+    normal_.solve(rhs_y_.data());
+    for (int j = 0; j < n; ++j) x0[j] = dot_column(a, j, rhs_y_.data());
+  }
   for (int j = 0; j < n; ++j) {
-    double xj = dot_column(a, j, rhs_y_.data());
+    double xj = x0[j];
     if (lo_[j] && up_[j] && (xj <= model_.lower[j] || xj >= model_.upper[j]))
       xj = 0.5 * (model_.lower[j] + model_.upper[j]);
     it_.x[j] = xj;
@@ -274,9 +320,15 @@ void Solver::starting_point() {
   const int alg = settings_.start_algorithm;
   std::fill(it_.y.begin(), it_.y.end(), 0.0);
   if (alg == 2 || alg == 4) {
-    std::fill(rhs_y_.begin(), rhs_y_.end(), 0.0);
-    for (int j = 0; j < n; ++j) axpy_column(a, j, model_.c[j], rhs_y_.data());
-    normal_.solve(rhs_y_.data());
+    if (quadratic_) {
+      std::copy(model_.c.begin(), model_.c.end(), x0.begin());
+      std::fill(rhs_y_.begin(), rhs_y_.end(), 0.0);
+      augmented_.solve(x0.data(), rhs_y_.data());
+    } else {
+      std::fill(rhs_y_.begin(), rhs_y_.end(), 0.0);
+      for (int j = 0; j < n; ++j) axpy_column(a, j, model_.c[j], rhs_y_.data());
+      normal_.solve(rhs_y_.data());
+    }
     std::copy(rhs_y_.begin(), rhs_y_.begin() + m, it_.y.begin());
   }
   for (int j = 0; j < n; ++j) {
@@ -332,8 +384,9 @@ void Solver::starting_point() {
 
 int64_t Solver::corrections_allowed() {
   if (settings_.max_corrections >= 0) return settings_.max_corrections;
-  const FactorStatistics& f = normal_.statistics();
-  const double ratio = f.flops / (2.0 * (static_cast<double>(f.factor_nonzeros) + normal_.matrix_nonzeros()) +
+  const FactorStatistics& f = statistics();
+  const double matrix_nonzeros = quadratic_ ? augmented_.matrix_nonzeros() : normal_.matrix_nonzeros();
+  const double ratio = f.flops / (2.0 * (static_cast<double>(f.factor_nonzeros) + matrix_nonzeros) +
                                   30.0 * model_.rows);
   const double limit = 30.0 * (settings_.threads - 1) + 50.0;
   if (ratio < limit) return 0;
@@ -342,6 +395,7 @@ int64_t Solver::corrections_allowed() {
 
 int Solver::prepare() {
   const int n = model_.cols, m = model_.rows;
+  quadratic_ = model_.q.cols > 0;
   lo_.resize(static_cast<size_t>(n));
   up_.resize(static_cast<size_t>(n));
   for (int j = 0; j < n; ++j) {
@@ -358,12 +412,24 @@ int Solver::prepare() {
   aff_.resize(n, m);
   corr_.resize(n, m);
 
-  const std::vector<char> dense = find_dense_columns(env_, model_.a, settings_.dense_threshold, settings_.display);
   BarrierLog log(env_, settings_.display);
   const double start = current_time(env_);
-  int code = normal_.analyse(model_.a, dense, settings_.ordering, settings_.threads, settings_.ordering_threads);
-  if (code != 0) return code;
-  log.ordering(normal_.matrix_nonzeros(), normal_.statistics(), current_time(env_) - start);
+  if (quadratic_) {
+    qx_.assign(static_cast<size_t>(n), 0.0);
+    if (int code = augmented_.analyse(model_.a, model_.q, settings_.ordering, settings_.threads,
+                                      settings_.ordering_threads))
+      return code;
+    log.ordering("Augmented system", "Summary statistics for factor of Augmented system:\n",
+                 augmented_.matrix_nonzeros(), augmented_.statistics(), current_time(env_) - start);
+  } else {
+    const std::vector<char> dense =
+        find_dense_columns(env_, model_.a, settings_.dense_threshold, settings_.display);
+    if (int code =
+            normal_.analyse(model_.a, dense, settings_.ordering, settings_.threads, settings_.ordering_threads))
+      return code;
+    log.ordering("A*A'", "Summary statistics for Cholesky factor:\n", normal_.matrix_nonzeros(),
+                 normal_.statistics(), current_time(env_) - start);
+  }
   max_corrections_ = corrections_allowed();
   if (settings_.display >= 2) msg(env_.results(), "Max number of central corrections is %lld\n",
                                   static_cast<long long>(max_corrections_));
@@ -396,8 +462,11 @@ int Solver::run(IpmResult& result) {
     const Measures s = measure();
     const double shown_pobj = sense * s.primal_objective + settings_.offset;
     const double shown_dobj = sense * s.dual_objective + settings_.offset;
-    if (k == 0) log.header();
-    log.iteration(k, shown_pobj, shown_dobj, s.primal_inf, s.upper_inf, s.dual_inf);
+    if (k == 0) log.header(quadratic_);
+    if (quadratic_)
+      log.qp_iteration(k, shown_pobj, shown_dobj, std::max(s.primal_inf, s.upper_inf), s.dual_inf, s.complementarity);
+    else
+      log.iteration(k, shown_pobj, shown_dobj, s.primal_inf, s.upper_inf, s.dual_inf);
     if (s.merit() < best_merit) {
       best_merit = s.merit();
       best_iteration = k;
@@ -471,7 +540,7 @@ int Solver::run(IpmResult& result) {
       cu_[j] = up_[j] ? -it_.xu[j] * it_.zu[j] : 0.0;
     }
     direction(aff_);
-    if (normal_.correction_failed()) {
+    if (!quadratic_ && normal_.correction_failed()) {
       // The dense columns go back into the factor for the rest of the run.
       if (int code = normal_.include_dense_columns()) return code;
       if (!factor()) {

@@ -101,10 +101,7 @@ int dual_optimize(Environment& env, Problem& p) { return simplex_entry(env, p, k
 
 int barrier_optimize(Environment& env, Problem& p, int crossover) {
   return optimization(env, p, [&] {
-    if (int code = lp_problem_check(p)) {
-      if (code != err::kNotForQp) return code;
-      return unavailable_method(env, kMethodBarrier);
-    }
+    if (int code = lp_problem_check(p); code && code != err::kNotForQp) return code;
     return barrier::barrier_optimize(env, p, crossover);
   });
 }
@@ -127,7 +124,8 @@ int qp_optimize(Environment& env, Problem& p) {
     if (int code = lp_problem_check(p); code && code != err::kNotForQp) return code;
     const int method = env.int_param(KRV_PARAM_QPMETHOD);
     if (!is_quadratic(p)) return run_lp_method(env, p, method == 0 ? kMethodBarrier : method);
-    return unavailable_method(env, method == 0 || method == kMethodBarrier ? kMethodBarrier : kQuadraticSimplex);
+    if (method == 0 || method == kMethodBarrier) return barrier::barrier_optimize(env, p, 0);
+    return unavailable_method(env, kQuadraticSimplex);
   });
 }
 

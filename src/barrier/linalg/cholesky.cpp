@@ -180,7 +180,8 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
     for (int i = 0; i < s.row_count(t); ++i) w.position[row_of[i]] = i;
   };
   // Runs body(chunk, workspace) for chunk in [0, count) on up to `team`
-  // threads, thread h using spaces[h].
+  // threads, thread h using spaces[h]. Chunks go to whichever thread is free,
+  // so a thread the system holds back delays the others little.
   auto for_chunks = [](int team, int count, Workspace* spaces,
                        const std::function<void(int, Workspace&)>& body) {
     const int helpers = std::min(team, count) - 1;
@@ -188,8 +189,9 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
       for (int k = 0; k < count; ++k) body(k, spaces[0]);
       return;
     }
+    std::atomic<int> next{0};
     auto share = [&](int h) {
-      for (int k = h; k < count; k += helpers + 1) body(k, spaces[h]);
+      for (int k = next++; k < count; k = next++) body(k, spaces[h]);
     };
     std::vector<std::thread> helper_threads;
     for (int h = 1; h <= helpers; ++h) helper_threads.emplace_back(share, h);

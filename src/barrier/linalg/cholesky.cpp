@@ -48,10 +48,16 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
     sign_.assign(s.rows, 1);
 
     plan_threads();
+    // One update covers at most a chunk of the target's rows.
+    int64_t update_size = 1;
+    for (int64_t u = 0; u < static_cast<int64_t>(s.update_source.size()); ++u) {
+      const int64_t rows = std::min(s.row_count(s.update_source[u]) - s.update_begin[u], kRowChunk);
+      update_size = std::max(update_size, rows * (s.update_end[u] - s.update_begin[u]));
+    }
     workspaces_.resize(threads_);
     for (Workspace& w : workspaces_) {
       w.position.assign(s.rows, 0);
-      w.update.assign(std::max<int64_t>(1, s.max_update_size), 0.0);
+      w.update.assign(update_size, 0.0);
       w.scaled.assign(std::max<int64_t>(1, s.max_scaled_size), 0.0);
     }
     stats_.threads = threads_;

@@ -293,7 +293,6 @@ void build_symbolic(const CscMatrix& lower, const std::vector<int>& perm_in, Sym
           s.update_source[at] = src;
           s.update_begin[at] = p;
           s.update_end[at] = q;
-          s.max_update_size = std::max<int64_t>(s.max_update_size, static_cast<int64_t>(r - p) * (q - p));
           s.max_scaled_size = std::max<int64_t>(s.max_scaled_size, static_cast<int64_t>(q - p) * s.width(src));
         }
         p = q;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <new>
+#include <queue>
 #include <thread>
 
 #include "barrier/linalg/dense_block.h"
@@ -104,20 +105,18 @@ void CholeskyFactor::plan_threads() {
   }
   // Split the heaviest subtree until none holds more than its share of the
   // work, so the threads stay busy; the split roots are factored afterwards.
-  std::vector<int> frontier = roots;
+  auto lighter = [&](int x, int y) { return work[x] < work[y]; };
+  std::priority_queue<int, std::vector<int>, decltype(lighter)> heaviest(lighter, roots);
   std::vector<char> on_top(ns, 0);
   const double share = total / (2.0 * threads_);
-  for (;;) {
-    auto heaviest = std::max_element(frontier.begin(), frontier.end(),
-                                     [&](int x, int y) { return work[x] < work[y]; });
-    if (heaviest == frontier.end() || work[*heaviest] <= share || children[*heaviest].empty()) break;
-    const int t = *heaviest;
-    frontier.erase(heaviest);
+  while (!heaviest.empty() && work[heaviest.top()] > share && !children[heaviest.top()].empty()) {
+    const int t = heaviest.top();
+    heaviest.pop();
     on_top[t] = 1;
-    frontier.insert(frontier.end(), children[t].begin(), children[t].end());
+    for (int child : children[t]) heaviest.push(child);
   }
-  std::sort(frontier.begin(), frontier.end(), [&](int x, int y) { return work[x] > work[y]; });
-  subtree_root_ = frontier;
+  // Heaviest subtrees first, so the last ones to start are short.
+  for (; !heaviest.empty(); heaviest.pop()) subtree_root_.push_back(heaviest.top());
   for (int t = 0; t < ns; ++t)
     if (on_top[t]) top_.push_back(t);
 }

@@ -6,8 +6,10 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <new>
+#include <queue>
 #include <thread>
 
 #include "barrier/linalg/dense_block.h"
@@ -47,10 +49,16 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
     sign_.assign(s.rows, 1);
 
     plan_threads();
+    // One update covers at most a chunk of the target's rows.
+    int64_t update_size = 1;
+    for (int64_t u = 0; u < static_cast<int64_t>(s.update_source.size()); ++u) {
+      const int64_t rows = std::min(s.row_count(s.update_source[u]) - s.update_begin[u], kRowChunk);
+      update_size = std::max(update_size, rows * (s.update_end[u] - s.update_begin[u]));
+    }
     workspaces_.resize(threads_);
     for (Workspace& w : workspaces_) {
       w.position.assign(s.rows, 0);
-      w.update.assign(std::max<int64_t>(1, s.max_update_size), 0.0);
+      w.update.assign(update_size, 0.0);
       w.scaled.assign(std::max<int64_t>(1, s.max_scaled_size), 0.0);
     }
     stats_.threads = threads_;
@@ -97,20 +105,18 @@ void CholeskyFactor::plan_threads() {
   }
   // Split the heaviest subtree until none holds more than its share of the
   // work, so the threads stay busy; the split roots are factored afterwards.
-  std::vector<int> frontier = roots;
+  auto lighter = [&](int x, int y) { return work[x] < work[y]; };
+  std::priority_queue<int, std::vector<int>, decltype(lighter)> heaviest(lighter, roots);
   std::vector<char> on_top(ns, 0);
   const double share = total / (2.0 * threads_);
-  for (;;) {
-    auto heaviest = std::max_element(frontier.begin(), frontier.end(),
-                                     [&](int x, int y) { return work[x] < work[y]; });
-    if (heaviest == frontier.end() || work[*heaviest] <= share || children[*heaviest].empty()) break;
-    const int t = *heaviest;
-    frontier.erase(heaviest);
+  while (!heaviest.empty() && work[heaviest.top()] > share && !children[heaviest.top()].empty()) {
+    const int t = heaviest.top();
+    heaviest.pop();
     on_top[t] = 1;
-    frontier.insert(frontier.end(), children[t].begin(), children[t].end());
+    for (int child : children[t]) heaviest.push(child);
   }
-  std::sort(frontier.begin(), frontier.end(), [&](int x, int y) { return work[x] > work[y]; });
-  subtree_root_ = frontier;
+  // Heaviest subtrees first, so the last ones to start are short.
+  for (; !heaviest.empty(); heaviest.pop()) subtree_root_.push_back(heaviest.top());
   for (int t = 0; t < ns; ++t)
     if (on_top[t]) top_.push_back(t);
 }
@@ -174,40 +180,59 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
       }
     }
   };
-  auto below = [&](int t, int lo, int hi) {
-    const int rows = s.row_count(t);
-    const int first = s.first[t];
-    double* block = values_.data() + s.value_start[t];
-    solve_rows_below(block, rows, s.width(t), block + lo, hi - lo, sign_.data() + first, zero_pivot_.data() + first);
-  };
-  auto diagonal = [&](int t, Workspace& w) {
-    const int first = s.first[t];
-    const int z = factor_diagonal_block(values_.data() + s.value_start[t], s.row_count(t), s.width(t),
-                                        sign_.data() + first, zero_pivot_.data() + first, threshold,
-                                        w.scaled.data());
-    if (z < 0)
-      failed = true;
-    else
-      zeros += z;
-  };
   auto set_positions = [&](int t, Workspace& w) {
     const int* row_of = s.row_index.data() + s.row_start[t];
     for (int i = 0; i < s.row_count(t); ++i) w.position[row_of[i]] = i;
   };
-  // One supernode on one thread.
-  auto process = [&](int t, Workspace& w) {
-    const int rows = s.row_count(t), width = s.width(t);
-    set_positions(t, w);
-    for (int lo = 0; lo < rows; lo += kRowChunk) gather(t, lo, std::min(rows, lo + kRowChunk), w.position.data(), w);
-    diagonal(t, w);
-    for (int lo = 0; lo < rows; lo += kRowChunk) {
-      const int hi = std::min(rows, lo + kRowChunk);
-      if (hi > width) below(t, std::max(lo, width), hi);
+  // Runs body(chunk, workspace) for chunk in [0, count) on up to `team`
+  // threads, thread h using spaces[h]. Chunks go to whichever thread is free,
+  // so a thread the system holds back delays the others little.
+  auto for_chunks = [](int team, int count, Workspace* spaces,
+                       const std::function<void(int, Workspace&)>& body) {
+    const int helpers = std::min(team, count) - 1;
+    if (helpers <= 0) {
+      for (int k = 0; k < count; ++k) body(k, spaces[0]);
+      return;
     }
+    std::atomic<int> next{0};
+    auto share = [&](int h) {
+      for (int k = next++; k < count; k = next++) body(k, spaces[h]);
+    };
+    std::vector<std::thread> helper_threads;
+    for (int h = 1; h <= helpers; ++h) helper_threads.emplace_back(share, h);
+    share(0);
+    for (std::thread& thread : helper_threads) thread.join();
+  };
+  // One supernode on `team` threads. Its rows are cut into the same chunks
+  // whatever the team, so every entry comes out of the same kernel calls.
+  auto process = [&](int t, int team, Workspace* spaces) {
+    const int rows = s.row_count(t), width = s.width(t), first = s.first[t];
+    double* block = values_.data() + s.value_start[t];
+    set_positions(t, spaces[0]);
+    const int* position = spaces[0].position.data();
+    const int chunks = (rows + kRowChunk - 1) / kRowChunk;
+    for_chunks(team, chunks, spaces, [&](int k, Workspace& w) {
+      gather(t, k * kRowChunk, std::min(rows, (k + 1) * kRowChunk), position, w);
+    });
+    const ChunkLoop loop = [&](int count, const std::function<void(int)>& body) {
+      for_chunks(team, count, spaces, [&](int k, Workspace&) { body(k); });
+    };
+    const int z = factor_diagonal_block(block, rows, width, sign_.data() + first, zero_pivot_.data() + first,
+                                        threshold, spaces[0].scaled.data(), loop);
+    if (z < 0) {
+      failed = true;
+      return;
+    }
+    zeros += z;
+    for_chunks(team, chunks, spaces, [&](int k, Workspace&) {
+      const int lo = std::max(k * kRowChunk, width), hi = std::min(rows, (k + 1) * kRowChunk);
+      if (hi > lo)
+        solve_rows_below(block, rows, width, block + lo, hi - lo, sign_.data() + first, zero_pivot_.data() + first);
+    });
   };
 
   // Dense kernels run single-threaded: the threads share out subtrees, then
-  // the row chunks of the supernodes above them.
+  // the chunks of the supernodes above them.
   const int saved_blas_threads = openblas_get_num_threads();
   openblas_set_num_threads(1);
   if (!subtree_root_.empty()) {
@@ -215,7 +240,7 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
     auto run = [&](Workspace& w) {
       for (size_t k = next++; k < subtree_root_.size(); k = next++) {
         const int root = subtree_root_[k];
-        for (int t = subtree_first_[root]; t <= root && !failed; ++t) process(t, w);
+        for (int t = subtree_first_[root]; t <= root && !failed; ++t) process(t, 1, &w);
       }
     };
     std::vector<std::thread> team;
@@ -224,39 +249,9 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
     run(workspaces_[0]);
     for (std::thread& thread : team) thread.join();
   }
-  if (!top_.empty()) {
-    std::vector<Workspace>& team_space = workspaces_;
-    for (int t : top_) {
-      if (failed) break;
-      Workspace& main = team_space.front();
-      const int rows = s.row_count(t), width = s.width(t);
-      const int chunks = (rows + kRowChunk - 1) / kRowChunk;
-      const int helpers = std::min(threads_, chunks) - 1;
-      if (helpers <= 0) {
-        process(t, main);
-        continue;
-      }
-      set_positions(t, main);
-      auto share = [&](int first_chunk, int stride, Workspace& w, bool below_part) {
-        for (int k = first_chunk; k < chunks; k += stride) {
-          const int lo = k * kRowChunk, hi = std::min(rows, lo + kRowChunk);
-          if (!below_part) {
-            gather(t, lo, hi, main.position.data(), w);
-          } else if (hi > width) {
-            below(t, std::max(lo, width), hi);
-          }
-        }
-      };
-      for (bool below_part : {false, true}) {
-        if (below_part) diagonal(t, main);
-        if (failed) break;
-        std::vector<std::thread> team;
-        for (int k = 1; k <= helpers; ++k)
-          team.emplace_back([&, k, below_part] { share(k, helpers + 1, team_space[k], below_part); });
-        share(0, helpers + 1, main, below_part);
-        for (std::thread& thread : team) thread.join();
-      }
-    }
+  for (int t : top_) {
+    if (failed) break;
+    process(t, threads_, workspaces_.data());
   }
   openblas_set_num_threads(saved_blas_threads);
   if (failed) return -1;

@@ -9,6 +9,8 @@ namespace korva::barrier {
 namespace {
 
 constexpr int kPanel = 48;
+// Rows or columns of the trailing block updated by one kernel call.
+constexpr int kChunk = 128;
 
 // Right-looking factor of the small diagonal block of one panel.
 int factor_panel(double* a, int64_t lda, int k0, int kb, const signed char* sign, signed char* zero,
@@ -59,7 +61,7 @@ void solve_rows_below(const double* block, int64_t ld, int width, double* rows, 
 }
 
 int factor_diagonal_block(double* block, int64_t ld, int width, const signed char* sign, signed char* zero,
-                          double threshold, double* work) {
+                          double threshold, double* work, const ChunkLoop& loop) {
   bool all_positive = true;
   for (int k = 0; k < width; ++k) all_positive = all_positive && sign[k] > 0;
   const int lda = static_cast<int>(ld);
@@ -73,21 +75,35 @@ int factor_diagonal_block(double* block, int64_t ld, int width, const signed cha
     if (trailing <= 0) continue;
     double* diag = block + k0 * ld + k0;
     double* l21 = diag + kb;
-    solve_rows_below(diag, ld, kb, l21, trailing, sign + k0, zero + k0);
-    // Trailing diagonal block: C -= L21·S·L21ᵀ.
+    const int chunks = (trailing + kChunk - 1) / kChunk;
+    loop(chunks, [&](int chunk) {
+      const int lo = chunk * kChunk, count = std::min(kChunk, trailing - lo);
+      solve_rows_below(diag, ld, kb, l21 + lo, count, sign + k0, zero + k0);
+    });
+    // Trailing diagonal block, by column chunks: C -= L21·S·L21ᵀ.
     double* c = block + (k0 + kb) * ld + k0 + kb;
-    if (all_positive) {
-      cblas_dsyrk(CblasColMajor, CblasLower, CblasNoTrans, trailing, kb, -1.0, l21, lda, 1.0, c, lda);
-    } else {
+    if (!all_positive) {  // work = L21·S
       for (int k = 0; k < kb; ++k) {
         const double s = sign[k0 + k];
         const double* src = l21 + k * ld;
         double* dst = work + static_cast<int64_t>(k) * trailing;
         for (int i = 0; i < trailing; ++i) dst[i] = src[i] * s;
       }
-      cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, trailing, trailing, kb, -1.0, l21, lda, work, trailing,
-                  1.0, c, lda);
     }
+    loop(chunks, [&](int chunk) {
+      const int lo = chunk * kChunk, cols = std::min(kChunk, trailing - lo);
+      double* target = c + lo * ld + lo;
+      if (all_positive) {
+        cblas_dsyrk(CblasColMajor, CblasLower, CblasNoTrans, cols, kb, -1.0, l21 + lo, lda, 1.0, target, lda);
+        const int below = trailing - lo - cols;
+        if (below > 0)
+          cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, below, cols, kb, -1.0, l21 + lo + cols, lda, l21 + lo,
+                      lda, 1.0, target + cols, lda);
+      } else {
+        cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, trailing - lo, cols, kb, -1.0, l21 + lo, lda, work + lo,
+                    trailing, 1.0, target, lda);
+      }
+    });
   }
   return zeros;
 }

@@ -172,7 +172,7 @@ void build_symbolic(const CscMatrix& lower, const std::vector<int>& perm_in, Sym
   s.first.clear();
   {
     int cur_first = -1, cur_width = 0;
-    int64_t cur_rows = 0, cur_true = 0;
+    int64_t cur_true = 0;
     for (size_t f = 0; f + 1 < fundamental.size(); ++f) {
       const int a = fundamental[f], b = fundamental[f + 1];
       const int width = b - a;
@@ -186,7 +186,6 @@ void build_symbolic(const CscMatrix& lower, const std::vector<int>& perm_in, Sym
         const int64_t zeros = stored - cur_true - true_nz;
         if (static_cast<double>(zeros) <= zero_share_allowed(merged_width) * static_cast<double>(stored)) {
           cur_width = merged_width;
-          cur_rows = merged_rows;
           cur_true += true_nz;
           continue;
         }
@@ -194,12 +193,10 @@ void build_symbolic(const CscMatrix& lower, const std::vector<int>& perm_in, Sym
       if (cur_first >= 0) s.first.push_back(cur_first);
       cur_first = a;
       cur_width = width;
-      cur_rows = rows;
       cur_true = true_nz;
     }
     if (cur_first >= 0) s.first.push_back(cur_first);
     s.first.push_back(n);
-    (void)cur_rows;
   }
   const int ns = static_cast<int>(s.first.size()) - 1;
   s.supernodes = ns;
@@ -296,7 +293,6 @@ void build_symbolic(const CscMatrix& lower, const std::vector<int>& perm_in, Sym
           s.update_source[at] = src;
           s.update_begin[at] = p;
           s.update_end[at] = q;
-          s.max_update_size = std::max<int64_t>(s.max_update_size, static_cast<int64_t>(r - p) * (q - p));
           s.max_scaled_size = std::max<int64_t>(s.max_scaled_size, static_cast<int64_t>(q - p) * s.width(src));
         }
         p = q;

@@ -40,7 +40,6 @@ struct SymbolicFactor {
 
   int64_t factor_nonzeros = 0;
   double flops = 0;
-  int64_t max_update_size = 0;  // largest temporary of one update (doubles)
   int64_t max_scaled_size = 0;  // largest source panel copied for signed updates
 
   int width(int s) const { return first[s + 1] - first[s]; }

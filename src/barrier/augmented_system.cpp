@@ -58,7 +58,7 @@ int AugmentedSystem::analyse(const CscMatrix& a, const CscMatrix& q, Ordering or
   sign_.assign(static_cast<size_t>(size), 1);
   std::fill(sign_.begin(), sign_.begin() + n, static_cast<signed char>(-1));
   theta_inverse_.assign(static_cast<size_t>(n), 0.0);
-  for (auto* v : {&rhs_, &solution_, &trial_, &residual_, &product_}) v->assign(static_cast<size_t>(size), 0.0);
+  for (auto* v : {&rhs_, &solution_, &trial_, &residual_, &product_, &solve_work_}) v->assign(static_cast<size_t>(size), 0.0);
   return cholesky_.analyse(k_, ordering, threads, ordering_threads);
 }
 
@@ -99,7 +99,7 @@ void AugmentedSystem::solve(double* x, double* y, RefinementReport* report) {
   std::copy(x, x + n, rhs_.begin());
   std::copy(y, y + m, rhs_.begin() + n);
   std::copy(rhs_.begin(), rhs_.end(), solution_.begin());
-  cholesky_.solve(solution_.data());
+  cholesky_.solve(solution_.data(), solve_work_.data());
   // residual = rhs - K·v
   auto residual_of = [&](const std::vector<double>& v) {
     multiply(v.data(), product_.data());
@@ -112,7 +112,7 @@ void AugmentedSystem::solve(double* x, double* y, RefinementReport* report) {
   int passes = 0;
   while (current > target && passes < kMaxRefinements) {
     ++passes;
-    cholesky_.solve(residual_.data());
+    cholesky_.solve(residual_.data(), solve_work_.data());
     for (int k = 0; k < n + m; ++k) trial_[k] = solution_[k] + residual_[k];
     const double next = residual_of(trial_);
     if (!(next < current)) break;

@@ -39,7 +39,7 @@ class AugmentedSystem {
   std::vector<double> theta_inverse_;
   double q_weight_ = 1.0;
   CholeskyFactor cholesky_;
-  std::vector<double> rhs_, solution_, trial_, residual_, product_;
+  std::vector<double> rhs_, solution_, trial_, residual_, product_, solve_work_;
 };
 
 }  // namespace korva::barrier

@@ -1,5 +1,6 @@
 #include "barrier/barrier_log.h"
 
+#include "barrier/linalg/factor_report.h"
 #include "env/channel.h"
 
 namespace korva::barrier {
@@ -24,17 +25,7 @@ void BarrierLog::ordering(const char* matrix, const char* title, int64_t lower_n
   msg(out, "Using %s ordering\n", name);
   msg(out, "Total time for %s ordering = %.2f sec.\n", name, seconds);
   msg(out, "%s", title);
-  msg(out, "  Threads                   = %d\n", stats.threads);
-  msg(out, "  Rows in Factor            = %d\n", stats.rows);
-  msg(out, "  Integer space required    = %lld\n", static_cast<long long>(stats.integer_space));
-  msg(out, "  Total non-zeros in factor = %lld\n", static_cast<long long>(stats.factor_nonzeros));
-  msg(out, "  Total FP ops to factor    = %.0f\n", stats.flops);
-  msg(out, "  Number of supernodes      = %d\n", stats.supernodes);
-  if (!stats.width_histogram.empty()) {
-    msg(out, "  Supernode widths          =");
-    for (const auto& [width, count] : stats.width_histogram) msg(out, " %d:%d", width, count);
-    msg(out, "\n");
-  }
+  for (const std::string& line : factor_report_lines(stats)) msg(out, "%s", line.c_str());
 }
 
 void BarrierLog::header(bool quadratic) {

@@ -70,6 +70,7 @@ int NormalSystem::analyse(const CscMatrix& a, const std::vector<char>& dense, Or
   work_rows2_.assign(static_cast<size_t>(a.rows), 0.0);
   trial_.assign(static_cast<size_t>(a.rows), 0.0);
   p_.assign(static_cast<size_t>(a.rows), 0.0);
+  solve_work_.assign(static_cast<size_t>(a.rows), 0.0);
   q_.assign(static_cast<size_t>(a.rows), 0.0);
   const size_t k = dense_list_.size();
   w_.assign(static_cast<size_t>(a.rows) * k, 0.0);
@@ -111,7 +112,7 @@ bool NormalSystem::factor(const double* theta, double regularisation) {
     std::fill(w, w + m, 0.0);
     const int j = dense_list_[c];
     axpy_column(a, j, std::sqrt(theta_[j]), w);
-    cholesky_.solve(w);
+    cholesky_.solve(w, solve_work_.data());
   }
   // I + Vᵀ·S⁻¹·V.
   for (int r = 0; r < k; ++r) {
@@ -127,7 +128,7 @@ bool NormalSystem::factor(const double* theta, double regularisation) {
 }
 
 void NormalSystem::solve_once(double* r) {
-  cholesky_.solve(r);
+  cholesky_.solve(r, solve_work_.data());
   const int k = static_cast<int>(dense_list_.size());
   if (k == 0) return;
   const CscMatrix& a = *a_;

@@ -23,6 +23,8 @@ namespace {
 constexpr double kThreadedFactorFlops = 5e7;
 // Rows of a supernode's block handled by one dense kernel call.
 constexpr int kRowChunk = 256;
+// Widest stack of sources with the same rows multiplied at once.
+constexpr int kStackWidth = 128;
 
 double seconds_since(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -50,15 +52,18 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
 
     plan_threads();
     // One update covers at most a chunk of the target's rows.
-    int64_t update_size = 1;
+    int64_t update_size = 1, stack_size = 1;
     for (int64_t u = 0; u < static_cast<int64_t>(s.update_source.size()); ++u) {
       const int64_t rows = std::min(s.row_count(s.update_source[u]) - s.update_begin[u], kRowChunk);
-      update_size = std::max(update_size, rows * (s.update_end[u] - s.update_begin[u]));
+      const int64_t columns = s.update_end[u] - s.update_begin[u];
+      update_size = std::max(update_size, rows * columns);
+      stack_size = std::max(stack_size, (rows + columns) * kStackWidth);
     }
     workspaces_.resize(threads_);
     for (Workspace& w : workspaces_) {
       w.position.assign(s.rows, 0);
       w.update.assign(update_size, 0.0);
+      w.stack.assign(stack_size, 0.0);
       w.scaled.assign(std::max<int64_t>(1, s.max_scaled_size), 0.0);
     }
     stats_.threads = threads_;
@@ -143,41 +148,94 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
     const int rows = s.row_count(t);
     const int first = s.first[t];
     double* block = values_.data() + s.value_start[t];
-    for (int64_t u = s.update_start[t]; u < s.update_start[t + 1]; ++u) {
-      const int src = s.update_source[u];
-      const int p = s.update_begin[u];
-      const int q = s.update_end[u];
+    // The rows of source `src` from `p` on that fall in [lo, hi): [a, a + m),
+    // and the c target columns they reach.
+    struct Piece {
+      int src, p, a, m, c;
+    };
+    auto piece_of = [&](int64_t u) {
+      const int src = s.update_source[u], p = s.update_begin[u], q = s.update_end[u];
       const int src_rows = s.row_count(src);
-      const int src_width = s.width(src);
-      const double* src_block = values_.data() + s.value_start[src];
       const int* src_row = s.row_index.data() + s.row_start[src];
       // Source rows map to increasing rows of the target.
       const int* begin = std::partition_point(src_row + p, src_row + src_rows, [&](int r) { return position[r] < lo; });
       const int* end = std::partition_point(begin, src_row + src_rows, [&](int r) { return position[r] < hi; });
       const int a = static_cast<int>(begin - src_row);
-      const int m = static_cast<int>(end - begin);
-      const int c = std::min(q, static_cast<int>(end - src_row)) - p;  // target columns reaching these rows
-      if (m <= 0 || c <= 0) continue;
+      return Piece{src, p, a, static_cast<int>(end - begin), std::min(q, static_cast<int>(end - src_row)) - p};
+    };
+    // Sources whose rows from p on are the same rows (siblings over a dense
+    // block, common in normal matrices) are stacked side by side, so one
+    // wide product replaces many thin ones and their scatters.
+    auto same_rows = [&](const Piece& x, const Piece& y) {
+      const int nx = s.row_count(x.src) - x.p, ny = s.row_count(y.src) - y.p;
+      return nx == ny && x.a - x.p == y.a - y.p && x.m == y.m && x.c == y.c &&
+             std::equal(s.row_index.data() + s.row_start[x.src] + x.p,
+                        s.row_index.data() + s.row_start[x.src] + x.p + nx,
+                        s.row_index.data() + s.row_start[y.src] + y.p);
+    };
+    const int64_t u_end = s.update_start[t + 1];
+    for (int64_t u = s.update_start[t]; u < u_end;) {
+      const Piece head = piece_of(u);
+      if (head.m <= 0 || head.c <= 0) {
+        ++u;
+        continue;
+      }
+      const int src_rows = s.row_count(head.src);
+      const int* src_row = s.row_index.data() + s.row_start[head.src];
       double* upd = w.update.data();
-      const double* right = src_block + p;
-      int right_ld = src_rows;
-      if (pivot_sign) {
-        const signed char* src_sign = sign_.data() + s.first[src];
-        for (int k = 0; k < src_width; ++k) {
-          const double* from = src_block + static_cast<int64_t>(k) * src_rows + p;
-          double* to = w.scaled.data() + static_cast<int64_t>(k) * c;
-          for (int i = 0; i < c; ++i) to[i] = from[i] * src_sign[k];
+      int64_t next = u + 1;
+      int stacked = s.width(head.src);
+      if (!pivot_sign) {
+        while (next < u_end && stacked + s.width(s.update_source[next]) <= kStackWidth) {
+          const Piece other = piece_of(next);
+          if (!same_rows(head, other)) break;
+          stacked += s.width(other.src);
+          ++next;
         }
-        right = w.scaled.data();
-        right_ld = c;
       }
-      cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, m, c, src_width, 1.0, src_block + a, src_rows, right,
-                  right_ld, 0.0, upd, m);
-      for (int jj = 0; jj < c; ++jj) {
-        double* target = block + static_cast<int64_t>(src_row[p + jj] - first) * rows;
-        const double* from = upd + static_cast<int64_t>(jj) * m;
-        for (int ii = std::max(0, p + jj - a); ii < m; ++ii) target[position[src_row[a + ii]]] -= from[ii];
+      if (next > u + 1) {
+        // Left panel: rows [a, a + m) of every stacked source; right panel:
+        // rows [p, p + c).
+        double* left = w.stack.data();
+        double* right = left + static_cast<int64_t>(head.m) * stacked;
+        int column = 0;
+        for (int64_t v = u; v < next; ++v) {
+          const Piece piece = piece_of(v);
+          const int vr = s.row_count(piece.src);
+          const double* src_block = values_.data() + s.value_start[piece.src];
+          for (int k = 0; k < s.width(piece.src); ++k, ++column) {
+            const double* col = src_block + static_cast<int64_t>(k) * vr;
+            std::copy(col + piece.a, col + piece.a + head.m, left + static_cast<int64_t>(column) * head.m);
+            std::copy(col + piece.p, col + piece.p + head.c, right + static_cast<int64_t>(column) * head.c);
+          }
+        }
+        cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, head.m, head.c, stacked, 1.0, left, head.m, right,
+                    head.c, 0.0, upd, head.m);
+      } else {
+        const int src_width = s.width(head.src);
+        const double* src_block = values_.data() + s.value_start[head.src];
+        const double* right = src_block + head.p;
+        int right_ld = src_rows;
+        if (pivot_sign) {
+          const signed char* src_sign = sign_.data() + s.first[head.src];
+          for (int k = 0; k < src_width; ++k) {
+            const double* from = src_block + static_cast<int64_t>(k) * src_rows + head.p;
+            double* to = w.scaled.data() + static_cast<int64_t>(k) * head.c;
+            for (int i = 0; i < head.c; ++i) to[i] = from[i] * src_sign[k];
+          }
+          right = w.scaled.data();
+          right_ld = head.c;
+        }
+        cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, head.m, head.c, src_width, 1.0, src_block + head.a,
+                    src_rows, right, right_ld, 0.0, upd, head.m);
       }
+      for (int jj = 0; jj < head.c; ++jj) {
+        double* target = block + static_cast<int64_t>(src_row[head.p + jj] - first) * rows;
+        const double* from = upd + static_cast<int64_t>(jj) * head.m;
+        for (int ii = std::max(0, head.p + jj - head.a); ii < head.m; ++ii)
+          target[position[src_row[head.a + ii]]] -= from[ii];
+      }
+      u = next;
     }
   };
   auto set_positions = [&](int t, Workspace& w) {

@@ -78,6 +78,7 @@ class CholeskyFactor {
   struct Workspace {
     std::vector<int> position;   // row → offset in the current target block
     std::vector<double> update;  // one source's contribution
+    std::vector<double> stack;   // sources with the same rows, side by side
     std::vector<double> scaled;  // source rows times the pivot signs; dense kernel scratch
   };
   std::vector<Workspace> workspaces_;

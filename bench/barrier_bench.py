@@ -13,6 +13,7 @@ means with shift 0.01 s).
 """
 import argparse
 import csv
+import ctypes
 import gzip
 import os
 import re
@@ -32,16 +33,26 @@ GENERATED = [("transportation", ["--size", "700"]),
              ("multicommodity", ["--size", "20", "--commodities", "250"])]
 
 
-def relaxation_file(korva_python, name, tmp):
+def relaxation_file(library, name, tmp):
     """The model with its integrality dropped, as MPS (written by korva)."""
     out = os.path.join(tmp, name + ".mps")
-    script = ("import sys, korva\n"
-              "from korva._lib import lib\n"
-              "m = korva.read(sys.argv[1])\n"
-              "lib.KRVchgprobtype(m.env.handle, m.handle, 0)\n"
-              "m.write(sys.argv[2])\n")
-    env = dict(os.environ, PYTHONPATH=korva_python)
-    subprocess.run([sys.executable, "-c", script, os.path.join(MIPLIB, name + ".mps.gz"), out], check=True, env=env)
+    lib = ctypes.CDLL(library)
+    lib.KRVopenKORVA.restype = ctypes.c_void_p
+    lib.KRVopenKORVA.argtypes = [ctypes.POINTER(ctypes.c_int)]
+    lib.KRVcreateprob.restype = ctypes.c_void_p
+    lib.KRVcreateprob.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int), ctypes.c_char_p]
+    lib.KRVreadcopyprob.argtypes = [ctypes.c_void_p, ctypes.c_void_p, ctypes.c_char_p, ctypes.c_char_p]
+    lib.KRVchgprobtype.argtypes = [ctypes.c_void_p, ctypes.c_void_p, ctypes.c_int]
+    lib.KRVwriteprob.argtypes = [ctypes.c_void_p, ctypes.c_void_p, ctypes.c_char_p, ctypes.c_char_p]
+    lib.KRVcloseKORVA.argtypes = [ctypes.POINTER(ctypes.c_void_p)]
+    status = ctypes.c_int(0)
+    env = ctypes.c_void_p(lib.KRVopenKORVA(ctypes.byref(status)))
+    lp = lib.KRVcreateprob(env, ctypes.byref(status), name.encode())
+    path = os.path.join(MIPLIB, name + ".mps.gz").encode()
+    if lib.KRVreadcopyprob(env, lp, path, None) or lib.KRVchgprobtype(env, lp, 0) or \
+            lib.KRVwriteprob(env, lp, out.encode(), None):
+        raise RuntimeError(f"cannot write the relaxation of {name}")
+    lib.KRVcloseKORVA(ctypes.byref(env))
     return out
 
 
@@ -56,6 +67,8 @@ def main():
     ap.add_argument("--no-generated", action="store_true")
     ap.add_argument("--time-limit", type=float, default=600.0)
     ap.add_argument("--korva", default=os.path.join(ROOT, "build", "tools", "korva"))
+    ap.add_argument("--library", default=os.path.join(ROOT, "build", "libkorva.so"),
+                    help="the library that writes the relaxations")
     ap.add_argument("--out", default=os.path.join(ROOT, "bench", "results", "barrier"))
     args = ap.parse_args()
     os.makedirs(args.out, exist_ok=True)
@@ -67,7 +80,7 @@ def main():
             print(note, file=sys.stderr)
         models = []
         for name in (args.models if args.models is not None else RELAXATIONS):
-            models.append((name, relaxation_file(os.path.join(ROOT, "python"), name, tmp), False))
+            models.append((name, relaxation_file(args.library, name, tmp), False))
         if not args.no_generated:
             for kind, options in GENERATED:
                 path = os.path.join(tmp, kind + ".mps")

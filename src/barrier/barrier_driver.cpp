@@ -106,6 +106,9 @@ void report_outcome(Environment& env, IpmOutcome outcome, int display) {
       msg(out, " Barrier limit on dual objective exceeded.\n");
       msg(out, " Infeasible barrier solution (dependent on objective limit).\n");
       break;
+    case IpmOutcome::diverged:
+      msg(out, " Barrier cannot determine infeasibility.\n");
+      break;
     case IpmOutcome::numerical:
       msg(out, "Numerical difficulties encountered.\n");
       msg(env.warning(), "Numerical difficulties in barrier algorithm.\n");
@@ -247,6 +250,13 @@ struct BarrierRun {
     const int status = status_of(result.outcome);
     const bool stopped = status == status::kAbortUser || status == status::kAbortTimeLim ||
                          status == status::kAbortDetTimeLim || status == status::kAbortItLim;
+    const bool unproven = result.outcome == IpmOutcome::diverged || result.outcome == IpmOutcome::numerical;
+    if (crossover == Crossover::none && unproven && !q.quad) {
+      // No answer from the iterations: the dual simplex gives one it can prove.
+      simplex::SimplexSettings fallback = settings;
+      fallback.advanced_start = false;
+      return simplex::run_simplex(env, q, simplex::dual_algorithm(), simplex::kMethodDual, fallback, outcome);
+    }
     if (crossover == Crossover::none || stopped) {
       store_interior_solution(q, w.lp, model, result, status);
       return 0;

@@ -29,8 +29,11 @@ int crossover_to_basis(Environment& env, const Problem& p, simplex::SimplexWork&
   for (int var = 0; var < nv; ++var) value[var] = model.fixed_value[var];
   for (int j = 0; j < model.cols; ++j) {
     const int var = model.simplex_var[j];
-    value[var] = std::min(std::max(result.x[j], lp.lower[var]), lp.upper[var]);
-    reduced[var] = result.zl[j] - result.zu[j];
+    // An iterate that went to pieces leaves the bounds to start from.
+    const double x = std::isfinite(result.x[j]) ? result.x[j] : 0.0;
+    value[var] = std::min(std::max(x, lp.lower[var]), lp.upper[var]);
+    if (!std::isfinite(value[var])) value[var] = 0.0;
+    reduced[var] = std::isfinite(result.zl[j] - result.zu[j]) ? result.zl[j] - result.zu[j] : 0.0;
   }
 
   // The slack basis; columns on a bound sit there, the others keep their
@@ -91,6 +94,8 @@ int crossover_to_basis(Environment& env, const Problem& p, simplex::SimplexWork&
 
   // The interior prices, and the reduced costs they give exactly.
   std::vector<double> y(result.y);
+  for (double& v : y)
+    if (!std::isfinite(v)) v = 0.0;
   for (int var = 0; var < nv; ++var) {
     if (var < n) {
       double z = lp.cost[var];

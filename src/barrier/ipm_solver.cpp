@@ -495,8 +495,12 @@ int Solver::run(IpmResult& result) {
       outcome = sense > 0 ? IpmOutcome::dual_objective_limit : IpmOutcome::primal_objective_limit;
       break;
     }
-    if (s.rel_primal < 1e-6 && s.rel_dual < 1e-6 && max_abs(it_.x) > settings_.growth) {
-      outcome = IpmOutcome::unbounded_face;
+    // Iterates beyond the growth limit: near an optimum the optimal face
+    // is unbounded; elsewhere the model is infeasible or unbounded, which
+    // these iterations cannot prove.
+    const double size = std::max({max_abs(it_.x), max_abs(it_.y), max_abs(it_.zl), max_abs(it_.zu)});
+    if (!(size <= settings_.growth * (1.0 + bound_norm_ + model_.b_norm + model_.c_norm))) {
+      outcome = s.rel_primal < 1e-6 && s.rel_dual < 1e-6 ? IpmOutcome::unbounded_face : IpmOutcome::diverged;
       break;
     }
     const int slot = static_cast<int>(k % kLongRing);

@@ -32,6 +32,7 @@ enum class IpmOutcome {
   optimal,
   not_optimal,          // stopped without proof; the best iterate is kept
   numerical,            // no progress or overflow
+  diverged,             // the iterates grow without converging: infeasible or unbounded, unproven
   unbounded_face,
   primal_objective_limit,
   dual_objective_limit,

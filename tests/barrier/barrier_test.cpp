@@ -65,18 +65,27 @@ INSTANTIATE_TEST_SUITE_P(Netlib, BarrierCollection,
                                            "kb2", "recipe", "boeing2", "israel", "lotfi", "grow7", "bandm",
                                            "scagr7", "scfxm1", "agg2", "degen2", "25fv47", "pilot4"));
 
+// With and without crossover, and without presolve to find it out first.
 TEST_F(BarrierTest, InfeasibleAndUnboundedModelsAreNeverOptimal) {
   KORVA_REQUIRE_SHARED_DATA();
-  read_infeasible_sc105();
-  ASSERT_EQ(KRVbaropt(env, lp), 0);
-  const int infeasible = KRVgetstat(env, lp);
-  EXPECT_TRUE(infeasible == KRV_STAT_INFEASIBLE || infeasible == KRV_STAT_INForUNBD || infeasible == 22)
-      << infeasible;
+  for (const int crossover : {0, -1}) {
+    for (const int presolve : {1, 0}) {
+      SCOPED_TRACE("crossover " + std::to_string(crossover) + ", presolve " + std::to_string(presolve));
+      ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_BARCROSSALG, crossover), 0);
+      ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PREIND, presolve), 0);
+      read_infeasible_sc105();
+      ASSERT_EQ(KRVbaropt(env, lp), 0);
+      const int infeasible = KRVgetstat(env, lp);
+      EXPECT_TRUE(infeasible == KRV_STAT_INFEASIBLE || infeasible == KRV_STAT_INForUNBD || infeasible == 22)
+          << infeasible;
 
-  read_lp_text("Maximize\n obj: x + y\nSubject To\n c1: x - y <= 1\n c2: x - 2 y <= 4\nEnd\n");
-  ASSERT_EQ(KRVbaropt(env, lp), 0);
-  const int unbounded = KRVgetstat(env, lp);
-  EXPECT_TRUE(unbounded == KRV_STAT_UNBOUNDED || unbounded == KRV_STAT_INForUNBD || unbounded == 21) << unbounded;
+      read_lp_text("Maximize\n obj: x + y\nSubject To\n c1: x - y <= 1\n c2: x - 2 y <= 4\nEnd\n");
+      ASSERT_EQ(KRVbaropt(env, lp), 0);
+      const int unbounded = KRVgetstat(env, lp);
+      EXPECT_TRUE(unbounded == KRV_STAT_UNBOUNDED || unbounded == KRV_STAT_INForUNBD || unbounded == 21)
+          << unbounded;
+    }
+  }
 }
 
 TEST_F(BarrierTest, AModelWithoutRowsIsSolvedWithoutIterations) {

@@ -128,6 +128,7 @@ class Run {
 
 void finish(Network& net, const TreeSolver& tree) {
   tree.store(net);
+  net.has_basis = true;
   net.objective = tree.real_objective();
   net.infeasibility = tree.artificial_flow(&net.infeasible_arcs);
 }

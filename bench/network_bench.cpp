@@ -31,7 +31,8 @@ int solve_network(KRVenv env, const netgen::Instance& g) {
   const double t = seconds_since(start);
   double obj = 0.0;
   KRVNETgetobjval(env, net, &obj);
-  std::printf("korva_network %.3f %.10g %d status=%d\n", t, obj, KRVNETgetitcnt(env, net), KRVNETgetstat(env, net));
+  std::printf("korva_network %.3f %.10g %d status=%d phase1=%d\n", t, obj, KRVNETgetitcnt(env, net),
+              KRVNETgetstat(env, net), KRVNETgetphase1cnt(env, net));
   KRVNETfreeprob(env, &net);
   return 0;
 }

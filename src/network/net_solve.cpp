@@ -103,8 +103,7 @@ class Run {
       const long long it = net_.iterations;
       if (phase1) {
         const double infeasibility = tree_.artificial_flow(nullptr);
-        const double shown = net_.display >= 2 ? net_.phase1_multiplier * infeasibility
-                                               : net_.sense * tree_.real_objective();
+        const double shown = net_.display >= 2 ? tree_.phase_objective() : net_.sense * tree_.real_objective();
         msg(out, "Iteration:%6lld   Infeasibility     = %20.6f (%g)\n", it, infeasibility, shown);
       } else {
         msg(out, "Iteration:%6lld   Objective         = %20.6f\n", it,
@@ -159,9 +158,16 @@ int simplex(Environment& env, Network& net, const PricingOps& ops) {
   net.state = kPhase1;
   for (int restart = 0;; ++restart) {
     net.phase1_multiplier = 1.0;
-    tree.enter_phase1(net.phase1_multiplier);
+    bool with_costs = tree.enter_phase1(net.phase1_multiplier, true);
     bool unbounded = false;
     Stop stop = run.phase(true, &unbounded);
+    // Phase 1 with the real costs can stop at a cycle of unbounded descent
+    // or, with a penalty too small for its data, short of feasibility; the
+    // plain phase 1 then settles feasibility.
+    if (stop == Stop::None && with_costs && (unbounded || tree.artificial_flow(nullptr) > net.feas_tol)) {
+      with_costs = tree.enter_phase1(net.phase1_multiplier, false);
+      stop = run.phase(true, &unbounded);
+    }
     if (stop != Stop::None) {
       net.state = stop_state(stop, true);
       break;

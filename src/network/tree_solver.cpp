@@ -13,7 +13,9 @@ constexpr double kUnboundedStep = 5e19;
 constexpr double kNoFlowChange = 1e-13;
 constexpr double kTieMargin = 1e-10;
 constexpr double kPhase1RatioTol = 1e-10;
-constexpr double kLargestPenalty = 1e9;
+// Integral costs keep potentials of this size exact; fractional ones blur
+// the phase-1 reduced costs only, which phase 2 recomputes.
+constexpr double kLargestPenalty = 1e14;
 
 bool infinite_range(double lower, double upper) {
   return lower <= -kSolverInfinity || upper >= kSolverInfinity;
@@ -415,7 +417,7 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
 
 // Re-roots the subtree below v_out at u_in (reversing the path between
 // them) and hangs it on u_other by the entering arc; then shifts the
-// potentials over the subtree by `delta`.
+// potentials over the subtree by `delta` (or the rest by -delta).
 //
 // In the new preorder of the subtree, u_in comes first with its own old
 // subtree, then each node of the path with what it had besides the path
@@ -486,10 +488,19 @@ void TreeSolver::rehang(int u_in, int u_other, int entering, int v_out, int join
   for (int x = old_parent; x >= 0 && last_succ_[x] == old_last; x = parent_[x]) last_succ_[x] = before;
   for (int x = u_other; x >= 0 && last_succ_[x] == u_other; x = parent_[x]) last_succ_[x] = new_last;
 
-  int v = u_in;
-  for (int c = 0; c < size; ++c) {
-    pot_[v] += delta;
-    v = thread_[v];
+  // Only differences of potentials count: the smaller side moves.
+  if (2 * size <= n_ + 1) {
+    int v = u_in;
+    for (int c = 0; c < size; ++c) {
+      pot_[v] += delta;
+      v = thread_[v];
+    }
+  } else {
+    int v = thread_[new_last];
+    for (int c = n_ + 1 - size; c > 0; --c) {
+      pot_[v] -= delta;
+      v = thread_[v];
+    }
   }
 }
 
@@ -526,7 +537,9 @@ bool TreeSolver::tree_feasible(double tol) const {
 
 void TreeSolver::store(Network& net) const {
   net.solution.flow.assign(flow_.begin(), flow_.begin() + m_);
-  net.solution.potential.assign(pot_.begin(), pot_.begin() + n_);
+  // Potentials relative to the root's, which pivots may have moved.
+  net.solution.potential.resize(static_cast<size_t>(n_));
+  for (int i = 0; i < n_; ++i) net.solution.potential[i] = pot_[i] - pot_[n_];
   for (int a = 0; a < m_; ++a) net.arcs.status[a] = status_[a];
   for (int i = 0; i < n_; ++i) net.nodes.artificial[i] = pred_[i] >= m_ ? 1 : 0;
 }

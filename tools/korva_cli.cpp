@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli_network.h"
 #include "cli_options.h"
 #include "cli_report.h"
 #include "cli_sensitivity.h"
@@ -111,6 +112,7 @@ int solve(const Options& o, KRVenv env, KRVprob lp) {
 int run(const Options& o, KRVenv env) {
   connect_channels(env, o.quiet);
   if (int code = apply_settings(env, o); code >= 0) return code;
+  if (is_network_model(o)) return run_network(o, env);
   int status = 0;
   KRVprob lp = KRVcreateprob(env, &status, "korva");
   if (!lp) return library_failure("creating the problem", status);

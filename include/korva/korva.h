@@ -984,6 +984,24 @@ KRVAPI int KRVNETgetbase(KRVenv env, KRVnet net, int *astat, int *nstat);
 KRVAPI int KRVNETreadcopyprob(KRVenv env, KRVnet net, const char *filename_str);
 KRVAPI int KRVNETwriteprob(KRVenv env, KRVnet net, const char *filename_str,
                            const char *format_str);
+/* Network bases in the basis-file layout, nodes standing for rows and arcs
+   for columns. KRVNETbasewrite needs a basis (1262 before any solve). */
+KRVAPI int KRVNETbasewrite(KRVenv env, KRVnet net, const char *filename_str);
+KRVAPI int KRVNETreadcopybase(KRVenv env, KRVnet net, const char *filename_str);
+/* The LP form of a network, replacing the problem's model: a row 'E' per
+   node (flow out minus flow in equals the supply), a column per arc with
+   +1 in its from-node's row and -1 in its to-node's row, the arc's bounds
+   and cost, the network's sense and names. */
+KRVAPI int KRVcopynettolp(KRVenv env, KRVprob lp, KRVnet net);
+/* Replaces the network by the network part of the LP: rows whose
+   coefficients share one magnitude, scaled by +-1/magnitude so that every
+   column keeps at most a +1 and a -1 among them, become nodes; columns with
+   entries in them become arcs, joined to an added ground node when they
+   have one entry; inequality rows get slack arcs to or from it. colmap
+   (room for numcols + numrows entries) receives the LP column of each arc,
+   or -(i + 1) for the slack of row i; rowmap (room for numrows + 1) the LP
+   row of each node, -1 for the ground node. Either may be null. */
+KRVAPI int KRVNETextract(KRVenv env, KRVnet net, KRVprob lp, int *colmap, int *rowmap);
 /* @NETWORK-SECTION-END@ */
 
 /* ------------------------------------------------------------------------ */

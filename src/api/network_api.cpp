@@ -1,10 +1,15 @@
 // Exported functions: network problems (the KRVNET family).
+#include <algorithm>
+
 #include "api/model_families.h"
 #include "env/optimizer_entry.h"
+#include "io/net/net_basis.h"
 #include "io/net/net_files.h"
 #include "network/net_edit.h"
+#include "network/net_extract.h"
 #include "network/net_queries.h"
 #include "network/net_solve.h"
+#include "network/net_to_lp.h"
 
 using namespace korva;
 using korva::net::Network;
@@ -360,6 +365,36 @@ int KRVNETreadcopyprob(KRVenv env, KRVnet net, const char* filename_str) {
 int KRVNETwriteprob(KRVenv env, KRVnet net, const char* filename_str, const char* format_str) {
   return api::call(env, net, api::kNone, [&](Environment& e, Network& n) {
     return netio::write_network(e, n, filename_str, format_str);
+  });
+}
+
+int KRVNETbasewrite(KRVenv env, KRVnet net, const char* filename_str) {
+  return api::call(env, net, api::kNone, [&](Environment& e, Network& n) {
+    return netio::write_network_basis(e, n, filename_str);
+  });
+}
+
+int KRVNETreadcopybase(KRVenv env, KRVnet net, const char* filename_str) {
+  return api::call(env, net, api::kNone, [&](Environment& e, Network& n) {
+    return netio::read_network_basis(e, n, filename_str);
+  });
+}
+
+int KRVcopynettolp(KRVenv env, KRVprob lp, KRVnet net) {
+  return api::call(env, lp, api::kNone, [&](Environment& e, Problem& p) {
+    if (int s = api::check_object(e, net)) return s;
+    return net::copy_network_to_lp(e, *net, p);
+  });
+}
+
+int KRVNETextract(KRVenv env, KRVnet net, KRVprob lp, int* colmap, int* rowmap) {
+  return api::call(env, net, api::kNone, [&](Environment& e, Network& n) {
+    if (int s = api::check_object(e, lp)) return s;
+    net::NetworkPart part;
+    if (int s = net::extract_network(e, *lp, n, part)) return s;
+    if (colmap) std::copy(part.col_of_arc.begin(), part.col_of_arc.end(), colmap);
+    if (rowmap) std::copy(part.row_of_node.begin(), part.row_of_node.end(), rowmap);
+    return 0;
   });
 }
 

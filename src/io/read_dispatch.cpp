@@ -12,9 +12,12 @@
 #include "io/lp/lp_reader.h"
 #include "io/permute_read.h"
 #include "io/mps/mps.h"
+#include "io/net/net_files.h"
 #include "io/sav/sav.h"
 #include "io/stream.h"
 #include "model/model.h"
+#include "network/net_edit.h"
+#include "network/net_to_lp.h"
 
 namespace korva {
 namespace {
@@ -35,6 +38,16 @@ int name_problem_after_file(Environment& env, Problem& lp, const char* filename)
     }
   }
   return model::set_problem_name(env, lp, utf8.c_str());
+}
+
+// A network file goes through a network problem of its own and arrives in
+// its LP form.
+int read_network_file(Environment& env, Problem& lp, const char* filename) {
+  int status = 0;
+  net::OwnedNetwork network(net::create_network(env, "", &status));
+  if (!network) return status ? status : err::kNoMemory;
+  if (int s = netio::read_network(env, *network, filename)) return s;
+  return net::copy_network_to_lp(env, *network, lp);
 }
 
 int read_mps_file(Environment& env, const char* filename, ReaderArrays& arrays) {
@@ -76,8 +89,7 @@ int read_model_file(Environment& env, Problem& lp, const char* filename, const c
       status = sav::read_sav(env, filename, arrays);
       break;
     case FileType::kNetwork:
-      // Network files need the network problem objects, which this build
-      // does not have yet; they are read through them from here.
+      return read_network_file(env, lp, filename);
     case FileType::kUndetermined:
     case FileType::kInvalid:
       status = err::kBadFileType;

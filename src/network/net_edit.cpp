@@ -79,6 +79,7 @@ void remove_items(Network& net, std::vector<int>& node_map, std::vector<int>& ar
   net.arc_names.compact();
   net.node_names.compact();
   net.state = net.num_nodes() == 0 && net.num_arcs() == 0 ? kNoSolution : kStatusesReady;
+  if (net.state == kNoSolution) net.has_basis = false;
   net.solution = NetSolution{};
 }
 
@@ -147,6 +148,7 @@ int copy_network(Environment& env, Network& net, int objsense, int nnodes, const
   net.node_names = std::move(fresh->node_names);
   net.sense = objsense;
   net.state = nnodes == 0 && narcs == 0 ? kNoSolution : kStatusesReady;
+  net.has_basis = false;
   net.solution = NetSolution{};
   return 0;
 }

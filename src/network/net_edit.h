@@ -4,6 +4,7 @@
 // the default name. Indices are 0-based.
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "env/environment.h"
 #include "network/net_problem.h"
@@ -13,6 +14,12 @@ namespace korva::net {
 
 Network* create_network(Environment& env, const char* name_utf8, int* status);
 void free_network(Network* net);
+
+// A network the library makes for its own use and frees on every path.
+struct NetworkDeleter {
+  void operator()(Network* net) const { free_network(net); }
+};
+using OwnedNetwork = std::unique_ptr<Network, NetworkDeleter>;
 
 int copy_network(Environment& env, Network& net, int objsense, int nnodes, const double* supply,
                  const char* const* node_names, int narcs, const int* from, const int* to,

@@ -75,6 +75,9 @@ struct NetSolution {
 
 struct krv_net_s : korva::ObjectHeader {
   int state = korva::net::kNoSolution;
+  // A basis came from a solve or from the caller; until then the starting
+  // statuses are no basis worth writing.
+  bool has_basis = false;
   korva::net::NodeArrays nodes;
   korva::net::ArcArrays arcs;
   korva::NameStore arc_names;   // always present, default 'a' + number

@@ -191,6 +191,7 @@ int copy_basis(Network& net, const int* arc_status, const int* node_status) {
   for (int i = 0; i < net.num_nodes(); ++i)
     net.nodes.artificial[i] = static_cast<int8_t>(node_status[i]);
   net.state = kStatusesReady;
+  net.has_basis = true;
   net.solution = NetSolution{};
   return 0;
 }

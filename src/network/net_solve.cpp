@@ -1,6 +1,7 @@
 #include "network/net_solve.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "env/callbacks.h"
 #include "env/channel.h"
@@ -15,6 +16,8 @@ namespace {
 constexpr int kWhereNetwork = 3;
 constexpr int kMaxRestarts = 20;
 constexpr double kTightestTolerance = 1e-10;
+// Pivots per arc and node that phase 1 with the real costs may make.
+constexpr int64_t kCostlyPhase1Pivots = 50;
 
 // Pricing object with its operations table; released on every exit.
 class Pricing {
@@ -38,7 +41,7 @@ class Pricing {
   PricingState state_;
 };
 
-enum class Stop { None, ItLimit, TimeLimit, DetLimit, Abort };
+enum class Stop { None, ItLimit, TimeLimit, DetLimit, Abort, Budget };
 
 int stop_state(Stop stop, bool phase1) {
   switch (stop) {
@@ -63,9 +66,9 @@ class Run {
 
   // Runs one phase to its end; the state tells what ended it.
   // Returns Stop::None when pricing found no entering arc.
-  Stop phase(bool phase1, bool* unbounded) {
+  Stop phase(bool phase1, bool* unbounded, int64_t budget = INT64_MAX) {
     *unbounded = false;
-    while (true) {
+    for (int64_t pivots = 0; pivots < budget; ++pivots) {
       if (net_.iterations >= itlim_) return Stop::ItLimit;
       double violation = 0.0;
       const int entering = pricing_.select(&violation);
@@ -86,6 +89,7 @@ class Run {
       if (tick_limit_reached(env_)) return Stop::DetLimit;
       if (net_.stop) return Stop::Abort;
     }
+    return Stop::Budget;
   }
 
   void log_header() {
@@ -103,8 +107,7 @@ class Run {
       const long long it = net_.iterations;
       if (phase1) {
         const double infeasibility = tree_.artificial_flow(nullptr);
-        const double shown = net_.display >= 2 ? net_.phase1_multiplier * infeasibility
-                                               : net_.sense * tree_.real_objective();
+        const double shown = net_.display >= 2 ? tree_.phase_objective() : net_.sense * tree_.real_objective();
         msg(out, "Iteration:%6lld   Infeasibility     = %20.6f (%g)\n", it, infeasibility, shown);
       } else {
         msg(out, "Iteration:%6lld   Objective         = %20.6f\n", it,
@@ -128,6 +131,7 @@ class Run {
 
 void finish(Network& net, const TreeSolver& tree) {
   tree.store(net);
+  net.has_basis = true;
   net.objective = tree.real_objective();
   net.infeasibility = tree.artificial_flow(&net.infeasible_arcs);
 }
@@ -158,9 +162,19 @@ int simplex(Environment& env, Network& net, const PricingOps& ops) {
   net.state = kPhase1;
   for (int restart = 0;; ++restart) {
     net.phase1_multiplier = 1.0;
-    tree.enter_phase1(net.phase1_multiplier);
+    const bool with_costs = tree.enter_phase1(net.phase1_multiplier, true);
     bool unbounded = false;
-    Stop stop = run.phase(true, &unbounded);
+    // Phase 1 with the real costs can stop at a cycle of unbounded descent
+    // or, with a penalty too small for its data, short of feasibility, and
+    // large penalties blur its reduced costs; the plain phase 1 then
+    // settles feasibility.
+    const int64_t budget = with_costs ? kCostlyPhase1Pivots * (net.num_arcs() + net.num_nodes() + 1) : INT64_MAX;
+    Stop stop = run.phase(true, &unbounded, budget);
+    if (with_costs && (stop == Stop::Budget ||
+                       (stop == Stop::None && (unbounded || tree.artificial_flow(nullptr) > net.feas_tol)))) {
+      tree.enter_phase1(net.phase1_multiplier, false);
+      stop = run.phase(true, &unbounded);
+    }
     if (stop != Stop::None) {
       net.state = stop_state(stop, true);
       break;

@@ -13,6 +13,9 @@ constexpr double kUnboundedStep = 5e19;
 constexpr double kNoFlowChange = 1e-13;
 constexpr double kTieMargin = 1e-10;
 constexpr double kPhase1RatioTol = 1e-10;
+// Integral costs keep potentials of this size exact; fractional ones blur
+// the phase-1 reduced costs only, which phase 2 recomputes.
+constexpr double kLargestPenalty = 1e14;
 
 bool infinite_range(double lower, double upper) {
   return lower <= -kSolverInfinity || upper >= kSolverInfinity;
@@ -87,37 +90,59 @@ bool TreeSolver::load(const Network& net, bool warm, double feas_tol, int* bad_a
   pred_.assign(nodes, -1);
   first_child_.assign(nodes, -1);
   next_sib_.assign(nodes, -1);
-  prev_sib_.assign(nodes, -1);
-  depth_.assign(nodes, 0);
+  thread_.assign(nodes, 0);
+  rev_thread_.assign(nodes, 0);
+  succ_num_.assign(nodes, 1);
+  last_succ_.assign(nodes, 0);
   order_.assign(nodes, 0);
 
   if (!warm || !build_tree_from_basis(net, feas_tol)) cold_tree();
+  build_thread();
   return true;
 }
 
 void TreeSolver::attach(int child, int parent) {
-  const int first = first_child_[parent];
-  next_sib_[child] = first;
-  prev_sib_[child] = -1;
-  if (first >= 0) prev_sib_[first] = child;
+  next_sib_[child] = first_child_[parent];
   first_child_[parent] = child;
   parent_[child] = parent;
 }
 
-void TreeSolver::detach(int child) {
-  const int prev = prev_sib_[child], next = next_sib_[child];
-  if (prev >= 0)
-    next_sib_[prev] = next;
-  else
-    first_child_[parent_[child]] = next;
-  if (next >= 0) prev_sib_[next] = prev;
+// Depth-first from the root over the children lists; then subtree sizes
+// backwards and the last node of each subtree forwards.
+void TreeSolver::build_thread() {
+  const int root = n_;
+  int count = 0;
+  path_.clear();
+  path_.push_back(root);
+  while (!path_.empty()) {
+    const int u = path_.back();
+    path_.pop_back();
+    order_[count++] = u;
+    for (int c = first_child_[u]; c >= 0; c = next_sib_[c]) path_.push_back(c);
+  }
+  for (int k = 0; k <= n_; ++k) {
+    const int u = order_[k], v = order_[k == n_ ? 0 : k + 1];
+    thread_[u] = v;
+    rev_thread_[v] = u;
+    succ_num_[u] = 1;
+  }
+  for (int k = n_; k >= 1; --k) succ_num_[parent_[order_[k]]] += succ_num_[order_[k]];
+  for (int k = 0; k <= n_; ++k) last_succ_[order_[k]] = order_[k + succ_num_[order_[k]] - 1];
+}
+
+void TreeSolver::preorder() {
+  int count = 0;
+  order_[count++] = n_;
+  for (int v = thread_[n_]; v != n_; v = thread_[v]) order_[count++] = v;
 }
 
 // Orients node i's artificial arc so that it carries the imbalance as a
 // non-negative flow.
 void TreeSolver::set_artificial(int i, double imbalance) {
   const int a = m_ + i;
-  if (imbalance > 0.0) {
+  // Without imbalance the arc points to the root: a tree whose empty arcs
+  // all point upwards is strongly feasible.
+  if (imbalance >= 0.0) {
     tail_[a] = i;
     head_[a] = n_;
     flow_[a] = imbalance;
@@ -141,11 +166,9 @@ void TreeSolver::cold_tree() {
     imbalance[head_[a]] += x;
   }
   parent_[root] = -1;
-  depth_[root] = 0;
   for (int i = n_ - 1; i >= 0; --i) {
     attach(i, root);
     pred_[i] = m_ + i;
-    depth_[i] = 1;
     set_artificial(i, imbalance[i]);
   }
 }
@@ -174,11 +197,9 @@ bool TreeSolver::build_tree_from_basis(const Network& net, double feas_tol) {
   int count = 0;
   order_[count++] = root;
   seen[root] = 1;
-  depth_[root] = 0;
   auto hang_on_root = [&](int i) {
     attach(i, root);
     pred_[i] = m_ + i;
-    depth_[i] = 1;
     seen[i] = 1;
     order_[count++] = i;
   };
@@ -202,7 +223,6 @@ bool TreeSolver::build_tree_from_basis(const Network& net, double feas_tol) {
         seen[v] = 1;
         attach(v, u);
         pred_[v] = a;
-        depth_[v] = depth_[u] + 1;
         order_[count++] = v;
       }
     }
@@ -247,10 +267,7 @@ bool TreeSolver::tree_flows_from_statuses(double feas_tol) {
 }
 
 void TreeSolver::recompute_flows() {
-  int count = 0;
-  order_[count++] = n_;
-  for (int k = 0; k < count; ++k)
-    for (int c = first_child_[order_[k]]; c >= 0; c = next_sib_[c]) order_[count++] = c;
+  preorder();
   tree_flows_from_statuses(0.0);
   // Flows out of bounds are repaired by the next phase 1 only when they sit
   // on artificial arcs; clip real ones to their bounds.
@@ -261,26 +278,39 @@ void TreeSolver::recompute_flows() {
 }
 
 void TreeSolver::recompute_potentials() {
-  int count = 0;
-  order_[count++] = n_;
   pot_[n_] = 0.0;
-  for (int k = 0; k < count; ++k) {
-    const int u = order_[k];
-    for (int c = first_child_[u]; c >= 0; c = next_sib_[c]) {
-      const int a = pred_[c];
-      pot_[c] = tail_[a] == c ? pot_[u] + cost_[a] : pot_[u] - cost_[a];
-      order_[count++] = c;
-    }
+  for (int c = thread_[n_]; c != n_; c = thread_[c]) {
+    const int u = parent_[c], a = pred_[c];
+    pot_[c] = tail_[a] == c ? pot_[u] + cost_[a] : pot_[u] - cost_[a];
   }
 }
 
-void TreeSolver::enter_phase1(double multiplier) {
-  std::fill(cost_.begin(), cost_.begin() + m_, 0.0);
+bool TreeSolver::enter_phase1(double multiplier, bool real_costs) {
+  if (real_costs) {
+    double largest = 0.0;
+    for (int a = 0; a < m_; ++a) largest = std::max(largest, std::fabs(real_cost_[a]));
+    penalty_ = (largest + 1.0) * (n_ + 1.0);
+    // Potentials of the size of the penalty would swamp the reduced costs.
+    if (penalty_ > kLargestPenalty) real_costs = false;
+  }
+  if (real_costs)
+    std::copy(real_cost_.begin(), real_cost_.begin() + m_, cost_.begin());
+  else
+    std::fill(cost_.begin(), cost_.begin() + m_, 0.0);
+  const double artificial = multiplier * (real_costs ? penalty_ : 1.0);
   for (int i = 0; i < n_; ++i) {
-    cost_[m_ + i] = multiplier;
+    cost_[m_ + i] = artificial;
     upper_[m_ + i] = kInfiniteStep;
   }
   recompute_potentials();
+  return real_costs;
+}
+
+double TreeSolver::phase_objective() const {
+  double sum = 0.0;
+  for (int a = 0; a < m_ + n_; ++a)
+    if (status_[a] != kArcGone) sum += cost_[a] * flow_[a];
+  return sum;
 }
 
 void TreeSolver::enter_phase2() {
@@ -292,16 +322,13 @@ void TreeSolver::enter_phase2() {
   recompute_potentials();
 }
 
+// An ancestor has the larger subtree: the smaller side climbs.
 int TreeSolver::find_join(int u, int v) const {
   while (u != v) {
-    if (depth_[u] > depth_[v]) {
+    if (succ_num_[u] < succ_num_[v])
       u = parent_[u];
-    } else if (depth_[v] > depth_[u]) {
+    else
       v = parent_[v];
-    } else {
-      u = parent_[u];
-      v = parent_[v];
-    }
   }
   return u;
 }
@@ -383,39 +410,97 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   status_[e] = kBasic;
   const int u_in = leave_on_first_side ? first : second;
   const int u_other = leave_on_first_side ? second : first;
-  rehang(u_in, u_other, e, leave_node, u_in == t ? d : -d);
-  out.work += depth_[u_in];
+  rehang(u_in, u_other, e, leave_node, join, u_in == t ? d : -d);
+  out.work += succ_num_[u_in];
   return out;
 }
 
 // Re-roots the subtree below v_out at u_in (reversing the path between
-// them) and hangs it on u_other by the entering arc; then fixes depths and
-// shifts potentials by `delta` over the subtree.
-void TreeSolver::rehang(int u_in, int u_other, int entering, int v_out, double delta) {
-  int new_parent = u_other, new_arc = entering, w = u_in;
-  while (true) {
-    const int old_parent = parent_[w], old_arc = pred_[w];
-    detach(w);
-    attach(w, new_parent);
-    pred_[w] = new_arc;
+// them) and hangs it on u_other by the entering arc; then shifts the
+// potentials over the subtree by `delta` (or the rest by -delta).
+//
+// In the new preorder of the subtree, u_in comes first with its own old
+// subtree, then each node of the path with what it had besides the path
+// node below it (the stretch before that node's subtree and the stretch
+// after it), nested in path order. So the subtree's new thread is made of
+// at most two old stretches per path node, and goes right after u_other.
+void TreeSolver::rehang(int u_in, int u_other, int entering, int v_out, int join, double delta) {
+  path_.clear();
+  for (int w = u_in;; w = parent_[w]) {
+    path_.push_back(w);
     if (w == v_out) break;
+  }
+  const int k = static_cast<int>(path_.size()) - 1;
+  const int size = succ_num_[v_out], old_last = last_succ_[v_out], old_parent = parent_[v_out];
+  const int before = rev_thread_[v_out], after = thread_[old_last];
+
+  piece_first_.clear();
+  piece_last_.clear();
+  piece_first_.push_back(u_in);
+  piece_last_.push_back(last_succ_[u_in]);
+  for (int i = 1; i <= k; ++i) {
+    const int w = path_[i], below = path_[i - 1];
+    piece_first_.push_back(w);
+    piece_last_.push_back(rev_thread_[below]);
+    if (last_succ_[below] != last_succ_[w]) {
+      piece_first_.push_back(thread_[last_succ_[below]]);
+      piece_last_.push_back(last_succ_[w]);
+    }
+  }
+
+  // Out of the thread, relinked, and in again after u_other.
+  thread_[before] = after;
+  rev_thread_[after] = before;
+  for (size_t p = 1; p < piece_first_.size(); ++p) {
+    thread_[piece_last_[p - 1]] = piece_first_[p];
+    rev_thread_[piece_first_[p]] = piece_last_[p - 1];
+  }
+  const int new_last = piece_last_.back();
+  const int next = thread_[u_other];
+  thread_[u_other] = u_in;
+  rev_thread_[u_in] = u_other;
+  thread_[new_last] = next;
+  rev_thread_[next] = new_last;
+
+  // Subtree sizes along the reversed path: a path node keeps what it had
+  // besides the node below it and gains the one above it.
+  int above = 0;
+  for (int i = k; i >= 1; --i) {
+    above += succ_num_[path_[i]] - succ_num_[path_[i - 1]];
+    succ_num_[path_[i]] = above;
+  }
+  succ_num_[u_in] += above;
+  for (int i = 0; i <= k; ++i) last_succ_[path_[i]] = new_last;
+
+  int new_parent = u_other, new_arc = entering;
+  for (int i = 0; i <= k; ++i) {
+    const int w = path_[i], old_arc = pred_[w];
+    parent_[w] = new_parent;
+    pred_[w] = new_arc;
     new_parent = w;
     new_arc = old_arc;
-    w = old_parent;
   }
-  depth_[u_in] = depth_[u_other] + 1;
-  pot_[u_in] += delta;
-  int u = u_in;
-  while (true) {
-    if (first_child_[u] >= 0) {
-      u = first_child_[u];
-    } else {
-      while (u != u_in && next_sib_[u] < 0) u = parent_[u];
-      if (u == u_in) break;
-      u = next_sib_[u];
+
+  // The old and the new ancestors up to the apex change size; subtrees
+  // that ended with the moved one, or end at u_other, change their end.
+  for (int x = old_parent; x != join; x = parent_[x]) succ_num_[x] -= size;
+  for (int x = u_other; x != join; x = parent_[x]) succ_num_[x] += size;
+  for (int x = old_parent; x >= 0 && last_succ_[x] == old_last; x = parent_[x]) last_succ_[x] = before;
+  for (int x = u_other; x >= 0 && last_succ_[x] == u_other; x = parent_[x]) last_succ_[x] = new_last;
+
+  // Only differences of potentials count: the smaller side moves.
+  if (2 * size <= n_ + 1) {
+    int v = u_in;
+    for (int c = 0; c < size; ++c) {
+      pot_[v] += delta;
+      v = thread_[v];
     }
-    depth_[u] = depth_[parent_[u]] + 1;
-    pot_[u] += delta;
+  } else {
+    int v = thread_[new_last];
+    for (int c = n_ + 1 - size; c > 0; --c) {
+      pot_[v] -= delta;
+      v = thread_[v];
+    }
   }
 }
 
@@ -452,7 +537,9 @@ bool TreeSolver::tree_feasible(double tol) const {
 
 void TreeSolver::store(Network& net) const {
   net.solution.flow.assign(flow_.begin(), flow_.begin() + m_);
-  net.solution.potential.assign(pot_.begin(), pot_.begin() + n_);
+  // Potentials relative to the root's, which pivots may have moved.
+  net.solution.potential.resize(static_cast<size_t>(n_));
+  for (int i = 0; i < n_; ++i) net.solution.potential[i] = pot_[i] - pot_[n_];
   for (int a = 0; a < m_; ++a) net.arcs.status[a] = status_[a];
   for (int i = 0; i < n_; ++i) net.nodes.artificial[i] = pred_[i] >= m_ ? 1 : 0;
 }

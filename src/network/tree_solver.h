@@ -1,9 +1,13 @@
 // The primal network simplex on a spanning tree rooted at an artificial
 // node. Arcs 0..m-1 are the network's arcs, arc m + i is node i's
-// artificial arc to or from the root (node n). The tree is kept as parent,
-// first child and doubly linked siblings with depths, so a pivot re-hangs
-// the subtree below the leaving arc in time proportional to its size and to
-// the length of the cycle.
+// artificial arc to or from the root (node n). The tree is kept as parent
+// and tree arc per node plus a thread: the nodes in preorder as a circular
+// successor list with its reverse, and per node the size of its subtree
+// and the last node of it in the thread. A subtree is then one stretch of
+// the thread, so a pivot moves the subtree below the leaving arc by
+// relinking one stretch per node of the re-rooted path, and walks the
+// subtree only to shift its potentials; subtree sizes also find the apex
+// of the cycle without depths.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -25,10 +29,16 @@ class TreeSolver {
   // contradict each other (the arc's index in *bad_arc).
   bool load(const Network& net, bool warm, double feas_tol, int* bad_arc);
 
-  // Phase costs: phase 1 prices artificial flow at `multiplier`, real arcs
-  // at zero; phase 2 uses the real costs and pins artificial arcs at zero.
-  void enter_phase1(double multiplier);
+  // Phase costs. Phase 1 prices artificial flow at `multiplier` times a
+  // penalty; with `real_costs` the real arcs keep their costs and the
+  // penalty outweighs any path of them, so that phase 1 ends near the
+  // optimum (false when the costs are too large for that to be exact).
+  // Without, real arcs cost nothing and the penalty is 1. Phase 2 uses the
+  // real costs and pins artificial arcs at zero.
+  bool enter_phase1(double multiplier, bool real_costs);
   void enter_phase2();
+  // The objective of the current phase's costs.
+  double phase_objective() const;
 
   // One pivot with `entering` (a candidate of pricing).
   PivotOutcome pivot(int entering, double feas_tol, bool phase1);
@@ -60,24 +70,33 @@ class TreeSolver {
  private:
   bool build_tree_from_basis(const Network& net, double feas_tol);
   void cold_tree();
+  // Construction only: children lists, turned into the thread by
+  // build_thread once the tree stands.
   void attach(int child, int parent);
-  void detach(int child);
+  void build_thread();
+  // The nodes in preorder from the root, into order_.
+  void preorder();
   int find_join(int u, int v) const;
-  void rehang(int u_in, int u_other, int entering, int v_out, double delta);
+  void rehang(int u_in, int u_other, int entering, int v_out, int join, double delta);
   void set_artificial(int i, double imbalance);
   // Flow of every tree arc from the supplies and the non-basic flows.
   bool tree_flows_from_statuses(double feas_tol);
 
   int n_ = 0, m_ = 0;
   double feas_tol_ = 1e-6;
+  double penalty_ = 1.0;  // phase-1 cost of artificial flow with real costs
   // Arc arrays, m + n entries.
   std::vector<double> cost_, real_cost_, lower_, upper_, flow_;
   std::vector<int> tail_, head_;
   std::vector<int8_t> status_;
   // Node arrays, n + 1 entries (the root last).
   std::vector<double> supply_, pot_;
-  std::vector<int> parent_, pred_, first_child_, next_sib_, prev_sib_, depth_;
-  std::vector<int> order_;  // scratch: preorder of the tree
+  std::vector<int> parent_, pred_;
+  std::vector<int> thread_, rev_thread_, succ_num_, last_succ_;
+  std::vector<int> first_child_, next_sib_;  // construction only
+  std::vector<int> order_;  // scratch: parent-before-child order of the tree
+  // Scratch of a pivot: the re-rooted path and the stretches it moves.
+  std::vector<int> path_, piece_first_, piece_last_;
 };
 
 }  // namespace korva::net

@@ -109,11 +109,11 @@ TEST_F(FileDispatch, WritesMpsThroughBzip2) {
   EXPECT_EQ(std::system(("bzip2 -t " + path("out.mps.bz2")).c_str()), 0);
 }
 
-TEST_F(FileDispatch, NetworkIsNotAvailableAndSavIsChecked) {
+TEST_F(FileDispatch, NetworkFilesGoToTheNetworkReaderAndSavIsChecked) {
   write_file(path("m.sav"), "x");
   EXPECT_EQ(KRVreadcopyprob(env, lp, path("m.sav").c_str(), nullptr), 1560);
   write_file(path("m.net"), "x");
-  EXPECT_EQ(KRVreadcopyprob(env, lp, path("m.net").c_str(), nullptr), 1424);
+  EXPECT_EQ(KRVreadcopyprob(env, lp, path("m.net").c_str(), nullptr), 1530);
   EXPECT_EQ(KRVwriteprob(env, lp, path("m.sav").c_str(), nullptr), 0);
   EXPECT_EQ(KRVreadcopyprob(env, lp, path("m.sav").c_str(), nullptr), 0);
 }

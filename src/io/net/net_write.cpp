@@ -6,9 +6,12 @@
 
 #include "env/c_locale.h"
 #include "env/errors.h"
+#include "io/dispatch.h"
 #include "io/net/net_files.h"
 #include "io/number_format.h"
 #include "io/stream.h"
+#include "model/model.h"
+#include "network/net_to_lp.h"
 
 namespace korva::netio {
 namespace {
@@ -106,12 +109,32 @@ bool same_word(const std::string& a, const char* b) {
   return true;
 }
 
+bool lp_side_format(const std::string& type) {
+  for (const char* word : {"MPS", "RMP", "REW", "LP", "SAV"})
+    if (same_word(type, word)) return true;
+  return false;
+}
+
+struct ProblemDeleter {
+  void operator()(Problem* p) const { model::free_problem(p); }
+};
+
+// The other formats are the LP writers', given the network's LP form.
+int write_as_lp(Environment& env, const net::Network& net, const char* filename, const std::string& type) {
+  int status = 0;
+  std::unique_ptr<Problem, ProblemDeleter> lp(model::create_problem(env, net.name.c_str(), &status));
+  if (!lp) return status ? status : err::kNoMemory;
+  if (int s = net::copy_network_to_lp(env, net, *lp)) return s;
+  return write_model_file(env, *lp, filename, type.c_str());
+}
+
 }  // namespace
 
 int write_network(Environment& env, net::Network& net, const char* filename, const char* format) {
   if (!filename) return err::kNoFileName;
   if (!env.results() && !env.error()) return err::kNoChannel;
   const std::string type = format ? std::string(format) : extension_of(filename);
+  if (lp_side_format(type)) return write_as_lp(env, net, filename, type);
   const bool min = same_word(type, "MIN");
   if (!min && !same_word(type, "NET")) return err::kBadFileType;
   ScopedCLocale c_locale;

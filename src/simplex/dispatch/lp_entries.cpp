@@ -6,6 +6,7 @@
 #include "env/channel.h"
 #include "env/errors.h"
 #include "model/model.h"
+#include "network/hybrid.h"
 #include "simplex/dispatch/concurrent.h"
 #include "simplex/dispatch/method_choice.h"
 #include "simplex/dispatch/simplex_driver.h"
@@ -33,8 +34,7 @@ int optimization(Environment& env, Problem& p, Body body) {
 
 bool is_quadratic(const Problem& p) { return p.quad != nullptr; }
 
-// Network extraction ('d' = 100 runs the dual afterwards) is not built:
-// the hybrid entry solves the whole problem by the simplex it names.
+// The simplex that finishes after the network part ('d' = 100 the dual).
 int method_of_character(int method) {
   switch (method) {
     case 'p':
@@ -58,6 +58,8 @@ int run_lp_method(Environment& env, Problem& p, int method) {
       return simplex_driver(env, p, kMethodDual);
     case kMethodConcurrent:
       return concurrent_optimize(env, p);
+    case kMethodNetwork:
+      return net::hybrid_optimize(env, p, kMethodDual);
     case kMethodBarrier:
       return barrier::barrier_optimize(env, p, 0);
     default:
@@ -115,7 +117,7 @@ int hybrid_network_optimize(Environment& env, Problem& p, int method) {
     }
     const int simplex = method_of_character(method);
     if (simplex == 0) return static_cast<int>(err::kBadArgument);
-    return unavailable_method(env, kMethodNetwork);
+    return net::hybrid_optimize(env, p, simplex);
   });
 }
 

@@ -1,5 +1,6 @@
 #include "io/basis_file.h"
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,18 +12,21 @@
 #include "io/utf8_cut.h"
 #include "korva/korva.h"
 #include "model/model.h"
+#include "simplex/solution/basis_solves.h"
 #include "simplex/solution/lp_solution.h"
 
 namespace korva {
 namespace {
 
 
+constexpr int kMissingBasicValues = 1550;
 constexpr int kUnrecognizedIndicator = 1551;
 constexpr int kEndataMissing = 1552;
 constexpr int kSuperbasis = 1554;
 constexpr int kBasicCount = 1555;  // "%lld %.255s basic variable(s)"
 constexpr size_t kMaxNameBytes = 255;
 constexpr double kInfiniteBound = 1e20;
+constexpr double kNoValue = -1e300;  // a variable the value variant gave no value
 
 // Whether a nonbasic row lies at the upper limit of its activity: an 'L'
 // row sits at its right-hand side, the top of its range; a ranged row
@@ -125,6 +129,8 @@ class BasisReader {
   BasisReader(Environment& env, const Problem& p)
       : cstat(static_cast<size_t>(p.num_cols())),
         rstat(static_cast<size_t>(p.num_rows()), KRV_BASIC),
+        cvalue(static_cast<size_t>(p.num_cols()), kNoValue),
+        rvalue(static_cast<size_t>(p.num_rows()), kNoValue),
         env_(env),
         p_(p),
         cols_(p.lp.col_names),
@@ -141,10 +147,14 @@ class BasisReader {
     if (status) return status;
     warnings_.finish();
     if (!lines.ended()) return kEndataMissing;
-    return check_count();
+    if (int s = check_count()) return s;
+    return with_values ? check_values() : 0;
   }
 
   std::vector<int> cstat, rstat;
+  // The value variant: the value of every basic and superbasic variable.
+  bool with_values = false;
+  std::vector<double> cvalue, rvalue;
 
  private:
   int line(const DataLines& lines) {
@@ -152,12 +162,18 @@ class BasisReader {
     const std::string_view code = lines.field(0);
     const int fields = lines.count();
     if (code == "XU" || code == "XL") {
-      if (fields != 3) return report_formatted(&env_, kWrongNumberOfEntries, number);
+      if (fields != 3 && fields != 4) return report_formatted(&env_, kWrongNumberOfEntries, number);
       const int j = column(lines.field(1), number);
       const int i = row(lines.field(2), number);
       if (j >= 0) cstat[static_cast<size_t>(j)] = KRV_BASIC;
       if (i >= 0) rstat[static_cast<size_t>(i)] = row_status_from_limit(p_, i, code == "XU");
+      if (fields == 4) return value(lines, 3, number, j >= 0 ? &cvalue[static_cast<size_t>(j)] : nullptr);
       return 0;
+    }
+    if (code == "BS" && fields == 3) {
+      const int j = column(lines.field(1), number);
+      if (j >= 0) cstat[static_cast<size_t>(j)] = KRV_BASIC;
+      return value(lines, 2, number, j >= 0 ? &cvalue[static_cast<size_t>(j)] : nullptr);
     }
     if (code == "UL" || code == "LL" || code == "BS") {
       if (fields != 2) return report_formatted(&env_, kWrongNumberOfEntries, number);
@@ -179,8 +195,33 @@ class BasisReader {
       warnings_.warn("Warning, line %lld: '%.255s' is not a variable.\n", number, std::string(name).c_str());
       return 0;
     }
-    if (code == "SB" || code == "SC" || code == "SR" || code == "BR") return kSuperbasis;
+    // The value lines: a basic row (BR), a superbasic column (SC) or row
+    // (SR), each with its value.
+    if (code == "BR" || code == "SR") {
+      if (fields != 3) return report_formatted(&env_, kWrongNumberOfEntries, number);
+      const int i = row(lines.field(1), number);
+      if (i >= 0) rstat[static_cast<size_t>(i)] = code == "BR" ? KRV_BASIC : KRV_FREE_SUPER;
+      return value(lines, 2, number, i >= 0 ? &rvalue[static_cast<size_t>(i)] : nullptr);
+    }
+    if (code == "SC") {
+      if (fields != 3) return report_formatted(&env_, kWrongNumberOfEntries, number);
+      const int j = column(lines.field(1), number);
+      if (j >= 0) cstat[static_cast<size_t>(j)] = KRV_FREE_SUPER;
+      return value(lines, 2, number, j >= 0 ? &cvalue[static_cast<size_t>(j)] : nullptr);
+    }
+    if (code == "SB") return kSuperbasis;
     return report_formatted(&env_, kUnrecognizedIndicator, number, std::string(code).c_str());
+  }
+
+  // Field `k` as a number into *to (null: the name was unknown).
+  int value(const DataLines& lines, int k, long long number, double* to) {
+    with_values = true;
+    const std::string text(lines.field(k));
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || *end != '\0') return report_formatted(&env_, kWrongNumberOfEntries, number);
+    if (to) *to = v;
+    return 0;
   }
 
   int column(std::string_view name, long long number) {
@@ -201,6 +242,16 @@ class BasisReader {
     const long long m = p_.num_rows();
     if (basic < m) return report_formatted(&env_, kBasicCount, m - basic, "too few");
     if (basic > m) return report_formatted(&env_, kBasicCount, basic - m, "extra");
+    return 0;
+  }
+
+  int check_values() const {
+    for (size_t j = 0; j < cstat.size(); ++j)
+      if ((cstat[j] == KRV_BASIC || cstat[j] == KRV_FREE_SUPER) && cvalue[j] == kNoValue &&
+          !free_column(p_, static_cast<int>(j)))
+        return kMissingBasicValues;
+    for (size_t i = 0; i < rstat.size(); ++i)
+      if ((rstat[i] == KRV_BASIC || rstat[i] == KRV_FREE_SUPER) && rvalue[i] == kNoValue) return kMissingBasicValues;
     return 0;
   }
 
@@ -226,7 +277,24 @@ int read_basis_file(Environment& env, Problem& p, const char* filename) {
   const int read = reader.run(*in);
   if (int status = FileStream::close(env, in, read)) return status;
 
-  return model::copy_basis(env, p, reader.cstat.data(), reader.rstat.data());
+  if (!reader.with_values) return model::copy_basis(env, p, reader.cstat.data(), reader.rstat.data());
+  // The values start the next optimisation: superbasic columns where the
+  // file puts them, nonbasic ones on their bounds.
+  const int n = p.num_cols();
+  std::vector<double> cprim(static_cast<size_t>(n));
+  for (int j = 0; j < n; ++j) {
+    const double v = reader.cvalue[static_cast<size_t>(j)];
+    const int s = reader.cstat[static_cast<size_t>(j)];
+    cprim[static_cast<size_t>(j)] = v != kNoValue                  ? v
+                                    : s == KRV_AT_UPPER            ? p.upper(j)
+                                    : p.lower(j) > -kInfiniteBound ? p.lower(j)
+                                                                   : 0.0;
+  }
+  std::vector<double>& rprim = reader.rvalue;
+  for (double& v : rprim)
+    if (v == kNoValue) v = 0.0;
+  return simplex::copy_start(env, p, reader.cstat.data(), reader.rstat.data(), cprim.data(), rprim.data(), nullptr,
+                             nullptr);
 }
 
 }  // namespace korva

@@ -11,6 +11,14 @@
 // limit, UL lists the nonbasic columns at their upper bound and BS basic
 // columns left over; columns at their lower bound, free nonbasic columns
 // and basic rows are not listed.
+//
+// The variant with values gives every basic variable its value: a last
+// field on the XU, XL and BS lines, BR lines for basic rows, and SC / SR
+// lines for superbasic columns and rows:
+//
+//    XU x1  c2  3.000000000000000e+00
+//    BR c3  1.250000000000000e+00
+//    SC x4  5.000000000000000e-01
 #pragma once
 #include "model/problem.h"
 
@@ -20,10 +28,12 @@ namespace korva {
 // their default names.
 int write_basis_file(Environment& env, Problem& p, const char* filename);
 
-// Replaces the basis with the file's (1219 without names). Errors: 1553
-// for a line with the wrong number of fields, 1551 for an unknown
-// indicator, 1554 for superbasic entries, 1555 when the basic count is not
-// the number of rows, 1552 without ENDATA. Unknown names are warnings.
+// Replaces the basis with the file's (1219 without names); the values of
+// the value variant start the next optimisation. Errors: 1553 for a line
+// with the wrong number of fields, 1551 for an unknown indicator, 1554 for
+// SB entries, 1555 when the basic count is not the number of rows, 1550
+// when the value variant leaves a basic variable without its value, 1552
+// without ENDATA. Unknown names are warnings.
 int read_basis_file(Environment& env, Problem& p, const char* filename);
 
 }  // namespace korva

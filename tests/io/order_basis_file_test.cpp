@@ -135,4 +135,35 @@ TEST_F(TextFileTest, BasisReaderErrors) {
             "Warning, line 3: 'r9' is not a row.\n");
 }
 
+// The variant with values: every basic variable carries its value, and
+// superbasic columns and rows come with theirs.
+TEST_F(TextFileTest, BasisFilesWithValues) {
+  const std::string file = dir.file("values.bas");
+  // x basic with r1 at its limit, z superbasic at 0.5, r2 basic.
+  write_file(file,
+             "NAME tiny\n XL x r1 2.000000000000000e-01\n SC z 5.000000000000000e-01\n"
+             " BR r2 -3.000000000000000e-01\n UL y\nENDATA\n");
+  ASSERT_EQ(KRVreadcopybase(env, lp, file.c_str()), 0) << errors->text();
+  std::vector<int> cstat(3), rstat(2);
+  ASSERT_EQ(KRVgetbase(env, lp, cstat.data(), rstat.data()), 0);
+  EXPECT_EQ(cstat, (std::vector<int>{KRV_BASIC, KRV_AT_UPPER, KRV_FREE_SUPER}));
+  EXPECT_EQ(rstat, (std::vector<int>{KRV_AT_LOWER, KRV_BASIC}));
+  // The start solves to the optimum: x + y + z = 2 with y, z at 1 is best.
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_ADVIND, 1), 0);
+  ASSERT_EQ(KRVprimopt(env, lp), 0);
+  double obj = 0;
+  ASSERT_EQ(KRVgetobjval(env, lp, &obj), 0);
+  EXPECT_NEAR(obj, 5.0, 1e-9);
+
+  // A basic row without its value.
+  write_file(file, "NAME tiny\n XL x r1 2.0e-01\n UL y\nENDATA\n");
+  EXPECT_EQ(KRVreadcopybase(env, lp, file.c_str()), 1550);
+  EXPECT_NE(errors->text().find("Basis missing some basic values"), std::string::npos);
+  // Value lines with the wrong number of fields, and SB entries.
+  write_file(file, "NAME tiny\n BR r2\nENDATA\n");
+  EXPECT_EQ(KRVreadcopybase(env, lp, file.c_str()), 1553);
+  write_file(file, "NAME tiny\n SB x\nENDATA\n");
+  EXPECT_EQ(KRVreadcopybase(env, lp, file.c_str()), 1554);
+}
+
 }  // namespace

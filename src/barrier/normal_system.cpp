@@ -107,13 +107,12 @@ bool NormalSystem::factor(const double* theta, double regularisation) {
   const int k = static_cast<int>(dense_list_.size());
   if (k == 0) return true;
   const int m = a.rows;
+  std::fill(w_.begin(), w_.end(), 0.0);
   for (int c = 0; c < k; ++c) {
-    double* w = w_.data() + static_cast<size_t>(c) * m;
-    std::fill(w, w + m, 0.0);
     const int j = dense_list_[c];
-    axpy_column(a, j, std::sqrt(theta_[j]), w);
-    cholesky_.solve(w, solve_work_.data());
+    axpy_column(a, j, std::sqrt(theta_[j]), w_.data() + static_cast<size_t>(c) * m);
   }
+  cholesky_.solve_many(w_.data(), k);
   // I + Vᵀ·S⁻¹·V.
   for (int r = 0; r < k; ++r) {
     const int jr = dense_list_[r];

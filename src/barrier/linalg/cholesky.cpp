@@ -321,6 +321,64 @@ void CholeskyFactor::solve(double* x) const {
   solve(x, work.data());
 }
 
+void CholeskyFactor::solve_many(double* x, int count) const {
+  const SymbolicFactor& s = symbolic_;
+  const int n = s.rows;
+  if (n == 0 || count <= 0) return;
+  std::vector<double> w(static_cast<size_t>(n) * count);
+  int max_below = 0;
+  for (int t = 0; t < s.supernodes; ++t) max_below = std::max(max_below, s.row_count(t) - s.width(t));
+  std::vector<double> below_values(static_cast<size_t>(std::max(max_below, 1)) * count);
+  for (int c = 0; c < count; ++c)
+    for (int k = 0; k < n; ++k) w[k + static_cast<size_t>(c) * n] = x[s.perm[k] + static_cast<size_t>(c) * n];
+  // The products are small: the library's own threads would only wait.
+  const int saved_blas_threads = openblas_get_num_threads();
+  openblas_set_num_threads(1);
+  auto zero_pivot_rows = [&](int first, int width) {
+    for (int k = first; k < first + width; ++k)
+      if (zero_pivot_[k])
+        for (int c = 0; c < count; ++c) w[k + static_cast<size_t>(c) * n] = 0.0;
+  };
+  // Forward: L̃·Y = B, a triangular solve per supernode and one product
+  // for the rows below it.
+  for (int t = 0; t < s.supernodes; ++t) {
+    const int rows = s.row_count(t), width = s.width(t), first = s.first[t], below = rows - width;
+    const double* block = values_.data() + s.value_start[t];
+    const int* row_of = s.row_index.data() + s.row_start[t];
+    cblas_dtrsm(CblasColMajor, CblasLeft, CblasLower, CblasNoTrans, CblasNonUnit, width, count, 1.0, block, rows,
+                w.data() + first, n);
+    zero_pivot_rows(first, width);
+    if (below == 0) continue;
+    cblas_dgemm(CblasColMajor, CblasNoTrans, CblasNoTrans, below, count, width, 1.0, block + width, rows,
+                w.data() + first, n, 0.0, below_values.data(), below);
+    for (int c = 0; c < count; ++c)
+      for (int i = 0; i < below; ++i)
+        w[row_of[width + i] + static_cast<size_t>(c) * n] -= below_values[i + static_cast<size_t>(c) * below];
+  }
+  for (int k = 0; k < n; ++k)
+    if (sign_[k] < 0)
+      for (int c = 0; c < count; ++c) w[k + static_cast<size_t>(c) * n] = -w[k + static_cast<size_t>(c) * n];
+  // Backward: L̃ᵀ·X = S·Y.
+  for (int t = s.supernodes - 1; t >= 0; --t) {
+    const int rows = s.row_count(t), width = s.width(t), first = s.first[t], below = rows - width;
+    const double* block = values_.data() + s.value_start[t];
+    const int* row_of = s.row_index.data() + s.row_start[t];
+    if (below > 0) {
+      for (int c = 0; c < count; ++c)
+        for (int i = 0; i < below; ++i)
+          below_values[i + static_cast<size_t>(c) * below] = w[row_of[width + i] + static_cast<size_t>(c) * n];
+      cblas_dgemm(CblasColMajor, CblasTrans, CblasNoTrans, width, count, below, -1.0, block + width, rows,
+                  below_values.data(), below, 1.0, w.data() + first, n);
+    }
+    cblas_dtrsm(CblasColMajor, CblasLeft, CblasLower, CblasTrans, CblasNonUnit, width, count, 1.0, block, rows,
+                w.data() + first, n);
+    zero_pivot_rows(first, width);
+  }
+  openblas_set_num_threads(saved_blas_threads);
+  for (int c = 0; c < count; ++c)
+    for (int k = 0; k < n; ++k) x[s.perm[k] + static_cast<size_t>(c) * n] = w[k + static_cast<size_t>(c) * n];
+}
+
 void CholeskyFactor::solve(double* x, double* work) const {
   const SymbolicFactor& s = symbolic_;
   const int n = s.rows;

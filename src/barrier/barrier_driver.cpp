@@ -13,6 +13,7 @@
 #include "env/threads.h"
 #include "env/time_limit.h"
 #include "model/model.h"
+#include "presolve/presolve_record.h"
 #include "simplex/core/load_lp.h"
 #include "simplex/core/simplex_work.h"
 #include "simplex/dispatch/algorithms.h"
@@ -227,6 +228,9 @@ void solve_without_rows(Environment& env, Problem& p) {
 struct BarrierRun {
   Crossover crossover = Crossover::primal;
   int threads = 1;
+  // The problem the caller gave, whose presolve record holds the objective
+  // constant of a reduced problem (null: the run's problem is the original).
+  Problem* original = nullptr;
   int64_t iterations = 0;
   CrossoverCounts counts;
 
@@ -243,7 +247,12 @@ struct BarrierRun {
     }
     IpmResult result;
     const double start = current_time(env);
-    if (int code = run_ipm(env, model, settings_from_params(env, q, threads), result)) return code;
+    IpmSettings ipm = settings_from_params(env, q, threads);
+    if (original && original != &q) {
+      if (const presolve::PresolveRecord* record = presolve::find_record(*original))
+        ipm.offset = q.objsense() * record->offset;
+    }
+    if (int code = run_ipm(env, model, ipm, result)) return code;
     iterations = result.iterations;
     report_outcome(env, result.outcome, display);
     if (display >= 1) msg(env.results(), "Barrier time = %7.2f sec.\n", current_time(env) - start);
@@ -310,6 +319,7 @@ int barrier_optimize(Environment& env, Problem& p, int crossover) {
   const int display = env.int_param(KRV_PARAM_BARDISPLAY);
 
   BarrierRun run;
+  run.original = &p;
   if (choice == 0) {
     const int parameter = env.int_param(KRV_PARAM_BARCROSSALG);
     choice = parameter == -1 ? -1 : parameter == 2 ? 2 : 1;
@@ -341,10 +351,14 @@ int barrier_optimize(Environment& env, Problem& p, int crossover) {
   } else {
     // The reduced problem must keep the original's rows and columns in its
     // own form: no dual formulation.
+    // The presolve line is the barrier's: its display decides.
     const int predual = env.int_param(KRV_PARAM_PREDUAL);
+    const int simplex_display = env.int_param(KRV_PARAM_SIMDISPLAY);
     env.params.slot(KRV_PARAM_PREDUAL).i = -1;
+    env.params.slot(KRV_PARAM_SIMDISPLAY).i = std::min(simplex_display, display);
     code = simplex::simplex_driver_with(env, p, method, solve);
     env.params.slot(KRV_PARAM_PREDUAL).i = predual;
+    env.params.slot(KRV_PARAM_SIMDISPLAY).i = simplex_display;
   }
   // The clean-up on the original problem reports as part of the barrier.
   if (code == 0) {

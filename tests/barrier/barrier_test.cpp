@@ -121,6 +121,7 @@ TEST_F(BarrierTest, LogFollowsTheDisplaySettings) {
   ASSERT_EQ(KRVbaropt(env, lp), 0);
   EXPECT_EQ(results->text().find("Itn"), std::string::npos);
   EXPECT_EQ(results->text().find("Barrier time"), std::string::npos);
+  EXPECT_EQ(results->text().find("Presolve time"), std::string::npos);
 
   results->clear();
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_BARDISPLAY, 2), 0);

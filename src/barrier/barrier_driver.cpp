@@ -1,6 +1,7 @@
 #include "barrier/barrier_driver.h"
 
 #include <algorithm>
+#include <cblas.h>
 #include <cmath>
 
 #include "barrier/crossover.h"
@@ -223,6 +224,20 @@ void solve_without_rows(Environment& env, Problem& p) {
   p.derived.solution = std::move(sol);
 }
 
+// The dense kernels of the factor and its solves are small and run on the
+// barrier's own threads: the BLAS library's threads would only spin. Set
+// for the duration of a run, restored after.
+class SingleThreadedBlas {
+ public:
+  SingleThreadedBlas() : saved_(openblas_get_num_threads()) { openblas_set_num_threads(1); }
+  ~SingleThreadedBlas() { openblas_set_num_threads(saved_); }
+  SingleThreadedBlas(const SingleThreadedBlas&) = delete;
+  SingleThreadedBlas& operator=(const SingleThreadedBlas&) = delete;
+
+ private:
+  int saved_;
+};
+
 // One barrier run on the problem it is given (the reduced one or the
 // original), with the crossover that follows it.
 struct BarrierRun {
@@ -236,6 +251,7 @@ struct BarrierRun {
 
   int solve(Environment& env, Problem& q, int method, const simplex::SimplexSettings& settings,
             simplex::SimplexOutcome* outcome) {
+    const SingleThreadedBlas blas;
     const int display = env.int_param(KRV_PARAM_BARDISPLAY);
     simplex::SimplexWork& w = simplex::simplex_work(q);
     simplex::load_simplex_lp(env, q, w, settings.scaling);

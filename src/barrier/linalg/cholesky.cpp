@@ -382,33 +382,54 @@ void CholeskyFactor::solve_many(double* x, int count) const {
 void CholeskyFactor::solve(double* x, double* work) const {
   const SymbolicFactor& s = symbolic_;
   const int n = s.rows;
+  // Per thread: the rows below a supernode, gathered for the dense kernels.
+  thread_local std::vector<double> below_values;
   for (int k = 0; k < n; ++k) work[k] = x[s.perm[k]];
-  // Forward: L̃·y = b.
+  // Forward: L̃·y = b, a triangular solve and a product per supernode.
   for (int t = 0; t < s.supernodes; ++t) {
-    const int rows = s.row_count(t), width = s.width(t), first = s.first[t];
+    const int rows = s.row_count(t), width = s.width(t), first = s.first[t], below = rows - width;
     const double* block = values_.data() + s.value_start[t];
     const int* row_of = s.row_index.data() + s.row_start[t];
-    for (int k = 0; k < width; ++k) {
-      const double* col = block + static_cast<int64_t>(k) * rows;
-      double& xk = work[first + k];
-      xk = zero_pivot_[first + k] ? 0.0 : xk / col[k];
-      if (xk == 0.0) continue;
-      for (int i = k + 1; i < rows; ++i) work[row_of[i]] -= col[i] * xk;
+    double* xt = work + first;
+    if (width == 1) {
+      xt[0] = zero_pivot_[first] ? 0.0 : xt[0] / block[0];
+      const double v = xt[0];
+      if (v != 0.0)
+        for (int i = 1; i < rows; ++i) work[row_of[i]] -= block[i] * v;
+      continue;
     }
+    cblas_dtrsv(CblasColMajor, CblasLower, CblasNoTrans, CblasNonUnit, width, block, rows, xt, 1);
+    for (int k = 0; k < width; ++k)
+      if (zero_pivot_[first + k]) xt[k] = 0.0;
+    if (below == 0) continue;
+    if (static_cast<int>(below_values.size()) < below) below_values.resize(static_cast<size_t>(below));
+    cblas_dgemv(CblasColMajor, CblasNoTrans, below, width, 1.0, block + width, rows, xt, 1, 0.0,
+                below_values.data(), 1);
+    for (int i = 0; i < below; ++i) work[row_of[width + i]] -= below_values[i];
   }
   for (int k = 0; k < n; ++k)
     if (sign_[k] < 0) work[k] = -work[k];
   // Backward: L̃ᵀ·x = S·y.
   for (int t = s.supernodes - 1; t >= 0; --t) {
-    const int rows = s.row_count(t), width = s.width(t), first = s.first[t];
+    const int rows = s.row_count(t), width = s.width(t), first = s.first[t], below = rows - width;
     const double* block = values_.data() + s.value_start[t];
     const int* row_of = s.row_index.data() + s.row_start[t];
-    for (int k = width - 1; k >= 0; --k) {
-      const double* col = block + static_cast<int64_t>(k) * rows;
-      double sum = work[first + k];
-      for (int i = k + 1; i < rows; ++i) sum -= col[i] * work[row_of[i]];
-      work[first + k] = zero_pivot_[first + k] ? 0.0 : sum / col[k];
+    double* xt = work + first;
+    if (width == 1) {
+      double sum = xt[0];
+      for (int i = 1; i < rows; ++i) sum -= block[i] * work[row_of[i]];
+      xt[0] = zero_pivot_[first] ? 0.0 : sum / block[0];
+      continue;
     }
+    if (below > 0) {
+      if (static_cast<int>(below_values.size()) < below) below_values.resize(static_cast<size_t>(below));
+      for (int i = 0; i < below; ++i) below_values[i] = work[row_of[width + i]];
+      cblas_dgemv(CblasColMajor, CblasTrans, below, width, -1.0, block + width, rows, below_values.data(), 1, 1.0,
+                  xt, 1);
+    }
+    cblas_dtrsv(CblasColMajor, CblasLower, CblasTrans, CblasNonUnit, width, block, rows, xt, 1);
+    for (int k = 0; k < width; ++k)
+      if (zero_pivot_[first + k]) xt[k] = 0.0;
   }
   for (int k = 0; k < n; ++k) x[s.perm[k]] = work[k];
 }

@@ -270,7 +270,7 @@ TEST(LinalgCholesky, AutomaticChoiceTriesNestedDissectionOnExpensiveFactors) {
   EXPECT_LT(solve_residual(factor, m, 3), 1e-10);
 }
 
-TEST(LinalgCholesky, NormalMatricesOfNetlibModelsSolveAccurately) {
+TEST(LinalgCholesky, NormalMatricesOfCollectionModelsSolveAccurately) {
   KORVA_REQUIRE_SHARED_DATA();
   for (const char* name : {"afiro", "sc50a", "25fv47", "pilot4"}) {
     const CscMatrix a = read_constraint_matrix(std::string("netlib/") + name + ".mps.gz");

@@ -154,7 +154,7 @@ std::map<std::string, double> netlib_optima() {
   return out;
 }
 
-TEST_F(NetworkHybridTest, NetlibModelsReachTheirReferenceOptimaByTheNetworkMethod) {
+TEST_F(NetworkHybridTest, CollectionModelsReachTheirReferenceOptimaByTheNetworkMethod) {
   const std::map<std::string, double> optima = netlib_optima();
   if (optima.empty()) GTEST_SKIP() << "no Netlib collection";
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_LPMETHOD, KRV_ALG_NET), 0);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "barrier/column_ops.h"
+
 namespace korva::barrier {
 
 namespace {
@@ -11,12 +13,6 @@ constexpr double kPrimalRegularisation = 1e-9;
 constexpr double kDualRegularisation = 1e-9;
 constexpr double kPivotFloor = 1e-30;
 constexpr int kMaxRefinements = 10;
-
-double norm_inf(const std::vector<double>& v) {
-  double s = 0;
-  for (double a : v) s = std::max(s, std::fabs(a));
-  return s;
-}
 
 }  // namespace
 
@@ -104,10 +100,10 @@ void AugmentedSystem::solve(double* x, double* y, RefinementReport* report) {
   auto residual_of = [&](const std::vector<double>& v) {
     multiply(v.data(), product_.data());
     for (int k = 0; k < n + m; ++k) residual_[k] = rhs_[k] - product_[k];
-    return norm_inf(residual_);
+    return max_abs(residual_);
   };
   const double initial = residual_of(solution_);
-  const double target = std::max((1.0 + norm_inf(rhs_)) * 1e-8 / 10.0, initial / 5.0);
+  const double target = std::max((1.0 + max_abs(rhs_)) * 1e-8 / 10.0, initial / 5.0);
   double current = initial;
   int passes = 0;
   while (current > target && passes < kMaxRefinements) {

@@ -1,12 +1,12 @@
 #include "barrier/barrier_driver.h"
 
 #include <algorithm>
-#include <cblas.h>
 #include <cmath>
 
 #include "barrier/crossover.h"
 #include "barrier/ipm_model.h"
 #include "barrier/ipm_solver.h"
+#include "barrier/linalg/single_threaded_blas.h"
 #include "barrier/psd_check.h"
 #include "env/channel.h"
 #include "env/errors.h"
@@ -223,20 +223,6 @@ void solve_without_rows(Environment& env, Problem& p) {
   p.derived.values_valid = sol->has_primal;
   p.derived.solution = std::move(sol);
 }
-
-// The dense kernels of the factor and its solves are small and run on the
-// barrier's own threads: the BLAS library's threads would only spin. Set
-// for the duration of a run, restored after.
-class SingleThreadedBlas {
- public:
-  SingleThreadedBlas() : saved_(openblas_get_num_threads()) { openblas_set_num_threads(1); }
-  ~SingleThreadedBlas() { openblas_set_num_threads(saved_); }
-  SingleThreadedBlas(const SingleThreadedBlas&) = delete;
-  SingleThreadedBlas& operator=(const SingleThreadedBlas&) = delete;
-
- private:
-  int saved_;
-};
 
 // One barrier run on the problem it is given (the reduced one or the
 // original), with the crossover that follows it.

@@ -6,7 +6,6 @@
 #include "barrier/push_phase.h"
 #include "simplex/core/basis_factor.h"
 #include "simplex/core/start_basis.h"
-#include "simplex/lu/lu_codes.h"
 #include "simplex/lu/refactor_driver.h"
 
 namespace korva::barrier {
@@ -76,12 +75,7 @@ int crossover_to_basis(Environment& env, const Problem& p, simplex::SimplexWork&
   w.x_basic.assign(static_cast<size_t>(m), 0.0);
   w.dj.assign(static_cast<size_t>(nv), 0.0);
   w.factor_control = lu::factor_control(env);
-  simplex::RefactorRequest request;
-  request.display = 0;
-  int code = simplex::refactor_basis(env, p, w, request);
-  if (code == lu::kRepaired) code = 0;
-  if (code != 0) return code;
-  simplex::refresh_basic_bounds(w);
+  if (int code = refactor_push_basis(env, p, w)) return code;
   SparseVector work(m);
   simplex::compute_basic_values(w, work, env.ticks);
 

@@ -91,12 +91,6 @@ class Solver {
   int64_t max_corrections_ = 0;
 };
 
-double max_abs(const std::vector<double>& v) {
-  double s = 0;
-  for (double a : v) s = std::max(s, std::fabs(a));
-  return s;
-}
-
 void Solver::compute_residuals() {
   const CscMatrix& a = model_.a;
   const int n = model_.cols;

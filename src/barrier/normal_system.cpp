@@ -11,12 +11,6 @@ constexpr int kMaxRefinements = 10;
 constexpr double kPivotFloor = 1e-30;
 constexpr double kDenseRegularisation = 1e-10;
 
-double norm_inf(const double* v, int n) {
-  double s = 0;
-  for (int i = 0; i < n; ++i) s = std::max(s, std::fabs(v[i]));
-  return s;
-}
-
 // Dense Cholesky of a small k × k matrix (row-major, lower part), in place.
 // A pivot that is not safely positive is replaced by 1: the correction it
 // stands for is dropped rather than the step lost.
@@ -168,8 +162,8 @@ void NormalSystem::solve(double* r, RefinementReport* report) {
   solve_once(r);
   multiply(r, residual);
   for (int i = 0; i < m; ++i) residual[i] = rhs[i] - residual[i];
-  const double initial = norm_inf(residual, m);
-  const double target = std::max((1.0 + norm_inf(rhs, m)) * 1e-8 / 10.0, initial / 5.0);
+  const double initial = max_abs(residual, m);
+  const double target = std::max((1.0 + max_abs(rhs, m)) * 1e-8 / 10.0, initial / 5.0);
   double current = initial;
   int passes = 0;
   std::copy(residual, residual + m, z);
@@ -188,7 +182,7 @@ void NormalSystem::solve(double* r, RefinementReport* report) {
       r[i] += alpha * p[i];
       residual[i] -= alpha * q[i];
     }
-    current = norm_inf(residual, m);
+    current = max_abs(residual, m);
     std::copy(residual, residual + m, z);
     solve_once(z);
     double rz_next = 0;

@@ -63,7 +63,24 @@ double dual_infeasibility(const simplex::SimplexWork& w, const std::vector<doubl
   return sum;
 }
 
+// The column at `position` replaced by `entering` (its ftran kept for the
+// update); a refactorisation when the update asks for one.
+int update_factor(Environment& env, const Problem& p, simplex::SimplexWork& w, const SparseVector& entering,
+                  int position) {
+  if (w.lu.update(entering, position) != lu::UpdateResult::Refactorise) return 0;
+  return refactor_push_basis(env, p, w);
+}
+
 }  // namespace
+
+int refactor_push_basis(Environment& env, const Problem& p, simplex::SimplexWork& w) {
+  simplex::RefactorRequest request;
+  request.display = 0;
+  const int code = simplex::refactor_basis(env, p, w, request);
+  if (code != 0 && code != lu::kRepaired) return code;
+  simplex::refresh_basic_bounds(w);
+  return 0;
+}
 
 PushResult primal_push(Environment& env, const Problem& p, simplex::SimplexWork& w, const std::vector<int>& order,
                        double feasibility_tol, double optimality_tol, int display) {
@@ -178,14 +195,7 @@ PushResult primal_push(Environment& env, const Problem& p, simplex::SimplexWork&
       w.x_basic[leave] = xj + delta;
       w.x[j] = xj + delta;
       ++result.exchanged;
-      if (w.lu.update(col, leave) == lu::UpdateResult::Refactorise) {
-        simplex::RefactorRequest request;
-        request.display = 0;
-        result.code = simplex::refactor_basis(env, p, w, request);
-        if (result.code == lu::kRepaired) result.code = 0;
-        if (result.code != 0) return result;
-        simplex::refresh_basic_bounds(w);
-      }
+      if ((result.code = update_factor(env, p, w, col, leave)) != 0) return result;
     }
     if (display >= 1 && current_time(env) - last_line >= kProgressSeconds) {
       last_line = current_time(env);
@@ -307,14 +317,7 @@ PushResult dual_push(Environment& env, const Problem& p, simplex::SimplexWork& w
     w.x_basic[r] = w.x[enter];
     reduced[enter] = 0.0;
     ++result.exchanged;
-    if (w.lu.update(col, r) == lu::UpdateResult::Refactorise) {
-      simplex::RefactorRequest request;
-      request.display = 0;
-      result.code = simplex::refactor_basis(env, p, w, request);
-      if (result.code == lu::kRepaired) result.code = 0;
-      if (result.code != 0) return result;
-      simplex::refresh_basic_bounds(w);
-    }
+    if ((result.code = update_factor(env, p, w, col, r)) != 0) return result;
   }
   if (display >= 1) progress(0);
   return result;

@@ -19,6 +19,10 @@ struct PushResult {
   int code = 0;           // 0, or a factorisation failure
 };
 
+// Factors the basis of `w` afresh (a repair of a singular one is fine) and
+// refreshes the bounds of its basic variables. Returns 0 or the failure.
+int refactor_push_basis(Environment& env, const Problem& p, simplex::SimplexWork& w);
+
 // `order` lists the superbasic variables of `w` in the order to push them.
 // Each moves towards the bound its reduced cost in the current basis
 // favours, so the objective never gets worse. `w` holds a factored basis

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "barrier/linalg/dense_block.h"
+#include "barrier/linalg/single_threaded_blas.h"
 #include "barrier/linalg/ordering_choice.h"
 #include "env/error_codes.h"
 
@@ -291,8 +292,7 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
 
   // Dense kernels run single-threaded: the threads share out subtrees, then
   // the chunks of the supernodes above them.
-  const int saved_blas_threads = openblas_get_num_threads();
-  openblas_set_num_threads(1);
+  const SingleThreadedBlas blas;
   if (!subtree_root_.empty()) {
     std::atomic<size_t> next{0};
     auto run = [&](Workspace& w) {
@@ -311,7 +311,6 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
     if (failed) break;
     process(t, threads_, workspaces_.data());
   }
-  openblas_set_num_threads(saved_blas_threads);
   if (failed) return -1;
   return zeros;
 }
@@ -331,9 +330,7 @@ void CholeskyFactor::solve_many(double* x, int count) const {
   std::vector<double> below_values(static_cast<size_t>(std::max(max_below, 1)) * count);
   for (int c = 0; c < count; ++c)
     for (int k = 0; k < n; ++k) w[k + static_cast<size_t>(c) * n] = x[s.perm[k] + static_cast<size_t>(c) * n];
-  // The products are small: the library's own threads would only wait.
-  const int saved_blas_threads = openblas_get_num_threads();
-  openblas_set_num_threads(1);
+  const SingleThreadedBlas blas;
   auto zero_pivot_rows = [&](int first, int width) {
     for (int k = first; k < first + width; ++k)
       if (zero_pivot_[k])
@@ -374,7 +371,6 @@ void CholeskyFactor::solve_many(double* x, int count) const {
                 w.data() + first, n);
     zero_pivot_rows(first, width);
   }
-  openblas_set_num_threads(saved_blas_threads);
   for (int c = 0; c < count; ++c)
     for (int k = 0; k < n; ++k) x[s.perm[k] + static_cast<size_t>(c) * n] = w[k + static_cast<size_t>(c) * n];
 }

@@ -10,44 +10,17 @@
 #include "korva/korva.h"
 #include "support/korva_test.h"
 #include "network/netgen.h"
+#include "network/network_lp_form.h"
 
 namespace {
 
 using korva_test::EnvTest;
 
-KRVnet load(KRVenv env, const netgen::Instance& g) {
-  int status = 0;
-  KRVnet net = KRVNETcreateprob(env, &status, "generated");
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(KRVNETcopynet(env, net, KRV_MIN, g.nodes, g.supply.data(), nullptr, g.arcs(), g.from.data(),
-                          g.to.data(), g.lower.data(), g.upper.data(), g.cost.data(), nullptr),
-            0);
-  return net;
-}
+KRVnet load(KRVenv env, const netgen::Instance& g) { return netlp::load_network(env, g); }
 
-// Rows are nodes (flow out minus flow in = supply), columns are arcs.
+// The dual simplex on the LP form.
 double lp_objective(KRVenv env, const netgen::Instance& g, int* lpstat) {
-  int status = 0;
-  KRVprob lp = KRVcreateprob(env, &status, "lpform");
-  std::vector<int> beg, cnt, ind;
-  std::vector<double> val;
-  for (int a = 0; a < g.arcs(); ++a) {
-    beg.push_back(static_cast<int>(ind.size()));
-    if (g.from[a] == g.to[a]) {
-      cnt.push_back(0);
-      continue;
-    }
-    cnt.push_back(2);
-    ind.push_back(g.from[a]);
-    val.push_back(1.0);
-    ind.push_back(g.to[a]);
-    val.push_back(-1.0);
-  }
-  std::string sense(static_cast<size_t>(g.nodes), 'E');
-  EXPECT_EQ(KRVcopylp(env, lp, g.arcs(), g.nodes, KRV_MIN, g.cost.data(), g.supply.data(), sense.c_str(),
-                      beg.data(), cnt.data(), ind.data(), val.data(), g.lower.data(), g.upper.data(),
-                      nullptr),
-            0);
+  KRVprob lp = netlp::load_lp(env, g);
   EXPECT_EQ(KRVdualopt(env, lp), 0);
   *lpstat = KRVgetstat(env, lp);
   double obj = 0.0;

@@ -19,11 +19,7 @@ namespace korva {
 namespace {
 
 
-constexpr int kMissingBasicValues = 1550;
-constexpr int kUnrecognizedIndicator = 1551;
-constexpr int kEndataMissing = 1552;
-constexpr int kSuperbasis = 1554;
-constexpr int kBasicCount = 1555;  // "%lld %.255s basic variable(s)"
+using namespace basis_code;
 constexpr size_t kMaxNameBytes = 255;
 constexpr double kInfiniteBound = 1e20;
 constexpr double kNoValue = -1e300;  // a variable the value variant gave no value
@@ -141,10 +137,7 @@ class BasisReader {
 
   int run(FileStream& in) {
     DataLines lines(in);
-    int status = 0;
-    while (lines.next(status))
-      if (int s = line(lines)) return s;
-    if (status) return status;
+    if (int s = each_data_line(lines, [&] { return line(lines); })) return s;
     warnings_.finish();
     if (!lines.ended()) return kEndataMissing;
     if (int s = check_count()) return s;
@@ -225,15 +218,9 @@ class BasisReader {
   }
 
   int column(std::string_view name, long long number) {
-    const int j = cols_.find(name);
-    if (j < 0) warnings_.warn("Warning, line %lld: '%.255s' is not a variable.\n", number, std::string(name).c_str());
-    return j;
+    return find_or_warn(cols_, warnings_, name, number, "variable");
   }
-  int row(std::string_view name, long long number) {
-    const int i = rows_.find(name);
-    if (i < 0) warnings_.warn("Warning, line %lld: '%.255s' is not a row.\n", number, std::string(name).c_str());
-    return i;
-  }
+  int row(std::string_view name, long long number) { return find_or_warn(rows_, warnings_, name, number, "row"); }
 
   int check_count() {
     long long basic = 0;

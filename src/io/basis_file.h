@@ -24,6 +24,15 @@
 
 namespace korva {
 
+// The errors of basis files (the network's bases share them).
+namespace basis_code {
+inline constexpr int kMissingBasicValues = 1550;   // "Basis missing some basic values"
+inline constexpr int kUnrecognizedIndicator = 1551;
+inline constexpr int kEndataMissing = 1552;
+inline constexpr int kSuperbasis = 1554;
+inline constexpr int kBasicCount = 1555;           // "%lld %.255s basic variable(s)"
+}  // namespace basis_code
+
 // 1262 without a basis. Items without stored names are written under
 // their default names.
 int write_basis_file(Environment& env, Problem& p, const char* filename);

@@ -4,9 +4,11 @@
 // skips comments and the NAME line and stops at ENDATA.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "env/name_hash.h"
+#include "io/capped_warnings.h"
 #include "io/stream.h"
 #include "model/name_store.h"
 
@@ -48,6 +50,15 @@ class NameIndex {
   NameHash hash_;
 };
 
+// The index of `name` in `names`, or -1 after the warning
+// "Warning, line N: 'name' is not a <what>." (what: "variable" or "row").
+inline int find_or_warn(const NameIndex& names, CappedWarnings& warnings, std::string_view name, long long line,
+                        const char* what) {
+  const int k = names.find(name);
+  if (k < 0) warnings.warn("Warning, line %lld: '%.255s' is not a %s.\n", line, std::string(name).c_str(), what);
+  return k;
+}
+
 // The data lines of a file: comment lines ('*' first), blank lines and the
 // NAME line are skipped; `ended` tells whether ENDATA was reached.
 class DataLines {
@@ -88,5 +99,15 @@ class DataLines {
   long long line_number_ = 0;
   bool ended_ = false;
 };
+
+// Runs `line` on every data line until it returns non-zero; returns that,
+// a read error, or 0 (lines.ended() then tells whether ENDATA was reached).
+template <class Line>
+int each_data_line(DataLines& lines, Line&& line) {
+  int status = 0;
+  while (lines.next(status))
+    if (int s = line()) return s;
+  return status;
+}
 
 }  // namespace korva

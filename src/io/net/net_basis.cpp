@@ -6,6 +6,7 @@
 
 #include "env/error_codes.h"
 #include "env/errors.h"
+#include "io/basis_file.h"
 #include "io/capped_warnings.h"
 #include "io/stream.h"
 #include "io/text_file_lines.h"
@@ -15,9 +16,7 @@
 namespace korva::netio {
 namespace {
 
-constexpr int kUnrecognizedIndicator = 1551;
-constexpr int kEndataMissing = 1552;
-constexpr int kSuperbasis = 1554;
+using namespace basis_code;
 constexpr size_t kMaxNameBytes = 255;
 
 std::string cut(const char* name) { return std::string(utf8_cut(name, kMaxNameBytes)); }
@@ -44,10 +43,7 @@ class NetBasisReader {
 
   int run(FileStream& in) {
     DataLines lines(in);
-    int status = 0;
-    while (lines.next(status))
-      if (int s = line(lines)) return s;
-    if (status) return status;
+    if (int s = each_data_line(lines, [&] { return line(lines); })) return s;
     warnings_.finish();
     return lines.ended() ? 0 : kEndataMissing;
   }
@@ -80,10 +76,7 @@ class NetBasisReader {
   }
 
   int find(const NameIndex& index, std::string_view name, long long number, const char* what) {
-    const int k = index.find(name);
-    if (k < 0)
-      warnings_.warn("Warning, line %lld: '%.255s' is not a %s.\n", number, std::string(name).c_str(), what);
-    return k;
+    return find_or_warn(index, warnings_, name, number, what);
   }
 
   Environment& env_;

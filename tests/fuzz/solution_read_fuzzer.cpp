@@ -6,20 +6,12 @@
 //   mkdir corpus && cp tests/fuzz/seeds/solution/* corpus/
 //   <clang build>/tests/fuzz/solution_read_fuzzer corpus
 #include <korva/korva.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <string>
+
+#include "fuzz_input.h"
 
 namespace {
-
-KRVenv open_environment() {
-  int status = 0;
-  KRVenv env = KRVopenKORVA(&status);
-  KRVsetintparam(env, KRV_PARAM_SCRIND, 0);
-  return env;
-}
 
 // Two columns x, y and two rows c1, c2; a MIP when `mip`.
 KRVprob small_problem(KRVenv env, bool mip) {
@@ -44,15 +36,11 @@ KRVprob small_problem(KRVenv env, bool mip) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static KRVenv env = open_environment();
-  static const std::string path =
-      "/tmp/korva_sol_fuzz_" + std::to_string(static_cast<long long>(getpid())) + ".sol";
+  static KRVenv env = fuzz::quiet_environment();
+  static const std::string path = fuzz::input_path("sol", ".sol");
   if (size == 0) return 0;
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return 0;
   // The first byte picks the reader; the rest is the file.
-  std::fwrite(data + 1, 1, size - 1, file);
-  std::fclose(file);
+  if (!fuzz::write_input(path, data + 1, size - 1)) return 0;
   const bool mip = data[0] & 1;
   KRVprob lp = small_problem(env, mip);
   if (mip)

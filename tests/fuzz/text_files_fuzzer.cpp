@@ -6,20 +6,12 @@
 //   mkdir corpus && cp tests/fuzz/seeds/text/* corpus/
 //   <clang build>/tests/fuzz/text_files_fuzzer corpus
 #include <korva/korva.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <string>
+
+#include "fuzz_input.h"
 
 namespace {
-
-KRVenv open_environment() {
-  int status = 0;
-  KRVenv env = KRVopenKORVA(&status);
-  KRVsetintparam(env, KRV_PARAM_SCRIND, 0);
-  return env;
-}
 
 KRVprob small_mip(KRVenv env) {
   int status = 0;
@@ -43,14 +35,10 @@ KRVprob small_mip(KRVenv env) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static KRVenv env = open_environment();
-  static const std::string path =
-      "/tmp/korva_text_fuzz_" + std::to_string(static_cast<long long>(getpid())) + ".txt";
+  static KRVenv env = fuzz::quiet_environment();
+  static const std::string path = fuzz::input_path("text", ".txt");
   if (size == 0) return 0;
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return 0;
-  std::fwrite(data + 1, 1, size - 1, file);
-  std::fclose(file);
+  if (!fuzz::write_input(path, data + 1, size - 1)) return 0;
   KRVprob lp = small_mip(env);
   switch (data[0] % 3) {
     case 0: KRVreadcopyorder(env, lp, path.c_str()); break;

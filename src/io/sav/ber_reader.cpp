@@ -89,6 +89,14 @@ int BerReader::fill(std::vector<T>& out, size_t count, Fix fix) {
   return kOk;
 }
 
+template <class T, class Fix>
+int BerReader::array(uint8_t identifier, std::vector<T>& out, int64_t claimed, Fix fix) {
+  uint64_t length = 0;
+  if (int s = primitive(identifier, length)) return s;
+  if (claimed < 0 || length != static_cast<uint64_t>(claimed) * sizeof(T)) return kUninterpretable;
+  return fill(out, static_cast<size_t>(claimed), fix);
+}
+
 int BerReader::header(uint8_t& identifier, uint64_t& length, bool& definite, bool& high_tag, int& tag_number) {
   if (int s = get(identifier)) return s;
   high_tag = (identifier & 0x1F) == 0x1F;
@@ -278,10 +286,7 @@ int BerReader::text(std::string& text, bool* is_text, int64_t* integer_value) {
 }
 
 int BerReader::doubles(std::vector<double>& out, int64_t count) {
-  uint64_t length = 0;
-  if (int s = primitive(kDoubleArray, length)) return s;
-  if (count < 0 || length != static_cast<uint64_t>(count) * 8) return kUninterpretable;
-  return fill(out, static_cast<size_t>(count), [](double& v) {
+  return array(kDoubleArray, out, count, [](double& v) {
     uint64_t bits;
     std::memcpy(&bits, &v, 8);
     bits = __builtin_bswap64(bits);
@@ -290,26 +295,17 @@ int BerReader::doubles(std::vector<double>& out, int64_t count) {
 }
 
 int BerReader::int32s(std::vector<int>& out, int64_t count) {
-  uint64_t length = 0;
-  if (int s = primitive(kInt32Array, length)) return s;
-  if (count < 0 || length != static_cast<uint64_t>(count) * 4) return kUninterpretable;
-  return fill(out, static_cast<size_t>(count),
-              [](int& v) { v = static_cast<int>(__builtin_bswap32(static_cast<uint32_t>(v))); });
+  return array(kInt32Array, out, count,
+               [](int& v) { v = static_cast<int>(__builtin_bswap32(static_cast<uint32_t>(v))); });
 }
 
 int BerReader::int64s(std::vector<int64_t>& out, int64_t count) {
-  uint64_t length = 0;
-  if (int s = primitive(kInt64Array, length)) return s;
-  if (count < 0 || length != static_cast<uint64_t>(count) * 8) return kUninterpretable;
-  return fill(out, static_cast<size_t>(count),
-              [](int64_t& v) { v = static_cast<int64_t>(__builtin_bswap64(static_cast<uint64_t>(v))); });
+  return array(kInt64Array, out, count,
+               [](int64_t& v) { v = static_cast<int64_t>(__builtin_bswap64(static_cast<uint64_t>(v))); });
 }
 
 int BerReader::bytes(std::vector<char>& out, int64_t count) {
-  uint64_t length = 0;
-  if (int s = primitive(kByteArray, length)) return s;
-  if (count < 0 || length != static_cast<uint64_t>(count)) return kUninterpretable;
-  return fill(out, static_cast<size_t>(count), [](char&) {});
+  return array(kByteArray, out, count, [](char&) {});
 }
 
 namespace {

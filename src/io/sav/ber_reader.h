@@ -56,6 +56,10 @@ class BerReader {
   int read_raw(void* out, size_t n);
   template <class T, class Fix>
   int fill(std::vector<T>& out, size_t count, Fix fix);
+  // A primitive array element of `claimed` values of T (its length must
+  // say so), byte order put right by `fix`.
+  template <class T, class Fix>
+  int array(uint8_t identifier, std::vector<T>& out, int64_t claimed, Fix fix);
   // Identifier and length of the next element; `definite` false for the
   // indefinite form (constructed only).
   int header(uint8_t& identifier, uint64_t& length, bool& definite, bool& high_tag, int& tag_number);

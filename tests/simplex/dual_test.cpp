@@ -368,7 +368,8 @@ TEST_F(DualTest, ConcurrentOptimisationSolves) {
   EXPECT_NEAR(objective(), ref.at("scfxm1"), 1e-6 * std::fabs(ref.at("scfxm1")));
   EXPECT_LE(quality(1), 1e-6);
   const int method = KRVgetmethod(env, lp);
-  EXPECT_TRUE(method == 1 || method == 2) << method;
+  // Any racer may win: dual, primal or the barrier.
+  EXPECT_TRUE(method == 1 || method == 2 || method == 4) << method;
   // Without a primal simplex in the build only the dual runs, as a plain solve.
   KRVprob probe = KRVcloneprob(env, lp, nullptr);
   ASSERT_NE(probe, nullptr);
@@ -379,8 +380,7 @@ TEST_F(DualTest, ConcurrentOptimisationSolves) {
               std::string::npos)
         << results->text();
   }
-  // The barrier would take part but is not built; with its crossover off
-  // the warning says it stays out.
+  // With its crossover off the barrier stays out of the race, and says so.
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_BARCROSSALG, -1), 0);
   read_collection("afiro");
   ASSERT_EQ(KRVlpopt(env, lp), 0);

@@ -69,6 +69,10 @@ IpmSettings settings_from_params(Environment& env, const Problem& p, int threads
   s.ordering = static_cast<Ordering>(env.int_param(KRV_PARAM_BARORDER));
   s.threads = threads;
   s.ordering_threads = env.int_param(hidden_param::kBarrierOrderingThreads);
+  // 1 and 2 start on the homogeneous embedding; 0 turns to it only when
+  // the ordinary iterations diverge; 3 never does.
+  const int algorithm = env.int_param(KRV_PARAM_BARALG);
+  s.homogeneous = algorithm == 1 || algorithm == 2;
   return s;
 }
 
@@ -76,6 +80,8 @@ IpmSettings settings_from_params(Environment& env, const Problem& p, int threads
 int status_of(IpmOutcome outcome) {
   switch (outcome) {
     case IpmOutcome::optimal: return status::kOptimal;
+    case IpmOutcome::infeasible: return status::kInfeasible;
+    case IpmOutcome::dual_infeasible: return status::kInfOrUnbd;
     case IpmOutcome::unbounded_face: return 20;
     case IpmOutcome::primal_objective_limit: return 21;
     case IpmOutcome::dual_objective_limit: return 22;
@@ -255,6 +261,17 @@ struct BarrierRun {
         ipm.offset = q.objsense() * record->offset;
     }
     if (int code = run_ipm(env, model, ipm, result)) return code;
+    const bool unfinished = result.outcome == IpmOutcome::diverged || result.outcome == IpmOutcome::numerical ||
+                            result.outcome == IpmOutcome::not_optimal;
+    if (unfinished && crossover == Crossover::none && !ipm.homogeneous && model.q.cols == 0 &&
+        env.int_param(KRV_PARAM_BARALG) == 0) {
+      // Infeasible or unbounded, or merely hard: the embedding converges
+      // on either, to an optimum or to a certificate.
+      ipm.homogeneous = true;
+      const int64_t first_run = result.iterations;
+      if (int code = run_ipm(env, model, ipm, result)) return code;
+      result.iterations += first_run;
+    }
     iterations = result.iterations;
     report_outcome(env, result.outcome, display);
     if (display >= 1) msg(env.results(), "Barrier time = %7.2f sec.\n", current_time(env) - start);
@@ -262,8 +279,11 @@ struct BarrierRun {
     const bool stopped = status == status::kAbortUser || status == status::kAbortTimeLim ||
                          status == status::kAbortDetTimeLim || status == status::kAbortItLim;
     const bool unproven = result.outcome == IpmOutcome::diverged || result.outcome == IpmOutcome::numerical;
-    if (crossover == Crossover::none && unproven && !q.quad) {
-      // No answer from the iterations: the dual simplex gives one it can prove.
+    const bool certified = result.outcome == IpmOutcome::infeasible || result.outcome == IpmOutcome::dual_infeasible;
+    if ((crossover == Crossover::none && unproven && !q.quad) || (crossover != Crossover::none && certified)) {
+      // No answer from the iterations: the dual simplex gives one it can
+      // prove. With crossover it also classifies a certified model, since
+      // only a basis maps back through presolve.
       simplex::SimplexSettings fallback = settings;
       fallback.advanced_start = false;
       return simplex::run_simplex(env, q, simplex::dual_algorithm(), simplex::kMethodDual, fallback, outcome);

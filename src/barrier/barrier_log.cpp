@@ -1,9 +1,22 @@
 #include "barrier/barrier_log.h"
 
+#include <cstdio>
+
 #include "barrier/linalg/factor_report.h"
 #include "env/channel.h"
 
 namespace korva::barrier {
+namespace {
+
+// The "Inf Ratio" column, empty outside the homogeneous formulation.
+struct RatioField {
+  char text[32] = "";
+  explicit RatioField(std::optional<double> ratio) {
+    if (ratio) std::snprintf(text, sizeof text, " %9.2e", *ratio);
+  }
+};
+
+}  // namespace
 
 const char* ordering_name(Ordering ordering) {
   switch (ordering) {
@@ -39,10 +52,11 @@ void BarrierLog::header(bool quadratic) {
       "Dual Inf", "Inf Ratio");
 }
 
-void BarrierLog::iteration(int64_t k, double pobj, double dobj, double pinf, double uinf, double dinf) {
+void BarrierLog::iteration(int64_t k, double pobj, double dobj, double pinf, double uinf, double dinf,
+                           std::optional<double> ratio) {
   if (display_ < 1) return;
-  msg(env_.results(), " %3lld %15.7e %15.7e %9.2e %9.2e %9.2e\n", static_cast<long long>(k), pobj, dobj, pinf, uinf,
-      dinf);
+  msg(env_.results(), " %3lld %15.7e %15.7e %9.2e %9.2e %9.2e%s\n", static_cast<long long>(k), pobj, dobj, pinf,
+      uinf, dinf, RatioField(ratio).text);
 }
 
 void BarrierLog::qp_iteration(int64_t k, double pobj, double dobj, double pinf, double dinf, double complementarity) {
@@ -51,9 +65,10 @@ void BarrierLog::qp_iteration(int64_t k, double pobj, double dobj, double pinf, 
       complementarity);
 }
 
-void BarrierLog::best(double pobj, double dobj, double pinf, double uinf, double dinf) {
+void BarrierLog::best(double pobj, double dobj, double pinf, double uinf, double dinf, std::optional<double> ratio) {
   if (display_ < 1) return;
-  msg(env_.results(), "  *  %15.7e %15.7e %9.2e %9.2e %9.2e\n", pobj, dobj, pinf, uinf, dinf);
+  msg(env_.results(), "  *  %15.7e %15.7e %9.2e %9.2e %9.2e%s\n", pobj, dobj, pinf, uinf, dinf,
+      RatioField(ratio).text);
 }
 
 }  // namespace korva::barrier

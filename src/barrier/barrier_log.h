@@ -2,6 +2,7 @@
 // factor statistics) and one line per iteration.
 #pragma once
 #include <cstdint>
+#include <optional>
 
 #include "barrier/linalg/cholesky.h"
 #include "env/environment.h"
@@ -16,10 +17,12 @@ class BarrierLog {
   void ordering(const char* matrix, const char* title, int64_t lower_nonzeros, const FactorStatistics& stats,
                 double seconds);
   void header(bool quadratic);
-  void iteration(int64_t k, double pobj, double dobj, double pinf, double uinf, double dinf);
+  // `ratio`: τ/κ of the homogeneous formulation, printed when it runs.
+  void iteration(int64_t k, double pobj, double dobj, double pinf, double uinf, double dinf,
+                 std::optional<double> ratio = std::nullopt);
   void qp_iteration(int64_t k, double pobj, double dobj, double pinf, double dinf, double complementarity);
   // The best iterate, restored at the end of an unfinished run.
-  void best(double pobj, double dobj, double pinf, double uinf, double dinf);
+  void best(double pobj, double dobj, double pinf, double uinf, double dinf, std::optional<double> ratio = std::nullopt);
 
  private:
   Environment& env_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "barrier/barrier_log.h"
 #include "barrier/dense_columns.h"
@@ -32,6 +33,8 @@ constexpr int kWhereBarrier = 3;
 
 struct Iterate {
   std::vector<double> x, xl, xu, y, zl, zu;
+  // The homogeneous embedding's scale τ and gap variable κ (1 and 0 outside it).
+  double tau = 1.0, kappa = 0.0;
   void resize(int n, int m) {
     for (auto* v : {&x, &xl, &xu, &zl, &zu}) v->assign(static_cast<size_t>(n), 0.0);
     y.assign(static_cast<size_t>(m), 0.0);
@@ -45,6 +48,11 @@ struct Measures {
   double complementarity = 0, gap = 0;
   double rel_primal = 0, rel_dual = 0, rel_complementarity = 0;
   double mu = 0;
+  // Homogeneous formulation: τ/κ, and the objectives of the unscaled point.
+  double ratio = 0, primal_h = 0, dual_h = 0;
+  // What the stall test follows: complementarity, gap, primal plus upper
+  // infeasibility and dual infeasibility (of the unscaled point when homogeneous).
+  double ring[4] = {0, 0, 0, 0};
   double merit() const { return std::max({rel_primal, rel_dual, rel_complementarity}); }
 };
 
@@ -63,7 +71,18 @@ class Solver {
   void compute_theta();
   // Newton direction for the residuals held in rp_, rl_, ru_, rd_ and the
   // complementarity targets cl_, cu_.
-  void direction(Iterate& d);
+  void direction(Iterate& d) { solve_direction(rp_, rl_, ru_, rd_, cl_, cu_, d); }
+  void solve_direction(const std::vector<double>& rp, const std::vector<double>& rl, const std::vector<double>& ru,
+                       const std::vector<double>& rd, const std::vector<double>& cl, const std::vector<double>& cu,
+                       Iterate& d);
+  // Homogeneous formulation: completes a direction solved for the residuals
+  // scaled by eta with the τ component (ck: target of τ·κ) and κ.
+  void solve_tau_column();
+  void add_tau_component(Iterate& d, double eta, double ck);
+  double gap_change(const Iterate& d) const;
+  IpmOutcome classify_infeasibility(const Measures& s);
+  bool proves_primal_infeasible() const;
+  bool proves_dual_infeasible() const;
   void step_lengths(const Iterate& d, double* ap, double* ad) const;
   int64_t centrality_corrections(Iterate& d, double sigma_mu, double* ap, double* ad);
   bool factor();
@@ -81,10 +100,15 @@ class Solver {
   AugmentedSystem augmented_;
   bool quadratic_ = false;
   std::vector<double> qx_;  // Q·x of the current iterate
-  Iterate it_, best_, aff_, corr_;
+  Iterate it_, best_, aff_, corr_, tau_column_;
   std::vector<char> lo_, up_;
   std::vector<double> rp_, rl_, ru_, rd_, cl_, cu_;
   std::vector<double> theta_, rhat_, rhs_y_;
+  bool homogeneous_ = false;
+  double rg_ = 0;              // residual of the homogeneous gap equation
+  double tau_column_gap_ = 0;  // gap_change(tau_column_)
+  double mu_start_ = 0, ratio_start_ = 0;
+  std::vector<double> zero_;
   double bound_norm_ = 0;
   int pairs_ = 0;  // finite bounds: complementarity pairs
   double step_factor_ = 0.995;
@@ -94,22 +118,36 @@ class Solver {
 void Solver::compute_residuals() {
   const CscMatrix& a = model_.a;
   const int n = model_.cols;
-  rp_ = model_.b;
+  const double tau = it_.tau;
+  for (int i = 0; i < model_.rows; ++i) rp_[i] = tau * model_.b[i];
   if (quadratic_) compute_qx(it_.x);
   for (int j = 0; j < n; ++j) {
     const double xj = it_.x[j];
     if (xj != 0.0) axpy_column(a, j, -xj, rp_.data());
-    rl_[j] = lo_[j] ? model_.lower[j] - xj + it_.xl[j] : 0.0;
-    ru_[j] = up_[j] ? model_.upper[j] - xj - it_.xu[j] : 0.0;
-    rd_[j] = model_.c[j] + (quadratic_ ? qx_[j] : 0.0) - dot_column(a, j, it_.y.data()) - (lo_[j] ? it_.zl[j] : 0.0) +
-             (up_[j] ? it_.zu[j] : 0.0);
+    rl_[j] = lo_[j] ? tau * model_.lower[j] - xj + it_.xl[j] : 0.0;
+    ru_[j] = up_[j] ? tau * model_.upper[j] - xj - it_.xu[j] : 0.0;
+    rd_[j] = tau * model_.c[j] + (quadratic_ ? qx_[j] : 0.0) - dot_column(a, j, it_.y.data()) -
+             (lo_[j] ? it_.zl[j] : 0.0) + (up_[j] ? it_.zu[j] : 0.0);
+  }
+  if (homogeneous_) {
+    // κ + cᵀx − (bᵀy + lᵀzl − uᵀzu): zero when the objectives of the
+    // unscaled point differ by exactly κ.
+    double primal = 0, dual = 0;
+    for (int j = 0; j < n; ++j) {
+      primal += model_.c[j] * it_.x[j];
+      if (lo_[j]) dual += model_.lower[j] * it_.zl[j];
+      if (up_[j]) dual -= model_.upper[j] * it_.zu[j];
+    }
+    for (int i = 0; i < model_.rows; ++i) dual += model_.b[i] * it_.y[i];
+    rg_ = it_.kappa + primal - dual;
   }
 }
 
 Measures Solver::measure() const {
   Measures s;
   const int n = model_.cols;
-  double pobj = model_.objective_constant, dobj = model_.objective_constant, compl_sum = 0;
+  const double base = homogeneous_ ? 0.0 : model_.objective_constant;
+  double pobj = base, dobj = base, compl_sum = 0;
   for (int j = 0; j < n; ++j) pobj += model_.c[j] * it_.x[j];
   if (quadratic_) {
     // qx_ belongs to the iterate: compute_residuals() ran first.
@@ -135,11 +173,36 @@ Measures Solver::measure() const {
   s.upper_inf = std::max(max_abs(rl_), max_abs(ru_));
   s.dual_inf = max_abs(rd_);
   s.complementarity = compl_sum;
-  s.gap = pobj - dobj;
+  if (homogeneous_) {
+    // The rings follow the embedding itself, whose residuals and
+    // complementarity shrink together; the rest describes x/τ.
+    const double tau = it_.tau, inv = 1.0 / tau;
+    s.ring[0] = compl_sum + tau * it_.kappa;
+    s.ring[1] = std::fabs(rg_);
+    s.ring[2] = s.primal_inf + s.upper_inf;
+    s.ring[3] = s.dual_inf;
+    s.primal_h = pobj;
+    s.dual_h = dobj;
+    s.ratio = tau / it_.kappa;
+    s.primal_objective = model_.objective_constant + pobj * inv;
+    s.dual_objective = model_.objective_constant + dobj * inv;
+    s.primal_inf *= inv;
+    s.upper_inf *= inv;
+    s.dual_inf *= inv;
+    s.complementarity = compl_sum * inv * inv;
+    s.mu = s.ring[0] / (pairs_ + 1);
+  }
+  s.gap = s.primal_objective - s.dual_objective;
   s.rel_primal = std::max(s.primal_inf / (1.0 + model_.b_norm), s.upper_inf / (1.0 + bound_norm_));
   s.rel_dual = s.dual_inf / (1.0 + model_.c_norm);
-  s.rel_complementarity = compl_sum / (1.0 + std::fabs(dobj));
-  s.mu = pairs_ > 0 ? compl_sum / pairs_ : 0.0;
+  s.rel_complementarity = s.complementarity / (1.0 + std::fabs(s.dual_objective));
+  if (!homogeneous_) {
+    s.mu = pairs_ > 0 ? compl_sum / pairs_ : 0.0;
+    s.ring[0] = s.complementarity;
+    s.ring[1] = std::fabs(s.gap);
+    s.ring[2] = s.primal_inf + s.upper_inf;
+    s.ring[3] = s.dual_inf;
+  }
   return s;
 }
 
@@ -169,22 +232,26 @@ void Solver::compute_qx(const std::vector<double>& x) {
     if (x[j] != 0.0) axpy_column(q, j, x[j], qx_.data());
 }
 
-void Solver::direction(Iterate& d) {
+// Solves A·dx = rp, dx − dxl = rl, dx + dxu = ru, Aᵀdy + dzl − dzu + Q·dx = rd
+// and the linearised complementarity zl·dxl + xl·dzl = cl, zu·dxu + xu·dzu = cu.
+void Solver::solve_direction(const std::vector<double>& rp, const std::vector<double>& rl,
+                             const std::vector<double>& ru, const std::vector<double>& rd,
+                             const std::vector<double>& cl, const std::vector<double>& cu, Iterate& d) {
   const CscMatrix& a = model_.a;
   const int n = model_.cols;
   for (int j = 0; j < n; ++j) {
-    double r = rd_[j];
-    if (lo_[j]) r -= (cl_[j] + it_.zl[j] * rl_[j]) / it_.xl[j];
-    if (up_[j]) r += (cu_[j] - it_.zu[j] * ru_[j]) / it_.xu[j];
+    double r = rd[j];
+    if (lo_[j]) r -= (cl[j] + it_.zl[j] * rl[j]) / it_.xl[j];
+    if (up_[j]) r += (cu[j] - it_.zu[j] * ru[j]) / it_.xu[j];
     rhat_[j] = r;
   }
   RefinementReport report;
   if (quadratic_) {
     std::copy(rhat_.begin(), rhat_.end(), d.x.begin());
-    std::copy(rp_.begin(), rp_.end(), d.y.begin());
+    std::copy(rp.begin(), rp.end(), d.y.begin());
     augmented_.solve(d.x.data(), d.y.data(), &report);
   } else {
-    std::copy(rp_.begin(), rp_.end(), rhs_y_.begin());
+    std::copy(rp.begin(), rp.end(), rhs_y_.begin());
     for (int j = 0; j < n; ++j) {
       const double t = theta_[j] * rhat_[j];
       if (t != 0.0) axpy_column(a, j, t, rhs_y_.data());
@@ -199,14 +266,53 @@ void Solver::direction(Iterate& d) {
   for (int j = 0; j < n; ++j) {
     const double dx = d.x[j];
     if (lo_[j]) {
-      d.xl[j] = dx - rl_[j];
-      d.zl[j] = (cl_[j] - it_.zl[j] * d.xl[j]) / it_.xl[j];
+      d.xl[j] = dx - rl[j];
+      d.zl[j] = (cl[j] - it_.zl[j] * d.xl[j]) / it_.xl[j];
     }
     if (up_[j]) {
-      d.xu[j] = ru_[j] - dx;
-      d.zu[j] = (cu_[j] - it_.zu[j] * d.xu[j]) / it_.xu[j];
+      d.xu[j] = ru[j] - dx;
+      d.zu[j] = (cu[j] - it_.zu[j] * d.xu[j]) / it_.xu[j];
     }
   }
+}
+
+// The homogeneous Newton system differs from the one above by the column of
+// dτ: A·dx − b·dτ = η·rp, dx − dxl − l·dτ = η·rl, dx + dxu − u·dτ = η·ru,
+// Aᵀdy + dzl − dzu − c·dτ = η·rd, plus the gap row
+// dκ + cᵀdx − bᵀdy − lᵀdzl + uᵀdzu = −η·rg and κ·dτ + τ·dκ = ck. By
+// linearity the direction is q + dτ·p, with q solved for the scaled
+// residuals and p for (b, l, u, c): one extra solve per factorisation.
+void Solver::solve_tau_column() {
+  solve_direction(model_.b, model_.lower, model_.upper, model_.c, zero_, zero_, tau_column_);
+  tau_column_gap_ = gap_change(tau_column_);
+}
+
+// cᵀdx − bᵀdy − lᵀdzl + uᵀdzu.
+double Solver::gap_change(const Iterate& d) const {
+  double change = 0;
+  for (int j = 0; j < model_.cols; ++j) {
+    change += model_.c[j] * d.x[j];
+    if (lo_[j]) change -= model_.lower[j] * d.zl[j];
+    if (up_[j]) change += model_.upper[j] * d.zu[j];
+  }
+  for (int i = 0; i < model_.rows; ++i) change -= model_.b[i] * d.y[i];
+  return change;
+}
+
+void Solver::add_tau_component(Iterate& d, double eta, double ck) {
+  const double tau = it_.tau, kappa = it_.kappa;
+  // gap_change(p) <= 0 (it is −Σ z/x·dx² over p's bound slacks), so the
+  // denominator is below −κ/τ < 0.
+  const double dtau = (-eta * rg_ - ck / tau - gap_change(d)) / (tau_column_gap_ - kappa / tau);
+  const Iterate& p = tau_column_;
+  for (int j = 0; j < model_.cols; ++j) {
+    d.x[j] += dtau * p.x[j];
+    if (lo_[j]) d.xl[j] += dtau * p.xl[j], d.zl[j] += dtau * p.zl[j];
+    if (up_[j]) d.xu[j] += dtau * p.xu[j], d.zu[j] += dtau * p.zu[j];
+  }
+  for (int i = 0; i < model_.rows; ++i) d.y[i] += dtau * p.y[i];
+  d.tau = dtau;
+  d.kappa = (ck - kappa * dtau) / tau;
 }
 
 void Solver::step_lengths(const Iterate& d, double* ap, double* ad) const {
@@ -221,6 +327,13 @@ void Solver::step_lengths(const Iterate& d, double* ap, double* ad) const {
       if (d.xu[j] < 0) p = std::min(p, -it_.xu[j] / d.xu[j]);
       if (d.zu[j] < 0) q = std::min(q, -it_.zu[j] / d.zu[j]);
     }
+  }
+  if (homogeneous_) {
+    // One step for both sides keeps the embedding's residuals and its
+    // complementarity shrinking at the same rate.
+    if (d.tau < 0) p = std::min(p, -it_.tau / d.tau);
+    if (d.kappa < 0) p = std::min(p, -it_.kappa / d.kappa);
+    p = q = std::min(p, q);
   }
   *ap = p;
   *ad = q;
@@ -249,6 +362,11 @@ int64_t Solver::centrality_corrections(Iterate& d, double sigma_mu, double* ap, 
       cu_[j] = up_[j] ? correction(it_.xu[j], d.xu[j], it_.zu[j], d.zu[j]) : 0.0;
     }
     direction(corr_);
+    if (homogeneous_) {
+      add_tau_component(corr_, 0.0, correction(it_.tau, d.tau, it_.kappa, d.kappa));
+      corr_.tau += d.tau;
+      corr_.kappa += d.kappa;
+    }
     for (int j = 0; j < n; ++j) {
       corr_.x[j] += d.x[j];
       corr_.xl[j] += d.xl[j];
@@ -281,6 +399,10 @@ void Solver::take_step(const Iterate& d, double ap, double ad) {
     }
   }
   for (int i = 0; i < model_.rows; ++i) it_.y[i] += ad * d.y[i];
+  if (homogeneous_) {
+    it_.tau += ap * d.tau;
+    it_.kappa += ad * d.kappa;
+  }
 }
 
 // A least-squares point shifted into the interior, after Mehrotra.
@@ -342,7 +464,10 @@ void Solver::starting_point() {
     if (lo_[j]) min_x = std::min(min_x, it_.xl[j]), min_z = std::min(min_z, it_.zl[j]);
     if (up_[j]) min_x = std::min(min_x, it_.xu[j]), min_z = std::min(min_z, it_.zu[j]);
   }
-  if (pairs_ == 0) return;
+  if (pairs_ == 0) {
+    if (homogeneous_) it_.tau = it_.kappa = 1.0;
+    return;
+  }
   const double shift_x = std::max(-1.5 * min_x, 0.0), shift_z = std::max(-1.5 * min_z, 0.0);
   double product = 0, sum_x = 0, sum_z = 0;
   for (int j = 0; j < n; ++j) {
@@ -374,6 +499,92 @@ void Solver::starting_point() {
     if (lo_[j]) it_.xl[j] += add_x, it_.zl[j] += add_z;
     if (up_[j]) it_.xu[j] += add_x, it_.zu[j] += add_z;
   }
+  if (homogeneous_) {
+    // τ·κ as central as the other pairs.
+    double products = 0;
+    for (int j = 0; j < n; ++j) {
+      if (lo_[j]) products += it_.xl[j] * it_.zl[j];
+      if (up_[j]) products += it_.xu[j] * it_.zu[j];
+    }
+    it_.tau = 1.0;
+    it_.kappa = products / pairs_;
+  }
+}
+
+// τ has vanished against κ: the unscaled point nearly solves the
+// homogeneous system with κ = bᵀy + lᵀzl − uᵀzu − cᵀx > 0, so a positive
+// dual objective is a Farkas certificate for the constraints and a
+// negative primal objective a ray. Both are checked on the data before
+// they are believed.
+IpmOutcome Solver::classify_infeasibility(const Measures& s) {
+  constexpr double kZero = 1e-10, kDominates = 1e4;
+  const double size = std::max({max_abs(it_.x), max_abs(it_.y), max_abs(it_.zl), max_abs(it_.zu), it_.tau, it_.kappa});
+  double primal = s.primal_h / size, dual = s.dual_h / size;
+  if (std::fabs(primal) < kZero) primal = 0;
+  if (std::fabs(dual) < kZero) dual = 0;
+  bool primal_infeasible = dual > 0, dual_infeasible = primal < 0;
+  if (primal_infeasible && dual_infeasible) {
+    const double ratio = dual / -primal;
+    if (ratio > kDominates) dual_infeasible = false;
+    if (ratio < 1.0 / kDominates) primal_infeasible = false;
+  }
+  if (primal_infeasible && proves_primal_infeasible()) return IpmOutcome::infeasible;
+  if (dual_infeasible && proves_dual_infeasible()) return IpmOutcome::dual_infeasible;
+  return IpmOutcome::diverged;
+}
+
+// For every x within the bounds, bᵀy = xᵀAᵀy = xᵀ(w − zl + zu) with
+// w = Aᵀy + zl − zu, so bᵀy + lᵀzl − uᵀzu <= max over the bounds of xᵀw.
+// When that bound stays below the left side no x satisfies A·x = b.
+bool Solver::proves_primal_infeasible() const {
+  const CscMatrix& a = model_.a;
+  double left = 0, scale = 0;
+  for (int i = 0; i < model_.rows; ++i) left += model_.b[i] * it_.y[i];
+  std::vector<double> w(static_cast<size_t>(model_.cols));
+  for (int j = 0; j < model_.cols; ++j) {
+    const double aty = dot_column(a, j, it_.y.data());
+    const double zl = lo_[j] ? it_.zl[j] : 0.0, zu = up_[j] ? it_.zu[j] : 0.0;
+    w[j] = aty + zl - zu;
+    scale = std::max({scale, std::fabs(aty), zl, zu});
+    left += (lo_[j] ? model_.lower[j] * zl : 0.0) - (up_[j] ? model_.upper[j] * zu : 0.0);
+  }
+  if (!(left > 0)) return false;
+  // Entries of w at rounding level are zero: a free direction then gives
+  // no bound at all, a bounded one gives its largest product.
+  const double noise = 1e-9 * scale;
+  double right = 0;
+  for (int j = 0; j < model_.cols; ++j) {
+    const double wj = w[j];
+    const double far = std::max(lo_[j] ? std::fabs(model_.lower[j]) : 0.0, up_[j] ? std::fabs(model_.upper[j]) : 0.0);
+    if (std::fabs(wj) <= noise) {
+      right += far * std::fabs(wj);
+    } else if (wj > 0) {
+      if (!up_[j]) return false;
+      right += model_.upper[j] * wj;
+    } else {
+      if (!lo_[j]) return false;
+      right += model_.lower[j] * wj;
+    }
+  }
+  return right < 0.5 * left;
+}
+
+// A direction v with A·v = 0 that respects every finite bound (v >= 0 at a
+// lower bound, v <= 0 at an upper one) and cᵀv < 0: no dual point exists.
+bool Solver::proves_dual_infeasible() const {
+  const CscMatrix& a = model_.a;
+  const std::vector<double>& v = it_.x;
+  const double size = max_abs(v);
+  double cost = 0, a_max = 0;
+  std::vector<double> av(static_cast<size_t>(model_.rows), 0.0);
+  for (int j = 0; j < model_.cols; ++j) {
+    if (lo_[j] && v[j] < -1e-9 * size) return false;
+    if (up_[j] && v[j] > 1e-9 * size) return false;
+    cost += model_.c[j] * v[j];
+    if (v[j] != 0.0) axpy_column(a, j, v[j], av.data());
+    for (int64_t k = a.start[j]; k < a.start[j + 1]; ++k) a_max = std::max(a_max, std::fabs(a.value[k]));
+  }
+  return cost < 0 && max_abs(av) <= 1e-7 * size * std::max(1.0, a_max);
 }
 
 int64_t Solver::corrections_allowed() {
@@ -390,6 +601,8 @@ int64_t Solver::corrections_allowed() {
 int Solver::prepare() {
   const int n = model_.cols, m = model_.rows;
   quadratic_ = model_.q.cols > 0;
+  homogeneous_ = settings_.homogeneous && !quadratic_;
+  zero_.assign(static_cast<size_t>(n), 0.0);
   lo_.resize(static_cast<size_t>(n));
   up_.resize(static_cast<size_t>(n));
   for (int j = 0; j < n; ++j) {
@@ -405,6 +618,7 @@ int Solver::prepare() {
   it_.resize(n, m);
   aff_.resize(n, m);
   corr_.resize(n, m);
+  if (homogeneous_) tau_column_.resize(n, m);
 
   BarrierLog log(env_, settings_.display);
   const double start = current_time(env_);
@@ -456,11 +670,16 @@ int Solver::run(IpmResult& result) {
     const Measures s = measure();
     const double shown_pobj = sense * s.primal_objective + settings_.offset;
     const double shown_dobj = sense * s.dual_objective + settings_.offset;
-    if (k == 0) log.header(quadratic_);
+    if (k == 0) {
+      log.header(quadratic_);
+      mu_start_ = s.mu;
+      ratio_start_ = s.ratio;
+    }
+    const std::optional<double> shown_ratio = homogeneous_ ? std::optional<double>(s.ratio) : std::nullopt;
     if (quadratic_)
       log.qp_iteration(k, shown_pobj, shown_dobj, std::max(s.primal_inf, s.upper_inf), s.dual_inf, s.complementarity);
     else
-      log.iteration(k, shown_pobj, shown_dobj, s.primal_inf, s.upper_inf, s.dual_inf);
+      log.iteration(k, shown_pobj, shown_dobj, s.primal_inf, s.upper_inf, s.dual_inf, shown_ratio);
     if (s.merit() < best_merit) {
       best_merit = s.merit();
       best_iteration = k;
@@ -468,10 +687,18 @@ int Solver::run(IpmResult& result) {
       best_ = it_;
     }
 
-    // Termination tests, in order.
+    // Termination tests, in order. On the embedding the residuals only
+    // shrink with the complementarity, so a small gap alone proves nothing.
     if ((s.rel_complementarity < t && s.rel_primal < t && s.rel_dual < t) ||
-        (s.rel_primal < 1e-8 && s.rel_dual < 1e-8 && std::fabs(s.gap) / (1.0 + std::fabs(s.primal_objective)) < t)) {
+        (!homogeneous_ && s.rel_primal < 1e-8 && s.rel_dual < 1e-8 &&
+         std::fabs(s.gap) / (1.0 + std::fabs(s.primal_objective)) < t)) {
       outcome = IpmOutcome::optimal;
+      break;
+    }
+    // The embedding heads for a certificate when τ vanishes against κ
+    // while the complementarity of the whole embedding goes to zero.
+    if (homogeneous_ && s.mu < t * mu_start_ && s.ratio < t * ratio_start_) {
+      outcome = classify_infeasibility(s);
       break;
     }
     if (!(std::fabs(s.dual_objective) <= kOverflowObjective) || !(std::fabs(s.primal_objective) <= kOverflowObjective) ||
@@ -498,7 +725,7 @@ int Solver::run(IpmResult& result) {
       break;
     }
     const int slot = static_cast<int>(k % kLongRing);
-    const double current[4] = {s.complementarity, std::fabs(s.gap), s.primal_inf + s.upper_inf, s.dual_inf};
+    const double* current = s.ring;
     if (k >= kLongRing) {
       const bool primal_stuck = current[2] > 0.99 * rings[2][slot] || s.rel_primal < t;
       const bool dual_stuck = current[3] > 0.99 * rings[3][slot] || s.rel_dual < t;
@@ -533,11 +760,13 @@ int Solver::run(IpmResult& result) {
       break;
     }
     const int n = model_.cols;
+    if (homogeneous_) solve_tau_column();
     for (int j = 0; j < n; ++j) {
       cl_[j] = lo_[j] ? -it_.xl[j] * it_.zl[j] : 0.0;
       cu_[j] = up_[j] ? -it_.xu[j] * it_.zu[j] : 0.0;
     }
     direction(aff_);
+    if (homogeneous_) add_tau_component(aff_, 1.0, -it_.tau * it_.kappa);
     if (!quadratic_ && normal_.correction_failed()) {
       // The dense columns go back into the factor for the rest of the run.
       if (int code = normal_.include_dense_columns()) return code;
@@ -554,15 +783,31 @@ int Solver::run(IpmResult& result) {
       if (lo_[j]) mu_aff += (it_.xl[j] + ap * aff_.xl[j]) * (it_.zl[j] + ad * aff_.zl[j]);
       if (up_[j]) mu_aff += (it_.xu[j] + ap * aff_.xu[j]) * (it_.zu[j] + ad * aff_.zu[j]);
     }
-    mu_aff = pairs_ > 0 ? mu_aff / pairs_ : 0.0;
+    if (homogeneous_) {
+      mu_aff += (it_.tau + ap * aff_.tau) * (it_.kappa + ad * aff_.kappa);
+      mu_aff /= pairs_ + 1;
+    } else {
+      mu_aff = pairs_ > 0 ? mu_aff / pairs_ : 0.0;
+    }
     const double ratio = s.mu > 0 ? mu_aff / s.mu : 0.0;
-    const double sigma_mu = ratio * ratio * ratio * s.mu;
+    const double sigma = ratio * ratio * ratio;
+    const double sigma_mu = sigma * s.mu;
     for (int j = 0; j < n; ++j) {
       if (lo_[j]) cl_[j] = sigma_mu - it_.xl[j] * it_.zl[j] - aff_.xl[j] * aff_.zl[j];
       if (up_[j]) cu_[j] = sigma_mu - it_.xu[j] * it_.zu[j] - aff_.xu[j] * aff_.zu[j];
     }
     Iterate& d = corr_;
-    direction(d);
+    if (homogeneous_) {
+      // The embedding's residuals shrink by the same factor as its
+      // complementarity: η = 1 − σ.
+      const double eta = 1.0 - sigma;
+      for (auto* r : {&rp_, &rl_, &ru_, &rd_})
+        for (double& v : *r) v *= eta;
+      direction(d);
+      add_tau_component(d, eta, sigma_mu - it_.tau * it_.kappa - aff_.tau * aff_.kappa);
+    } else {
+      direction(d);
+    }
     std::swap(aff_, corr_);  // aff_ now holds the corrected direction
     step_lengths(aff_, &ap, &ad);
     const int64_t corrections = max_corrections_ > 0 ? centrality_corrections(aff_, sigma_mu, &ap, &ad) : 0;
@@ -573,13 +818,15 @@ int Solver::run(IpmResult& result) {
   }
 
   result.iterations = k;
+  const bool certificate = outcome == IpmOutcome::infeasible || outcome == IpmOutcome::dual_infeasible;
   if (outcome != IpmOutcome::optimal && outcome != IpmOutcome::time_limit && outcome != IpmOutcome::tick_limit &&
-      outcome != IpmOutcome::aborted) {
+      outcome != IpmOutcome::aborted && !certificate) {
     if (best_iteration >= 0 && best_iteration != k) {
       it_ = best_;
       log.best(sense * best_measures.primal_objective + settings_.offset,
                sense * best_measures.dual_objective + settings_.offset, best_measures.primal_inf,
-               best_measures.upper_inf, best_measures.dual_inf);
+               best_measures.upper_inf, best_measures.dual_inf,
+               homogeneous_ ? std::optional<double>(best_measures.ratio) : std::nullopt);
     }
   }
   compute_residuals();
@@ -593,6 +840,11 @@ int Solver::run(IpmResult& result) {
   result.y = it_.y;
   result.zl = it_.zl;
   result.zu = it_.zu;
+  if (homogeneous_ && !certificate) {
+    const double inv = 1.0 / it_.tau;
+    for (auto* v : {&result.x, &result.y, &result.zl, &result.zu})
+      for (double& e : *v) e *= inv;
+  }
   for (int j = 0; j < model_.cols; ++j) {
     if (!lo_[j]) result.zl[j] = 0;
     if (!up_[j]) result.zu[j] = 0;

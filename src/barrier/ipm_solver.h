@@ -26,6 +26,9 @@ struct IpmSettings {
   Ordering ordering = Ordering::automatic;
   int threads = 1;
   int ordering_threads = 0;
+  // Iterate on the homogeneous self-dual embedding (linear objectives only):
+  // it converges on infeasible and unbounded models too, to a certificate.
+  bool homogeneous = false;
 };
 
 enum class IpmOutcome {
@@ -33,6 +36,8 @@ enum class IpmOutcome {
   not_optimal,          // stopped without proof; the best iterate is kept
   numerical,            // no progress or overflow
   diverged,             // the iterates grow without converging: infeasible or unbounded, unproven
+  infeasible,           // a Farkas certificate proves the constraints contradict each other
+  dual_infeasible,      // a ray of decreasing objective proves the dual infeasible
   unbounded_face,
   primal_objective_limit,
   dual_objective_limit,
@@ -47,7 +52,8 @@ struct IpmResult {
   int64_t iterations = 0;
   bool primal_feasible = false;  // relative infeasibility below 1e-8
   bool dual_feasible = false;
-  // Per model column: x and the bound duals; per row: y.
+  // Per model column: x and the bound duals; per row: y. After an
+  // infeasibility proof, the homogeneous point that carries the certificate.
   std::vector<double> x, zl, zu, y;
   double primal_objective = 0, dual_objective = 0;  // minimisation sense, model units
 };

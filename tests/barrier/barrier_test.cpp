@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -86,6 +88,48 @@ TEST_F(BarrierTest, InfeasibleAndUnboundedModelsAreNeverOptimal) {
           << unbounded;
     }
   }
+}
+
+// The homogeneous embedding (algorithms 1 and 2) reaches the optimum
+// without crossover, prints τ/κ in the "Inf Ratio" column, and ends with a
+// certificate on infeasible and unbounded models instead of diverging.
+TEST_F(BarrierTest, HomogeneousFormulationSolvesAndClassifiesWithoutCrossover) {
+  KORVA_REQUIRE_SHARED_DATA();
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_BARCROSSALG, -1), 0);
+  for (const int algorithm : {1, 2}) {
+    ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_BARALG, algorithm), 0);
+    for (const char* name : {"afiro", "bnl1", "pilot4", "degen2"}) {
+      SCOPED_TRACE(name);
+      results->clear();
+      read_collection(name);
+      ASSERT_EQ(KRVbaropt(env, lp), 0);
+      ASSERT_EQ(KRVgetstat(env, lp), KRV_STAT_OPTIMAL);
+      expect_reference_optimum(name);
+      // The embedding's residuals shrink only with its complementarity:
+      // within the relative tolerance, not far below it.
+      EXPECT_LT(quality(1), 1e-5);
+      // Iteration 0 and every later line end with the ratio: seven fields.
+      const std::string log = results->text();
+      const size_t first = log.find("\n   0 ");
+      ASSERT_NE(first, std::string::npos) << log;
+      std::istringstream line(log.substr(first + 1, log.find('\n', first + 1) - first - 1));
+      std::vector<std::string> fields{std::istream_iterator<std::string>(line), std::istream_iterator<std::string>()};
+      EXPECT_EQ(fields.size(), 7u) << line.str();
+    }
+  }
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_BARALG, 1), 0);
+  read_infeasible_sc105();
+  ASSERT_EQ(KRVbaropt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), KRV_STAT_INFEASIBLE);
+  read_lp_text("Maximize\n obj: x + y\nSubject To\n c1: x - y <= 1\n c2: x - 2 y <= 4\nEnd\n");
+  ASSERT_EQ(KRVbaropt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), KRV_STAT_INForUNBD);
+
+  // The ordinary iterations turn to the embedding when they diverge.
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_BARALG, 0), 0);
+  read_lp_text("Minimize\n obj: x + y + z\nSubject To\n c1: x + y <= 1\n c2: x + y + z >= 3\n c3: z <= 1\nEnd\n");
+  ASSERT_EQ(KRVbaropt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), KRV_STAT_INFEASIBLE);
 }
 
 TEST_F(BarrierTest, AModelWithoutRowsIsSolvedWithoutIterations) {

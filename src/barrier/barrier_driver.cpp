@@ -297,10 +297,16 @@ struct BarrierRun {
     const double cross_start = current_time(env);
     const bool primal = crossover == Crossover::primal;
     if (display >= 1) msg(env.results(), primal ? "\nPrimal crossover.\n" : "\nDual crossover.\n");
-    if (int code = crossover_to_basis(env, q, w, model, result, display, counts)) return code;
     simplex::SimplexSettings cleanup = settings;
     cleanup.advanced_start = true;
     cleanup.perturb_from_start = false;
+    if (int code = crossover_to_basis(env, q, w, model, result, display, counts)) {
+      if (code == err::kNoMemory) return code;
+      // The simplex starts afresh instead.
+      msg(env.warning(), "Warning: failed to build an initial basis for crossover...\n");
+      cleanup.advanced_start = false;
+      w.has_basis = false;
+    }
     const simplex::SimplexAlgorithm algorithm =
         method == simplex::kMethodPrimal ? simplex::primal_algorithm() : simplex::dual_algorithm();
     simplex::SimplexOutcome run_outcome;
@@ -342,13 +348,17 @@ int barrier_optimize(Environment& env, Problem& p, int crossover) {
 
   BarrierRun run;
   run.original = &p;
+  bool crossover_asked = choice == 1 || choice == 2;
   if (choice == 0) {
     const int parameter = env.int_param(KRV_PARAM_BARCROSSALG);
+    crossover_asked = parameter == 1 || parameter == 2;
     choice = parameter == -1 ? -1 : parameter == 2 ? 2 : 1;
   }
   run.crossover = choice == -1 ? Crossover::none : choice == 2 ? Crossover::dual : Crossover::primal;
-  // Crossover needs a quadratic simplex for a quadratic objective: the
-  // interior solution stands.
+  // Automatic crossover means none for a quadratic objective; asked for,
+  // it would need a quadratic simplex, which is not there: the interior
+  // solution stands.
+  const bool qp_crossover_asked = p.quad && crossover_asked;
   if (p.quad) run.crossover = Crossover::none;
   run.threads = barrier_threads(env);
   if (display >= 1) {
@@ -370,6 +380,10 @@ int barrier_optimize(Environment& env, Problem& p, int crossover) {
   if (run.crossover == Crossover::none) {
     // An interior point has no basis to map back through presolve.
     code = solve(env, p, method, simplex::simplex_settings_from_params(env), nullptr);
+    if (code == 0 && qp_crossover_asked) {
+      if (display >= 1) msg(env.results(), "\nQP crossover.\n");
+      msg(env.warning(), "Warning: QP crossover is not available; the barrier solution is kept.\n");
+    }
   } else {
     // The reduced problem must keep the original's rows and columns in its
     // own form: no dual formulation.

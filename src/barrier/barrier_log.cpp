@@ -18,14 +18,17 @@ struct RatioField {
 
 }  // namespace
 
-const char* ordering_name(Ordering ordering) {
+const OrderingText& ordering_text(Ordering ordering) {
+  static const OrderingText min_degree{"Approximate Minimum Degree", "Using Approximate Minimum Degree ordering\n"};
+  static const OrderingText min_fill{"Approximate Minimum Fill", "Using Approximate Minimum Fill ordering\n"};
+  static const OrderingText dissection{"Nested Dissection", "Using Nested Dissection ordering\n"};
   switch (ordering) {
     case Ordering::nested_dissection:
-      return "Nested Dissection";
+      return dissection;
     case Ordering::min_fill:
-      return "Approximate Minimum Fill";
+      return min_fill;
     default:
-      return "Approximate Minimum Degree";
+      return min_degree;
   }
 }
 
@@ -34,9 +37,9 @@ void BarrierLog::ordering(const char* matrix, const char* title, int64_t lower_n
   if (display_ < 1) return;
   Channel* out = env_.results();
   msg(out, "Number of nonzeros in lower triangle of %s = %.0f\n", matrix, static_cast<double>(lower_nonzeros));
-  const char* name = ordering_name(stats.ordering_used);
-  msg(out, "Using %s ordering\n", name);
-  msg(out, "Total time for %s ordering = %.2f sec.\n", name, seconds);
+  const OrderingText& text = ordering_text(stats.ordering_used);
+  msg(out, "%s", text.line);
+  msg(out, "Total time for %s ordering = %.2f sec.\n", text.name, seconds);
   msg(out, "%s", title);
   for (const std::string& line : factor_report_lines(stats)) msg(out, "%s", line.c_str());
 }

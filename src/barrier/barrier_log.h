@@ -29,6 +29,10 @@ class BarrierLog {
   int display_;
 };
 
-const char* ordering_name(Ordering ordering);
+struct OrderingText {
+  const char* name;  // as in "Total time for ... ordering"
+  const char* line;  // "Using ... ordering\n"
+};
+const OrderingText& ordering_text(Ordering ordering);
 
 }  // namespace korva::barrier

@@ -117,6 +117,23 @@ TEST_F(BarrierQpTest, RandomConvexQuadraticProgramsReachTheirKnownOptimum) {
   }
 }
 
+// Crossover is skipped for a quadratic objective unless asked for; asked
+// for, it says it is not available and keeps the interior optimum.
+TEST_F(BarrierQpTest, AskedForCrossoverKeepsTheInteriorSolution) {
+  const KnownQp qp = make_known_qp(50, 15, 7);
+  load(qp);
+  ASSERT_EQ(KRVbaropt(env, lp), 0);
+  EXPECT_EQ(results->text().find("QP crossover"), std::string::npos);
+  ASSERT_EQ(KRVhybbaropt(env, lp, 'p'), 0);
+  ASSERT_EQ(KRVgetstat(env, lp), KRV_STAT_OPTIMAL);
+  EXPECT_NEAR(objective(), qp.optimum, 1e-6 * (1.0 + std::fabs(qp.optimum)));
+  int solntype = 0;
+  ASSERT_EQ(KRVsolninfo(env, lp, nullptr, &solntype, nullptr, nullptr), 0);
+  EXPECT_EQ(solntype, KRV_NONBASIC_SOLN);
+  EXPECT_NE(results->text().find("\nQP crossover.\n"), std::string::npos);
+  EXPECT_NE(warnings->text().find("QP crossover is not available"), std::string::npos);
+}
+
 TEST_F(BarrierQpTest, MaximisingAConcaveObjectiveIsTheSameProblem) {
   const KnownQp qp = make_known_qp(60, 20, 42);
   load(qp, -1, -1.0);

@@ -132,6 +132,20 @@ TEST_F(BarrierTest, HomogeneousFormulationSolvesAndClassifiesWithoutCrossover) {
   EXPECT_EQ(KRVgetstat(env, lp), KRV_STAT_INFEASIBLE);
 }
 
+// An objective constant that dwarfs the optimum loosens the relative
+// measures; the user is told.
+TEST_F(BarrierTest, AnObjectiveConstantThatDwarfsTheOptimumIsWarnedAbout) {
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_BARCROSSALG, -1), 0);
+  read_lp_text("Minimize\n obj: x + y + 1000000 z\nSubject To\n c1: x + y >= -1000000\n c2: x - y <= 3\n"
+               "Bounds\n z = 1\n x free\n y free\nEnd\n");
+  ASSERT_EQ(KRVbaropt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), KRV_STAT_OPTIMAL);
+  EXPECT_NEAR(objective(), 0.0, 1e-3);
+  EXPECT_NE(warnings->text().find("\nWarning:  Barrier optimality criterion affected by large objective shift.\n"),
+            std::string::npos)
+      << warnings->text();
+}
+
 TEST_F(BarrierTest, AModelWithoutRowsIsSolvedWithoutIterations) {
   read_lp_text("Minimize\n obj: x - y + 0 z\nBounds\n 1 <= x <= 4\n -2 <= y <= 3\n z free\nEnd\n");
   ASSERT_EQ(KRVgetnumrows(env, lp), 0);

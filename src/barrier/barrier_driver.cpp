@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "barrier/crossover.h"
 #include "barrier/ipm_model.h"
@@ -300,8 +301,21 @@ struct BarrierRun {
     simplex::SimplexSettings cleanup = settings;
     cleanup.advanced_start = true;
     cleanup.perturb_from_start = false;
-    if (int code = crossover_to_basis(env, q, w, model, result, display, counts)) {
-      if (code == err::kNoMemory) return code;
+    int built = 0;
+    try {
+      built = crossover_to_basis(env, q, w, model, result, display, counts);
+    } catch (const std::bad_alloc&) {
+      built = err::kNoMemory;
+    }
+    if (built == err::kNoMemory) {
+      msg(env.results(), "Not enough memory for standard crossover.\n");
+      // A reduced problem's interior point cannot be mapped back: the
+      // original problem is solved instead, whose point stands.
+      if (original && original != &q) return err::kNoMemory;
+      store_interior_solution(q, w.lp, model, result, status);
+      return 0;
+    }
+    if (built != 0) {
       // The simplex starts afresh instead.
       msg(env.warning(), "Warning: failed to build an initial basis for crossover...\n");
       cleanup.advanced_start = false;

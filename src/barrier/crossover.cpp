@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "barrier/push_phase.h"
+#include "env/channel.h"
 #include "simplex/core/basis_factor.h"
 #include "simplex/core/start_basis.h"
 #include "simplex/lu/refactor_driver.h"
@@ -103,6 +104,9 @@ int crossover_to_basis(Environment& env, const Problem& p, simplex::SimplexWork&
   counts.dual_push = dual.pushed;
   counts.dual_exchange = dual.exchanged;
   w.sync_basic_values();
+  // The last refactorisation had to replace dependent columns by slacks.
+  if (dual.code == 0 && !w.repairs.empty())
+    msg(env.warning(), "Warning: Crossover terminates with a singular basis.\n");
   return dual.code;
 }
 

@@ -114,26 +114,16 @@ CscMatrix relabelled(const CscMatrix& lower, const std::vector<int>& label) {
   return out;
 }
 
-// Minimum degree breaks ties between equal degrees by position, and those
-// choices decide much of the fill. Ordering a few relabelled copies and
-// keeping the ordering with the least fill (then the fewest flops) gives a
-// cheap approximation of minimum fill.
+// Minimum fill: the relabelled minimum-degree orderings and the plain one,
+// keeping the least fill (then the fewest flops).
 int minimum_fill(const CscMatrix& lower, std::vector<int>& perm) {
   int status = minimum_degree(lower, perm);
   if (status != 0) return status;
   FactorCost best = factor_cost(lower, perm);
-  const int n = lower.cols;
-  std::mt19937 random(20110922u);
-  std::vector<int> label(n), trial;
-  std::iota(label.begin(), label.end(), 0);
-  for (int k = 0; k < kTieBreakTrials; ++k) {
-    std::shuffle(label.begin(), label.end(), random);
-    status = minimum_degree(relabelled(lower, label), trial);
+  std::vector<int> trial;
+  for (const std::vector<int>& label : tie_break_labels(lower.cols)) {
+    status = relabelled_minimum_degree(lower, label, trial);
     if (status != 0) return status;
-    if (!is_permutation(trial, n)) return kBadPermutation;
-    std::vector<int> original(n);
-    for (int i = 0; i < n; ++i) original[label[i]] = i;
-    for (int& v : trial) v = original[v];
     const FactorCost cost = factor_cost(lower, trial);
     if (cost.nonzeros < best.nonzeros || (cost.nonzeros == best.nonzeros && cost.flops < best.flops)) {
       best = cost;
@@ -153,6 +143,28 @@ bool is_permutation(const std::vector<int>& perm, int n) {
     seen[v] = 1;
   }
   return true;
+}
+
+std::vector<std::vector<int>> tie_break_labels(int n) {
+  std::mt19937 random(20110922u);
+  std::vector<int> label(static_cast<size_t>(n));
+  std::iota(label.begin(), label.end(), 0);
+  std::vector<std::vector<int>> labels;
+  for (int k = 0; k < kTieBreakTrials; ++k) {
+    std::shuffle(label.begin(), label.end(), random);
+    labels.push_back(label);
+  }
+  return labels;
+}
+
+int relabelled_minimum_degree(const CscMatrix& lower, const std::vector<int>& label, std::vector<int>& perm) {
+  const int n = lower.cols;
+  if (int status = minimum_degree(relabelled(lower, label), perm)) return status;
+  if (!is_permutation(perm, n)) return kBadPermutation;
+  std::vector<int> original(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) original[label[i]] = i;
+  for (int& v : perm) v = original[v];
+  return 0;
 }
 
 int compute_ordering(const CscMatrix& lower, Ordering method, std::vector<int>& perm) {

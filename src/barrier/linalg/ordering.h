@@ -13,6 +13,15 @@ enum class Ordering { automatic = 0, min_degree = 1, min_fill = 2, nested_dissec
 // ordering library returned something that is not a permutation.
 int compute_ordering(const CscMatrix& lower, Ordering method, std::vector<int>& perm);
 
+// Minimum degree breaks ties between equal degrees by position, and those
+// choices decide much of the fill: minimum degree on a few relabelled
+// copies, keeping the best, approximates minimum fill. The relabellings
+// (label[i]: the new name of row i) are fixed, so results repeat.
+std::vector<std::vector<int>> tie_break_labels(int n);
+// Minimum degree on the matrix relabelled by `label`, returned in the
+// original numbering. Returns 0, 1001 or 4005.
+int relabelled_minimum_degree(const CscMatrix& lower, const std::vector<int>& label, std::vector<int>& perm);
+
 // Whether perm holds each of 0..n-1 exactly once.
 bool is_permutation(const std::vector<int>& perm, int n);
 

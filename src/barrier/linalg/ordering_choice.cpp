@@ -1,6 +1,7 @@
 #include "barrier/linalg/ordering_choice.h"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 #include <thread>
 
@@ -15,7 +16,8 @@ namespace {
 constexpr double kExpensiveFactorRatio = 500.0;
 
 struct Candidate {
-  Ordering method;
+  Ordering method = Ordering::min_degree;
+  const std::vector<int>* label = nullptr;  // minimum fill: the relabelling tried
   std::vector<int> perm;
   double flops = 0;
   int status = 0;
@@ -23,7 +25,7 @@ struct Candidate {
 
 void evaluate(const CscMatrix& lower, Candidate& c) {
   try {
-    c.status = compute_ordering(lower, c.method, c.perm);
+    c.status = c.label ? relabelled_minimum_degree(lower, *c.label, c.perm) : compute_ordering(lower, c.method, c.perm);
     if (c.status == 0) c.flops = factor_cost(lower, c.perm).flops;
   } catch (const std::bad_alloc&) {
     c.status = err::kNoMemory;
@@ -38,7 +40,8 @@ int choose_ordering(const CscMatrix& lower, Ordering choice, int ordering_thread
     out.used = choice;
     return compute_ordering(lower, choice, out.perm);
   }
-  Candidate first{Ordering::min_degree, {}, 0, 0};
+  Candidate first;
+  first.method = Ordering::min_degree;
   evaluate(lower, first);
   if (first.status != 0) return first.status;
   out.min_degree_flops = first.flops;
@@ -46,15 +49,27 @@ int choose_ordering(const CscMatrix& lower, Ordering choice, int ordering_thread
   const double size = std::max<double>(1.0, static_cast<double>(lower.index.size()));
   if (first.flops / size <= kExpensiveFactorRatio) return 0;
 
-  std::vector<Candidate> trials = {{Ordering::nested_dissection, {}, 0, 0}, {Ordering::min_fill, {}, 0, 0}};
-  const size_t batch = ordering_threads <= 0 ? 2 : static_cast<size_t>(ordering_threads);
-  for (size_t k = 0; k < trials.size(); k += batch) {
-    const size_t batch_end = std::min(trials.size(), k + batch);
-    std::vector<std::thread> team;
-    for (size_t j = k + 1; j < batch_end; ++j) team.emplace_back([&, j] { evaluate(lower, trials[j]); });
-    evaluate(lower, trials[k]);
-    for (std::thread& thread : team) thread.join();
+  // Nested dissection and the relabelled minimum-degree orderings of
+  // minimum fill (the plain one is `first`) are independent: the threads
+  // take them in turn, the longest first.
+  const std::vector<std::vector<int>> labels = tie_break_labels(lower.cols);
+  std::vector<Candidate> trials;
+  trials.resize(1 + labels.size());
+  trials[0].method = Ordering::nested_dissection;
+  for (size_t k = 0; k < labels.size(); ++k) {
+    trials[k + 1].method = Ordering::min_fill;
+    trials[k + 1].label = &labels[k];
   }
+  const size_t threads =
+      std::min(trials.size(), ordering_threads <= 0 ? size_t{2} : static_cast<size_t>(ordering_threads));
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    for (size_t k; (k = next.fetch_add(1)) < trials.size();) evaluate(lower, trials[k]);
+  };
+  std::vector<std::thread> team;
+  for (size_t t = 1; t < threads; ++t) team.emplace_back(work);
+  work();
+  for (std::thread& thread : team) thread.join();
   double best = first.flops;
   for (Candidate& trial : trials) {
     if (trial.status != 0) return trial.status;

@@ -30,6 +30,7 @@ constexpr int kLongRing = 20;
 constexpr int kShortRing = 10;
 constexpr double kGondzioLow = 0.1, kGondzioHigh = 10.0;
 constexpr int kWhereBarrier = 3;
+constexpr double kDependentRowTolerance = 1e-6;  // relative residual of a dropped row at an optimum
 
 struct Iterate {
   std::vector<double> x, xl, xu, y, zl, zu;
@@ -59,7 +60,7 @@ struct Measures {
 class Solver {
  public:
   Solver(Environment& env, const IpmModel& model, const IpmSettings& settings)
-      : env_(env), model_(model), settings_(settings) {}
+      : env_(env), given_(model), model_(model), settings_(settings) {}
 
   int run(IpmResult& result);
 
@@ -82,6 +83,8 @@ class Solver {
   double gap_change(const Iterate& d) const;
   IpmOutcome classify_infeasibility(const Measures& s);
   bool proves_primal_infeasible() const;
+  void drop_dependent_rows();
+  bool dependent_rows_hold(const std::vector<double>& x) const;
   bool proves_dual_infeasible() const;
   void step_lengths(const Iterate& d, double* ap, double* ad) const;
   int64_t centrality_corrections(Iterate& d, double sigma_mu, double* ap, double* ad);
@@ -94,7 +97,11 @@ class Solver {
   int64_t corrections_allowed();
 
   Environment& env_;
-  const IpmModel& model_;
+  // The model as given, and the copy the iterations work on, where rows
+  // that the others imply are zeroed.
+  const IpmModel& given_;
+  IpmModel model_;
+  std::vector<int> dependent_rows_;
   IpmSettings settings_;
   NormalSystem normal_;
   AugmentedSystem augmented_;
@@ -419,6 +426,7 @@ void Solver::starting_point() {
     std::copy(model_.b.begin(), model_.b.end(), rhs_y_.begin());
     augmented_.solve(x0.data(), rhs_y_.data());
   } else {
+    drop_dependent_rows();
     std::fill(theta_.begin(), theta_.end(), 1.0);
     normal_.factor(theta_.data(), kDualRegularisation);
     std::copy(model_.b.begin(), model_.b.end(), rhs_y_.begin());
@@ -585,6 +593,34 @@ bool Solver::proves_dual_infeasible() const {
     for (int64_t k = a.start[j]; k < a.start[j + 1]; ++k) a_max = std::max(a_max, std::fabs(a.value[k]));
   }
   return cost < 0 && max_abs(av) <= 1e-7 * size * std::max(1.0, a_max);
+}
+
+// Equations implied by the others make A·Θ·Aᵀ singular, and as the
+// iterates approach the boundary its rounding errors grow without bound.
+// Zeroed in the working copy they drop out, which a consistent right-hand
+// side does not notice; dependent_rows_hold() checks that at the end.
+void Solver::drop_dependent_rows() {
+  dependent_rows_ = normal_.find_dependent_rows();
+  if (dependent_rows_.empty()) return;
+  std::vector<char> dropped(static_cast<size_t>(model_.rows), 0);
+  for (int i : dependent_rows_) {
+    dropped[i] = 1;
+    model_.b[i] = 0.0;
+  }
+  CscMatrix& a = model_.a;
+  for (size_t k = 0; k < a.value.size(); ++k)
+    if (dropped[a.index[k]]) a.value[k] = 0.0;
+  normal_.zero_rows(dependent_rows_);
+}
+
+bool Solver::dependent_rows_hold(const std::vector<double>& x) const {
+  if (dependent_rows_.empty()) return true;
+  std::vector<double> residual(given_.b);
+  for (int j = 0; j < given_.cols; ++j)
+    if (x[j] != 0.0) axpy_column(given_.a, j, -x[j], residual.data());
+  double worst = 0;
+  for (int i : dependent_rows_) worst = std::max(worst, std::fabs(residual[i]));
+  return worst <= kDependentRowTolerance * (1.0 + given_.b_norm);
 }
 
 int64_t Solver::corrections_allowed() {
@@ -849,6 +885,10 @@ int Solver::run(IpmResult& result) {
     const double inv = 1.0 / it_.tau;
     for (auto* v : {&result.x, &result.y, &result.zl, &result.zu})
       for (double& e : *v) e *= inv;
+  }
+  if (!certificate && !dependent_rows_hold(result.x)) {
+    result.primal_feasible = false;
+    if (outcome == IpmOutcome::optimal) result.outcome = IpmOutcome::not_optimal;
   }
   for (int j = 0; j < model_.cols; ++j) {
     if (!lo_[j]) result.zl[j] = 0;

@@ -10,6 +10,9 @@ namespace {
 constexpr int kMaxRefinements = 10;
 constexpr double kPivotFloor = 1e-30;
 constexpr double kDenseRegularisation = 1e-10;
+// Pivots of A·Aᵀ this far below the largest diagonal are rounding noise:
+// the row depends on the others.
+constexpr double kDependentPivot = 1e-15;
 
 // Dense Cholesky of a small k × k matrix (row-major, lower part), in place.
 // A pivot that is not safely positive is replaced by 1: the correction it
@@ -60,6 +63,7 @@ int NormalSystem::analyse(const CscMatrix& a, const std::vector<char>& dense, Or
   normal_.analyse(a, in_product_);
   theta_.assign(static_cast<size_t>(a.cols), 0.0);
   row_reg_.assign(static_cast<size_t>(a.rows), 0.0);
+  diagonal_.assign(static_cast<size_t>(a.rows), 0.0);
   work_rows_.assign(static_cast<size_t>(a.rows), 0.0);
   work_rows2_.assign(static_cast<size_t>(a.rows), 0.0);
   trial_.assign(static_cast<size_t>(a.rows), 0.0);
@@ -77,6 +81,40 @@ int NormalSystem::include_dense_columns() {
   return analyse(*a_, std::vector<char>(static_cast<size_t>(a_->cols), 0), ordering_, threads_, ordering_threads_);
 }
 
+std::vector<int> NormalSystem::find_dependent_rows() {
+  std::vector<int> dependent;
+  if (!dense_list_.empty()) return dependent;
+  std::fill(theta_.begin(), theta_.end(), 1.0);
+  std::fill(row_reg_.begin(), row_reg_.end(), 0.0);
+  normal_.assemble(theta_.data(), row_reg_.data());
+  // Scaled to a unit diagonal, so that the pivot test measures each row
+  // against its own size rather than against the largest row.
+  const CscMatrix& m = normal_.matrix();
+  std::vector<double> scale(static_cast<size_t>(m.cols)), scaled(m.value.size());
+  for (int i = 0; i < m.cols; ++i) {
+    const double d = m.value[m.start[i]];
+    scale[i] = d > 0 ? 1.0 / std::sqrt(d) : 1.0;
+  }
+  for (int j = 0; j < m.cols; ++j)
+    for (int64_t k = m.start[j]; k < m.start[j + 1]; ++k) scaled[k] = m.value[k] * scale[j] * scale[m.index[k]];
+  if (cholesky_.factor(scaled.data(), kDependentPivot) <= 0) return dependent;
+  for (int i = 0; i < a_->rows; ++i)
+    if (cholesky_.zero_pivot(i)) dependent.push_back(i);
+  return dependent;
+}
+
+// The largest diagonal entry of the sparse part, without assembling it.
+double NormalSystem::largest_diagonal(double regularisation) {
+  const CscMatrix& a = *a_;
+  std::fill(diagonal_.begin(), diagonal_.end(), regularisation);
+  for (int j = 0; j < a.cols; ++j) {
+    if (!in_product_[j]) continue;
+    const double t = theta_[j];
+    for (int64_t k = a.start[j]; k < a.start[j + 1]; ++k) diagonal_[a.index[k]] += t * a.value[k] * a.value[k];
+  }
+  return max_abs(diagonal_);
+}
+
 bool NormalSystem::factor(const double* theta, double regularisation) {
   const CscMatrix& a = *a_;
   correction_failed_ = false;
@@ -88,10 +126,7 @@ bool NormalSystem::factor(const double* theta, double regularisation) {
     // correction then loses all accuracy: the factor gets a little more
     // on its diagonal, and the conjugate gradients of solve() work on the
     // exact operator.
-    normal_.assemble(theta_.data(), row_reg_.data());
-    const CscMatrix& s = normal_.matrix();
-    double largest = 0;
-    for (int i = 0; i < s.cols; ++i) largest = std::max(largest, s.value[s.start[i]]);
+    const double largest = largest_diagonal(regularisation);
     std::fill(row_reg_.begin(), row_reg_.end(), regularisation + kDenseRegularisation * largest);
   }
   normal_.assemble(theta_.data(), row_reg_.data());

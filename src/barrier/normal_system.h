@@ -22,6 +22,13 @@ class NormalSystem {
   // `dense` flags the columns left out of the factor. Returns 0 or an error code.
   int analyse(const CscMatrix& a, const std::vector<char>& dense, Ordering ordering, int threads,
               int ordering_threads);
+  // Rows that the others span (equations repeated or implied), found by a
+  // factorisation of A·Aᵀ scaled to a unit diagonal. Only without dense
+  // columns, whose absence alone can make the sparse part singular.
+  std::vector<int> find_dependent_rows();
+  // Takes rows out of the operator: the caller has zeroed them in the
+  // matrix it passed to analyse().
+  void zero_rows(const std::vector<int>& rows) { normal_.zero_rows(rows); }
   // Factors A·Θ·Aᵀ + δ·I for this θ (one per column). Returns false when the
   // factorisation failed.
   bool factor(const double* theta, double regularisation);
@@ -42,6 +49,7 @@ class NormalSystem {
 
  private:
   void multiply(const double* v, double* out) const;  // (A·Θ·Aᵀ + δ·I)·v
+  double largest_diagonal(double regularisation);
   void solve_once(double* r);
 
   const CscMatrix* a_ = nullptr;
@@ -58,7 +66,7 @@ class NormalSystem {
   // Low-rank correction: W = S⁻¹·V (rows × k), the Cholesky factor of
   // I + Vᵀ·W (k × k), with V the dense columns scaled by √θ.
   std::vector<double> w_, small_factor_;
-  std::vector<double> row_reg_, work_rows_, work_rows2_, trial_, p_, q_, work_small_, solve_work_;
+  std::vector<double> row_reg_, diagonal_, work_rows_, work_rows2_, trial_, p_, q_, work_small_, solve_work_;
 };
 
 }  // namespace korva::barrier

@@ -4,6 +4,11 @@
 
 namespace korva::barrier {
 
+void NormalMatrix::zero_rows(const std::vector<int>& rows) {
+  for (int i : rows)
+    for (int64_t q = row_start_[i]; q < row_start_[i + 1]; ++q) a_.value[row_pos_[q]] = 0.0;
+}
+
 void NormalMatrix::analyse(const CscMatrix& a, const std::vector<char>& in_product) {
   const int m = a.rows;
   const int n = a.cols;

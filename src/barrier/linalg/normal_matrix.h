@@ -18,6 +18,8 @@ class NormalMatrix {
   // Fills the values for this d (size n) and r (size m, added to the
   // diagonal). Allocates nothing.
   void assemble(const double* d, const double* r);
+  // Zeroes the given rows of the copy of A (the pattern stays).
+  void zero_rows(const std::vector<int>& rows);
   // m×m lower triangle; each column's diagonal entry comes first.
   const CscMatrix& matrix() const { return m_; }
   int64_t lower_nonzeros() const { return static_cast<int64_t>(m_.index.size()); }

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "barrier/barrier_log.h"
+#include "barrier/certificates.h"
 #include "barrier/dense_columns.h"
 #include "barrier/augmented_system.h"
 #include "barrier/normal_system.h"
@@ -82,10 +83,8 @@ class Solver {
   void add_tau_component(Iterate& d, double eta, double ck);
   double gap_change(const Iterate& d) const;
   IpmOutcome classify_infeasibility(const Measures& s);
-  bool proves_primal_infeasible() const;
   void drop_dependent_rows();
   bool dependent_rows_hold(const std::vector<double>& x) const;
-  bool proves_dual_infeasible() const;
   void step_lengths(const Iterate& d, double* ap, double* ad) const;
   int64_t centrality_corrections(Iterate& d, double sigma_mu, double* ap, double* ad);
   bool factor();
@@ -536,63 +535,12 @@ IpmOutcome Solver::classify_infeasibility(const Measures& s) {
     if (ratio > kDominates) dual_infeasible = false;
     if (ratio < 1.0 / kDominates) primal_infeasible = false;
   }
-  if (primal_infeasible && proves_primal_infeasible()) return IpmOutcome::infeasible;
-  if (dual_infeasible && proves_dual_infeasible()) return IpmOutcome::dual_infeasible;
+  // The working copy, with implied rows zeroed, relaxes the model: what
+  // makes it infeasible makes the model infeasible. A ray must hold for
+  // every row.
+  if (primal_infeasible && proves_primal_infeasible(model_, it_.y, it_.zl, it_.zu)) return IpmOutcome::infeasible;
+  if (dual_infeasible && proves_dual_infeasible(given_, it_.x)) return IpmOutcome::dual_infeasible;
   return IpmOutcome::diverged;
-}
-
-// For every x within the bounds, bᵀy = xᵀAᵀy = xᵀ(w − zl + zu) with
-// w = Aᵀy + zl − zu, so bᵀy + lᵀzl − uᵀzu <= max over the bounds of xᵀw.
-// When that bound stays below the left side no x satisfies A·x = b.
-bool Solver::proves_primal_infeasible() const {
-  const CscMatrix& a = model_.a;
-  double left = 0, scale = 0;
-  for (int i = 0; i < model_.rows; ++i) left += model_.b[i] * it_.y[i];
-  std::vector<double> w(static_cast<size_t>(model_.cols));
-  for (int j = 0; j < model_.cols; ++j) {
-    const double aty = dot_column(a, j, it_.y.data());
-    const double zl = lo_[j] ? it_.zl[j] : 0.0, zu = up_[j] ? it_.zu[j] : 0.0;
-    w[j] = aty + zl - zu;
-    scale = std::max({scale, std::fabs(aty), zl, zu});
-    left += (lo_[j] ? model_.lower[j] * zl : 0.0) - (up_[j] ? model_.upper[j] * zu : 0.0);
-  }
-  if (!(left > 0)) return false;
-  // Entries of w at rounding level are zero: a free direction then gives
-  // no bound at all, a bounded one gives its largest product.
-  const double noise = 1e-9 * scale;
-  double right = 0;
-  for (int j = 0; j < model_.cols; ++j) {
-    const double wj = w[j];
-    const double far = std::max(lo_[j] ? std::fabs(model_.lower[j]) : 0.0, up_[j] ? std::fabs(model_.upper[j]) : 0.0);
-    if (std::fabs(wj) <= noise) {
-      right += far * std::fabs(wj);
-    } else if (wj > 0) {
-      if (!up_[j]) return false;
-      right += model_.upper[j] * wj;
-    } else {
-      if (!lo_[j]) return false;
-      right += model_.lower[j] * wj;
-    }
-  }
-  return right < 0.5 * left;
-}
-
-// A direction v with A·v = 0 that respects every finite bound (v >= 0 at a
-// lower bound, v <= 0 at an upper one) and cᵀv < 0: no dual point exists.
-bool Solver::proves_dual_infeasible() const {
-  const CscMatrix& a = model_.a;
-  const std::vector<double>& v = it_.x;
-  const double size = max_abs(v);
-  double cost = 0, a_max = 0;
-  std::vector<double> av(static_cast<size_t>(model_.rows), 0.0);
-  for (int j = 0; j < model_.cols; ++j) {
-    if (lo_[j] && v[j] < -1e-9 * size) return false;
-    if (up_[j] && v[j] > 1e-9 * size) return false;
-    cost += model_.c[j] * v[j];
-    if (v[j] != 0.0) axpy_column(a, j, v[j], av.data());
-    for (int64_t k = a.start[j]; k < a.start[j + 1]; ++k) a_max = std::max(a_max, std::fabs(a.value[k]));
-  }
-  return cost < 0 && max_abs(av) <= 1e-7 * size * std::max(1.0, a_max);
 }
 
 // Equations implied by the others make A·Θ·Aᵀ singular, and as the

@@ -1,7 +1,10 @@
 // A factor larger than its memory limit kept in temporary files: the same
 // solutions as in memory, the placement of the live panels, the files'
 // lifetime, and the fall back to memory when no file can be made.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -13,6 +16,7 @@
 #include "barrier/linalg/cholesky.h"
 #include "barrier/linalg/normal_matrix.h"
 #include "barrier/linalg/panel_plan.h"
+#include "env/environment.h"
 #include "support/korva_test.h"
 
 namespace korva::barrier {
@@ -255,6 +259,80 @@ TEST(LinalgOutOfCore, WithoutAWritableDirectoryTheFactorStaysInMemory) {
     expect_same(solve_all(in_memory, 17), solve_all(fallback, 17));
   }
   EXPECT_EQ(entries_in(workdir.path()), 1);
+}
+
+// No descriptor left for the process: the directory can be made, its files not.
+class NoFreeDescriptors {
+ public:
+  NoFreeDescriptors() {
+    getrlimit(RLIMIT_NOFILE, &saved_);
+    const int lowest_free = ::open("/dev/null", O_RDONLY);
+    ::close(lowest_free);
+    rlimit tight = saved_;
+    tight.rlim_cur = static_cast<rlim_t>(lowest_free);
+    setrlimit(RLIMIT_NOFILE, &tight);
+  }
+  ~NoFreeDescriptors() { setrlimit(RLIMIT_NOFILE, &saved_); }
+
+ private:
+  rlimit saved_{};
+};
+
+class LinalgOutOfCoreLog : public korva_test::EnvTest {};
+
+TEST_F(LinalgOutOfCoreLog, AFileThatCannotBeOpenedIsReportedAndTheFactorStaysInMemory) {
+  const korva_test::TempDir workdir;
+  const CscMatrix m = grid_matrix(30, 7);
+  CholeskyFactor in_memory;
+  ASSERT_EQ(in_memory.analyse(m, Ordering::min_degree, 1, 0), 0);
+  ASSERT_EQ(in_memory.factor(m.value.data(), 1e-30), 0);
+
+  CholeskyFactor fallback;
+  FactorStorage storage = tiny_storage(workdir.path().string());
+  storage.log = env->results();
+  storage.display = 1;
+  fallback.set_storage(storage);
+  ASSERT_EQ(fallback.analyse(m, Ordering::min_degree, 1, 0), 0);
+  int zeros = -2;
+  {
+    const NoFreeDescriptors limit;
+    zeros = fallback.factor(m.value.data(), 1e-30);
+  }
+  EXPECT_EQ(zeros, 0);
+  EXPECT_FALSE(fallback.out_of_core());
+  const std::string& log = results->text();
+  const size_t created = log.find("Creating directory " + workdir.path().string() + "/krv");
+  ASSERT_NE(created, std::string::npos) << log;
+  const size_t trouble = log.find("Trouble opening temporary file " + workdir.path().string() + "/krv");
+  ASSERT_NE(trouble, std::string::npos) << log;
+  EXPECT_NE(log.find("/krvtmp0\n", trouble), std::string::npos) << log;
+  EXPECT_EQ(log.find("factor matrix"), std::string::npos);
+  EXPECT_TRUE(fs::is_empty(workdir.path())) << "the directory is removed again";
+  expect_same(solve_all(in_memory, 19), solve_all(fallback, 19));
+}
+
+TEST_F(LinalgOutOfCoreLog, TheLogNamesTheSizesOnce) {
+  const korva_test::TempDir workdir;
+  const CscMatrix m = grid_matrix(30, 8);
+  CholeskyFactor factor;
+  FactorStorage storage = tiny_storage(workdir.path().string());
+  storage.log = env->results();
+  storage.display = 2;
+  factor.set_storage(storage);
+  ASSERT_EQ(factor.analyse(m, Ordering::min_degree, 1, 0), 0);
+  ASSERT_EQ(factor.factor(m.value.data(), 1e-30), 0);
+  ASSERT_EQ(factor.factor(m.value.data(), 1e-30), 0);
+  const std::string& log = results->text();
+  const size_t created = log.find("Creating directory " + factor.storage_directory() + " for Barrier out-of-core files\n");
+  const size_t warning = log.find("WARNING: not enough working storage allocated, increasing to 0.02MB\n");
+  const size_t writing = log.find("MB factor matrix and ");
+  const size_t working = log.find("Out-of-core factorization with ");
+  ASSERT_NE(created, std::string::npos) << log;
+  EXPECT_LT(created, warning);
+  EXPECT_LT(warning, writing);
+  EXPECT_LT(writing, working);
+  EXPECT_NE(working, std::string::npos);
+  EXPECT_EQ(log.find("MB factor matrix and ", writing + 1), std::string::npos) << "printed by the first factor() only";
 }
 
 TEST(LinalgOutOfCore, PanelsAliveTogetherNeverShareWorkingStorage) {

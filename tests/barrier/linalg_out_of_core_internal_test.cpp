@@ -3,6 +3,7 @@
 // lifetime, and the fall back to memory when no file can be made.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -277,6 +278,47 @@ class NoFreeDescriptors {
  private:
   rlimit saved_{};
 };
+
+// Files may not grow beyond a few kilobytes, as on a full disk: writes fail
+// (with the signal that would end the process ignored).
+class TinyFileLimit {
+ public:
+  TinyFileLimit() {
+    saved_handler_ = signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    rlimit tight = saved_;
+    tight.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &tight);
+  }
+  ~TinyFileLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    signal(SIGXFSZ, saved_handler_);
+  }
+
+ private:
+  rlimit saved_{};
+  sighandler_t saved_handler_ = SIG_DFL;
+};
+
+TEST(LinalgOutOfCore, AFailedWriteMovesTheFactorBackToMemory) {
+  const korva_test::TempDir workdir;
+  const CscMatrix m = grid_matrix(40, 9);
+  CholeskyFactor in_memory, fallback;
+  ASSERT_EQ(in_memory.analyse(m, Ordering::min_degree, 1, 0), 0);
+  ASSERT_EQ(in_memory.factor(m.value.data(), 1e-30), 0);
+  fallback.set_storage(tiny_storage(workdir.path().string()));
+  ASSERT_EQ(fallback.analyse(m, Ordering::min_degree, 1, 0), 0);
+  ASSERT_TRUE(fallback.out_of_core());
+  int zeros = -2;
+  {
+    const TinyFileLimit limit;
+    zeros = fallback.factor(m.value.data(), 1e-30);
+  }
+  EXPECT_EQ(zeros, 0);
+  EXPECT_FALSE(fallback.out_of_core());
+  EXPECT_TRUE(fs::is_empty(workdir.path()));
+  expect_same(solve_all(in_memory, 23), solve_all(fallback, 23));
+}
 
 class LinalgOutOfCoreLog : public korva_test::EnvTest {};
 

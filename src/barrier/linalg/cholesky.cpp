@@ -259,6 +259,10 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
   double* base = values_.data();
   const int64_t* offset = s.value_start.data();
   auto panel = [&](int t) { return base + offset[t]; };
+  // Out of core a panel may keep only its rows from kept_from[t] on, its
+  // leading dimension that many rows shorter.
+  const int* kept_from = nullptr;
+  auto kept = [&](int t) { return kept_from ? kept_from[t] : 0; };
   // The updates of supernode t falling in its block rows [lo, hi). Rows are
   // cut into fixed chunks whatever the thread count, so that every entry is
   // computed by the same kernel calls and results never depend on threads.
@@ -319,33 +323,38 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
         int column = 0;
         for (int64_t v = u; v < next; ++v) {
           const Piece piece = piece_of(v);
-          const int vr = s.row_count(piece.src);
+          const int skip = kept(piece.src);
+          const int vr = s.row_count(piece.src) - skip;
           const double* src_block = panel(piece.src);
           for (int k = 0; k < s.width(piece.src); ++k, ++column) {
             const double* col = src_block + static_cast<int64_t>(k) * vr;
-            std::copy(col + piece.a, col + piece.a + head.m, left + static_cast<int64_t>(column) * head.m);
-            std::copy(col + piece.p, col + piece.p + head.c, right + static_cast<int64_t>(column) * head.c);
+            std::copy(col + (piece.a - skip), col + (piece.a - skip) + head.m,
+                      left + static_cast<int64_t>(column) * head.m);
+            std::copy(col + (piece.p - skip), col + (piece.p - skip) + head.c,
+                      right + static_cast<int64_t>(column) * head.c);
           }
         }
         cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, head.m, head.c, stacked, 1.0, left, head.m, right,
                     head.c, 0.0, upd, head.m);
       } else {
         const int src_width = s.width(head.src);
+        const int skip = kept(head.src);
+        const int src_ld = src_rows - skip;
         const double* src_block = panel(head.src);
-        const double* right = src_block + head.p;
-        int right_ld = src_rows;
+        const double* right = src_block + (head.p - skip);
+        int right_ld = src_ld;
         if (pivot_sign) {
           const signed char* src_sign = sign_.data() + s.first[head.src];
           for (int k = 0; k < src_width; ++k) {
-            const double* from = src_block + static_cast<int64_t>(k) * src_rows + head.p;
+            const double* from = src_block + static_cast<int64_t>(k) * src_ld + (head.p - skip);
             double* to = w.scaled.data() + static_cast<int64_t>(k) * head.c;
             for (int i = 0; i < head.c; ++i) to[i] = from[i] * src_sign[k];
           }
           right = w.scaled.data();
           right_ld = head.c;
         }
-        cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, head.m, head.c, src_width, 1.0, src_block + head.a,
-                    src_rows, right, right_ld, 0.0, upd, head.m);
+        cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, head.m, head.c, src_width, 1.0,
+                    src_block + (head.a - skip), src_ld, right, right_ld, 0.0, upd, head.m);
       }
       for (int jj = 0; jj < head.c; ++jj) {
         double* target = block + static_cast<int64_t>(src_row[head.p + jj] - first) * rows;
@@ -421,8 +430,11 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
     // core the tree is walked in that order; each supernode still shares
     // its row chunks among the threads, which keeps the numbers identical.
     OutOfCore& ooc = *out_of_core_;
+    const PanelPlan& plan = ooc.plan;
+    ooc.kept_from.assign(s.supernodes, 0);
     base = ooc.working.data();
-    offset = ooc.plan.offset.data();
+    offset = plan.offset.data();
+    kept_from = ooc.kept_from.data();
     bool written = true;
     for (int t = 0; t < s.supernodes && !failed && written; ++t) {
       double* block = panel(t);
@@ -436,6 +448,19 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
       // Written as soon as it is final, so the files fill in order; its
       // space is reused once its last target is factored.
       if (!failed) written = ooc.store->write(s.value_start[t], block, size);
+      // Retired rows leave: the rows kept move to the front of the panel's
+      // place, column by column, each to a lower address than it had.
+      for (int64_t k = plan.trim_start[t]; k < plan.trim_start[t + 1]; ++k) {
+        const PanelTrim& trim = plan.trims[k];
+        const int src = trim.supernode, rows = s.row_count(src);
+        const int from_ld = rows - ooc.kept_from[src], to_ld = rows - trim.first_row;
+        double* to = panel(src);
+        const double* from = to + (trim.first_row - ooc.kept_from[src]);
+        for (int j = 0; j < s.width(src); ++j)
+          std::copy(from + static_cast<int64_t>(j) * from_ld, from + static_cast<int64_t>(j) * from_ld + to_ld,
+                    to + static_cast<int64_t>(j) * to_ld);
+        ooc.kept_from[src] = trim.first_row;
+      }
     }
     if (written) return failed ? -1 : zeros.load();
     // The files failed us: factor in memory after all.
@@ -445,6 +470,7 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
   }
   base = values_.data();
   offset = s.value_start.data();
+  kept_from = nullptr;
   std::fill(values_.begin(), values_.end(), 0.0);
   const int64_t entries = static_cast<int64_t>(s.entry_target.size());
   for (int64_t p = 0; p < entries; ++p) values_[s.entry_target[p]] += values[p];

@@ -115,6 +115,8 @@ class CholeskyFactor {
     double first_allocation = 0;  // doubles of working storage the memory limit allows
     double allocation = 0;        // after doubling until the plan fits
     std::vector<double> working;
+    // While factoring: the first row each panel keeps.
+    std::vector<int> kept_from;
     // The analysed entries of each supernode's panel, in entry order.
     std::vector<int64_t> entry_start;
     std::vector<int64_t> entries;

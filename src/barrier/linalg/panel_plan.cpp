@@ -97,19 +97,39 @@ PanelPlan plan_panels(const SymbolicFactor& s) {
   }
 
   plan.offset.resize(ns);
+  plan.trim_start.assign(ns + 1, 0);
+  // Per supernode while it is alive: the first row it keeps and the doubles
+  // that takes.
+  std::vector<int64_t> held(ns, 0);
+  std::vector<int> kept_from(ns, 0);
   GapList gaps;
   int64_t live = 0;
+  // Keeps only the rows from `row` on of a panel, when that frees at least
+  // a quarter of what it holds.
+  auto retire_rows_above = [&](int t, int row) {
+    if (row <= kept_from[t]) return;
+    const int64_t kept = static_cast<int64_t>(s.width(t)) * (s.row_count(t) - row);
+    if (4 * kept > 3 * held[t]) return;
+    gaps.give_back(plan.offset[t] + kept, held[t] - kept);
+    live -= held[t] - kept;
+    held[t] = kept;
+    kept_from[t] = row;
+    plan.trims.push_back(PanelTrim{t, row});
+  };
   for (int t = 0; t < ns; ++t) {
-    const int64_t size = s.value_start[t + 1] - s.value_start[t];
-    plan.offset[t] = gaps.take(size);
-    live += size;
+    held[t] = s.value_start[t + 1] - s.value_start[t];
+    plan.offset[t] = gaps.take(held[t]);
+    live += held[t];
     plan.peak_live_doubles = std::max(plan.peak_live_doubles, live);
     for (int64_t k = done_start[t]; k < done_start[t + 1]; ++k) {
       const int src = done[k];
-      const int64_t src_size = s.value_start[src + 1] - s.value_start[src];
-      gaps.give_back(plan.offset[src], src_size);
-      live -= src_size;
+      gaps.give_back(plan.offset[src], held[src]);
+      live -= held[src];
     }
+    for (int64_t u = s.update_start[t]; u < s.update_start[t + 1]; ++u)
+      if (plan.last_use[s.update_source[u]] > t) retire_rows_above(s.update_source[u], s.update_end[u]);
+    if (plan.last_use[t] > t) retire_rows_above(t, s.width(t));
+    plan.trim_start[t + 1] = static_cast<int64_t>(plan.trims.size());
   }
   plan.working_doubles = gaps.end();
   return plan;

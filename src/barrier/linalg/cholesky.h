@@ -40,8 +40,10 @@ class CholeskyFactor {
   // How much memory the factor may take and where it goes beyond that;
   // applies from the next analyse(). Without it every factor stays in memory.
   // A factor larger than the memory is kept in temporary files: the numeric
-  // factorisation holds only the panels still needed as update sources, and
-  // the solves read the panels back. The files are made by the first
+  // factorisation holds only the panels (and of those only the rows) still
+  // needed as update sources, plus the panel being factored, in a working
+  // storage sized by a symbolic pass; the solves read the panels back
+  // through that storage. The results are the same numbers as in memory. The files are made by the first
   // factor() after analyse() (which prints about them) and removed with the
   // factor or by the next analyse(). Should they fail, the factor quietly
   // goes back to memory.

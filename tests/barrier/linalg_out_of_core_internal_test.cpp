@@ -365,7 +365,8 @@ TEST_F(LinalgOutOfCoreLog, TheLogNamesTheSizesOnce) {
   ASSERT_EQ(factor.factor(m.value.data(), 1e-30), 0);
   ASSERT_EQ(factor.factor(m.value.data(), 1e-30), 0);
   const std::string& log = results->text();
-  const size_t created = log.find("Creating directory " + factor.storage_directory() + " for Barrier out-of-core files\n");
+  const size_t created =
+      log.find("Creating directory " + factor.storage_directory() + " for Barrier out-of-core files\n");
   const size_t warning = log.find("WARNING: not enough working storage allocated, increasing to 0.02MB\n");
   const size_t writing = log.find("MB factor matrix and ");
   const size_t working = log.find("Out-of-core factorization with ");

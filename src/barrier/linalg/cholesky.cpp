@@ -446,7 +446,8 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
       }
       process(t, threads_, workspaces_.data());
       // Written as soon as it is final, so the files fill in order; its
-      // space is reused once its last target is factored.
+      // space is reused as its rows retire and once its last target is
+      // factored.
       if (!failed) written = ooc.store->write(s.value_start[t], block, size);
       // Retired rows leave: the rows kept move to the front of the panel's
       // place, column by column, each to a lower address than it had.

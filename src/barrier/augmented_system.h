@@ -24,6 +24,9 @@ class AugmentedSystem {
   bool factor(const double* theta_inverse, double q_weight);
   // Solves in place: x holds rx (n) on entry and dx on return, y ry (m) and dy.
   void solve(double* x, double* y, RefinementReport* report = nullptr);
+  // Memory limit, directory and log for a factor too large for memory;
+  // takes effect at the next analyse().
+  void set_storage(const FactorStorage& storage) { cholesky_.set_storage(storage); }
   const FactorStatistics& statistics() const { return cholesky_.statistics(); }
   int64_t matrix_nonzeros() const { return static_cast<int64_t>(k_.index.size()); }
 

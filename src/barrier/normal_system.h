@@ -42,6 +42,9 @@ class NormalSystem {
   // but as accurate as the plain normal equations. Returns 0 or an error code.
   int include_dense_columns();
 
+  // Memory limit, directory and log for a factor too large for memory;
+  // takes effect at the next analyse().
+  void set_storage(const FactorStorage& storage) { cholesky_.set_storage(storage); }
   const FactorStatistics& statistics() const { return cholesky_.statistics(); }
   int64_t matrix_nonzeros() const { return normal_.lower_nonzeros(); }
   int dense_columns() const { return static_cast<int>(dense_list_.size()); }

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <map>
 #include <new>
 #include <queue>
@@ -31,6 +32,52 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// Hands out supernode blocks in the order a solve visits them: straight
+// from memory in core; out of core through a buffer, refilled with the run
+// of consecutive panels that follows (or, going backwards, precedes) the
+// one asked for. The files keep the in-core layout, so a run is one read,
+// and the backward pass starts with the run the forward pass ended on.
+class BlockStream {
+ public:
+  // In core: `in_core` is the factor. Out of core: `store` and a buffer of
+  // `buffer_size` doubles, at least the largest panel.
+  BlockStream(const SymbolicFactor& s, const double* in_core, const OutOfCoreStore* store, double* buffer,
+              int64_t buffer_size)
+      : s_(s), in_core_(in_core), store_(store), buffer_(buffer), buffer_size_(buffer_size) {}
+
+  void turn_back() { forward_ = false; }
+
+  const double* block(int t) {
+    if (in_core_) return in_core_ + s_.value_start[t];
+    if (t < lo_ || t >= hi_) load(t);
+    return buffer_ + (s_.value_start[t] - s_.value_start[lo_]);
+  }
+
+ private:
+  void load(int t) {
+    const std::vector<int64_t>& at = s_.value_start;
+    lo_ = t;
+    hi_ = t + 1;
+    if (forward_) {
+      while (hi_ < s_.supernodes && at[hi_ + 1] - at[lo_] <= buffer_size_) ++hi_;
+    } else {
+      while (lo_ > 0 && at[hi_] - at[lo_ - 1] <= buffer_size_) --lo_;
+    }
+    // A failed read must not pass for a solution: NaN reaches the caller's
+    // residual checks.
+    if (!store_->read(at[lo_], buffer_, at[hi_] - at[lo_]))
+      std::fill(buffer_, buffer_ + (at[hi_] - at[lo_]), std::numeric_limits<double>::quiet_NaN());
+  }
+
+  const SymbolicFactor& s_;
+  const double* in_core_;
+  const OutOfCoreStore* store_;
+  double* buffer_;
+  int64_t buffer_size_;
+  bool forward_ = true;
+  int lo_ = 0, hi_ = 0;  // supernodes in the buffer
+};
+
 }  // namespace
 
 int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads, int ordering_threads) {
@@ -47,7 +94,14 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
 
     build_symbolic(lower, ordering.perm, symbolic_);
     const SymbolicFactor& s = symbolic_;
-    values_.assign(s.value_start[s.supernodes], 0.0);
+    out_of_core_.reset();
+    const double memory_doubles = storage_.memory_megabytes * kDoublesPerMegabyte;
+    if (static_cast<double>(s.value_start[s.supernodes]) > memory_doubles) {
+      std::vector<double>().swap(values_);
+      plan_out_of_core(memory_doubles);
+    } else {
+      values_.assign(s.value_start[s.supernodes], 0.0);
+    }
     zero_pivot_.assign(s.rows, 0);
     sign_.assign(s.rows, 1);
 
@@ -127,6 +181,67 @@ void CholeskyFactor::plan_threads() {
     if (on_top[t]) top_.push_back(t);
 }
 
+void CholeskyFactor::plan_out_of_core(double memory_doubles) {
+  const SymbolicFactor& s = symbolic_;
+  const int ns = s.supernodes;
+  auto ooc = std::make_unique<OutOfCore>();
+  ooc->plan = plan_panels(s);
+  ooc->first_allocation = std::max(memory_doubles, 1.0);
+  ooc->allocation = ooc->first_allocation;
+  while (ooc->allocation < static_cast<double>(ooc->plan.working_doubles)) ooc->allocation *= 2;
+  ooc->working.assign(ooc->plan.working_doubles, 0.0);
+  // Each panel is assembled just before it is factored, so its entries are
+  // grouped by supernode; within one, entry order keeps the sums as in core.
+  const int64_t entries = static_cast<int64_t>(s.entry_target.size());
+  std::vector<int> owner(entries);
+  ooc->entry_start.assign(ns + 1, 0);
+  for (int64_t p = 0; p < entries; ++p) {
+    owner[p] = static_cast<int>(std::upper_bound(s.value_start.begin(), s.value_start.end(), s.entry_target[p]) -
+                                s.value_start.begin()) - 1;
+    ++ooc->entry_start[owner[p] + 1];
+  }
+  for (int t = 0; t < ns; ++t) ooc->entry_start[t + 1] += ooc->entry_start[t];
+  ooc->entries.resize(entries);
+  std::vector<int64_t> next(ooc->entry_start.begin(), ooc->entry_start.end() - 1);
+  for (int64_t p = 0; p < entries; ++p) ooc->entries[next[owner[p]]++] = p;
+  out_of_core_ = std::move(ooc);
+}
+
+bool CholeskyFactor::open_store() {
+  OutOfCore& ooc = *out_of_core_;
+  Channel* log = storage_.display >= 1 ? storage_.log : nullptr;
+  const int64_t total = symbolic_.value_start[symbolic_.supernodes];
+  // About one working storage's worth a file.
+  const double per_allocation = std::ceil(static_cast<double>(total) / ooc.allocation);
+  const int files = static_cast<int>(std::clamp(per_allocation, 1.0, static_cast<double>(kMaxFactorFiles)));
+  ooc.store = OutOfCoreStore::open(storage_.directory, files, total, log);
+  if (!ooc.store) return false;
+  for (double allocation = ooc.first_allocation; allocation < ooc.allocation;) {
+    allocation *= 2;
+    msg(log, "WARNING: not enough working storage allocated, " "increasing to %.2fMB\n",
+        allocation * kMegabytesPerDouble);
+  }
+  msg(log, "Writing %.0fMB factor matrix and %.0fMB update matrix\n", static_cast<double>(total) * kMegabytesPerDouble,
+      static_cast<double>(ooc.plan.working_doubles) * kMegabytesPerDouble);
+  if (storage_.display >= 2)
+    msg(log, "Out-of-core factorization with %.0fMB of working storage\n", ooc.allocation * kMegabytesPerDouble);
+  return true;
+}
+
+bool CholeskyFactor::move_in_core() {
+  out_of_core_.reset();
+  try {
+    values_.assign(symbolic_.value_start[symbolic_.supernodes], 0.0);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+std::string CholeskyFactor::storage_directory() const {
+  return out_of_core_ && out_of_core_->store ? out_of_core_->store->directory() : std::string();
+}
+
 int CholeskyFactor::factor(const double* values, double pivot_floor, const signed char* pivot_sign) {
   const SymbolicFactor& s = symbolic_;
   const int n = s.rows;
@@ -136,19 +251,25 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
   const double threshold = pivot_floor * largest;
   for (int k = 0; k < n; ++k) sign_[k] = pivot_sign ? (pivot_sign[s.perm[k]] < 0 ? -1 : 1) : 1;
   std::fill(zero_pivot_.begin(), zero_pivot_.end(), 0);
-  std::fill(values_.begin(), values_.end(), 0.0);
-  const int64_t entries = static_cast<int64_t>(s.entry_target.size());
-  for (int64_t p = 0; p < entries; ++p) values_[s.entry_target[p]] += values[p];
 
   std::atomic<int> zeros{0};
   std::atomic<bool> failed{false};
+  // Supernode t's block sits at base + offset[t]: the whole factor in core,
+  // the working storage out of core.
+  double* base = values_.data();
+  const int64_t* offset = s.value_start.data();
+  auto panel = [&](int t) { return base + offset[t]; };
+  // Out of core a panel may keep only its rows from kept_from[t] on, its
+  // leading dimension that many rows shorter.
+  const int* kept_from = nullptr;
+  auto kept = [&](int t) { return kept_from ? kept_from[t] : 0; };
   // The updates of supernode t falling in its block rows [lo, hi). Rows are
   // cut into fixed chunks whatever the thread count, so that every entry is
   // computed by the same kernel calls and results never depend on threads.
   auto gather = [&](int t, int lo, int hi, const int* position, Workspace& w) {
     const int rows = s.row_count(t);
     const int first = s.first[t];
-    double* block = values_.data() + s.value_start[t];
+    double* block = panel(t);
     // The rows of source `src` from `p` on that fall in [lo, hi): [a, a + m),
     // and the c target columns they reach.
     struct Piece {
@@ -202,33 +323,38 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
         int column = 0;
         for (int64_t v = u; v < next; ++v) {
           const Piece piece = piece_of(v);
-          const int vr = s.row_count(piece.src);
-          const double* src_block = values_.data() + s.value_start[piece.src];
+          const int skip = kept(piece.src);
+          const int vr = s.row_count(piece.src) - skip;
+          const double* src_block = panel(piece.src);
           for (int k = 0; k < s.width(piece.src); ++k, ++column) {
             const double* col = src_block + static_cast<int64_t>(k) * vr;
-            std::copy(col + piece.a, col + piece.a + head.m, left + static_cast<int64_t>(column) * head.m);
-            std::copy(col + piece.p, col + piece.p + head.c, right + static_cast<int64_t>(column) * head.c);
+            std::copy(col + (piece.a - skip), col + (piece.a - skip) + head.m,
+                      left + static_cast<int64_t>(column) * head.m);
+            std::copy(col + (piece.p - skip), col + (piece.p - skip) + head.c,
+                      right + static_cast<int64_t>(column) * head.c);
           }
         }
         cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, head.m, head.c, stacked, 1.0, left, head.m, right,
                     head.c, 0.0, upd, head.m);
       } else {
         const int src_width = s.width(head.src);
-        const double* src_block = values_.data() + s.value_start[head.src];
-        const double* right = src_block + head.p;
-        int right_ld = src_rows;
+        const int skip = kept(head.src);
+        const int src_ld = src_rows - skip;
+        const double* src_block = panel(head.src);
+        const double* right = src_block + (head.p - skip);
+        int right_ld = src_ld;
         if (pivot_sign) {
           const signed char* src_sign = sign_.data() + s.first[head.src];
           for (int k = 0; k < src_width; ++k) {
-            const double* from = src_block + static_cast<int64_t>(k) * src_rows + head.p;
+            const double* from = src_block + static_cast<int64_t>(k) * src_ld + (head.p - skip);
             double* to = w.scaled.data() + static_cast<int64_t>(k) * head.c;
             for (int i = 0; i < head.c; ++i) to[i] = from[i] * src_sign[k];
           }
           right = w.scaled.data();
           right_ld = head.c;
         }
-        cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, head.m, head.c, src_width, 1.0, src_block + head.a,
-                    src_rows, right, right_ld, 0.0, upd, head.m);
+        cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, head.m, head.c, src_width, 1.0,
+                    src_block + (head.a - skip), src_ld, right, right_ld, 0.0, upd, head.m);
       }
       for (int jj = 0; jj < head.c; ++jj) {
         double* target = block + static_cast<int64_t>(src_row[head.p + jj] - first) * rows;
@@ -266,7 +392,7 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
   // whatever the team, so every entry comes out of the same kernel calls.
   auto process = [&](int t, int team, Workspace* spaces) {
     const int rows = s.row_count(t), width = s.width(t), first = s.first[t];
-    double* block = values_.data() + s.value_start[t];
+    double* block = panel(t);
     set_positions(t, spaces[0]);
     const int* position = spaces[0].position.data();
     const int chunks = (rows + kRowChunk - 1) / kRowChunk;
@@ -293,6 +419,62 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
   // Dense kernels run single-threaded: the threads share out subtrees, then
   // the chunks of the supernodes above them.
   const SingleThreadedBlas blas;
+  bool in_core = !out_of_core_;
+  if (!in_core && !out_of_core_->store && !open_store()) {
+    // No files: factor in memory after all.
+    if (!move_in_core()) return -1;
+    in_core = true;
+  }
+  if (!in_core) {
+    // The placement of live panels follows the supernode order, so out of
+    // core the tree is walked in that order; each supernode still shares
+    // its row chunks among the threads, which keeps the numbers identical.
+    OutOfCore& ooc = *out_of_core_;
+    const PanelPlan& plan = ooc.plan;
+    ooc.kept_from.assign(s.supernodes, 0);
+    base = ooc.working.data();
+    offset = plan.offset.data();
+    kept_from = ooc.kept_from.data();
+    bool written = true;
+    for (int t = 0; t < s.supernodes && !failed && written; ++t) {
+      double* block = panel(t);
+      const int64_t size = s.value_start[t + 1] - s.value_start[t];
+      std::fill(block, block + size, 0.0);
+      for (int64_t k = ooc.entry_start[t]; k < ooc.entry_start[t + 1]; ++k) {
+        const int64_t p = ooc.entries[k];
+        block[s.entry_target[p] - s.value_start[t]] += values[p];
+      }
+      process(t, threads_, workspaces_.data());
+      // Written as soon as it is final, so the files fill in order; its
+      // space is reused as its rows retire and once its last target is
+      // factored.
+      if (!failed) written = ooc.store->write(s.value_start[t], block, size);
+      // Retired rows leave: the rows kept move to the front of the panel's
+      // place, column by column, each to a lower address than it had.
+      for (int64_t k = plan.trim_start[t]; k < plan.trim_start[t + 1]; ++k) {
+        const PanelTrim& trim = plan.trims[k];
+        const int src = trim.supernode, rows = s.row_count(src);
+        const int from_ld = rows - ooc.kept_from[src], to_ld = rows - trim.first_row;
+        double* to = panel(src);
+        const double* from = to + (trim.first_row - ooc.kept_from[src]);
+        for (int j = 0; j < s.width(src); ++j)
+          std::copy(from + static_cast<int64_t>(j) * from_ld, from + static_cast<int64_t>(j) * from_ld + to_ld,
+                    to + static_cast<int64_t>(j) * to_ld);
+        ooc.kept_from[src] = trim.first_row;
+      }
+    }
+    if (written) return failed ? -1 : zeros.load();
+    // The files failed us: factor in memory after all.
+    if (!move_in_core()) return -1;
+    std::fill(zero_pivot_.begin(), zero_pivot_.end(), 0);
+    zeros = 0;
+  }
+  base = values_.data();
+  offset = s.value_start.data();
+  kept_from = nullptr;
+  std::fill(values_.begin(), values_.end(), 0.0);
+  const int64_t entries = static_cast<int64_t>(s.entry_target.size());
+  for (int64_t p = 0; p < entries; ++p) values_[s.entry_target[p]] += values[p];
   if (!subtree_root_.empty()) {
     std::atomic<size_t> next{0};
     auto run = [&](Workspace& w) {
@@ -330,6 +512,11 @@ void CholeskyFactor::solve_many(double* x, int count) const {
   std::vector<double> below_values(static_cast<size_t>(std::max(max_below, 1)) * count);
   for (int c = 0; c < count; ++c)
     for (int k = 0; k < n; ++k) w[k + static_cast<size_t>(c) * n] = x[s.perm[k] + static_cast<size_t>(c) * n];
+  std::unique_lock<std::mutex> turn;
+  if (out_of_core_) turn = std::unique_lock<std::mutex>(out_of_core_->solve_lock);
+  BlockStream blocks = out_of_core_ ? BlockStream(s, nullptr, out_of_core_->store.get(), out_of_core_->working.data(),
+                                                  static_cast<int64_t>(out_of_core_->working.size()))
+                                    : BlockStream(s, values_.data(), nullptr, nullptr, 0);
   const SingleThreadedBlas blas;
   auto zero_pivot_rows = [&](int first, int width) {
     for (int k = first; k < first + width; ++k)
@@ -340,7 +527,7 @@ void CholeskyFactor::solve_many(double* x, int count) const {
   // for the rows below it.
   for (int t = 0; t < s.supernodes; ++t) {
     const int rows = s.row_count(t), width = s.width(t), first = s.first[t], below = rows - width;
-    const double* block = values_.data() + s.value_start[t];
+    const double* block = blocks.block(t);
     const int* row_of = s.row_index.data() + s.row_start[t];
     cblas_dtrsm(CblasColMajor, CblasLeft, CblasLower, CblasNoTrans, CblasNonUnit, width, count, 1.0, block, rows,
                 w.data() + first, n);
@@ -356,9 +543,10 @@ void CholeskyFactor::solve_many(double* x, int count) const {
     if (sign_[k] < 0)
       for (int c = 0; c < count; ++c) w[k + static_cast<size_t>(c) * n] = -w[k + static_cast<size_t>(c) * n];
   // Backward: L̃ᵀ·X = S·Y.
+  blocks.turn_back();
   for (int t = s.supernodes - 1; t >= 0; --t) {
     const int rows = s.row_count(t), width = s.width(t), first = s.first[t], below = rows - width;
-    const double* block = values_.data() + s.value_start[t];
+    const double* block = blocks.block(t);
     const int* row_of = s.row_index.data() + s.row_start[t];
     if (below > 0) {
       for (int c = 0; c < count; ++c)
@@ -380,11 +568,16 @@ void CholeskyFactor::solve(double* x, double* work) const {
   const int n = s.rows;
   // Per thread: the rows below a supernode, gathered for the dense kernels.
   thread_local std::vector<double> below_values;
+  std::unique_lock<std::mutex> turn;
+  if (out_of_core_) turn = std::unique_lock<std::mutex>(out_of_core_->solve_lock);
+  BlockStream blocks = out_of_core_ ? BlockStream(s, nullptr, out_of_core_->store.get(), out_of_core_->working.data(),
+                                                  static_cast<int64_t>(out_of_core_->working.size()))
+                                    : BlockStream(s, values_.data(), nullptr, nullptr, 0);
   for (int k = 0; k < n; ++k) work[k] = x[s.perm[k]];
   // Forward: L̃·y = b, a triangular solve and a product per supernode.
   for (int t = 0; t < s.supernodes; ++t) {
     const int rows = s.row_count(t), width = s.width(t), first = s.first[t], below = rows - width;
-    const double* block = values_.data() + s.value_start[t];
+    const double* block = blocks.block(t);
     const int* row_of = s.row_index.data() + s.row_start[t];
     double* xt = work + first;
     if (width == 1) {
@@ -406,9 +599,10 @@ void CholeskyFactor::solve(double* x, double* work) const {
   for (int k = 0; k < n; ++k)
     if (sign_[k] < 0) work[k] = -work[k];
   // Backward: L̃ᵀ·x = S·y.
+  blocks.turn_back();
   for (int t = s.supernodes - 1; t >= 0; --t) {
     const int rows = s.row_count(t), width = s.width(t), first = s.first[t], below = rows - width;
-    const double* block = values_.data() + s.value_start[t];
+    const double* block = blocks.block(t);
     const int* row_of = s.row_index.data() + s.row_start[t];
     double* xt = work + first;
     if (width == 1) {

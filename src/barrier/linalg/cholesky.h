@@ -3,11 +3,17 @@
 // augmented systems of quadratic programs (L·D·Lᵀ with D's signs known).
 #pragma once
 #include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "barrier/linalg/csc_matrix.h"
+#include "barrier/linalg/factor_storage.h"
 #include "barrier/linalg/ordering.h"
+#include "barrier/linalg/out_of_core_store.h"
+#include "barrier/linalg/panel_plan.h"
 #include "barrier/linalg/symbolic_factor.h"
 
 namespace korva::barrier {
@@ -31,6 +37,21 @@ struct FactorStatistics {
 
 class CholeskyFactor {
  public:
+  // How much memory the factor may take and where it goes beyond that;
+  // applies from the next analyse(). Without it every factor stays in memory.
+  // A factor larger than the memory is kept in temporary files: the numeric
+  // factorisation holds only the panels (and of those only the rows) still
+  // needed as update sources, plus the panel being factored, in a working
+  // storage sized by a symbolic pass; the solves read the panels back
+  // through that storage. The results are the same numbers as in memory. The files are made by the first
+  // factor() after analyse() (which prints about them) and removed with the
+  // factor or by the next analyse(). Should they fail, the factor quietly
+  // goes back to memory.
+  void set_storage(const FactorStorage& storage) { storage_ = storage; }
+  bool out_of_core() const { return out_of_core_ != nullptr; }
+  // The directory of the temporary files; empty while there are none.
+  std::string storage_directory() const;
+
   // Fill-reducing ordering and symbolic factorisation of the pattern of
   // `lower` (lower triangle with diagonal, as NormalMatrix gives it).
   // automatic: minimum degree first; when its factor flops exceed 500 times
@@ -51,8 +72,9 @@ class CholeskyFactor {
   int factor(const double* values, double pivot_floor, const signed char* pivot_sign = nullptr);
 
   // Solves M·x = b in place (x holds b on entry), in the original numbering.
-  // Safe to call concurrently with different x. The second form takes a
-  // workspace of rows() doubles and allocates nothing.
+  // Safe to call concurrently with different x (out of core the solves take
+  // turns). The second form takes a workspace of rows() doubles and
+  // allocates nothing.
   void solve(double* x) const;
   void solve(double* x, double* work) const;
   // Solves for `count` right-hand sides at once, stored one after the other
@@ -87,7 +109,29 @@ class CholeskyFactor {
   };
   std::vector<Workspace> workspaces_;
 
+  // A factor kept in temporary files. `working` holds the panels still
+  // needed while factoring, placed by `plan`; afterwards the solves stream
+  // the panels through it.
+  struct OutOfCore {
+    PanelPlan plan;
+    double first_allocation = 0;  // doubles of working storage the memory limit allows
+    double allocation = 0;        // after doubling until the plan fits
+    std::vector<double> working;
+    // While factoring: the first row each panel keeps.
+    std::vector<int> kept_from;
+    // The analysed entries of each supernode's panel, in entry order.
+    std::vector<int64_t> entry_start;
+    std::vector<int64_t> entries;
+    std::unique_ptr<OutOfCoreStore> store;
+    std::mutex solve_lock;
+  };
+  FactorStorage storage_;
+  std::unique_ptr<OutOfCore> out_of_core_;
+
   void plan_threads();
+  void plan_out_of_core(double memory_doubles);
+  bool open_store();
+  bool move_in_core();
 };
 
 }  // namespace korva::barrier

@@ -7,6 +7,7 @@
 
 #include "barrier/barrier_log.h"
 #include "barrier/certificates.h"
+#include "barrier/linalg/factor_storage.h"
 #include "barrier/dense_columns.h"
 #include "barrier/augmented_system.h"
 #include "barrier/normal_system.h"
@@ -604,6 +605,10 @@ int Solver::prepare() {
   corr_.resize(n, m);
   if (homogeneous_) tau_column_.resize(n, m);
 
+  // A factor too large for the working memory goes to files.
+  const FactorStorage storage = factor_storage_from_params(env_, settings_.display);
+  normal_.set_storage(storage);
+  augmented_.set_storage(storage);
   BarrierLog log(env_, settings_.display);
   const double start = current_time(env_);
   if (quadratic_) {

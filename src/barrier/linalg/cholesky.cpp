@@ -86,7 +86,10 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
     stats_ = FactorStatistics();
     threads_ = std::max(1, threads);
     OrderingChoice ordering;
-    const int status = choose_ordering(lower, choice, ordering_threads, ordering);
+    Channel* log = storage_.display >= 1 ? storage_.log : nullptr;
+    const int status = choose_ordering(lower, choice, ordering_threads, ordering, [log](double seconds) {
+      msg(log, "Elapsed ordering time = %7.2f sec.\n", seconds);
+    });
     if (status != 0) return status;
     stats_.ordering_seconds = seconds_since(start);
     stats_.ordering_used = ordering.used;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <new>
 #include <thread>
 
@@ -14,6 +15,7 @@ namespace {
 // Above this many flops per nonzero of the matrix the minimum-degree factor
 // is expensive enough to pay for trying other orderings.
 constexpr double kExpensiveFactorRatio = 500.0;
+constexpr double kProgressInterval = 5.0;  // seconds between reports of a long ordering
 
 struct Candidate {
   Ordering method = Ordering::min_degree;
@@ -34,7 +36,9 @@ void evaluate(const CscMatrix& lower, Candidate& c) {
 
 }  // namespace
 
-int choose_ordering(const CscMatrix& lower, Ordering choice, int ordering_threads, OrderingChoice& out) {
+int choose_ordering(const CscMatrix& lower, Ordering choice, int ordering_threads, OrderingChoice& out,
+                    const std::function<void(double seconds)>& progress) {
+  const auto start = std::chrono::steady_clock::now();
   out = OrderingChoice();
   if (choice != Ordering::automatic) {
     out.used = choice;
@@ -63,12 +67,23 @@ int choose_ordering(const CscMatrix& lower, Ordering choice, int ordering_thread
   const size_t threads =
       std::min(trials.size(), ordering_threads <= 0 ? size_t{2} : static_cast<size_t>(ordering_threads));
   std::atomic<size_t> next{0};
+  std::atomic<int> running{static_cast<int>(threads)};
   auto work = [&] {
     for (size_t k; (k = next.fetch_add(1)) < trials.size();) evaluate(lower, trials[k]);
+    --running;
   };
   std::vector<std::thread> team;
-  for (size_t t = 1; t < threads; ++t) team.emplace_back(work);
-  work();
+  for (size_t t = 0; t < threads; ++t) team.emplace_back(work);
+  // The calling thread reports while the trials run.
+  double reported = 0;
+  while (running > 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (progress && seconds >= reported + kProgressInterval) {
+      progress(seconds);
+      reported = seconds;
+    }
+  }
   for (std::thread& thread : team) thread.join();
   double best = first.flops;
   for (Candidate& trial : trials) {

@@ -10,6 +10,10 @@ means with shift 0.01 s).
 
   bench/barrier_bench.py                       # relaxations and generated LPs
   bench/barrier_bench.py --models nw04 air04   # a subset of the relaxations
+  bench/barrier_bench.py --solvers korva highs --korva-param KRV_PARAM_WORKMEM=4096
+
+Factors above KRV_PARAM_WORKMEM (128 MB by default) go out of core, into
+temporary files; the peers keep theirs in memory.
 """
 import argparse
 import csv
@@ -70,6 +74,9 @@ def main():
     ap.add_argument("--library", default=os.path.join(ROOT, "build", "libkorva.so"),
                     help="the library that writes the relaxations")
     ap.add_argument("--out", default=os.path.join(ROOT, "bench", "results", "barrier"))
+    ap.add_argument("--solvers", nargs="*", help="run only these (korva, korva-dual, clp, highs)")
+    ap.add_argument("--korva-param", action="append", default=[], metavar="NAME=VALUE",
+                    help="a parameter for korva, e.g. KRV_PARAM_WORKMEM=4096 (repeatable)")
     args = ap.parse_args()
     os.makedirs(args.out, exist_ok=True)
     rows = []
@@ -89,7 +96,9 @@ def main():
                 models.append((kind, path, True))
         limit = str(args.time_limit)
         for name, path, generated in models:
-            cmds = {"korva": ([args.korva, path, "--method", "barrier", "--time-limit", limit], None, parse_korva)}
+            params = [option for p in args.korva_param for option in ("--param", p)]
+            cmds = {"korva": ([args.korva, path, "--method", "barrier", "--time-limit", limit] + params, None,
+                              parse_korva)}
             if shutil.which("clp"):
                 cmds["clp"] = (["clp", path, "-sec", limit, "-barrier"], None, parse_clp)
             if highs:
@@ -97,8 +106,10 @@ def main():
                 cmds["highs"] = (prog + ["--model_file", path, "--time_limit", limit, "--solver", "ipm"], env,
                                  parse_highs)
             if generated:
-                cmds["korva-dual"] = ([args.korva, path, "--method", "dual", "--time-limit", limit], None,
+                cmds["korva-dual"] = ([args.korva, path, "--method", "dual", "--time-limit", limit] + params, None,
                                       parse_korva)
+            if args.solvers:
+                cmds = {k: v for k, v in cmds.items() if k in args.solvers}
             objectives = {}
             for solver, (cmd, env, parse) in cmds.items():
                 seconds, out, timed_out = run(cmd, args.time_limit + 30, env)

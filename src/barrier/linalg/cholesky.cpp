@@ -120,6 +120,7 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
     workspaces_.resize(threads_);
     for (Workspace& w : workspaces_) {
       w.position.assign(s.rows, 0);
+      w.relative.assign(kRowChunk, 0);
       w.update.assign(update_size, 0.0);
       w.stack.assign(stack_size, 0.0);
       w.scaled.assign(std::max<int64_t>(1, s.max_scaled_size), 0.0);
@@ -359,11 +360,21 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
         cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, head.m, head.c, src_width, 1.0,
                     src_block + (head.a - skip), src_ld, right, right_ld, 0.0, upd, head.m);
       }
+      // Where the update's rows land in the target: looked up once, and
+      // usually one unbroken run, subtracted without indirection.
+      int* relative = w.relative.data();
+      for (int ii = 0; ii < head.m; ++ii) relative[ii] = position[src_row[head.a + ii]];
+      const bool run = relative[head.m - 1] - relative[0] == head.m - 1;
       for (int jj = 0; jj < head.c; ++jj) {
         double* target = block + static_cast<int64_t>(src_row[head.p + jj] - first) * rows;
         const double* from = upd + static_cast<int64_t>(jj) * head.m;
-        for (int ii = std::max(0, head.p + jj - head.a); ii < head.m; ++ii)
-          target[position[src_row[head.a + ii]]] -= from[ii];
+        const int begin = std::max(0, head.p + jj - head.a);
+        if (run) {
+          double* to = target + relative[0];
+          for (int ii = begin; ii < head.m; ++ii) to[ii] -= from[ii];
+        } else {
+          for (int ii = begin; ii < head.m; ++ii) target[relative[ii]] -= from[ii];
+        }
       }
       u = next;
     }

@@ -103,6 +103,7 @@ class CholeskyFactor {
   // Scratch of the numeric factorisation, one per thread, sized by analyse().
   struct Workspace {
     std::vector<int> position;   // row → offset in the current target block
+    std::vector<int> relative;   // an update's rows → offsets in the target block
     std::vector<double> update;  // one source's contribution
     std::vector<double> stack;   // sources with the same rows, side by side
     std::vector<double> scaled;  // source rows times the pivot signs; dense kernel scratch

@@ -488,20 +488,26 @@ void TreeSolver::rehang(int u_in, int u_other, int entering, int v_out, int join
   for (int x = old_parent; x >= 0 && last_succ_[x] == old_last; x = parent_[x]) last_succ_[x] = before;
   for (int x = u_other; x >= 0 && last_succ_[x] == u_other; x = parent_[x]) last_succ_[x] = new_last;
 
-  // Only differences of potentials count: the smaller side moves.
-  if (2 * size <= n_ + 1) {
-    int v = u_in;
-    for (int c = 0; c < size; ++c) {
-      pot_[v] += delta;
-      v = thread_[v];
-    }
-  } else {
-    int v = thread_[new_last];
-    for (int c = n_ + 1 - size; c > 0; --c) {
-      pot_[v] -= delta;
-      v = thread_[v];
-    }
+  // Only differences of potentials count: the smaller side moves. Either
+  // side is one stretch of the thread: the subtree from u_in to new_last,
+  // the rest from after new_last round to u_other.
+  if (2 * size <= n_ + 1)
+    shift_stretch(u_in, new_last, size, delta);
+  else
+    shift_stretch(thread_[new_last], u_other, n_ + 1 - size, -delta);
+}
+
+// Walks the stretch from both ends at once: the two chains of thread
+// links are independent, so their cache misses overlap.
+void TreeSolver::shift_stretch(int first, int last, int count, double delta) {
+  int f = first, b = last;
+  for (int c = count / 2; c > 0; --c) {
+    pot_[f] += delta;
+    pot_[b] += delta;
+    f = thread_[f];
+    b = rev_thread_[b];
   }
+  if (count % 2 != 0) pot_[f] += delta;
 }
 
 double TreeSolver::artificial_flow(int64_t* carrying) const {

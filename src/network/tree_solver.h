@@ -78,6 +78,9 @@ class TreeSolver {
   void preorder();
   int find_join(int u, int v) const;
   void rehang(int u_in, int u_other, int entering, int v_out, int join, double delta);
+  // Adds delta to the potentials of the `count` nodes of the thread from
+  // `first` to `last`.
+  void shift_stretch(int first, int last, int count, double delta);
   void set_artificial(int i, double imbalance);
   // Flow of every tree arc from the supplies and the non-basic flows.
   bool tree_flows_from_statuses(double feas_tol);

@@ -12,6 +12,7 @@ constexpr double kInfiniteStep = 1e30;
 constexpr double kUnboundedStep = 5e19;
 constexpr double kNoFlowChange = 1e-13;
 constexpr double kTieMargin = 1e-10;
+constexpr int64_t kRenumberRatio = 2;
 constexpr double kPhase1RatioTol = 1e-10;
 // Integral costs keep potentials of this size exact; fractional ones blur
 // the phase-1 reduced costs only, which phase 2 recomputes.
@@ -95,6 +96,12 @@ bool TreeSolver::load(const Network& net, bool warm, double feas_tol, int* bad_a
   succ_num_.assign(nodes, 1);
   last_succ_.assign(nodes, 0);
   order_.assign(nodes, 0);
+  node_id_.resize(nodes);
+  for (size_t i = 0; i < nodes; ++i) node_id_[i] = static_cast<int>(i);
+  new_label_.assign(nodes, 0);
+  scratch_int_.assign(nodes, 0);
+  scratch_double_.assign(nodes, 0.0);
+  walked_ = 0;
 
   if (!warm || !build_tree_from_basis(net, feas_tol)) cold_tree();
   build_thread();
@@ -139,7 +146,7 @@ void TreeSolver::preorder() {
 // Orients node i's artificial arc so that it carries the imbalance as a
 // non-negative flow.
 void TreeSolver::set_artificial(int i, double imbalance) {
-  const int a = m_ + i;
+  const int a = m_ + node_id_[i];
   // Without imbalance the arc points to the root: a tree whose empty arcs
   // all point upwards is strongly feasible.
   if (imbalance >= 0.0) {
@@ -262,7 +269,7 @@ bool TreeSolver::tree_flows_from_statuses(double feas_tol) {
     excess[parent_[u]] += excess[u];
   }
   for (int i = 0; i < n_; ++i)
-    if (pred_[i] < m_ && status_[m_ + i] == kBasic) status_[m_ + i] = kArcGone;
+    if (pred_[i] < m_ && status_[m_ + node_id_[i]] == kBasic) status_[m_ + node_id_[i]] = kArcGone;
   return within;
 }
 
@@ -412,7 +419,51 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   const int u_other = leave_on_first_side ? second : first;
   rehang(u_in, u_other, e, leave_node, join, u_in == t ? d : -d);
   out.work += succ_num_[u_in];
+  // Once the walks since the last renumbering have cost as much as a
+  // renumbering does, renumber: the thread turns back into runs of
+  // consecutive nodes.
+  if (walked_ > kRenumberRatio * (static_cast<int64_t>(m_) + n_)) renumber();
   return out;
+}
+
+// Numbers the nodes in thread order (the root keeps the last number), so
+// that walking a subtree reads the node arrays mostly in sequence until
+// pivots break the thread up again. Only the numbering changes: every
+// value, and so every later pivot, stays the same.
+void TreeSolver::renumber() {
+  walked_ = 0;
+  preorder();
+  for (int k = 1; k <= n_; ++k) new_label_[order_[k]] = k - 1;
+  new_label_[n_] = n_;
+  const auto permute = [&](auto& values, auto& scratch) {
+    for (int k = 1; k <= n_; ++k) scratch[k - 1] = values[order_[k]];
+    std::copy(scratch.begin(), scratch.begin() + n_, values.begin());
+  };
+  const auto relabel = [&](std::vector<int>& nodes) {
+    permute(nodes, scratch_int_);
+    for (int k = 0; k < n_; ++k) nodes[k] = new_label_[nodes[k]];
+    nodes[n_] = new_label_[nodes[n_]];
+  };
+  permute(pot_, scratch_double_);
+  permute(supply_, scratch_double_);
+  permute(pred_, scratch_int_);
+  permute(succ_num_, scratch_int_);
+  permute(node_id_, scratch_int_);
+  relabel(last_succ_);
+  // The root's parent stays -1.
+  permute(parent_, scratch_int_);
+  for (int k = 0; k < n_; ++k) parent_[k] = new_label_[parent_[k]];
+  // The thread is now root, 0, 1, ..., n - 1 and round to the root.
+  for (int k = 0; k <= n_; ++k) {
+    const int next = k == n_ ? 0 : k + 1;
+    thread_[k] = next;
+    rev_thread_[next] = k;
+  }
+  const size_t arcs = tail_.size();
+  for (size_t a = 0; a < arcs; ++a) {
+    tail_[a] = new_label_[tail_[a]];
+    head_[a] = new_label_[head_[a]];
+  }
 }
 
 // Re-roots the subtree below v_out at u_in (reversing the path between
@@ -500,6 +551,7 @@ void TreeSolver::rehang(int u_in, int u_other, int entering, int v_out, int join
 // Walks the stretch from both ends at once: the two chains of thread
 // links are independent, so their cache misses overlap.
 void TreeSolver::shift_stretch(int first, int last, int count, double delta) {
+  walked_ += count;
   int f = first, b = last;
   for (int c = count / 2; c > 0; --c) {
     pot_[f] += delta;
@@ -545,9 +597,9 @@ void TreeSolver::store(Network& net) const {
   net.solution.flow.assign(flow_.begin(), flow_.begin() + m_);
   // Potentials relative to the root's, which pivots may have moved.
   net.solution.potential.resize(static_cast<size_t>(n_));
-  for (int i = 0; i < n_; ++i) net.solution.potential[i] = pot_[i] - pot_[n_];
+  for (int i = 0; i < n_; ++i) net.solution.potential[node_id_[i]] = pot_[i] - pot_[n_];
   for (int a = 0; a < m_; ++a) net.arcs.status[a] = status_[a];
-  for (int i = 0; i < n_; ++i) net.nodes.artificial[i] = pred_[i] >= m_ ? 1 : 0;
+  for (int i = 0; i < n_; ++i) net.nodes.artificial[node_id_[i]] = pred_[i] >= m_ ? 1 : 0;
 }
 
 }  // namespace korva::net

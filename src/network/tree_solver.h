@@ -81,6 +81,7 @@ class TreeSolver {
   // Adds delta to the potentials of the `count` nodes of the thread from
   // `first` to `last`.
   void shift_stretch(int first, int last, int count, double delta);
+  void renumber();
   void set_artificial(int i, double imbalance);
   // Flow of every tree arc from the supplies and the non-basic flows.
   bool tree_flows_from_statuses(double feas_tol);
@@ -98,6 +99,12 @@ class TreeSolver {
   std::vector<int> thread_, rev_thread_, succ_num_, last_succ_;
   std::vector<int> first_child_, next_sib_;  // construction only
   std::vector<int> order_;  // scratch: parent-before-child order of the tree
+  // Nodes are renumbered now and then (see renumber): node_id_ maps the
+  // solver's number to the network's, and node i's artificial arc is
+  // m + node_id_[i]. The rest is scratch of the renumbering.
+  std::vector<int> node_id_, new_label_, scratch_int_;
+  std::vector<double> scratch_double_;
+  int64_t walked_ = 0;  // potentials shifted since the last renumbering
   // Scratch of a pivot: the re-rooted path and the stretches it moves.
   std::vector<int> path_, piece_first_, piece_last_;
 };

@@ -67,15 +67,12 @@ bool TreeSolver::load(const Network& net, bool warm, double feas_tol, int* bad_a
   }
   real_cost_.assign(arcs, 0.0);
   std::copy(in.cost.begin(), in.cost.end(), real_cost_.begin());
-  cost_ = real_cost_;
   lower_.assign(arcs, 0.0);
   upper_.assign(arcs, kInfiniteStep);
   std::copy(in.lower.begin(), in.lower.end(), lower_.begin());
   std::copy(in.upper.begin(), in.upper.end(), upper_.begin());
-  tail_.assign(arcs, 0);
-  head_.assign(arcs, 0);
-  std::copy(in.tail.begin(), in.tail.end(), tail_.begin());
-  std::copy(in.head.begin(), in.head.end(), head_.begin());
+  arc_.assign(arcs, PricedArc{});
+  for (int a = 0; a < m_; ++a) arc_[a] = {in.cost[a], in.tail[a], in.head[a]};
   status_.assign(arcs, kBasic);
   flow_.assign(arcs, 0.0);
   for (int a = 0; a < m_; ++a) {
@@ -150,12 +147,12 @@ void TreeSolver::set_artificial(int i, double imbalance) {
   // Without imbalance the arc points to the root: a tree whose empty arcs
   // all point upwards is strongly feasible.
   if (imbalance >= 0.0) {
-    tail_[a] = i;
-    head_[a] = n_;
+    arc_[a].tail = i;
+    arc_[a].head = n_;
     flow_[a] = imbalance;
   } else {
-    tail_[a] = n_;
-    head_[a] = i;
+    arc_[a].tail = n_;
+    arc_[a].head = i;
     flow_[a] = -imbalance;
   }
   status_[a] = kBasic;
@@ -169,8 +166,8 @@ void TreeSolver::cold_tree() {
     if (status_[a] == kBasic) status_[a] = initial_status(real_cost_[a], lower_[a], upper_[a], feas_tol_);
     const double x = nonbasic_flow(status_[a], lower_[a], upper_[a]);
     flow_[a] = x;
-    imbalance[tail_[a]] -= x;
-    imbalance[head_[a]] += x;
+    imbalance[arc_[a].tail] -= x;
+    imbalance[arc_[a].head] += x;
   }
   parent_[root] = -1;
   for (int i = n_ - 1; i >= 0; --i) {
@@ -189,15 +186,15 @@ bool TreeSolver::build_tree_from_basis(const Network& net, double feas_tol) {
   std::vector<int> start(static_cast<size_t>(n_ + 2), 0), adj;
   for (int a = 0; a < m_; ++a) {
     if (status_[a] != kBasic) continue;
-    ++start[tail_[a] + 2];
-    ++start[head_[a] + 2];
+    ++start[arc_[a].tail + 2];
+    ++start[arc_[a].head + 2];
   }
   for (int i = 0; i < n_; ++i) start[i + 2] += start[i + 1];
   adj.resize(static_cast<size_t>(start[n_ + 1]));
   for (int a = 0; a < m_; ++a) {
     if (status_[a] != kBasic) continue;
-    adj[start[tail_[a] + 1]++] = a;
-    adj[start[head_[a] + 1]++] = a;
+    adj[start[arc_[a].tail + 1]++] = a;
+    adj[start[arc_[a].head + 1]++] = a;
   }
   std::vector<int8_t> seen(static_cast<size_t>(n_ + 1), 0);
   std::vector<int8_t> used(static_cast<size_t>(m_), 0);
@@ -222,7 +219,7 @@ bool TreeSolver::build_tree_from_basis(const Network& net, double feas_tol) {
         const int a = adj[p];
         if (used[a]) continue;
         used[a] = 1;
-        const int v = tail_[a] == u ? head_[a] : tail_[a];
+        const int v = arc_[a].tail == u ? arc_[a].head : arc_[a].tail;
         if (seen[v]) {
           status_[a] = initial_status(real_cost_[a], lower_[a], upper_[a], feas_tol);
           continue;
@@ -253,8 +250,8 @@ bool TreeSolver::tree_flows_from_statuses(double feas_tol) {
     if (status_[a] == kBasic) continue;
     const double x = nonbasic_flow(status_[a], lower_[a], upper_[a]);
     flow_[a] = x;
-    excess[tail_[a]] -= x;
-    excess[head_[a]] += x;
+    excess[arc_[a].tail] -= x;
+    excess[arc_[a].head] += x;
   }
   bool within = true;
   for (int k = n_; k >= 1; --k) {
@@ -263,7 +260,7 @@ bool TreeSolver::tree_flows_from_statuses(double feas_tol) {
     if (a >= m_) {
       set_artificial(u, excess[u]);
     } else {
-      flow_[a] = tail_[a] == u ? excess[u] : -excess[u];
+      flow_[a] = arc_[a].tail == u ? excess[u] : -excess[u];
       if (flow_[a] < lower_[a] - feas_tol || flow_[a] > upper_[a] + feas_tol) within = false;
     }
     excess[parent_[u]] += excess[u];
@@ -288,7 +285,7 @@ void TreeSolver::recompute_potentials() {
   pot_[n_] = 0.0;
   for (int c = thread_[n_]; c != n_; c = thread_[c]) {
     const int u = parent_[c], a = pred_[c];
-    pot_[c] = tail_[a] == c ? pot_[u] + cost_[a] : pot_[u] - cost_[a];
+    pot_[c] = arc_[a].tail == c ? pot_[u] + arc_[a].cost : pot_[u] - arc_[a].cost;
   }
 }
 
@@ -301,12 +298,12 @@ bool TreeSolver::enter_phase1(double multiplier, bool real_costs) {
     if (penalty_ > kLargestPenalty) real_costs = false;
   }
   if (real_costs)
-    std::copy(real_cost_.begin(), real_cost_.begin() + m_, cost_.begin());
+    for (int a = 0; a < m_; ++a) arc_[a].cost = real_cost_[a];
   else
-    std::fill(cost_.begin(), cost_.begin() + m_, 0.0);
+    for (int a = 0; a < m_; ++a) arc_[a].cost = 0.0;
   const double artificial = multiplier * (real_costs ? penalty_ : 1.0);
   for (int i = 0; i < n_; ++i) {
-    cost_[m_ + i] = artificial;
+    arc_[m_ + i].cost = artificial;
     upper_[m_ + i] = kInfiniteStep;
   }
   recompute_potentials();
@@ -316,14 +313,14 @@ bool TreeSolver::enter_phase1(double multiplier, bool real_costs) {
 double TreeSolver::phase_objective() const {
   double sum = 0.0;
   for (int a = 0; a < m_ + n_; ++a)
-    if (status_[a] != kArcGone) sum += cost_[a] * flow_[a];
+    if (status_[a] != kArcGone) sum += arc_[a].cost * flow_[a];
   return sum;
 }
 
 void TreeSolver::enter_phase2() {
-  std::copy(real_cost_.begin(), real_cost_.begin() + m_, cost_.begin());
+  for (int a = 0; a < m_; ++a) arc_[a].cost = real_cost_[a];
   for (int i = 0; i < n_; ++i) {
-    cost_[m_ + i] = 0.0;
+    arc_[m_ + i].cost = 0.0;
     upper_[m_ + i] = 0.0;
   }
   recompute_potentials();
@@ -342,8 +339,8 @@ int TreeSolver::find_join(int u, int v) const {
 
 PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   PivotOutcome out;
-  const int t = tail_[e], h = head_[e];
-  const double d = cost_[e] - pot_[t] + pot_[h];
+  const int t = arc_[e].tail, h = arc_[e].head;
+  const double d = arc_[e].cost - pot_[t] + pot_[h];
   const int8_t st = status_[e];
   const double dir = st == kAtLower ? 1.0 : st == kAtUpper ? -1.0 : (d < 0.0 ? 1.0 : -1.0);
   double theta = infinite_range(lower_[e], upper_[e]) ? kInfiniteStep : upper_[e] - lower_[e];
@@ -361,7 +358,7 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   int64_t length = 1;
   for (int v = first; v != join; v = parent_[v], ++length) {
     const int a = pred_[v];
-    const double sign = tail_[a] == v ? -1.0 : 1.0;
+    const double sign = arc_[a].tail == v ? -1.0 : 1.0;
     const double room = sign > 0 ? upper_[a] - flow_[a] : flow_[a] - lower_[a];
     if (room >= -tol && theta - room > kTieMargin) {
       theta = room;
@@ -372,7 +369,7 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   }
   for (int v = second; v != join; v = parent_[v], ++length) {
     const int a = pred_[v];
-    const double sign = tail_[a] == v ? 1.0 : -1.0;
+    const double sign = arc_[a].tail == v ? 1.0 : -1.0;
     const double room = sign > 0 ? upper_[a] - flow_[a] : flow_[a] - lower_[a];
     if (room > -tol && theta - room >= -kTieMargin) {
       theta = room;
@@ -392,11 +389,11 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
     flow_[e] += step;
     for (int v = t; v != join; v = parent_[v]) {
       const int a = pred_[v];
-      flow_[a] += tail_[a] == v ? -step : step;
+      flow_[a] += arc_[a].tail == v ? -step : step;
     }
     for (int v = h; v != join; v = parent_[v]) {
       const int a = pred_[v];
-      flow_[a] += tail_[a] == v ? step : -step;
+      flow_[a] += arc_[a].tail == v ? step : -step;
     }
   }
   out.kind = PivotOutcome::kDone;
@@ -459,10 +456,9 @@ void TreeSolver::renumber() {
     thread_[k] = next;
     rev_thread_[next] = k;
   }
-  const size_t arcs = tail_.size();
-  for (size_t a = 0; a < arcs; ++a) {
-    tail_[a] = new_label_[tail_[a]];
-    head_[a] = new_label_[head_[a]];
+  for (PricedArc& arc : arc_) {
+    arc.tail = new_label_[arc.tail];
+    arc.head = new_label_[arc.head];
   }
 }
 

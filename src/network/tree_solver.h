@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "network/net_problem.h"
+#include "network/pricing.h"
 
 namespace korva::net {
 
@@ -60,10 +61,8 @@ class TreeSolver {
 
   int num_nodes() const { return n_; }
   int num_arcs() const { return m_; }
-  const double* costs() const { return cost_.data(); }
+  const PricedArc* arcs() const { return arc_.data(); }
   const double* potentials() const { return pot_.data(); }
-  const int* tails() const { return tail_.data(); }
-  const int* heads() const { return head_.data(); }
   const int8_t* statuses() const { return status_.data(); }
   double flow(int a) const { return flow_[a]; }
 
@@ -90,8 +89,9 @@ class TreeSolver {
   double feas_tol_ = 1e-6;
   double penalty_ = 1.0;  // phase-1 cost of artificial flow with real costs
   // Arc arrays, m + n entries.
-  std::vector<double> cost_, real_cost_, lower_, upper_, flow_;
-  std::vector<int> tail_, head_;
+  // Cost and end nodes side by side: pricing reads them together.
+  std::vector<PricedArc> arc_;
+  std::vector<double> real_cost_, lower_, upper_, flow_;
   std::vector<int8_t> status_;
   // Node arrays, n + 1 entries (the root last).
   std::vector<double> supply_, pot_;

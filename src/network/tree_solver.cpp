@@ -93,10 +93,6 @@ bool TreeSolver::load(const Network& net, bool warm, double feas_tol, int* bad_a
   succ_num_.assign(nodes, 1);
   last_succ_.assign(nodes, 0);
   order_.assign(nodes, 0);
-  side_u_.reserve(nodes);
-  side_v_.reserve(nodes);
-  first_arcs_.reserve(nodes);
-  second_arcs_.reserve(nodes);
   node_id_.resize(nodes);
   for (size_t i = 0; i < nodes; ++i) node_id_[i] = static_cast<int>(i);
   new_label_.assign(nodes, 0);
@@ -331,39 +327,14 @@ void TreeSolver::enter_phase2() {
 }
 
 // An ancestor has the larger subtree: the smaller side climbs.
-// Every node climbed from is a node of the cycle below the apex: they are
-// kept in climbing order, so that the ratio test and the flow update read
-// the two sides from arrays instead of chasing parents again.
-int TreeSolver::find_join(int u, int v) {
-  side_u_.clear();
-  side_v_.clear();
+int TreeSolver::find_join(int u, int v) const {
   while (u != v) {
-    if (succ_num_[u] < succ_num_[v]) {
-      side_u_.push_back(u);
+    if (succ_num_[u] < succ_num_[v])
       u = parent_[u];
-    } else {
-      side_v_.push_back(v);
+    else
       v = parent_[v];
-    }
   }
   return u;
-}
-
-// The tree arcs above the nodes of one side of the cycle with their room
-// in the direction of the flow change: on the first side the flow runs
-// down towards `first`, on the second side up from `second`. No decision is
-// taken here, so the loads of successive arcs overlap.
-void TreeSolver::gather_cycle(const std::vector<int>& side, bool first_side, std::vector<CycleArc>& out) const {
-  out.resize(side.size());
-  for (size_t i = 0; i < side.size(); ++i) {
-    const int v = side[i], a = pred_[v];
-    const bool points_up = arc_[a].tail == v;
-    const double f = flow_[a], lo = lower_[a], hi = upper_[a];
-    // Picked by index: a branch here would be mispredicted half the time
-    // and hold up the loads behind it.
-    const double rooms[2] = {f - lo, hi - f};
-    out[i] = {a, points_up, rooms[points_up != first_side]};
-  }
 }
 
 PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
@@ -382,28 +353,28 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   // the second side, else nearest `first`): the tree stays strongly
   // feasible, which keeps degenerate pivots from stalling.
   const int first = dir > 0 ? t : h, second = dir > 0 ? h : t;
-  const std::vector<int>& first_side = dir > 0 ? side_u_ : side_v_;
-  const std::vector<int>& second_side = dir > 0 ? side_v_ : side_u_;
   int leaving = e, leave_node = -1;
   bool leave_on_first_side = false;
-  const int64_t length = 1 + static_cast<int64_t>(side_u_.size() + side_v_.size());
-  gather_cycle(first_side, true, first_arcs_);
-  gather_cycle(second_side, false, second_arcs_);
-  for (size_t i = 0; i < first_arcs_.size(); ++i) {
-    const double room = first_arcs_[i].room;
+  int64_t length = 1;
+  for (int v = first; v != join; v = parent_[v], ++length) {
+    const int a = pred_[v];
+    const double sign = arc_[a].tail == v ? -1.0 : 1.0;
+    const double room = sign > 0 ? upper_[a] - flow_[a] : flow_[a] - lower_[a];
     if (room >= -tol && theta - room > kTieMargin) {
       theta = room;
-      leaving = first_arcs_[i].arc;
-      leave_node = first_side[i];
+      leaving = a;
+      leave_node = v;
       leave_on_first_side = true;
     }
   }
-  for (size_t i = 0; i < second_arcs_.size(); ++i) {
-    const double room = second_arcs_[i].room;
+  for (int v = second; v != join; v = parent_[v], ++length) {
+    const int a = pred_[v];
+    const double sign = arc_[a].tail == v ? 1.0 : -1.0;
+    const double room = sign > 0 ? upper_[a] - flow_[a] : flow_[a] - lower_[a];
     if (room > -tol && theta - room >= -kTieMargin) {
       theta = room;
-      leaving = second_arcs_[i].arc;
-      leave_node = second_side[i];
+      leaving = a;
+      leave_node = v;
       leave_on_first_side = false;
     }
   }
@@ -416,11 +387,14 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   if (theta >= kNoFlowChange) {
     const double step = dir * theta;
     flow_[e] += step;
-    // Tail side and head side of the entering arc.
-    const std::vector<CycleArc>& from_tail = dir > 0 ? first_arcs_ : second_arcs_;
-    const std::vector<CycleArc>& from_head = dir > 0 ? second_arcs_ : first_arcs_;
-    for (const CycleArc& c : from_tail) flow_[c.arc] += c.points_up ? -step : step;
-    for (const CycleArc& c : from_head) flow_[c.arc] += c.points_up ? step : -step;
+    for (int v = t; v != join; v = parent_[v]) {
+      const int a = pred_[v];
+      flow_[a] += arc_[a].tail == v ? -step : step;
+    }
+    for (int v = h; v != join; v = parent_[v]) {
+      const int a = pred_[v];
+      flow_[a] += arc_[a].tail == v ? step : -step;
+    }
   }
   out.kind = PivotOutcome::kDone;
   if (leaving == e) {

@@ -75,9 +75,7 @@ class TreeSolver {
   void build_thread();
   // The nodes in preorder from the root, into order_.
   void preorder();
-  // The apex of the cycle through u and v; the nodes below it on either
-  // side into side_u_ and side_v_.
-  int find_join(int u, int v);
+  int find_join(int u, int v) const;
   void rehang(int u_in, int u_other, int entering, int v_out, int join, double delta);
   // Adds delta to the potentials of the `count` nodes of the thread from
   // `first` to `last`.
@@ -109,14 +107,6 @@ class TreeSolver {
   int64_t walked_ = 0;  // potentials shifted since the last renumbering
   // Scratch of a pivot: the re-rooted path and the stretches it moves.
   std::vector<int> path_, piece_first_, piece_last_;
-  std::vector<int> side_u_, side_v_;  // the cycle's two sides below the apex
-  struct CycleArc {
-    int arc;
-    bool points_up;  // the arc runs from the node towards its parent
-    double room;     // how far its flow may change along the cycle
-  };
-  std::vector<CycleArc> first_arcs_, second_arcs_;
-  void gather_cycle(const std::vector<int>& side, bool first_side, std::vector<CycleArc>& out) const;
 };
 
 }  // namespace korva::net

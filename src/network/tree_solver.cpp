@@ -436,7 +436,7 @@ void TreeSolver::renumber() {
     for (int k = 1; k <= n_; ++k) scratch[k - 1] = values[order_[k]];
     std::copy(scratch.begin(), scratch.begin() + n_, values.begin());
   };
-  const auto relabel = [&](std::vector<int>& nodes) {
+  const auto relabel = [&](BigArray<int>& nodes) {
     permute(nodes, scratch_int_);
     for (int k = 0; k < n_; ++k) nodes[k] = new_label_[nodes[k]];
     nodes[n_] = new_label_[nodes[n_]];

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "network/huge_pages.h"
 #include "network/net_problem.h"
 #include "network/pricing.h"
 
@@ -90,13 +91,13 @@ class TreeSolver {
   double penalty_ = 1.0;  // phase-1 cost of artificial flow with real costs
   // Arc arrays, m + n entries.
   // Cost and end nodes side by side: pricing reads them together.
-  std::vector<PricedArc> arc_;
-  std::vector<double> real_cost_, lower_, upper_, flow_;
-  std::vector<int8_t> status_;
+  BigArray<PricedArc> arc_;
+  BigArray<double> real_cost_, lower_, upper_, flow_;
+  BigArray<int8_t> status_;
   // Node arrays, n + 1 entries (the root last).
-  std::vector<double> supply_, pot_;
-  std::vector<int> parent_, pred_;
-  std::vector<int> thread_, rev_thread_, succ_num_, last_succ_;
+  BigArray<double> supply_, pot_;
+  BigArray<int> parent_, pred_;
+  BigArray<int> thread_, rev_thread_, succ_num_, last_succ_;
   std::vector<int> first_child_, next_sib_;  // construction only
   std::vector<int> order_;  // scratch: parent-before-child order of the tree
   // Nodes are renumbered now and then (see renumber): node_id_ maps the

@@ -12,7 +12,9 @@ constexpr double kInfiniteStep = 1e30;
 constexpr double kUnboundedStep = 5e19;
 constexpr double kNoFlowChange = 1e-13;
 constexpr double kTieMargin = 1e-10;
-constexpr int64_t kRenumberRatio = 2;
+// A renumbering is worth this many jumps out of a run of consecutive nodes
+// per arc and node that it relabels.
+constexpr int64_t kRenumberRatio = 1;
 constexpr double kPhase1RatioTol = 1e-10;
 // Integral costs keep potentials of this size exact; fractional ones blur
 // the phase-1 reduced costs only, which phase 2 recomputes.
@@ -98,7 +100,7 @@ bool TreeSolver::load(const Network& net, bool warm, double feas_tol, int* bad_a
   new_label_.assign(nodes, 0);
   scratch_int_.assign(nodes, 0);
   scratch_double_.assign(nodes, 0.0);
-  walked_ = 0;
+  jumps_ = 0;
 
   if (!warm || !build_tree_from_basis(net, feas_tol)) cold_tree();
   build_thread();
@@ -416,10 +418,11 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   const int u_other = leave_on_first_side ? second : first;
   rehang(u_in, u_other, e, leave_node, join, u_in == t ? d : -d);
   out.work += succ_num_[u_in];
-  // Once the walks since the last renumbering have cost as much as a
-  // renumbering does, renumber: the thread turns back into runs of
-  // consecutive nodes.
-  if (walked_ > kRenumberRatio * (static_cast<int64_t>(m_) + n_)) renumber();
+  // Renumber once the walks since the last renumbering have left the runs
+  // of consecutive nodes about as often as a renumbering touches arcs and
+  // nodes: a jump out of a run is a likely cache miss, the renumbering a
+  // sequential pass. The thread then turns back into one run.
+  if (jumps_ * kRenumberRatio > static_cast<int64_t>(m_) + n_) renumber();
   return out;
 }
 
@@ -428,7 +431,7 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
 // pivots break the thread up again. Only the numbering changes: every
 // value, and so every later pivot, stays the same.
 void TreeSolver::renumber() {
-  walked_ = 0;
+  jumps_ = 0;
   preorder();
   for (int k = 1; k <= n_; ++k) new_label_[order_[k]] = k - 1;
   new_label_[n_] = n_;
@@ -539,23 +542,45 @@ void TreeSolver::rehang(int u_in, int u_other, int entering, int v_out, int join
   // side is one stretch of the thread: the subtree from u_in to new_last,
   // the rest from after new_last round to u_other.
   if (2 * size <= n_ + 1)
-    shift_stretch(u_in, new_last, size, delta);
+    shift_stretch(u_in, size, delta);
   else
-    shift_stretch(thread_[new_last], u_other, n_ + 1 - size, -delta);
+    shift_stretch(thread_[new_last], n_ + 1 - size, -delta);
 }
 
-// Walks the stretch from both ends at once: the two chains of thread
-// links are independent, so their cache misses overlap.
-void TreeSolver::shift_stretch(int first, int last, int count, double delta) {
-  walked_ += count;
-  int f = first, b = last;
-  for (int c = count / 2; c > 0; --c) {
-    pot_[f] += delta;
-    pot_[b] += delta;
-    f = thread_[f];
-    b = rev_thread_[b];
+// Since nodes are renumbered in thread order, the stretch is mostly runs
+// of consecutive numbers: the thread links of a run are only compared
+// with the next number, never followed, and its potentials shift as one
+// block. Only the step out of a run follows a link.
+void TreeSolver::shift_stretch(int first, int count, double delta) {
+  const int* thread = thread_.data();
+  double* pot = pot_.data();
+  int v = first, left = count;
+  int64_t runs = 0;
+  while (true) {
+    int end = v;
+    const int limit = v + left - 1;
+    // Eight links at a time while the run lasts, without early exits.
+    while (end + 8 <= limit) {
+      int consecutive = 0;
+      for (int j = 0; j < 8; ++j) consecutive += thread[end + j] == end + j + 1;
+      if (consecutive != 8) break;
+      end += 8;
+    }
+    while (end < limit && thread[end] == end + 1) ++end;
+    int k = v;
+    for (; k + 4 <= end + 1; k += 4) {
+      pot[k] += delta;
+      pot[k + 1] += delta;
+      pot[k + 2] += delta;
+      pot[k + 3] += delta;
+    }
+    for (; k <= end; ++k) pot[k] += delta;
+    ++runs;
+    left -= end - v + 1;
+    if (left == 0) break;
+    v = thread[end];
   }
-  if (count % 2 != 0) pot_[f] += delta;
+  jumps_ += runs;
 }
 
 double TreeSolver::artificial_flow(int64_t* carrying) const {

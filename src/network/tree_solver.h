@@ -79,8 +79,8 @@ class TreeSolver {
   int find_join(int u, int v) const;
   void rehang(int u_in, int u_other, int entering, int v_out, int join, double delta);
   // Adds delta to the potentials of the `count` nodes of the thread from
-  // `first` to `last`.
-  void shift_stretch(int first, int last, int count, double delta);
+  // `first` on.
+  void shift_stretch(int first, int count, double delta);
   void renumber();
   void set_artificial(int i, double imbalance);
   // Flow of every tree arc from the supplies and the non-basic flows.
@@ -105,7 +105,9 @@ class TreeSolver {
   // m + node_id_[i]. The rest is scratch of the renumbering.
   std::vector<int> node_id_, new_label_, scratch_int_;
   std::vector<double> scratch_double_;
-  int64_t walked_ = 0;  // potentials shifted since the last renumbering
+  // Steps of the potential walks since the last renumbering that left
+  // the sequence of node numbers: each is likely a cache miss.
+  int64_t jumps_ = 0;
   // Scratch of a pivot: the re-rooted path and the stretches it moves.
   std::vector<int> path_, piece_first_, piece_last_;
 };

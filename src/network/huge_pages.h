@@ -28,7 +28,7 @@ struct HugePageAllocator {
 
   T* allocate(size_t n) {
     const size_t bytes = n * sizeof(T);
-    if (bytes < kHugePage) return static_cast<T*>(::operator new(bytes));
+    if (bytes < kHugePage) return static_cast<T*>(::operator new(bytes, std::align_val_t{alignof(T)}));
     const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
     void* p = std::aligned_alloc(kHugePage, rounded);
     if (!p) throw std::bad_alloc();
@@ -40,7 +40,7 @@ struct HugePageAllocator {
 
   void deallocate(T* p, size_t n) noexcept {
     if (n * sizeof(T) < kHugePage)
-      ::operator delete(p);
+      ::operator delete(p, std::align_val_t{alignof(T)});
     else
       std::free(p);
   }

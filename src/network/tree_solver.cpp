@@ -69,18 +69,18 @@ bool TreeSolver::load(const Network& net, bool warm, double feas_tol, int* bad_a
   }
   real_cost_.assign(arcs, 0.0);
   std::copy(in.cost.begin(), in.cost.end(), real_cost_.begin());
-  lower_.assign(arcs, 0.0);
-  upper_.assign(arcs, kInfiniteStep);
-  std::copy(in.lower.begin(), in.lower.end(), lower_.begin());
-  std::copy(in.upper.begin(), in.upper.end(), upper_.begin());
+  range_.assign(arcs, ArcRange{0.0, 0.0, kInfiniteStep});
+  for (int a = 0; a < m_; ++a) {
+    range_[a].lower = in.lower[a];
+    range_[a].upper = in.upper[a];
+  }
   arc_.assign(arcs, PricedArc{});
   for (int a = 0; a < m_; ++a) arc_[a] = {in.cost[a], in.tail[a], in.head[a]};
   status_.assign(arcs, kBasic);
-  flow_.assign(arcs, 0.0);
   for (int a = 0; a < m_; ++a) {
     int8_t st = warm ? in.status[a] : initial_status(in.cost[a], in.lower[a], in.upper[a], feas_tol);
-    if (st != kBasic && !status_fits(st, lower_[a], upper_[a], feas_tol))
-      st = initial_status(in.cost[a], lower_[a], upper_[a], feas_tol);
+    if (st != kBasic && !status_fits(st, range_[a].lower, range_[a].upper, feas_tol))
+      st = initial_status(in.cost[a], range_[a].lower, range_[a].upper, feas_tol);
     status_[a] = st;
   }
   supply_.assign(nodes, 0.0);
@@ -151,11 +151,11 @@ void TreeSolver::set_artificial(int i, double imbalance) {
   if (imbalance >= 0.0) {
     arc_[a].tail = i;
     arc_[a].head = n_;
-    flow_[a] = imbalance;
+    range_[a].flow = imbalance;
   } else {
     arc_[a].tail = n_;
     arc_[a].head = i;
-    flow_[a] = -imbalance;
+    range_[a].flow = -imbalance;
   }
   status_[a] = kBasic;
 }
@@ -165,9 +165,9 @@ void TreeSolver::cold_tree() {
   std::fill(first_child_.begin(), first_child_.end(), -1);
   std::vector<double> imbalance(supply_.begin(), supply_.begin() + n_);
   for (int a = 0; a < m_; ++a) {
-    if (status_[a] == kBasic) status_[a] = initial_status(real_cost_[a], lower_[a], upper_[a], feas_tol_);
-    const double x = nonbasic_flow(status_[a], lower_[a], upper_[a]);
-    flow_[a] = x;
+    if (status_[a] == kBasic) status_[a] = initial_status(real_cost_[a], range_[a].lower, range_[a].upper, feas_tol_);
+    const double x = nonbasic_flow(status_[a], range_[a].lower, range_[a].upper);
+    range_[a].flow = x;
     imbalance[arc_[a].tail] -= x;
     imbalance[arc_[a].head] += x;
   }
@@ -223,7 +223,7 @@ bool TreeSolver::build_tree_from_basis(const Network& net, double feas_tol) {
         used[a] = 1;
         const int v = arc_[a].tail == u ? arc_[a].head : arc_[a].tail;
         if (seen[v]) {
-          status_[a] = initial_status(real_cost_[a], lower_[a], upper_[a], feas_tol);
+          status_[a] = initial_status(real_cost_[a], range_[a].lower, range_[a].upper, feas_tol);
           continue;
         }
         seen[v] = 1;
@@ -238,7 +238,7 @@ bool TreeSolver::build_tree_from_basis(const Network& net, double feas_tol) {
   }
   for (int a = 0; a < m_; ++a)
     if (status_[a] == kBasic && !used[a])
-      status_[a] = initial_status(real_cost_[a], lower_[a], upper_[a], feas_tol);
+      status_[a] = initial_status(real_cost_[a], range_[a].lower, range_[a].upper, feas_tol);
   if (tree_flows_from_statuses(feas_tol)) return true;
   std::fill(first_child_.begin(), first_child_.end(), -1);
   return false;
@@ -250,8 +250,8 @@ bool TreeSolver::tree_flows_from_statuses(double feas_tol) {
   excess.push_back(0.0);
   for (int a = 0; a < m_; ++a) {
     if (status_[a] == kBasic) continue;
-    const double x = nonbasic_flow(status_[a], lower_[a], upper_[a]);
-    flow_[a] = x;
+    const double x = nonbasic_flow(status_[a], range_[a].lower, range_[a].upper);
+    range_[a].flow = x;
     excess[arc_[a].tail] -= x;
     excess[arc_[a].head] += x;
   }
@@ -262,8 +262,8 @@ bool TreeSolver::tree_flows_from_statuses(double feas_tol) {
     if (a >= m_) {
       set_artificial(u, excess[u]);
     } else {
-      flow_[a] = arc_[a].tail == u ? excess[u] : -excess[u];
-      if (flow_[a] < lower_[a] - feas_tol || flow_[a] > upper_[a] + feas_tol) within = false;
+      range_[a].flow = arc_[a].tail == u ? excess[u] : -excess[u];
+      if (range_[a].flow < range_[a].lower - feas_tol || range_[a].flow > range_[a].upper + feas_tol) within = false;
     }
     excess[parent_[u]] += excess[u];
   }
@@ -279,7 +279,7 @@ void TreeSolver::recompute_flows() {
   // on artificial arcs; clip real ones to their bounds.
   for (int i = 0; i < n_; ++i) {
     const int a = pred_[i];
-    if (a < m_) flow_[a] = std::clamp(flow_[a], lower_[a], upper_[a]);
+    if (a < m_) range_[a].flow = std::clamp(range_[a].flow, range_[a].lower, range_[a].upper);
   }
 }
 
@@ -306,7 +306,7 @@ bool TreeSolver::enter_phase1(double multiplier, bool real_costs) {
   const double artificial = multiplier * (real_costs ? penalty_ : 1.0);
   for (int i = 0; i < n_; ++i) {
     arc_[m_ + i].cost = artificial;
-    upper_[m_ + i] = kInfiniteStep;
+    range_[m_ + i].upper = kInfiniteStep;
   }
   recompute_potentials();
   return real_costs;
@@ -315,7 +315,7 @@ bool TreeSolver::enter_phase1(double multiplier, bool real_costs) {
 double TreeSolver::phase_objective() const {
   double sum = 0.0;
   for (int a = 0; a < m_ + n_; ++a)
-    if (status_[a] != kArcGone) sum += arc_[a].cost * flow_[a];
+    if (status_[a] != kArcGone) sum += arc_[a].cost * range_[a].flow;
   return sum;
 }
 
@@ -323,7 +323,7 @@ void TreeSolver::enter_phase2() {
   for (int a = 0; a < m_; ++a) arc_[a].cost = real_cost_[a];
   for (int i = 0; i < n_; ++i) {
     arc_[m_ + i].cost = 0.0;
-    upper_[m_ + i] = 0.0;
+    range_[m_ + i].upper = 0.0;
   }
   recompute_potentials();
 }
@@ -345,7 +345,7 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   const double d = arc_[e].cost - pot_[t] + pot_[h];
   const int8_t st = status_[e];
   const double dir = st == kAtLower ? 1.0 : st == kAtUpper ? -1.0 : (d < 0.0 ? 1.0 : -1.0);
-  double theta = infinite_range(lower_[e], upper_[e]) ? kInfiniteStep : upper_[e] - lower_[e];
+  double theta = infinite_range(range_[e].lower, range_[e].upper) ? kInfiniteStep : range_[e].upper - range_[e].lower;
   const double tol = phase1 ? kPhase1RatioTol : feas_tol;
   const int join = find_join(t, h);
 
@@ -361,7 +361,7 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   for (int v = first; v != join; v = parent_[v], ++length) {
     const int a = pred_[v];
     const double sign = arc_[a].tail == v ? -1.0 : 1.0;
-    const double room = sign > 0 ? upper_[a] - flow_[a] : flow_[a] - lower_[a];
+    const double room = sign > 0 ? range_[a].upper - range_[a].flow : range_[a].flow - range_[a].lower;
     if (room >= -tol && theta - room > kTieMargin) {
       theta = room;
       leaving = a;
@@ -372,7 +372,7 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   for (int v = second; v != join; v = parent_[v], ++length) {
     const int a = pred_[v];
     const double sign = arc_[a].tail == v ? 1.0 : -1.0;
-    const double room = sign > 0 ? upper_[a] - flow_[a] : flow_[a] - lower_[a];
+    const double room = sign > 0 ? range_[a].upper - range_[a].flow : range_[a].flow - range_[a].lower;
     if (room > -tol && theta - room >= -kTieMargin) {
       theta = room;
       leaving = a;
@@ -388,14 +388,14 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   theta = std::max(theta, 0.0);
   if (theta >= kNoFlowChange) {
     const double step = dir * theta;
-    flow_[e] += step;
+    range_[e].flow += step;
     for (int v = t; v != join; v = parent_[v]) {
       const int a = pred_[v];
-      flow_[a] += arc_[a].tail == v ? -step : step;
+      range_[a].flow += arc_[a].tail == v ? -step : step;
     }
     for (int v = h; v != join; v = parent_[v]) {
       const int a = pred_[v];
-      flow_[a] += arc_[a].tail == v ? step : -step;
+      range_[a].flow += arc_[a].tail == v ? step : -step;
     }
   }
   out.kind = PivotOutcome::kDone;
@@ -406,9 +406,9 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   if (leaving >= m_) {
     status_[leaving] = kArcGone;
   } else {
-    const bool at_upper = std::fabs(upper_[leaving] - flow_[leaving]) <= std::fabs(flow_[leaving] - lower_[leaving]);
-    const double bound = at_upper ? upper_[leaving] : lower_[leaving];
-    if (std::fabs(flow_[leaving] - bound) <= feas_tol && upper_[leaving] - lower_[leaving] <= feas_tol)
+    const bool at_upper = std::fabs(range_[leaving].upper - range_[leaving].flow) <= std::fabs(range_[leaving].flow - range_[leaving].lower);
+    const double bound = at_upper ? range_[leaving].upper : range_[leaving].lower;
+    if (std::fabs(range_[leaving].flow - bound) <= feas_tol && range_[leaving].upper - range_[leaving].lower <= feas_tol)
       status_[leaving] = kFixed;
     else
       status_[leaving] = at_upper ? kAtUpper : kAtLower;
@@ -589,8 +589,8 @@ double TreeSolver::artificial_flow(int64_t* carrying) const {
   for (int i = 0; i < n_; ++i) {
     const int a = m_ + i;
     if (status_[a] == kArcGone) continue;
-    sum += flow_[a];
-    if (flow_[a] > 0.0) ++count;
+    sum += range_[a].flow;
+    if (range_[a].flow > 0.0) ++count;
   }
   if (carrying) *carrying = count;
   return sum;
@@ -598,7 +598,7 @@ double TreeSolver::artificial_flow(int64_t* carrying) const {
 
 double TreeSolver::real_objective() const {
   double sum = 0.0;
-  for (int a = 0; a < m_; ++a) sum += real_cost_[a] * flow_[a];
+  for (int a = 0; a < m_; ++a) sum += real_cost_[a] * range_[a].flow;
   return sum;
 }
 
@@ -606,8 +606,8 @@ bool TreeSolver::tree_feasible(double tol) const {
   for (int i = 0; i < n_; ++i) {
     const int a = pred_[i];
     if (a >= m_) {
-      if (std::fabs(flow_[a]) >= tol) return false;
-    } else if (flow_[a] < lower_[a] - tol || flow_[a] > upper_[a] + tol) {
+      if (std::fabs(range_[a].flow) >= tol) return false;
+    } else if (range_[a].flow < range_[a].lower - tol || range_[a].flow > range_[a].upper + tol) {
       return false;
     }
   }
@@ -615,7 +615,8 @@ bool TreeSolver::tree_feasible(double tol) const {
 }
 
 void TreeSolver::store(Network& net) const {
-  net.solution.flow.assign(flow_.begin(), flow_.begin() + m_);
+  net.solution.flow.resize(static_cast<size_t>(m_));
+  for (int a = 0; a < m_; ++a) net.solution.flow[a] = range_[a].flow;
   // Potentials relative to the root's, which pivots may have moved.
   net.solution.potential.resize(static_cast<size_t>(n_));
   for (int i = 0; i < n_; ++i) net.solution.potential[node_id_[i]] = pot_[i] - pot_[n_];

@@ -88,6 +88,7 @@ bool TreeSolver::load(const Network& net, bool warm, double feas_tol, int* bad_a
   pot_.assign(nodes, 0.0);
   parent_.assign(nodes, -1);
   pred_.assign(nodes, -1);
+  points_up_.assign(nodes, 0);
   first_child_.assign(nodes, -1);
   next_sib_.assign(nodes, -1);
   thread_.assign(nodes, 0);
@@ -100,6 +101,7 @@ bool TreeSolver::load(const Network& net, bool warm, double feas_tol, int* bad_a
   new_label_.assign(nodes, 0);
   scratch_int_.assign(nodes, 0);
   scratch_double_.assign(nodes, 0.0);
+  scratch_flag_.assign(nodes, 0);
   jumps_ = 0;
 
   if (!warm || !build_tree_from_basis(net, feas_tol)) cold_tree();
@@ -158,6 +160,8 @@ void TreeSolver::set_artificial(int i, double imbalance) {
     range_[a].flow = -imbalance;
   }
   status_[a] = kBasic;
+  // Called for nodes that hang on their artificial arc.
+  points_up_[i] = arc_[a].tail == i;
 }
 
 void TreeSolver::cold_tree() {
@@ -229,6 +233,7 @@ bool TreeSolver::build_tree_from_basis(const Network& net, double feas_tol) {
         seen[v] = 1;
         attach(v, u);
         pred_[v] = a;
+        points_up_[v] = arc_[a].tail == v;
         order_[count++] = v;
       }
     }
@@ -360,7 +365,7 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   int64_t length = 1;
   for (int v = first; v != join; v = parent_[v], ++length) {
     const int a = pred_[v];
-    const double sign = arc_[a].tail == v ? -1.0 : 1.0;
+    const double sign = points_up_[v] ? -1.0 : 1.0;
     const double room = sign > 0 ? range_[a].upper - range_[a].flow : range_[a].flow - range_[a].lower;
     if (room >= -tol && theta - room > kTieMargin) {
       theta = room;
@@ -371,7 +376,7 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   }
   for (int v = second; v != join; v = parent_[v], ++length) {
     const int a = pred_[v];
-    const double sign = arc_[a].tail == v ? 1.0 : -1.0;
+    const double sign = points_up_[v] ? 1.0 : -1.0;
     const double room = sign > 0 ? range_[a].upper - range_[a].flow : range_[a].flow - range_[a].lower;
     if (room > -tol && theta - room >= -kTieMargin) {
       theta = room;
@@ -391,11 +396,11 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
     range_[e].flow += step;
     for (int v = t; v != join; v = parent_[v]) {
       const int a = pred_[v];
-      range_[a].flow += arc_[a].tail == v ? -step : step;
+      range_[a].flow += points_up_[v] ? -step : step;
     }
     for (int v = h; v != join; v = parent_[v]) {
       const int a = pred_[v];
-      range_[a].flow += arc_[a].tail == v ? step : -step;
+      range_[a].flow += points_up_[v] ? step : -step;
     }
   }
   out.kind = PivotOutcome::kDone;
@@ -447,6 +452,7 @@ void TreeSolver::renumber() {
   permute(pot_, scratch_double_);
   permute(supply_, scratch_double_);
   permute(pred_, scratch_int_);
+  permute(points_up_, scratch_flag_);
   permute(succ_num_, scratch_int_);
   permute(node_id_, scratch_int_);
   relabel(last_succ_);
@@ -527,6 +533,7 @@ void TreeSolver::rehang(int u_in, int u_other, int entering, int v_out, int join
     const int w = path_[i], old_arc = pred_[w];
     parent_[w] = new_parent;
     pred_[w] = new_arc;
+    points_up_[w] = arc_[new_arc].tail == w;
     new_parent = w;
     new_arc = old_arc;
   }

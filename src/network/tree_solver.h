@@ -106,6 +106,9 @@ class TreeSolver {
   // Node arrays, n + 1 entries (the root last).
   BigArray<double> supply_, pot_;
   BigArray<int> parent_, pred_;
+  // 1 when the node's tree arc runs from the node to its parent: the cycle
+  // walks need only this of the arc and so skip a cache miss per node.
+  BigArray<int8_t> points_up_;
   BigArray<int> thread_, rev_thread_, succ_num_, last_succ_;
   std::vector<int> first_child_, next_sib_;  // construction only
   std::vector<int> order_;  // scratch: parent-before-child order of the tree
@@ -114,6 +117,7 @@ class TreeSolver {
   // m + node_id_[i]. The rest is scratch of the renumbering.
   std::vector<int> node_id_, new_label_, scratch_int_;
   std::vector<double> scratch_double_;
+  std::vector<int8_t> scratch_flag_;
   // Steps of the potential walks since the last renumbering that left
   // the sequence of node numbers: each is likely a cache miss.
   int64_t jumps_ = 0;

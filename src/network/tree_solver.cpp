@@ -86,14 +86,13 @@ bool TreeSolver::load(const Network& net, bool warm, double feas_tol, int* bad_a
   supply_.assign(nodes, 0.0);
   std::copy(net.nodes.supply.begin(), net.nodes.supply.end(), supply_.begin());
   pot_.assign(nodes, 0.0);
-  parent_.assign(nodes, -1);
+  up_.assign(nodes, UpLink{});
   pred_.assign(nodes, -1);
   points_up_.assign(nodes, 0);
   first_child_.assign(nodes, -1);
   next_sib_.assign(nodes, -1);
   thread_.assign(nodes, 0);
   rev_thread_.assign(nodes, 0);
-  succ_num_.assign(nodes, 1);
   last_succ_.assign(nodes, 0);
   order_.assign(nodes, 0);
   node_id_.resize(nodes);
@@ -101,6 +100,7 @@ bool TreeSolver::load(const Network& net, bool warm, double feas_tol, int* bad_a
   new_label_.assign(nodes, 0);
   scratch_int_.assign(nodes, 0);
   scratch_double_.assign(nodes, 0.0);
+  scratch_up_.assign(nodes, UpLink{});
   scratch_flag_.assign(nodes, 0);
   jumps_ = 0;
 
@@ -112,7 +112,7 @@ bool TreeSolver::load(const Network& net, bool warm, double feas_tol, int* bad_a
 void TreeSolver::attach(int child, int parent) {
   next_sib_[child] = first_child_[parent];
   first_child_[parent] = child;
-  parent_[child] = parent;
+  up_[child].parent = parent;
 }
 
 // Depth-first from the root over the children lists; then subtree sizes
@@ -132,10 +132,10 @@ void TreeSolver::build_thread() {
     const int u = order_[k], v = order_[k == n_ ? 0 : k + 1];
     thread_[u] = v;
     rev_thread_[v] = u;
-    succ_num_[u] = 1;
+    up_[u].succ_num = 1;
   }
-  for (int k = n_; k >= 1; --k) succ_num_[parent_[order_[k]]] += succ_num_[order_[k]];
-  for (int k = 0; k <= n_; ++k) last_succ_[order_[k]] = order_[k + succ_num_[order_[k]] - 1];
+  for (int k = n_; k >= 1; --k) up_[up_[order_[k]].parent].succ_num += up_[order_[k]].succ_num;
+  for (int k = 0; k <= n_; ++k) last_succ_[order_[k]] = order_[k + up_[order_[k]].succ_num - 1];
 }
 
 void TreeSolver::preorder() {
@@ -175,7 +175,7 @@ void TreeSolver::cold_tree() {
     imbalance[arc_[a].tail] -= x;
     imbalance[arc_[a].head] += x;
   }
-  parent_[root] = -1;
+  up_[root].parent = -1;
   for (int i = n_ - 1; i >= 0; --i) {
     attach(i, root);
     pred_[i] = m_ + i;
@@ -270,7 +270,7 @@ bool TreeSolver::tree_flows_from_statuses(double feas_tol) {
       range_[a].flow = arc_[a].tail == u ? excess[u] : -excess[u];
       if (range_[a].flow < range_[a].lower - feas_tol || range_[a].flow > range_[a].upper + feas_tol) within = false;
     }
-    excess[parent_[u]] += excess[u];
+    excess[up_[u].parent] += excess[u];
   }
   for (int i = 0; i < n_; ++i)
     if (pred_[i] < m_ && status_[m_ + node_id_[i]] == kBasic) status_[m_ + node_id_[i]] = kArcGone;
@@ -291,7 +291,7 @@ void TreeSolver::recompute_flows() {
 void TreeSolver::recompute_potentials() {
   pot_[n_] = 0.0;
   for (int c = thread_[n_]; c != n_; c = thread_[c]) {
-    const int u = parent_[c], a = pred_[c];
+    const int u = up_[c].parent, a = pred_[c];
     pot_[c] = arc_[a].tail == c ? pot_[u] + arc_[a].cost : pot_[u] - arc_[a].cost;
   }
 }
@@ -336,10 +336,10 @@ void TreeSolver::enter_phase2() {
 // An ancestor has the larger subtree: the smaller side climbs.
 int TreeSolver::find_join(int u, int v) const {
   while (u != v) {
-    if (succ_num_[u] < succ_num_[v])
-      u = parent_[u];
+    if (up_[u].succ_num < up_[v].succ_num)
+      u = up_[u].parent;
     else
-      v = parent_[v];
+      v = up_[v].parent;
   }
   return u;
 }
@@ -363,7 +363,7 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   int leaving = e, leave_node = -1;
   bool leave_on_first_side = false;
   int64_t length = 1;
-  for (int v = first; v != join; v = parent_[v], ++length) {
+  for (int v = first; v != join; v = up_[v].parent, ++length) {
     const int a = pred_[v];
     const double sign = points_up_[v] ? -1.0 : 1.0;
     const double room = sign > 0 ? range_[a].upper - range_[a].flow : range_[a].flow - range_[a].lower;
@@ -374,7 +374,7 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
       leave_on_first_side = true;
     }
   }
-  for (int v = second; v != join; v = parent_[v], ++length) {
+  for (int v = second; v != join; v = up_[v].parent, ++length) {
     const int a = pred_[v];
     const double sign = points_up_[v] ? 1.0 : -1.0;
     const double room = sign > 0 ? range_[a].upper - range_[a].flow : range_[a].flow - range_[a].lower;
@@ -394,11 +394,11 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   if (theta >= kNoFlowChange) {
     const double step = dir * theta;
     range_[e].flow += step;
-    for (int v = t; v != join; v = parent_[v]) {
+    for (int v = t; v != join; v = up_[v].parent) {
       const int a = pred_[v];
       range_[a].flow += points_up_[v] ? -step : step;
     }
-    for (int v = h; v != join; v = parent_[v]) {
+    for (int v = h; v != join; v = up_[v].parent) {
       const int a = pred_[v];
       range_[a].flow += points_up_[v] ? step : -step;
     }
@@ -422,7 +422,7 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   const int u_in = leave_on_first_side ? first : second;
   const int u_other = leave_on_first_side ? second : first;
   rehang(u_in, u_other, e, leave_node, join, u_in == t ? d : -d);
-  out.work += succ_num_[u_in];
+  out.work += up_[u_in].succ_num;
   // Renumber once the walks since the last renumbering have left the runs
   // of consecutive nodes about as often as a renumbering touches arcs and
   // nodes: a jump out of a run is a likely cache miss, the renumbering a
@@ -453,12 +453,11 @@ void TreeSolver::renumber() {
   permute(supply_, scratch_double_);
   permute(pred_, scratch_int_);
   permute(points_up_, scratch_flag_);
-  permute(succ_num_, scratch_int_);
   permute(node_id_, scratch_int_);
   relabel(last_succ_);
   // The root's parent stays -1.
-  permute(parent_, scratch_int_);
-  for (int k = 0; k < n_; ++k) parent_[k] = new_label_[parent_[k]];
+  permute(up_, scratch_up_);
+  for (int k = 0; k < n_; ++k) up_[k].parent = new_label_[up_[k].parent];
   // The thread is now root, 0, 1, ..., n - 1 and round to the root.
   for (int k = 0; k <= n_; ++k) {
     const int next = k == n_ ? 0 : k + 1;
@@ -482,12 +481,12 @@ void TreeSolver::renumber() {
 // at most two old stretches per path node, and goes right after u_other.
 void TreeSolver::rehang(int u_in, int u_other, int entering, int v_out, int join, double delta) {
   path_.clear();
-  for (int w = u_in;; w = parent_[w]) {
+  for (int w = u_in;; w = up_[w].parent) {
     path_.push_back(w);
     if (w == v_out) break;
   }
   const int k = static_cast<int>(path_.size()) - 1;
-  const int size = succ_num_[v_out], old_last = last_succ_[v_out], old_parent = parent_[v_out];
+  const int size = up_[v_out].succ_num, old_last = last_succ_[v_out], old_parent = up_[v_out].parent;
   const int before = rev_thread_[v_out], after = thread_[old_last];
 
   piece_first_.clear();
@@ -522,16 +521,16 @@ void TreeSolver::rehang(int u_in, int u_other, int entering, int v_out, int join
   // besides the node below it and gains the one above it.
   int above = 0;
   for (int i = k; i >= 1; --i) {
-    above += succ_num_[path_[i]] - succ_num_[path_[i - 1]];
-    succ_num_[path_[i]] = above;
+    above += up_[path_[i]].succ_num - up_[path_[i - 1]].succ_num;
+    up_[path_[i]].succ_num = above;
   }
-  succ_num_[u_in] += above;
+  up_[u_in].succ_num += above;
   for (int i = 0; i <= k; ++i) last_succ_[path_[i]] = new_last;
 
   int new_parent = u_other, new_arc = entering;
   for (int i = 0; i <= k; ++i) {
     const int w = path_[i], old_arc = pred_[w];
-    parent_[w] = new_parent;
+    up_[w].parent = new_parent;
     pred_[w] = new_arc;
     points_up_[w] = arc_[new_arc].tail == w;
     new_parent = w;
@@ -540,10 +539,10 @@ void TreeSolver::rehang(int u_in, int u_other, int entering, int v_out, int join
 
   // The old and the new ancestors up to the apex change size; subtrees
   // that ended with the moved one, or end at u_other, change their end.
-  for (int x = old_parent; x != join; x = parent_[x]) succ_num_[x] -= size;
-  for (int x = u_other; x != join; x = parent_[x]) succ_num_[x] += size;
-  for (int x = old_parent; x >= 0 && last_succ_[x] == old_last; x = parent_[x]) last_succ_[x] = before;
-  for (int x = u_other; x >= 0 && last_succ_[x] == u_other; x = parent_[x]) last_succ_[x] = new_last;
+  for (int x = old_parent; x != join; x = up_[x].parent) up_[x].succ_num -= size;
+  for (int x = u_other; x != join; x = up_[x].parent) up_[x].succ_num += size;
+  for (int x = old_parent; x >= 0 && last_succ_[x] == old_last; x = up_[x].parent) last_succ_[x] = before;
+  for (int x = u_other; x >= 0 && last_succ_[x] == u_other; x = up_[x].parent) last_succ_[x] = new_last;
 
   // Only differences of potentials count: the smaller side moves. Either
   // side is one stretch of the thread: the subtree from u_in to new_last,

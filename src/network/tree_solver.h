@@ -105,11 +105,18 @@ class TreeSolver {
   BigArray<int8_t> status_;
   // Node arrays, n + 1 entries (the root last).
   BigArray<double> supply_, pot_;
-  BigArray<int> parent_, pred_;
+  // Parent and subtree size side by side: finding the apex of a cycle
+  // climbs reading both.
+  struct UpLink {
+    int parent = -1;
+    int succ_num = 1;
+  };
+  BigArray<UpLink> up_;
+  BigArray<int> pred_;
   // 1 when the node's tree arc runs from the node to its parent: the cycle
   // walks need only this of the arc and so skip a cache miss per node.
   BigArray<int8_t> points_up_;
-  BigArray<int> thread_, rev_thread_, succ_num_, last_succ_;
+  BigArray<int> thread_, rev_thread_, last_succ_;
   std::vector<int> first_child_, next_sib_;  // construction only
   std::vector<int> order_;  // scratch: parent-before-child order of the tree
   // Nodes are renumbered now and then (see renumber): node_id_ maps the
@@ -117,6 +124,7 @@ class TreeSolver {
   // m + node_id_[i]. The rest is scratch of the renumbering.
   std::vector<int> node_id_, new_label_, scratch_int_;
   std::vector<double> scratch_double_;
+  std::vector<UpLink> scratch_up_;
   std::vector<int8_t> scratch_flag_;
   // Steps of the potential walks since the last renumbering that left
   // the sequence of node numbers: each is likely a cache miss.

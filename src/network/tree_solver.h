@@ -7,7 +7,9 @@
 // the thread, so a pivot moves the subtree below the leaving arc by
 // relinking one stretch per node of the re-rooted path, and walks the
 // subtree only to shift its potentials; subtree sizes also find the apex
-// of the cycle without depths.
+// of the cycle without depths. Now and then the nodes are renumbered in
+// thread order, which turns those walks into runs over consecutive array
+// entries.
 #pragma once
 #include <cstdint>
 #include <vector>

@@ -10,12 +10,19 @@
 
 namespace korva::net {
 
+// An arc's current cost (of the running phase) and its end nodes, kept
+// together: pricing visits arcs far apart and so reads one cache line per
+// arc instead of three.
+struct PricedArc {
+  double cost = 0.0;
+  int tail = 0;
+  int head = 0;
+};
+
 // What pricing reads: the arrays of the running solver.
 struct PricingView {
-  const double* cost = nullptr;
+  const PricedArc* arcs = nullptr;
   const double* potential = nullptr;
-  const int* tail = nullptr;
-  const int* head = nullptr;
   const int8_t* status = nullptr;
   int num_arcs = 0;  // real arcs only; artificial arcs never enter
 };
@@ -54,7 +61,8 @@ const PricingOps* pricing_ops(int choice);
 inline double arc_violation(const PricingView& v, int a) {
   const int8_t st = v.status[a];
   if (st == 1 || st >= 4) return 0.0;
-  const double d = v.cost[a] - v.potential[v.tail[a]] + v.potential[v.head[a]];
+  const PricedArc& arc = v.arcs[a];
+  const double d = arc.cost - v.potential[arc.tail] + v.potential[arc.head];
   if (st == 0) return d;
   if (st == 2) return -d;
   return d > -1e-10 ? -d : d;

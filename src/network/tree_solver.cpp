@@ -12,6 +12,9 @@ constexpr double kInfiniteStep = 1e30;
 constexpr double kUnboundedStep = 5e19;
 constexpr double kNoFlowChange = 1e-13;
 constexpr double kTieMargin = 1e-10;
+// A renumbering is worth this many jumps out of a run of consecutive nodes
+// per arc and node that it relabels.
+constexpr int64_t kRenumberRatio = 1;
 constexpr double kPhase1RatioTol = 1e-10;
 // Integral costs keep potentials of this size exact; fractional ones blur
 // the phase-1 reduced costs only, which phase 2 recomputes.
@@ -66,35 +69,40 @@ bool TreeSolver::load(const Network& net, bool warm, double feas_tol, int* bad_a
   }
   real_cost_.assign(arcs, 0.0);
   std::copy(in.cost.begin(), in.cost.end(), real_cost_.begin());
-  cost_ = real_cost_;
-  lower_.assign(arcs, 0.0);
-  upper_.assign(arcs, kInfiniteStep);
-  std::copy(in.lower.begin(), in.lower.end(), lower_.begin());
-  std::copy(in.upper.begin(), in.upper.end(), upper_.begin());
-  tail_.assign(arcs, 0);
-  head_.assign(arcs, 0);
-  std::copy(in.tail.begin(), in.tail.end(), tail_.begin());
-  std::copy(in.head.begin(), in.head.end(), head_.begin());
+  range_.assign(arcs, ArcRange{0.0, 0.0, kInfiniteStep});
+  for (int a = 0; a < m_; ++a) {
+    range_[a].lower = in.lower[a];
+    range_[a].upper = in.upper[a];
+  }
+  arc_.assign(arcs, PricedArc{});
+  for (int a = 0; a < m_; ++a) arc_[a] = {in.cost[a], in.tail[a], in.head[a]};
   status_.assign(arcs, kBasic);
-  flow_.assign(arcs, 0.0);
   for (int a = 0; a < m_; ++a) {
     int8_t st = warm ? in.status[a] : initial_status(in.cost[a], in.lower[a], in.upper[a], feas_tol);
-    if (st != kBasic && !status_fits(st, lower_[a], upper_[a], feas_tol))
-      st = initial_status(in.cost[a], lower_[a], upper_[a], feas_tol);
+    if (st != kBasic && !status_fits(st, range_[a].lower, range_[a].upper, feas_tol))
+      st = initial_status(in.cost[a], range_[a].lower, range_[a].upper, feas_tol);
     status_[a] = st;
   }
   supply_.assign(nodes, 0.0);
   std::copy(net.nodes.supply.begin(), net.nodes.supply.end(), supply_.begin());
   pot_.assign(nodes, 0.0);
-  parent_.assign(nodes, -1);
+  up_.assign(nodes, UpLink{});
   pred_.assign(nodes, -1);
+  points_up_.assign(nodes, 0);
   first_child_.assign(nodes, -1);
   next_sib_.assign(nodes, -1);
   thread_.assign(nodes, 0);
   rev_thread_.assign(nodes, 0);
-  succ_num_.assign(nodes, 1);
   last_succ_.assign(nodes, 0);
   order_.assign(nodes, 0);
+  node_id_.resize(nodes);
+  for (size_t i = 0; i < nodes; ++i) node_id_[i] = static_cast<int>(i);
+  new_label_.assign(nodes, 0);
+  scratch_int_.assign(nodes, 0);
+  scratch_double_.assign(nodes, 0.0);
+  scratch_up_.assign(nodes, UpLink{});
+  scratch_flag_.assign(nodes, 0);
+  jumps_ = 0;
 
   if (!warm || !build_tree_from_basis(net, feas_tol)) cold_tree();
   build_thread();
@@ -104,7 +112,7 @@ bool TreeSolver::load(const Network& net, bool warm, double feas_tol, int* bad_a
 void TreeSolver::attach(int child, int parent) {
   next_sib_[child] = first_child_[parent];
   first_child_[parent] = child;
-  parent_[child] = parent;
+  up_[child].parent = parent;
 }
 
 // Depth-first from the root over the children lists; then subtree sizes
@@ -124,10 +132,10 @@ void TreeSolver::build_thread() {
     const int u = order_[k], v = order_[k == n_ ? 0 : k + 1];
     thread_[u] = v;
     rev_thread_[v] = u;
-    succ_num_[u] = 1;
+    up_[u].succ_num = 1;
   }
-  for (int k = n_; k >= 1; --k) succ_num_[parent_[order_[k]]] += succ_num_[order_[k]];
-  for (int k = 0; k <= n_; ++k) last_succ_[order_[k]] = order_[k + succ_num_[order_[k]] - 1];
+  for (int k = n_; k >= 1; --k) up_[up_[order_[k]].parent].succ_num += up_[order_[k]].succ_num;
+  for (int k = 0; k <= n_; ++k) last_succ_[order_[k]] = order_[k + up_[order_[k]].succ_num - 1];
 }
 
 void TreeSolver::preorder() {
@@ -139,19 +147,21 @@ void TreeSolver::preorder() {
 // Orients node i's artificial arc so that it carries the imbalance as a
 // non-negative flow.
 void TreeSolver::set_artificial(int i, double imbalance) {
-  const int a = m_ + i;
+  const int a = m_ + node_id_[i];
   // Without imbalance the arc points to the root: a tree whose empty arcs
   // all point upwards is strongly feasible.
   if (imbalance >= 0.0) {
-    tail_[a] = i;
-    head_[a] = n_;
-    flow_[a] = imbalance;
+    arc_[a].tail = i;
+    arc_[a].head = n_;
+    range_[a].flow = imbalance;
   } else {
-    tail_[a] = n_;
-    head_[a] = i;
-    flow_[a] = -imbalance;
+    arc_[a].tail = n_;
+    arc_[a].head = i;
+    range_[a].flow = -imbalance;
   }
   status_[a] = kBasic;
+  // Called for nodes that hang on their artificial arc.
+  points_up_[i] = arc_[a].tail == i;
 }
 
 void TreeSolver::cold_tree() {
@@ -159,13 +169,13 @@ void TreeSolver::cold_tree() {
   std::fill(first_child_.begin(), first_child_.end(), -1);
   std::vector<double> imbalance(supply_.begin(), supply_.begin() + n_);
   for (int a = 0; a < m_; ++a) {
-    if (status_[a] == kBasic) status_[a] = initial_status(real_cost_[a], lower_[a], upper_[a], feas_tol_);
-    const double x = nonbasic_flow(status_[a], lower_[a], upper_[a]);
-    flow_[a] = x;
-    imbalance[tail_[a]] -= x;
-    imbalance[head_[a]] += x;
+    if (status_[a] == kBasic) status_[a] = initial_status(real_cost_[a], range_[a].lower, range_[a].upper, feas_tol_);
+    const double x = nonbasic_flow(status_[a], range_[a].lower, range_[a].upper);
+    range_[a].flow = x;
+    imbalance[arc_[a].tail] -= x;
+    imbalance[arc_[a].head] += x;
   }
-  parent_[root] = -1;
+  up_[root].parent = -1;
   for (int i = n_ - 1; i >= 0; --i) {
     attach(i, root);
     pred_[i] = m_ + i;
@@ -182,15 +192,15 @@ bool TreeSolver::build_tree_from_basis(const Network& net, double feas_tol) {
   std::vector<int> start(static_cast<size_t>(n_ + 2), 0), adj;
   for (int a = 0; a < m_; ++a) {
     if (status_[a] != kBasic) continue;
-    ++start[tail_[a] + 2];
-    ++start[head_[a] + 2];
+    ++start[arc_[a].tail + 2];
+    ++start[arc_[a].head + 2];
   }
   for (int i = 0; i < n_; ++i) start[i + 2] += start[i + 1];
   adj.resize(static_cast<size_t>(start[n_ + 1]));
   for (int a = 0; a < m_; ++a) {
     if (status_[a] != kBasic) continue;
-    adj[start[tail_[a] + 1]++] = a;
-    adj[start[head_[a] + 1]++] = a;
+    adj[start[arc_[a].tail + 1]++] = a;
+    adj[start[arc_[a].head + 1]++] = a;
   }
   std::vector<int8_t> seen(static_cast<size_t>(n_ + 1), 0);
   std::vector<int8_t> used(static_cast<size_t>(m_), 0);
@@ -215,14 +225,15 @@ bool TreeSolver::build_tree_from_basis(const Network& net, double feas_tol) {
         const int a = adj[p];
         if (used[a]) continue;
         used[a] = 1;
-        const int v = tail_[a] == u ? head_[a] : tail_[a];
+        const int v = arc_[a].tail == u ? arc_[a].head : arc_[a].tail;
         if (seen[v]) {
-          status_[a] = initial_status(real_cost_[a], lower_[a], upper_[a], feas_tol);
+          status_[a] = initial_status(real_cost_[a], range_[a].lower, range_[a].upper, feas_tol);
           continue;
         }
         seen[v] = 1;
         attach(v, u);
         pred_[v] = a;
+        points_up_[v] = arc_[a].tail == v;
         order_[count++] = v;
       }
     }
@@ -232,7 +243,7 @@ bool TreeSolver::build_tree_from_basis(const Network& net, double feas_tol) {
   }
   for (int a = 0; a < m_; ++a)
     if (status_[a] == kBasic && !used[a])
-      status_[a] = initial_status(real_cost_[a], lower_[a], upper_[a], feas_tol);
+      status_[a] = initial_status(real_cost_[a], range_[a].lower, range_[a].upper, feas_tol);
   if (tree_flows_from_statuses(feas_tol)) return true;
   std::fill(first_child_.begin(), first_child_.end(), -1);
   return false;
@@ -244,10 +255,10 @@ bool TreeSolver::tree_flows_from_statuses(double feas_tol) {
   excess.push_back(0.0);
   for (int a = 0; a < m_; ++a) {
     if (status_[a] == kBasic) continue;
-    const double x = nonbasic_flow(status_[a], lower_[a], upper_[a]);
-    flow_[a] = x;
-    excess[tail_[a]] -= x;
-    excess[head_[a]] += x;
+    const double x = nonbasic_flow(status_[a], range_[a].lower, range_[a].upper);
+    range_[a].flow = x;
+    excess[arc_[a].tail] -= x;
+    excess[arc_[a].head] += x;
   }
   bool within = true;
   for (int k = n_; k >= 1; --k) {
@@ -256,13 +267,13 @@ bool TreeSolver::tree_flows_from_statuses(double feas_tol) {
     if (a >= m_) {
       set_artificial(u, excess[u]);
     } else {
-      flow_[a] = tail_[a] == u ? excess[u] : -excess[u];
-      if (flow_[a] < lower_[a] - feas_tol || flow_[a] > upper_[a] + feas_tol) within = false;
+      range_[a].flow = arc_[a].tail == u ? excess[u] : -excess[u];
+      if (range_[a].flow < range_[a].lower - feas_tol || range_[a].flow > range_[a].upper + feas_tol) within = false;
     }
-    excess[parent_[u]] += excess[u];
+    excess[up_[u].parent] += excess[u];
   }
   for (int i = 0; i < n_; ++i)
-    if (pred_[i] < m_ && status_[m_ + i] == kBasic) status_[m_ + i] = kArcGone;
+    if (pred_[i] < m_ && status_[m_ + node_id_[i]] == kBasic) status_[m_ + node_id_[i]] = kArcGone;
   return within;
 }
 
@@ -273,15 +284,15 @@ void TreeSolver::recompute_flows() {
   // on artificial arcs; clip real ones to their bounds.
   for (int i = 0; i < n_; ++i) {
     const int a = pred_[i];
-    if (a < m_) flow_[a] = std::clamp(flow_[a], lower_[a], upper_[a]);
+    if (a < m_) range_[a].flow = std::clamp(range_[a].flow, range_[a].lower, range_[a].upper);
   }
 }
 
 void TreeSolver::recompute_potentials() {
   pot_[n_] = 0.0;
   for (int c = thread_[n_]; c != n_; c = thread_[c]) {
-    const int u = parent_[c], a = pred_[c];
-    pot_[c] = tail_[a] == c ? pot_[u] + cost_[a] : pot_[u] - cost_[a];
+    const int u = up_[c].parent, a = pred_[c];
+    pot_[c] = arc_[a].tail == c ? pot_[u] + arc_[a].cost : pot_[u] - arc_[a].cost;
   }
 }
 
@@ -294,13 +305,13 @@ bool TreeSolver::enter_phase1(double multiplier, bool real_costs) {
     if (penalty_ > kLargestPenalty) real_costs = false;
   }
   if (real_costs)
-    std::copy(real_cost_.begin(), real_cost_.begin() + m_, cost_.begin());
+    for (int a = 0; a < m_; ++a) arc_[a].cost = real_cost_[a];
   else
-    std::fill(cost_.begin(), cost_.begin() + m_, 0.0);
+    for (int a = 0; a < m_; ++a) arc_[a].cost = 0.0;
   const double artificial = multiplier * (real_costs ? penalty_ : 1.0);
   for (int i = 0; i < n_; ++i) {
-    cost_[m_ + i] = artificial;
-    upper_[m_ + i] = kInfiniteStep;
+    arc_[m_ + i].cost = artificial;
+    range_[m_ + i].upper = kInfiniteStep;
   }
   recompute_potentials();
   return real_costs;
@@ -309,15 +320,15 @@ bool TreeSolver::enter_phase1(double multiplier, bool real_costs) {
 double TreeSolver::phase_objective() const {
   double sum = 0.0;
   for (int a = 0; a < m_ + n_; ++a)
-    if (status_[a] != kArcGone) sum += cost_[a] * flow_[a];
+    if (status_[a] != kArcGone) sum += arc_[a].cost * range_[a].flow;
   return sum;
 }
 
 void TreeSolver::enter_phase2() {
-  std::copy(real_cost_.begin(), real_cost_.begin() + m_, cost_.begin());
+  for (int a = 0; a < m_; ++a) arc_[a].cost = real_cost_[a];
   for (int i = 0; i < n_; ++i) {
-    cost_[m_ + i] = 0.0;
-    upper_[m_ + i] = 0.0;
+    arc_[m_ + i].cost = 0.0;
+    range_[m_ + i].upper = 0.0;
   }
   recompute_potentials();
 }
@@ -325,21 +336,21 @@ void TreeSolver::enter_phase2() {
 // An ancestor has the larger subtree: the smaller side climbs.
 int TreeSolver::find_join(int u, int v) const {
   while (u != v) {
-    if (succ_num_[u] < succ_num_[v])
-      u = parent_[u];
+    if (up_[u].succ_num < up_[v].succ_num)
+      u = up_[u].parent;
     else
-      v = parent_[v];
+      v = up_[v].parent;
   }
   return u;
 }
 
 PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   PivotOutcome out;
-  const int t = tail_[e], h = head_[e];
-  const double d = cost_[e] - pot_[t] + pot_[h];
+  const int t = arc_[e].tail, h = arc_[e].head;
+  const double d = arc_[e].cost - pot_[t] + pot_[h];
   const int8_t st = status_[e];
   const double dir = st == kAtLower ? 1.0 : st == kAtUpper ? -1.0 : (d < 0.0 ? 1.0 : -1.0);
-  double theta = infinite_range(lower_[e], upper_[e]) ? kInfiniteStep : upper_[e] - lower_[e];
+  double theta = infinite_range(range_[e].lower, range_[e].upper) ? kInfiniteStep : range_[e].upper - range_[e].lower;
   const double tol = phase1 ? kPhase1RatioTol : feas_tol;
   const int join = find_join(t, h);
 
@@ -352,10 +363,10 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   int leaving = e, leave_node = -1;
   bool leave_on_first_side = false;
   int64_t length = 1;
-  for (int v = first; v != join; v = parent_[v], ++length) {
+  for (int v = first; v != join; v = up_[v].parent, ++length) {
     const int a = pred_[v];
-    const double sign = tail_[a] == v ? -1.0 : 1.0;
-    const double room = sign > 0 ? upper_[a] - flow_[a] : flow_[a] - lower_[a];
+    const double sign = points_up_[v] ? -1.0 : 1.0;
+    const double room = sign > 0 ? range_[a].upper - range_[a].flow : range_[a].flow - range_[a].lower;
     if (room >= -tol && theta - room > kTieMargin) {
       theta = room;
       leaving = a;
@@ -363,10 +374,10 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
       leave_on_first_side = true;
     }
   }
-  for (int v = second; v != join; v = parent_[v], ++length) {
+  for (int v = second; v != join; v = up_[v].parent, ++length) {
     const int a = pred_[v];
-    const double sign = tail_[a] == v ? 1.0 : -1.0;
-    const double room = sign > 0 ? upper_[a] - flow_[a] : flow_[a] - lower_[a];
+    const double sign = points_up_[v] ? 1.0 : -1.0;
+    const double room = sign > 0 ? range_[a].upper - range_[a].flow : range_[a].flow - range_[a].lower;
     if (room > -tol && theta - room >= -kTieMargin) {
       theta = room;
       leaving = a;
@@ -382,14 +393,14 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   theta = std::max(theta, 0.0);
   if (theta >= kNoFlowChange) {
     const double step = dir * theta;
-    flow_[e] += step;
-    for (int v = t; v != join; v = parent_[v]) {
+    range_[e].flow += step;
+    for (int v = t; v != join; v = up_[v].parent) {
       const int a = pred_[v];
-      flow_[a] += tail_[a] == v ? -step : step;
+      range_[a].flow += points_up_[v] ? -step : step;
     }
-    for (int v = h; v != join; v = parent_[v]) {
+    for (int v = h; v != join; v = up_[v].parent) {
       const int a = pred_[v];
-      flow_[a] += tail_[a] == v ? step : -step;
+      range_[a].flow += points_up_[v] ? step : -step;
     }
   }
   out.kind = PivotOutcome::kDone;
@@ -400,9 +411,9 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   if (leaving >= m_) {
     status_[leaving] = kArcGone;
   } else {
-    const bool at_upper = std::fabs(upper_[leaving] - flow_[leaving]) <= std::fabs(flow_[leaving] - lower_[leaving]);
-    const double bound = at_upper ? upper_[leaving] : lower_[leaving];
-    if (std::fabs(flow_[leaving] - bound) <= feas_tol && upper_[leaving] - lower_[leaving] <= feas_tol)
+    const bool at_upper = std::fabs(range_[leaving].upper - range_[leaving].flow) <= std::fabs(range_[leaving].flow - range_[leaving].lower);
+    const double bound = at_upper ? range_[leaving].upper : range_[leaving].lower;
+    if (std::fabs(range_[leaving].flow - bound) <= feas_tol && range_[leaving].upper - range_[leaving].lower <= feas_tol)
       status_[leaving] = kFixed;
     else
       status_[leaving] = at_upper ? kAtUpper : kAtLower;
@@ -411,8 +422,52 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   const int u_in = leave_on_first_side ? first : second;
   const int u_other = leave_on_first_side ? second : first;
   rehang(u_in, u_other, e, leave_node, join, u_in == t ? d : -d);
-  out.work += succ_num_[u_in];
+  out.work += up_[u_in].succ_num;
+  // Renumber once the walks since the last renumbering have left the runs
+  // of consecutive nodes about as often as a renumbering touches arcs and
+  // nodes: a jump out of a run is a likely cache miss, the renumbering a
+  // sequential pass. The thread then turns back into one run.
+  if (jumps_ * kRenumberRatio > static_cast<int64_t>(m_) + n_) renumber();
   return out;
+}
+
+// Numbers the nodes in thread order (the root keeps the last number), so
+// that walking a subtree reads the node arrays mostly in sequence until
+// pivots break the thread up again. Only the numbering changes: every
+// value, and so every later pivot, stays the same.
+void TreeSolver::renumber() {
+  jumps_ = 0;
+  preorder();
+  for (int k = 1; k <= n_; ++k) new_label_[order_[k]] = k - 1;
+  new_label_[n_] = n_;
+  const auto permute = [&](auto& values, auto& scratch) {
+    for (int k = 1; k <= n_; ++k) scratch[k - 1] = values[order_[k]];
+    std::copy(scratch.begin(), scratch.begin() + n_, values.begin());
+  };
+  const auto relabel = [&](BigArray<int>& nodes) {
+    permute(nodes, scratch_int_);
+    for (int k = 0; k < n_; ++k) nodes[k] = new_label_[nodes[k]];
+    nodes[n_] = new_label_[nodes[n_]];
+  };
+  permute(pot_, scratch_double_);
+  permute(supply_, scratch_double_);
+  permute(pred_, scratch_int_);
+  permute(points_up_, scratch_flag_);
+  permute(node_id_, scratch_int_);
+  relabel(last_succ_);
+  // The root's parent stays -1.
+  permute(up_, scratch_up_);
+  for (int k = 0; k < n_; ++k) up_[k].parent = new_label_[up_[k].parent];
+  // The thread is now root, 0, 1, ..., n - 1 and round to the root.
+  for (int k = 0; k <= n_; ++k) {
+    const int next = k == n_ ? 0 : k + 1;
+    thread_[k] = next;
+    rev_thread_[next] = k;
+  }
+  for (PricedArc& arc : arc_) {
+    arc.tail = new_label_[arc.tail];
+    arc.head = new_label_[arc.head];
+  }
 }
 
 // Re-roots the subtree below v_out at u_in (reversing the path between
@@ -426,12 +481,12 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
 // at most two old stretches per path node, and goes right after u_other.
 void TreeSolver::rehang(int u_in, int u_other, int entering, int v_out, int join, double delta) {
   path_.clear();
-  for (int w = u_in;; w = parent_[w]) {
+  for (int w = u_in;; w = up_[w].parent) {
     path_.push_back(w);
     if (w == v_out) break;
   }
   const int k = static_cast<int>(path_.size()) - 1;
-  const int size = succ_num_[v_out], old_last = last_succ_[v_out], old_parent = parent_[v_out];
+  const int size = up_[v_out].succ_num, old_last = last_succ_[v_out], old_parent = up_[v_out].parent;
   const int before = rev_thread_[v_out], after = thread_[old_last];
 
   piece_first_.clear();
@@ -466,42 +521,72 @@ void TreeSolver::rehang(int u_in, int u_other, int entering, int v_out, int join
   // besides the node below it and gains the one above it.
   int above = 0;
   for (int i = k; i >= 1; --i) {
-    above += succ_num_[path_[i]] - succ_num_[path_[i - 1]];
-    succ_num_[path_[i]] = above;
+    above += up_[path_[i]].succ_num - up_[path_[i - 1]].succ_num;
+    up_[path_[i]].succ_num = above;
   }
-  succ_num_[u_in] += above;
+  up_[u_in].succ_num += above;
   for (int i = 0; i <= k; ++i) last_succ_[path_[i]] = new_last;
 
   int new_parent = u_other, new_arc = entering;
   for (int i = 0; i <= k; ++i) {
     const int w = path_[i], old_arc = pred_[w];
-    parent_[w] = new_parent;
+    up_[w].parent = new_parent;
     pred_[w] = new_arc;
+    points_up_[w] = arc_[new_arc].tail == w;
     new_parent = w;
     new_arc = old_arc;
   }
 
   // The old and the new ancestors up to the apex change size; subtrees
   // that ended with the moved one, or end at u_other, change their end.
-  for (int x = old_parent; x != join; x = parent_[x]) succ_num_[x] -= size;
-  for (int x = u_other; x != join; x = parent_[x]) succ_num_[x] += size;
-  for (int x = old_parent; x >= 0 && last_succ_[x] == old_last; x = parent_[x]) last_succ_[x] = before;
-  for (int x = u_other; x >= 0 && last_succ_[x] == u_other; x = parent_[x]) last_succ_[x] = new_last;
+  for (int x = old_parent; x != join; x = up_[x].parent) up_[x].succ_num -= size;
+  for (int x = u_other; x != join; x = up_[x].parent) up_[x].succ_num += size;
+  for (int x = old_parent; x >= 0 && last_succ_[x] == old_last; x = up_[x].parent) last_succ_[x] = before;
+  for (int x = u_other; x >= 0 && last_succ_[x] == u_other; x = up_[x].parent) last_succ_[x] = new_last;
 
-  // Only differences of potentials count: the smaller side moves.
-  if (2 * size <= n_ + 1) {
-    int v = u_in;
-    for (int c = 0; c < size; ++c) {
-      pot_[v] += delta;
-      v = thread_[v];
+  // Only differences of potentials count: the smaller side moves. Either
+  // side is one stretch of the thread: the subtree from u_in to new_last,
+  // the rest from after new_last round to u_other.
+  if (2 * size <= n_ + 1)
+    shift_stretch(u_in, size, delta);
+  else
+    shift_stretch(thread_[new_last], n_ + 1 - size, -delta);
+}
+
+// Since nodes are renumbered in thread order, the stretch is mostly runs
+// of consecutive numbers: the thread links of a run are only compared
+// with the next number, never followed, and its potentials shift as one
+// block. Only the step out of a run follows a link.
+void TreeSolver::shift_stretch(int first, int count, double delta) {
+  const int* thread = thread_.data();
+  double* pot = pot_.data();
+  int v = first, left = count;
+  int64_t runs = 0;
+  while (true) {
+    int end = v;
+    const int limit = v + left - 1;
+    // Eight links at a time while the run lasts, without early exits.
+    while (end + 8 <= limit) {
+      int consecutive = 0;
+      for (int j = 0; j < 8; ++j) consecutive += thread[end + j] == end + j + 1;
+      if (consecutive != 8) break;
+      end += 8;
     }
-  } else {
-    int v = thread_[new_last];
-    for (int c = n_ + 1 - size; c > 0; --c) {
-      pot_[v] -= delta;
-      v = thread_[v];
+    while (end < limit && thread[end] == end + 1) ++end;
+    int k = v;
+    for (; k + 4 <= end + 1; k += 4) {
+      pot[k] += delta;
+      pot[k + 1] += delta;
+      pot[k + 2] += delta;
+      pot[k + 3] += delta;
     }
+    for (; k <= end; ++k) pot[k] += delta;
+    ++runs;
+    left -= end - v + 1;
+    if (left == 0) break;
+    v = thread[end];
   }
+  jumps_ += runs;
 }
 
 double TreeSolver::artificial_flow(int64_t* carrying) const {
@@ -510,8 +595,8 @@ double TreeSolver::artificial_flow(int64_t* carrying) const {
   for (int i = 0; i < n_; ++i) {
     const int a = m_ + i;
     if (status_[a] == kArcGone) continue;
-    sum += flow_[a];
-    if (flow_[a] > 0.0) ++count;
+    sum += range_[a].flow;
+    if (range_[a].flow > 0.0) ++count;
   }
   if (carrying) *carrying = count;
   return sum;
@@ -519,7 +604,7 @@ double TreeSolver::artificial_flow(int64_t* carrying) const {
 
 double TreeSolver::real_objective() const {
   double sum = 0.0;
-  for (int a = 0; a < m_; ++a) sum += real_cost_[a] * flow_[a];
+  for (int a = 0; a < m_; ++a) sum += real_cost_[a] * range_[a].flow;
   return sum;
 }
 
@@ -527,8 +612,8 @@ bool TreeSolver::tree_feasible(double tol) const {
   for (int i = 0; i < n_; ++i) {
     const int a = pred_[i];
     if (a >= m_) {
-      if (std::fabs(flow_[a]) >= tol) return false;
-    } else if (flow_[a] < lower_[a] - tol || flow_[a] > upper_[a] + tol) {
+      if (std::fabs(range_[a].flow) >= tol) return false;
+    } else if (range_[a].flow < range_[a].lower - tol || range_[a].flow > range_[a].upper + tol) {
       return false;
     }
   }
@@ -536,12 +621,13 @@ bool TreeSolver::tree_feasible(double tol) const {
 }
 
 void TreeSolver::store(Network& net) const {
-  net.solution.flow.assign(flow_.begin(), flow_.begin() + m_);
+  net.solution.flow.resize(static_cast<size_t>(m_));
+  for (int a = 0; a < m_; ++a) net.solution.flow[a] = range_[a].flow;
   // Potentials relative to the root's, which pivots may have moved.
   net.solution.potential.resize(static_cast<size_t>(n_));
-  for (int i = 0; i < n_; ++i) net.solution.potential[i] = pot_[i] - pot_[n_];
+  for (int i = 0; i < n_; ++i) net.solution.potential[node_id_[i]] = pot_[i] - pot_[n_];
   for (int a = 0; a < m_; ++a) net.arcs.status[a] = status_[a];
-  for (int i = 0; i < n_; ++i) net.nodes.artificial[i] = pred_[i] >= m_ ? 1 : 0;
+  for (int i = 0; i < n_; ++i) net.nodes.artificial[node_id_[i]] = pred_[i] >= m_ ? 1 : 0;
 }
 
 }  // namespace korva::net

@@ -7,14 +7,26 @@
 // the thread, so a pivot moves the subtree below the leaving arc by
 // relinking one stretch per node of the re-rooted path, and walks the
 // subtree only to shift its potentials; subtree sizes also find the apex
-// of the cycle without depths.
+// of the cycle without depths. Now and then the nodes are renumbered in
+// thread order, which turns those walks into runs over consecutive array
+// entries.
 #pragma once
 #include <cstdint>
 #include <vector>
 
+#include "network/huge_pages.h"
 #include "network/net_problem.h"
+#include "network/pricing.h"
 
 namespace korva::net {
+
+// An arc's flow with its bounds: the ratio test reads the three together
+// for arcs all over the network, so they share one cache line.
+struct alignas(32) ArcRange {
+  double flow = 0.0;
+  double lower = 0.0;
+  double upper = 0.0;
+};
 
 struct PivotOutcome {
   enum Kind { kNone, kDone, kUnbounded } kind = kNone;
@@ -60,12 +72,10 @@ class TreeSolver {
 
   int num_nodes() const { return n_; }
   int num_arcs() const { return m_; }
-  const double* costs() const { return cost_.data(); }
+  const PricedArc* arcs() const { return arc_.data(); }
   const double* potentials() const { return pot_.data(); }
-  const int* tails() const { return tail_.data(); }
-  const int* heads() const { return head_.data(); }
   const int8_t* statuses() const { return status_.data(); }
-  double flow(int a) const { return flow_[a]; }
+  double flow(int a) const { return range_[a].flow; }
 
  private:
   bool build_tree_from_basis(const Network& net, double feas_tol);
@@ -78,6 +88,10 @@ class TreeSolver {
   void preorder();
   int find_join(int u, int v) const;
   void rehang(int u_in, int u_other, int entering, int v_out, int join, double delta);
+  // Adds delta to the potentials of the `count` nodes of the thread from
+  // `first` on.
+  void shift_stretch(int first, int count, double delta);
+  void renumber();
   void set_artificial(int i, double imbalance);
   // Flow of every tree arc from the supplies and the non-basic flows.
   bool tree_flows_from_statuses(double feas_tol);
@@ -86,15 +100,37 @@ class TreeSolver {
   double feas_tol_ = 1e-6;
   double penalty_ = 1.0;  // phase-1 cost of artificial flow with real costs
   // Arc arrays, m + n entries.
-  std::vector<double> cost_, real_cost_, lower_, upper_, flow_;
-  std::vector<int> tail_, head_;
-  std::vector<int8_t> status_;
+  // Cost and end nodes side by side: pricing reads them together.
+  BigArray<PricedArc> arc_;
+  BigArray<ArcRange> range_;
+  BigArray<double> real_cost_;
+  BigArray<int8_t> status_;
   // Node arrays, n + 1 entries (the root last).
-  std::vector<double> supply_, pot_;
-  std::vector<int> parent_, pred_;
-  std::vector<int> thread_, rev_thread_, succ_num_, last_succ_;
+  BigArray<double> supply_, pot_;
+  // Parent and subtree size side by side: finding the apex of a cycle
+  // climbs reading both.
+  struct UpLink {
+    int parent = -1;
+    int succ_num = 1;
+  };
+  BigArray<UpLink> up_;
+  BigArray<int> pred_;
+  // 1 when the node's tree arc runs from the node to its parent: the cycle
+  // walks need only this of the arc and so skip a cache miss per node.
+  BigArray<int8_t> points_up_;
+  BigArray<int> thread_, rev_thread_, last_succ_;
   std::vector<int> first_child_, next_sib_;  // construction only
   std::vector<int> order_;  // scratch: parent-before-child order of the tree
+  // Nodes are renumbered now and then (see renumber): node_id_ maps the
+  // solver's number to the network's, and node i's artificial arc is
+  // m + node_id_[i]. The rest is scratch of the renumbering.
+  std::vector<int> node_id_, new_label_, scratch_int_;
+  std::vector<double> scratch_double_;
+  std::vector<UpLink> scratch_up_;
+  std::vector<int8_t> scratch_flag_;
+  // Steps of the potential walks since the last renumbering that left
+  // the sequence of node numbers: each is likely a cache miss.
+  int64_t jumps_ = 0;
   // Scratch of a pivot: the re-rooted path and the stretches it moves.
   std::vector<int> path_, piece_first_, piece_last_;
 };

@@ -257,6 +257,7 @@ struct BarrierRun {
     IpmResult result;
     const double start = current_time(env);
     IpmSettings ipm = settings_from_params(env, q, threads);
+    ipm.drop_dependent_rows = crossover == Crossover::none;
     if (original && original != &q) {
       if (const presolve::PresolveRecord* record = presolve::find_record(*original))
         ipm.offset = q.objsense() * record->offset;

@@ -426,7 +426,7 @@ void Solver::starting_point() {
     std::copy(model_.b.begin(), model_.b.end(), rhs_y_.begin());
     augmented_.solve(x0.data(), rhs_y_.data());
   } else {
-    drop_dependent_rows();
+    if (settings_.drop_dependent_rows) drop_dependent_rows();
     std::fill(theta_.begin(), theta_.end(), 1.0);
     normal_.factor(theta_.data(), kDualRegularisation);
     std::copy(model_.b.begin(), model_.b.end(), rhs_y_.begin());

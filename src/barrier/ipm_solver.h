@@ -29,6 +29,9 @@ struct IpmSettings {
   // Iterate on the homogeneous self-dual embedding (linear objectives only):
   // it converges on infeasible and unbounded models too, to a certificate.
   bool homogeneous = false;
+  // Zero the rows that the others imply before iterating. For a model that
+  // presolve has not reduced; after presolve it did more harm than good.
+  bool drop_dependent_rows = false;
 };
 
 enum class IpmOutcome {

@@ -12,7 +12,7 @@ constexpr double kPivotFloor = 1e-30;
 constexpr double kDenseRegularisation = 1e-10;
 // Pivots of A·Aᵀ this far below the largest diagonal are rounding noise:
 // the row depends on the others.
-constexpr double kDependentPivot = 1e-15;
+constexpr double kDependentPivot = 1e-12;
 
 // Dense Cholesky of a small k × k matrix (row-major, lower part), in place.
 // A pivot that is not safely positive is replaced by 1: the correction it

@@ -16,6 +16,7 @@
 #include "barrier/linalg/factor_report.h"
 #include "barrier/linalg/normal_matrix.h"
 #include "barrier/linalg/symbolic_factor.h"
+#include "barrier/random_sparse_matrix.h"
 #include "support/korva_test.h"
 
 namespace korva::barrier {
@@ -75,24 +76,7 @@ double relative_residual(const CscMatrix& lower, const std::vector<double>& x, c
 // A random sparse m×n matrix with about `per_column` entries a column.
 CscMatrix random_matrix(int m, int n, int per_column, unsigned seed) {
   std::mt19937 random(seed);
-  std::uniform_int_distribution<int> row(0, m - 1);
-  std::uniform_real_distribution<double> value(-1.0, 1.0);
-  CscMatrix a;
-  a.rows = m;
-  a.cols = n;
-  a.start.assign(1, 0);
-  for (int j = 0; j < n; ++j) {
-    std::vector<int> rows;
-    for (int k = 0; k < per_column; ++k) rows.push_back(row(random));
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    for (int i : rows) {
-      a.index.push_back(i);
-      a.value.push_back(value(random));
-    }
-    a.start.push_back(static_cast<int64_t>(a.index.size()));
-  }
-  return a;
+  return testing::random_sparse_matrix(m, n, per_column, random);
 }
 
 std::vector<double> random_vector(int n, unsigned seed, double low = -1.0, double high = 1.0) {

@@ -17,6 +17,7 @@
 #include "barrier/linalg/cholesky.h"
 #include "barrier/linalg/normal_matrix.h"
 #include "barrier/linalg/panel_plan.h"
+#include "barrier/random_sparse_matrix.h"
 #include "env/environment.h"
 #include "support/korva_test.h"
 
@@ -28,23 +29,8 @@ namespace fs = std::filesystem;
 // A·D·Aᵀ + 1e-6·I for a random sparse m×n A and D spread over 1e-3 … 1e3.
 CscMatrix random_normal_matrix(int m, int n, int per_column, unsigned seed) {
   std::mt19937 random(seed);
-  std::uniform_int_distribution<int> row(0, m - 1);
-  std::uniform_real_distribution<double> value(-1.0, 1.0), exponent(-3.0, 3.0);
-  CscMatrix a;
-  a.rows = m;
-  a.cols = n;
-  a.start.assign(1, 0);
-  for (int j = 0; j < n; ++j) {
-    std::vector<int> rows;
-    for (int k = 0; k < per_column; ++k) rows.push_back(row(random));
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    for (int i : rows) {
-      a.index.push_back(i);
-      a.value.push_back(value(random));
-    }
-    a.start.push_back(static_cast<int64_t>(a.index.size()));
-  }
+  std::uniform_real_distribution<double> exponent(-3.0, 3.0);
+  const CscMatrix a = testing::random_sparse_matrix(m, n, per_column, random);
   NormalMatrix normal;
   normal.analyse(a, std::vector<char>(n, 1));
   std::vector<double> d(n);

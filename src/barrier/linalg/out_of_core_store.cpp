@@ -9,6 +9,8 @@
 namespace korva::barrier {
 namespace {
 
+constexpr int64_t kDoubleBytes = static_cast<int64_t>(sizeof(double));
+
 // pread/pwrite may move fewer bytes than asked; loop until done.
 template <typename Transfer>
 bool transfer_all(Transfer transfer, char* bytes, int64_t size, int64_t position) {
@@ -59,41 +61,37 @@ void OutOfCoreStore::remove_all() {
   directory_.clear();
 }
 
-bool OutOfCoreStore::write(int64_t offset, const double* data, int64_t count) {
-  while (count > 0) {
-    const int64_t file = offset / doubles_per_file_;
+// [offset, offset + count) split at the file boundaries: move(fd, done,
+// piece, within) moves `piece` doubles, the first `done` already moved, at
+// `within` doubles into the file.
+template <typename Move>
+bool OutOfCoreStore::by_file(int64_t offset, int64_t count, Move move) const {
+  for (int64_t done = 0; done < count;) {
+    const int64_t at = offset + done;
+    const int64_t file = at / doubles_per_file_;
     if (file >= static_cast<int64_t>(files_.size())) return false;
-    const int64_t within = offset - file * doubles_per_file_;
-    const int64_t piece = std::min(count, doubles_per_file_ - within);
-    const int fd = fileno(files_[file]);
-    auto transfer = [fd](char* bytes, size_t size, off_t position) { return pwrite(fd, bytes, size, position); };
-    char* bytes = const_cast<char*>(reinterpret_cast<const char*>(data));
-    if (!transfer_all(transfer, bytes, piece * static_cast<int64_t>(sizeof(double)),
-                      within * static_cast<int64_t>(sizeof(double))))
-      return false;
-    offset += piece;
-    data += piece;
-    count -= piece;
+    const int64_t within = at - file * doubles_per_file_;
+    const int64_t piece = std::min(count - done, doubles_per_file_ - within);
+    if (!move(fileno(files_[file]), done, piece, within)) return false;
+    done += piece;
   }
   return true;
 }
 
+bool OutOfCoreStore::write(int64_t offset, const double* data, int64_t count) {
+  char* bytes = const_cast<char*>(reinterpret_cast<const char*>(data));
+  return by_file(offset, count, [bytes](int fd, int64_t done, int64_t piece, int64_t within) {
+    auto transfer = [fd](char* b, size_t size, off_t position) { return pwrite(fd, b, size, position); };
+    return transfer_all(transfer, bytes + done * kDoubleBytes, piece * kDoubleBytes, within * kDoubleBytes);
+  });
+}
+
 bool OutOfCoreStore::read(int64_t offset, double* data, int64_t count) const {
-  while (count > 0) {
-    const int64_t file = offset / doubles_per_file_;
-    if (file >= static_cast<int64_t>(files_.size())) return false;
-    const int64_t within = offset - file * doubles_per_file_;
-    const int64_t piece = std::min(count, doubles_per_file_ - within);
-    const int fd = fileno(files_[file]);
-    auto transfer = [fd](char* bytes, size_t size, off_t position) { return pread(fd, bytes, size, position); };
-    if (!transfer_all(transfer, reinterpret_cast<char*>(data), piece * static_cast<int64_t>(sizeof(double)),
-                      within * static_cast<int64_t>(sizeof(double))))
-      return false;
-    offset += piece;
-    data += piece;
-    count -= piece;
-  }
-  return true;
+  char* bytes = reinterpret_cast<char*>(data);
+  return by_file(offset, count, [bytes](int fd, int64_t done, int64_t piece, int64_t within) {
+    auto transfer = [fd](char* b, size_t size, off_t position) { return pread(fd, b, size, position); };
+    return transfer_all(transfer, bytes + done * kDoubleBytes, piece * kDoubleBytes, within * kDoubleBytes);
+  });
 }
 
 }  // namespace korva::barrier

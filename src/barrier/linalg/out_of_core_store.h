@@ -35,6 +35,8 @@ class OutOfCoreStore {
   int files() const { return static_cast<int>(files_.size()); }
 
  private:
+  template <typename Move>
+  bool by_file(int64_t offset, int64_t count, Move move) const;
   OutOfCoreStore() = default;
   void remove_all();
 

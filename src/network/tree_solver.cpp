@@ -564,7 +564,8 @@ void TreeSolver::shift_stretch(int first, int count, double delta) {
   int64_t runs = 0;
   while (true) {
     int end = v;
-    const int limit = v + left - 1;
+    // A run of consecutive numbers ends at the last node at the latest.
+    const int limit = std::min(v + left - 1, static_cast<int>(thread_.size()) - 1);
     // Eight links at a time while the run lasts, without early exits.
     while (end + 8 <= limit) {
       int consecutive = 0;

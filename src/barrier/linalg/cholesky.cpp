@@ -41,9 +41,18 @@ class BlockStream {
  public:
   // In core: `in_core` is the factor. Out of core: `store` and a buffer of
   // `buffer_size` doubles, at least the largest panel.
+  // `resident` (out of core): the supernodes the buffer holds from the
+  // previous solve, and where this one leaves them.
   BlockStream(const SymbolicFactor& s, const double* in_core, const OutOfCoreStore* store, double* buffer,
-              int64_t buffer_size)
-      : s_(s), in_core_(in_core), store_(store), buffer_(buffer), buffer_size_(buffer_size) {}
+              int64_t buffer_size, int* resident = nullptr)
+      : s_(s), in_core_(in_core), store_(store), buffer_(buffer), buffer_size_(buffer_size), resident_(resident) {
+    if (resident_) lo_ = resident_[0], hi_ = resident_[1];
+  }
+  ~BlockStream() {
+    if (resident_) resident_[0] = lo_, resident_[1] = hi_;
+  }
+  BlockStream(const BlockStream&) = delete;
+  BlockStream& operator=(const BlockStream&) = delete;
 
   void turn_back() { forward_ = false; }
 
@@ -74,6 +83,7 @@ class BlockStream {
   const OutOfCoreStore* store_;
   double* buffer_;
   int64_t buffer_size_;
+  int* resident_ = nullptr;
   bool forward_ = true;
   int lo_ = 0, hi_ = 0;  // supernodes in the buffer
 };
@@ -445,6 +455,7 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
     // its row chunks among the threads, which keeps the numbers identical.
     OutOfCore& ooc = *out_of_core_;
     const PanelPlan& plan = ooc.plan;
+    ooc.resident[0] = ooc.resident[1] = 0;
     ooc.kept_from.assign(s.supernodes, 0);
     base = ooc.working.data();
     offset = plan.offset.data();
@@ -529,7 +540,8 @@ void CholeskyFactor::solve_many(double* x, int count) const {
   std::unique_lock<std::mutex> turn;
   if (out_of_core_) turn = std::unique_lock<std::mutex>(out_of_core_->solve_lock);
   BlockStream blocks = out_of_core_ ? BlockStream(s, nullptr, out_of_core_->store.get(), out_of_core_->working.data(),
-                                                  static_cast<int64_t>(out_of_core_->working.size()))
+                                                  static_cast<int64_t>(out_of_core_->working.size()),
+                                                  out_of_core_->resident)
                                     : BlockStream(s, values_.data(), nullptr, nullptr, 0);
   const SingleThreadedBlas blas;
   auto zero_pivot_rows = [&](int first, int width) {
@@ -585,7 +597,8 @@ void CholeskyFactor::solve(double* x, double* work) const {
   std::unique_lock<std::mutex> turn;
   if (out_of_core_) turn = std::unique_lock<std::mutex>(out_of_core_->solve_lock);
   BlockStream blocks = out_of_core_ ? BlockStream(s, nullptr, out_of_core_->store.get(), out_of_core_->working.data(),
-                                                  static_cast<int64_t>(out_of_core_->working.size()))
+                                                  static_cast<int64_t>(out_of_core_->working.size()),
+                                                  out_of_core_->resident)
                                     : BlockStream(s, values_.data(), nullptr, nullptr, 0);
   for (int k = 0; k < n; ++k) work[k] = x[s.perm[k]];
   // Forward: L̃·y = b, a triangular solve and a product per supernode.

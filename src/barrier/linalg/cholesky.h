@@ -125,6 +125,9 @@ class CholeskyFactor {
     std::vector<int64_t> entries;
     std::unique_ptr<OutOfCoreStore> store;
     std::mutex solve_lock;
+    // Supernodes whose panels the working array still holds from the last
+    // solve: the next one reads only what is missing. Cleared by factor().
+    int resident[2] = {0, 0};
   };
   FactorStorage storage_;
   std::unique_ptr<OutOfCore> out_of_core_;

@@ -203,7 +203,12 @@ void CholeskyFactor::plan_out_of_core(double memory_doubles) {
   ooc->first_allocation = std::max(memory_doubles, 1.0);
   ooc->allocation = ooc->first_allocation;
   while (ooc->allocation < static_cast<double>(ooc->plan.working_doubles)) ooc->allocation *= 2;
-  ooc->working.assign(ooc->plan.working_doubles, 0.0);
+  // The allocation may hold more than the factorisation needs: as much
+  // of the factor as it holds then stays in memory between solves.
+  const int64_t factor_doubles = s.value_start[ns];
+  ooc->working.assign(std::max<int64_t>(ooc->plan.working_doubles,
+                                        std::min<int64_t>(factor_doubles, static_cast<int64_t>(ooc->allocation))),
+                      0.0);
   // Each panel is assembled just before it is factored, so its entries are
   // grouped by supernode; within one, entry order keeps the sums as in core.
   const int64_t entries = static_cast<int64_t>(s.entry_target.size());

@@ -70,8 +70,8 @@ IpmSettings settings_from_params(Environment& env, const Problem& p, int threads
   s.ordering = static_cast<Ordering>(env.int_param(KRV_PARAM_BARORDER));
   s.threads = threads;
   s.ordering_threads = env.int_param(hidden_param::kBarrierOrderingThreads);
-  // 1 and 2 start on the homogeneous embedding; 0 turns to it only when
-  // the ordinary iterations diverge; 3 never does.
+  // 1 and 2 start on the homogeneous embedding; 0 turns to it when the
+  // ordinary iterations end unfinished without crossover; 3 never does.
   const int algorithm = env.int_param(KRV_PARAM_BARALG);
   s.homogeneous = algorithm == 1 || algorithm == 2;
   return s;

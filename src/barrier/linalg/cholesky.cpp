@@ -32,62 +32,6 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Hands out supernode blocks in the order a solve visits them: straight
-// from memory in core; out of core through a buffer, refilled with the run
-// of consecutive panels that follows (or, going backwards, precedes) the
-// one asked for. The files keep the in-core layout, so a run is one read,
-// and the backward pass starts with the run the forward pass ended on.
-class BlockStream {
- public:
-  // In core: `in_core` is the factor. Out of core: `store` and a buffer of
-  // `buffer_size` doubles, at least the largest panel.
-  // `resident` (out of core): the supernodes the buffer holds from the
-  // previous solve, and where this one leaves them.
-  BlockStream(const SymbolicFactor& s, const double* in_core, const OutOfCoreStore* store, double* buffer,
-              int64_t buffer_size, int* resident = nullptr)
-      : s_(s), in_core_(in_core), store_(store), buffer_(buffer), buffer_size_(buffer_size), resident_(resident) {
-    if (resident_) lo_ = resident_[0], hi_ = resident_[1];
-  }
-  ~BlockStream() {
-    if (resident_) resident_[0] = lo_, resident_[1] = hi_;
-  }
-  BlockStream(const BlockStream&) = delete;
-  BlockStream& operator=(const BlockStream&) = delete;
-
-  void turn_back() { forward_ = false; }
-
-  const double* block(int t) {
-    if (in_core_) return in_core_ + s_.value_start[t];
-    if (t < lo_ || t >= hi_) load(t);
-    return buffer_ + (s_.value_start[t] - s_.value_start[lo_]);
-  }
-
- private:
-  void load(int t) {
-    const std::vector<int64_t>& at = s_.value_start;
-    lo_ = t;
-    hi_ = t + 1;
-    if (forward_) {
-      while (hi_ < s_.supernodes && at[hi_ + 1] - at[lo_] <= buffer_size_) ++hi_;
-    } else {
-      while (lo_ > 0 && at[hi_] - at[lo_ - 1] <= buffer_size_) --lo_;
-    }
-    // A failed read must not pass for a solution: NaN reaches the caller's
-    // residual checks.
-    if (!store_->read(at[lo_], buffer_, at[hi_] - at[lo_]))
-      std::fill(buffer_, buffer_ + (at[hi_] - at[lo_]), std::numeric_limits<double>::quiet_NaN());
-  }
-
-  const SymbolicFactor& s_;
-  const double* in_core_;
-  const OutOfCoreStore* store_;
-  double* buffer_;
-  int64_t buffer_size_;
-  int* resident_ = nullptr;
-  bool forward_ = true;
-  int lo_ = 0, hi_ = 0;  // supernodes in the buffer
-};
-
 }  // namespace
 
 int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads, int ordering_threads) {
@@ -527,6 +471,70 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
   return zeros;
 }
 
+// Hands out supernode blocks in the order a solve visits them: straight
+// from memory in core; out of core through the working array, refilled
+// with the run of consecutive panels that follows (or, going backwards,
+// precedes) the one asked for. The files keep the in-core layout, so a run
+// is one read, and the backward pass starts with the run the forward pass
+// ended on. The panels the array still holds carry over to the next solve;
+// out of core, solves take turns.
+class CholeskyFactor::BlockStream {
+ public:
+  explicit BlockStream(const CholeskyFactor& f) : s_(f.symbolic_) {
+    if (!f.out_of_core_) {
+      in_core_ = f.values_.data();
+      return;
+    }
+    OutOfCore& ooc = *f.out_of_core_;
+    turn_ = std::unique_lock<std::mutex>(ooc.solve_lock);
+    store_ = ooc.store.get();
+    buffer_ = ooc.working.data();
+    buffer_size_ = static_cast<int64_t>(ooc.working.size());
+    resident_ = ooc.resident;
+    lo_ = resident_[0];
+    hi_ = resident_[1];
+  }
+  ~BlockStream() {
+    if (resident_) resident_[0] = lo_, resident_[1] = hi_;
+  }
+  BlockStream(const BlockStream&) = delete;
+  BlockStream& operator=(const BlockStream&) = delete;
+
+  void turn_back() { forward_ = false; }
+
+  const double* block(int t) {
+    if (in_core_) return in_core_ + s_.value_start[t];
+    if (t < lo_ || t >= hi_) load(t);
+    return buffer_ + (s_.value_start[t] - s_.value_start[lo_]);
+  }
+
+ private:
+  void load(int t) {
+    const std::vector<int64_t>& at = s_.value_start;
+    lo_ = t;
+    hi_ = t + 1;
+    if (forward_) {
+      while (hi_ < s_.supernodes && at[hi_ + 1] - at[lo_] <= buffer_size_) ++hi_;
+    } else {
+      while (lo_ > 0 && at[hi_] - at[lo_ - 1] <= buffer_size_) --lo_;
+    }
+    // A failed read must not pass for a solution: NaN reaches the caller's
+    // residual checks.
+    if (!store_->read(at[lo_], buffer_, at[hi_] - at[lo_]))
+      std::fill(buffer_, buffer_ + (at[hi_] - at[lo_]), std::numeric_limits<double>::quiet_NaN());
+  }
+
+  const SymbolicFactor& s_;
+  const double* in_core_ = nullptr;
+  std::unique_lock<std::mutex> turn_;
+  const OutOfCoreStore* store_ = nullptr;
+  double* buffer_ = nullptr;
+  int64_t buffer_size_ = 0;
+  int* resident_ = nullptr;
+  bool forward_ = true;
+  int lo_ = 0, hi_ = 0;  // supernodes in the buffer
+};
+
 void CholeskyFactor::solve(double* x) const {
   std::vector<double> work(symbolic_.rows);
   solve(x, work.data());
@@ -542,12 +550,7 @@ void CholeskyFactor::solve_many(double* x, int count) const {
   std::vector<double> below_values(static_cast<size_t>(std::max(max_below, 1)) * count);
   for (int c = 0; c < count; ++c)
     for (int k = 0; k < n; ++k) w[k + static_cast<size_t>(c) * n] = x[s.perm[k] + static_cast<size_t>(c) * n];
-  std::unique_lock<std::mutex> turn;
-  if (out_of_core_) turn = std::unique_lock<std::mutex>(out_of_core_->solve_lock);
-  BlockStream blocks = out_of_core_ ? BlockStream(s, nullptr, out_of_core_->store.get(), out_of_core_->working.data(),
-                                                  static_cast<int64_t>(out_of_core_->working.size()),
-                                                  out_of_core_->resident)
-                                    : BlockStream(s, values_.data(), nullptr, nullptr, 0);
+  BlockStream blocks(*this);
   const SingleThreadedBlas blas;
   auto zero_pivot_rows = [&](int first, int width) {
     for (int k = first; k < first + width; ++k)
@@ -599,12 +602,7 @@ void CholeskyFactor::solve(double* x, double* work) const {
   const int n = s.rows;
   // Per thread: the rows below a supernode, gathered for the dense kernels.
   thread_local std::vector<double> below_values;
-  std::unique_lock<std::mutex> turn;
-  if (out_of_core_) turn = std::unique_lock<std::mutex>(out_of_core_->solve_lock);
-  BlockStream blocks = out_of_core_ ? BlockStream(s, nullptr, out_of_core_->store.get(), out_of_core_->working.data(),
-                                                  static_cast<int64_t>(out_of_core_->working.size()),
-                                                  out_of_core_->resident)
-                                    : BlockStream(s, values_.data(), nullptr, nullptr, 0);
+  BlockStream blocks(*this);
   for (int k = 0; k < n; ++k) work[k] = x[s.perm[k]];
   // Forward: L̃·y = b, a triangular solve and a product per supernode.
   for (int t = 0; t < s.supernodes; ++t) {

@@ -88,6 +88,8 @@ class CholeskyFactor {
   bool zero_pivot(int i) const { return zero_pivot_[symbolic_.inverse[i]] != 0; }
 
  private:
+  class BlockStream;  // the panels as a solve reads them
+
   SymbolicFactor symbolic_;
   FactorStatistics stats_;
   int threads_ = 1;

@@ -356,28 +356,8 @@ TEST(LinalgCholesky, TwoThreadsGiveTheSameFactorAsOne) {
 }
 
 TEST(LinalgCholesky, ThreadedQuasiDefiniteFactorMatchesSingleThreaded) {
-  // K = [ -D  Aᵀ ; A  R ], built directly as its lower triangle.
-  const int m = 1200, n = 2400;
-  const CscMatrix a = random_matrix(m, n, 4, 81);
-  CscMatrix k;
-  k.rows = k.cols = n + m;
-  k.start.assign(1, 0);
-  for (int j = 0; j < n; ++j) {
-    k.index.push_back(j);
-    k.value.push_back(-1.0 - j % 7);
-    for (int64_t p = a.start[j]; p < a.start[j + 1]; ++p) {
-      k.index.push_back(n + a.index[p]);
-      k.value.push_back(a.value[p]);
-    }
-    k.start.push_back(static_cast<int64_t>(k.index.size()));
-  }
-  for (int i = 0; i < m; ++i) {
-    k.index.push_back(n + i);
-    k.value.push_back(1e-6);
-    k.start.push_back(static_cast<int64_t>(k.index.size()));
-  }
-  std::vector<signed char> sign(n + m, 1);
-  std::fill(sign.begin(), sign.begin() + n, -1);
+  std::vector<signed char> sign;
+  const CscMatrix k = testing::quasi_definite_from(random_matrix(1200, 2400, 4, 81), sign);
   std::vector<double> x1, x2;
   for (int threads : {1, 2}) {
     CholeskyFactor factor;

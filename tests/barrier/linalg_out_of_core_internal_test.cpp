@@ -66,34 +66,10 @@ CscMatrix grid_matrix(int side, unsigned seed) {
   return m;
 }
 
-// K = [ -D  Aᵀ ; A  R ] as its lower triangle: quasi-definite.
+// K = [ -D  Aᵀ ; A  R ] for a random A with three entries a column.
 CscMatrix random_quasi_definite(int m, int n, unsigned seed, std::vector<signed char>& sign) {
   std::mt19937 random(seed);
-  std::uniform_int_distribution<int> row(0, m - 1);
-  std::uniform_real_distribution<double> value(-1.0, 1.0);
-  CscMatrix k;
-  k.rows = k.cols = n + m;
-  k.start.assign(1, 0);
-  for (int j = 0; j < n; ++j) {
-    k.index.push_back(j);
-    k.value.push_back(-1.0 - j % 7);
-    std::vector<int> rows = {row(random), row(random), row(random)};
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    for (int i : rows) {
-      k.index.push_back(n + i);
-      k.value.push_back(value(random));
-    }
-    k.start.push_back(static_cast<int64_t>(k.index.size()));
-  }
-  for (int i = 0; i < m; ++i) {
-    k.index.push_back(n + i);
-    k.value.push_back(1e-6);
-    k.start.push_back(static_cast<int64_t>(k.index.size()));
-  }
-  sign.assign(n + m, 1);
-  std::fill(sign.begin(), sign.begin() + n, -1);
-  return k;
+  return testing::quasi_definite_from(testing::random_sparse_matrix(m, n, 3, random), sign);
 }
 
 std::vector<double> random_vector(size_t n, unsigned seed) {
@@ -104,10 +80,12 @@ std::vector<double> random_vector(size_t n, unsigned seed) {
   return v;
 }
 
-FactorStorage tiny_storage(const std::string& directory) {
+FactorStorage tiny_storage(const std::string& directory, Channel* log = nullptr, int display = 0) {
   FactorStorage storage;
   storage.memory_megabytes = 0.01;  // 1310 doubles
   storage.directory = directory;
+  storage.log = log;
+  storage.display = display;
   return storage;
 }
 
@@ -316,10 +294,7 @@ TEST_F(LinalgOutOfCoreLog, AFileThatCannotBeOpenedIsReportedAndTheFactorStaysInM
   ASSERT_EQ(in_memory.factor(m.value.data(), 1e-30), 0);
 
   CholeskyFactor fallback;
-  FactorStorage storage = tiny_storage(workdir.path().string());
-  storage.log = env->results();
-  storage.display = 1;
-  fallback.set_storage(storage);
+  fallback.set_storage(tiny_storage(workdir.path().string(), env->results(), 1));
   ASSERT_EQ(fallback.analyse(m, Ordering::min_degree, 1, 0), 0);
   int zeros = -2;
   {
@@ -343,10 +318,7 @@ TEST_F(LinalgOutOfCoreLog, TheLogNamesTheSizesOnce) {
   const korva_test::TempDir workdir;
   const CscMatrix m = grid_matrix(30, 8);
   CholeskyFactor factor;
-  FactorStorage storage = tiny_storage(workdir.path().string());
-  storage.log = env->results();
-  storage.display = 2;
-  factor.set_storage(storage);
+  factor.set_storage(tiny_storage(workdir.path().string(), env->results(), 2));
   ASSERT_EQ(factor.analyse(m, Ordering::min_degree, 1, 0), 0);
   ASSERT_EQ(factor.factor(m.value.data(), 1e-30), 0);
   ASSERT_EQ(factor.factor(m.value.data(), 1e-30), 0);

@@ -1,4 +1,4 @@
-// Random sparse matrices for the factorisation tests.
+// Sparse test matrices for the factorisation tests.
 #pragma once
 #include <algorithm>
 #include <random>
@@ -28,6 +28,33 @@ inline CscMatrix random_sparse_matrix(int m, int n, int per_column, std::mt19937
     a.start.push_back(static_cast<int64_t>(a.index.size()));
   }
   return a;
+}
+
+// K = [ -D  Aᵀ ; A  R ] as its lower triangle, for the m×n matrix A, with
+// D = 1 … 7 and R = 1e-6: quasi-definite, `sign` (n + m) receives the signs
+// of its pivots.
+inline CscMatrix quasi_definite_from(const CscMatrix& a, std::vector<signed char>& sign) {
+  const int m = a.rows, n = a.cols;
+  CscMatrix k;
+  k.rows = k.cols = n + m;
+  k.start.assign(1, 0);
+  for (int j = 0; j < n; ++j) {
+    k.index.push_back(j);
+    k.value.push_back(-1.0 - j % 7);
+    for (int64_t p = a.start[j]; p < a.start[j + 1]; ++p) {
+      k.index.push_back(n + a.index[p]);
+      k.value.push_back(a.value[p]);
+    }
+    k.start.push_back(static_cast<int64_t>(k.index.size()));
+  }
+  for (int i = 0; i < m; ++i) {
+    k.index.push_back(n + i);
+    k.value.push_back(1e-6);
+    k.start.push_back(static_cast<int64_t>(k.index.size()));
+  }
+  sign.assign(static_cast<size_t>(n + m), 1);
+  std::fill(sign.begin(), sign.begin() + n, -1);
+  return k;
 }
 
 }  // namespace korva::barrier::testing

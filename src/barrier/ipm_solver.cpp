@@ -95,6 +95,10 @@ class Solver {
   bool has_lo(int j) const { return model_.lower[j] > -std::numeric_limits<double>::infinity(); }
   bool has_up(int j) const { return model_.upper[j] < std::numeric_limits<double>::infinity(); }
   int64_t corrections_allowed();
+  // The "Inf Ratio" column: τ/κ on the embedding, nothing otherwise.
+  std::optional<double> shown_ratio(const Measures& s) const {
+    return homogeneous_ ? std::optional<double>(s.ratio) : std::nullopt;
+  }
 
   Environment& env_;
   // The model as given, and the copy the iterations work on, where rows
@@ -180,14 +184,14 @@ Measures Solver::measure() const {
   s.upper_inf = std::max(max_abs(rl_), max_abs(ru_));
   s.dual_inf = max_abs(rd_);
   s.complementarity = compl_sum;
+  s.ring[2] = s.primal_inf + s.upper_inf;
+  s.ring[3] = s.dual_inf;
   if (homogeneous_) {
     // The rings follow the embedding itself, whose residuals and
     // complementarity shrink together; the rest describes x/τ.
     const double tau = it_.tau, inv = 1.0 / tau;
     s.ring[0] = compl_sum + tau * it_.kappa;
     s.ring[1] = std::fabs(rg_);
-    s.ring[2] = s.primal_inf + s.upper_inf;
-    s.ring[3] = s.dual_inf;
     s.primal_h = pobj;
     s.dual_h = dobj;
     s.ratio = tau / it_.kappa;
@@ -207,8 +211,6 @@ Measures Solver::measure() const {
     s.mu = pairs_ > 0 ? compl_sum / pairs_ : 0.0;
     s.ring[0] = s.complementarity;
     s.ring[1] = std::fabs(s.gap);
-    s.ring[2] = s.primal_inf + s.upper_inf;
-    s.ring[3] = s.dual_inf;
   }
   return s;
 }
@@ -664,11 +666,10 @@ int Solver::run(IpmResult& result) {
       mu_start_ = s.mu;
       ratio_start_ = s.ratio;
     }
-    const std::optional<double> shown_ratio = homogeneous_ ? std::optional<double>(s.ratio) : std::nullopt;
     if (quadratic_)
       log.qp_iteration(k, shown_pobj, shown_dobj, std::max(s.primal_inf, s.upper_inf), s.dual_inf, s.complementarity);
     else
-      log.iteration(k, shown_pobj, shown_dobj, s.primal_inf, s.upper_inf, s.dual_inf, shown_ratio);
+      log.iteration(k, shown_pobj, shown_dobj, s.primal_inf, s.upper_inf, s.dual_inf, shown_ratio(s));
     if (s.merit() < best_merit) {
       best_merit = s.merit();
       best_iteration = k;
@@ -791,17 +792,14 @@ int Solver::run(IpmResult& result) {
       if (up_[j]) cu_[j] = sigma_mu - it_.xu[j] * it_.zu[j] - aff_.xu[j] * aff_.zu[j];
     }
     Iterate& d = corr_;
-    if (homogeneous_) {
-      // The embedding's residuals shrink by the same factor as its
-      // complementarity: η = 1 − σ.
-      const double eta = 1.0 - sigma;
+    // The embedding's residuals shrink by the same factor as its
+    // complementarity: η = 1 − σ.
+    const double eta = 1.0 - sigma;
+    if (homogeneous_)
       for (auto* r : {&rp_, &rl_, &ru_, &rd_})
         for (double& v : *r) v *= eta;
-      direction(d);
-      add_tau_component(d, eta, sigma_mu - it_.tau * it_.kappa - aff_.tau * aff_.kappa);
-    } else {
-      direction(d);
-    }
+    direction(d);
+    if (homogeneous_) add_tau_component(d, eta, sigma_mu - it_.tau * it_.kappa - aff_.tau * aff_.kappa);
     std::swap(aff_, corr_);  // aff_ now holds the corrected direction
     step_lengths(aff_, &ap, &ad);
     const int64_t corrections = max_corrections_ > 0 ? centrality_corrections(aff_, sigma_mu, &ap, &ad) : 0;
@@ -819,8 +817,7 @@ int Solver::run(IpmResult& result) {
       it_ = best_;
       log.best(sense * best_measures.primal_objective + settings_.offset,
                sense * best_measures.dual_objective + settings_.offset, best_measures.primal_inf,
-               best_measures.upper_inf, best_measures.dual_inf,
-               homogeneous_ ? std::optional<double>(best_measures.ratio) : std::nullopt);
+               best_measures.upper_inf, best_measures.dual_inf, shown_ratio(best_measures));
     }
   }
   compute_residuals();

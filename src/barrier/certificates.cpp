@@ -2,17 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "barrier/column_ops.h"
 
 namespace korva::barrier {
-namespace {
-
-bool has_lower(const IpmModel& model, int j) { return model.lower[j] > -std::numeric_limits<double>::infinity(); }
-bool has_upper(const IpmModel& model, int j) { return model.upper[j] < std::numeric_limits<double>::infinity(); }
-
-}  // namespace
 
 // For every x within the bounds, bᵀy = xᵀAᵀy = xᵀ(w − zl + zu) with
 // w = Aᵀy + zl − zu, so bᵀy + lᵀzl − uᵀzu <= max over the bounds of xᵀw.
@@ -25,7 +18,7 @@ bool proves_primal_infeasible(const IpmModel& model, const std::vector<double>& 
   std::vector<double> w(static_cast<size_t>(model.cols));
   for (int j = 0; j < model.cols; ++j) {
     const double aty = dot_column(a, j, y.data());
-    const double lower_dual = has_lower(model, j) ? zl[j] : 0.0, upper_dual = has_upper(model, j) ? zu[j] : 0.0;
+    const double lower_dual = model.has_lower(j) ? zl[j] : 0.0, upper_dual = model.has_upper(j) ? zu[j] : 0.0;
     w[j] = aty + lower_dual - upper_dual;
     scale = std::max({scale, std::fabs(aty), lower_dual, upper_dual});
     if (lower_dual != 0.0) left += model.lower[j] * lower_dual;
@@ -38,15 +31,15 @@ bool proves_primal_infeasible(const IpmModel& model, const std::vector<double>& 
   double right = 0;
   for (int j = 0; j < model.cols; ++j) {
     const double wj = w[j];
-    const double far = std::max(has_lower(model, j) ? std::fabs(model.lower[j]) : 0.0,
-                                has_upper(model, j) ? std::fabs(model.upper[j]) : 0.0);
+    const double far = std::max(model.has_lower(j) ? std::fabs(model.lower[j]) : 0.0,
+                                model.has_upper(j) ? std::fabs(model.upper[j]) : 0.0);
     if (std::fabs(wj) <= noise) {
       right += far * std::fabs(wj);
     } else if (wj > 0) {
-      if (!has_upper(model, j)) return false;
+      if (!model.has_upper(j)) return false;
       right += model.upper[j] * wj;
     } else {
-      if (!has_lower(model, j)) return false;
+      if (!model.has_lower(j)) return false;
       right += model.lower[j] * wj;
     }
   }
@@ -61,8 +54,8 @@ bool proves_dual_infeasible(const IpmModel& model, const std::vector<double>& v)
   double cost = 0, a_max = 0;
   std::vector<double> av(static_cast<size_t>(model.rows), 0.0);
   for (int j = 0; j < model.cols; ++j) {
-    if (has_lower(model, j) && v[j] < -1e-9 * size) return false;
-    if (has_upper(model, j) && v[j] > 1e-9 * size) return false;
+    if (model.has_lower(j) && v[j] < -1e-9 * size) return false;
+    if (model.has_upper(j) && v[j] > 1e-9 * size) return false;
     cost += model.c[j] * v[j];
     if (v[j] != 0.0) axpy_column(a, j, v[j], av.data());
     for (int64_t k = a.start[j]; k < a.start[j + 1]; ++k) a_max = std::max(a_max, std::fabs(a.value[k]));

@@ -7,6 +7,7 @@
 // among them) are moved into b, so every remaining variable has room to
 // move; infinite bounds are IEEE infinities.
 #pragma once
+#include <limits>
 #include <vector>
 
 #include "barrier/column_ops.h"
@@ -29,6 +30,9 @@ struct IpmModel {
   double objective_constant = 0.0;  // cost of the fixed variables
   double b_norm = 0.0;              // ‖b‖∞ and ‖c‖∞, for relative measures
   double c_norm = 0.0;
+
+  bool has_lower(int j) const { return lower[j] > -std::numeric_limits<double>::infinity(); }
+  bool has_upper(int j) const { return upper[j] < std::numeric_limits<double>::infinity(); }
 };
 
 // `quad`: the problem's quadratic objective (user units), or null.

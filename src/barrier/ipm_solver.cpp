@@ -92,8 +92,6 @@ class Solver {
   const FactorStatistics& statistics() const;
   void compute_qx(const std::vector<double>& x);
   void take_step(const Iterate& d, double ap, double ad);
-  bool has_lo(int j) const { return model_.lower[j] > -std::numeric_limits<double>::infinity(); }
-  bool has_up(int j) const { return model_.upper[j] < std::numeric_limits<double>::infinity(); }
   int64_t corrections_allowed();
   // The "Inf Ratio" column: τ/κ on the embedding, nothing otherwise.
   std::optional<double> shown_ratio(const Measures& s) const {
@@ -593,8 +591,8 @@ int Solver::prepare() {
   lo_.resize(static_cast<size_t>(n));
   up_.resize(static_cast<size_t>(n));
   for (int j = 0; j < n; ++j) {
-    lo_[j] = has_lo(j);
-    up_[j] = has_up(j);
+    lo_[j] = model_.has_lower(j);
+    up_[j] = model_.has_upper(j);
     pairs_ += lo_[j] + up_[j];
     if (lo_[j]) bound_norm_ = std::max(bound_norm_, std::fabs(model_.lower[j]));
     if (up_[j]) bound_norm_ = std::max(bound_norm_, std::fabs(model_.upper[j]));

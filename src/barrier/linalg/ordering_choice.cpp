@@ -44,8 +44,7 @@ int choose_ordering(const CscMatrix& lower, Ordering choice, int ordering_thread
     out.used = choice;
     return compute_ordering(lower, choice, out.perm);
   }
-  Candidate first;
-  first.method = Ordering::min_degree;
+  Candidate first;  // minimum degree
   evaluate(lower, first);
   if (first.status != 0) return first.status;
   out.min_degree_flops = first.flops;

@@ -40,7 +40,7 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
     stats_ = FactorStatistics();
     threads_ = std::max(1, threads);
     OrderingChoice ordering;
-    Channel* log = storage_.display >= 1 ? storage_.log : nullptr;
+    Channel* log = storage_.channel(1);
     const int status = choose_ordering(lower, choice, ordering_threads, ordering, [log](double seconds) {
       msg(log, "Elapsed ordering time = %7.2f sec.\n", seconds);
     });
@@ -172,7 +172,7 @@ void CholeskyFactor::plan_out_of_core(double memory_doubles) {
 
 bool CholeskyFactor::open_store() {
   OutOfCore& ooc = *out_of_core_;
-  Channel* log = storage_.display >= 1 ? storage_.log : nullptr;
+  Channel* log = storage_.channel(1);
   const int64_t total = symbolic_.value_start[symbolic_.supernodes];
   // About one working storage's worth a file.
   const double per_allocation = std::ceil(static_cast<double>(total) / ooc.allocation);
@@ -186,8 +186,8 @@ bool CholeskyFactor::open_store() {
   }
   msg(log, "Writing %.0fMB factor matrix and %.0fMB update matrix\n", static_cast<double>(total) * kMegabytesPerDouble,
       static_cast<double>(ooc.plan.working_doubles) * kMegabytesPerDouble);
-  if (storage_.display >= 2)
-    msg(log, "Out-of-core factorization with %.0fMB of working storage\n", ooc.allocation * kMegabytesPerDouble);
+  msg(storage_.channel(2), "Out-of-core factorization with %.0fMB of working storage\n",
+      ooc.allocation * kMegabytesPerDouble);
   return true;
 }
 

@@ -16,6 +16,9 @@ struct FactorStorage {
   std::string directory = ".";
   Channel* log = nullptr;  // null: nothing printed
   int display = 0;         // the barrier display level
+
+  // Where the messages of a display level go: null below it.
+  Channel* channel(int level) const { return display >= level ? log : nullptr; }
 };
 
 inline constexpr double kDoublesPerMegabyte = 131072.0;

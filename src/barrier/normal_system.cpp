@@ -1,5 +1,7 @@
 #include "barrier/normal_system.h"
 
+#include <cblas.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -103,16 +105,14 @@ std::vector<int> NormalSystem::find_dependent_rows() {
   return dependent;
 }
 
-// The largest diagonal entry of the sparse part, without assembling it.
-double NormalSystem::largest_diagonal(double regularisation) {
+// The diagonal of A·Θ·Aᵀ, dense columns included, without assembling it.
+void NormalSystem::whole_diagonal() {
   const CscMatrix& a = *a_;
-  std::fill(diagonal_.begin(), diagonal_.end(), regularisation);
+  std::fill(diagonal_.begin(), diagonal_.end(), 0.0);
   for (int j = 0; j < a.cols; ++j) {
-    if (!in_product_[j]) continue;
     const double t = theta_[j];
     for (int64_t k = a.start[j]; k < a.start[j + 1]; ++k) diagonal_[a.index[k]] += t * a.value[k] * a.value[k];
   }
-  return max_abs(diagonal_);
 }
 
 bool NormalSystem::factor(const double* theta, double regularisation) {
@@ -123,11 +123,13 @@ bool NormalSystem::factor(const double* theta, double regularisation) {
   std::fill(row_reg_.begin(), row_reg_.end(), regularisation);
   if (!dense_list_.empty()) {
     // Without its dense columns the matrix may be singular, and the
-    // correction then loses all accuracy: the factor gets a little more
-    // on its diagonal, and the conjugate gradients of solve() work on the
-    // exact operator.
-    const double largest = largest_diagonal(regularisation);
-    std::fill(row_reg_.begin(), row_reg_.end(), regularisation + kDenseRegularisation * largest);
+    // correction then loses all accuracy: each row gets a little more on its
+    // diagonal, in proportion to its own diagonal in the whole operator (a
+    // row that only dense columns cover is regularised on its own scale, and
+    // a small row is not drowned by the largest), and the conjugate
+    // gradients of solve() work on the exact operator.
+    whole_diagonal();
+    for (int i = 0; i < a.rows; ++i) row_reg_[i] = regularisation + kDenseRegularisation * diagonal_[i];
   }
   normal_.assemble(theta_.data(), row_reg_.data());
   dropped_ = cholesky_.factor(normal_.matrix().value.data(), kPivotFloor);
@@ -135,21 +137,29 @@ bool NormalSystem::factor(const double* theta, double regularisation) {
 
   const int k = static_cast<int>(dense_list_.size());
   if (k == 0) return true;
-  const int m = a.rows;
+  // V holds the dense columns scaled by √θ; W = S⁻¹·V is kept interleaved
+  // (row i of W is w_[i·k .. i·k + k)), so that both the solves and the
+  // products below run over contiguous rows.
   std::fill(w_.begin(), w_.end(), 0.0);
   for (int c = 0; c < k; ++c) {
     const int j = dense_list_[c];
-    axpy_column(a, j, std::sqrt(theta_[j]), w_.data() + static_cast<size_t>(c) * m);
+    const double scale = std::sqrt(theta_[j]);
+    for (int64_t p = a.start[j]; p < a.start[j + 1]; ++p)
+      w_[static_cast<size_t>(a.index[p]) * k + c] = scale * a.value[p];
   }
   cholesky_.solve_many(w_.data(), k);
-  // I + Vᵀ·S⁻¹·V.
+  // I + Vᵀ·W, lower part.
+  std::fill(small_factor_.begin(), small_factor_.end(), 0.0);
   for (int r = 0; r < k; ++r) {
     const int jr = dense_list_[r];
     const double sr = std::sqrt(theta_[jr]);
-    for (int c = 0; c <= r; ++c) {
-      const double v = sr * dot_column(a, jr, w_.data() + static_cast<size_t>(c) * m);
-      small_factor_[r * k + c] = v + (r == c ? 1.0 : 0.0);
+    double* out = small_factor_.data() + static_cast<size_t>(r) * k;
+    for (int64_t p = a.start[jr]; p < a.start[jr + 1]; ++p) {
+      const double v = sr * a.value[p];
+      const double* w = w_.data() + static_cast<size_t>(a.index[p]) * k;
+      for (int c = 0; c <= r; ++c) out[c] += v * w[c];
     }
+    out[r] += 1.0;
   }
   small_cholesky(small_factor_, k);
   return true;
@@ -160,18 +170,12 @@ void NormalSystem::solve_once(double* r) {
   const int k = static_cast<int>(dense_list_.size());
   if (k == 0) return;
   const CscMatrix& a = *a_;
-  const int m = a.rows;
   for (int c = 0; c < k; ++c) {
     const int j = dense_list_[c];
     work_small_[c] = std::sqrt(theta_[j]) * dot_column(a, j, r);
   }
   small_solve(small_factor_, k, work_small_.data());
-  for (int c = 0; c < k; ++c) {
-    const double t = work_small_[c];
-    if (t == 0.0) continue;
-    const double* w = w_.data() + static_cast<size_t>(c) * m;
-    for (int i = 0; i < m; ++i) r[i] -= t * w[i];
-  }
+  cblas_dgemv(CblasRowMajor, CblasNoTrans, a.rows, k, -1.0, w_.data(), k, work_small_.data(), 1, 1.0, r, 1);
 }
 
 void NormalSystem::multiply(const double* v, double* out) const {

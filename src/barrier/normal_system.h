@@ -52,7 +52,7 @@ class NormalSystem {
 
  private:
   void multiply(const double* v, double* out) const;  // (A·Θ·Aᵀ + δ·I)·v
-  double largest_diagonal(double regularisation);
+  void whole_diagonal();
   void solve_once(double* r);
 
   const CscMatrix* a_ = nullptr;
@@ -66,7 +66,7 @@ class NormalSystem {
   std::vector<double> theta_;
   double delta_ = 0;
   int dropped_ = 0;
-  // Low-rank correction: W = S⁻¹·V (rows × k), the Cholesky factor of
+  // Low-rank correction: W = S⁻¹·V (rows × k, interleaved), the Cholesky factor of
   // I + Vᵀ·W (k × k), with V the dense columns scaled by √θ.
   std::vector<double> w_, small_factor_;
   std::vector<double> row_reg_, diagonal_, work_rows_, work_rows2_, trial_, p_, q_, work_small_, solve_work_;

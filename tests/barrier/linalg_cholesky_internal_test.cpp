@@ -368,6 +368,39 @@ TEST(LinalgCholesky, ThreadedQuasiDefiniteFactorMatchesSingleThreaded) {
   EXPECT_EQ(x1, x2);
 }
 
+TEST(LinalgCholesky, ManyRightHandSidesMatchSingleSolves) {
+  // Normal equations and a quasi-definite system; 70 right-hand sides cross
+  // the groups that the threads share out, and single-column supernodes take
+  // their own path.
+  std::vector<signed char> sign;
+  const CscMatrix normal = normal_matrix_of(random_matrix(300, 600, 3, 91), 1e-6, 92);
+  const CscMatrix quasi = testing::quasi_definite_from(random_matrix(200, 400, 3, 93), sign);
+  const int count = 70;
+  for (const bool signed_pivots : {false, true}) {
+    const CscMatrix& m = signed_pivots ? quasi : normal;
+    const int n = m.rows;
+    std::vector<double> many[2];
+    for (int threads : {1, 2}) {
+      CholeskyFactor factor;
+      ASSERT_EQ(factor.analyse(m, Ordering::min_degree, threads, 0), 0);
+      ASSERT_EQ(factor.factor(m.value.data(), 1e-30, signed_pivots ? sign.data() : nullptr), 0);
+      std::vector<double>& x = many[threads - 1];
+      x = random_vector(static_cast<size_t>(n) * count, 94);
+      const std::vector<double> b = x;
+      factor.solve_many(x.data(), count);
+      for (int c = 0; c < count; c += 23) {
+        std::vector<double> single(n);
+        for (int i = 0; i < n; ++i) single[i] = b[static_cast<size_t>(i) * count + c];
+        factor.solve(single.data());
+        for (int i = 0; i < n; ++i)
+          ASSERT_NEAR(x[static_cast<size_t>(i) * count + c], single[i], 1e-9 * (1 + std::abs(single[i])))
+              << "signed " << signed_pivots << " rhs " << c << " row " << i;
+      }
+    }
+    EXPECT_EQ(many[0], many[1]) << "signed " << signed_pivots;
+  }
+}
+
 TEST(LinalgCholesky, ConcurrentSolvesMatchSequentialOnes) {
   const CscMatrix m = normal_matrix_of(random_matrix(200, 400, 4, 71), 1e-6, 72);
   CholeskyFactor factor;

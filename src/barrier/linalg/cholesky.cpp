@@ -27,6 +27,9 @@ constexpr double kThreadedFactorFlops = 5e7;
 constexpr int kRowChunk = 256;
 // Widest stack of sources with the same rows multiplied at once.
 constexpr int kStackWidth = 128;
+// Right-hand sides solved together by solve_many(): the same groups whatever
+// the thread count, so each result comes out of the same kernel calls.
+constexpr int kRhsChunk = 32;
 
 double seconds_since(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -541,60 +544,107 @@ void CholeskyFactor::solve(double* x) const {
 }
 
 void CholeskyFactor::solve_many(double* x, int count) const {
+  const int n = symbolic_.rows;
+  if (n == 0 || count <= 0) return;
+  const int chunks = (count + kRhsChunk - 1) / kRhsChunk;
+  // Out of core the solves take turns over the panels anyway.
+  const int team = out_of_core_ ? 1 : std::min(threads_, chunks);
+  const SingleThreadedBlas blas;
+  std::atomic<int> next{0};
+  auto share = [&] {
+    for (int k = next++; k < chunks; k = next++) {
+      const int first = k * kRhsChunk;
+      solve_chunk(x, count, first, std::min(kRhsChunk, count - first));
+    }
+  };
+  std::vector<std::thread> helpers;
+  for (int h = 1; h < team; ++h) helpers.emplace_back(share);
+  share();
+  for (std::thread& thread : helpers) thread.join();
+}
+
+// Right-hand sides [first, first + count) of the `stride` in x. They are
+// held row by row in pivot order, so that gathering and scattering a
+// supernode's rows moves contiguous runs and every kernel call covers all
+// of them.
+void CholeskyFactor::solve_chunk(double* x, int stride, int first_rhs, int count) const {
   const SymbolicFactor& s = symbolic_;
   const int n = s.rows;
-  if (n == 0 || count <= 0) return;
-  std::vector<double> w(static_cast<size_t>(n) * count);
-  int max_below = 0;
+  thread_local std::vector<double> w, below_values;
+  w.resize(static_cast<size_t>(n) * count);
+  int max_below = 1;
   for (int t = 0; t < s.supernodes; ++t) max_below = std::max(max_below, s.row_count(t) - s.width(t));
-  std::vector<double> below_values(static_cast<size_t>(std::max(max_below, 1)) * count);
-  for (int c = 0; c < count; ++c)
-    for (int k = 0; k < n; ++k) w[k + static_cast<size_t>(c) * n] = x[s.perm[k] + static_cast<size_t>(c) * n];
-  BlockStream blocks(*this);
-  const SingleThreadedBlas blas;
+  below_values.resize(static_cast<size_t>(max_below) * count);
+  for (int k = 0; k < n; ++k)
+    std::copy_n(x + static_cast<size_t>(s.perm[k]) * stride + first_rhs, count, w.data() + static_cast<size_t>(k) * count);
+  auto row = [&](int k) { return w.data() + static_cast<size_t>(k) * count; };
   auto zero_pivot_rows = [&](int first, int width) {
     for (int k = first; k < first + width; ++k)
-      if (zero_pivot_[k])
-        for (int c = 0; c < count; ++c) w[k + static_cast<size_t>(c) * n] = 0.0;
+      if (zero_pivot_[k]) std::fill(row(k), row(k) + count, 0.0);
   };
-  // Forward: L̃·Y = B, a triangular solve per supernode and one product
-  // for the rows below it.
+  BlockStream blocks(*this);
+  // Forward: L̃·Y = B. Held transposed, Yᵀ·L₁₁ᵀ = Bᵀ; the rows below then
+  // take Yᵀ·L₂₁ᵀ.
   for (int t = 0; t < s.supernodes; ++t) {
     const int rows = s.row_count(t), width = s.width(t), first = s.first[t], below = rows - width;
     const double* block = blocks.block(t);
     const int* row_of = s.row_index.data() + s.row_start[t];
-    cblas_dtrsm(CblasColMajor, CblasLeft, CblasLower, CblasNoTrans, CblasNonUnit, width, count, 1.0, block, rows,
-                w.data() + first, n);
+    if (width == 1) {
+      // Most supernodes are single columns: plain loops beat kernel calls.
+      double* pivot_row = row(first);
+      const double scale = zero_pivot_[first] ? 0.0 : 1.0 / block[0];
+      for (int c = 0; c < count; ++c) pivot_row[c] *= scale;
+      for (int i = 1; i < rows; ++i) {
+        double* target = row(row_of[i]);
+        const double l = block[i];
+        for (int c = 0; c < count; ++c) target[c] -= l * pivot_row[c];
+      }
+      continue;
+    }
+    cblas_dtrsm(CblasColMajor, CblasRight, CblasLower, CblasTrans, CblasNonUnit, count, width, 1.0, block, rows,
+                row(first), count);
     zero_pivot_rows(first, width);
     if (below == 0) continue;
-    cblas_dgemm(CblasColMajor, CblasNoTrans, CblasNoTrans, below, count, width, 1.0, block + width, rows,
-                w.data() + first, n, 0.0, below_values.data(), below);
-    for (int c = 0; c < count; ++c)
-      for (int i = 0; i < below; ++i)
-        w[row_of[width + i] + static_cast<size_t>(c) * n] -= below_values[i + static_cast<size_t>(c) * below];
+    cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, count, below, width, 1.0, row(first), count, block + width,
+                rows, 0.0, below_values.data(), count);
+    for (int i = 0; i < below; ++i) {
+      double* target = row(row_of[width + i]);
+      const double* update = below_values.data() + static_cast<size_t>(i) * count;
+      for (int c = 0; c < count; ++c) target[c] -= update[c];
+    }
   }
   for (int k = 0; k < n; ++k)
     if (sign_[k] < 0)
-      for (int c = 0; c < count; ++c) w[k + static_cast<size_t>(c) * n] = -w[k + static_cast<size_t>(c) * n];
-  // Backward: L̃ᵀ·X = S·Y.
+      for (int c = 0; c < count; ++c) row(k)[c] = -row(k)[c];
+  // Backward: L̃ᵀ·X = S·Y, transposed Xᵀ·L₁₁ = (S·Y)ᵀ − (rows below)ᵀ·L₂₁.
   blocks.turn_back();
   for (int t = s.supernodes - 1; t >= 0; --t) {
     const int rows = s.row_count(t), width = s.width(t), first = s.first[t], below = rows - width;
     const double* block = blocks.block(t);
     const int* row_of = s.row_index.data() + s.row_start[t];
-    if (below > 0) {
-      for (int c = 0; c < count; ++c)
-        for (int i = 0; i < below; ++i)
-          below_values[i + static_cast<size_t>(c) * below] = w[row_of[width + i] + static_cast<size_t>(c) * n];
-      cblas_dgemm(CblasColMajor, CblasTrans, CblasNoTrans, width, count, below, -1.0, block + width, rows,
-                  below_values.data(), below, 1.0, w.data() + first, n);
+    if (width == 1) {
+      double* pivot_row = row(first);
+      for (int i = 1; i < rows; ++i) {
+        const double* source = row(row_of[i]);
+        const double l = block[i];
+        for (int c = 0; c < count; ++c) pivot_row[c] -= l * source[c];
+      }
+      const double scale = zero_pivot_[first] ? 0.0 : 1.0 / block[0];
+      for (int c = 0; c < count; ++c) pivot_row[c] *= scale;
+      continue;
     }
-    cblas_dtrsm(CblasColMajor, CblasLeft, CblasLower, CblasTrans, CblasNonUnit, width, count, 1.0, block, rows,
-                w.data() + first, n);
+    if (below > 0) {
+      for (int i = 0; i < below; ++i)
+        std::copy_n(row(row_of[width + i]), count, below_values.data() + static_cast<size_t>(i) * count);
+      cblas_dgemm(CblasColMajor, CblasNoTrans, CblasNoTrans, count, width, below, -1.0, below_values.data(), count,
+                  block + width, rows, 1.0, row(first), count);
+    }
+    cblas_dtrsm(CblasColMajor, CblasRight, CblasLower, CblasNoTrans, CblasNonUnit, count, width, 1.0, block, rows,
+                row(first), count);
     zero_pivot_rows(first, width);
   }
-  for (int c = 0; c < count; ++c)
-    for (int k = 0; k < n; ++k) x[s.perm[k] + static_cast<size_t>(c) * n] = w[k + static_cast<size_t>(c) * n];
+  for (int k = 0; k < n; ++k)
+    std::copy_n(w.data() + static_cast<size_t>(k) * count, count, x + static_cast<size_t>(s.perm[k]) * stride + first_rhs);
 }
 
 void CholeskyFactor::solve(double* x, double* work) const {

@@ -77,9 +77,9 @@ class CholeskyFactor {
   // allocates nothing.
   void solve(double* x) const;
   void solve(double* x, double* work) const;
-  // Solves for `count` right-hand sides at once, stored one after the other
-  // (column-major, leading dimension rows()), with the dense kernels: much
-  // faster than `count` single solves.
+  // Solves for `count` right-hand sides at once, interleaved: entry i of
+  // right-hand side c is x[i·count + c]. Uses the dense kernels and the
+  // factor's threads: much faster than `count` single solves.
   void solve_many(double* x, int count) const;
 
   const FactorStatistics& statistics() const { return stats_; }
@@ -135,6 +135,7 @@ class CholeskyFactor {
   std::unique_ptr<OutOfCore> out_of_core_;
 
   void plan_threads();
+  void solve_chunk(double* x, int stride, int first_rhs, int count) const;
   void plan_out_of_core(double memory_doubles);
   bool open_store();
   bool move_in_core();

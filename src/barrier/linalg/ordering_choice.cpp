@@ -16,6 +16,10 @@ namespace {
 // is expensive enough to pay for trying other orderings.
 constexpr double kExpensiveFactorRatio = 500.0;
 constexpr double kProgressInterval = 5.0;  // seconds between reports of a long ordering
+// On a matrix with more nonzeros than this, each relabelled minimum-degree
+// trial takes seconds: only one round of trials is run, nested dissection
+// and one relabelling per further thread (at least one).
+constexpr size_t kLargeMatrix = 1000000;
 
 struct Candidate {
   Ordering method = Ordering::min_degree;
@@ -56,15 +60,17 @@ int choose_ordering(const CscMatrix& lower, Ordering choice, int ordering_thread
   // minimum fill (the plain one is `first`) are independent: the threads
   // take them in turn, the longest first.
   const std::vector<std::vector<int>> labels = tie_break_labels(lower.cols);
+  const size_t thread_limit = ordering_threads <= 0 ? size_t{2} : static_cast<size_t>(ordering_threads);
+  const size_t relabellings =
+      lower.index.size() > kLargeMatrix ? std::clamp<size_t>(thread_limit - 1, 1, labels.size()) : labels.size();
   std::vector<Candidate> trials;
-  trials.resize(1 + labels.size());
+  trials.resize(1 + relabellings);
   trials[0].method = Ordering::nested_dissection;
-  for (size_t k = 0; k < labels.size(); ++k) {
+  for (size_t k = 0; k < relabellings; ++k) {
     trials[k + 1].method = Ordering::min_fill;
     trials[k + 1].label = &labels[k];
   }
-  const size_t threads =
-      std::min(trials.size(), ordering_threads <= 0 ? size_t{2} : static_cast<size_t>(ordering_threads));
+  const size_t threads = std::min(trials.size(), thread_limit);
   std::atomic<size_t> next{0};
   std::atomic<int> running{static_cast<int>(threads)};
   auto work = [&] {

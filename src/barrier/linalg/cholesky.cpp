@@ -550,16 +550,17 @@ void CholeskyFactor::solve_many(double* x, int count) const {
   // Out of core the solves take turns over the panels anyway.
   const int team = out_of_core_ ? 1 : std::min(threads_, chunks);
   const SingleThreadedBlas blas;
+  if (static_cast<int>(rhs_work_.size()) < team) rhs_work_.resize(team);
   std::atomic<int> next{0};
-  auto share = [&] {
+  auto share = [&](int h) {
     for (int k = next++; k < chunks; k = next++) {
       const int first = k * kRhsChunk;
-      solve_chunk(x, count, first, std::min(kRhsChunk, count - first));
+      solve_chunk(x, count, first, std::min(kRhsChunk, count - first), rhs_work_[h]);
     }
   };
   std::vector<std::thread> helpers;
-  for (int h = 1; h < team; ++h) helpers.emplace_back(share);
-  share();
+  for (int h = 1; h < team; ++h) helpers.emplace_back(share, h);
+  share(0);
   for (std::thread& thread : helpers) thread.join();
 }
 
@@ -567,10 +568,11 @@ void CholeskyFactor::solve_many(double* x, int count) const {
 // held row by row in pivot order, so that gathering and scattering a
 // supernode's rows moves contiguous runs and every kernel call covers all
 // of them.
-void CholeskyFactor::solve_chunk(double* x, int stride, int first_rhs, int count) const {
+void CholeskyFactor::solve_chunk(double* x, int stride, int first_rhs, int count, RhsWork& work) const {
   const SymbolicFactor& s = symbolic_;
   const int n = s.rows;
-  thread_local std::vector<double> w, below_values;
+  std::vector<double>& w = work.rows;
+  std::vector<double>& below_values = work.below;
   w.resize(static_cast<size_t>(n) * count);
   int max_below = 1;
   for (int t = 0; t < s.supernodes; ++t) max_below = std::max(max_below, s.row_count(t) - s.width(t));

@@ -79,7 +79,8 @@ class CholeskyFactor {
   void solve(double* x, double* work) const;
   // Solves for `count` right-hand sides at once, interleaved: entry i of
   // right-hand side c is x[i·count + c]. Uses the dense kernels and the
-  // factor's threads: much faster than `count` single solves.
+  // factor's threads: much faster than `count` single solves. Not to be
+  // called concurrently: its workspaces are kept from call to call.
   void solve_many(double* x, int count) const;
 
   const FactorStatistics& statistics() const { return stats_; }
@@ -135,7 +136,13 @@ class CholeskyFactor {
   std::unique_ptr<OutOfCore> out_of_core_;
 
   void plan_threads();
-  void solve_chunk(double* x, int stride, int first_rhs, int count) const;
+  // A group of the right-hand sides of solve_many(), row by row in pivot
+  // order, and the rows below a supernode gathered for the kernels.
+  struct RhsWork {
+    std::vector<double> rows, below;
+  };
+  mutable std::vector<RhsWork> rhs_work_;  // one per thread of solve_many()
+  void solve_chunk(double* x, int stride, int first_rhs, int count, RhsWork& work) const;
   void plan_out_of_core(double memory_doubles);
   bool open_store();
   bool move_in_core();

@@ -401,7 +401,14 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
     if (!move_in_core()) return -1;
     in_core = true;
   }
-  if (!in_core) {
+  const int64_t factor_size = s.value_start[s.supernodes];
+  // Out of core with a working storage that holds the whole factor (the
+  // doubling often gets it there): the factor is computed there as in
+  // memory, on every thread, then written to the files in one go, and the
+  // solves find every panel resident.
+  const bool whole_in_working =
+      !in_core && static_cast<int64_t>(out_of_core_->working.size()) >= factor_size;
+  if (!in_core && !whole_in_working) {
     // The placement of live panels follows the supernode order, so out of
     // core the tree is walked in that order; each supernode still shares
     // its row chunks among the threads, which keeps the numbers identical.
@@ -446,12 +453,12 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
     std::fill(zero_pivot_.begin(), zero_pivot_.end(), 0);
     zeros = 0;
   }
-  base = values_.data();
+  base = whole_in_working ? out_of_core_->working.data() : values_.data();
   offset = s.value_start.data();
   kept_from = nullptr;
-  std::fill(values_.begin(), values_.end(), 0.0);
+  std::fill(base, base + factor_size, 0.0);
   const int64_t entries = static_cast<int64_t>(s.entry_target.size());
-  for (int64_t p = 0; p < entries; ++p) values_[s.entry_target[p]] += values[p];
+  for (int64_t p = 0; p < entries; ++p) base[s.entry_target[p]] += values[p];
   if (!subtree_root_.empty()) {
     std::atomic<size_t> next{0};
     auto run = [&](Workspace& w) {
@@ -471,6 +478,19 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
     process(t, threads_, workspaces_.data());
   }
   if (failed) return -1;
+  if (whole_in_working) {
+    OutOfCore& ooc = *out_of_core_;
+    if (ooc.store->write(0, base, factor_size)) {
+      ooc.resident[0] = 0;
+      ooc.resident[1] = s.supernodes;
+    } else {
+      // The files failed us: the factor stays in memory, where it already is.
+      std::vector<double> factor = std::move(ooc.working);
+      factor.resize(static_cast<size_t>(factor_size));
+      out_of_core_.reset();
+      values_ = std::move(factor);
+    }
+  }
   return zeros;
 }
 

@@ -43,7 +43,10 @@ class CholeskyFactor {
   // factorisation holds only the panels (and of those only the rows) still
   // needed as update sources, plus the panel being factored, in a working
   // storage sized by a symbolic pass; the solves read the panels back
-  // through that storage. The results are the same numbers as in memory. The files are made by the first
+  // through that storage. A working storage that holds the whole factor
+  // (doubling often makes it so) is used as memory would be, on every
+  // thread, and written out once the factor is done; the solves then read
+  // nothing back. The results are the same numbers as in memory. The files are made by the first
   // factor() after analyse() (which prints about them) and removed with the
   // factor or by the next analyse(). Should they fail, the factor quietly
   // goes back to memory.

@@ -4,7 +4,6 @@
 #include "presolve/reducer.h"
 
 #include <algorithm>
-#include <unordered_map>
 #include <vector>
 
 #include "env/channel.h"
@@ -20,12 +19,12 @@ double Reducer::multiple_of(int keep, int other) {
 }
 
 int Reducer::dependent_row_pass(bool& changed) {
-  std::unordered_map<uint64_t, std::vector<int>> buckets;
+  std::vector<KeyedLine> lines;
   for (int i = 0; i < w_.m; ++i)
-    if (w_.row_alive[i] && w_.row_len[i] >= 2) buckets[row_key(i)].push_back(i);
+    if (w_.row_alive[i] && w_.row_len[i] >= 2) lines.push_back({row_key(i), i});
   int64_t work = w_.m;
-  for (auto& [key, rows] : buckets) {
-    if (rows.size() < 2) continue;
+  int code = 0;
+  for_each_parallel_group(lines, [&](std::vector<int>& rows) {
     // Equalities first: they are the rows to keep.
     std::stable_partition(rows.begin(), rows.end(), [&](int i) { return w_.rlo[i] == w_.rhi[i]; });
     for (size_t p = 0; p < rows.size(); ++p) {
@@ -37,10 +36,12 @@ int Reducer::dependent_row_pass(bool& changed) {
         work += 2 * w_.row_len[keep];
         const double ratio = multiple_of(keep, other);
         if (ratio == 0.0) continue;
-        if (int code = merge_rows(keep, other, ratio, changed)) return code;
+        if ((code = merge_rows(keep, other, ratio, changed)) != 0) return true;
       }
     }
-  }
+    return false;
+  });
+  if (code) return code;
   env_.ticks.charge(static_cast<uint64_t>(work));
   return 0;
 }

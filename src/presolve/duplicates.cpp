@@ -5,9 +5,9 @@
 // no bound to stop it. Integer columns pair only with integer columns and
 // only for t = 1: the sum of two integers is an integer, and any integer
 // sum splits into two.
-#include <unordered_map>
 #include <vector>
 
+#include "presolve/parallel_lines.h"
 #include "presolve/reducer.h"
 
 namespace korva::presolve {
@@ -22,12 +22,11 @@ double Reducer::column_multiple(int keep, int other) {
 
 void Reducer::duplicate_column_pass(bool& changed) {
   next_stamp();  // sizes the scratch
-  std::unordered_map<uint64_t, std::vector<int>> buckets;
+  std::vector<KeyedLine> lines;
   for (int j = 0; j < w_.n; ++j)
-    if (w_.col_alive[j] && w_.col_len[j] >= 1 && !w_.frozen[j]) buckets[column_key(j)].push_back(j);
+    if (w_.col_alive[j] && w_.col_len[j] >= 1 && !w_.frozen[j]) lines.push_back({column_key(j), j});
   int64_t work = w_.n;
-  for (auto& [key, cols] : buckets) {
-    if (cols.size() < 2) continue;
+  for_each_parallel_group(lines, [&](const std::vector<int>& cols) {
     for (size_t p = 0; p < cols.size(); ++p) {
       const int keep = cols[p];
       for (size_t q = p + 1; q < cols.size() && w_.col_alive[keep]; ++q) {
@@ -39,7 +38,8 @@ void Reducer::duplicate_column_pass(bool& changed) {
         if (parallel_columns(keep, other, t)) changed = true;
       }
     }
-  }
+    return false;
+  });
   env_.ticks.charge(static_cast<uint64_t>(work));
 }
 

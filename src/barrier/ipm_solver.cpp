@@ -675,8 +675,10 @@ int Solver::run(IpmResult& result) {
       best_ = it_;
     }
 
-    // Termination tests, in order. On the embedding the residuals only
-    // shrink with the complementarity, so a small gap alone proves nothing.
+    // Termination tests, in order: optimal, stalled, no progress, limits,
+    // certificate, objective limits, overflow, growth. On the embedding the
+    // residuals only shrink with the complementarity, so a small gap alone
+    // proves nothing.
     if ((s.rel_complementarity < t && s.rel_primal < t && s.rel_dual < t) ||
         (!homogeneous_ && s.rel_primal < 1e-8 && s.rel_dual < 1e-8 &&
          std::fabs(s.gap) / (1.0 + std::fabs(s.primal_objective)) < t)) {
@@ -686,6 +688,34 @@ int Solver::run(IpmResult& result) {
       const double offset = settings_.offset + sense * model_.objective_constant;
       if (1e-4 * std::fabs(offset) > std::fabs(shown_pobj) + 1e-4)
         msg(env_.warning(), "\nWarning:  Barrier optimality criterion affected by large objective shift.\n");
+      break;
+    }
+    const int slot = static_cast<int>(k % kLongRing);
+    const double* current = s.ring;
+    if (k >= kLongRing) {
+      const bool primal_stuck = current[2] > 0.99 * rings[2][slot] || s.rel_primal < t;
+      const bool dual_stuck = current[3] > 0.99 * rings[3][slot] || s.rel_dual < t;
+      if (primal_stuck && dual_stuck && current[0] > 0.9 * rings[0][slot]) {
+        outcome = IpmOutcome::not_optimal;
+        break;
+      }
+    }
+    for (int r = 0; r < 4; ++r) rings[r][slot] = current[r];
+    const int short_slot = static_cast<int>(k % kShortRing);
+    if (k > 10 && (s.mu == ratio_ring[short_slot] || s.mu > 1e150)) {
+      if (settings_.display >= 1) msg(env_.results(), " Barrier - no progress.\n");
+      outcome = IpmOutcome::numerical;
+      break;
+    }
+    ratio_ring[short_slot] = s.mu;
+    callback_data.iterations = k;
+    callback_data.objective = shown_pobj;
+    callback_data.infeasibility = s.primal_inf;
+    if (int stop = monitor.check(k, callback_data)) {
+      outcome = stop == status::kAbortItLim    ? IpmOutcome::iteration_limit
+                : stop == status::kAbortTimeLim ? IpmOutcome::time_limit
+                : stop == status::kAbortDetTimeLim ? IpmOutcome::tick_limit
+                                                   : IpmOutcome::aborted;
       break;
     }
     // The embedding heads for a certificate when τ vanishes against κ
@@ -715,34 +745,6 @@ int Solver::run(IpmResult& result) {
     const double size = std::max({max_abs(it_.x), max_abs(it_.y), max_abs(it_.zl), max_abs(it_.zu)});
     if (!(size <= settings_.growth * (1.0 + bound_norm_ + model_.b_norm + model_.c_norm))) {
       outcome = s.rel_primal < 1e-6 && s.rel_dual < 1e-6 ? IpmOutcome::unbounded_face : IpmOutcome::diverged;
-      break;
-    }
-    const int slot = static_cast<int>(k % kLongRing);
-    const double* current = s.ring;
-    if (k >= kLongRing) {
-      const bool primal_stuck = current[2] > 0.99 * rings[2][slot] || s.rel_primal < t;
-      const bool dual_stuck = current[3] > 0.99 * rings[3][slot] || s.rel_dual < t;
-      if (primal_stuck && dual_stuck && current[0] > 0.9 * rings[0][slot]) {
-        outcome = IpmOutcome::not_optimal;
-        break;
-      }
-    }
-    for (int r = 0; r < 4; ++r) rings[r][slot] = current[r];
-    const int short_slot = static_cast<int>(k % kShortRing);
-    if (k > 10 && (s.mu == ratio_ring[short_slot] || s.mu > 1e150)) {
-      if (settings_.display >= 1) msg(env_.results(), " Barrier - no progress.\n");
-      outcome = IpmOutcome::numerical;
-      break;
-    }
-    ratio_ring[short_slot] = s.mu;
-    callback_data.iterations = k;
-    callback_data.objective = shown_pobj;
-    callback_data.infeasibility = s.primal_inf;
-    if (int stop = monitor.check(k, callback_data)) {
-      outcome = stop == status::kAbortItLim    ? IpmOutcome::iteration_limit
-                : stop == status::kAbortTimeLim ? IpmOutcome::time_limit
-                : stop == status::kAbortDetTimeLim ? IpmOutcome::tick_limit
-                                                   : IpmOutcome::aborted;
       break;
     }
 

@@ -225,6 +225,30 @@ TEST_F(BarrierTest, IterationLimitStopsWithoutCrossover) {
   EXPECT_NE(results->text().find(" Barrier iteration limit exceeded.\n"), std::string::npos);
 }
 
+TEST_F(BarrierTest, AnObjectiveLimitStopsTheRunUnlessTheIterationLimitComesFirst) {
+  KORVA_REQUIRE_SHARED_DATA();
+  read_collection("25fv47");  // minimised, optimum 5501.8
+  ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_BARCROSSALG, -1), 0);
+  ASSERT_EQ(KRVsetdblparam(env, KRV_PARAM_BAROBJRNG, 100.0), 0);
+  ASSERT_EQ(KRVbaropt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), 22);  // the dual objective passed the limit
+  const std::string log = results->text();
+  EXPECT_NE(log.find(" Barrier limit on dual objective exceeded.\n"
+                     " Infeasible barrier solution (dependent on objective limit).\n"),
+            std::string::npos)
+      << log;
+
+  // With the iteration limit at the iteration where the dual objective
+  // passes the limit, both tests fire together: the limits come first.
+  const int stopped_at = KRVgetbaritcnt(env, lp);
+  ASSERT_GT(stopped_at, 0);
+  results->clear();
+  ASSERT_EQ(KRVsetlongparam(env, KRV_PARAM_BARITLIM, stopped_at), 0);
+  ASSERT_EQ(KRVbaropt(env, lp), 0);
+  EXPECT_EQ(KRVgetstat(env, lp), KRV_STAT_ABORT_IT_LIM);
+  EXPECT_EQ(results->text().find("objective exceeded"), std::string::npos) << results->text();
+}
+
 // 150 rows, each with its own column and one column in every row: the long
 // column is taken out of A·Θ·Aᵀ and added back by the low-rank correction.
 TEST_F(BarrierTest, ADenseColumnIsHandledApartAndGivesTheSameOptimum) {

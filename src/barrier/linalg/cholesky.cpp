@@ -597,9 +597,9 @@ void CholeskyFactor::solve_chunk(double* x, int stride, int first_rhs, int count
   int max_below = 1;
   for (int t = 0; t < s.supernodes; ++t) max_below = std::max(max_below, s.row_count(t) - s.width(t));
   below_values.resize(static_cast<size_t>(max_below) * count);
-  for (int k = 0; k < n; ++k)
-    std::copy_n(x + static_cast<size_t>(s.perm[k]) * stride + first_rhs, count, w.data() + static_cast<size_t>(k) * count);
   auto row = [&](int k) { return w.data() + static_cast<size_t>(k) * count; };
+  auto original = [&](int k) { return x + static_cast<size_t>(s.perm[k]) * stride + first_rhs; };
+  for (int k = 0; k < n; ++k) std::copy_n(original(k), count, row(k));
   auto zero_pivot_rows = [&](int first, int width) {
     for (int k = first; k < first + width; ++k)
       if (zero_pivot_[k]) std::fill(row(k), row(k) + count, 0.0);
@@ -665,8 +665,7 @@ void CholeskyFactor::solve_chunk(double* x, int stride, int first_rhs, int count
                 row(first), count);
     zero_pivot_rows(first, width);
   }
-  for (int k = 0; k < n; ++k)
-    std::copy_n(w.data() + static_cast<size_t>(k) * count, count, x + static_cast<size_t>(s.perm[k]) * stride + first_rhs);
+  for (int k = 0; k < n; ++k) std::copy_n(row(k), count, original(k));
 }
 
 void CholeskyFactor::solve(double* x, double* work) const {

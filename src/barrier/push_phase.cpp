@@ -17,6 +17,11 @@ using simplex::kInf;
 
 constexpr double kSmallPivot = 1e-9;      // entries of B⁻¹a_j ignored by the ratio test
 constexpr double kProgressSeconds = 5.0;  // between the progress lines
+// A push starts from one column or one unit row, and on a large basis its
+// solves touch a small part of the factor: the index-list solves, which
+// give up for the dense sweep when the reach grows, from the first move on
+// rather than once the factor's updates have made them worthwhile.
+constexpr lu::SolveKind kPushSolve = lu::SolveKind::Hypersparse;
 
 // Loads column `var` (structural or logical) into `col` in row space.
 void load_column(const simplex::SimplexLp& lp, int var, SparseVector& col) {
@@ -101,7 +106,7 @@ PushResult primal_push(Environment& env, const Problem& p, simplex::SimplexWork&
     if (simplex::base_status(w.status[j]) != simplex::kSuperbasic) continue;
     const double lo = lp.lower[j], up = lp.upper[j], xj = w.x[j];
     load_column(lp, j, col);
-    w.lu.ftran(col, lu::SolveKind::Automatic, true);
+    w.lu.ftran(col, kPushSolve, true);
     if (!col.indexed) col.rebuild_index();
 
     // Towards the bound that does not worsen the objective (by the current
@@ -241,7 +246,7 @@ PushResult dual_push(Environment& env, const Problem& p, simplex::SimplexWork& w
     const double s = zj > 0 ? 1.0 : -1.0;
     rho.clear();
     rho.set_new(r, 1.0);
-    w.lu.btran(rho);
+    w.lu.btran(rho, kPushSolve);
     if (!rho.indexed) rho.rebuild_index();
     // Row r of B⁻¹A over the nonbasic variables.
     touched.clear();
@@ -307,7 +312,7 @@ PushResult dual_push(Environment& env, const Problem& p, simplex::SimplexWork& w
     // A degenerate pivot: j leaves at the bound it sits on, the entering
     // variable keeps its value.
     load_column(lp, enter, col);
-    w.lu.ftran(col, lu::SolveKind::Automatic, true);
+    w.lu.ftran(col, kPushSolve, true);
     if (std::fabs(col.values[r]) < kSmallPivot) continue;
     const bool at_lower = zj > 0;
     w.status[j] = at_lower ? simplex::kAtLower : simplex::kAtUpper;

@@ -10,6 +10,12 @@
 // of the cycle without depths. Now and then the nodes are renumbered in
 // thread order, which turns those walks into runs over consecutive array
 // entries.
+//
+// A pivot climbs the two sides of the cycle once, recording the nodes;
+// the ratio test, the flow change and the update of the tree then run
+// over those lists. The flow and bounds of a tree arc live with the node
+// below it while the arc is basic, so that none of these steps reads the
+// large per-arc arrays at random.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -26,6 +32,17 @@ struct alignas(32) ArcRange {
   double flow = 0.0;
   double lower = 0.0;
   double upper = 0.0;
+};
+
+// The arc joining a node to its parent, kept with the node: its index, its
+// flow and bounds (the arc's own entries hold a stale flow while it is
+// basic), and whether it runs from the node up to the parent.
+struct alignas(32) TreeArc {
+  double flow = 0.0;
+  double lower = 0.0;
+  double upper = 0.0;
+  int arc = -1;
+  int8_t points_up = 0;
 };
 
 struct PivotOutcome {
@@ -75,7 +92,6 @@ class TreeSolver {
   const PricedArc* arcs() const { return arc_.data(); }
   const double* potentials() const { return pot_.data(); }
   const int8_t* statuses() const { return status_.data(); }
-  double flow(int a) const { return range_[a].flow; }
 
  private:
   bool build_tree_from_basis(const Network& net, double feas_tol);
@@ -86,8 +102,14 @@ class TreeSolver {
   void build_thread();
   // The nodes in preorder from the root, into order_.
   void preorder();
-  int find_join(int u, int v) const;
-  void rehang(int u_in, int u_other, int entering, int v_out, int join, double delta);
+  // Climbs from both ends of the entering arc to their common ancestor,
+  // which it returns, recording the nodes passed on each side.
+  int climb_to_join(int first, int second);
+  // Moves the subtree below the leaving arc: `in_side` lists the nodes
+  // from u_in up to (not including) the join, v_out at position `k`;
+  // `other_side` those from u_other.
+  void rehang(const int* in_side, int in_count, int k, const int* other_side, int other_count, int entering,
+              int join, double delta);
   // Adds delta to the potentials of the `count` nodes of the thread from
   // `first` on.
   void shift_stretch(int first, int count, double delta);
@@ -95,6 +117,11 @@ class TreeSolver {
   void set_artificial(int i, double imbalance);
   // Flow of every tree arc from the supplies and the non-basic flows.
   bool tree_flows_from_statuses(double feas_tol);
+  // Between the two copies of the tree arcs' data: the arcs' own entries
+  // are brought up to date before anything reads them over all arcs, and
+  // the nodes' copies are reloaded after whole-tree changes.
+  void settle_flows() const;
+  void load_tree_arcs();
 
   int n_ = 0, m_ = 0;
   double feas_tol_ = 1e-6;
@@ -102,7 +129,7 @@ class TreeSolver {
   // Arc arrays, m + n entries.
   // Cost and end nodes side by side: pricing reads them together.
   BigArray<PricedArc> arc_;
-  BigArray<ArcRange> range_;
+  mutable BigArray<ArcRange> range_;
   BigArray<double> real_cost_;
   BigArray<int8_t> status_;
   // Node arrays, n + 1 entries (the root last).
@@ -114,10 +141,7 @@ class TreeSolver {
     int succ_num = 1;
   };
   BigArray<UpLink> up_;
-  BigArray<int> pred_;
-  // 1 when the node's tree arc runs from the node to its parent: the cycle
-  // walks need only this of the arc and so skip a cache miss per node.
-  BigArray<int8_t> points_up_;
+  BigArray<TreeArc> tree_;
   BigArray<int> thread_, rev_thread_, last_succ_;
   std::vector<int> first_child_, next_sib_;  // construction only
   std::vector<int> order_;  // scratch: parent-before-child order of the tree
@@ -127,12 +151,14 @@ class TreeSolver {
   std::vector<int> node_id_, new_label_, scratch_int_;
   std::vector<double> scratch_double_;
   std::vector<UpLink> scratch_up_;
-  std::vector<int8_t> scratch_flag_;
+  std::vector<TreeArc> scratch_tree_;
   // Steps of the potential walks since the last renumbering that left
   // the sequence of node numbers: each is likely a cache miss.
   int64_t jumps_ = 0;
-  // Scratch of a pivot: the re-rooted path and the stretches it moves.
-  std::vector<int> path_, piece_first_, piece_last_;
+  // Scratch of a pivot: the two sides of the cycle and the stretches of
+  // the thread that move.
+  std::vector<int> first_side_, second_side_, path_, piece_first_, piece_last_;
+  int first_count_ = 0, second_count_ = 0;
 };
 
 }  // namespace korva::net

@@ -357,17 +357,22 @@ void TreeSolver::enter_phase2() {
 // An ancestor has the larger subtree: the smaller side climbs.
 int TreeSolver::climb_to_join(int first, int second) {
   const UpLink* up = up_.data();
+  const TreeArc* tree = tree_.data();
   int* first_side = first_side_.data();
   int* second_side = second_side_.data();
   int nf = 0, ns = 0;
   int u = first, v = second;
   int su = up[u].succ_num, sv = up[v].succ_num;
   while (u != v) {
+    // The climb waits on each parent in turn; meanwhile the tree arcs that
+    // the ratio test reads next are fetched.
     if (su < sv) {
+      __builtin_prefetch(&tree[u]);
       first_side[nf++] = u;
       u = up[u].parent;
       su = up[u].succ_num;
     } else {
+      __builtin_prefetch(&tree[v]);
       second_side[ns++] = v;
       v = up[v].parent;
       sv = up[v].succ_num;
@@ -384,8 +389,9 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   const double d = arc_[e].cost - pot_[t] + pot_[h];
   const int8_t st = status_[e];
   const double dir = st == kAtLower ? 1.0 : st == kAtUpper ? -1.0 : (d < 0.0 ? 1.0 : -1.0);
-  double theta = infinite_range(range_[e].lower, range_[e].upper) ? kInfiniteStep : range_[e].upper - range_[e].lower;
   const double tol = phase1 ? kPhase1RatioTol : feas_tol;
+  // The entering arc's bounds are read after the climb: fetch them now.
+  __builtin_prefetch(&range_[e]);
 
   // Along the cycle the flow runs from `first` to `second` on the entering
   // arc, then from `second` up to the join and down to `first`. Ties go to
@@ -394,6 +400,7 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   // feasible, which keeps degenerate pivots from stalling.
   const int first = dir > 0 ? t : h, second = dir > 0 ? h : t;
   const int join = climb_to_join(first, second);
+  double theta = infinite_range(range_[e].lower, range_[e].upper) ? kInfiniteStep : range_[e].upper - range_[e].lower;
   const int* first_side = first_side_.data();
   const int* second_side = second_side_.data();
   const int nf = first_count_, ns = second_count_;
@@ -443,14 +450,17 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
     return out;
   }
   const int leave_node = leave_on_first_side ? first_side[leave_pos] : second_side[leave_pos];
-  const int leaving = tree[leave_node].arc;
-  range_[leaving].flow = tree[leave_node].flow;
+  // The node's copy of the leaving arc decides its status; the arc's own
+  // entry only takes the final flow.
+  const TreeArc& out_arc = tree[leave_node];
+  const int leaving = out_arc.arc;
+  range_[leaving].flow = out_arc.flow;
   if (leaving >= m_) {
     status_[leaving] = kArcGone;
   } else {
-    const bool at_upper = std::fabs(range_[leaving].upper - range_[leaving].flow) <= std::fabs(range_[leaving].flow - range_[leaving].lower);
-    const double bound = at_upper ? range_[leaving].upper : range_[leaving].lower;
-    if (std::fabs(range_[leaving].flow - bound) <= feas_tol && range_[leaving].upper - range_[leaving].lower <= feas_tol)
+    const bool at_upper = std::fabs(out_arc.upper - out_arc.flow) <= std::fabs(out_arc.flow - out_arc.lower);
+    const double bound = at_upper ? out_arc.upper : out_arc.lower;
+    if (std::fabs(out_arc.flow - bound) <= feas_tol && out_arc.upper - out_arc.lower <= feas_tol)
       status_[leaving] = kFixed;
     else
       status_[leaving] = at_upper ? kAtUpper : kAtLower;

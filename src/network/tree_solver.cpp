@@ -108,6 +108,10 @@ bool TreeSolver::load(const Network& net, bool warm, double feas_tol, int* bad_a
   if (!warm || !build_tree_from_basis(net, feas_tol)) cold_tree();
   build_thread();
   load_tree_arcs();
+  layout_ = group_layout(m_);
+  priced_.assign(static_cast<size_t>(m_), PricedArc{});
+  priced_status_.assign(static_cast<size_t>(m_), kBasic);
+  refresh_priced();
   return true;
 }
 
@@ -292,6 +296,16 @@ void TreeSolver::load_tree_arcs() {
   }
 }
 
+void TreeSolver::refresh_priced() {
+  for (int g = 0; g < layout_.stride; ++g) {
+    const int begin = layout_.first(g), end = layout_.first(g + 1);
+    for (int p = begin, a = g; p < end; ++p, a += layout_.stride) {
+      priced_[p] = arc_[a];
+      priced_status_[p] = status_[a];
+    }
+  }
+}
+
 void TreeSolver::recompute_flows() {
   preorder();
   tree_flows_from_statuses(0.0);
@@ -331,6 +345,7 @@ bool TreeSolver::enter_phase1(double multiplier, bool real_costs) {
     range_[m_ + i].upper = kInfiniteStep;
   }
   load_tree_arcs();
+  refresh_priced();
   recompute_potentials();
   return real_costs;
 }
@@ -351,6 +366,7 @@ void TreeSolver::enter_phase2() {
     range_[m_ + i].upper = 0.0;
   }
   load_tree_arcs();
+  refresh_priced();
   recompute_potentials();
 }
 
@@ -385,9 +401,11 @@ int TreeSolver::climb_to_join(int first, int second) {
 
 PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   PivotOutcome out;
-  const int t = arc_[e].tail, h = arc_[e].head;
-  const double d = arc_[e].cost - pot_[t] + pot_[h];
-  const int8_t st = status_[e];
+  // Pricing has just read the entering arc in its own copy.
+  const int pe = layout_.position(e);
+  const int t = priced_[pe].tail, h = priced_[pe].head;
+  const double d = priced_[pe].cost - pot_[t] + pot_[h];
+  const int8_t st = priced_status_[pe];
   const double dir = st == kAtLower ? 1.0 : st == kAtUpper ? -1.0 : (d < 0.0 ? 1.0 : -1.0);
   const double tol = phase1 ? kPhase1RatioTol : feas_tol;
   // The entering arc's bounds are read after the climb: fetch them now.
@@ -446,7 +464,7 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   }
   out.kind = PivotOutcome::kDone;
   if (leave_pos < 0) {
-    status_[e] = dir > 0 ? kAtUpper : kAtLower;
+    set_status(e, pe, dir > 0 ? kAtUpper : kAtLower);
     return out;
   }
   const int leave_node = leave_on_first_side ? first_side[leave_pos] : second_side[leave_pos];
@@ -461,16 +479,16 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
     const bool at_upper = std::fabs(out_arc.upper - out_arc.flow) <= std::fabs(out_arc.flow - out_arc.lower);
     const double bound = at_upper ? out_arc.upper : out_arc.lower;
     if (std::fabs(out_arc.flow - bound) <= feas_tol && out_arc.upper - out_arc.lower <= feas_tol)
-      status_[leaving] = kFixed;
+      set_status(leaving, layout_.position(leaving), kFixed);
     else
-      status_[leaving] = at_upper ? kAtUpper : kAtLower;
+      set_status(leaving, layout_.position(leaving), at_upper ? kAtUpper : kAtLower);
   }
-  status_[e] = kBasic;
+  set_status(e, pe, kBasic);
   const int u_in = leave_on_first_side ? first : second;
   if (leave_on_first_side)
-    rehang(first_side, nf, leave_pos, second_side, ns, e, join, u_in == t ? d : -d);
+    rehang(first_side, nf, leave_pos, second_side, ns, e, u_in == t, join, u_in == t ? d : -d);
   else
-    rehang(second_side, ns, leave_pos, first_side, nf, e, join, u_in == t ? d : -d);
+    rehang(second_side, ns, leave_pos, first_side, nf, e, u_in == t, join, u_in == t ? d : -d);
   out.work += up_[u_in].succ_num;
   // Renumber once the walks since the last renumbering have left the runs
   // of consecutive nodes about as often as a renumbering touches arcs and
@@ -516,6 +534,10 @@ void TreeSolver::renumber() {
     arc.tail = new_label_[arc.tail];
     arc.head = new_label_[arc.head];
   }
+  for (PricedArc& arc : priced_) {
+    arc.tail = new_label_[arc.tail];
+    arc.head = new_label_[arc.head];
+  }
 }
 
 // Re-roots the subtree below v_out at u_in (reversing the path between
@@ -528,7 +550,7 @@ void TreeSolver::renumber() {
 // after it), nested in path order. So the subtree's new thread is made of
 // at most two old stretches per path node, and goes right after u_other.
 void TreeSolver::rehang(const int* in_side, int in_count, int k, const int* other_side, int other_count,
-                        int entering, int join, double delta) {
+                        int entering, bool entering_points_up, int join, double delta) {
   // The re-rooted path is in_side[0..k]: u_in up to v_out.
   const int* path = in_side;
   const int u_in = path[0], v_out = path[k];
@@ -580,7 +602,7 @@ void TreeSolver::rehang(const int* in_side, int in_count, int k, const int* othe
   // opposite of that seen from the lower one. v_out's arc has left.
   TreeArc carried = tree_[u_in];
   ArcRange& in = range_[entering];
-  tree_[u_in] = TreeArc{in.flow, in.lower, in.upper, entering, static_cast<int8_t>(arc_[entering].tail == u_in)};
+  tree_[u_in] = TreeArc{in.flow, in.lower, in.upper, entering, static_cast<int8_t>(entering_points_up)};
   up_[u_in].parent = u_other;
   for (int i = 1; i <= k; ++i) {
     const int w = path[i];

@@ -89,9 +89,10 @@ class TreeSolver {
 
   int num_nodes() const { return n_; }
   int num_arcs() const { return m_; }
-  const PricedArc* arcs() const { return arc_.data(); }
+  // The real arcs and their statuses in pricing's group order.
+  const PricedArc* priced_arcs() const { return priced_.data(); }
+  const int8_t* priced_statuses() const { return priced_status_.data(); }
   const double* potentials() const { return pot_.data(); }
-  const int8_t* statuses() const { return status_.data(); }
 
  private:
   bool build_tree_from_basis(const Network& net, double feas_tol);
@@ -107,9 +108,10 @@ class TreeSolver {
   int climb_to_join(int first, int second);
   // Moves the subtree below the leaving arc: `in_side` lists the nodes
   // from u_in up to (not including) the join, v_out at position `k`;
-  // `other_side` those from u_other.
+  // `other_side` those from u_other. The entering arc runs from u_in to
+  // u_other when `entering_points_up`.
   void rehang(const int* in_side, int in_count, int k, const int* other_side, int other_count, int entering,
-              int join, double delta);
+              bool entering_points_up, int join, double delta);
   // Adds delta to the potentials of the `count` nodes of the thread from
   // `first` on.
   void shift_stretch(int first, int count, double delta);
@@ -122,6 +124,13 @@ class TreeSolver {
   // the nodes' copies are reloaded after whole-tree changes.
   void settle_flows() const;
   void load_tree_arcs();
+  // Pricing's copy of the real arcs, after costs or statuses changed.
+  void refresh_priced();
+  // Arc a, at `position` in group order when it is a real arc.
+  void set_status(int a, int position, int8_t status) {
+    status_[a] = status;
+    if (a < m_) priced_status_[position] = status;
+  }
 
   int n_ = 0, m_ = 0;
   double feas_tol_ = 1e-6;
@@ -132,6 +141,11 @@ class TreeSolver {
   mutable BigArray<ArcRange> range_;
   BigArray<double> real_cost_;
   BigArray<int8_t> status_;
+  // The real arcs again, in the order pricing scans them (see GroupLayout):
+  // a group is then one stretch of memory.
+  GroupLayout layout_;
+  BigArray<PricedArc> priced_;
+  BigArray<int8_t> priced_status_;
   // Node arrays, n + 1 entries (the root last).
   BigArray<double> supply_, pot_;
   // Parent and subtree size side by side: finding the apex of a cycle

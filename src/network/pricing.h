@@ -78,16 +78,19 @@ struct PricingOps {
 // Null for an out-of-range choice.
 const PricingOps* pricing_ops(int choice);
 
-// The violation of the arc at position p under the current potentials
-// (negative means it may enter).
+// The violation of an arc of status `st` and reduced cost d (negative
+// means it may enter; 0 for basic and fixed arcs). Written as selects: the
+// statuses of the arcs that pricing visits in turn follow no pattern.
+inline double violation_of(int8_t st, double d) {
+  const double free_viol = d > -1e-10 ? -d : d;
+  const double upper_or_free = st == 2 ? -d : st == 3 ? free_viol : 0.0;
+  return st == 0 ? d : upper_or_free;
+}
+
+// The violation of the arc at position p under the current potentials.
 inline double arc_violation(const PricingView& v, int p) {
-  const int8_t st = v.status[p];
-  if (st == 1 || st >= 4) return 0.0;
   const PricedArc& arc = v.arcs[p];
-  const double d = arc.cost - v.potential[arc.tail] + v.potential[arc.head];
-  if (st == 0) return d;
-  if (st == 2) return -d;
-  return d > -1e-10 ? -d : d;
+  return violation_of(v.status[p], arc.cost - v.potential[arc.tail] + v.potential[arc.head]);
 }
 
 }  // namespace korva::net

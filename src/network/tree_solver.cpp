@@ -19,6 +19,9 @@ constexpr double kPhase1RatioTol = 1e-10;
 // Integral costs keep potentials of this size exact; fractional ones blur
 // the phase-1 reduced costs only, which phase 2 recomputes.
 constexpr double kLargestPenalty = 1e14;
+// Below this many bytes of arrays the page faults of ordinary memory cost
+// less than clearing a huge page.
+constexpr size_t kArenaBytes = size_t{512} << 10;
 
 bool infinite_range(double lower, double upper) {
   return lower <= -kSolverInfinity || upper >= kSolverInfinity;
@@ -59,7 +62,7 @@ bool TreeSolver::load(const Network& net, bool warm, double feas_tol, int* bad_a
   n_ = net.num_nodes();
   feas_tol_ = feas_tol;
   m_ = net.num_arcs();
-  const size_t arcs = static_cast<size_t>(m_ + n_), nodes = static_cast<size_t>(n_ + 1);
+  const size_t nodes = static_cast<size_t>(n_ + 1);
   const ArcArrays& in = net.arcs;
   for (int a = 0; a < m_; ++a) {
     if (in.lower[a] > in.upper[a] + feas_tol) {
@@ -67,52 +70,65 @@ bool TreeSolver::load(const Network& net, bool warm, double feas_tol, int* bad_a
       return false;
     }
   }
-  real_cost_.assign(arcs, 0.0);
+  allocate_arrays();
   std::copy(in.cost.begin(), in.cost.end(), real_cost_.begin());
-  range_.assign(arcs, ArcRange{0.0, 0.0, kInfiniteStep});
   for (int a = 0; a < m_; ++a) {
     range_[a].lower = in.lower[a];
     range_[a].upper = in.upper[a];
   }
-  arc_.assign(arcs, PricedArc{});
   for (int a = 0; a < m_; ++a) arc_[a] = {in.cost[a], in.tail[a], in.head[a]};
-  status_.assign(arcs, kBasic);
   for (int a = 0; a < m_; ++a) {
     int8_t st = warm ? in.status[a] : initial_status(in.cost[a], in.lower[a], in.upper[a], feas_tol);
     if (st != kBasic && !status_fits(st, range_[a].lower, range_[a].upper, feas_tol))
       st = initial_status(in.cost[a], range_[a].lower, range_[a].upper, feas_tol);
     status_[a] = st;
   }
-  supply_.assign(nodes, 0.0);
   std::copy(net.nodes.supply.begin(), net.nodes.supply.end(), supply_.begin());
-  pot_.assign(nodes, 0.0);
-  up_.assign(nodes, UpLink{});
-  tree_.assign(nodes, TreeArc{});
-  first_child_.assign(nodes, -1);
-  next_sib_.assign(nodes, -1);
-  thread_.assign(nodes, 0);
-  rev_thread_.assign(nodes, 0);
-  last_succ_.assign(nodes, 0);
-  order_.assign(nodes, 0);
-  node_id_.resize(nodes);
   for (size_t i = 0; i < nodes; ++i) node_id_[i] = static_cast<int>(i);
-  new_label_.assign(nodes, 0);
-  scratch_int_.assign(nodes, 0);
-  scratch_double_.assign(nodes, 0.0);
-  scratch_up_.assign(nodes, UpLink{});
-  scratch_tree_.assign(nodes, TreeArc{});
-  first_side_.assign(nodes, 0);
-  second_side_.assign(nodes, 0);
   jumps_ = 0;
 
   if (!warm || !build_tree_from_basis(net, feas_tol)) cold_tree();
   build_thread();
   load_tree_arcs();
-  layout_ = group_layout(m_);
-  priced_.assign(static_cast<size_t>(m_), PricedArc{});
-  priced_status_.assign(static_cast<size_t>(m_), kBasic);
   refresh_priced();
   return true;
+}
+
+void TreeSolver::allocate_arrays() {
+  const size_t arcs = static_cast<size_t>(m_ + n_), nodes = static_cast<size_t>(n_ + 1);
+  const size_t real = static_cast<size_t>(m_);
+  // Every array below, each rounded up to its alignment.
+  const size_t per_arc = sizeof(PricedArc) + sizeof(ArcRange) + sizeof(double) + sizeof(int8_t);
+  const size_t per_real_arc = sizeof(PricedArc) + sizeof(int8_t);
+  const size_t per_node = 4 * sizeof(double) + 2 * sizeof(UpLink) + 2 * sizeof(TreeArc) + 13 * sizeof(int);
+  const size_t expected = arcs * per_arc + real * per_real_arc + nodes * per_node + 32 * 64;
+  if (expected >= kArenaBytes && !arena_.in_use()) arena_.start(expected);
+
+  carve(real_cost_, arcs, 0.0);
+  carve(range_, arcs, ArcRange{0.0, 0.0, kInfiniteStep});
+  carve(arc_, arcs, PricedArc{});
+  carve(status_, arcs, static_cast<int8_t>(kBasic));
+  layout_ = group_layout(m_);
+  carve(priced_, real, PricedArc{});
+  carve(priced_status_, real, static_cast<int8_t>(kBasic));
+  carve(supply_, nodes, 0.0);
+  carve(pot_, nodes, 0.0);
+  carve(up_, nodes, UpLink{});
+  carve(tree_, nodes, TreeArc{});
+  carve(first_child_, nodes, -1);
+  carve(next_sib_, nodes, -1);
+  carve(thread_, nodes, 0);
+  carve(rev_thread_, nodes, 0);
+  carve(last_succ_, nodes, 0);
+  carve(order_, nodes, 0);
+  carve(node_id_, nodes, 0);
+  carve(new_label_, nodes, 0);
+  carve(scratch_int_, nodes, 0);
+  carve(scratch_double_, nodes, 0.0);
+  carve(scratch_up_, nodes, UpLink{});
+  carve(scratch_tree_, nodes, TreeArc{});
+  carve(first_side_, nodes, 0);
+  carve(second_side_, nodes, 0);
 }
 
 void TreeSolver::attach(int child, int parent) {
@@ -370,7 +386,11 @@ void TreeSolver::enter_phase2() {
   recompute_potentials();
 }
 
-// An ancestor has the larger subtree: the smaller side climbs.
+// An ancestor has the larger subtree: the smaller side climbs. Which side
+// climbs next is as good as random, so the loop has no branch on it: the
+// climbing node is chosen by selects and written to both lists, only the
+// count of its own side moving on. Each side's parent is kept at hand, so
+// one load (the new node's size and parent) waits per step.
 int TreeSolver::climb_to_join(int first, int second) {
   const UpLink* up = up_.data();
   const TreeArc* tree = tree_.data();
@@ -378,21 +398,22 @@ int TreeSolver::climb_to_join(int first, int second) {
   int* second_side = second_side_.data();
   int nf = 0, ns = 0;
   int u = first, v = second;
-  int su = up[u].succ_num, sv = up[v].succ_num;
+  UpLink lu = up[u], lv = up[v];
   while (u != v) {
-    // The climb waits on each parent in turn; meanwhile the tree arcs that
-    // the ratio test reads next are fetched.
-    if (su < sv) {
-      __builtin_prefetch(&tree[u]);
-      first_side[nf++] = u;
-      u = up[u].parent;
-      su = up[u].succ_num;
-    } else {
-      __builtin_prefetch(&tree[v]);
-      second_side[ns++] = v;
-      v = up[v].parent;
-      sv = up[v].succ_num;
-    }
+    const bool left = lu.succ_num < lv.succ_num;
+    const int x = left ? u : v;
+    // Meanwhile the tree arcs that the ratio test reads next are fetched.
+    __builtin_prefetch(&tree[x]);
+    first_side[nf] = x;
+    second_side[ns] = x;
+    nf += left;
+    ns += !left;
+    const int parent = left ? lu.parent : lv.parent;
+    const UpLink next = up[parent];
+    u = left ? parent : u;
+    v = left ? v : parent;
+    lu = left ? next : lu;
+    lv = left ? lv : next;
   }
   first_count_ = nf;
   second_count_ = ns;

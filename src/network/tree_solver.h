@@ -132,6 +132,16 @@ class TreeSolver {
     if (a < m_) priced_status_[position] = status;
   }
 
+  // Sizes the arrays: from a huge-page arena when they add up to enough
+  // for page faults to matter (see HugeArena).
+  void allocate_arrays();
+  template <class T>
+  void carve(BigArray<T>& array, size_t count, const T& value) {
+    array = BigArray<T>(count, value, HugePageAllocator<T>(&arena_));
+  }
+
+  // First: the arrays below may live in it.
+  HugeArena arena_;
   int n_ = 0, m_ = 0;
   double feas_tol_ = 1e-6;
   double penalty_ = 1.0;  // phase-1 cost of artificial flow with real costs
@@ -157,21 +167,22 @@ class TreeSolver {
   BigArray<UpLink> up_;
   BigArray<TreeArc> tree_;
   BigArray<int> thread_, rev_thread_, last_succ_;
-  std::vector<int> first_child_, next_sib_;  // construction only
-  std::vector<int> order_;  // scratch: parent-before-child order of the tree
+  BigArray<int> first_child_, next_sib_;  // construction only
+  BigArray<int> order_;  // scratch: parent-before-child order of the tree
   // Nodes are renumbered now and then (see renumber): node_id_ maps the
   // solver's number to the network's, and node i's artificial arc is
   // m + node_id_[i]. The rest is scratch of the renumbering.
-  std::vector<int> node_id_, new_label_, scratch_int_;
-  std::vector<double> scratch_double_;
-  std::vector<UpLink> scratch_up_;
-  std::vector<TreeArc> scratch_tree_;
+  BigArray<int> node_id_, new_label_, scratch_int_;
+  BigArray<double> scratch_double_;
+  BigArray<UpLink> scratch_up_;
+  BigArray<TreeArc> scratch_tree_;
   // Steps of the potential walks since the last renumbering that left
   // the sequence of node numbers: each is likely a cache miss.
   int64_t jumps_ = 0;
   // Scratch of a pivot: the two sides of the cycle and the stretches of
   // the thread that move.
-  std::vector<int> first_side_, second_side_, path_, piece_first_, piece_last_;
+  BigArray<int> first_side_, second_side_;
+  std::vector<int> path_, piece_first_, piece_last_;
   int first_count_ = 0, second_count_ = 0;
 };
 

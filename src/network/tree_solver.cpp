@@ -453,6 +453,9 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
       theta = room;
       leave_pos = p;
       leave_on_first_side = true;
+      // No room of at least -tol undercuts a step of 0 or less by more
+      // than the margin: the rest of this side cannot block first.
+      if (theta <= 0.0 && tol <= kTieMargin) break;
     }
   }
   for (int p = 0; p < ns; ++p) {

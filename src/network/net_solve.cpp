@@ -154,7 +154,7 @@ int simplex(Environment& env, Network& net, const PricingOps& ops) {
   }
   net.state = kStatusesReady;
 
-  PricingView view{tree.arcs(), tree.potentials(), tree.statuses(), tree.num_arcs()};
+  PricingView view{tree.priced_arcs(), tree.potentials(), tree.priced_statuses(), tree.num_arcs()};
   Pricing pricing(ops, view, net.opt_tol);
   Run run(env, net, tree, pricing);
   run.log_header();

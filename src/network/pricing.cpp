@@ -13,11 +13,23 @@ int group_size_for(int arcs) {
   return 100;
 }
 
+}  // namespace
+
+GroupLayout group_layout(int num_arcs) {
+  GroupLayout l;
+  l.group_size = group_size_for(num_arcs);
+  l.stride = num_arcs < l.group_size ? 1 : num_arcs / l.group_size;
+  l.q = num_arcs / l.stride;
+  l.r = num_arcs % l.stride;
+  return l;
+}
+
+namespace {
+
 void setup(PricingState& s, const PricingView& view, double tolerance) {
   s.view = view;
   s.tolerance = tolerance;
-  s.group_size = group_size_for(view.num_arcs);
-  s.stride = view.num_arcs < s.group_size ? 1 : view.num_arcs / s.group_size;
+  s.layout = group_layout(view.num_arcs);
   s.next_group = 0;
   s.list.clear();
   s.wrap = 0;
@@ -25,53 +37,33 @@ void setup(PricingState& s, const PricingView& view, double tolerance) {
   s.in_list.assign(static_cast<size_t>(view.num_arcs), 0);
 }
 
-// Prices one group; calls `found` for every candidate. Returns how many.
-constexpr int kPrefetchArcs = 8;
-
-// The arcs of a group lie a stride apart, so each costs cache misses: the
-// loop reads everything into locals and computes the reduced cost of every
-// arc, basic or not, which lets the misses of successive arcs overlap; the
-// status only picks the sign, as in arc_violation.
+// Prices one group; calls `found` with the position of every candidate.
+// Returns how many. The loop computes the reduced cost of every arc, basic
+// or not, without a branch on the status; the only branch, on a candidate,
+// is rarely taken.
 template <class Found>
 int scan_group(PricingState& s, int g, Found&& found) {
   const PricedArc* arcs = s.view.arcs;
   const double* pot = s.view.potential;
   const int8_t* status = s.view.status;
-  const int num_arcs = s.view.num_arcs, stride = s.stride;
   const double neg_tol = -s.tolerance;
+  const int begin = s.layout.first(g), end = s.layout.first(g + 1);
   int count = 0;
-  // The addresses of the arcs ahead are known: ask for them early, so
-  // that the misses overlap even where a branch below is mispredicted.
-  const int64_t ahead = int64_t{kPrefetchArcs} * stride;
-  for (int a = g; a < num_arcs; a += stride) {
-    if (a + ahead < num_arcs) {
-      __builtin_prefetch(&arcs[a + ahead]);
-      __builtin_prefetch(&status[a + ahead]);
-    }
-    const PricedArc& arc = arcs[a];
-    const double d = arc.cost - pot[arc.tail] + pot[arc.head];
-    const int8_t st = status[a];
-    double viol;
-    if (st == 0)
-      viol = d;
-    else if (st == 2)
-      viol = -d;
-    else if (st == 3)
-      viol = d > -1e-10 ? -d : d;
-    else
-      continue;
+  for (int p = begin; p < end; ++p) {
+    const PricedArc& arc = arcs[p];
+    const double viol = violation_of(status[p], arc.cost - pot[arc.tail] + pot[arc.head]);
     if (viol < neg_tol) {
-      found(a, viol);
+      found(p, viol);
       ++count;
     }
   }
-  s.work += (num_arcs - g + stride - 1) / stride;
+  s.work += end - begin;
   return count;
 }
 
 int advance_group(PricingState& s) {
   const int g = s.next_group;
-  s.next_group = g + 1 == s.stride ? 0 : g + 1;
+  s.next_group = g + 1 == s.layout.stride ? 0 : g + 1;
   return g;
 }
 
@@ -79,11 +71,11 @@ int advance_group(PricingState& s) {
 void reprice_list(PricingState& s) {
   size_t kept = 0;
   for (const Candidate& c : s.list) {
-    const double viol = arc_violation(s.view, c.arc);
+    const double viol = arc_violation(s.view, c.position);
     if (viol < -s.tolerance)
-      s.list[kept++] = {c.arc, viol};
+      s.list[kept++] = {c.position, viol};
     else
-      s.in_list[c.arc] = 0;
+      s.in_list[c.position] = 0;
   }
   s.work += static_cast<int64_t>(s.list.size());
   s.list.resize(kept);
@@ -95,12 +87,12 @@ int best_of_list(const PricingState& s, double* violation) {
   double best_viol = 0.0;
   for (const Candidate& c : s.list) {
     if (best < 0 || c.violation < best_viol - 1e-10) {
-      best = c.arc;
+      best = c.position;
       best_viol = c.violation;
     }
   }
   if (violation) *violation = best_viol;
-  return best;
+  return best < 0 ? -1 : s.layout.arc(best);
 }
 
 void release(PricingState& s) {
@@ -117,18 +109,18 @@ void group_initialize(PricingState& s, const PricingView& view, double tolerance
 }
 
 int group_select(PricingState& s, double* violation) {
-  for (int scanned = 0; scanned < s.stride; ++scanned) {
+  for (int scanned = 0; scanned < s.layout.stride; ++scanned) {
     int best = -1;
     double best_viol = 0.0;
-    scan_group(s, advance_group(s), [&](int a, double viol) {
+    scan_group(s, advance_group(s), [&](int p, double viol) {
       if (best < 0 || viol < best_viol - 1e-10) {
-        best = a;
+        best = p;
         best_viol = viol;
       }
     });
     if (best >= 0) {
       if (violation) *violation = best_viol;
-      return best;
+      return s.layout.arc(best);
     }
   }
   return -1;
@@ -138,24 +130,24 @@ int group_select(PricingState& s, double* violation) {
 
 void list_initialize(PricingState& s, const PricingView& view, double tolerance) {
   setup(s, view, tolerance);
-  s.capacity = static_cast<size_t>(2 * s.group_size);
+  s.capacity = static_cast<size_t>(2 * s.layout.group_size);
   s.list.reserve(s.capacity);
 }
 
 int list_select(PricingState& s, double* violation) {
   reprice_list(s);
-  for (int scanned = 0; scanned < s.stride; ++scanned) {
-    const int found = scan_group(s, advance_group(s), [&](int a, double viol) {
-      if (s.in_list[a]) return;
+  for (int scanned = 0; scanned < s.layout.stride; ++scanned) {
+    const int found = scan_group(s, advance_group(s), [&](int p, double viol) {
+      if (s.in_list[p]) return;
       if (s.list.size() < s.capacity) {
-        s.list.push_back({a, viol});
+        s.list.push_back({p, viol});
       } else {
         // A full list takes new candidates in turn over its old entries.
-        s.in_list[s.list[s.wrap].arc] = 0;
-        s.list[s.wrap] = {a, viol};
+        s.in_list[s.list[s.wrap].position] = 0;
+        s.list[s.wrap] = {p, viol};
         s.wrap = (s.wrap + 1) % s.capacity;
       }
-      s.in_list[a] = 1;
+      s.in_list[p] = 1;
     });
     if (found > 0) break;
   }
@@ -166,7 +158,7 @@ int list_select(PricingState& s, double* violation) {
 
 void sorted_initialize(PricingState& s, const PricingView& view, double tolerance) {
   setup(s, view, tolerance);
-  s.capacity = static_cast<size_t>(s.group_size + view.num_arcs / s.stride + 1);
+  s.capacity = static_cast<size_t>(s.layout.group_size + view.num_arcs / s.layout.stride + 1);
   s.list.reserve(s.capacity);
 }
 
@@ -197,18 +189,18 @@ void quickselect(std::vector<Candidate>& list, size_t k) {
 
 int sorted_select(PricingState& s, double* violation) {
   reprice_list(s);
-  for (int scanned = 0; scanned < s.stride; ++scanned) {
-    const int found = scan_group(s, advance_group(s), [&](int a, double viol) {
-      if (s.in_list[a] || s.list.size() >= s.capacity) return;
-      s.list.push_back({a, viol});
-      s.in_list[a] = 1;
+  for (int scanned = 0; scanned < s.layout.stride; ++scanned) {
+    const int found = scan_group(s, advance_group(s), [&](int p, double viol) {
+      if (s.in_list[p] || s.list.size() >= s.capacity) return;
+      s.list.push_back({p, viol});
+      s.in_list[p] = 1;
     });
     if (found > 0) break;
   }
-  const size_t keep = static_cast<size_t>(s.group_size);
+  const size_t keep = static_cast<size_t>(s.layout.group_size);
   if (s.list.size() > keep) {
     quickselect(s.list, keep);
-    for (size_t k = keep; k < s.list.size(); ++k) s.in_list[s.list[k].arc] = 0;
+    for (size_t k = keep; k < s.list.size(); ++k) s.in_list[s.list[k].position] = 0;
     s.list.resize(keep);
   }
   return best_of_list(s, violation);

@@ -3,6 +3,11 @@
 // partial scan sees arcs from the whole network. Three objects share one
 // table of operations, chosen by KRV_PARAM_NETPPRIIND: group pricing (1),
 // a surviving candidate list (2) and a sorted candidate list (0, 3).
+//
+// Pricing reads the arcs in group order: group after group, each in the
+// order of its arcs, so that a group is one stretch of memory rather than
+// K arcs a stride apart. Inside pricing an arc is known by its position in
+// that order; the entering arc is returned by its index.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -19,7 +24,25 @@ struct PricedArc {
   int head = 0;
 };
 
-// What pricing reads: the arrays of the running solver.
+// The groups of `num_arcs` arcs: the stride (number of groups) and K,
+// and where each group and each arc sits in group order. With q arcs per
+// stride and r left over, the first r groups hold q + 1 arcs, the rest q.
+struct GroupLayout {
+  int group_size = 15;  // K
+  int stride = 1;
+  int q = 0, r = 0;
+  int first(int g) const { return g <= r ? g * (q + 1) : r * (q + 1) + (g - r) * q; }
+  int position(int a) const { return first(a % stride) + a / stride; }
+  int arc(int p) const {
+    const int big = r * (q + 1);
+    if (p < big) return p / (q + 1) + (p % (q + 1)) * stride;
+    return r + (p - big) / q + ((p - big) % q) * stride;
+  }
+};
+GroupLayout group_layout(int num_arcs);
+
+// What pricing reads: the arrays of the running solver, the real arcs and
+// their statuses in group order.
 struct PricingView {
   const PricedArc* arcs = nullptr;
   const double* potential = nullptr;
@@ -28,20 +51,19 @@ struct PricingView {
 };
 
 struct Candidate {
-  int arc;
+  int position;  // in group order
   double violation;
 };
 
 struct PricingState {
   PricingView view;
   double tolerance = 1e-6;
-  int group_size = 15;  // K
-  int stride = 1;       // number of groups
+  GroupLayout layout;
   int next_group = 0;
   std::vector<Candidate> list;
   size_t capacity = 0;
   size_t wrap = 0;               // next slot to overwrite in a full list (value 2)
-  std::vector<int8_t> in_list;   // per arc
+  std::vector<int8_t> in_list;   // per position
   int64_t work = 0;              // arcs priced since the last reset (ticks)
 };
 
@@ -56,16 +78,19 @@ struct PricingOps {
 // Null for an out-of-range choice.
 const PricingOps* pricing_ops(int choice);
 
-// The violation of an arc under the current potentials (negative means it
-// may enter). Exposed for the tests.
-inline double arc_violation(const PricingView& v, int a) {
-  const int8_t st = v.status[a];
-  if (st == 1 || st >= 4) return 0.0;
-  const PricedArc& arc = v.arcs[a];
-  const double d = arc.cost - v.potential[arc.tail] + v.potential[arc.head];
-  if (st == 0) return d;
-  if (st == 2) return -d;
-  return d > -1e-10 ? -d : d;
+// The violation of an arc of status `st` and reduced cost d (negative
+// means it may enter; 0 for basic and fixed arcs). Written as selects: the
+// statuses of the arcs that pricing visits in turn follow no pattern.
+inline double violation_of(int8_t st, double d) {
+  const double free_viol = d > -1e-10 ? -d : d;
+  const double upper_or_free = st == 2 ? -d : st == 3 ? free_viol : 0.0;
+  return st == 0 ? d : upper_or_free;
+}
+
+// The violation of the arc at position p under the current potentials.
+inline double arc_violation(const PricingView& v, int p) {
+  const PricedArc& arc = v.arcs[p];
+  return violation_of(v.status[p], arc.cost - v.potential[arc.tail] + v.potential[arc.head]);
 }
 
 }  // namespace korva::net

@@ -19,6 +19,9 @@ constexpr double kPhase1RatioTol = 1e-10;
 // Integral costs keep potentials of this size exact; fractional ones blur
 // the phase-1 reduced costs only, which phase 2 recomputes.
 constexpr double kLargestPenalty = 1e14;
+// Below this many bytes of arrays the page faults of ordinary memory cost
+// less than clearing a huge page.
+constexpr size_t kArenaBytes = size_t{512} << 10;
 
 bool infinite_range(double lower, double upper) {
   return lower <= -kSolverInfinity || upper >= kSolverInfinity;
@@ -59,7 +62,7 @@ bool TreeSolver::load(const Network& net, bool warm, double feas_tol, int* bad_a
   n_ = net.num_nodes();
   feas_tol_ = feas_tol;
   m_ = net.num_arcs();
-  const size_t arcs = static_cast<size_t>(m_ + n_), nodes = static_cast<size_t>(n_ + 1);
+  const size_t nodes = static_cast<size_t>(n_ + 1);
   const ArcArrays& in = net.arcs;
   for (int a = 0; a < m_; ++a) {
     if (in.lower[a] > in.upper[a] + feas_tol) {
@@ -67,46 +70,65 @@ bool TreeSolver::load(const Network& net, bool warm, double feas_tol, int* bad_a
       return false;
     }
   }
-  real_cost_.assign(arcs, 0.0);
+  allocate_arrays();
   std::copy(in.cost.begin(), in.cost.end(), real_cost_.begin());
-  range_.assign(arcs, ArcRange{0.0, 0.0, kInfiniteStep});
   for (int a = 0; a < m_; ++a) {
     range_[a].lower = in.lower[a];
     range_[a].upper = in.upper[a];
   }
-  arc_.assign(arcs, PricedArc{});
   for (int a = 0; a < m_; ++a) arc_[a] = {in.cost[a], in.tail[a], in.head[a]};
-  status_.assign(arcs, kBasic);
   for (int a = 0; a < m_; ++a) {
     int8_t st = warm ? in.status[a] : initial_status(in.cost[a], in.lower[a], in.upper[a], feas_tol);
     if (st != kBasic && !status_fits(st, range_[a].lower, range_[a].upper, feas_tol))
       st = initial_status(in.cost[a], range_[a].lower, range_[a].upper, feas_tol);
     status_[a] = st;
   }
-  supply_.assign(nodes, 0.0);
   std::copy(net.nodes.supply.begin(), net.nodes.supply.end(), supply_.begin());
-  pot_.assign(nodes, 0.0);
-  up_.assign(nodes, UpLink{});
-  pred_.assign(nodes, -1);
-  points_up_.assign(nodes, 0);
-  first_child_.assign(nodes, -1);
-  next_sib_.assign(nodes, -1);
-  thread_.assign(nodes, 0);
-  rev_thread_.assign(nodes, 0);
-  last_succ_.assign(nodes, 0);
-  order_.assign(nodes, 0);
-  node_id_.resize(nodes);
   for (size_t i = 0; i < nodes; ++i) node_id_[i] = static_cast<int>(i);
-  new_label_.assign(nodes, 0);
-  scratch_int_.assign(nodes, 0);
-  scratch_double_.assign(nodes, 0.0);
-  scratch_up_.assign(nodes, UpLink{});
-  scratch_flag_.assign(nodes, 0);
   jumps_ = 0;
 
   if (!warm || !build_tree_from_basis(net, feas_tol)) cold_tree();
   build_thread();
+  load_tree_arcs();
+  refresh_priced();
   return true;
+}
+
+void TreeSolver::allocate_arrays() {
+  const size_t arcs = static_cast<size_t>(m_ + n_), nodes = static_cast<size_t>(n_ + 1);
+  const size_t real = static_cast<size_t>(m_);
+  // Every array below, each rounded up to its alignment.
+  const size_t per_arc = sizeof(PricedArc) + sizeof(ArcRange) + sizeof(double) + sizeof(int8_t);
+  const size_t per_real_arc = sizeof(PricedArc) + sizeof(int8_t);
+  const size_t per_node = 4 * sizeof(double) + 2 * sizeof(UpLink) + 2 * sizeof(TreeArc) + 13 * sizeof(int);
+  const size_t expected = arcs * per_arc + real * per_real_arc + nodes * per_node + 32 * 64;
+  if (expected >= kArenaBytes && !arena_.in_use()) arena_.start(expected);
+
+  carve(real_cost_, arcs, 0.0);
+  carve(range_, arcs, ArcRange{0.0, 0.0, kInfiniteStep});
+  carve(arc_, arcs, PricedArc{});
+  carve(status_, arcs, static_cast<int8_t>(kBasic));
+  layout_ = group_layout(m_);
+  carve(priced_, real, PricedArc{});
+  carve(priced_status_, real, static_cast<int8_t>(kBasic));
+  carve(supply_, nodes, 0.0);
+  carve(pot_, nodes, 0.0);
+  carve(up_, nodes, UpLink{});
+  carve(tree_, nodes, TreeArc{});
+  carve(first_child_, nodes, -1);
+  carve(next_sib_, nodes, -1);
+  carve(thread_, nodes, 0);
+  carve(rev_thread_, nodes, 0);
+  carve(last_succ_, nodes, 0);
+  carve(order_, nodes, 0);
+  carve(node_id_, nodes, 0);
+  carve(new_label_, nodes, 0);
+  carve(scratch_int_, nodes, 0);
+  carve(scratch_double_, nodes, 0.0);
+  carve(scratch_up_, nodes, UpLink{});
+  carve(scratch_tree_, nodes, TreeArc{});
+  carve(first_side_, nodes, 0);
+  carve(second_side_, nodes, 0);
 }
 
 void TreeSolver::attach(int child, int parent) {
@@ -161,7 +183,7 @@ void TreeSolver::set_artificial(int i, double imbalance) {
   }
   status_[a] = kBasic;
   // Called for nodes that hang on their artificial arc.
-  points_up_[i] = arc_[a].tail == i;
+  tree_[i].points_up = arc_[a].tail == i;
 }
 
 void TreeSolver::cold_tree() {
@@ -178,7 +200,7 @@ void TreeSolver::cold_tree() {
   up_[root].parent = -1;
   for (int i = n_ - 1; i >= 0; --i) {
     attach(i, root);
-    pred_[i] = m_ + i;
+    tree_[i].arc = m_ + i;
     set_artificial(i, imbalance[i]);
   }
 }
@@ -209,7 +231,7 @@ bool TreeSolver::build_tree_from_basis(const Network& net, double feas_tol) {
   seen[root] = 1;
   auto hang_on_root = [&](int i) {
     attach(i, root);
-    pred_[i] = m_ + i;
+    tree_[i].arc = m_ + i;
     seen[i] = 1;
     order_[count++] = i;
   };
@@ -232,8 +254,8 @@ bool TreeSolver::build_tree_from_basis(const Network& net, double feas_tol) {
         }
         seen[v] = 1;
         attach(v, u);
-        pred_[v] = a;
-        points_up_[v] = arc_[a].tail == v;
+        tree_[v].arc = a;
+        tree_[v].points_up = arc_[a].tail == v;
         order_[count++] = v;
       }
     }
@@ -263,7 +285,7 @@ bool TreeSolver::tree_flows_from_statuses(double feas_tol) {
   bool within = true;
   for (int k = n_; k >= 1; --k) {
     const int u = order_[k];
-    const int a = pred_[u];
+    const int a = tree_[u].arc;
     if (a >= m_) {
       set_artificial(u, excess[u]);
     } else {
@@ -273,8 +295,31 @@ bool TreeSolver::tree_flows_from_statuses(double feas_tol) {
     excess[up_[u].parent] += excess[u];
   }
   for (int i = 0; i < n_; ++i)
-    if (pred_[i] < m_ && status_[m_ + node_id_[i]] == kBasic) status_[m_ + node_id_[i]] = kArcGone;
+    if (tree_[i].arc < m_ && status_[m_ + node_id_[i]] == kBasic) status_[m_ + node_id_[i]] = kArcGone;
   return within;
+}
+
+void TreeSolver::settle_flows() const {
+  for (int i = 0; i < n_; ++i) range_[tree_[i].arc].flow = tree_[i].flow;
+}
+
+void TreeSolver::load_tree_arcs() {
+  for (int i = 0; i < n_; ++i) {
+    const ArcRange& r = range_[tree_[i].arc];
+    tree_[i].flow = r.flow;
+    tree_[i].lower = r.lower;
+    tree_[i].upper = r.upper;
+  }
+}
+
+void TreeSolver::refresh_priced() {
+  for (int g = 0; g < layout_.stride; ++g) {
+    const int begin = layout_.first(g), end = layout_.first(g + 1);
+    for (int p = begin, a = g; p < end; ++p, a += layout_.stride) {
+      priced_[p] = arc_[a];
+      priced_status_[p] = status_[a];
+    }
+  }
 }
 
 void TreeSolver::recompute_flows() {
@@ -283,20 +328,22 @@ void TreeSolver::recompute_flows() {
   // Flows out of bounds are repaired by the next phase 1 only when they sit
   // on artificial arcs; clip real ones to their bounds.
   for (int i = 0; i < n_; ++i) {
-    const int a = pred_[i];
+    const int a = tree_[i].arc;
     if (a < m_) range_[a].flow = std::clamp(range_[a].flow, range_[a].lower, range_[a].upper);
   }
+  load_tree_arcs();
 }
 
 void TreeSolver::recompute_potentials() {
   pot_[n_] = 0.0;
   for (int c = thread_[n_]; c != n_; c = thread_[c]) {
-    const int u = up_[c].parent, a = pred_[c];
+    const int u = up_[c].parent, a = tree_[c].arc;
     pot_[c] = arc_[a].tail == c ? pot_[u] + arc_[a].cost : pot_[u] - arc_[a].cost;
   }
 }
 
 bool TreeSolver::enter_phase1(double multiplier, bool real_costs) {
+  settle_flows();
   if (real_costs) {
     double largest = 0.0;
     for (int a = 0; a < m_; ++a) largest = std::max(largest, std::fabs(real_cost_[a]));
@@ -313,11 +360,14 @@ bool TreeSolver::enter_phase1(double multiplier, bool real_costs) {
     arc_[m_ + i].cost = artificial;
     range_[m_ + i].upper = kInfiniteStep;
   }
+  load_tree_arcs();
+  refresh_priced();
   recompute_potentials();
   return real_costs;
 }
 
 double TreeSolver::phase_objective() const {
+  settle_flows();
   double sum = 0.0;
   for (int a = 0; a < m_ + n_; ++a)
     if (status_[a] != kArcGone) sum += arc_[a].cost * range_[a].flow;
@@ -325,34 +375,62 @@ double TreeSolver::phase_objective() const {
 }
 
 void TreeSolver::enter_phase2() {
+  settle_flows();
   for (int a = 0; a < m_; ++a) arc_[a].cost = real_cost_[a];
   for (int i = 0; i < n_; ++i) {
     arc_[m_ + i].cost = 0.0;
     range_[m_ + i].upper = 0.0;
   }
+  load_tree_arcs();
+  refresh_priced();
   recompute_potentials();
 }
 
-// An ancestor has the larger subtree: the smaller side climbs.
-int TreeSolver::find_join(int u, int v) const {
+// An ancestor has the larger subtree: the smaller side climbs. Which side
+// climbs next is as good as random, so the loop has no branch on it: the
+// climbing node is chosen by selects and written to both lists, only the
+// count of its own side moving on. Each side's parent is kept at hand, so
+// one load (the new node's size and parent) waits per step.
+int TreeSolver::climb_to_join(int first, int second) {
+  const UpLink* up = up_.data();
+  const TreeArc* tree = tree_.data();
+  int* first_side = first_side_.data();
+  int* second_side = second_side_.data();
+  int nf = 0, ns = 0;
+  int u = first, v = second;
+  UpLink lu = up[u], lv = up[v];
   while (u != v) {
-    if (up_[u].succ_num < up_[v].succ_num)
-      u = up_[u].parent;
-    else
-      v = up_[v].parent;
+    const bool left = lu.succ_num < lv.succ_num;
+    const int x = left ? u : v;
+    // Meanwhile the tree arcs that the ratio test reads next are fetched.
+    __builtin_prefetch(&tree[x]);
+    first_side[nf] = x;
+    second_side[ns] = x;
+    nf += left;
+    ns += !left;
+    const int parent = left ? lu.parent : lv.parent;
+    const UpLink next = up[parent];
+    u = left ? parent : u;
+    v = left ? v : parent;
+    lu = left ? next : lu;
+    lv = left ? lv : next;
   }
+  first_count_ = nf;
+  second_count_ = ns;
   return u;
 }
 
 PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   PivotOutcome out;
-  const int t = arc_[e].tail, h = arc_[e].head;
-  const double d = arc_[e].cost - pot_[t] + pot_[h];
-  const int8_t st = status_[e];
+  // Pricing has just read the entering arc in its own copy.
+  const int pe = layout_.position(e);
+  const int t = priced_[pe].tail, h = priced_[pe].head;
+  const double d = priced_[pe].cost - pot_[t] + pot_[h];
+  const int8_t st = priced_status_[pe];
   const double dir = st == kAtLower ? 1.0 : st == kAtUpper ? -1.0 : (d < 0.0 ? 1.0 : -1.0);
-  double theta = infinite_range(range_[e].lower, range_[e].upper) ? kInfiniteStep : range_[e].upper - range_[e].lower;
   const double tol = phase1 ? kPhase1RatioTol : feas_tol;
-  const int join = find_join(t, h);
+  // The entering arc's bounds are read after the climb: fetch them now.
+  __builtin_prefetch(&range_[e]);
 
   // Along the cycle the flow runs from `first` to `second` on the entering
   // arc, then from `second` up to the join and down to `first`. Ties go to
@@ -360,68 +438,81 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   // the second side, else nearest `first`): the tree stays strongly
   // feasible, which keeps degenerate pivots from stalling.
   const int first = dir > 0 ? t : h, second = dir > 0 ? h : t;
-  int leaving = e, leave_node = -1;
+  const int join = climb_to_join(first, second);
+  double theta = infinite_range(range_[e].lower, range_[e].upper) ? kInfiniteStep : range_[e].upper - range_[e].lower;
+  const int* first_side = first_side_.data();
+  const int* second_side = second_side_.data();
+  const int nf = first_count_, ns = second_count_;
+  TreeArc* tree = tree_.data();
+  int leave_pos = -1;  // position on its side of the node below the leaving arc
   bool leave_on_first_side = false;
-  int64_t length = 1;
-  for (int v = first; v != join; v = up_[v].parent, ++length) {
-    const int a = pred_[v];
-    const double sign = points_up_[v] ? -1.0 : 1.0;
-    const double room = sign > 0 ? range_[a].upper - range_[a].flow : range_[a].flow - range_[a].lower;
+  for (int p = 0; p < nf; ++p) {
+    const TreeArc& ta = tree[first_side[p]];
+    const double room = ta.points_up ? ta.flow - ta.lower : ta.upper - ta.flow;
     if (room >= -tol && theta - room > kTieMargin) {
       theta = room;
-      leaving = a;
-      leave_node = v;
+      leave_pos = p;
       leave_on_first_side = true;
+      // No room of at least -tol undercuts a step of 0 or less by more
+      // than the margin: the rest of this side cannot block first.
+      if (theta <= 0.0 && tol <= kTieMargin) break;
     }
   }
-  for (int v = second; v != join; v = up_[v].parent, ++length) {
-    const int a = pred_[v];
-    const double sign = points_up_[v] ? 1.0 : -1.0;
-    const double room = sign > 0 ? range_[a].upper - range_[a].flow : range_[a].flow - range_[a].lower;
+  for (int p = 0; p < ns; ++p) {
+    const TreeArc& ta = tree[second_side[p]];
+    const double room = ta.points_up ? ta.upper - ta.flow : ta.flow - ta.lower;
     if (room > -tol && theta - room >= -kTieMargin) {
       theta = room;
-      leaving = a;
-      leave_node = v;
+      leave_pos = p;
       leave_on_first_side = false;
     }
   }
-  out.work = length;
+  out.work = 1 + nf + ns;
   if (theta > kUnboundedStep) {
     out.kind = PivotOutcome::kUnbounded;
     return out;
   }
   theta = std::max(theta, 0.0);
   if (theta >= kNoFlowChange) {
-    const double step = dir * theta;
-    range_[e].flow += step;
-    for (int v = t; v != join; v = up_[v].parent) {
-      const int a = pred_[v];
-      range_[a].flow += points_up_[v] ? -step : step;
+    // Up the first side against the cycle's direction, up the second with it.
+    const double step = theta;
+    range_[e].flow += dir * step;
+    for (int p = 0; p < nf; ++p) {
+      TreeArc& ta = tree[first_side[p]];
+      ta.flow += ta.points_up ? -step : step;
     }
-    for (int v = h; v != join; v = up_[v].parent) {
-      const int a = pred_[v];
-      range_[a].flow += points_up_[v] ? step : -step;
+    for (int p = 0; p < ns; ++p) {
+      TreeArc& ta = tree[second_side[p]];
+      ta.flow += ta.points_up ? step : -step;
     }
   }
   out.kind = PivotOutcome::kDone;
-  if (leaving == e) {
-    status_[e] = dir > 0 ? kAtUpper : kAtLower;
+  if (leave_pos < 0) {
+    set_status(e, pe, dir > 0 ? kAtUpper : kAtLower);
     return out;
   }
+  const int leave_node = leave_on_first_side ? first_side[leave_pos] : second_side[leave_pos];
+  // The node's copy of the leaving arc decides its status; the arc's own
+  // entry only takes the final flow.
+  const TreeArc& out_arc = tree[leave_node];
+  const int leaving = out_arc.arc;
+  range_[leaving].flow = out_arc.flow;
   if (leaving >= m_) {
     status_[leaving] = kArcGone;
   } else {
-    const bool at_upper = std::fabs(range_[leaving].upper - range_[leaving].flow) <= std::fabs(range_[leaving].flow - range_[leaving].lower);
-    const double bound = at_upper ? range_[leaving].upper : range_[leaving].lower;
-    if (std::fabs(range_[leaving].flow - bound) <= feas_tol && range_[leaving].upper - range_[leaving].lower <= feas_tol)
-      status_[leaving] = kFixed;
+    const bool at_upper = std::fabs(out_arc.upper - out_arc.flow) <= std::fabs(out_arc.flow - out_arc.lower);
+    const double bound = at_upper ? out_arc.upper : out_arc.lower;
+    if (std::fabs(out_arc.flow - bound) <= feas_tol && out_arc.upper - out_arc.lower <= feas_tol)
+      set_status(leaving, layout_.position(leaving), kFixed);
     else
-      status_[leaving] = at_upper ? kAtUpper : kAtLower;
+      set_status(leaving, layout_.position(leaving), at_upper ? kAtUpper : kAtLower);
   }
-  status_[e] = kBasic;
+  set_status(e, pe, kBasic);
   const int u_in = leave_on_first_side ? first : second;
-  const int u_other = leave_on_first_side ? second : first;
-  rehang(u_in, u_other, e, leave_node, join, u_in == t ? d : -d);
+  if (leave_on_first_side)
+    rehang(first_side, nf, leave_pos, second_side, ns, e, u_in == t, join, u_in == t ? d : -d);
+  else
+    rehang(second_side, ns, leave_pos, first_side, nf, e, u_in == t, join, u_in == t ? d : -d);
   out.work += up_[u_in].succ_num;
   // Renumber once the walks since the last renumbering have left the runs
   // of consecutive nodes about as often as a renumbering touches arcs and
@@ -451,8 +542,7 @@ void TreeSolver::renumber() {
   };
   permute(pot_, scratch_double_);
   permute(supply_, scratch_double_);
-  permute(pred_, scratch_int_);
-  permute(points_up_, scratch_flag_);
+  permute(tree_, scratch_tree_);
   permute(node_id_, scratch_int_);
   relabel(last_succ_);
   // The root's parent stays -1.
@@ -468,6 +558,10 @@ void TreeSolver::renumber() {
     arc.tail = new_label_[arc.tail];
     arc.head = new_label_[arc.head];
   }
+  for (PricedArc& arc : priced_) {
+    arc.tail = new_label_[arc.tail];
+    arc.head = new_label_[arc.head];
+  }
 }
 
 // Re-roots the subtree below v_out at u_in (reversing the path between
@@ -479,14 +573,14 @@ void TreeSolver::renumber() {
 // node below it (the stretch before that node's subtree and the stretch
 // after it), nested in path order. So the subtree's new thread is made of
 // at most two old stretches per path node, and goes right after u_other.
-void TreeSolver::rehang(int u_in, int u_other, int entering, int v_out, int join, double delta) {
-  path_.clear();
-  for (int w = u_in;; w = up_[w].parent) {
-    path_.push_back(w);
-    if (w == v_out) break;
-  }
-  const int k = static_cast<int>(path_.size()) - 1;
-  const int size = up_[v_out].succ_num, old_last = last_succ_[v_out], old_parent = up_[v_out].parent;
+void TreeSolver::rehang(const int* in_side, int in_count, int k, const int* other_side, int other_count,
+                        int entering, bool entering_points_up, int join, double delta) {
+  // The re-rooted path is in_side[0..k]: u_in up to v_out.
+  const int* path = in_side;
+  const int u_in = path[0], v_out = path[k];
+  const int u_other = other_count > 0 ? other_side[0] : join;
+  const int size = up_[v_out].succ_num, old_last = last_succ_[v_out];
+  const int old_parent = k + 1 < in_count ? in_side[k + 1] : join;
   const int before = rev_thread_[v_out], after = thread_[old_last];
 
   piece_first_.clear();
@@ -494,7 +588,7 @@ void TreeSolver::rehang(int u_in, int u_other, int entering, int v_out, int join
   piece_first_.push_back(u_in);
   piece_last_.push_back(last_succ_[u_in]);
   for (int i = 1; i <= k; ++i) {
-    const int w = path_[i], below = path_[i - 1];
+    const int w = path[i], below = path[i - 1];
     piece_first_.push_back(w);
     piece_last_.push_back(rev_thread_[below]);
     if (last_succ_[below] != last_succ_[w]) {
@@ -521,26 +615,32 @@ void TreeSolver::rehang(int u_in, int u_other, int entering, int v_out, int join
   // besides the node below it and gains the one above it.
   int above = 0;
   for (int i = k; i >= 1; --i) {
-    above += up_[path_[i]].succ_num - up_[path_[i - 1]].succ_num;
-    up_[path_[i]].succ_num = above;
+    above += up_[path[i]].succ_num - up_[path[i - 1]].succ_num;
+    up_[path[i]].succ_num = above;
   }
   up_[u_in].succ_num += above;
-  for (int i = 0; i <= k; ++i) last_succ_[path_[i]] = new_last;
+  for (int i = 0; i <= k; ++i) last_succ_[path[i]] = new_last;
 
-  int new_parent = u_other, new_arc = entering;
-  for (int i = 0; i <= k; ++i) {
-    const int w = path_[i], old_arc = pred_[w];
-    up_[w].parent = new_parent;
-    pred_[w] = new_arc;
-    points_up_[w] = arc_[new_arc].tail == w;
-    new_parent = w;
-    new_arc = old_arc;
+  // Each path node takes the tree arc of the node below it, the flow and
+  // bounds with it; the arc's direction seen from the upper end is the
+  // opposite of that seen from the lower one. v_out's arc has left.
+  TreeArc carried = tree_[u_in];
+  ArcRange& in = range_[entering];
+  tree_[u_in] = TreeArc{in.flow, in.lower, in.upper, entering, static_cast<int8_t>(entering_points_up)};
+  up_[u_in].parent = u_other;
+  for (int i = 1; i <= k; ++i) {
+    const int w = path[i];
+    const TreeArc own = tree_[w];
+    tree_[w] = carried;
+    tree_[w].points_up = !carried.points_up;
+    up_[w].parent = path[i - 1];
+    carried = own;
   }
 
   // The old and the new ancestors up to the apex change size; subtrees
   // that ended with the moved one, or end at u_other, change their end.
-  for (int x = old_parent; x != join; x = up_[x].parent) up_[x].succ_num -= size;
-  for (int x = u_other; x != join; x = up_[x].parent) up_[x].succ_num += size;
+  for (int i = k + 1; i < in_count; ++i) up_[in_side[i]].succ_num -= size;
+  for (int i = 0; i < other_count; ++i) up_[other_side[i]].succ_num += size;
   for (int x = old_parent; x >= 0 && last_succ_[x] == old_last; x = up_[x].parent) last_succ_[x] = before;
   for (int x = u_other; x >= 0 && last_succ_[x] == u_other; x = up_[x].parent) last_succ_[x] = new_last;
 
@@ -591,6 +691,7 @@ void TreeSolver::shift_stretch(int first, int count, double delta) {
 }
 
 double TreeSolver::artificial_flow(int64_t* carrying) const {
+  settle_flows();
   double sum = 0.0;
   int64_t count = 0;
   for (int i = 0; i < n_; ++i) {
@@ -604,6 +705,7 @@ double TreeSolver::artificial_flow(int64_t* carrying) const {
 }
 
 double TreeSolver::real_objective() const {
+  settle_flows();
   double sum = 0.0;
   for (int a = 0; a < m_; ++a) sum += real_cost_[a] * range_[a].flow;
   return sum;
@@ -611,10 +713,10 @@ double TreeSolver::real_objective() const {
 
 bool TreeSolver::tree_feasible(double tol) const {
   for (int i = 0; i < n_; ++i) {
-    const int a = pred_[i];
-    if (a >= m_) {
-      if (std::fabs(range_[a].flow) >= tol) return false;
-    } else if (range_[a].flow < range_[a].lower - tol || range_[a].flow > range_[a].upper + tol) {
+    const TreeArc& ta = tree_[i];
+    if (ta.arc >= m_) {
+      if (std::fabs(ta.flow) >= tol) return false;
+    } else if (ta.flow < ta.lower - tol || ta.flow > ta.upper + tol) {
       return false;
     }
   }
@@ -622,13 +724,14 @@ bool TreeSolver::tree_feasible(double tol) const {
 }
 
 void TreeSolver::store(Network& net) const {
+  settle_flows();
   net.solution.flow.resize(static_cast<size_t>(m_));
   for (int a = 0; a < m_; ++a) net.solution.flow[a] = range_[a].flow;
   // Potentials relative to the root's, which pivots may have moved.
   net.solution.potential.resize(static_cast<size_t>(n_));
   for (int i = 0; i < n_; ++i) net.solution.potential[node_id_[i]] = pot_[i] - pot_[n_];
   for (int a = 0; a < m_; ++a) net.arcs.status[a] = status_[a];
-  for (int i = 0; i < n_; ++i) net.nodes.artificial[node_id_[i]] = pred_[i] >= m_ ? 1 : 0;
+  for (int i = 0; i < n_; ++i) net.nodes.artificial[node_id_[i]] = tree_[i].arc >= m_ ? 1 : 0;
 }
 
 }  // namespace korva::net

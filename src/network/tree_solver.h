@@ -10,6 +10,12 @@
 // of the cycle without depths. Now and then the nodes are renumbered in
 // thread order, which turns those walks into runs over consecutive array
 // entries.
+//
+// A pivot climbs the two sides of the cycle once, recording the nodes;
+// the ratio test, the flow change and the update of the tree then run
+// over those lists. The flow and bounds of a tree arc live with the node
+// below it while the arc is basic, so that none of these steps reads the
+// large per-arc arrays at random.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -26,6 +32,17 @@ struct alignas(32) ArcRange {
   double flow = 0.0;
   double lower = 0.0;
   double upper = 0.0;
+};
+
+// The arc joining a node to its parent, kept with the node: its index, its
+// flow and bounds (the arc's own entries hold a stale flow while it is
+// basic), and whether it runs from the node up to the parent.
+struct alignas(32) TreeArc {
+  double flow = 0.0;
+  double lower = 0.0;
+  double upper = 0.0;
+  int arc = -1;
+  int8_t points_up = 0;
 };
 
 struct PivotOutcome {
@@ -72,10 +89,10 @@ class TreeSolver {
 
   int num_nodes() const { return n_; }
   int num_arcs() const { return m_; }
-  const PricedArc* arcs() const { return arc_.data(); }
+  // The real arcs and their statuses in pricing's group order.
+  const PricedArc* priced_arcs() const { return priced_.data(); }
+  const int8_t* priced_statuses() const { return priced_status_.data(); }
   const double* potentials() const { return pot_.data(); }
-  const int8_t* statuses() const { return status_.data(); }
-  double flow(int a) const { return range_[a].flow; }
 
  private:
   bool build_tree_from_basis(const Network& net, double feas_tol);
@@ -86,8 +103,15 @@ class TreeSolver {
   void build_thread();
   // The nodes in preorder from the root, into order_.
   void preorder();
-  int find_join(int u, int v) const;
-  void rehang(int u_in, int u_other, int entering, int v_out, int join, double delta);
+  // Climbs from both ends of the entering arc to their common ancestor,
+  // which it returns, recording the nodes passed on each side.
+  int climb_to_join(int first, int second);
+  // Moves the subtree below the leaving arc: `in_side` lists the nodes
+  // from u_in up to (not including) the join, v_out at position `k`;
+  // `other_side` those from u_other. The entering arc runs from u_in to
+  // u_other when `entering_points_up`.
+  void rehang(const int* in_side, int in_count, int k, const int* other_side, int other_count, int entering,
+              bool entering_points_up, int join, double delta);
   // Adds delta to the potentials of the `count` nodes of the thread from
   // `first` on.
   void shift_stretch(int first, int count, double delta);
@@ -95,16 +119,43 @@ class TreeSolver {
   void set_artificial(int i, double imbalance);
   // Flow of every tree arc from the supplies and the non-basic flows.
   bool tree_flows_from_statuses(double feas_tol);
+  // Between the two copies of the tree arcs' data: the arcs' own entries
+  // are brought up to date before anything reads them over all arcs, and
+  // the nodes' copies are reloaded after whole-tree changes.
+  void settle_flows() const;
+  void load_tree_arcs();
+  // Pricing's copy of the real arcs, after costs or statuses changed.
+  void refresh_priced();
+  // Arc a, at `position` in group order when it is a real arc.
+  void set_status(int a, int position, int8_t status) {
+    status_[a] = status;
+    if (a < m_) priced_status_[position] = status;
+  }
 
+  // Sizes the arrays: from a huge-page arena when they add up to enough
+  // for page faults to matter (see HugeArena).
+  void allocate_arrays();
+  template <class T>
+  void carve(BigArray<T>& array, size_t count, const T& value) {
+    array = BigArray<T>(count, value, HugePageAllocator<T>(&arena_));
+  }
+
+  // First: the arrays below may live in it.
+  HugeArena arena_;
   int n_ = 0, m_ = 0;
   double feas_tol_ = 1e-6;
   double penalty_ = 1.0;  // phase-1 cost of artificial flow with real costs
   // Arc arrays, m + n entries.
   // Cost and end nodes side by side: pricing reads them together.
   BigArray<PricedArc> arc_;
-  BigArray<ArcRange> range_;
+  mutable BigArray<ArcRange> range_;
   BigArray<double> real_cost_;
   BigArray<int8_t> status_;
+  // The real arcs again, in the order pricing scans them (see GroupLayout):
+  // a group is then one stretch of memory.
+  GroupLayout layout_;
+  BigArray<PricedArc> priced_;
+  BigArray<int8_t> priced_status_;
   // Node arrays, n + 1 entries (the root last).
   BigArray<double> supply_, pot_;
   // Parent and subtree size side by side: finding the apex of a cycle
@@ -114,25 +165,25 @@ class TreeSolver {
     int succ_num = 1;
   };
   BigArray<UpLink> up_;
-  BigArray<int> pred_;
-  // 1 when the node's tree arc runs from the node to its parent: the cycle
-  // walks need only this of the arc and so skip a cache miss per node.
-  BigArray<int8_t> points_up_;
+  BigArray<TreeArc> tree_;
   BigArray<int> thread_, rev_thread_, last_succ_;
-  std::vector<int> first_child_, next_sib_;  // construction only
-  std::vector<int> order_;  // scratch: parent-before-child order of the tree
+  BigArray<int> first_child_, next_sib_;  // construction only
+  BigArray<int> order_;  // scratch: parent-before-child order of the tree
   // Nodes are renumbered now and then (see renumber): node_id_ maps the
   // solver's number to the network's, and node i's artificial arc is
   // m + node_id_[i]. The rest is scratch of the renumbering.
-  std::vector<int> node_id_, new_label_, scratch_int_;
-  std::vector<double> scratch_double_;
-  std::vector<UpLink> scratch_up_;
-  std::vector<int8_t> scratch_flag_;
+  BigArray<int> node_id_, new_label_, scratch_int_;
+  BigArray<double> scratch_double_;
+  BigArray<UpLink> scratch_up_;
+  BigArray<TreeArc> scratch_tree_;
   // Steps of the potential walks since the last renumbering that left
   // the sequence of node numbers: each is likely a cache miss.
   int64_t jumps_ = 0;
-  // Scratch of a pivot: the re-rooted path and the stretches it moves.
+  // Scratch of a pivot: the two sides of the cycle and the stretches of
+  // the thread that move.
+  BigArray<int> first_side_, second_side_;
   std::vector<int> path_, piece_first_, piece_last_;
+  int first_count_ = 0, second_count_ = 0;
 };
 
 }  // namespace korva::net

@@ -65,7 +65,6 @@ int NormalSystem::analyse(const CscMatrix& a, const std::vector<char>& dense, Or
   normal_.analyse(a, in_product_);
   theta_.assign(static_cast<size_t>(a.cols), 0.0);
   row_reg_.assign(static_cast<size_t>(a.rows), 0.0);
-  diagonal_.assign(static_cast<size_t>(a.rows), 0.0);
   work_rows_.assign(static_cast<size_t>(a.rows), 0.0);
   work_rows2_.assign(static_cast<size_t>(a.rows), 0.0);
   trial_.assign(static_cast<size_t>(a.rows), 0.0);
@@ -105,16 +104,6 @@ std::vector<int> NormalSystem::find_dependent_rows() {
   return dependent;
 }
 
-// The diagonal of A·Θ·Aᵀ, dense columns included, without assembling it.
-void NormalSystem::whole_diagonal() {
-  const CscMatrix& a = *a_;
-  std::fill(diagonal_.begin(), diagonal_.end(), 0.0);
-  for (int j = 0; j < a.cols; ++j) {
-    const double t = theta_[j];
-    for (int64_t k = a.start[j]; k < a.start[j + 1]; ++k) diagonal_[a.index[k]] += t * a.value[k] * a.value[k];
-  }
-}
-
 bool NormalSystem::factor(const double* theta, double regularisation) {
   const CscMatrix& a = *a_;
   correction_failed_ = false;
@@ -128,8 +117,12 @@ bool NormalSystem::factor(const double* theta, double regularisation) {
     // row that only dense columns cover is regularised on its own scale, and
     // a small row is not drowned by the largest), and the conjugate
     // gradients of solve() work on the exact operator.
-    whole_diagonal();
-    for (int i = 0; i < a.rows; ++i) row_reg_[i] = regularisation + kDenseRegularisation * diagonal_[i];
+    std::fill(row_reg_.begin(), row_reg_.end(), 0.0);
+    for (int j = 0; j < a.cols; ++j) {
+      const double t = theta_[j];
+      for (int64_t p = a.start[j]; p < a.start[j + 1]; ++p) row_reg_[a.index[p]] += t * a.value[p] * a.value[p];
+    }
+    for (double& r : row_reg_) r = regularisation + kDenseRegularisation * r;
   }
   normal_.assemble(theta_.data(), row_reg_.data());
   dropped_ = cholesky_.factor(normal_.matrix().value.data(), kPivotFloor);

@@ -570,7 +570,15 @@ void CholeskyFactor::solve_many(double* x, int count) const {
   // Out of core the solves take turns over the panels anyway.
   const int team = out_of_core_ ? 1 : std::min(threads_, chunks);
   const SingleThreadedBlas blas;
+  const SymbolicFactor& s = symbolic_;
+  int max_below = 1;
+  for (int t = 0; t < s.supernodes; ++t) max_below = std::max(max_below, s.row_count(t) - s.width(t));
+  const int group = std::min(kRhsChunk, count);
   if (static_cast<int>(rhs_work_.size()) < team) rhs_work_.resize(team);
+  for (int h = 0; h < team; ++h) {
+    rhs_work_[h].rows.resize(static_cast<size_t>(n) * group);
+    rhs_work_[h].below.resize(static_cast<size_t>(max_below) * group);
+  }
   std::atomic<int> next{0};
   auto share = [&](int h) {
     for (int k = next++; k < chunks; k = next++) {
@@ -593,10 +601,6 @@ void CholeskyFactor::solve_chunk(double* x, int stride, int first_rhs, int count
   const int n = s.rows;
   std::vector<double>& w = work.rows;
   std::vector<double>& below_values = work.below;
-  w.resize(static_cast<size_t>(n) * count);
-  int max_below = 1;
-  for (int t = 0; t < s.supernodes; ++t) max_below = std::max(max_below, s.row_count(t) - s.width(t));
-  below_values.resize(static_cast<size_t>(max_below) * count);
   auto row = [&](int k) { return w.data() + static_cast<size_t>(k) * count; };
   auto original = [&](int k) { return x + static_cast<size_t>(s.perm[k]) * stride + first_rhs; };
   for (int k = 0; k < n; ++k) std::copy_n(original(k), count, row(k));

@@ -46,10 +46,10 @@ class CholeskyFactor {
   // through that storage. A working storage that holds the whole factor
   // (doubling often makes it so) is used as memory would be, on every
   // thread, and written out once the factor is done; the solves then read
-  // nothing back. The results are the same numbers as in memory. The files are made by the first
-  // factor() after analyse() (which prints about them) and removed with the
-  // factor or by the next analyse(). Should they fail, the factor quietly
-  // goes back to memory.
+  // nothing back. The results are the same numbers as in memory. The files
+  // are made by the first factor() after analyse() (which prints about
+  // them) and removed with the factor or by the next analyse(). Should they
+  // fail, the factor quietly goes back to memory.
   void set_storage(const FactorStorage& storage) { storage_ = storage; }
   bool out_of_core() const { return out_of_core_ != nullptr; }
   // The directory of the temporary files; empty while there are none.
@@ -138,13 +138,15 @@ class CholeskyFactor {
   FactorStorage storage_;
   std::unique_ptr<OutOfCore> out_of_core_;
 
-  void plan_threads();
   // A group of the right-hand sides of solve_many(), row by row in pivot
-  // order, and the rows below a supernode gathered for the kernels.
+  // order, and the rows below a supernode gathered for the kernels; one
+  // per thread, sized by solve_many().
   struct RhsWork {
     std::vector<double> rows, below;
   };
-  mutable std::vector<RhsWork> rhs_work_;  // one per thread of solve_many()
+  mutable std::vector<RhsWork> rhs_work_;
+
+  void plan_threads();
   void solve_chunk(double* x, int stride, int first_rhs, int count, RhsWork& work) const;
   void plan_out_of_core(double memory_doubles);
   bool open_store();

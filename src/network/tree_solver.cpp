@@ -510,10 +510,10 @@ PivotOutcome TreeSolver::pivot(int e, double feas_tol, bool phase1) {
   }
   set_status(e, pe, kBasic);
   const int u_in = leave_on_first_side ? first : second;
-  if (leave_on_first_side)
-    rehang(first_side, nf, leave_pos, second_side, ns, e, u_in == t, join, u_in == t ? d : -d);
-  else
-    rehang(second_side, ns, leave_pos, first_side, nf, e, u_in == t, join, u_in == t ? d : -d);
+  const int* in_side = leave_on_first_side ? first_side : second_side;
+  const int* other_side = leave_on_first_side ? second_side : first_side;
+  rehang(in_side, leave_on_first_side ? nf : ns, leave_pos, other_side, leave_on_first_side ? ns : nf, e, u_in == t,
+         join, u_in == t ? d : -d);
   out.work += up_[u_in].succ_num;
   // Renumber once the walks since the last renumbering have left the runs
   // of consecutive nodes about as often as a renumbering touches arcs and

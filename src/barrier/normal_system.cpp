@@ -198,6 +198,10 @@ void NormalSystem::solve(double* r, RefinementReport* report) {
   const double target = std::max((1.0 + max_abs(rhs, m)) * 1e-8 / 10.0, initial / 5.0);
   double current = initial;
   int passes = 0;
+  if (current <= target) {
+    if (report) *report = {initial, current, target, passes};
+    return;
+  }
   std::copy(residual, residual + m, z);
   solve_once(z);
   std::copy(z, z + m, p);

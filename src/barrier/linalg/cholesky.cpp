@@ -27,6 +27,19 @@ constexpr double kThreadedFactorFlops = 5e7;
 constexpr int kRowChunk = 256;
 // Widest stack of sources with the same rows multiplied at once.
 constexpr int kStackWidth = 128;
+// A source whose update covers at least this share of the target's block
+// is spread into the target's row positions, zeros between, and applied with
+// the others like it, kDenseGroup source columns at a time, by products
+// straight on the target: a few more flops instead of an indirect scatter,
+// and wide products instead of thin ones.
+constexpr double kDenseUpdate = 0.5;
+constexpr int kDenseGroup = 256;
+// Narrower targets stay in cache however their updates fall; taller ones
+// would need too large a panel.
+constexpr int kDenseTargetWidth = 64;
+constexpr int kDenseTargetRows = 8192;
+// Runs of target rows shorter than this on average are scattered one by one.
+constexpr int kShortRun = 4;
 // Right-hand sides solved together by solve_many(): the same groups whatever
 // the thread count, so each result comes out of the same kernel calls.
 constexpr int kRhsChunk = 32;
@@ -53,6 +66,8 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
     stats_.ordering_cost = ordering.min_degree_flops;
 
     build_symbolic(lower, ordering.perm, symbolic_);
+    std::vector<int> clustered;
+    if (cluster_wide_supernodes(symbolic_, clustered)) build_symbolic(lower, clustered, symbolic_);
     const SymbolicFactor& s = symbolic_;
     out_of_core_.reset();
     const double memory_doubles = storage_.memory_megabytes * kDoublesPerMegabyte;
@@ -74,10 +89,12 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
       update_size = std::max(update_size, rows * columns);
       stack_size = std::max(stack_size, (rows + columns) * kStackWidth);
     }
+    mark_dense_updates();
     workspaces_.resize(threads_);
     for (Workspace& w : workspaces_) {
       w.position.assign(s.rows, 0);
       w.relative.assign(kRowChunk, 0);
+      w.run_start.assign(kRowChunk + 1, 0);
       w.update.assign(update_size, 0.0);
       w.stack.assign(stack_size, 0.0);
       w.scaled.assign(std::max<int64_t>(1, s.max_scaled_size), 0.0);
@@ -95,6 +112,26 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
   } catch (const std::bad_alloc&) {
     return err::kNoMemory;
   }
+}
+
+void CholeskyFactor::mark_dense_updates() {
+  const SymbolicFactor& s = symbolic_;
+  dense_update_.assign(s.update_source.size(), 0);
+  int64_t panel_rows = 0;
+  for (int t = 0; t < s.supernodes; ++t) {
+    if (s.width(t) < kDenseTargetWidth || s.row_count(t) > kDenseTargetRows) continue;
+    const double area = kDenseUpdate * s.row_count(t) * static_cast<double>(s.width(t));
+    for (int64_t u = s.update_start[t]; u < s.update_start[t + 1]; ++u) {
+      const int src = s.update_source[u];
+      const double rows = s.row_count(src) - s.update_begin[u];
+      const double columns = s.update_end[u] - s.update_begin[u];
+      if (s.width(src) <= kDenseGroup && rows * columns >= area) {
+        dense_update_[u] = 1;
+        panel_rows = std::max<int64_t>(panel_rows, s.row_count(t));
+      }
+    }
+  }
+  dense_panel_.assign(2 * panel_rows * kDenseGroup, 0.0);
 }
 
 void CholeskyFactor::plan_threads() {
@@ -263,6 +300,10 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
     };
     const int64_t u_end = s.update_start[t + 1];
     for (int64_t u = s.update_start[t]; u < u_end;) {
+      if (dense_update_[u]) {
+        ++u;
+        continue;
+      }
       const Piece head = piece_of(u);
       if (head.m <= 0 || head.c <= 0) {
         ++u;
@@ -274,7 +315,7 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
       int64_t next = u + 1;
       int stacked = s.width(head.src);
       if (!pivot_sign) {
-        while (next < u_end && stacked + s.width(s.update_source[next]) <= kStackWidth) {
+        while (next < u_end && !dense_update_[next] && stacked + s.width(s.update_source[next]) <= kStackWidth) {
           const Piece other = piece_of(next);
           if (!same_rows(head, other)) break;
           stacked += s.width(other.src);
@@ -323,17 +364,27 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
                     src_block + (head.a - skip), src_ld, right, right_ld, 0.0, upd, head.m);
       }
       // Where the update's rows land in the target: looked up once, and
-      // usually one unbroken run, subtracted without indirection.
+      // mostly in unbroken runs, each subtracted without indirection.
       int* relative = w.relative.data();
-      for (int ii = 0; ii < head.m; ++ii) relative[ii] = position[src_row[head.a + ii]];
-      const bool run = relative[head.m - 1] - relative[0] == head.m - 1;
+      int* run_start = w.run_start.data();
+      int runs = 0;
+      for (int ii = 0; ii < head.m; ++ii) {
+        relative[ii] = position[src_row[head.a + ii]];
+        if (ii == 0 || relative[ii] != relative[ii - 1] + 1) run_start[runs++] = ii;
+      }
+      run_start[runs] = head.m;
+      const bool long_runs = runs * kShortRun <= head.m;
       for (int jj = 0; jj < head.c; ++jj) {
         double* target = block + static_cast<int64_t>(src_row[head.p + jj] - first) * rows;
         const double* from = upd + static_cast<int64_t>(jj) * head.m;
         const int begin = std::max(0, head.p + jj - head.a);
-        if (run) {
-          double* to = target + relative[0];
-          for (int ii = begin; ii < head.m; ++ii) to[ii] -= from[ii];
+        if (long_runs) {
+          for (int r = 0; r < runs; ++r) {
+            const int lo_ii = std::max(run_start[r], begin), hi_ii = run_start[r + 1];
+            if (lo_ii >= hi_ii) continue;
+            double* to = target + (relative[lo_ii] - lo_ii);
+            for (int ii = lo_ii; ii < hi_ii; ++ii) to[ii] -= from[ii];
+          }
         } else {
           for (int ii = begin; ii < head.m; ++ii) target[relative[ii]] -= from[ii];
         }
@@ -364,6 +415,47 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
     share(0);
     for (std::thread& thread : helper_threads) thread.join();
   };
+  // The dense updates of supernode t (see kDenseUpdate), applied before the
+  // others: each group of sources is spread into the target's row positions
+  // once, then every row chunk takes its product, the last chunk first.
+  auto apply_dense_updates = [&](int t, int team, Workspace* spaces) {
+    const int rows = s.row_count(t), width = s.width(t);
+    const int* position = spaces[0].position.data();
+    double* block = panel(t);
+    double* spread = dense_panel_.data();
+    double* spread_signed = pivot_sign ? spread + static_cast<int64_t>(rows) * kDenseGroup : spread;
+    const int chunks = (rows + kRowChunk - 1) / kRowChunk;
+    const int64_t u_end = s.update_start[t + 1];
+    for (int64_t u = s.update_start[t]; u < u_end;) {
+      int columns = 0;
+      for (; u < u_end; ++u) {
+        if (!dense_update_[u]) continue;
+        const int src = s.update_source[u], src_width = s.width(src);
+        if (columns + src_width > kDenseGroup) break;
+        const int skip = kept(src), src_rows = s.row_count(src), src_ld = src_rows - skip;
+        const int* src_row = s.row_index.data() + s.row_start[src];
+        const double* src_block = panel(src);
+        for (int k = 0; k < src_width; ++k, ++columns) {
+          const double* col = src_block + static_cast<int64_t>(k) * src_ld;
+          double* to = spread + static_cast<int64_t>(columns) * rows;
+          std::fill(to, to + rows, 0.0);
+          for (int i = s.update_begin[u]; i < src_rows; ++i) to[position[src_row[i]]] = col[i - skip];
+          if (pivot_sign) {
+            const double sign = sign_[s.first[src] + k];
+            double* signed_to = spread_signed + static_cast<int64_t>(columns) * rows;
+            for (int i = 0; i < rows; ++i) signed_to[i] = to[i] * sign;
+          }
+        }
+      }
+      if (columns == 0) break;
+      for_chunks(team, chunks, spaces, [&](int k, Workspace&) {
+        const int chunk = chunks - 1 - k;
+        const int lo = chunk * kRowChunk, hi = std::min(rows, lo + kRowChunk);
+        cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, hi - lo, std::min(hi, width), columns, -1.0, spread + lo,
+                    rows, spread_signed, rows, 1.0, block + lo, rows);
+      });
+    }
+  };
   // One supernode on `team` threads. Its rows are cut into the same chunks
   // whatever the team, so every entry comes out of the same kernel calls.
   auto process = [&](int t, int team, Workspace* spaces) {
@@ -372,8 +464,12 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
     set_positions(t, spaces[0]);
     const int* position = spaces[0].position.data();
     const int chunks = (rows + kRowChunk - 1) / kRowChunk;
+    apply_dense_updates(t, team, spaces);
+    // Lower chunks reach more columns: handed out last row chunk first, the
+    // work left at the end is small.
     for_chunks(team, chunks, spaces, [&](int k, Workspace& w) {
-      gather(t, k * kRowChunk, std::min(rows, (k + 1) * kRowChunk), position, w);
+      const int chunk = chunks - 1 - k;
+      gather(t, chunk * kRowChunk, std::min(rows, (chunk + 1) * kRowChunk), position, w);
     });
     const ChunkLoop loop = [&](int count, const std::function<void(int)>& body) {
       for_chunks(team, count, spaces, [&](int k, Workspace&) { body(k); });

@@ -1,6 +1,8 @@
 #include "barrier/linalg/symbolic_factor.h"
 
 #include <algorithm>
+#include <limits>
+#include <numeric>
 
 namespace korva::barrier {
 namespace {
@@ -99,6 +101,10 @@ std::vector<int> postorder(const std::vector<int>& parent) {
   }
   return order;
 }
+
+// Supernodes at least this wide are reordered by cluster_wide_supernodes:
+// narrower blocks stay in cache however their updates fall.
+constexpr int kWideSupernode = 256;
 
 int64_t trapezoid(int64_t width, int64_t rows) { return width * rows - width * (width - 1) / 2; }
 
@@ -319,6 +325,31 @@ void build_symbolic(const CscMatrix& lower, const std::vector<int>& perm_in, Sym
       if (a == b) s.diagonal_entry[j] = p;
     }
   }
+}
+
+bool cluster_wide_supernodes(const SymbolicFactor& s, std::vector<int>& perm) {
+  perm = s.perm;
+  bool changed = false;
+  std::vector<int64_t> first_update;
+  std::vector<int> order;
+  for (int t = 0; t < s.supernodes; ++t) {
+    const int width = s.width(t), first = s.first[t];
+    if (width < kWideSupernode) continue;
+    // Updates are listed by source, in elimination order.
+    first_update.assign(width, std::numeric_limits<int64_t>::max());
+    for (int64_t u = s.update_start[t + 1] - 1; u >= s.update_start[t]; --u) {
+      const int* row = s.row_index.data() + s.row_start[s.update_source[u]];
+      for (int q = s.update_begin[u]; q < s.update_end[u]; ++q) first_update[row[q] - first] = u;
+    }
+    order.resize(width);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return first_update[x] < first_update[y]; });
+    for (int k = 0; k < width; ++k) {
+      perm[first + k] = s.perm[first + order[k]];
+      changed = changed || order[k] != k;
+    }
+  }
+  return changed;
 }
 
 }  // namespace korva::barrier

@@ -59,4 +59,11 @@ FactorCost factor_cost(const CscMatrix& lower, const std::vector<int>& perm);
 // of the elimination tree, so s.perm may differ from perm.
 void build_symbolic(const CscMatrix& lower, const std::vector<int>& perm, SymbolicFactor& s);
 
+// The columns of a wide supernode may be eliminated in any order: its block
+// is dense. Ordered by the first source that updates them, the rows each
+// later source sends there tend to form unbroken runs, so updates land
+// without indirection and in fewer cache lines. Returns whether any wide
+// supernode changes order, with the new ordering in perm.
+bool cluster_wide_supernodes(const SymbolicFactor& s, std::vector<int>& perm);
+
 }  // namespace korva::barrier

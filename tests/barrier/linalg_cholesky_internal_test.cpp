@@ -355,6 +355,36 @@ TEST(LinalgCholesky, TwoThreadsGiveTheSameFactorAsOne) {
   for (size_t i = 0; i < x1.size(); ++i) EXPECT_EQ(x1[i], x2[i]) << i;
 }
 
+TEST(LinalgCholesky, SubtreesWithWideSupernodesMatchOneThread) {
+  // Independent blocks, each ending in a wide supernode whose updates are
+  // applied as dense products: the two threads factor such subtrees side by
+  // side and must not share their scratch.
+  const int blocks = 8, m = 500, n = 1000;
+  CscMatrix a;
+  a.rows = blocks * m;
+  a.cols = blocks * n;
+  a.start.assign(1, 0);
+  for (int b = 0; b < blocks; ++b) {
+    const CscMatrix block = random_matrix(m, n, 4, 50 + b);
+    for (int j = 0; j < n; ++j) {
+      for (int64_t p = block.start[j]; p < block.start[j + 1]; ++p) {
+        a.index.push_back(b * m + block.index[p]);
+        a.value.push_back(block.value[p]);
+      }
+      a.start.push_back(static_cast<int64_t>(a.index.size()));
+    }
+  }
+  const CscMatrix normal = normal_matrix_of(a, 1e-6, 44);
+  std::vector<double> x1, x2;
+  for (int threads : {1, 2}) {
+    CholeskyFactor factor;
+    ASSERT_EQ(factor.analyse(normal, Ordering::min_degree, threads, 0), 0);
+    ASSERT_EQ(factor.factor(normal.value.data(), 1e-30), 0);
+    EXPECT_LT(solve_residual(factor, normal, 45, threads == 1 ? &x1 : &x2), 1e-10);
+  }
+  EXPECT_EQ(x1, x2);
+}
+
 TEST(LinalgCholesky, ThreadedQuasiDefiniteFactorMatchesSingleThreaded) {
   std::vector<signed char> sign;
   const CscMatrix k = testing::quasi_definite_from(random_matrix(1200, 2400, 4, 81), sign);

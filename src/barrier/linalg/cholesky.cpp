@@ -89,9 +89,10 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
       update_size = std::max(update_size, rows * columns);
       stack_size = std::max(stack_size, (rows + columns) * kStackWidth);
     }
-    mark_dense_updates();
+    const int64_t dense_panel_size = mark_dense_updates();
     workspaces_.resize(threads_);
     for (Workspace& w : workspaces_) {
+      w.dense_panel.assign(dense_panel_size, 0.0);
       w.position.assign(s.rows, 0);
       w.relative.assign(kRowChunk, 0);
       w.run_start.assign(kRowChunk + 1, 0);
@@ -114,7 +115,7 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
   }
 }
 
-void CholeskyFactor::mark_dense_updates() {
+int64_t CholeskyFactor::mark_dense_updates() {
   const SymbolicFactor& s = symbolic_;
   dense_update_.assign(s.update_source.size(), 0);
   int64_t panel_rows = 0;
@@ -131,7 +132,7 @@ void CholeskyFactor::mark_dense_updates() {
       }
     }
   }
-  dense_panel_.assign(2 * panel_rows * kDenseGroup, 0.0);
+  return 2 * panel_rows * kDenseGroup;
 }
 
 void CholeskyFactor::plan_threads() {
@@ -422,7 +423,7 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
     const int rows = s.row_count(t), width = s.width(t);
     const int* position = spaces[0].position.data();
     double* block = panel(t);
-    double* spread = dense_panel_.data();
+    double* spread = spaces[0].dense_panel.data();
     double* spread_signed = pivot_sign ? spread + static_cast<int64_t>(rows) * kDenseGroup : spread;
     const int chunks = (rows + kRowChunk - 1) / kRowChunk;
     const int64_t u_end = s.update_start[t + 1];

@@ -114,13 +114,12 @@ class CholeskyFactor {
     std::vector<double> update;  // one source's contribution
     std::vector<double> stack;   // sources with the same rows, side by side
     std::vector<double> scaled;  // source rows times the pivot signs; dense kernel scratch
+    std::vector<double> dense_panel;  // a group of dense updates spread out (twice for signed pivots)
   };
   std::vector<Workspace> workspaces_;
   // By update: whether its source is spread into the target's positions
-  // and applied by a dense product; and the panel that holds such a group
-  // of sources (twice over for signed pivots).
+  // and applied by a dense product.
   std::vector<char> dense_update_;
-  std::vector<double> dense_panel_;
 
   // A factor kept in temporary files. `working` holds the panels still
   // needed while factoring, placed by `plan`; afterwards the solves stream
@@ -153,7 +152,7 @@ class CholeskyFactor {
   mutable std::vector<RhsWork> rhs_work_;
 
   void plan_threads();
-  void mark_dense_updates();
+  int64_t mark_dense_updates();  // returns the size of the dense panel
   void solve_chunk(double* x, int stride, int first_rhs, int count, RhsWork& work) const;
   void plan_out_of_core(double memory_doubles);
   bool open_store();

@@ -17,6 +17,7 @@
 #include "barrier/linalg/single_threaded_blas.h"
 #include "barrier/linalg/ordering_choice.h"
 #include "env/error_codes.h"
+#include "env/huge_pages.h"
 
 namespace korva::barrier {
 namespace {
@@ -75,6 +76,7 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
       std::vector<double>().swap(values_);
       plan_out_of_core(memory_doubles);
     } else {
+      reserve_huge(values_, s.value_start[s.supernodes]);
       values_.assign(s.value_start[s.supernodes], 0.0);
     }
     zero_pivot_.assign(s.rows, 0);
@@ -191,9 +193,10 @@ void CholeskyFactor::plan_out_of_core(double memory_doubles) {
   // The allocation may hold more than the factorisation needs: as much
   // of the factor as it holds then stays in memory between solves.
   const int64_t factor_doubles = s.value_start[ns];
-  ooc->working.assign(std::max<int64_t>(ooc->plan.working_doubles,
-                                        std::min<int64_t>(factor_doubles, static_cast<int64_t>(ooc->allocation))),
-                      0.0);
+  const int64_t working_doubles = std::max<int64_t>(
+      ooc->plan.working_doubles, std::min<int64_t>(factor_doubles, static_cast<int64_t>(ooc->allocation)));
+  reserve_huge(ooc->working, working_doubles);
+  ooc->working.assign(working_doubles, 0.0);
   // Each panel is assembled just before it is factored, so its entries are
   // grouped by supernode; within one, entry order keeps the sums as in core.
   const int64_t entries = static_cast<int64_t>(s.entry_target.size());
@@ -235,6 +238,7 @@ bool CholeskyFactor::open_store() {
 bool CholeskyFactor::move_in_core() {
   out_of_core_.reset();
   try {
+    reserve_huge(values_, symbolic_.value_start[symbolic_.supernodes]);
     values_.assign(symbolic_.value_start[symbolic_.supernodes], 0.0);
     return true;
   } catch (const std::bad_alloc&) {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "io/indicator_kind.h"
-#include "io/mps/huge_pages.h"
+#include "env/huge_pages.h"
 #include "io/mps/mps_parser.h"
 
 namespace korva::mps {

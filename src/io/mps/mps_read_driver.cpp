@@ -4,7 +4,7 @@
 #include <new>
 #include <string>
 
-#include "io/mps/huge_pages.h"
+#include "env/huge_pages.h"
 #include "io/mps/mps_errors.h"
 #include "io/mps/mps_parser.h"
 

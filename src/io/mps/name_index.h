@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "io/mps/huge_pages.h"
+#include "env/huge_pages.h"
 
 namespace korva::mps {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "io/mps/huge_pages.h"
+#include "env/huge_pages.h"
 
 namespace korva::sav {
 namespace {
@@ -78,7 +78,7 @@ int BerReader::fill(std::vector<T>& out, size_t count, Fix fix) {
   constexpr size_t kTrustedBytes = size_t{1} << 28;
   out.clear();
   // Large arrays on huge pages: page faults dominate reading otherwise.
-  if (count <= kTrustedBytes / sizeof(T)) mps::reserve_huge(out, count);
+  if (count <= kTrustedBytes / sizeof(T)) reserve_huge(out, count);
   T stage[kStageItems];
   while (out.size() < count) {
     const size_t piece = std::min(kStageItems, count - out.size());

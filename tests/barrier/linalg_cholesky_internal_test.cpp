@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "barrier/linalg/cholesky.h"
@@ -138,6 +139,20 @@ double solve_residual(const CholeskyFactor& factor, const CscMatrix& m, unsigned
   factor.solve(x.data());
   if (x_out) *x_out = x;
   return relative_residual(m, x, b);
+}
+
+// Solutions of m·x = b (b drawn from `seed`) with the factor computed on one
+// thread and on two; each must be accurate.
+std::pair<std::vector<double>, std::vector<double>> solutions_on_one_and_two_threads(
+    const CscMatrix& m, Ordering ordering, unsigned seed, const signed char* pivot_sign = nullptr) {
+  std::vector<double> x[2];
+  for (int threads : {1, 2}) {
+    CholeskyFactor factor;
+    EXPECT_EQ(factor.analyse(m, ordering, threads, 0), 0);
+    EXPECT_EQ(factor.factor(m.value.data(), 1e-30, pivot_sign), 0);
+    EXPECT_LT(solve_residual(factor, m, seed, &x[threads - 1]), 1e-10);
+  }
+  return {x[0], x[1]};
 }
 
 constexpr Ordering kOrderings[] = {Ordering::automatic, Ordering::min_degree, Ordering::min_fill,
@@ -344,15 +359,8 @@ TEST(LinalgCholesky, TwoThreadsGiveTheSameFactorAsOne) {
   // Large enough to be shared out: subtrees on both threads, then the wide
   // top supernode in row chunks.
   const CscMatrix m = normal_matrix_of(random_matrix(1200, 2400, 4, 41), 1e-6, 42);
-  std::vector<double> x1, x2;
-  for (int threads : {1, 2}) {
-    CholeskyFactor factor;
-    ASSERT_EQ(factor.analyse(m, Ordering::nested_dissection, threads, 0), 0);
-    ASSERT_EQ(factor.factor(m.value.data(), 1e-30), 0);
-    EXPECT_LT(solve_residual(factor, m, 43, threads == 1 ? &x1 : &x2), 1e-10);
-  }
-  ASSERT_EQ(x1.size(), x2.size());
-  for (size_t i = 0; i < x1.size(); ++i) EXPECT_EQ(x1[i], x2[i]) << i;
+  const auto [x1, x2] = solutions_on_one_and_two_threads(m, Ordering::nested_dissection, 43);
+  EXPECT_EQ(x1, x2);
 }
 
 TEST(LinalgCholesky, SubtreesWithWideSupernodesMatchOneThread) {
@@ -374,27 +382,14 @@ TEST(LinalgCholesky, SubtreesWithWideSupernodesMatchOneThread) {
       a.start.push_back(static_cast<int64_t>(a.index.size()));
     }
   }
-  const CscMatrix normal = normal_matrix_of(a, 1e-6, 44);
-  std::vector<double> x1, x2;
-  for (int threads : {1, 2}) {
-    CholeskyFactor factor;
-    ASSERT_EQ(factor.analyse(normal, Ordering::min_degree, threads, 0), 0);
-    ASSERT_EQ(factor.factor(normal.value.data(), 1e-30), 0);
-    EXPECT_LT(solve_residual(factor, normal, 45, threads == 1 ? &x1 : &x2), 1e-10);
-  }
+  const auto [x1, x2] = solutions_on_one_and_two_threads(normal_matrix_of(a, 1e-6, 44), Ordering::min_degree, 45);
   EXPECT_EQ(x1, x2);
 }
 
 TEST(LinalgCholesky, ThreadedQuasiDefiniteFactorMatchesSingleThreaded) {
   std::vector<signed char> sign;
   const CscMatrix k = testing::quasi_definite_from(random_matrix(1200, 2400, 4, 81), sign);
-  std::vector<double> x1, x2;
-  for (int threads : {1, 2}) {
-    CholeskyFactor factor;
-    ASSERT_EQ(factor.analyse(k, Ordering::nested_dissection, threads, 0), 0);
-    ASSERT_EQ(factor.factor(k.value.data(), 1e-30, sign.data()), 0);
-    EXPECT_LT(solve_residual(factor, k, 82, threads == 1 ? &x1 : &x2), 1e-10);
-  }
+  const auto [x1, x2] = solutions_on_one_and_two_threads(k, Ordering::nested_dissection, 82, sign.data());
   EXPECT_EQ(x1, x2);
 }
 

@@ -335,7 +335,8 @@ bool cluster_wide_supernodes(const SymbolicFactor& s, std::vector<int>& perm) {
   for (int t = 0; t < s.supernodes; ++t) {
     const int width = s.width(t), first = s.first[t];
     if (width < kWideSupernode) continue;
-    // Updates are listed by source, in elimination order.
+    // Updates are listed by source in elimination order; walked backwards,
+    // each column ends with its earliest.
     first_update.assign(width, std::numeric_limits<int64_t>::max());
     for (int64_t u = s.update_start[t + 1] - 1; u >= s.update_start[t]; --u) {
       const int* row = s.row_index.data() + s.row_start[s.update_source[u]];

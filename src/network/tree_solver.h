@@ -20,7 +20,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "network/huge_pages.h"
+#include "env/huge_pages.h"
 #include "network/net_problem.h"
 #include "network/pricing.h"
 

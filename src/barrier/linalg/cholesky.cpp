@@ -45,6 +45,25 @@ constexpr int kShortRun = 4;
 // the thread count, so each result comes out of the same kernel calls.
 constexpr int kRhsChunk = 32;
 
+// Runs body(item, h) for every item in [0, count) on up to `team` threads,
+// h being the thread's index (0: the caller). Items go to whichever thread
+// is free, so a thread the system holds back delays the others little.
+void share_out(int team, int count, const std::function<void(int, int)>& body) {
+  const int helpers = std::min(team, count) - 1;
+  if (helpers <= 0) {
+    for (int k = 0; k < count; ++k) body(k, 0);
+    return;
+  }
+  std::atomic<int> next{0};
+  auto share = [&](int h) {
+    for (int k = next++; k < count; k = next++) body(k, h);
+  };
+  std::vector<std::thread> threads;
+  for (int h = 1; h <= helpers; ++h) threads.emplace_back(share, h);
+  share(0);
+  for (std::thread& thread : threads) thread.join();
+}
+
 double seconds_since(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -401,24 +420,9 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
     const int* row_of = s.row_index.data() + s.row_start[t];
     for (int i = 0; i < s.row_count(t); ++i) w.position[row_of[i]] = i;
   };
-  // Runs body(chunk, workspace) for chunk in [0, count) on up to `team`
-  // threads, thread h using spaces[h]. Chunks go to whichever thread is free,
-  // so a thread the system holds back delays the others little.
-  auto for_chunks = [](int team, int count, Workspace* spaces,
-                       const std::function<void(int, Workspace&)>& body) {
-    const int helpers = std::min(team, count) - 1;
-    if (helpers <= 0) {
-      for (int k = 0; k < count; ++k) body(k, spaces[0]);
-      return;
-    }
-    std::atomic<int> next{0};
-    auto share = [&](int h) {
-      for (int k = next++; k < count; k = next++) body(k, spaces[h]);
-    };
-    std::vector<std::thread> helper_threads;
-    for (int h = 1; h <= helpers; ++h) helper_threads.emplace_back(share, h);
-    share(0);
-    for (std::thread& thread : helper_threads) thread.join();
+  // Chunks of one supernode on `team` threads, thread h using spaces[h].
+  auto for_chunks = [](int team, int count, Workspace* spaces, const std::function<void(int, Workspace&)>& body) {
+    share_out(team, count, [&](int k, int h) { body(k, spaces[h]); });
   };
   // The dense updates of supernode t (see kDenseUpdate), applied before the
   // others: each group of sources is spread into the target's row positions
@@ -560,20 +564,10 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
   std::fill(base, base + factor_size, 0.0);
   const int64_t entries = static_cast<int64_t>(s.entry_target.size());
   for (int64_t p = 0; p < entries; ++p) base[s.entry_target[p]] += values[p];
-  if (!subtree_root_.empty()) {
-    std::atomic<size_t> next{0};
-    auto run = [&](Workspace& w) {
-      for (size_t k = next++; k < subtree_root_.size(); k = next++) {
-        const int root = subtree_root_[k];
-        for (int t = subtree_first_[root]; t <= root && !failed; ++t) process(t, 1, &w);
-      }
-    };
-    std::vector<std::thread> team;
-    const int helpers = std::min<int>(threads_, static_cast<int>(subtree_root_.size())) - 1;
-    for (int k = 1; k <= helpers; ++k) team.emplace_back([&, k] { run(workspaces_[k]); });
-    run(workspaces_[0]);
-    for (std::thread& thread : team) thread.join();
-  }
+  share_out(threads_, static_cast<int>(subtree_root_.size()), [&](int k, int h) {
+    const int root = subtree_root_[k];
+    for (int t = subtree_first_[root]; t <= root && !failed; ++t) process(t, 1, &workspaces_[h]);
+  });
   for (int t : top_) {
     if (failed) break;
     process(t, threads_, workspaces_.data());
@@ -680,17 +674,10 @@ void CholeskyFactor::solve_many(double* x, int count) const {
     rhs_work_[h].rows.resize(static_cast<size_t>(n) * group);
     rhs_work_[h].below.resize(static_cast<size_t>(max_below) * group);
   }
-  std::atomic<int> next{0};
-  auto share = [&](int h) {
-    for (int k = next++; k < chunks; k = next++) {
-      const int first = k * kRhsChunk;
-      solve_chunk(x, count, first, std::min(kRhsChunk, count - first), rhs_work_[h]);
-    }
-  };
-  std::vector<std::thread> helpers;
-  for (int h = 1; h < team; ++h) helpers.emplace_back(share, h);
-  share(0);
-  for (std::thread& thread : helpers) thread.join();
+  share_out(team, chunks, [&](int k, int h) {
+    const int first = k * kRhsChunk;
+    solve_chunk(x, count, first, std::min(kRhsChunk, count - first), rhs_work_[h]);
+  });
 }
 
 // Right-hand sides [first, first + count) of the `stride` in x. They are

@@ -198,16 +198,22 @@ void NormalSystem::solve(double* r, RefinementReport* report) {
   const double target = std::max((1.0 + max_abs(rhs, m)) * 1e-8 / 10.0, initial / 5.0);
   double current = initial;
   int passes = 0;
-  if (current <= target) {
-    if (report) *report = {initial, current, target, passes};
-    return;
-  }
-  std::copy(residual, residual + m, z);
-  solve_once(z);
-  std::copy(z, z + m, p);
+  // The preconditioned residual is solved for only when another pass runs:
+  // most solves meet the target at once.
   double rz = 0;
-  for (int i = 0; i < m; ++i) rz += residual[i] * z[i];
-  while (current > target && passes < kMaxRefinements && rz > 0) {
+  while (current > target && passes < kMaxRefinements) {
+    std::copy(residual, residual + m, z);
+    solve_once(z);
+    double rz_next = 0;
+    for (int i = 0; i < m; ++i) rz_next += residual[i] * z[i];
+    if (!(rz_next > 0)) break;
+    if (passes == 0) {
+      std::copy(z, z + m, p);
+    } else {
+      const double beta = rz_next / rz;
+      for (int i = 0; i < m; ++i) p[i] = z[i] + beta * p[i];
+    }
+    rz = rz_next;
     ++passes;
     multiply(p, q);
     double pq = 0;
@@ -219,13 +225,6 @@ void NormalSystem::solve(double* r, RefinementReport* report) {
       residual[i] -= alpha * q[i];
     }
     current = max_abs(residual, m);
-    std::copy(residual, residual + m, z);
-    solve_once(z);
-    double rz_next = 0;
-    for (int i = 0; i < m; ++i) rz_next += residual[i] * z[i];
-    const double beta = rz_next / rz;
-    rz = rz_next;
-    for (int i = 0; i < m; ++i) p[i] = z[i] + beta * p[i];
   }
   if (current > target && !dense_list_.empty()) correction_failed_ = true;
   if (report) *report = {initial, current, target, passes};

@@ -110,7 +110,12 @@ bool Reducer::implied_by_rows(int j) const {
     read += w_.rend[r] - w_.rbeg[r];
     if (read > kImpliedMaxRead) return false;
     const double a = w_.cval[e];
-    const Activity rest = activity(r, j);
+    // rest.max bounds a·x_j from below when rlo is finite, rest.min from
+    // above when rhi is: only the sides that can still imply a bound count.
+    const bool want_max = w_.rlo[r] != -kInf && (a > 0 ? !lb_implied : !ub_implied);
+    const bool want_min = w_.rhi[r] != kInf && (a > 0 ? !ub_implied : !lb_implied);
+    if (!want_min && !want_max) continue;
+    const Activity rest = activity_sides(r, j, want_min, want_max);
     // a·x_j within [rlo - rest.max, rhi - rest.min].
     const double low = w_.rlo[r] == -kInf || rest.inf_max ? -kInf : w_.rlo[r] - rest.max;
     const double high = w_.rhi[r] == kInf || rest.inf_min ? kInf : w_.rhi[r] - rest.min;

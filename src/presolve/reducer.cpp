@@ -103,6 +103,21 @@ Activity Reducer::activity(int i, int skip) const {
   return act;
 }
 
+Activity Reducer::activity_sides(int i, int skip, bool want_min, bool want_max) const {
+  Activity act;
+  for (int64_t k = w_.rbeg[i]; k < w_.rend[i]; ++k) {
+    const int j = w_.ridx[k];
+    if (!w_.col_alive[j] || j == skip) continue;
+    const double a = w_.rval[k];
+    const double lo = a > 0 ? w_.lb[j] : w_.ub[j];
+    const double hi = a > 0 ? w_.ub[j] : w_.lb[j];
+    if (std::isinf(lo)) ++act.inf_min; else act.min += a * lo;
+    if (std::isinf(hi)) ++act.inf_max; else act.max += a * hi;
+    if ((!want_min || act.inf_min > 0) && (!want_max || act.inf_max > 0)) break;
+  }
+  return act;
+}
+
 int run_reductions(Environment& env, const Problem& original, PresolveWork& w, const PresolveSettings& settings) {
   return Reducer(env, original, w, settings).run();
 }

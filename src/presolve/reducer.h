@@ -62,6 +62,10 @@ class Reducer {
   // A line now and then during long presolves.
   void progress();
   Activity activity(int i, int skip = -1) const;
+  // The same with only the sides asked for: the scan stops once each of
+  // them has an infinite contribution, which is all that is then used of
+  // it. The sides not asked for hold no meaning.
+  Activity activity_sides(int i, int skip, bool want_min, bool want_max) const;
   int bound_infeasible(int j);
   int column_pass(bool& changed);
   // An empty column goes to the bound its cost prefers; with no cost it

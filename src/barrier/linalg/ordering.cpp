@@ -4,6 +4,7 @@
 #include <metis.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <numeric>
 #include <random>
@@ -15,6 +16,11 @@ namespace korva::barrier {
 namespace {
 
 constexpr int kBadPermutation = 4005;
+// Minimum degree with dense rows last treats as dense the rows with more
+// than max(16, kDenseRowScale·√n) entries (the ordering library's rule);
+// it is tried when such rows are at most kMostDenseRows of all.
+constexpr double kDenseRowScale = 1.0;
+constexpr double kMostDenseRows = 0.05;
 // Relabellings tried by the minimum-fill ordering besides the original labels.
 constexpr int kTieBreakTrials = 3;
 
@@ -51,7 +57,9 @@ void full_pattern(const CscMatrix& lower, std::vector<Index>& start, std::vector
   }
 }
 
-int minimum_degree(const CscMatrix& lower, std::vector<int>& perm) {
+// `dense_scale`: rows with more than max(16, dense_scale·√n) entries are
+// ordered last, after the rest; negative: none are.
+int minimum_degree(const CscMatrix& lower, std::vector<int>& perm, double dense_scale = AMD_DEFAULT_DENSE) {
   const int n = lower.cols;
   std::vector<SuiteSparse_long> start, index;
   full_pattern(lower, start, index);
@@ -64,6 +72,7 @@ int minimum_degree(const CscMatrix& lower, std::vector<int>& perm) {
   double control[AMD_CONTROL];
   double info[AMD_INFO];
   amd_l_defaults(control);
+  control[AMD_DENSE] = dense_scale;
   const SuiteSparse_long status = amd_l_order(n, start.data(), index.data(), p.data(), control, info);
   if (status == AMD_OUT_OF_MEMORY) return err::kNoMemory;
   if (status != AMD_OK && status != AMD_OK_BUT_JUMBLED) return kBadPermutation;
@@ -71,7 +80,7 @@ int minimum_degree(const CscMatrix& lower, std::vector<int>& perm) {
   return 0;
 }
 
-int nested_dissection(const CscMatrix& lower, std::vector<int>& perm) {
+int dissect(const CscMatrix& lower, std::vector<int>& perm) {
   idx_t n = lower.cols;
   std::vector<idx_t> start, index;
   full_pattern(lower, start, index);
@@ -92,43 +101,96 @@ int nested_dissection(const CscMatrix& lower, std::vector<int>& perm) {
   return 0;
 }
 
-// The lower triangle of the matrix with row i renamed label[i] (pattern only).
+// The lower triangle of the matrix with row i renamed label[i] (pattern
+// only); rows labelled -1 are left out with their entries.
 CscMatrix relabelled(const CscMatrix& lower, const std::vector<int>& label) {
   const int n = lower.cols;
+  const int kept = n - static_cast<int>(std::count(label.begin(), label.end(), -1));
   CscMatrix out;
-  out.rows = out.cols = n;
-  out.start.assign(n + 1, 0);
-  for (int j = 0; j < n; ++j)
-    for (int64_t p = lower.start[j]; p < lower.start[j + 1]; ++p)
-      ++out.start[std::min(label[lower.index[p]], label[j]) + 1];
-  for (int j = 0; j < n; ++j) out.start[j + 1] += out.start[j];
-  out.index.resize(out.start[n]);
-  std::vector<int64_t> next(out.start.begin(), out.start.end() - 1);
-  for (int j = 0; j < n; ++j) {
-    for (int64_t p = lower.start[j]; p < lower.start[j + 1]; ++p) {
-      const int a = label[lower.index[p]], b = label[j];
-      out.index[next[std::min(a, b)]++] = std::max(a, b);
+  out.rows = out.cols = kept;
+  out.start.assign(kept + 1, 0);
+  const auto for_each_entry = [&](auto visit) {
+    for (int j = 0; j < n; ++j) {
+      if (label[j] < 0) continue;
+      for (int64_t p = lower.start[j]; p < lower.start[j + 1]; ++p) {
+        const int a = label[lower.index[p]], b = label[j];
+        if (a >= 0) visit(std::min(a, b), std::max(a, b));
+      }
     }
-  }
-  for (int j = 0; j < n; ++j) std::sort(out.index.begin() + out.start[j], out.index.begin() + out.start[j + 1]);
+  };
+  for_each_entry([&](int col, int) { ++out.start[col + 1]; });
+  for (int j = 0; j < kept; ++j) out.start[j + 1] += out.start[j];
+  out.index.resize(out.start[kept]);
+  std::vector<int64_t> next(out.start.begin(), out.start.end() - 1);
+  for_each_entry([&](int col, int row) { out.index[next[col]++] = row; });
+  for (int j = 0; j < kept; ++j) std::sort(out.index.begin() + out.start[j], out.index.begin() + out.start[j + 1]);
   return out;
 }
 
-// Minimum fill: the relabelled minimum-degree orderings and the plain one,
-// keeping the least fill (then the fewest flops).
+// The rows that minimum degree with dense rows last would order last, when
+// they are at most kMostDenseRows of all; otherwise empty.
+std::vector<char> few_dense_rows(const CscMatrix& lower) {
+  const int n = lower.cols;
+  std::vector<int64_t> degree(static_cast<size_t>(n), 0);
+  for (int j = 0; j < n; ++j) {
+    for (int64_t p = lower.start[j]; p < lower.start[j + 1]; ++p) {
+      const int i = lower.index[p];
+      if (i == j) continue;
+      ++degree[i];
+      ++degree[j];
+    }
+  }
+  const double limit = std::max(16.0, kDenseRowScale * std::sqrt(static_cast<double>(n)));
+  std::vector<char> dense(static_cast<size_t>(n), 0);
+  int64_t count = 0;
+  for (int i = 0; i < n; ++i) count += dense[i] = degree[i] > limit;
+  if (count == 0 || count > kMostDenseRows * n) dense.clear();
+  return dense;
+}
+
+// Nested dissection of the graph without its few dense rows, which follow
+// the rest: a separator found through them would cut the graph apart only
+// by taking them all in.
+int nested_dissection(const CscMatrix& lower, std::vector<int>& perm) {
+  const std::vector<char> dense = few_dense_rows(lower);
+  if (dense.empty()) return dissect(lower, perm);
+  const int n = lower.cols;
+  std::vector<int> label(static_cast<size_t>(n), -1), original;
+  for (int i = 0; i < n; ++i) {
+    if (dense[i]) continue;
+    label[i] = static_cast<int>(original.size());
+    original.push_back(i);
+  }
+  if (int status = dissect(relabelled(lower, label), perm)) return status;
+  for (int& v : perm) v = original[v];
+  for (int i = 0; i < n; ++i)
+    if (dense[i]) perm.push_back(i);
+  return 0;
+}
+
+// Minimum fill: the variants of minimum degree (plain, dense rows last,
+// relabelled), keeping the least fill (then the fewest flops).
 int minimum_fill(const CscMatrix& lower, std::vector<int>& perm) {
   int status = minimum_degree(lower, perm);
   if (status != 0) return status;
   FactorCost best = factor_cost(lower, perm);
   std::vector<int> trial;
-  for (const std::vector<int>& label : tie_break_labels(lower.cols)) {
-    status = relabelled_minimum_degree(lower, label, trial);
-    if (status != 0) return status;
+  const auto keep_if_better = [&] {
     const FactorCost cost = factor_cost(lower, trial);
     if (cost.nonzeros < best.nonzeros || (cost.nonzeros == best.nonzeros && cost.flops < best.flops)) {
       best = cost;
       perm.swap(trial);
     }
+  };
+  if (has_few_dense_rows(lower)) {
+    status = dense_rows_last_minimum_degree(lower, trial);
+    if (status != 0) return status;
+    keep_if_better();
+  }
+  for (const std::vector<int>& label : tie_break_labels(lower.cols)) {
+    status = relabelled_minimum_degree(lower, label, trial);
+    if (status != 0) return status;
+    keep_if_better();
   }
   return 0;
 }
@@ -155,6 +217,13 @@ std::vector<std::vector<int>> tie_break_labels(int n) {
     labels.push_back(label);
   }
   return labels;
+}
+
+bool has_few_dense_rows(const CscMatrix& lower) { return !few_dense_rows(lower).empty(); }
+
+int dense_rows_last_minimum_degree(const CscMatrix& lower, std::vector<int>& perm) {
+  if (int status = minimum_degree(lower, perm, kDenseRowScale)) return status;
+  return is_permutation(perm, lower.cols) ? 0 : kBadPermutation;
 }
 
 int relabelled_minimum_degree(const CscMatrix& lower, const std::vector<int>& label, std::vector<int>& perm) {

@@ -22,6 +22,14 @@ std::vector<std::vector<int>> tie_break_labels(int n);
 // original numbering. Returns 0, 1001 or 4005.
 int relabelled_minimum_degree(const CscMatrix& lower, const std::vector<int>& label, std::vector<int>& perm);
 
+// A few rows of many entries (linking constraints, say) tie the rest of the
+// matrix together: minimum degree left to itself eliminates them early and
+// fills everything they touch. Whether there are such rows, at most a small
+// share of all; and minimum degree that leaves them out and orders them
+// last. Returns 0, 1001 or 4005.
+bool has_few_dense_rows(const CscMatrix& lower);
+int dense_rows_last_minimum_degree(const CscMatrix& lower, std::vector<int>& perm);
+
 // Whether perm holds each of 0..n-1 exactly once.
 bool is_permutation(const std::vector<int>& perm, int n);
 

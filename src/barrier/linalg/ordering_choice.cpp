@@ -17,13 +17,14 @@ namespace {
 constexpr double kExpensiveFactorRatio = 500.0;
 constexpr double kProgressInterval = 5.0;  // seconds between reports of a long ordering
 // On a matrix with more nonzeros than this, each relabelled minimum-degree
-// trial takes seconds: only one round of trials is run, nested dissection
-// and one relabelling per further thread (at least one).
+// trial takes seconds: only one round of trials is run, one per thread.
 constexpr size_t kLargeMatrix = 1000000;
 
 struct Candidate {
   Ordering method = Ordering::min_degree;
-  const std::vector<int>* label = nullptr;  // minimum fill: the relabelling tried
+  // Minimum fill: the relabelling tried, or dense rows last.
+  const std::vector<int>* label = nullptr;
+  bool dense_last = false;
   std::vector<int> perm;
   double flops = 0;
   int status = 0;
@@ -31,7 +32,12 @@ struct Candidate {
 
 void evaluate(const CscMatrix& lower, Candidate& c) {
   try {
-    c.status = c.label ? relabelled_minimum_degree(lower, *c.label, c.perm) : compute_ordering(lower, c.method, c.perm);
+    if (c.dense_last)
+      c.status = dense_rows_last_minimum_degree(lower, c.perm);
+    else if (c.label)
+      c.status = relabelled_minimum_degree(lower, *c.label, c.perm);
+    else
+      c.status = compute_ordering(lower, c.method, c.perm);
     if (c.status == 0) c.flops = factor_cost(lower, c.perm).flops;
   } catch (const std::bad_alloc&) {
     c.status = err::kNoMemory;
@@ -56,19 +62,29 @@ int choose_ordering(const CscMatrix& lower, Ordering choice, int ordering_thread
   const double size = std::max<double>(1.0, static_cast<double>(lower.index.size()));
   if (first.flops / size <= kExpensiveFactorRatio) return 0;
 
-  // Nested dissection and the relabelled minimum-degree orderings of
-  // minimum fill (the plain one is `first`) are independent: the threads
-  // take them in turn, the longest first.
+  // Nested dissection and the variants of minimum degree that make up
+  // minimum fill (dense rows last, relabellings; the plain one is `first`)
+  // are independent: the threads take them in turn, the longest first.
   const std::vector<std::vector<int>> labels = tie_break_labels(lower.cols);
   const size_t thread_limit = ordering_threads <= 0 ? size_t{2} : static_cast<size_t>(ordering_threads);
-  const size_t relabellings =
-      lower.index.size() > kLargeMatrix ? std::clamp<size_t>(thread_limit - 1, 1, labels.size()) : labels.size();
-  std::vector<Candidate> trials;
-  trials.resize(1 + relabellings);
+  std::vector<Candidate> trials(1);
   trials[0].method = Ordering::nested_dissection;
+  if (has_few_dense_rows(lower)) {
+    trials.emplace_back();
+    trials.back().method = Ordering::min_fill;
+    trials.back().dense_last = true;
+  }
+  size_t relabellings = labels.size();
+  if (lower.index.size() > kLargeMatrix) {
+    // One round on the threads: relabellings take the threads left, and
+    // one is tried anyway when nothing else varies minimum degree.
+    const size_t left = thread_limit > trials.size() ? thread_limit - trials.size() : 0;
+    relabellings = std::min(labels.size(), std::max(left, trials.size() == 1 ? size_t{1} : size_t{0}));
+  }
   for (size_t k = 0; k < relabellings; ++k) {
-    trials[k + 1].method = Ordering::min_fill;
-    trials[k + 1].label = &labels[k];
+    trials.emplace_back();
+    trials.back().method = Ordering::min_fill;
+    trials.back().label = &labels[k];
   }
   const size_t threads = std::min(trials.size(), thread_limit);
   std::atomic<size_t> next{0};

@@ -509,8 +509,8 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
   const int64_t factor_size = s.value_start[s.supernodes];
   // Out of core with a working storage that holds the whole factor (the
   // doubling often gets it there): the factor is computed there as in
-  // memory, on every thread, then written to the files in one go, and the
-  // solves find every panel resident.
+  // memory, on every thread, and stays there. The solves find every panel
+  // resident, so the files, which would only be written, stay empty.
   const bool whole_in_working =
       !in_core && static_cast<int64_t>(out_of_core_->working.size()) >= factor_size;
   if (!in_core && !whole_in_working) {
@@ -574,17 +574,8 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
   }
   if (failed) return -1;
   if (whole_in_working) {
-    OutOfCore& ooc = *out_of_core_;
-    if (ooc.store->write(0, base, factor_size)) {
-      ooc.resident[0] = 0;
-      ooc.resident[1] = s.supernodes;
-    } else {
-      // The files failed us: the factor stays in memory, where it already is.
-      std::vector<double> factor = std::move(ooc.working);
-      factor.resize(static_cast<size_t>(factor_size));
-      out_of_core_.reset();
-      values_ = std::move(factor);
-    }
+    out_of_core_->resident[0] = 0;
+    out_of_core_->resident[1] = s.supernodes;
   }
   return zeros;
 }

@@ -115,7 +115,7 @@ bool Reducer::implied_by_rows(int j) const {
     const bool want_max = w_.rlo[r] != -kInf && (a > 0 ? !lb_implied : !ub_implied);
     const bool want_min = w_.rhi[r] != kInf && (a > 0 ? !ub_implied : !lb_implied);
     if (!want_min && !want_max) continue;
-    const Activity rest = activity_sides(r, j, want_min, want_max);
+    const Activity rest = activity(r, j, want_min, want_max);
     // a·x_j within [rlo - rest.max, rhi - rest.min].
     const double low = w_.rlo[r] == -kInf || rest.inf_max ? -kInf : w_.rlo[r] - rest.max;
     const double high = w_.rhi[r] == kInf || rest.inf_min ? kInf : w_.rhi[r] - rest.min;

@@ -89,21 +89,7 @@ void Reducer::progress() {
     msg(env_.results(), "Presolve has improved bounds %lld times...\n", w_.counters.bound_improvements);
 }
 
-Activity Reducer::activity(int i, int skip) const {
-  Activity act;
-  for (int64_t k = w_.rbeg[i]; k < w_.rend[i]; ++k) {
-    const int j = w_.ridx[k];
-    if (!w_.col_alive[j] || j == skip) continue;
-    const double a = w_.rval[k];
-    const double lo = a > 0 ? w_.lb[j] : w_.ub[j];
-    const double hi = a > 0 ? w_.ub[j] : w_.lb[j];
-    if (std::isinf(lo)) ++act.inf_min; else act.min += a * lo;
-    if (std::isinf(hi)) ++act.inf_max; else act.max += a * hi;
-  }
-  return act;
-}
-
-Activity Reducer::activity_sides(int i, int skip, bool want_min, bool want_max) const {
+Activity Reducer::activity(int i, int skip, bool want_min, bool want_max) const {
   Activity act;
   for (int64_t k = w_.rbeg[i]; k < w_.rend[i]; ++k) {
     const int j = w_.ridx[k];

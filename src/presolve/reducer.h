@@ -41,8 +41,8 @@ inline constexpr double kCancelTol = 1e-11;      // ... as are those this small 
 inline double feas_tol(double b) { return std::isinf(b) ? 0.0 : kFeasTol * std::max(1.0, std::fabs(b)); }
 inline double redundant_tol(double b) { return std::isinf(b) ? 0.0 : kRedundantTol * std::max(1.0, std::fabs(b)); }
 
-// Bounds of a row's activity over its active entries, with the number of
-// infinite contributions on each side.
+// Bounds of a row's activity over its active entries, and on each side
+// whether there is an infinite contribution (then the sum is not a bound).
 struct Activity {
   double min = 0.0, max = 0.0;
   int inf_min = 0, inf_max = 0;
@@ -61,11 +61,10 @@ class Reducer {
   int limits() const;
   // A line now and then during long presolves.
   void progress();
-  Activity activity(int i, int skip = -1) const;
-  // The same with only the sides asked for: the scan stops once each of
-  // them has an infinite contribution, which is all that is then used of
-  // it. The sides not asked for hold no meaning.
-  Activity activity_sides(int i, int skip, bool want_min, bool want_max) const;
+  // Row i's activity bounds without column `skip`, on the sides asked
+  // for (the others hold no meaning). The scan stops once every side asked
+  // for has an infinite contribution: its sum is then of no use.
+  Activity activity(int i, int skip = -1, bool want_min = true, bool want_max = true) const;
   int bound_infeasible(int j);
   int column_pass(bool& changed);
   // An empty column goes to the bound its cost prefers; with no cost it

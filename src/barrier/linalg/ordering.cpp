@@ -24,20 +24,28 @@ constexpr double kMostDenseRows = 0.05;
 // Relabellings tried by the minimum-fill ordering besides the original labels.
 constexpr int kTieBreakTrials = 3;
 
-// Both triangles without the diagonal, as the ordering libraries want them.
-template <typename Index>
-void full_pattern(const CscMatrix& lower, std::vector<Index>& start, std::vector<Index>& index) {
+// Off-diagonal entries of each row of the whole symmetric matrix.
+std::vector<int64_t> degrees(const CscMatrix& lower) {
   const int n = lower.cols;
-  std::vector<Index> count(n + 1, 0);
+  std::vector<int64_t> degree(static_cast<size_t>(n), 0);
   for (int j = 0; j < n; ++j) {
     for (int64_t p = lower.start[j]; p < lower.start[j + 1]; ++p) {
       const int i = lower.index[p];
       if (i == j) continue;
-      ++count[i + 1];
-      ++count[j + 1];
+      ++degree[i];
+      ++degree[j];
     }
   }
-  for (int j = 0; j < n; ++j) count[j + 1] += count[j];
+  return degree;
+}
+
+// Both triangles without the diagonal, as the ordering libraries want them.
+template <typename Index>
+void full_pattern(const CscMatrix& lower, std::vector<Index>& start, std::vector<Index>& index) {
+  const int n = lower.cols;
+  const std::vector<int64_t> degree = degrees(lower);
+  std::vector<Index> count(n + 1, 0);
+  for (int j = 0; j < n; ++j) count[j + 1] = count[j] + static_cast<Index>(degree[j]);
   start = count;
   index.resize(static_cast<size_t>(count[n]));
   // Filling column by column in increasing j keeps every column sorted:
@@ -131,15 +139,7 @@ CscMatrix relabelled(const CscMatrix& lower, const std::vector<int>& label) {
 // they are at most kMostDenseRows of all; otherwise empty.
 std::vector<char> few_dense_rows(const CscMatrix& lower) {
   const int n = lower.cols;
-  std::vector<int64_t> degree(static_cast<size_t>(n), 0);
-  for (int j = 0; j < n; ++j) {
-    for (int64_t p = lower.start[j]; p < lower.start[j + 1]; ++p) {
-      const int i = lower.index[p];
-      if (i == j) continue;
-      ++degree[i];
-      ++degree[j];
-    }
-  }
+  const std::vector<int64_t> degree = degrees(lower);
   const double limit = std::max(16.0, kDenseRowScale * std::sqrt(static_cast<double>(n)));
   std::vector<char> dense(static_cast<size_t>(n), 0);
   int64_t count = 0;

@@ -294,6 +294,28 @@ TEST(LinalgOutOfCore, AFailedWriteMovesTheFactorBackToMemoryWhenPanelsStream) {
   }
 }
 
+TEST(LinalgOutOfCore, LargeFactorsSolveAlikeOnAnyThreadsInMemoryAndInWorkingStorage) {
+  // A factor of a million nonzeros, its subtrees full of thin supernodes
+  // updating wide ones: in memory, and with every panel held by the
+  // working storage, the solutions must not depend on where the panels are
+  // or on the threads.
+  const CscMatrix m = random_normal_matrix(2000, 4000, 4, 3);
+  const korva_test::TempDir workdir;
+  std::vector<Solutions> solutions;
+  for (int threads : {1, 2}) {
+    for (const bool on_disk : {false, true}) {
+      CholeskyFactor factor;
+      if (on_disk) factor.set_storage(tiny_storage(workdir.path().string()));
+      ASSERT_EQ(factor.analyse(m, Ordering::nested_dissection, threads, 0), 0);
+      ASSERT_GE(factor.statistics().factor_nonzeros, 1000000);
+      ASSERT_EQ(factor.factor(m.value.data(), 1e-30), 0);
+      EXPECT_EQ(factor.out_of_core(), on_disk);
+      solutions.push_back(solve_all(factor, 31));
+    }
+  }
+  for (const Solutions& other : solutions) expect_same(solutions.front(), other);
+}
+
 class LinalgOutOfCoreLog : public korva_test::EnvTest {};
 
 TEST_F(LinalgOutOfCoreLog, AFileThatCannotBeOpenedIsReportedAndTheFactorStaysInMemory) {

@@ -15,6 +15,7 @@
 
 #include "barrier/linalg/dense_block.h"
 #include "barrier/linalg/single_threaded_blas.h"
+#include "barrier/linalg/thin_update.h"
 #include "barrier/linalg/ordering_choice.h"
 #include "env/error_codes.h"
 #include "env/huge_pages.h"
@@ -346,6 +347,28 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
           ++next;
         }
       }
+      // Where the update's rows land in the target: looked up once, and
+      // mostly in unbroken runs, each subtracted without indirection.
+      int* relative = w.relative.data();
+      int* run_start = w.run_start.data();
+      int runs = 0;
+      for (int ii = 0; ii < head.m; ++ii) {
+        relative[ii] = position[src_row[head.a + ii]];
+        if (ii == 0 || relative[ii] != relative[ii - 1] + 1) run_start[runs++] = ii;
+      }
+      run_start[runs] = head.m;
+      const bool long_runs = runs * kShortRun <= head.m;
+      if (next == u + 1 && s.width(head.src) <= kThinUpdateWidth) {
+        const int skip = kept(head.src);
+        const double* src_block = panel(head.src);
+        const ThinSource source{src_block + (head.a - skip), src_block + (head.p - skip), src_rows - skip,
+                                s.width(head.src), head.m, head.c,
+                                pivot_sign ? sign_.data() + s.first[head.src] : nullptr};
+        subtract_thin_update(source, ThinTarget{block, rows, src_row + head.p, first, relative, run_start, runs,
+                                                long_runs, head.p - head.a});
+        u = next;
+        continue;
+      }
       if (next > u + 1) {
         // Left panel: rows [a, a + m) of every stacked source; right panel:
         // rows [p, p + c).
@@ -387,17 +410,6 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
         cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, head.m, head.c, src_width, 1.0,
                     src_block + (head.a - skip), src_ld, right, right_ld, 0.0, upd, head.m);
       }
-      // Where the update's rows land in the target: looked up once, and
-      // mostly in unbroken runs, each subtracted without indirection.
-      int* relative = w.relative.data();
-      int* run_start = w.run_start.data();
-      int runs = 0;
-      for (int ii = 0; ii < head.m; ++ii) {
-        relative[ii] = position[src_row[head.a + ii]];
-        if (ii == 0 || relative[ii] != relative[ii - 1] + 1) run_start[runs++] = ii;
-      }
-      run_start[runs] = head.m;
-      const bool long_runs = runs * kShortRun <= head.m;
       for (int jj = 0; jj < head.c; ++jj) {
         double* target = block + static_cast<int64_t>(src_row[head.p + jj] - first) * rows;
         const double* from = upd + static_cast<int64_t>(jj) * head.m;

@@ -102,6 +102,7 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
     zero_pivot_.assign(s.rows, 0);
     sign_.assign(s.rows, 1);
 
+    group_entries_by_panel();
     plan_threads();
     // One update covers at most a chunk of the target's rows.
     int64_t update_size = 1, stack_size = 1;
@@ -202,6 +203,23 @@ void CholeskyFactor::plan_threads() {
     if (on_top[t]) top_.push_back(t);
 }
 
+void CholeskyFactor::group_entries_by_panel() {
+  const SymbolicFactor& s = symbolic_;
+  const int ns = s.supernodes;
+  const int64_t entries = static_cast<int64_t>(s.entry_target.size());
+  std::vector<int> owner(entries);
+  panel_entry_start_.assign(ns + 1, 0);
+  for (int64_t p = 0; p < entries; ++p) {
+    owner[p] = static_cast<int>(std::upper_bound(s.value_start.begin(), s.value_start.end(), s.entry_target[p]) -
+                                s.value_start.begin()) - 1;
+    ++panel_entry_start_[owner[p] + 1];
+  }
+  for (int t = 0; t < ns; ++t) panel_entry_start_[t + 1] += panel_entry_start_[t];
+  panel_entries_.resize(entries);
+  std::vector<int64_t> next(panel_entry_start_.begin(), panel_entry_start_.end() - 1);
+  for (int64_t p = 0; p < entries; ++p) panel_entries_[next[owner[p]]++] = p;
+}
+
 void CholeskyFactor::plan_out_of_core(double memory_doubles) {
   const SymbolicFactor& s = symbolic_;
   const int ns = s.supernodes;
@@ -217,20 +235,6 @@ void CholeskyFactor::plan_out_of_core(double memory_doubles) {
       ooc->plan.working_doubles, std::min<int64_t>(factor_doubles, static_cast<int64_t>(ooc->allocation)));
   reserve_huge(ooc->working, working_doubles);
   ooc->working.assign(working_doubles, 0.0);
-  // Each panel is assembled just before it is factored, so its entries are
-  // grouped by supernode; within one, entry order keeps the sums as in core.
-  const int64_t entries = static_cast<int64_t>(s.entry_target.size());
-  std::vector<int> owner(entries);
-  ooc->entry_start.assign(ns + 1, 0);
-  for (int64_t p = 0; p < entries; ++p) {
-    owner[p] = static_cast<int>(std::upper_bound(s.value_start.begin(), s.value_start.end(), s.entry_target[p]) -
-                                s.value_start.begin()) - 1;
-    ++ooc->entry_start[owner[p] + 1];
-  }
-  for (int t = 0; t < ns; ++t) ooc->entry_start[t + 1] += ooc->entry_start[t];
-  ooc->entries.resize(entries);
-  std::vector<int64_t> next(ooc->entry_start.begin(), ooc->entry_start.end() - 1);
-  for (int64_t p = 0; p < entries; ++p) ooc->entries[next[owner[p]]++] = p;
   out_of_core_ = std::move(ooc);
 }
 
@@ -482,6 +486,14 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
   auto process = [&](int t, int team, Workspace* spaces) {
     const int rows = s.row_count(t), width = s.width(t), first = s.first[t];
     double* block = panel(t);
+    // Assembled by the thread that factors it, just before: the panel is
+    // then in its cache, and no pass over the whole factor is needed.
+    // Entry order within the panel keeps every sum the same.
+    std::fill(block, block + (s.value_start[t + 1] - s.value_start[t]), 0.0);
+    for (int64_t k = panel_entry_start_[t]; k < panel_entry_start_[t + 1]; ++k) {
+      const int64_t p = panel_entries_[k];
+      block[s.entry_target[p] - s.value_start[t]] += values[p];
+    }
     set_positions(t, spaces[0]);
     const int* position = spaces[0].position.data();
     const int chunks = (rows + kRowChunk - 1) / kRowChunk;
@@ -538,18 +550,11 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
     kept_from = ooc.kept_from.data();
     bool written = true;
     for (int t = 0; t < s.supernodes && !failed && written; ++t) {
-      double* block = panel(t);
-      const int64_t size = s.value_start[t + 1] - s.value_start[t];
-      std::fill(block, block + size, 0.0);
-      for (int64_t k = ooc.entry_start[t]; k < ooc.entry_start[t + 1]; ++k) {
-        const int64_t p = ooc.entries[k];
-        block[s.entry_target[p] - s.value_start[t]] += values[p];
-      }
       process(t, threads_, workspaces_.data());
       // Written as soon as it is final, so the files fill in order; its
       // space is reused as its rows retire and once its last target is
       // factored.
-      if (!failed) written = ooc.store->write(s.value_start[t], block, size);
+      if (!failed) written = ooc.store->write(s.value_start[t], panel(t), s.value_start[t + 1] - s.value_start[t]);
       // Retired rows leave: the rows kept move to the front of the panel's
       // place, column by column, each to a lower address than it had.
       for (int64_t k = plan.trim_start[t]; k < plan.trim_start[t + 1]; ++k) {
@@ -573,9 +578,6 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
   base = whole_in_working ? out_of_core_->working.data() : values_.data();
   offset = s.value_start.data();
   kept_from = nullptr;
-  std::fill(base, base + factor_size, 0.0);
-  const int64_t entries = static_cast<int64_t>(s.entry_target.size());
-  for (int64_t p = 0; p < entries; ++p) base[s.entry_target[p]] += values[p];
   share_out(threads_, static_cast<int>(subtree_root_.size()), [&](int k, int h) {
     const int root = subtree_root_[k];
     for (int t = subtree_first_[root]; t <= root && !failed; ++t) process(t, 1, &workspaces_[h]);

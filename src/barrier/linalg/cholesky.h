@@ -106,6 +106,10 @@ class CholeskyFactor {
   std::vector<int> subtree_root_;
   std::vector<int> subtree_first_;
   std::vector<int> top_;
+  // The analysed entries of each supernode's panel, in entry order:
+  // panel_entries_[panel_entry_start_[t] .. panel_entry_start_[t + 1]).
+  std::vector<int64_t> panel_entry_start_;
+  std::vector<int64_t> panel_entries_;
   // Scratch of the numeric factorisation, one per thread, sized by analyse().
   struct Workspace {
     std::vector<int> position;   // row → offset in the current target block
@@ -131,9 +135,6 @@ class CholeskyFactor {
     std::vector<double> working;
     // While factoring: the first row each panel keeps.
     std::vector<int> kept_from;
-    // The analysed entries of each supernode's panel, in entry order.
-    std::vector<int64_t> entry_start;
-    std::vector<int64_t> entries;
     std::unique_ptr<OutOfCoreStore> store;
     std::mutex solve_lock;
     // Supernodes whose panels the working array still holds from the last
@@ -152,6 +153,7 @@ class CholeskyFactor {
   mutable std::vector<RhsWork> rhs_work_;
 
   void plan_threads();
+  void group_entries_by_panel();
   int64_t mark_dense_updates();  // returns the size of the dense panel
   void solve_chunk(double* x, int stride, int first_rhs, int count, RhsWork& work) const;
   void plan_out_of_core(double memory_doubles);

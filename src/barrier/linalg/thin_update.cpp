@@ -1,17 +1,14 @@
 #include "barrier/linalg/thin_update.h"
 
 #include <algorithm>
-#include <array>
-#include <utility>
 
 namespace korva::barrier {
 namespace {
 
-// A clone for wide vectors and a plain one; neither contracts products into
-// fused multiply-adds, which round differently, so both give the same
-// numbers.
+// Inlined into each clone of subtract_thin_update, which compiles it for
+// that clone's instructions.
 template <int W>
-__attribute__((target_clones("avx2", "default"))) void subtract_columns(const ThinSource& source, const ThinTarget& target) {
+inline __attribute__((always_inline)) void subtract_columns(const ThinSource& source, const ThinTarget& target) {
   const int64_t ld = source.ld;
   const double* left = source.rows;
   for (int j = 0; j < source.c; ++j) {
@@ -42,18 +39,24 @@ __attribute__((target_clones("avx2", "default"))) void subtract_columns(const Th
   }
 }
 
-using Kernel = void (*)(const ThinSource&, const ThinTarget&);
-
-template <int... W>
-constexpr auto kernels(std::integer_sequence<int, W...>) {
-  return std::array<Kernel, sizeof...(W)>{&subtract_columns<W + 1>...};
-}
-
 }  // namespace
 
-void subtract_thin_update(const ThinSource& source, const ThinTarget& target) {
-  static constexpr auto table = kernels(std::make_integer_sequence<int, kThinUpdateWidth>());
-  table[source.width - 1](source, target);
+// A clone for wide vectors and a plain one. Neither contracts products into
+// fused multiply-adds (which round differently; the file is compiled without
+// contraction), so both give the same numbers.
+__attribute__((target_clones("avx2", "default"))) void subtract_thin_update(const ThinSource& source,
+                                                                            const ThinTarget& target) {
+  static_assert(kThinUpdateWidth == 8, "one case per width");
+  switch (source.width) {
+    case 1: return subtract_columns<1>(source, target);
+    case 2: return subtract_columns<2>(source, target);
+    case 3: return subtract_columns<3>(source, target);
+    case 4: return subtract_columns<4>(source, target);
+    case 5: return subtract_columns<5>(source, target);
+    case 6: return subtract_columns<6>(source, target);
+    case 7: return subtract_columns<7>(source, target);
+    default: return subtract_columns<8>(source, target);
+  }
 }
 
 }  // namespace korva::barrier

@@ -538,6 +538,28 @@ TEST(LinalgCholesky, EmptyAndDiagonalMatrices) {
   EXPECT_DOUBLE_EQ(x[2], 3.0);
 }
 
+TEST(LinalgCholesky, PivotsLeftWithoutDigitsAreBoundedNotDropped) {
+  // The second pivot is about 1e-15 of its diagonal: a nearly dependent
+  // row, its computed value mostly rounding. It is not dropped, and it
+  // counts as 1e-13 of its diagonal, so the solution stays near 1e13
+  // instead of 1e15.
+  const CscMatrix m = lower_from_dense({{1.0, 1.0}, {1.0, 1.0 + 1e-15}});
+  CholeskyFactor factor;
+  ASSERT_EQ(factor.analyse(m, Ordering::min_degree, 1, 0), 0);
+  EXPECT_EQ(factor.factor(m.value.data(), 1e-30), 0);
+  std::vector<double> x = {0.0, 1.0};
+  factor.solve(x.data());
+  EXPECT_NEAR(x[1], 1e13, 1e11);
+  EXPECT_NEAR(x[0], -1e13, 1e11);
+  // A pivot that keeps its digits is left alone.
+  const CscMatrix well = lower_from_dense({{1.0, 1.0}, {1.0, 1.0 + 1e-9}});
+  ASSERT_EQ(factor.analyse(well, Ordering::min_degree, 1, 0), 0);
+  EXPECT_EQ(factor.factor(well.value.data(), 1e-30), 0);
+  x = {0.0, 1.0};
+  factor.solve(x.data());
+  EXPECT_NEAR(x[1], 1e9, 1e3);
+}
+
 TEST(LinalgCholesky, NotANumberFailsTheFactorisation) {
   CscMatrix m = lower_from_dense({{4.0, 1.0}, {1.0, 4.0}});
   CholeskyFactor factor;

@@ -23,6 +23,8 @@
 namespace korva::barrier {
 namespace {
 
+// The least share of its own diagonal that a pivot keeps (see factor()).
+constexpr double kLeastPivot = 1e-13;
 // Below this many flops a factorisation is not worth starting threads for.
 constexpr double kThreadedFactorFlops = 5e7;
 // Rows of a supernode's block handled by one dense kernel call.
@@ -101,6 +103,7 @@ int CholeskyFactor::analyse(const CscMatrix& lower, Ordering choice, int threads
     }
     zero_pivot_.assign(s.rows, 0);
     sign_.assign(s.rows, 1);
+    least_pivot_.assign(s.rows, 0.0);
 
     group_entries_by_panel();
     plan_threads();
@@ -281,6 +284,14 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
   for (int i = 0; i < n; ++i)
     if (s.diagonal_entry[i] >= 0) largest = std::max(largest, std::fabs(values[s.diagonal_entry[i]]));
   const double threshold = pivot_floor * largest;
+  // A pivot below kLeastPivot of its own diagonal has lost nearly all its
+  // digits to cancellation: its value is rounding noise, and dividing by it
+  // would spoil the columns below. It counts as that bound instead; the
+  // refinement of each solve takes up the difference.
+  for (int k = 0; k < n; ++k) {
+    const int64_t e = s.diagonal_entry[s.perm[k]];
+    least_pivot_[k] = e >= 0 ? kLeastPivot * std::fabs(values[e]) : 0.0;
+  }
   for (int k = 0; k < n; ++k) sign_[k] = pivot_sign ? (pivot_sign[s.perm[k]] < 0 ? -1 : 1) : 1;
   std::fill(zero_pivot_.begin(), zero_pivot_.end(), 0);
 
@@ -508,7 +519,7 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
       for_chunks(team, count, spaces, [&](int k, Workspace&) { body(k); });
     };
     const int z = factor_diagonal_block(block, rows, width, sign_.data() + first, zero_pivot_.data() + first,
-                                        threshold, spaces[0].scaled.data(), loop);
+                                        threshold, least_pivot_.data() + first, spaces[0].scaled.data(), loop);
     if (z < 0) {
       failed = true;
       return;

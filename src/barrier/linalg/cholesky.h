@@ -70,8 +70,10 @@ class CholeskyFactor {
   // L·D·Lᵀ with D's signs given. A pivot whose magnitude (with the expected
   // sign) falls below pivot_floor times the largest diagonal magnitude is
   // treated as zero: its column of L is zeroed and solves return 0 in that
-  // component, which drops a dependent equation. Returns the number of such
-  // pivots, or -1 when the factorisation failed (NaN or infinity).
+  // component, which drops a dependent equation. Any other pivot below
+  // 1e-13 of its own diagonal entry is raised to that: cancellation has left
+  // it without accurate digits. Returns the number of zero pivots, or -1
+  // when the factorisation failed (NaN or infinity).
   int factor(const double* values, double pivot_floor, const signed char* pivot_sign = nullptr);
 
   // Solves M·x = b in place (x holds b on entry), in the original numbering.
@@ -100,6 +102,7 @@ class CholeskyFactor {
   std::vector<double> values_;         // supernode blocks, column-major
   std::vector<signed char> zero_pivot_;  // by pivot position
   std::vector<signed char> sign_;        // by pivot position: +1 or -1
+  std::vector<double> least_pivot_;      // by pivot position: the least magnitude a pivot keeps
   // Threaded factorisation: independent subtrees (heaviest first), each a
   // postorder range [subtree_first_, root] of supernodes, then the supernodes
   // above them in order, with multithreaded dense kernels.

@@ -14,7 +14,7 @@ constexpr int kChunk = 128;
 
 // Right-looking factor of the small diagonal block of one panel.
 int factor_panel(double* a, int64_t lda, int k0, int kb, const signed char* sign, signed char* zero,
-                 double threshold) {
+                 double threshold, const double* least) {
   int zeros = 0;
   for (int k = k0; k < k0 + kb; ++k) {
     double* col = a + k * lda;
@@ -29,7 +29,7 @@ int factor_panel(double* a, int64_t lda, int k0, int kb, const signed char* sign
       continue;
     }
     zero[k] = 0;
-    const double l = std::sqrt(s * pivot);
+    const double l = std::sqrt(std::max(s * pivot, least[k]));
     col[k] = l;
     const double scale = 1.0 / (s * l);
     for (int i = k + 1; i < k0 + kb; ++i) col[i] *= scale;
@@ -61,14 +61,14 @@ void solve_rows_below(const double* block, int64_t ld, int width, double* rows, 
 }
 
 int factor_diagonal_block(double* block, int64_t ld, int width, const signed char* sign, signed char* zero,
-                          double threshold, double* work, const ChunkLoop& loop) {
+                          double threshold, const double* least, double* work, const ChunkLoop& loop) {
   bool all_positive = true;
   for (int k = 0; k < width; ++k) all_positive = all_positive && sign[k] > 0;
   const int lda = static_cast<int>(ld);
   int zeros = 0;
   for (int k0 = 0; k0 < width; k0 += kPanel) {
     const int kb = std::min(kPanel, width - k0);
-    const int panel_zeros = factor_panel(block, ld, k0, kb, sign, zero, threshold);
+    const int panel_zeros = factor_panel(block, ld, k0, kb, sign, zero, threshold, least);
     if (panel_zeros < 0) return -1;
     zeros += panel_zeros;
     const int trailing = width - k0 - kb;

@@ -16,12 +16,13 @@ using ChunkLoop = std::function<void(int count, const std::function<void(int chu
 
 // Factors the diagonal block. A pivot with sign[k]·pivot <= threshold is
 // treated as zero: zero[k] is set, the diagonal set to 1 and the column below
-// zeroed. work holds width·width doubles. The updates inside the block are
+// zeroed. Any other pivot counts as at least least[k]. work holds
+// width·width doubles. The updates inside the block are
 // cut into fixed chunks handed to `loop`, so the result does not depend on
 // how many threads run them. Returns the number of zero pivots, or -1 when a
 // pivot is not finite.
 int factor_diagonal_block(double* block, int64_t ld, int width, const signed char* sign, signed char* zero,
-                          double threshold, double* work, const ChunkLoop& loop);
+                          double threshold, const double* least, double* work, const ChunkLoop& loop);
 
 // Computes `count` rows below the diagonal block (starting at `rows`, same
 // leading dimension) from the factored diagonal block: rows := rows·L̃⁻ᵀ·S,

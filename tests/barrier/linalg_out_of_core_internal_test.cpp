@@ -296,7 +296,8 @@ TEST(LinalgOutOfCore, AFailedWriteMovesTheFactorBackToMemoryWhenPanelsStream) {
 
 TEST(LinalgOutOfCore, LargeFactorsSolveAlikeOnAnyThreadsInMemoryAndInWorkingStorage) {
   // A factor of a million nonzeros, its subtrees full of thin supernodes
-  // updating wide ones: in memory, and with every panel held by the
+  // updating wide ones, and large enough for the solves to share the
+  // subtrees among the threads: in memory, and with every panel held by the
   // working storage, the solutions must not depend on where the panels are
   // or on the threads.
   const CscMatrix m = random_normal_matrix(2000, 4000, 4, 3);

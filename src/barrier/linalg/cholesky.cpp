@@ -16,6 +16,7 @@
 #include "barrier/linalg/dense_block.h"
 #include "barrier/linalg/single_threaded_blas.h"
 #include "barrier/linalg/thin_update.h"
+#include "barrier/linalg/solve_kernels.h"
 #include "barrier/linalg/ordering_choice.h"
 #include "env/error_codes.h"
 #include "env/huge_pages.h"
@@ -27,6 +28,8 @@ namespace {
 constexpr double kLeastPivot = 1e-13;
 // Below this many flops a factorisation is not worth starting threads for.
 constexpr double kThreadedFactorFlops = 5e7;
+// Below this many factor nonzeros a solve is not worth starting threads for.
+constexpr int64_t kThreadedSolveNonzeros = 1000000;
 // Rows of a supernode's block handled by one dense kernel call.
 constexpr int kRowChunk = 256;
 // Widest stack of sources with the same rows multiplied at once.
@@ -167,6 +170,7 @@ void CholeskyFactor::plan_threads() {
   subtree_root_.clear();
   subtree_first_.assign(ns, 0);
   top_.clear();
+  threaded_solves_ = false;
   std::vector<double> work(ns, 0.0);
   std::vector<std::vector<int>> children(ns);
   std::vector<int> roots;
@@ -204,6 +208,7 @@ void CholeskyFactor::plan_threads() {
   for (; !heaviest.empty(); heaviest.pop()) subtree_root_.push_back(heaviest.top());
   for (int t = 0; t < ns; ++t)
     if (on_top[t]) top_.push_back(t);
+  threaded_solves_ = s.factor_nonzeros >= kThreadedSolveNonzeros;
 }
 
 void CholeskyFactor::group_entries_by_panel() {
@@ -636,6 +641,13 @@ class CholeskyFactor::BlockStream {
 
   void turn_back() { forward_ = false; }
 
+  // Every panel at its place in one array, in memory or all held by the
+  // working array: its start, from which threads may read at once.
+  const double* all_panels() const {
+    if (in_core_) return in_core_;
+    return lo_ == 0 && hi_ == s_.supernodes ? buffer_ : nullptr;
+  }
+
   const double* block(int t) {
     if (in_core_) return in_core_ + s_.value_start[t];
     if (t < lo_ || t >= hi_) load(t);
@@ -779,14 +791,18 @@ void CholeskyFactor::solve_chunk(double* x, int stride, int first_rhs, int count
 void CholeskyFactor::solve(double* x, double* work) const {
   const SymbolicFactor& s = symbolic_;
   const int n = s.rows;
-  // Per thread: the rows below a supernode, gathered for the dense kernels.
-  thread_local std::vector<double> below_values;
   BlockStream blocks(*this);
   for (int k = 0; k < n; ++k) work[k] = x[s.perm[k]];
-  // Forward: L̃·y = b, a triangular solve and a product per supernode.
-  for (int t = 0; t < s.supernodes; ++t) {
-    const int rows = s.row_count(t), width = s.width(t), first = s.first[t], below = rows - width;
-    const double* block = blocks.block(t);
+  // Per thread: the rows below a supernode, summed or gathered.
+  auto scratch = [](int size) {
+    thread_local std::vector<double> values;
+    if (static_cast<int>(values.size()) < size) values.resize(static_cast<size_t>(size));
+    return values.data();
+  };
+  // Forward, L̃·y = b: each supernode solves its diagonal block, then
+  // subtracts its columns times the result from the rows below.
+  auto forward = [&](int t, const double* block) {
+    const int rows = s.row_count(t), width = s.width(t), first = s.first[t];
     const int* row_of = s.row_index.data() + s.row_start[t];
     double* xt = work + first;
     if (width == 1) {
@@ -794,41 +810,48 @@ void CholeskyFactor::solve(double* x, double* work) const {
       const double v = xt[0];
       if (v != 0.0)
         for (int i = 1; i < rows; ++i) work[row_of[i]] -= block[i] * v;
-      continue;
+      return;
     }
-    cblas_dtrsv(CblasColMajor, CblasLower, CblasNoTrans, CblasNonUnit, width, block, rows, xt, 1);
+    solve_lower(block, rows, width, xt);
     for (int k = 0; k < width; ++k)
       if (zero_pivot_[first + k]) xt[k] = 0.0;
-    if (below == 0) continue;
-    if (static_cast<int>(below_values.size()) < below) below_values.resize(static_cast<size_t>(below));
-    cblas_dgemv(CblasColMajor, CblasNoTrans, below, width, 1.0, block + width, rows, xt, 1, 0.0,
-                below_values.data(), 1);
-    for (int i = 0; i < below; ++i) work[row_of[width + i]] -= below_values[i];
-  }
-  for (int k = 0; k < n; ++k)
-    if (sign_[k] < 0) work[k] = -work[k];
-  // Backward: L̃ᵀ·x = S·y.
-  blocks.turn_back();
-  for (int t = s.supernodes - 1; t >= 0; --t) {
+    if (rows > width)
+      subtract_rows_times(block + width, rows, width, rows - width, xt, row_of + width, work, scratch(rows - width));
+  };
+  // Backward, L̃ᵀ·x = S·y: each supernode takes the rows below, then solves
+  // its diagonal block.
+  auto backward = [&](int t, const double* block) {
     const int rows = s.row_count(t), width = s.width(t), first = s.first[t], below = rows - width;
-    const double* block = blocks.block(t);
     const int* row_of = s.row_index.data() + s.row_start[t];
     double* xt = work + first;
+    if (below > 0) subtract_columns_dot(block + width, rows, width, below, work, row_of + width, xt, scratch(below));
     if (width == 1) {
-      double sum = xt[0];
-      for (int i = 1; i < rows; ++i) sum -= block[i] * work[row_of[i]];
-      xt[0] = zero_pivot_[first] ? 0.0 : sum / block[0];
-      continue;
+      xt[0] = zero_pivot_[first] ? 0.0 : xt[0] / block[0];
+      return;
     }
-    if (below > 0) {
-      if (static_cast<int>(below_values.size()) < below) below_values.resize(static_cast<size_t>(below));
-      for (int i = 0; i < below; ++i) below_values[i] = work[row_of[width + i]];
-      cblas_dgemv(CblasColMajor, CblasTrans, below, width, -1.0, block + width, rows, below_values.data(), 1, 1.0,
-                  xt, 1);
-    }
-    cblas_dtrsv(CblasColMajor, CblasLower, CblasTrans, CblasNonUnit, width, block, rows, xt, 1);
+    solve_lower_transposed(block, rows, width, xt);
     for (int k = 0; k < width; ++k)
       if (zero_pivot_[first + k]) xt[k] = 0.0;
+  };
+  for (int t = 0; t < s.supernodes; ++t) forward(t, blocks.block(t));
+  for (int k = 0; k < n; ++k)
+    if (sign_[k] < 0) work[k] = -work[k];
+  const double* panels = blocks.all_panels();
+  if (panels && threaded_solves_) {
+    // A supernode needs only the rows of its ancestors: those above the
+    // subtrees first, then the subtrees side by side, each supernode doing
+    // what it would on one thread. (Forward, the subtrees would all
+    // subtract from the rows above them, and those rows cannot be shared
+    // out without changing the order of the subtractions.)
+    auto panel = [&](int t) { return panels + s.value_start[t]; };
+    for (auto t = top_.rbegin(); t != top_.rend(); ++t) backward(*t, panel(*t));
+    share_out(threads_, static_cast<int>(subtree_root_.size()), [&](int k, int) {
+      const int root = subtree_root_[k];
+      for (int t = root; t >= subtree_first_[root]; --t) backward(t, panel(t));
+    });
+  } else {
+    blocks.turn_back();
+    for (int t = s.supernodes - 1; t >= 0; --t) backward(t, blocks.block(t));
   }
   for (int k = 0; k < n; ++k) x[s.perm[k]] = work[k];
 }

@@ -79,7 +79,9 @@ class CholeskyFactor {
   // Solves M·x = b in place (x holds b on entry), in the original numbering.
   // Safe to call concurrently with different x (out of core the solves take
   // turns). The second form takes a workspace of rows() doubles and
-  // allocates nothing.
+  // allocates nothing. On a factor of a million nonzeros or more held in
+  // memory, the backward pass shares the subtrees among the factor's
+  // threads, with the same numbers as on one.
   void solve(double* x) const;
   void solve(double* x, double* work) const;
   // Solves for `count` right-hand sides at once, interleaved: entry i of
@@ -113,6 +115,9 @@ class CholeskyFactor {
   // panel_entries_[panel_entry_start_[t] .. panel_entry_start_[t + 1]).
   std::vector<int64_t> panel_entry_start_;
   std::vector<int64_t> panel_entries_;
+  // Whether solves share the subtrees among the threads too (a large
+  // factor that the threads share).
+  bool threaded_solves_ = false;
   // Scratch of the numeric factorisation, one per thread, sized by analyse().
   struct Workspace {
     std::vector<int> position;   // row → offset in the current target block

@@ -170,7 +170,6 @@ void CholeskyFactor::plan_threads() {
   subtree_root_.clear();
   subtree_first_.assign(ns, 0);
   top_.clear();
-  threaded_solves_ = false;
   std::vector<double> work(ns, 0.0);
   std::vector<std::vector<int>> children(ns);
   std::vector<int> roots;
@@ -208,7 +207,6 @@ void CholeskyFactor::plan_threads() {
   for (; !heaviest.empty(); heaviest.pop()) subtree_root_.push_back(heaviest.top());
   for (int t = 0; t < ns; ++t)
     if (on_top[t]) top_.push_back(t);
-  threaded_solves_ = s.factor_nonzeros >= kThreadedSolveNonzeros;
 }
 
 void CholeskyFactor::group_entries_by_panel() {
@@ -294,10 +292,11 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
   // would spoil the columns below. It counts as that bound instead; the
   // refinement of each solve takes up the difference.
   for (int k = 0; k < n; ++k) {
-    const int64_t e = s.diagonal_entry[s.perm[k]];
+    const int i = s.perm[k];
+    const int64_t e = s.diagonal_entry[i];
     least_pivot_[k] = e >= 0 ? kLeastPivot * std::fabs(values[e]) : 0.0;
+    sign_[k] = pivot_sign && pivot_sign[i] < 0 ? -1 : 1;
   }
-  for (int k = 0; k < n; ++k) sign_[k] = pivot_sign ? (pivot_sign[s.perm[k]] < 0 ? -1 : 1) : 1;
   std::fill(zero_pivot_.begin(), zero_pivot_.end(), 0);
 
   std::atomic<int> zeros{0};
@@ -837,7 +836,7 @@ void CholeskyFactor::solve(double* x, double* work) const {
   for (int k = 0; k < n; ++k)
     if (sign_[k] < 0) work[k] = -work[k];
   const double* panels = blocks.all_panels();
-  if (panels && threaded_solves_) {
+  if (panels && !subtree_root_.empty() && s.factor_nonzeros >= kThreadedSolveNonzeros) {
     // A supernode needs only the rows of its ancestors: those above the
     // subtrees first, then the subtrees side by side, each supernode doing
     // what it would on one thread. (Forward, the subtrees would all

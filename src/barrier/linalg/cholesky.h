@@ -105,9 +105,10 @@ class CholeskyFactor {
   std::vector<signed char> zero_pivot_;  // by pivot position
   std::vector<signed char> sign_;        // by pivot position: +1 or -1
   std::vector<double> least_pivot_;      // by pivot position: the least magnitude a pivot keeps
-  // Threaded factorisation: independent subtrees (heaviest first), each a
-  // postorder range [subtree_first_, root] of supernodes, then the supernodes
-  // above them in order, with multithreaded dense kernels.
+  // Threaded factorisation and backward solves: independent subtrees
+  // (heaviest first), each a postorder range [subtree_first_, root] of
+  // supernodes, and the supernodes above them in order, with multithreaded
+  // dense kernels.
   std::vector<int> subtree_root_;
   std::vector<int> subtree_first_;
   std::vector<int> top_;
@@ -115,9 +116,6 @@ class CholeskyFactor {
   // panel_entries_[panel_entry_start_[t] .. panel_entry_start_[t + 1]).
   std::vector<int64_t> panel_entry_start_;
   std::vector<int64_t> panel_entries_;
-  // Whether solves share the subtrees among the threads too (a large
-  // factor that the threads share).
-  bool threaded_solves_ = false;
   // Scratch of the numeric factorisation, one per thread, sized by analyse().
   struct Workspace {
     std::vector<int> position;   // row → offset in the current target block

@@ -3,12 +3,19 @@
 // transformations are applied transposed in reverse order, and L is solved
 // through its row-wise copy. Dense sweeps or reach-driven hypersparse
 // passes as in ftran, always keeping the index list current.
+#include <algorithm>
 #include <cmath>
 
 #include "simplex/lu/lu_codes.h"
 #include "simplex/lu/lu_factor.h"
 
 namespace korva::lu {
+namespace {
+
+// Fewer nonzeros than the transformations over this ratio: the sparse pass.
+constexpr int kSparseUpdatesRatio = 4;
+
+}  // namespace
 
 void LuFactor::btran(SparseVector& y, SolveKind kind) {
   if (!y.indexed) {
@@ -84,14 +91,60 @@ void LuFactor::btran_upper(SparseVector& x, bool hyper) {
 }
 
 // Transformation t is x[p] -= sum v_j x[j]; transposed it spreads x[p]
-// over the x[j]. Applied from the latest to the first.
+// over the x[j]. Applied from the latest to the first; only those whose
+// x[p] is nonzero do anything.
 void LuFactor::btran_updates(SparseVector& x) {
-  uint64_t work = 0;
-  for (int t = R_.count() - 1; t >= 0; --t) {
-    double xp = x.values[R_.pivot_row[t]];
-    ++work;
+  const int count = R_.count();
+  // Charged as one look per transformation whichever way the nonzero ones
+  // are found, so that the work count does not depend on the path.
+  uint64_t work = static_cast<uint64_t>(count);
+  if (!x.indexed || x.count * kSparseUpdatesRatio >= count) {
+    for (int t = count - 1; t >= 0; --t) {
+      const double xp = x.values[R_.pivot_row[t]];
+      if (xp == 0.0) continue;
+      for (int64_t q = R_.start[t]; q < R_.start[t + 1]; ++q) x.add(R_.index[q], -R_.value[q] * xp);
+      work += static_cast<uint64_t>(R_.start[t + 1] - R_.start[t]);
+    }
+    charge(work);
+    return;
+  }
+  // A few nonzeros among many transformations: visit only those pivoting
+  // on a nonzero row, latest first, through the chains of each row's
+  // transformations. A row that becomes nonzero joins with its latest
+  // transformation below the current one. The visits and their order are
+  // those of the sweep above, so the result is the same.
+  std::vector<int>& due = due_;
+  due.clear();
+  for (int k = 0; k < x.count; ++k) {
+    const int i = x.index[k];
+    if (x.values[i] != 0.0 && R_.last_on_row[i] >= 0) due.push_back(R_.last_on_row[i]);
+  }
+  std::make_heap(due.begin(), due.end());
+  int visited = count;
+  while (!due.empty()) {
+    std::pop_heap(due.begin(), due.end());
+    const int t = due.back();
+    due.pop_back();
+    if (t == visited) continue;  // queued twice
+    visited = t;
+    const double xp = x.values[R_.pivot_row[t]];
     if (xp == 0.0) continue;
-    for (int64_t q = R_.start[t]; q < R_.start[t + 1]; ++q) x.add(R_.index[q], -R_.value[q] * xp);
+    if (R_.earlier_on_row[t] >= 0) {
+      due.push_back(R_.earlier_on_row[t]);
+      std::push_heap(due.begin(), due.end());
+    }
+    for (int64_t q = R_.start[t]; q < R_.start[t + 1]; ++q) {
+      const int j = R_.index[q];
+      const bool fresh = x.values[j] == 0.0;
+      x.add(j, -R_.value[q] * xp);
+      if (!fresh) continue;
+      int e = R_.last_on_row[j];
+      while (e >= t) e = R_.earlier_on_row[e];
+      if (e >= 0) {
+        due.push_back(e);
+        std::push_heap(due.begin(), due.end());
+      }
+    }
     work += static_cast<uint64_t>(R_.start[t + 1] - R_.start[t]);
   }
   charge(work);

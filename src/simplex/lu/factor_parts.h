@@ -72,8 +72,19 @@ struct UpdateFile {
   int64_t nonzero_capacity = 0;   // grows on demand
   std::vector<int> first_reader;  // per row: first transformation reading it, INT_MAX if none
   std::vector<int> readers_set;   // rows whose first_reader is set (cheap reset)
+  // The transformations pivoting on each row, latest first: last_on_row[r],
+  // then earlier_on_row[t] from each one t on; -1 ends the chain.
+  std::vector<int> last_on_row;
+  std::vector<int> earlier_on_row;
 
+  void append(int row) {
+    earlier_on_row.push_back(last_on_row[row]);
+    last_on_row[row] = count();
+    pivot_row.push_back(row);
+  }
   void clear() {
+    for (int r : pivot_row) last_on_row[r] = -1;
+    earlier_on_row.clear();
     pivot_row.clear();
     start.assign(1, 0);
     index.clear();

@@ -96,7 +96,7 @@ UpdateResult LuFactor::update(const SparseVector& entering, int position) {
       R_.value.reserve(static_cast<size_t>(R_.nonzero_capacity));
     }
     const int t = R_.count();
-    R_.pivot_row.push_back(r);
+    R_.append(r);
     for (size_t q = 0; q < ft_rows_.size(); ++q) {
       int j = ft_rows_[q];
       R_.index.push_back(j);

@@ -46,6 +46,8 @@ void LuFactor::setup(int num_rows, const FactorOptions& opts, TickArea* ticks) {
   ft_mults_.reserve(static_cast<size_t>(m_));
   R_.first_reader.assign(static_cast<size_t>(m_), INT_MAX);
   R_.readers_set.clear();
+  R_.pivot_row.clear();
+  R_.last_on_row.assign(static_cast<size_t>(m_), -1);
   R_.clear();
   R_.nonzero_capacity = 0;
   set_update_capacity();
@@ -68,6 +70,7 @@ void LuFactor::set_update_capacity() {
   R_.index.reserve(static_cast<size_t>(R_.nonzero_capacity));
   R_.value.reserve(static_cast<size_t>(R_.nonzero_capacity));
   R_.pivot_row.reserve(static_cast<size_t>(std::min(max_updates_, 4 * m_ + 64)));
+  R_.earlier_on_row.reserve(static_cast<size_t>(std::min(max_updates_, 4 * m_ + 64)));
   R_.start.reserve(static_cast<size_t>(std::min(max_updates_, 4 * m_ + 64)) + 1);
   U_.slot_row.reserve(static_cast<size_t>(m_) + std::min(max_updates_, 4 * m_ + 64));
 }

@@ -128,6 +128,7 @@ class LuFactor {
   std::vector<double> row_work_;
   std::vector<int> heap_;
   std::vector<char> in_heap_;
+  std::vector<int> due_;  // transformations a sparse btran still has to visit
   std::vector<int> ft_rows_;
   std::vector<double> ft_mults_;
 };

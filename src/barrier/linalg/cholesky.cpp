@@ -18,6 +18,7 @@
 #include "barrier/linalg/thin_update.h"
 #include "barrier/linalg/solve_kernels.h"
 #include "barrier/linalg/ordering_choice.h"
+#include "barrier/linalg/packed_update.h"
 #include "env/error_codes.h"
 #include "env/huge_pages.h"
 
@@ -161,7 +162,8 @@ int64_t CholeskyFactor::mark_dense_updates() {
       }
     }
   }
-  return 2 * panel_rows * kDenseGroup;
+  // Spread and signed copy, or the packed layout.
+  return std::max(2 * panel_rows, packed_rows(panel_rows)) * kDenseGroup;
 }
 
 void CholeskyFactor::plan_threads() {
@@ -464,6 +466,11 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
     double* block = panel(t);
     double* spread = spaces[0].dense_panel.data();
     double* spread_signed = pivot_sign ? spread + static_cast<int64_t>(rows) * kDenseGroup : spread;
+    // Without pivot signs the panel is its own right factor: it may be
+    // spread straight into the layout of the wide-vector product.
+    const bool packed = !pivot_sign && packed_update_available();
+    const int64_t stride = static_cast<int64_t>(kPackRows) * kDenseGroup;
+    const int64_t row_groups = packed_rows(rows) / kPackRows;
     const int chunks = (rows + kRowChunk - 1) / kRowChunk;
     const int64_t u_end = s.update_start[t + 1];
     for (int64_t u = s.update_start[t]; u < u_end;) {
@@ -477,6 +484,12 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
         const double* src_block = panel(src);
         for (int k = 0; k < src_width; ++k, ++columns) {
           const double* col = src_block + static_cast<int64_t>(k) * src_ld;
+          if (packed) {
+            for (int64_t g = 0; g < row_groups; ++g) std::fill_n(spread + g * stride + columns * kPackRows, kPackRows, 0.0);
+            for (int i = s.update_begin[u]; i < src_rows; ++i)
+              spread[packed_index(position[src_row[i]], columns, stride)] = col[i - skip];
+            continue;
+          }
           double* to = spread + static_cast<int64_t>(columns) * rows;
           std::fill(to, to + rows, 0.0);
           for (int i = s.update_begin[u]; i < src_rows; ++i) to[position[src_row[i]]] = col[i - skip];
@@ -491,8 +504,11 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
       for_chunks(team, chunks, spaces, [&](int k, Workspace&) {
         const int chunk = chunks - 1 - k;
         const int lo = chunk * kRowChunk, hi = std::min(rows, lo + kRowChunk);
-        cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, hi - lo, std::min(hi, width), columns, -1.0, spread + lo,
-                    rows, spread_signed, rows, 1.0, block + lo, rows);
+        if (packed)
+          subtract_packed_product(spread, stride, columns, lo, hi, std::min(hi, width), block, rows);
+        else
+          cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, hi - lo, std::min(hi, width), columns, -1.0,
+                      spread + lo, rows, spread_signed, rows, 1.0, block + lo, rows);
       });
     }
   };

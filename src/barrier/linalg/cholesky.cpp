@@ -485,7 +485,8 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
         for (int k = 0; k < src_width; ++k, ++columns) {
           const double* col = src_block + static_cast<int64_t>(k) * src_ld;
           if (packed) {
-            for (int64_t g = 0; g < row_groups; ++g) std::fill_n(spread + g * stride + columns * kPackRows, kPackRows, 0.0);
+            for (int64_t g = 0; g < row_groups; ++g)
+              std::fill_n(spread + g * stride + columns * kPackRows, kPackRows, 0.0);
             for (int i = s.update_begin[u]; i < src_rows; ++i)
               spread[packed_index(position[src_row[i]], columns, stride)] = col[i - skip];
             continue;

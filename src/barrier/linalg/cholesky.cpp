@@ -378,15 +378,15 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
         if (ii == 0 || relative[ii] != relative[ii - 1] + 1) run_start[runs++] = ii;
       }
       run_start[runs] = head.m;
-      const bool long_runs = runs * kShortRun <= head.m;
+      const ThinTarget target{block, rows,      src_row + head.p,          first, relative,
+                              run_start, runs, runs * kShortRun <= head.m, head.p - head.a};
       if (next == u + 1 && s.width(head.src) <= kThinUpdateWidth) {
         const int skip = kept(head.src);
         const double* src_block = panel(head.src);
         const ThinSource source{src_block + (head.a - skip), src_block + (head.p - skip), src_rows - skip,
                                 s.width(head.src), head.m, head.c,
                                 pivot_sign ? sign_.data() + s.first[head.src] : nullptr};
-        subtract_thin_update(source, ThinTarget{block, rows, src_row + head.p, first, relative, run_start, runs,
-                                                long_runs, head.p - head.a});
+        subtract_thin_update(source, target);
         u = next;
         continue;
       }
@@ -431,21 +431,7 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
         cblas_dgemm(CblasColMajor, CblasNoTrans, CblasTrans, head.m, head.c, src_width, 1.0,
                     src_block + (head.a - skip), src_ld, right, right_ld, 0.0, upd, head.m);
       }
-      for (int jj = 0; jj < head.c; ++jj) {
-        double* target = block + static_cast<int64_t>(src_row[head.p + jj] - first) * rows;
-        const double* from = upd + static_cast<int64_t>(jj) * head.m;
-        const int begin = std::max(0, head.p + jj - head.a);
-        if (long_runs) {
-          for (int r = 0; r < runs; ++r) {
-            const int lo_ii = std::max(run_start[r], begin), hi_ii = run_start[r + 1];
-            if (lo_ii >= hi_ii) continue;
-            double* to = target + (relative[lo_ii] - lo_ii);
-            for (int ii = lo_ii; ii < hi_ii; ++ii) to[ii] -= from[ii];
-          }
-        } else {
-          for (int ii = begin; ii < head.m; ++ii) target[relative[ii]] -= from[ii];
-        }
-      }
+      subtract_update_product(upd, head.m, head.c, target);
       u = next;
     }
   };

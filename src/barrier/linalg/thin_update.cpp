@@ -72,6 +72,47 @@ __attribute__((target("avx512f"))) inline void subtract_runs_masked(const ThinSo
   }
 }
 
+// Entry by entry, so any instructions give the same numbers.
+__attribute__((target_clones("avx2", "default"))) void subtract_product_vectorised(const double* product, int m, int c,
+                                                                                   const ThinTarget& target) {
+  for (int j = 0; j < c; ++j) {
+    double* column = target.block + static_cast<int64_t>(target.column_index[j] - target.first) * target.ld;
+    const double* from = product + static_cast<int64_t>(j) * m;
+    const int begin = std::max(0, j + target.shift);
+    if (!target.runs_are_long) {
+      for (int i = begin; i < m; ++i) column[target.relative[i]] -= from[i];
+      continue;
+    }
+    for (int run = 0; run < target.runs; ++run) {
+      const int lo = std::max(target.run_start[run], begin), hi = target.run_start[run + 1];
+      if (lo >= hi) continue;
+      double* __restrict to = column + (target.relative[lo] - lo);
+      for (int i = lo; i < hi; ++i) to[i] -= from[i];
+    }
+  }
+}
+
+// Runs of up to 8 rows in one masked vector, as for the thin updates.
+__attribute__((target("avx512f"))) void subtract_product_masked(const double* product, int m, int c,
+                                                                const ThinTarget& target) {
+  for (int j = 0; j < c; ++j) {
+    double* column = target.block + static_cast<int64_t>(target.column_index[j] - target.first) * target.ld;
+    const double* from = product + static_cast<int64_t>(j) * m;
+    const int begin = std::max(0, j + target.shift);
+    for (int run = 0; run < target.runs; ++run) {
+      const int lo = std::max(target.run_start[run], begin), hi = target.run_start[run + 1];
+      if (lo >= hi) continue;
+      double* to = column + (target.relative[lo] - lo);
+      for (int i = lo; i < hi; i += 8) {
+        const __mmask8 mask = hi - i >= 8 ? 0xFF : static_cast<__mmask8>((1u << (hi - i)) - 1);
+        const __m512d difference =
+            _mm512_sub_pd(_mm512_maskz_loadu_pd(mask, to + i), _mm512_maskz_loadu_pd(mask, from + i));
+        _mm512_mask_storeu_pd(to + i, mask, difference);
+      }
+    }
+  }
+}
+
 __attribute__((target("avx512f"))) void subtract_thin_update_masked(const ThinSource& source,
                                                                     const ThinTarget& target) {
   switch (source.width) {
@@ -105,11 +146,19 @@ __attribute__((target_clones("avx2", "default"))) void subtract_thin_update_vect
 
 }  // namespace
 
+namespace {
+const bool kHaveMasks = __builtin_cpu_supports("avx512f");
+}  // namespace
+
 void subtract_thin_update(const ThinSource& source, const ThinTarget& target) {
   static_assert(kThinUpdateWidth == 8, "one case per width");
-  static const bool masks = __builtin_cpu_supports("avx512f");
-  if (masks && target.runs_are_long) return subtract_thin_update_masked(source, target);
+  if (kHaveMasks && target.runs_are_long) return subtract_thin_update_masked(source, target);
   subtract_thin_update_vectorised(source, target);
+}
+
+void subtract_update_product(const double* product, int m, int c, const ThinTarget& target) {
+  if (kHaveMasks && target.runs_are_long) return subtract_product_masked(product, m, c, target);
+  subtract_product_vectorised(product, m, c, target);
 }
 
 }  // namespace korva::barrier

@@ -1,7 +1,9 @@
-// The update a thin supernode (a few columns) makes on a later supernode's
-// block. A general product would write it to a buffer and scatter it after:
-// for a few columns the buffer's traffic costs more than the arithmetic, so
-// each target entry takes its short dot product in place.
+// The update a supernode makes on a later supernode's block, subtracted
+// where its rows land. For a thin source (a few columns) a general product
+// would write it to a buffer and scatter it after: the buffer's traffic
+// costs more than the arithmetic, so each target entry takes its short dot
+// product in place. A wider source's product goes through a buffer, which
+// is then subtracted the same way.
 #pragma once
 #include <cstdint>
 
@@ -39,5 +41,9 @@ struct ThinTarget {
 // instructions the machine has, so the factor is the same on any thread
 // count and any machine.
 void subtract_thin_update(const ThinSource& source, const ThinTarget& target);
+
+// The update of a wider source, computed into `product` (m × c,
+// column-major), subtracted from the target it lands in as above.
+void subtract_update_product(const double* product, int m, int c, const ThinTarget& target);
 
 }  // namespace korva::barrier

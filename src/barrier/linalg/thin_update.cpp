@@ -147,17 +147,22 @@ __attribute__((target_clones("avx2", "default"))) void subtract_thin_update_vect
 }  // namespace
 
 namespace {
-const bool kHaveMasks = __builtin_cpu_supports("avx512f");
+// Asked on first use, once every constructor (the processor query's own
+// among them) has run.
+bool have_masks() {
+  static const bool masks = __builtin_cpu_supports("avx512f");
+  return masks;
+}
 }  // namespace
 
 void subtract_thin_update(const ThinSource& source, const ThinTarget& target) {
   static_assert(kThinUpdateWidth == 8, "one case per width");
-  if (kHaveMasks && target.runs_are_long) return subtract_thin_update_masked(source, target);
+  if (target.runs_are_long && have_masks()) return subtract_thin_update_masked(source, target);
   subtract_thin_update_vectorised(source, target);
 }
 
 void subtract_update_product(const double* product, int m, int c, const ThinTarget& target) {
-  if (kHaveMasks && target.runs_are_long) return subtract_product_masked(product, m, c, target);
+  if (target.runs_are_long && have_masks()) return subtract_product_masked(product, m, c, target);
   subtract_product_vectorised(product, m, c, target);
 }
 

@@ -45,16 +45,19 @@ inline __attribute__((always_inline)) void subtract_columns(const ThinSource& so
 // a handful of rows, and a masked vector takes a run of up to 8 at once
 // where the loops above spend more time in their scalar remainders than in
 // their vectors. Products and sums as above, one by one and in the same
-// order, so the numbers are the same.
+// order, so the numbers are the same. W = 0: the update is already in
+// `product` (source.m × source.c, column-major) and is only subtracted.
 template <int W>
-__attribute__((target("avx512f"))) inline void subtract_runs_masked(const ThinSource& source,
+__attribute__((target("avx512f"))) inline void subtract_runs_masked(const ThinSource& source, const double* product,
                                                                      const ThinTarget& target) {
   const int64_t ld = source.ld;
   const double* left = source.rows;
   for (int j = 0; j < source.c; ++j) {
-    __m512d r[W];
+    __m512d r[W > 0 ? W : 1];
     for (int k = 0; k < W; ++k)
       r[k] = _mm512_set1_pd(source.columns[k * ld + j] * (source.sign && source.sign[k] < 0 ? -1.0 : 1.0));
+    const double* from = nullptr;
+    if constexpr (W == 0) from = product + static_cast<int64_t>(j) * source.m;
     double* column = target.block + static_cast<int64_t>(target.column_index[j] - target.first) * target.ld;
     const int begin = std::max(0, j + target.shift);
     for (int run = 0; run < target.runs; ++run) {
@@ -63,10 +66,11 @@ __attribute__((target("avx512f"))) inline void subtract_runs_masked(const ThinSo
       double* to = column + (target.relative[lo] - lo);
       for (int i = lo; i < hi; i += 8) {
         const __mmask8 mask = hi - i >= 8 ? 0xFF : static_cast<__mmask8>((1u << (hi - i)) - 1);
-        __m512d sum = _mm512_setzero_pd();
+        __m512d update = _mm512_setzero_pd();
+        if constexpr (W == 0) update = _mm512_maskz_loadu_pd(mask, from + i);
         for (int k = 0; k < W; ++k)
-          sum = _mm512_add_pd(sum, _mm512_mul_pd(_mm512_maskz_loadu_pd(mask, left + k * ld + i), r[k]));
-        _mm512_mask_storeu_pd(to + i, mask, _mm512_sub_pd(_mm512_maskz_loadu_pd(mask, to + i), sum));
+          update = _mm512_add_pd(update, _mm512_mul_pd(_mm512_maskz_loadu_pd(mask, left + k * ld + i), r[k]));
+        _mm512_mask_storeu_pd(to + i, mask, _mm512_sub_pd(_mm512_maskz_loadu_pd(mask, to + i), update));
       }
     }
   }
@@ -92,39 +96,28 @@ __attribute__((target_clones("avx2", "default"))) void subtract_product_vectoris
   }
 }
 
-// Runs of up to 8 rows in one masked vector, as for the thin updates.
 __attribute__((target("avx512f"))) void subtract_product_masked(const double* product, int m, int c,
                                                                 const ThinTarget& target) {
-  for (int j = 0; j < c; ++j) {
-    double* column = target.block + static_cast<int64_t>(target.column_index[j] - target.first) * target.ld;
-    const double* from = product + static_cast<int64_t>(j) * m;
-    const int begin = std::max(0, j + target.shift);
-    for (int run = 0; run < target.runs; ++run) {
-      const int lo = std::max(target.run_start[run], begin), hi = target.run_start[run + 1];
-      if (lo >= hi) continue;
-      double* to = column + (target.relative[lo] - lo);
-      for (int i = lo; i < hi; i += 8) {
-        const __mmask8 mask = hi - i >= 8 ? 0xFF : static_cast<__mmask8>((1u << (hi - i)) - 1);
-        const __m512d difference =
-            _mm512_sub_pd(_mm512_maskz_loadu_pd(mask, to + i), _mm512_maskz_loadu_pd(mask, from + i));
-        _mm512_mask_storeu_pd(to + i, mask, difference);
-      }
-    }
-  }
+  subtract_runs_masked<0>(ThinSource{nullptr, nullptr, 0, 0, m, c, nullptr}, product, target);
 }
+
+// The kernel compiled for the source's width, inside the caller's
+// instructions (templates cannot be cloned for them).
+#define KORVA_FOR_WIDTH(kernel, ...)              \
+  switch (source.width) {                         \
+    case 1: return kernel<1>(__VA_ARGS__);        \
+    case 2: return kernel<2>(__VA_ARGS__);        \
+    case 3: return kernel<3>(__VA_ARGS__);        \
+    case 4: return kernel<4>(__VA_ARGS__);        \
+    case 5: return kernel<5>(__VA_ARGS__);        \
+    case 6: return kernel<6>(__VA_ARGS__);        \
+    case 7: return kernel<7>(__VA_ARGS__);        \
+    default: return kernel<8>(__VA_ARGS__);       \
+  }
 
 __attribute__((target("avx512f"))) void subtract_thin_update_masked(const ThinSource& source,
                                                                     const ThinTarget& target) {
-  switch (source.width) {
-    case 1: return subtract_runs_masked<1>(source, target);
-    case 2: return subtract_runs_masked<2>(source, target);
-    case 3: return subtract_runs_masked<3>(source, target);
-    case 4: return subtract_runs_masked<4>(source, target);
-    case 5: return subtract_runs_masked<5>(source, target);
-    case 6: return subtract_runs_masked<6>(source, target);
-    case 7: return subtract_runs_masked<7>(source, target);
-    default: return subtract_runs_masked<8>(source, target);
-  }
+  KORVA_FOR_WIDTH(subtract_runs_masked, source, nullptr, target)
 }
 
 // A clone for wide vectors and a plain one. Neither contracts products into
@@ -132,21 +125,11 @@ __attribute__((target("avx512f"))) void subtract_thin_update_masked(const ThinSo
 // contraction), so both give the same numbers.
 __attribute__((target_clones("avx2", "default"))) void subtract_thin_update_vectorised(const ThinSource& source,
                                                                                        const ThinTarget& target) {
-  switch (source.width) {
-    case 1: return subtract_columns<1>(source, target);
-    case 2: return subtract_columns<2>(source, target);
-    case 3: return subtract_columns<3>(source, target);
-    case 4: return subtract_columns<4>(source, target);
-    case 5: return subtract_columns<5>(source, target);
-    case 6: return subtract_columns<6>(source, target);
-    case 7: return subtract_columns<7>(source, target);
-    default: return subtract_columns<8>(source, target);
-  }
+  KORVA_FOR_WIDTH(subtract_columns, source, target)
 }
 
-}  // namespace
+#undef KORVA_FOR_WIDTH
 
-namespace {
 // Asked on first use, once every constructor (the processor query's own
 // among them) has run.
 bool have_masks() {

@@ -206,8 +206,8 @@ TEST_F(BasisQueryTest, RayOfUnboundedModelsImprovesAndStaysFeasible) {
   const char* models[] = {
       "Maximize\n obj: x + y\nSubject To\n c1: x - y <= 1\n c2: -x + y <= 4\nEnd\n",
       "Minimize\n obj: x - z\nSubject To\n c1: x + y = 2\n c2: y - z <= 1\nBounds\n z free\nEnd\n",
-      "Minimize\n obj: - a - 2 b + c\nSubject To\n r1: a - b + c >= -3\n r2: a + b - 2 c <= 8\n r3: b - c >= -5\n"
-      "Bounds\n a <= 10\n c free\nEnd\n",
+      ("Minimize\n obj: - a - 2 b + c\nSubject To\n r1: a - b + c >= -3\n r2: a + b - 2 c <= 8\n r3: b - c >= -5\n"
+       "Bounds\n a <= 10\n c free\nEnd\n"),
   };
   // Presolve would only tell "unbounded or infeasible" of some of them.
   ASSERT_EQ(KRVsetintparam(env, KRV_PARAM_PREIND, 0), 0);

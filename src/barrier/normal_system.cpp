@@ -71,6 +71,7 @@ int NormalSystem::analyse(const CscMatrix& a, const std::vector<char>& dense, Or
   p_.assign(static_cast<size_t>(a.rows), 0.0);
   solve_work_.assign(static_cast<size_t>(a.rows), 0.0);
   q_.assign(static_cast<size_t>(a.rows), 0.0);
+  best_.assign(static_cast<size_t>(a.rows), 0.0);
   const size_t k = dense_list_.size();
   w_.assign(static_cast<size_t>(a.rows) * k, 0.0);
   small_factor_.assign(k * k, 0.0);
@@ -183,6 +184,9 @@ void NormalSystem::multiply(const double* v, double* out) const {
 // Conjugate gradients on the whole operator, preconditioned by the
 // factor (with the low-rank correction): one pass when the factor is
 // accurate, a few when the correction for dense columns has lost accuracy.
+// The residual of conjugate gradients need not fall at every pass, and on
+// the ill-conditioned systems of late iterations it may end above where it
+// began: the solution with the smallest residual seen is the one returned.
 void NormalSystem::solve(double* r, RefinementReport* report) {
   const int m = a_->rows;
   double* rhs = work_rows_.data();
@@ -201,7 +205,10 @@ void NormalSystem::solve(double* r, RefinementReport* report) {
   // The preconditioned residual is solved for only when another pass runs:
   // most solves meet the target at once.
   double rz = 0;
+  double* best = best_.data();
+  double smallest = initial;
   while (current > target && passes < kMaxRefinements) {
+    if (passes == 0) std::copy(r, r + m, best);
     std::copy(residual, residual + m, z);
     solve_once(z);
     double rz_next = 0;
@@ -225,6 +232,14 @@ void NormalSystem::solve(double* r, RefinementReport* report) {
       residual[i] -= alpha * q[i];
     }
     current = max_abs(residual, m);
+    if (current < smallest) {
+      smallest = current;
+      std::copy(r, r + m, best);
+    }
+  }
+  if (passes > 0 && smallest < current) {
+    std::copy(best, best + m, r);
+    current = smallest;
   }
   if (current > target && !dense_list_.empty()) correction_failed_ = true;
   if (report) *report = {initial, current, target, passes};

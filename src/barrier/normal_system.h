@@ -68,7 +68,7 @@ class NormalSystem {
   // Low-rank correction: W = S⁻¹·V (rows × k, interleaved), the Cholesky factor of
   // I + Vᵀ·W (k × k), with V the dense columns scaled by √θ.
   std::vector<double> w_, small_factor_;
-  std::vector<double> row_reg_, work_rows_, work_rows2_, trial_, p_, q_, work_small_, solve_work_;
+  std::vector<double> row_reg_, work_rows_, work_rows2_, trial_, p_, q_, best_, work_small_, solve_work_;
 };
 
 }  // namespace korva::barrier

@@ -8,29 +8,10 @@
 #include <vector>
 
 #include "barrier/normal_system.h"
+#include "barrier/random_sparse_matrix.h"
 
 namespace korva::barrier {
 namespace {
-
-// m rows, n columns; the first `dense` columns are full and left to the
-// low-rank correction, and the last rows are reached by few others.
-CscMatrix sparse_with_dense_columns(int m, int n, int dense, std::mt19937& rng) {
-  std::uniform_real_distribution<double> value(-1.0, 1.0);
-  CscMatrix a;
-  a.rows = m;
-  a.cols = n;
-  a.start.assign(1, 0);
-  for (int j = 0; j < n; ++j) {
-    for (int i = 0; i < m; ++i) {
-      if (j < dense || rng() % 6 == 0 || i == j % (m - 5)) {
-        a.index.push_back(i);
-        a.value.push_back(value(rng));
-      }
-    }
-    a.start.push_back(static_cast<int64_t>(a.index.size()));
-  }
-  return a;
-}
 
 // max |r − A·Θ·Aᵀ·x|
 double residual(const CscMatrix& a, const std::vector<double>& theta, const std::vector<double>& r,
@@ -52,7 +33,8 @@ TEST(NormalSystemSolve, RefinementNeverReturnsAWorseSolutionThanItStartedFrom) {
   std::uniform_real_distribution<double> value(-1.0, 1.0), exponent(-14.0, 14.0);
   int refined = 0;
   for (int system = 0; system < 12; ++system) {
-    const CscMatrix a = sparse_with_dense_columns(m, n, dense, rng);
+    // The dense columns are left to the low-rank correction.
+    const CscMatrix a = testing::random_sparse_matrix(m, n, 4, rng, dense);
     std::vector<char> is_dense(n, 0);
     std::fill(is_dense.begin(), is_dense.begin() + dense, 1);
     NormalSystem normal;

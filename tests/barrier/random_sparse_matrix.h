@@ -8,8 +8,9 @@
 
 namespace korva::barrier::testing {
 
-// An m×n matrix with about `per_column` entries a column, values in [-1, 1].
-inline CscMatrix random_sparse_matrix(int m, int n, int per_column, std::mt19937& random) {
+// An m×n matrix with about `per_column` entries a column, values in [-1, 1];
+// the first `full_columns` columns have an entry in every row.
+inline CscMatrix random_sparse_matrix(int m, int n, int per_column, std::mt19937& random, int full_columns = 0) {
   std::uniform_int_distribution<int> row(0, m - 1);
   std::uniform_real_distribution<double> value(-1.0, 1.0);
   CscMatrix a;
@@ -18,7 +19,7 @@ inline CscMatrix random_sparse_matrix(int m, int n, int per_column, std::mt19937
   a.start.assign(1, 0);
   for (int j = 0; j < n; ++j) {
     std::vector<int> rows;
-    for (int k = 0; k < per_column; ++k) rows.push_back(row(random));
+    for (int k = 0; k < (j < full_columns ? m : per_column); ++k) rows.push_back(j < full_columns ? k : row(random));
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     for (int i : rows) {

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "barrier/linalg/packed_update.h"
+#include "barrier/linalg/wide_vectors.h"
 
 namespace korva::barrier {
 namespace {
 
 TEST(LinalgPackedUpdate, RowChunkGetsPlainSumsAndNothingElseChanges) {
-  if (!packed_update_available()) GTEST_SKIP() << "no 512-bit vectors on this machine";
+  if (!has_wide_vectors()) GTEST_SKIP() << "no 512-bit vectors on this machine";
   const int rows = 61, width = 45, columns = 7;
   std::mt19937 rng(17);
   std::uniform_real_distribution<double> value(-1.0, 1.0);

@@ -19,6 +19,7 @@
 #include "barrier/linalg/solve_kernels.h"
 #include "barrier/linalg/ordering_choice.h"
 #include "barrier/linalg/packed_update.h"
+#include "barrier/linalg/wide_vectors.h"
 #include "env/error_codes.h"
 #include "env/huge_pages.h"
 
@@ -454,7 +455,7 @@ int CholeskyFactor::factor(const double* values, double pivot_floor, const signe
     double* spread_signed = pivot_sign ? spread + static_cast<int64_t>(rows) * kDenseGroup : spread;
     // Without pivot signs the panel is its own right factor: it may be
     // spread straight into the layout of the wide-vector product.
-    const bool packed = !pivot_sign && packed_update_available();
+    const bool packed = !pivot_sign && has_wide_vectors();
     const int64_t stride = static_cast<int64_t>(kPackRows) * kDenseGroup;
     const int64_t row_groups = packed_rows(rows) / kPackRows;
     const int chunks = (rows + kRowChunk - 1) / kRowChunk;

@@ -48,11 +48,6 @@ __attribute__((target("avx512f"))) inline void subtract_tile(const double* upper
 
 }  // namespace
 
-bool packed_update_available() {
-  static const bool available = __builtin_cpu_supports("avx512f");
-  return available;
-}
-
 // Column tiles outside, row tiles inside: a tile's 8 columns of the panel
 // stay in the first-level cache while the rows of the chunk stream by.
 __attribute__((target("avx512f"))) void subtract_packed_product(const double* packed, int64_t stride, int columns,

@@ -13,9 +13,6 @@ namespace korva::barrier {
 // column, column after column, `stride` doubles after group g − 1.
 inline constexpr int kPackRows = 8;
 
-// Whether the machine has the 512-bit instructions (checked once).
-bool packed_update_available();
-
 // Entry (row, column) of the packed panel.
 inline int64_t packed_index(int row, int column, int64_t stride) {
   return (row / kPackRows) * stride + static_cast<int64_t>(column) * kPackRows + row % kPackRows;
@@ -29,7 +26,8 @@ inline int64_t packed_rows(int64_t rows) { return (rows + 2 * kPackRows - 1) / (
 // of P, C column-major with leading dimension ldc (C's row lo at c[lo]).
 // lo is a multiple of 2·kPackRows. Entries above the diagonal (row <
 // column) may be left as they were. Each entry is summed over the columns
-// in order, so every call gives the same numbers. Only where available.
+// in order, so every call gives the same numbers. Only where
+// has_wide_vectors().
 void subtract_packed_product(const double* packed, int64_t stride, int columns, int lo, int hi, int n, double* c,
                              int64_t ldc);
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "barrier/linalg/wide_vectors.h"
+
 namespace korva::barrier {
 namespace {
 
@@ -130,22 +132,16 @@ __attribute__((target_clones("avx2", "default"))) void subtract_thin_update_vect
 
 #undef KORVA_FOR_WIDTH
 
-// Asked on first use, once every constructor (the processor query's own
-// among them) has run.
-bool have_masks() {
-  static const bool masks = __builtin_cpu_supports("avx512f");
-  return masks;
-}
 }  // namespace
 
 void subtract_thin_update(const ThinSource& source, const ThinTarget& target) {
   static_assert(kThinUpdateWidth == 8, "one case per width");
-  if (target.runs_are_long && have_masks()) return subtract_thin_update_masked(source, target);
+  if (target.runs_are_long && has_wide_vectors()) return subtract_thin_update_masked(source, target);
   subtract_thin_update_vectorised(source, target);
 }
 
 void subtract_update_product(const double* product, int m, int c, const ThinTarget& target) {
-  if (target.runs_are_long && have_masks()) return subtract_product_masked(product, m, c, target);
+  if (target.runs_are_long && has_wide_vectors()) return subtract_product_masked(product, m, c, target);
   subtract_product_vectorised(product, m, c, target);
 }
 

@@ -10,15 +10,27 @@ namespace korva::barrier {
 namespace {
 
 // Inlined into each clone of subtract_thin_update, which compiles it for
-// that clone's instructions.
+// that clone's instructions. W = 0: the update is already in `product`
+// (source.m × source.c, column-major) and is only subtracted.
 template <int W>
-inline __attribute__((always_inline)) void subtract_columns(const ThinSource& source, const ThinTarget& target) {
+inline __attribute__((always_inline)) void subtract_columns(const ThinSource& source, const double* product,
+                                                            const ThinTarget& target) {
   const int64_t ld = source.ld;
   const double* left = source.rows;
   for (int j = 0; j < source.c; ++j) {
-    double r[W];
+    double r[W > 0 ? W : 1];
     for (int k = 0; k < W; ++k)
       r[k] = source.columns[k * ld + j] * (source.sign && source.sign[k] < 0 ? -1.0 : 1.0);
+    const double* from = nullptr;
+    if constexpr (W == 0) from = product + static_cast<int64_t>(j) * source.m;
+    // The update of entry i of the column: its sum over the source columns
+    // in order, or the product's entry.
+    auto update = [&](int i) {
+      double sum = 0;
+      if constexpr (W == 0) sum = from[i];
+      for (int k = 0; k < W; ++k) sum += left[k * ld + i] * r[k];
+      return sum;
+    };
     double* column = target.block + static_cast<int64_t>(target.column_index[j] - target.first) * target.ld;
     const int begin = std::max(0, j + target.shift);
     if (target.runs_are_long) {
@@ -26,19 +38,11 @@ inline __attribute__((always_inline)) void subtract_columns(const ThinSource& so
         const int lo = std::max(target.run_start[run], begin), hi = target.run_start[run + 1];
         if (lo >= hi) continue;
         double* __restrict to = column + (target.relative[lo] - lo);
-        for (int i = lo; i < hi; ++i) {
-          double sum = 0;
-          for (int k = 0; k < W; ++k) sum += left[k * ld + i] * r[k];
-          to[i] -= sum;
-        }
+        for (int i = lo; i < hi; ++i) to[i] -= update(i);
       }
     } else {
       const int* relative = target.relative;
-      for (int i = begin; i < source.m; ++i) {
-        double sum = 0;
-        for (int k = 0; k < W; ++k) sum += left[k * ld + i] * r[k];
-        column[relative[i]] -= sum;
-      }
+      for (int i = begin; i < source.m; ++i) column[relative[i]] -= update(i);
     }
   }
 }
@@ -81,21 +85,7 @@ __attribute__((target("avx512f"))) inline void subtract_runs_masked(const ThinSo
 // Entry by entry, so any instructions give the same numbers.
 __attribute__((target_clones("avx2", "default"))) void subtract_product_vectorised(const double* product, int m, int c,
                                                                                    const ThinTarget& target) {
-  for (int j = 0; j < c; ++j) {
-    double* column = target.block + static_cast<int64_t>(target.column_index[j] - target.first) * target.ld;
-    const double* from = product + static_cast<int64_t>(j) * m;
-    const int begin = std::max(0, j + target.shift);
-    if (!target.runs_are_long) {
-      for (int i = begin; i < m; ++i) column[target.relative[i]] -= from[i];
-      continue;
-    }
-    for (int run = 0; run < target.runs; ++run) {
-      const int lo = std::max(target.run_start[run], begin), hi = target.run_start[run + 1];
-      if (lo >= hi) continue;
-      double* __restrict to = column + (target.relative[lo] - lo);
-      for (int i = lo; i < hi; ++i) to[i] -= from[i];
-    }
-  }
+  subtract_columns<0>(ThinSource{nullptr, nullptr, 0, 0, m, c, nullptr}, product, target);
 }
 
 __attribute__((target("avx512f"))) void subtract_product_masked(const double* product, int m, int c,
@@ -127,7 +117,7 @@ __attribute__((target("avx512f"))) void subtract_thin_update_masked(const ThinSo
 // contraction), so both give the same numbers.
 __attribute__((target_clones("avx2", "default"))) void subtract_thin_update_vectorised(const ThinSource& source,
                                                                                        const ThinTarget& target) {
-  KORVA_FOR_WIDTH(subtract_columns, source, target)
+  KORVA_FOR_WIDTH(subtract_columns, source, nullptr, target)
 }
 
 #undef KORVA_FOR_WIDTH

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "network/arc_status.h"
 
@@ -344,26 +345,68 @@ void TreeSolver::recompute_potentials() {
 
 bool TreeSolver::enter_phase1(double multiplier, bool real_costs) {
   settle_flows();
+  double penalty = 1.0, largest = 0.0;
   if (real_costs) {
-    double largest = 0.0;
     for (int a = 0; a < m_; ++a) largest = std::max(largest, std::fabs(real_cost_[a]));
-    penalty_ = (largest + 1.0) * (n_ + 1.0);
+    // The floor outweighs any path of real arcs; the estimates of
+    // estimate_duals move a node's penalty by up to 2 * largest either way.
+    penalty = (largest + 1.0) * (n_ + 1.0) + 2.0 * largest;
     // Potentials of the size of the penalty would swamp the reduced costs.
-    if (penalty_ > kLargestPenalty) real_costs = false;
+    if (penalty + 2.0 * largest > kLargestPenalty) real_costs = false;
   }
   if (real_costs)
     for (int a = 0; a < m_; ++a) arc_[a].cost = real_cost_[a];
   else
     for (int a = 0; a < m_; ++a) arc_[a].cost = 0.0;
-  const double artificial = multiplier * (real_costs ? penalty_ : 1.0);
   for (int i = 0; i < n_; ++i) {
-    arc_[m_ + i].cost = artificial;
+    arc_[m_ + i].cost = multiplier * (real_costs ? penalty : 1.0);
     range_[m_ + i].upper = kInfiniteStep;
+  }
+  if (real_costs) {
+    const double* y = estimate_duals();
+    for (int i = 0; i < n_; ++i) {
+      PricedArc& art = arc_[m_ + node_id_[i]];
+      art.cost = multiplier * (art.tail == i ? penalty + y[i] : penalty - y[i]);
+    }
   }
   load_tree_arcs();
   refresh_priced();
   recompute_potentials();
   return real_costs;
+}
+
+// With real costs in phase 1, a node hanging on the root starts with the
+// potential of its artificial arc: the penalty, up for a node that sends
+// flow to the root and down for one that receives it, plus a share that
+// can be chosen freely. Choosing that share as an estimate of the node's
+// optimal potential lets pricing compare the arcs between senders and
+// receivers by their cost against that estimate instead of by their bare
+// cost. The estimate is the reduction that starts the classical assignment
+// methods: each receiver's cheapest incoming arc, then each sender's
+// cheapest outgoing arc at those values, both over the arcs that can carry
+// more flow from a sender to a receiver. On assignment problems it saves
+// about a fifth of the pivots; elsewhere it is about neutral.
+const double* TreeSolver::estimate_duals() {
+  double* y = scratch_double_.data();
+  int* receives = scratch_int_.data();
+  constexpr double kNone = std::numeric_limits<double>::infinity();
+  for (int i = 0; i < n_; ++i) {
+    receives[i] = arc_[m_ + node_id_[i]].head == i;
+    y[i] = receives[i] ? -kNone : kNone;
+  }
+  receives[n_] = 0;
+  const auto sender_to_receiver = [&](int a) {
+    return status_[a] == kAtLower && !receives[arc_[a].tail] && receives[arc_[a].head];
+  };
+  for (int a = 0; a < m_; ++a)
+    if (sender_to_receiver(a)) y[arc_[a].head] = std::max(y[arc_[a].head], -real_cost_[a]);
+  for (int i = 0; i < n_; ++i)
+    if (receives[i] && y[i] == -kNone) y[i] = 0.0;
+  for (int a = 0; a < m_; ++a)
+    if (sender_to_receiver(a)) y[arc_[a].tail] = std::min(y[arc_[a].tail], real_cost_[a] + y[arc_[a].head]);
+  for (int i = 0; i < n_; ++i)
+    if (y[i] == kNone) y[i] = 0.0;
+  return y;
 }
 
 double TreeSolver::phase_objective() const {

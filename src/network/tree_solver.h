@@ -124,6 +124,9 @@ class TreeSolver {
   // the nodes' copies are reloaded after whole-tree changes.
   void settle_flows() const;
   void load_tree_arcs();
+  // Per node, an estimate of its optimal potential apart from the phase-1
+  // penalty (see enter_phase1); in scratch storage.
+  const double* estimate_duals();
   // Pricing's copy of the real arcs, after costs or statuses changed.
   void refresh_priced();
   // Arc a, at `position` in group order when it is a real arc.
@@ -144,7 +147,6 @@ class TreeSolver {
   HugeArena arena_;
   int n_ = 0, m_ = 0;
   double feas_tol_ = 1e-6;
-  double penalty_ = 1.0;  // phase-1 cost of artificial flow with real costs
   // Arc arrays, m + n entries.
   // Cost and end nodes side by side: pricing reads them together.
   BigArray<PricedArc> arc_;

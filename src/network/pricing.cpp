@@ -35,12 +35,14 @@ void setup(PricingState& s, const PricingView& view, double tolerance) {
   s.wrap = 0;
   s.work = 0;
   s.in_list.assign(static_cast<size_t>(view.num_arcs), 0);
+  s.found.resize(static_cast<size_t>(s.layout.q) + 1);  // the largest group
 }
 
-// Prices one group; calls `found` with the position of every candidate.
-// Returns how many. The loop computes the reduced cost of every arc, basic
-// or not, without a branch on the status; the only branch, on a candidate,
-// is rarely taken.
+// Prices one group; calls `found` with the position and violation of
+// every candidate, in position order, and returns how many. The pass over
+// the group computes the violation of every arc, basic or not, and writes
+// it to the next free slot of the buffer, which a candidate keeps: no
+// branch on the status or on being a candidate, which follow no pattern.
 template <class Found>
 int scan_group(PricingState& s, int g, Found&& found) {
   const PricedArc* arcs = s.view.arcs;
@@ -48,15 +50,15 @@ int scan_group(PricingState& s, int g, Found&& found) {
   const int8_t* status = s.view.status;
   const double neg_tol = -s.tolerance;
   const int begin = s.layout.first(g), end = s.layout.first(g + 1);
+  Candidate* out = s.found.data();
   int count = 0;
   for (int p = begin; p < end; ++p) {
     const PricedArc& arc = arcs[p];
     const double viol = violation_of(status[p], arc.cost - pot[arc.tail] + pot[arc.head]);
-    if (viol < neg_tol) {
-      found(p, viol);
-      ++count;
-    }
+    out[count] = {p, viol};
+    count += viol < neg_tol;
   }
+  for (int k = 0; k < count; ++k) found(out[k].position, out[k].violation);
   s.work += end - begin;
   return count;
 }
@@ -112,6 +114,7 @@ int best_of_list(const PricingState& s, double* violation) {
 void release(PricingState& s) {
   std::vector<Candidate>().swap(s.list);
   std::vector<int8_t>().swap(s.in_list);
+  std::vector<Candidate>().swap(s.found);
 }
 
 void set_tolerance(PricingState& s, double tolerance) { s.tolerance = tolerance; }

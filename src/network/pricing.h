@@ -64,6 +64,7 @@ struct PricingState {
   size_t capacity = 0;
   size_t wrap = 0;               // next slot to overwrite in a full list (value 2)
   std::vector<int8_t> in_list;   // per position
+  std::vector<Candidate> found;  // scratch: the candidates of one group
   int64_t work = 0;              // arcs priced since the last reset (ticks)
 };
 

@@ -218,7 +218,7 @@ int DualLoop::iterate(int row) {
       // Phase I boxes always admit a solution, so this is numerical noise:
       // treat the row as settled and go on.
       if (st_.phase == 1) {
-        s.infeas[row] = 0.0;
+        s.set_infeas(row, 0.0);
         return 0;
       }
     }
@@ -252,7 +252,7 @@ int DualLoop::iterate(int row) {
   if (disagreement > kPivotDisagreement && w.lu.updates() > 0) return rebuild();
   if (st_.alpha_col == 0.0) {
     // Even a fresh factor gives no pivot here: leave the row for now.
-    s.infeas[row] = 0.0;
+    s.set_infeas(row, 0.0);
     return 0;
   }
 

@@ -20,6 +20,7 @@ void DualScratch::size(int m, int n) {
   if (row_ap.size != n) row_ap.resize(n);
   move.assign(static_cast<size_t>(nv), kMoveNone);
   infeas.assign(static_cast<size_t>(m), 0.0);
+  infeasible_rows.assign((static_cast<size_t>(m) + 63) / 64, 0);
   candidate.resize(static_cast<size_t>(nv));
   candidate_alpha.resize(static_cast<size_t>(nv));
   group_end.reserve(static_cast<size_t>(nv) + 1);

@@ -29,6 +29,15 @@ struct DualScratch : AlgorithmScratch {
   SparseVector work_m;    // scratch for recomputations
   std::vector<int8_t> move;     // per variable
   std::vector<double> infeas;   // per position: squared primal infeasibility, 0 when feasible
+  // Bit r of word r / 64 is set exactly when infeas[r] is not 0, so that
+  // leaving-row pricing visits the infeasible rows only, still in row order.
+  std::vector<uint64_t> infeasible_rows;
+  void set_infeas(int r, double value) {
+    infeas[r] = value;
+    const uint64_t bit = uint64_t{1} << (r & 63);
+    uint64_t& word = infeasible_rows[static_cast<size_t>(r) >> 6];
+    word = (word & ~bit) | (value != 0.0 ? bit : 0);
+  }
   // Ratio test candidates and the flips it chose.
   std::vector<int> candidate;
   std::vector<double> candidate_alpha;  // |alpha| of the candidate
@@ -93,7 +102,7 @@ struct DualState {
   }
   void refresh_infeasibility(int r) {
     const double d = infeasibility(r);
-    s.infeas[r] = d * d;
+    s.set_infeas(r, d * d);
   }
   void refresh_all_infeasibilities();
   // The move of nonbasic variable j from its status and working bounds.

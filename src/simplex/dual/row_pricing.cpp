@@ -134,31 +134,39 @@ void RowPricing::new_reference_framework(DualState& st) {
   st.env.ticks.charge(static_cast<uint64_t>(st.nv + st.m));
 }
 
+// Rows are compared in row order, as a scan of every row would, but only
+// the infeasible ones are visited: a feasible row never wins.
 int RowPricing::choose(DualState& st) const {
   const double* infeas = st.s.infeas.data();
-  const int m = st.m;
+  const std::vector<uint64_t>& rows = st.s.infeasible_rows;
   int best = -1;
   double best_merit = 0.0;
-  if (mode_ == kDualStandard) {
-    for (int r = 0; r < m; ++r) {
-      if (infeas[r] > best_merit) {
-        best_merit = infeas[r];
-        best = r;
+  const auto visit = [&](auto&& better) {
+    for (size_t k = 0; k < rows.size(); ++k) {
+      for (uint64_t bits = rows[k]; bits != 0; bits &= bits - 1) {
+        const int r = static_cast<int>(k * 64) + __builtin_ctzll(bits);
+        if (better(r)) best = r;
       }
     }
+  };
+  if (mode_ == kDualStandard) {
+    visit([&](int r) {
+      if (!(infeas[r] > best_merit)) return false;
+      best_merit = infeas[r];
+      return true;
+    });
   } else {
     const double* weight = st.w.dual_weights.data();
     double best_weight = 1.0;
-    for (int r = 0; r < m; ++r) {
+    visit([&](int r) {
       // infeas/weight > best_merit/best_weight without dividing.
-      if (infeas[r] * best_weight > best_merit * weight[r]) {
-        best_merit = infeas[r];
-        best_weight = weight[r];
-        best = r;
-      }
-    }
+      if (!(infeas[r] * best_weight > best_merit * weight[r])) return false;
+      best_merit = infeas[r];
+      best_weight = weight[r];
+      return true;
+    });
   }
-  st.env.ticks.charge(static_cast<uint64_t>(m));
+  st.env.ticks.charge(static_cast<uint64_t>(st.m));
   return best;
 }
 

@@ -14,13 +14,22 @@ constexpr double kCandidatePivot = 1e-9;
 // all groups (capped at 1) gives way to an earlier group with a better one.
 constexpr double kPivotPreference = 0.1;
 
+// The reduced cost of a variable with move mv measured in its feasible
+// direction (nonnegative when dual feasible; a free variable's is its
+// magnitude).
+inline double directed_dual(int8_t mv, double d) { return mv == kMoveFree ? std::fabs(d) : mv * d; }
+
 // Collects the entries of the pivot row that can enter, with their pivots
-// measured in the direction that keeps them dual feasible. Raw pointers
+// measured in the direction that keeps them dual feasible, and their
+// directed reduced costs: the passes that follow then read the candidates
+// in sequence instead of the per-variable arrays at random. Raw pointers
 // keep the count in a register across the stores.
 struct Candidates {
   const int8_t* move;
+  const double* dj;
   int* candidate;
   double* candidate_alpha;
+  double* candidate_dual;
   double sign;  // +1: the leaving variable goes to its upper bound
   int count = 0;
 
@@ -33,17 +42,10 @@ struct Candidates {
     const double a = mv == kMoveFree ? std::fabs(alpha) : directed;
     candidate[count] = j;
     candidate_alpha[count] = a;
+    candidate_dual[count] = directed_dual(mv, dj[j]);
     count += a > kCandidatePivot;
   }
 };
-
-// The reduced cost of candidate j measured in its feasible direction
-// (nonnegative when dual feasible; a free variable's is its magnitude).
-inline double directed_dual(const DualState& st, int j) {
-  const int8_t mv = st.s.move[j];
-  const double d = st.w.dj[j];
-  return mv == kMoveFree ? std::fabs(d) : mv * d;
-}
 
 inline double range_of(const DualState& st, int j) {
   return st.w.work_upper[j] - st.w.work_lower[j];
@@ -52,7 +54,8 @@ inline double range_of(const DualState& st, int j) {
 }  // namespace
 
 RatioTestResult dual_ratio_test(DualState& st) {
-  Candidates c{st.s.move.data(), st.s.candidate.data(), st.s.candidate_alpha.data(), st.delta > 0 ? 1.0 : -1.0};
+  Candidates c{st.s.move.data(), st.w.dj.data(), st.s.candidate.data(), st.s.candidate_alpha.data(),
+               st.s.candidate_dual.data(), st.delta > 0 ? 1.0 : -1.0};
   const SparseVector& ap = st.s.row_ap;
   const SparseVector& ep = st.s.row_ep;
   for (int k = 0, end = ap.count; k < end; ++k) c.consider(ap.index[k], ap.values[ap.index[k]]);
@@ -64,6 +67,7 @@ RatioTestResult dual_ratio_test(DualState& st) {
 
   int* cand = st.s.candidate.data();
   double* alpha = st.s.candidate_alpha.data();
+  double* dual = st.s.candidate_dual.data();
   std::vector<int>& group_end = st.s.group_end;
   group_end.clear();
   group_end.push_back(0);
@@ -76,7 +80,7 @@ RatioTestResult dual_ratio_test(DualState& st) {
     double bound = kInf;
     int tightest = grouped;
     for (int k = grouped; k < total; ++k) {
-      const double b = (directed_dual(st, cand[k]) + tol) / alpha[k];
+      const double b = (dual[k] + tol) / alpha[k];
       if (b < bound) {
         bound = b;
         tightest = k;
@@ -89,11 +93,12 @@ RatioTestResult dual_ratio_test(DualState& st) {
     auto join = [&](int k) {
       std::swap(cand[k], cand[grouped]);
       std::swap(alpha[k], alpha[grouped]);
+      std::swap(dual[k], dual[grouped]);
       slope -= alpha[grouped] * range_of(st, cand[grouped]);
       ++grouped;
     };
     for (int k = grouped; k < total; ++k)
-      if (directed_dual(st, cand[k]) <= bound * alpha[k]) join(k);
+      if (dual[k] <= bound * alpha[k]) join(k);
     if (grouped == group_start) join(tightest);
     work += 2 * static_cast<uint64_t>(total - group_end.back());
     group_end.push_back(grouped);

@@ -23,6 +23,7 @@ void DualScratch::size(int m, int n) {
   infeasible_rows.assign((static_cast<size_t>(m) + 63) / 64, 0);
   candidate.resize(static_cast<size_t>(nv));
   candidate_alpha.resize(static_cast<size_t>(nv));
+  candidate_dual.resize(static_cast<size_t>(nv));
   group_end.reserve(static_cast<size_t>(nv) + 1);
   flips.reserve(static_cast<size_t>(nv));
   reference.resize(static_cast<size_t>(nv), 0);

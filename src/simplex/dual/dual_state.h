@@ -41,6 +41,7 @@ struct DualScratch : AlgorithmScratch {
   // Ratio test candidates and the flips it chose.
   std::vector<int> candidate;
   std::vector<double> candidate_alpha;  // |alpha| of the candidate
+  std::vector<double> candidate_dual;   // its reduced cost in its feasible direction
   std::vector<int> group_end;           // candidate groups of the bound-flipping test
   std::vector<int> flips;
   std::vector<double> zero_cost;  // per variable, for the feasibility test

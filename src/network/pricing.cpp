@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "network/quickselect.h"
+
 namespace korva::net {
 namespace {
 
@@ -115,6 +117,7 @@ void release(PricingState& s) {
   std::vector<Candidate>().swap(s.list);
   std::vector<int8_t>().swap(s.in_list);
   std::vector<Candidate>().swap(s.found);
+  std::vector<int>().swap(s.select_scratch);
 }
 
 void set_tolerance(PricingState& s, double tolerance) { s.tolerance = tolerance; }
@@ -177,31 +180,7 @@ void sorted_initialize(PricingState& s, const PricingView& view, double toleranc
   setup(s, view, tolerance);
   s.capacity = static_cast<size_t>(s.layout.group_size + view.num_arcs / s.layout.stride + 1);
   s.list.reserve(s.capacity);
-}
-
-// Partial sort: afterwards the `k` most negative violations come first.
-void quickselect(std::vector<Candidate>& list, size_t k) {
-  size_t lo = 0, hi = list.size() - 1;
-  while (lo < hi) {
-    const double pivot = list[lo + (hi - lo) / 2].violation;
-    size_t i = lo, j = hi;
-    while (i <= j) {
-      while (list[i].violation < pivot) ++i;
-      while (list[j].violation > pivot) --j;
-      if (i <= j) {
-        std::swap(list[i], list[j]);
-        ++i;
-        if (j == 0) break;
-        --j;
-      }
-    }
-    if (k <= j)
-      hi = j;
-    else if (k >= i)
-      lo = i;
-    else
-      return;
-  }
+  s.select_scratch.resize(2 * s.capacity);
 }
 
 int sorted_select(PricingState& s, double* violation) {
@@ -217,7 +196,7 @@ int sorted_select(PricingState& s, double* violation) {
   prefetch_next_group(s);
   const size_t keep = static_cast<size_t>(s.layout.group_size);
   if (s.list.size() > keep) {
-    quickselect(s.list, keep);
+    quickselect(s.list.data(), static_cast<int>(s.list.size()), static_cast<int>(keep), s.select_scratch.data());
     for (size_t k = keep; k < s.list.size(); ++k) s.in_list[s.list[k].position] = 0;
     s.list.resize(keep);
   }

@@ -65,6 +65,7 @@ struct PricingState {
   size_t wrap = 0;               // next slot to overwrite in a full list (value 2)
   std::vector<int8_t> in_list;   // per position
   std::vector<Candidate> found;  // scratch: the candidates of one group
+  std::vector<int> select_scratch;  // scratch of the partial sort (value 0, 3)
   int64_t work = 0;              // arcs priced since the last reset (ticks)
 };
 

@@ -22,23 +22,22 @@ namespace korva::net {
 // first pass always finds one: the pivot itself).
 void quickselect(Candidate* list, int size, int k, int* scratch) {
   int lo = 0, hi = size - 1;
-  int* stops_left = scratch;         // increasing positions
-  int* stops_right = scratch + size;  // decreasing positions
+  int* stops_left = scratch;
+  int* stops_right = scratch + size;  // read from the back
   while (lo < hi) {
     const double pivot = list[lo + (hi - lo) / 2].violation;
     int nl = 0, nr = 0;
     for (int p = lo; p <= hi; ++p) {
+      const double v = list[p].violation;
       stops_left[nl] = p;
-      nl += !(list[p].violation < pivot);
-    }
-    for (int p = hi; p >= lo; --p) {
       stops_right[nr] = p;
-      nr += !(list[p].violation > pivot);
+      nl += !(v < pivot);
+      nr += !(v > pivot);
     }
     int i = lo, j = hi;
-    for (int t = 0, u = 0; i <= j; ++t, ++u) {
+    for (int t = 0, u = nr - 1; i <= j; ++t, --u) {
       const int left = t < nl && stops_left[t] <= j ? stops_left[t] : j + 1;
-      const int right = u < nr && stops_right[u] >= i ? stops_right[u] : i - 1;
+      const int right = u >= 0 && stops_right[u] >= i ? stops_right[u] : i - 1;
       if (left > right) {
         i = left;
         j = right;

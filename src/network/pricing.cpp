@@ -86,14 +86,20 @@ int advance_group(PricingState& s) {
 }
 
 // Keeps the list entries that are still candidates, with fresh violations.
+// Without branches, like the group scan: each entry is written to the next
+// free slot, which it keeps while it is a candidate.
 void reprice_list(PricingState& s) {
+  const double neg_tol = -s.tolerance;
+  Candidate* list = s.list.data();
+  int8_t* in_list = s.in_list.data();
   size_t kept = 0;
-  for (const Candidate& c : s.list) {
-    const double viol = arc_violation(s.view, c.position);
-    if (viol < -s.tolerance)
-      s.list[kept++] = {c.position, viol};
-    else
-      s.in_list[c.position] = 0;
+  for (size_t k = 0, size = s.list.size(); k < size; ++k) {
+    const int p = list[k].position;
+    const double viol = arc_violation(s.view, p);
+    const bool still = viol < neg_tol;
+    list[kept] = {p, viol};
+    in_list[p] = still;
+    kept += still;
   }
   s.work += static_cast<int64_t>(s.list.size());
   s.list.resize(kept);

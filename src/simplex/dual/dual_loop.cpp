@@ -475,9 +475,7 @@ int DualLoop::run() {
   out_.phase1_iterations = st_.phase1_iterations;
   if (out_.status != status::kOptimal && out_.status != status::kUnbounded && out_.status != status::kInfeasible &&
       out_.status != status::kAbortObjLim) {
-    bool primal_feasible = true;
-    for (int r = 0; r < st_.m && primal_feasible; ++r) primal_feasible = st_.s.infeas[r] == 0.0;
-    out_.primal_feasible = primal_feasible;
+    out_.primal_feasible = !st_.s.any_infeasible();
     out_.dual_feasible = st_.phase == 2 && !feasibility_mode_;
   }
   st_.w.sync_basic_values();

@@ -7,6 +7,7 @@
 // arrays live in DualScratch, which the work record keeps between runs, so
 // a warm start allocates nothing.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -37,6 +38,9 @@ struct DualScratch : AlgorithmScratch {
     const uint64_t bit = uint64_t{1} << (r & 63);
     uint64_t& word = infeasible_rows[static_cast<size_t>(r) >> 6];
     word = (word & ~bit) | (value != 0.0 ? bit : 0);
+  }
+  bool any_infeasible() const {
+    return std::any_of(infeasible_rows.begin(), infeasible_rows.end(), [](uint64_t word) { return word != 0; });
   }
   // Ratio test candidates and the flips it chose.
   std::vector<int> candidate;

@@ -352,22 +352,22 @@ bool TreeSolver::enter_phase1(double multiplier, bool real_costs) {
     // estimate_duals move a node's penalty by up to 2 * largest either way.
     penalty = (largest + 1.0) * (n_ + 1.0) + 2.0 * largest;
     // Potentials of the size of the penalty would swamp the reduced costs.
-    if (penalty + 2.0 * largest > kLargestPenalty) real_costs = false;
+    // Without real costs, artificial flow costs 1.
+    if (penalty + 2.0 * largest > kLargestPenalty) {
+      real_costs = false;
+      penalty = 1.0;
+    }
   }
   if (real_costs)
     for (int a = 0; a < m_; ++a) arc_[a].cost = real_cost_[a];
   else
     for (int a = 0; a < m_; ++a) arc_[a].cost = 0.0;
+  const double* y = real_costs ? estimate_duals() : nullptr;
   for (int i = 0; i < n_; ++i) {
-    arc_[m_ + i].cost = multiplier * (real_costs ? penalty : 1.0);
-    range_[m_ + i].upper = kInfiniteStep;
-  }
-  if (real_costs) {
-    const double* y = estimate_duals();
-    for (int i = 0; i < n_; ++i) {
-      PricedArc& art = arc_[m_ + node_id_[i]];
-      art.cost = multiplier * (art.tail == i ? penalty + y[i] : penalty - y[i]);
-    }
+    const int a = m_ + node_id_[i];
+    const double share = y ? (arc_[a].tail == i ? y[i] : -y[i]) : 0.0;
+    arc_[a].cost = multiplier * (penalty + share);
+    range_[a].upper = kInfiniteStep;
   }
   load_tree_arcs();
   refresh_priced();

@@ -200,6 +200,24 @@ TEST_F(NetworkOutcomes, SelfLoopOnlyFlipsItsBound) {
   EXPECT_DOUBLE_EQ(obj, -7.0);
 }
 
+// Costs so large that no penalty on artificial flow could outweigh them
+// exactly: phase 1 then prices feasibility alone, and phase 2 the costs.
+TEST_F(NetworkOutcomes, HugeCostsStillReachTheOptimum) {
+  const double supply[] = {2, 0, -2};
+  const int from[] = {0, 1, 0}, to[] = {1, 2, 2};
+  const double cost[] = {3e13, 2e13, 9e13};
+  ASSERT_EQ(KRVNETcopynet(env, net, KRV_MIN, 3, supply, nullptr, 3, from, to, nullptr, nullptr, cost, nullptr), 0);
+  ASSERT_EQ(KRVNETprimopt(env, net), 0);
+  EXPECT_EQ(KRVNETgetstat(env, net), KRV_STAT_OPTIMAL);
+  double x[3] = {}, obj = 0.0;
+  KRVNETgetx(env, net, x, 0, 2);
+  KRVNETgetobjval(env, net, &obj);
+  EXPECT_DOUBLE_EQ(x[0], 2.0);
+  EXPECT_DOUBLE_EQ(x[1], 2.0);
+  EXPECT_DOUBLE_EQ(x[2], 0.0);
+  EXPECT_DOUBLE_EQ(obj, 1e14);
+}
+
 TEST_F(NetworkOutcomes, ContradictoryBoundsWarnAndAreInfeasible) {
   small_transport();
   const int idx[] = {1, 1};
